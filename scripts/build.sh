@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing and builds the Linux programs into build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build

@@ -1,0 +1,79 @@
+// The process-wide records of Morbilex: model parameters, intervention plans,
+// axis scale, rate constants, result table and the intervention mode.
+#pragma once
+
+#include <array>
+
+namespace morbilex {
+
+inline constexpr int MAX_STEPS = 40000;
+inline constexpr double POPULATION_BASE = 10000.0;
+inline constexpr int COMPARTMENT_COUNT = 4;
+inline constexpr const char* COMPARTMENT_NAMES[COMPARTMENT_COUNT] = {"Susceptible", "Exposed",
+                                                                   "Infectious", "Recovered"};
+
+struct ModelParameters {
+    double R_0 = 2.5;
+    double latent_period = 4.6;
+    double infectious_period = 5.0;
+    double dt = 0.25;
+    int n_steps = 800;
+    double init_S = 9999.9;
+    double init_E = 0.1;
+    double init_I = 0.0;
+    double init_R = 0.0;
+};
+
+struct OneTimePlan {
+    double Redct1 = 0.8, t_srt1 = 10.0, t_stp1 = 70.0;
+    double Redct2 = 0.0, t_srt2 = 70.0, t_stp2 = 70.0;
+    double Redct3 = 0.0, t_srt3 = 70.0, t_stp3 = 70.0;
+};
+
+struct IntermittentPlan {
+    double Reduction = 0.8;
+    double On_threshold = 35.0;
+    double Off_threshold = 5.0;
+};
+
+struct AxisScale {
+    double xmin = 0.0;
+    double xmax = 200.0;
+    double ymin = 0.0;
+    double ymax = 100.0;
+    double x_per_day = 100.0;     // written back by every chart drawing
+    double y_per_person = 100.0;  // constant
+};
+
+struct RateConstants {
+    double beta0 = 0.0;
+    double beta = 0.0;
+    double gamma = 0.0;
+    double sigma = 0.0;
+};
+
+using CompartmentValues = std::array<double, COMPARTMENT_COUNT>;
+using ResultTable = std::array<CompartmentValues, MAX_STEPS>;
+
+// -1 before the first calculation (title screen), then 0, 1 or 2.
+using InterventionMode = int;
+inline constexpr InterventionMode MODE_NOTHING_CALCULATED = -1;
+inline constexpr InterventionMode MODE_NO_INTERVENTION = 0;
+inline constexpr InterventionMode MODE_ONE_TIME = 1;
+inline constexpr InterventionMode MODE_INTERMITTENT = 2;
+
+// Everything the program knows, in one place. The programs use the single
+// instance of program_records(); tests make their own.
+struct Records {
+    ModelParameters model;
+    OneTimePlan one_time;
+    IntermittentPlan intermittent;
+    AxisScale scale;
+    RateConstants rates;
+    InterventionMode mode = MODE_NOTHING_CALCULATED;
+    ResultTable results{};
+};
+
+Records& program_records();
+
+}  // namespace morbilex

@@ -1,0 +1,121 @@
+#include "model/simulation.h"
+
+#include <cmath>
+
+#include "model/seir.h"
+#include "trace/trace_writer.h"
+
+namespace morbilex {
+namespace {
+
+bool all_finite(std::initializer_list<double> values) {
+    for (double value : values) {
+        if (!std::isfinite(value)) return false;
+    }
+    return true;
+}
+
+void derive_rate_constants(Records& records) {
+    const ModelParameters& m = records.model;
+    RateConstants& rates = records.rates;
+    rates.sigma = 1.0 / m.latent_period;
+    rates.gamma = 1.0 / m.infectious_period;
+    rates.beta0 = (m.R_0 * rates.gamma) * 0.0001;
+}
+
+// The one-time schedule: the first window in force wins.
+void choose_one_time_beta(const Records& records, double t, RateConstants& rates, int& on_flag) {
+    const OneTimePlan& p = records.one_time;
+    const double windows[3][3] = {{p.Redct1, p.t_srt1, p.t_stp1},
+                                  {p.Redct2, p.t_srt2, p.t_stp2},
+                                  {p.Redct3, p.t_srt3, p.t_stp3}};
+    for (int k = 0; k < 3; ++k) {
+        if (windows[k][1] <= t && t < windows[k][2]) {
+            rates.beta = (1.0 - windows[k][0]) * rates.beta0;
+            on_flag = k + 1;
+            return;
+        }
+    }
+    rates.beta = rates.beta0;
+    on_flag = 0;
+}
+
+// The intermittent schedule: a switch with hysteresis on the infectious count.
+void choose_intermittent_beta(const Records& records, double infectious, RateConstants& rates,
+                              int& on_flag) {
+    const IntermittentPlan& p = records.intermittent;
+    if (on_flag == 0 && infectious >= p.On_threshold) {
+        on_flag = 9;
+    } else if (on_flag == 9 && !(infectious > p.Off_threshold)) {
+        on_flag = 0;
+    }
+    rates.beta = on_flag == 9 ? (1.0 - p.Reduction) * rates.beta0 : rates.beta0;
+}
+
+void choose_beta(const Records& records, InterventionMode mode, double t, const double y[],
+                 RateConstants& rates, int& on_flag) {
+    if (mode == MODE_ONE_TIME) {
+        choose_one_time_beta(records, t, rates, on_flag);
+    } else if (mode == MODE_INTERMITTENT) {
+        choose_intermittent_beta(records, y[2], rates, on_flag);
+    } else {
+        rates.beta = rates.beta0;
+    }
+}
+
+}  // namespace
+
+bool run_inputs_acceptable(const Records& records, InterventionMode mode) {
+    const ModelParameters& m = records.model;
+    if (!all_finite({m.R_0, m.latent_period, m.infectious_period, m.dt, m.init_S, m.init_E,
+                     m.init_I, m.init_R})) {
+        return false;
+    }
+    if (!(m.latent_period > 0.0 && m.infectious_period > 0.0 && m.dt > 0.0)) return false;
+    if (m.n_steps > MAX_STEPS) return false;
+    if (mode == MODE_ONE_TIME) {
+        const OneTimePlan& p = records.one_time;
+        return all_finite({p.Redct1, p.t_srt1, p.t_stp1, p.Redct2, p.t_srt2, p.t_stp2, p.Redct3,
+                           p.t_srt3, p.t_stp3});
+    }
+    if (mode == MODE_INTERMITTENT) {
+        const IntermittentPlan& p = records.intermittent;
+        return all_finite({p.Reduction, p.On_threshold, p.Off_threshold});
+    }
+    return true;
+}
+
+int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE* trace) {
+    if (!run_inputs_acceptable(records, mode)) return RUN_REFUSED;
+    derive_rate_constants(records);
+    const ModelParameters& m = records.model;
+    double t = 0.0;
+    double y[COMPARTMENT_COUNT] = {m.init_S, m.init_E, m.init_I, m.init_R};
+    for (int k = 0; k < COMPARTMENT_COUNT; ++k) records.results[0][k] = y[k];
+
+    TraceWriter writer(trace);
+    writer.header(records, mode);
+    int on_flag = 0;
+    int step = 0;
+    for (; step < m.n_steps; ++step) {
+        choose_beta(records, mode, t, y, records.rates, on_flag);
+        writer.row(step, t, on_flag, y);
+        for (int k = 0; k < COMPARTMENT_COUNT; ++k) records.results[step][k] = y[k];
+        rk4_step(t, y, m.dt, COMPARTMENT_COUNT, seir_rates, records.rates);
+    }
+    writer.row(step, t, on_flag, y);
+    return writer.flush() ? RUN_COMPLETED : RUN_TRACE_NOT_WRITTEN;
+}
+
+int run_simulation(Records& records, InterventionMode mode, const char* trace_path) {
+    if (!run_inputs_acceptable(records, mode)) return RUN_REFUSED;
+    std::FILE* trace = std::fopen(trace_path, "w");
+    // Without a trace file the run still fills the whole table, so the chart
+    // never mixes this run's first row with an older run's rows.
+    const int result = run_simulation_to_stream(records, mode, trace);
+    if (trace == nullptr) return RUN_TRACE_NOT_WRITTEN;
+    const bool closed = std::fclose(trace) == 0;
+    return closed ? result : RUN_TRACE_NOT_WRITTEN;
+}
+
+}  // namespace morbilex

@@ -1,0 +1,30 @@
+// One simulation run: rate constants, the schedule of the mode, the result
+// table and the trace.
+#pragma once
+
+#include <cstdio>
+
+#include "model/records.h"
+#include "trace/trace_writer.h"
+
+namespace morbilex {
+
+enum RunResult : int {
+    RUN_COMPLETED = 0,
+    RUN_TRACE_NOT_WRITTEN = 1,  // the table holds the full run, the trace does not
+    RUN_REFUSED = 2,            // a value the run cannot integrate; nothing was touched
+};
+
+// Runs with the trace written to trace_path ("temp.dat" by default).
+int run_simulation(Records& records, InterventionMode mode, const char* trace_path = TRACE_FILE_NAME);
+
+// Runs with the trace written to an open stream; a null stream runs without a
+// trace (table only) and still completes.
+int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE* trace);
+
+// True when every value the run of this mode reads can be integrated: finite
+// parameters, positive periods and step, finite initial values and plan,
+// n_steps within MAX_STEPS.
+bool run_inputs_acceptable(const Records& records, InterventionMode mode);
+
+}  // namespace morbilex

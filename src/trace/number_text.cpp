@@ -1,0 +1,303 @@
+#include "trace/number_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace morbilex {
+namespace {
+
+constexpr double POWERS_OF_TEN[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+constexpr int FAST_PRECISION_LIMIT = 9;
+// Below 2^40 a product carries at least 12 fraction bits, so its rounding error
+// (half a unit in the last place) stays far inside this distance from a tie.
+constexpr double FAST_MAGNITUDE_LIMIT = 1099511627776.0;  // 2^40
+constexpr double TIE_MARGIN = 1.0 / 1024.0;
+
+char* write_digits(char* out, unsigned long long value, int minimum_digits) {
+    char digits[24];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (count < minimum_digits) digits[count++] = '0';
+    while (count > 0) *out++ = digits[--count];
+    return out;
+}
+
+// The unsigned fixed-point digits of |value|, or nullptr when the fast path
+// cannot prove it rounds as the exact conversion would.
+char* fast_fixed_digits(char* out, double magnitude, int precision) {
+    if (precision > FAST_PRECISION_LIMIT) return nullptr;
+    const double scaled = magnitude * POWERS_OF_TEN[precision];
+    if (!(scaled < FAST_MAGNITUDE_LIMIT)) return nullptr;
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    if (std::fabs(fraction - 0.5) < TIE_MARGIN) return nullptr;
+    const auto units = static_cast<unsigned long long>(whole) + (fraction > 0.5 ? 1 : 0);
+    const unsigned long long divisor = static_cast<unsigned long long>(POWERS_OF_TEN[precision]);
+    out = write_digits(out, units / divisor, 1);
+    if (precision > 0) {
+        *out++ = '.';
+        out = write_digits(out, units % divisor, precision);
+    }
+    return out;
+}
+
+char* pad_to_width(char* start, char* end, int width, bool left_align, char fill,
+                   bool fill_after_sign) {
+    const int length = static_cast<int>(end - start);
+    if (length >= width) return end;
+    const int padding = width - length;
+    if (left_align) {
+        std::memset(end, ' ', padding);
+        return end + padding;
+    }
+    char* body = start;
+    if (fill == '0' && fill_after_sign && (*body == '-' || *body == '+' || *body == ' ')) ++body;
+    std::memmove(body + padding, body, end - body);
+    std::memset(body, fill, padding);
+    return end + padding;
+}
+
+struct Conversion {
+    bool left_align = false;
+    bool plus_sign = false;
+    bool space_sign = false;
+    bool zero_pad = false;
+    int width = 0;
+    int precision = -1;
+    char kind = 0;
+};
+
+// Writes one real conversion (f, e or g) into out; returns the end.
+char* convert_real(char* out, double value, const Conversion& c) {
+    char* const start = out;
+    const bool negative = std::signbit(value);
+    if (negative) {
+        *out++ = '-';
+    } else if (c.plus_sign) {
+        *out++ = '+';
+    } else if (c.space_sign) {
+        *out++ = ' ';
+    }
+    const double magnitude = std::fabs(value);
+    int precision = c.precision < 0 ? 6 : std::min(c.precision, FIXED_PRECISION_LIMIT);
+    const bool finite = std::isfinite(magnitude);
+    if (!finite) {
+        const char* word = std::isnan(magnitude) ? "nan" : "inf";
+        std::memcpy(out, word, 3);
+        out += 3;
+    } else if (c.kind == 'f') {
+        char* fast = fast_fixed_digits(out, magnitude, precision);
+        out = fast ? fast
+                   : std::to_chars(out, out + FIXED_TEXT_LIMIT, magnitude, std::chars_format::fixed,
+                                   precision)
+                         .ptr;
+    } else {
+        const auto format = c.kind == 'e' ? std::chars_format::scientific : std::chars_format::general;
+        if (c.kind == 'g' && precision == 0) precision = 1;
+        out = std::to_chars(out, out + FIXED_TEXT_LIMIT, magnitude, format, precision).ptr;
+    }
+    return pad_to_width(start, out, c.width, c.left_align, finite && c.zero_pad ? '0' : ' ', true);
+}
+
+char* convert_integer(char* out, long long value, const Conversion& c) {
+    char* const start = out;
+    if (value < 0) {
+        *out++ = '-';
+    } else if (c.plus_sign) {
+        *out++ = '+';
+    } else if (c.space_sign) {
+        *out++ = ' ';
+    }
+    const unsigned long long magnitude =
+        value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    if (!(c.precision == 0 && magnitude == 0)) {
+        out = write_digits(out, magnitude, std::max(c.precision, 1));
+    }
+    const bool zero_fill = c.zero_pad && c.precision < 0;
+    return pad_to_width(start, out, c.width, c.left_align, zero_fill ? '0' : ' ', true);
+}
+
+// Parses "%[flags][width][.precision]kind" starting after the '%'. Returns the
+// position after it, or npos when it is not a conversion we handle.
+std::size_t parse_conversion(std::string_view format, std::size_t position, Conversion& c) {
+    for (; position < format.size(); ++position) {
+        const char flag = format[position];
+        if (flag == '-') c.left_align = true;
+        else if (flag == '+') c.plus_sign = true;
+        else if (flag == ' ') c.space_sign = true;
+        else if (flag == '0') c.zero_pad = true;
+        else break;
+    }
+    auto read_number = [&](int& number) {
+        number = 0;
+        while (position < format.size() && format[position] >= '0' && format[position] <= '9') {
+            number = std::min(number * 10 + (format[position] - '0'), 9999);
+            ++position;
+        }
+    };
+    read_number(c.width);
+    if (position < format.size() && format[position] == '.') {
+        ++position;
+        read_number(c.precision);
+    }
+    if (position < format.size() && format[position] == 'l') ++position;
+    if (position >= format.size()) return std::string_view::npos;
+    c.kind = format[position] == 'i' ? 'd' : format[position];
+    if (std::strchr("dfeg", c.kind) == nullptr) return std::string_view::npos;
+    return position + 1;
+}
+
+class BoundedOutput {
+public:
+    BoundedOutput(char* buffer, std::size_t capacity) : buffer_(buffer), capacity_(capacity) {}
+    void append(const char* text, std::size_t length) {
+        if (length_ + 1 < capacity_) {
+            const std::size_t room = capacity_ - 1 - length_;
+            std::memcpy(buffer_ + length_, text, std::min(room, length));
+        }
+        length_ += length;
+    }
+    std::size_t finish() {
+        if (capacity_ > 0) buffer_[std::min(length_, capacity_ - 1)] = '\0';
+        return length_;
+    }
+
+private:
+    char* buffer_;
+    std::size_t capacity_;
+    std::size_t length_ = 0;
+};
+
+}  // namespace
+
+char* append_fixed(char* out, double value, int width, int precision) {
+    Conversion c;
+    c.width = width;
+    c.precision = precision;
+    c.kind = 'f';
+    return convert_real(out, value, c);
+}
+
+char* append_integer(char* out, long long value, int width) {
+    Conversion c;
+    c.width = width;
+    c.kind = 'd';
+    return convert_integer(out, value, c);
+}
+
+std::size_t format_text(char* buffer, std::size_t capacity, std::string_view format,
+                        std::initializer_list<FormatArgument> arguments) {
+    BoundedOutput output(buffer, capacity);
+    const FormatArgument* argument = arguments.begin();
+    char piece[FIXED_TEXT_LIMIT + 10000];
+    std::size_t position = 0;
+    while (position < format.size()) {
+        const std::size_t percent = format.find('%', position);
+        if (percent == std::string_view::npos) {
+            output.append(format.data() + position, format.size() - position);
+            break;
+        }
+        output.append(format.data() + position, percent - position);
+        if (percent + 1 < format.size() && format[percent + 1] == '%') {
+            output.append("%", 1);
+            position = percent + 2;
+            continue;
+        }
+        Conversion c;
+        const std::size_t next = parse_conversion(format, percent + 1, c);
+        const bool wants_real = c.kind != 'd';
+        if (next == std::string_view::npos || argument == arguments.end() ||
+            argument->is_real != wants_real) {
+            const std::size_t end = next == std::string_view::npos ? percent + 1 : next;
+            output.append(format.data() + percent, end - percent);
+            position = end;
+            continue;
+        }
+        char* end = wants_real ? convert_real(piece, argument->real, c)
+                               : convert_integer(piece, argument->integer, c);
+        output.append(piece, static_cast<std::size_t>(end - piece));
+        ++argument;
+        position = next;
+    }
+    return output.finish();
+}
+
+namespace {
+
+bool is_blank(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
+
+bool is_digit(char ch, bool hexadecimal) {
+    if (ch >= '0' && ch <= '9') return true;
+    return hexadecimal && ((ch >= 'a' && ch <= 'f') || (ch >= 'A' && ch <= 'F'));
+}
+
+// Rough decimal (or binary) exponent of the number in text, enough to tell an
+// underflow from an overflow when the exact conversion reports out of range.
+bool magnitude_is_tiny(std::string_view text, bool hexadecimal) {
+    long exponent = 0;
+    long leading = 0;
+    bool seen_point = false;
+    bool seen_nonzero = false;
+    std::size_t i = 0;
+    for (; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (ch == '.') {
+            seen_point = true;
+        } else if (is_digit(ch, hexadecimal)) {
+            if (ch != '0') seen_nonzero = true;
+            if (!seen_nonzero && seen_point) --leading;
+            if (seen_nonzero && !seen_point) ++leading;
+        } else {
+            break;
+        }
+    }
+    if (i < text.size()) {
+        long value = 0;
+        bool negative = false;
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '-' || text[j] == '+')) negative = text[j++] == '-';
+        for (; j < text.size() && is_digit(text[j], false); ++j) value = std::min(value * 10 + (text[j] - '0'), 100000L);
+        exponent = negative ? -value : value;
+    }
+    return leading + (hexadecimal ? exponent / 4 : exponent) < 0;
+}
+
+}  // namespace
+
+bool read_leading_number(std::string_view text, double& value) {
+    std::size_t i = 0;
+    while (i < text.size() && is_blank(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    bool hexadecimal = false;
+    if (i + 2 < text.size() + 0 && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
+        (is_digit(text[i + 2], true) ||
+         (text[i + 2] == '.' && i + 3 < text.size() && is_digit(text[i + 3], true)))) {
+        hexadecimal = true;
+        i += 2;
+    }
+    const std::string_view body = text.substr(i);
+    // from_chars wants a digit or a point first and never reads inf or nan.
+    if (body.empty() || !(is_digit(body[0], hexadecimal) || body[0] == '.')) return false;
+    double parsed = 0.0;
+    const auto result = std::from_chars(body.data(), body.data() + body.size(), parsed,
+                                        hexadecimal ? std::chars_format::hex : std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range) {
+        if (!magnitude_is_tiny(body, hexadecimal)) return false;
+        parsed = 0.0;
+    } else if (result.ec != std::errc()) {
+        return false;
+    }
+    if (!std::isfinite(parsed)) return false;
+    value = negative ? -parsed : parsed;
+    return true;
+}
+
+}  // namespace morbilex

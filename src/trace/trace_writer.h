@@ -1,0 +1,39 @@
+// The step-by-step trace of a run: three header lines and one row per step.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+#include "model/records.h"
+
+namespace morbilex {
+
+inline constexpr const char* TRACE_FILE_NAME = "temp.dat";
+
+// Collects the trace in a fixed buffer and hands it to the stream in large
+// writes. A null stream makes every call a no-op (a run without a trace).
+class TraceWriter {
+public:
+    explicit TraceWriter(std::FILE* stream) : stream_(stream) {}
+    TraceWriter(const TraceWriter&) = delete;
+    TraceWriter& operator=(const TraceWriter&) = delete;
+
+    void header(const Records& records, InterventionMode mode);
+    void row(int step, double t, int on_flag, const double y[COMPARTMENT_COUNT]);
+    // Writes what is still buffered; false when any write to the stream failed.
+    bool flush();
+
+private:
+    static constexpr std::size_t BUFFER_SIZE = 64 * 1024;
+    // The longest row: two integers and five fixed-point fields of any double.
+    static constexpr std::size_t ROW_RESERVE = 2 * 24 + 5 * (400 + 1) + 1;
+    void append(const char* text, std::size_t length);
+    void make_room(std::size_t length);
+
+    std::FILE* stream_;
+    bool failed_ = false;
+    std::size_t used_ = 0;
+    char buffer_[BUFFER_SIZE];
+};
+
+}  // namespace morbilex

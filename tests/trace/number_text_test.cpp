@@ -1,0 +1,198 @@
+#include "trace/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace morbilex {
+namespace {
+
+std::string ours(const char* format, double value) {
+    char text[2048];
+    format_text(text, sizeof text, format, {value});
+    return text;
+}
+
+// glibc's printf rounds exactly (ties to even), which is what the program
+// writes on every platform. The Windows C library does not; the tests built
+// for Windows use mingw's own exact printf and scanf instead.
+#if defined(__GLIBC__) || (defined(__USE_MINGW_ANSI_STDIO) && __USE_MINGW_ANSI_STDIO)
+constexpr bool HAVE_REFERENCE_PRINTF = true;
+#else
+constexpr bool HAVE_REFERENCE_PRINTF = false;
+#endif
+
+std::string reference(const char* format, double value) {
+    char text[2048];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+TEST(FormatText, ExactTiesRoundToEven) {
+    EXPECT_EQ(ours("%.2f", 2.125), "2.12");
+    EXPECT_EQ(ours("%.2f", 2.375), "2.38");
+    EXPECT_EQ(ours("%.2f", 0.125), "0.12");
+    EXPECT_EQ(ours("%.0f", 0.5), "0");
+    EXPECT_EQ(ours("%.0f", 1.5), "2");
+    EXPECT_EQ(ours("%.0f", 2.5), "2");
+    EXPECT_EQ(ours("%6.3f", 0.0625), " 0.062");
+    EXPECT_EQ(ours("%7.2f", -2.125), "  -2.12");
+    // 2.675 is stored just below the tie and must not round up.
+    EXPECT_EQ(ours("%.2f", 2.675), "2.67");
+}
+
+TEST(FormatText, SignsZeroesAndWidths) {
+    EXPECT_EQ(ours("%7.2f", 0.0), "   0.00");
+    EXPECT_EQ(ours("%7.2f", -0.0), "  -0.00");
+    EXPECT_EQ(ours("%7.2f", -0.001), "  -0.00");
+    EXPECT_EQ(ours("%7.2f", 12345.678), "12345.68");
+    EXPECT_EQ(ours("%6.2f", 1e6), "1000000.00");
+    EXPECT_EQ(ours("%12.5g", 0.0), "           0");
+    EXPECT_EQ(ours("%12.5g", 200.0), "         200");
+    EXPECT_EQ(ours("%12.5g", 123.456), "      123.46");
+    EXPECT_EQ(ours("%12.5g", 1000000.0), "       1e+06");
+    EXPECT_EQ(ours("%.0f", 1e300).size(), 301u);
+    EXPECT_EQ(ours("%7.2f", HUGE_VAL), "    inf");
+    EXPECT_EQ(ours("%7.2f", -HUGE_VAL), "   -inf");
+    EXPECT_EQ(ours("%-8.1f|", 2.25), "2.2     |");
+    EXPECT_EQ(ours("%08.2f", -3.5), "-0003.50");
+}
+
+TEST(FormatText, IntegersPercentsAndMixedArguments) {
+    char text[128];
+    format_text(text, sizeof text, "%5d %7.2f %5d|%d%%", {7, 0.25, -12, 2147483647});
+    EXPECT_STREQ(text, "    7    0.25   -12|2147483647%");
+    format_text(text, sizeof text, "m exceed %d !\n", {4});
+    EXPECT_STREQ(text, "m exceed 4 !\n");
+}
+
+TEST(FormatText, NeverWritesPastTheBufferAndReportsTheFullLength) {
+    char text[8];
+    std::memset(text, 'x', sizeof text);
+    const std::size_t length = format_text(text, 6, "%7.2f", {1234.5});
+    EXPECT_EQ(length, 7u);
+    EXPECT_STREQ(text, "1234.");
+    EXPECT_EQ(text[6], 'x');
+    EXPECT_EQ(format_text(nullptr, 0, "%.2f", {1.0}), 4u);
+}
+
+TEST(FormatText, MismatchedArgumentsAreNotConverted) {
+    char text[64];
+    format_text(text, sizeof text, "%d and %f", {1.5});
+    EXPECT_STREQ(text, "%d and 1.500000");
+}
+
+TEST(FormatText, IgnoresTheCLocale) {
+    const char* previous = std::setlocale(LC_ALL, nullptr);
+    const std::string saved = previous ? previous : "C";
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no German locale here";
+    const std::string shown = ours("%6.2f", 2.5);
+    double read = 0;
+    const bool accepted = read_leading_number("2.5", read);
+    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(shown, "  2.50");
+    EXPECT_TRUE(accepted);
+    EXPECT_EQ(read, 2.5);
+}
+
+// Values that stress rounding: exact ties k/8, the doubles on both sides of
+// them, decimal near-ties, and magnitudes across the whole range.
+std::vector<double> awkward_values() {
+    std::vector<double> values = {0.0, -0.0, 0.005, 0.015, 0.025, 1e-300, 5e-324, 0.5, 1.5, 9.995,
+                                  99.995, 999.995, 9999.995, 1e6, 1e15, 1e16, 1e17, 1e22, 1e23,
+                                  1e100, 1e300, std::numeric_limits<double>::max(),
+                                  1099511627776.0, 1099511627775.5, 4503599627370495.5};
+    for (int k = 0; k < 8 * 2000; ++k) {
+        const double tie = k / 8.0;
+        values.push_back(tie);
+        values.push_back(std::nextafter(tie, 0.0));
+        values.push_back(std::nextafter(tie, 1e9));
+        values.push_back(k / 1000.0 + 0.0005);
+    }
+    for (int e = -30; e <= 300; ++e) values.push_back(std::pow(10.0, e) * 1.2345678);
+    const std::size_t count = values.size();
+    for (std::size_t i = 0; i < count; ++i) values.push_back(-values[i]);
+    return values;
+}
+
+const char* const FORMATS[] = {"%7.2f", "%6.2f", "%6.3f", "%8.2f", "%.0f", "%12.5g", "%5.1f",
+                               "%.9f", "%.10f", "%e", "%.3e", "%g", "%+.2f", "% 9.4f", "%010.3f"};
+
+TEST(FormatTextAgainstPrintf, AwkwardValuesInEveryFormat) {
+    if (!HAVE_REFERENCE_PRINTF) GTEST_SKIP() << "the C library here is not the reference";
+    for (const char* format : FORMATS) {
+        for (double value : awkward_values()) {
+            ASSERT_EQ(ours(format, value), reference(format, value)) << format << " of " << value;
+        }
+    }
+}
+
+TEST(FormatTextAgainstPrintf, MillionsOfRandomValues) {
+    if (!HAVE_REFERENCE_PRINTF) GTEST_SKIP() << "the C library here is not the reference";
+    std::mt19937_64 generator(20261207);
+    std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
+    std::uniform_int_distribution<int> exponent(-8, 14);
+    std::uniform_int_distribution<long long> cents(-1000000000, 1000000000);
+    const char* const fixed_formats[] = {"%7.2f", "%6.3f", "%.0f", "%8.2f"};
+    for (int i = 0; i < 2000000; ++i) {
+        // Half of them are spread over the magnitudes; half sit next to a
+        // decimal tie of the two-decimal formats.
+        double value = (i % 2 == 0) ? std::ldexp(mantissa(generator), exponent(generator) * 3)
+                                    : (cents(generator) + 0.5) / 100.0;
+        if (i % 4 == 3) value = std::nextafter(value, (i % 8 == 3) ? 1e300 : -1e300);
+        const char* format = fixed_formats[i % 4];
+        char ours_text[512];
+        char reference_text[512];
+        format_text(ours_text, sizeof ours_text, format, {value});
+        std::snprintf(reference_text, sizeof reference_text, format, value);
+        ASSERT_STREQ(ours_text, reference_text) << format << " of " << value;
+    }
+}
+
+TEST(ReadLeadingNumber, ReadsLikeScanf) {
+    struct Case {
+        const char* text;
+        bool accepted;
+        double value;
+    };
+    const Case cases[] = {
+        {"2.5", true, 2.5},        {"  2.5", true, 2.5},     {"\t-3", true, -3},
+        {"+4e2", true, 400},       {"2.5x", true, 2.5},       {"3.5 days", true, 3.5},
+        {".5", true, 0.5},         {"5.", true, 5},           {"1e", true, 1},
+        {"1e+", true, 1},          {"0x10", true, 16},        {"0x1p4", true, 16},
+        {"1e-400", true, 0},       {"-1e-400", true, -0.0},   {"0", true, 0},
+        {"x2.5", false, 0},        {"", false, 0},            {"   ", false, 0},
+        {".", false, 0},           {"-", false, 0},           {"+.e5", false, 0},
+        {"inf", false, 0},         {"-infinity", false, 0},   {"nan", false, 0},
+        {"1e999", false, 0},       {"-1e999", false, 0},      {"2,5", true, 2},
+    };
+    for (const Case& c : cases) {
+        double value = -12345.0;
+        EXPECT_EQ(read_leading_number(c.text, value), c.accepted) << "'" << c.text << "'";
+        const double expected = c.accepted ? c.value : -12345.0;
+        EXPECT_EQ(value, expected) << "'" << c.text << "'";
+    }
+}
+
+TEST(ReadLeadingNumber, AgreesWithScanfOnFiniteNumbers) {
+    if (!HAVE_REFERENCE_PRINTF) GTEST_SKIP() << "the C library here is not the reference";
+    const char* const texts[] = {"123.456", "  -0.001", "7e3x", "1.7976931348623157e308",
+                                 "4.9e-324", "2.2250738585072011e-308", "0.1", "00012", "1E5",
+                                 "9999.995", "  +.25e-2", "0X1.8p1", "1e-310"};
+    for (const char* text : texts) {
+        double expected = 0, value = 0;
+        ASSERT_EQ(std::sscanf(text, "%lf", &expected), 1) << text;
+        ASSERT_TRUE(read_leading_number(text, value)) << text;
+        EXPECT_EQ(value, expected) << text;
+    }
+}
+
+}  // namespace
+}  // namespace morbilex
