@@ -1,0 +1,54 @@
+// The drawing operations the chart uses, one to one with the platform's:
+// isotropic mapping, fonts, text metrics, pens, lines and text. Coordinates are
+// logical units of the current mapping (device pixels before any mapping).
+#pragma once
+
+#include <cstdint>
+
+namespace morbilex {
+
+// 0x00BBGGRR: red in the low byte, green in the second, blue in the third.
+using Colour = std::uint32_t;
+
+// A font or pen that the surface made; 0 is "none".
+using SurfaceObject = std::uintptr_t;
+
+class Surface {
+public:
+    virtual ~Surface() = default;
+
+    // Makes the device's default font current (the font it replaces is not kept).
+    virtual void select_device_default_font() = 0;
+    // Logical units of equal device size on both axes.
+    virtual void set_isotropic_mode() = 0;
+    // The logical extent to be shown; set before the viewport extent.
+    virtual void set_window_extent(int x, int y) = 0;
+    // The device extent; a negative y makes logical y grow upward. The surface
+    // then scales by s = min(|device x| / |extent x|, |device y| / |extent y|).
+    virtual void set_viewport_extent(int x, int y) = 0;
+    // The logical point that lands on the device origin (top-left corner).
+    virtual void set_window_origin(int x, int y) = 0;
+
+    // The chart font: fixed pitch, normal weight, cell height in logical units.
+    virtual SurfaceObject create_chart_font(int cell_height) = 0;
+    // Makes the font current and returns the one it replaces.
+    virtual SurfaceObject select_font(SurfaceObject font) = 0;
+    virtual void delete_font(SurfaceObject font) = 0;
+    // tmHeight of the current font, in logical units.
+    virtual int text_cell_height() = 0;
+
+    // A solid pen one device unit wide.
+    virtual SurfaceObject create_pen(Colour colour) = 0;
+    // Makes the pen current and returns the one it replaces.
+    virtual SurfaceObject select_pen(SurfaceObject pen) = 0;
+    virtual void delete_pen(SurfaceObject pen) = 0;
+
+    virtual void move_to(int x, int y) = 0;
+    // Line from the current position with the current pen; the end point is not
+    // painted and becomes the current position.
+    virtual void line_to(int x, int y) = 0;
+    // Black text on an opaque white cell, reference point at its top-left corner.
+    virtual void text_out(int x, int y, const char* text, int length) = 0;
+};
+
+}  // namespace morbilex

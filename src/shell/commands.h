@@ -1,0 +1,42 @@
+// The main window's commands, written once for both programs.
+#pragma once
+
+#include "model/records.h"
+#include "shell/dialogs.h"
+
+namespace morbilex {
+
+// What a command needs from the program it runs in.
+class FrontEnd {
+public:
+    virtual ~FrontEnd() = default;
+    // Runs the dialog modally; 0 after OK, 1 after Cancel or when it cannot be shown.
+    virtual int open_dialog(DialogKind kind) = 0;
+    // The whole view is drawn anew at the next paint.
+    virtual void repaint() = 0;
+    virtual void print() = 0;
+    virtual void printer_setup() = 0;
+    // "Help menu is selected!" titled "Message", information icon.
+    virtual void show_help() = 0;
+    // Closes the main window; the program then ends.
+    virtual void exit_program() = 0;
+    // A run returned 1 or 2: tell the user in plain words (run_failure_text).
+    virtual void report_run_failure(int run_result) = 0;
+};
+
+// The program's command state besides the records: where the trace goes and
+// whether this process has written it.
+struct CommandContext {
+    Records& records;
+    FrontEnd& front_end;
+    const char* trace_path = "temp.dat";
+    bool trace_written = false;
+};
+
+// Carries out the command with this id (104 to 114; any other id does nothing).
+void execute_command(CommandContext& context, int command_id);
+
+// At exit: deletes the trace file if, and only if, this process wrote it.
+void remove_trace_at_exit(const CommandContext& context);
+
+}  // namespace morbilex

@@ -1,0 +1,47 @@
+// The main window's menu bar and keyboard accelerators, shared by both programs.
+#pragma once
+
+#include <span>
+
+namespace morbilex {
+
+enum CommandId : int {
+    COMMAND_PRINT = 104,
+    COMMAND_PRINTER_SETUP = 105,
+    COMMAND_EXIT = 106,
+    COMMAND_HELP = 107,
+    COMMAND_CALCULATE = 108,
+    COMMAND_MAIN_PARAMETERS = 110,
+    COMMAND_ONE_TIME = 111,
+    COMMAND_INTERMITTENT = 112,
+    COMMAND_SCALE = 114,
+};
+
+struct MenuItem {
+    const char* label;  // with '&' before the mnemonic; nullptr for a separator
+    int command;        // 0 for a separator
+};
+
+struct MenuBarEntry {
+    const char* label;
+    std::span<const MenuItem> items;  // empty: the entry is itself a command
+    int command;                      // for a command entry, else 0
+    bool right_aligned;               // "&Help" stands at the right end
+};
+
+// Left to right: "&File", "&No intervention", "&Intervention", "&Scale", "&Help".
+std::span<const MenuBarEntry> main_menu_bar();
+
+enum class AcceleratorKey { Letter, F1 };
+
+struct Accelerator {
+    AcceleratorKey kind;
+    char letter;  // 'P', 'R', ... for Letter keys (always with Ctrl)
+    bool control;
+    int command;
+};
+
+// The ten accelerators in their table order.
+std::span<const Accelerator> main_accelerators();
+
+}  // namespace morbilex

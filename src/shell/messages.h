@@ -1,0 +1,18 @@
+// Texts and captions of the program's message boxes, shared by both programs.
+#pragma once
+
+namespace morbilex {
+
+inline constexpr const char* PROGRAM_TITLE = "Morbilex";
+inline constexpr const char* HELP_TEXT = "Help menu is selected!";
+inline constexpr const char* HELP_CAPTION = "Message";
+inline constexpr const char* DIALOG_FAILURE_TEXT = "Unable to display dialog";
+inline constexpr const char* DIALOG_FAILURE_CAPTION = "Sysytem error";
+inline constexpr const char* PRINT_FAILURE_TEXT = "Unable to start print job";
+inline constexpr const char* PRINT_FAILURE_CAPTION = "Error";
+
+// The plain-words report of a run result of 1 or 2 (nullptr for 0), and its caption.
+const char* run_failure_text(int run_result);
+inline constexpr const char* RUN_FAILURE_CAPTION = "Error";
+
+}  // namespace morbilex
