@@ -1,0 +1,20 @@
+// Renders the view into a picture file (PNG, SVG or PDF by the extension),
+// exactly as the window would draw it.
+#pragma once
+
+#include <string>
+
+#include "chart/chart.h"
+#include "model/records.h"
+
+namespace morbilex {
+
+inline constexpr int DEFAULT_IMAGE_WIDTH = 1200;
+inline constexpr int DEFAULT_IMAGE_HEIGHT = 700;
+
+// width and height apply to PNG and SVG; a PDF page is the 8.2 by 11.6 inch
+// page rectangle of printing. Returns false with a one-line reason in error.
+bool export_chart(Records& records, const SeriesColours& colours, const std::string& path,
+                  int width, int height, std::string& error);
+
+}  // namespace morbilex
