@@ -1,0 +1,156 @@
+#include "qt/editing_dialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+
+namespace morbilex {
+
+namespace {
+
+// value * numerator / denominator rounded to the nearest integer, halves away
+// from zero, for the small non-negative sizes of a dialog.
+int scale_rounded(int value, int numerator, int denominator) {
+    return (2 * value * numerator + denominator) / (2 * denominator);
+}
+
+QString control_name(int control_id) {
+    return QStringLiteral("control%1").arg(control_id);
+}
+
+// A right-aligned label keeps its right edge next to its field; when the font
+// draws its text wider than the template allows, it grows to the left.
+void fit_label_to_text(QLabel& label) {
+    int needed = label.fontMetrics().horizontalAdvance(label.text()) + 1;
+    QRect area = label.geometry();
+    if (needed > area.width()) {
+        area.setLeft(std::max(0, area.right() + 1 - needed));
+        label.setGeometry(area);
+    }
+}
+
+// A frame and margins around the text need more height than some fonts leave
+// in ten dialog units: the edit then grows evenly above and below.
+void fit_edit_height(QLineEdit& edit) {
+    int needed = edit.minimumSizeHint().height();
+    QRect area = edit.geometry();
+    if (needed > area.height()) {
+        int extra = needed - area.height();
+        area.adjust(0, -(extra / 2), 0, extra - extra / 2);
+        edit.setGeometry(area);
+    }
+}
+
+}  // namespace
+
+DialogBaseUnits dialog_base_units(const QFontMetrics& metrics) {
+    // The average width of the 52 letters, rounded, and the cell height.
+    int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {(letters / 26 + 1) / 2, metrics.height()};
+}
+
+QRect dialog_units_to_pixels(const DialogBaseUnits& units, int x, int y, int width, int height) {
+    return QRect(scale_rounded(x, units.width, 4), scale_rounded(y, units.height, 8),
+                 scale_rounded(width, units.width, 4), scale_rounded(height, units.height, 8));
+}
+
+EditingDialog::EditingDialog(const DialogTable& table, Records& records, QWidget* owner,
+                             QWidget* owner_client)
+    : QDialog(owner), table_(table), records_(records) {
+    setWindowTitle(QString::fromLatin1(table.title));
+    setObjectName(QString::fromLatin1(table.template_name));
+    DialogBaseUnits units = dialog_base_units(fontMetrics());
+    QRect frame = dialog_units_to_pixels(units, table.x, table.y, table.width, table.height);
+    setFixedSize(frame.size());
+    if (owner_client != nullptr) move(owner_client->mapToGlobal(frame.topLeft()));
+    build_controls(units);
+    show_dialog_fields(table_, records_, *this);
+}
+
+int EditingDialog::run() {
+    return exec() == QDialog::Accepted ? DIALOG_RESULT_OK : DIALOG_RESULT_CANCEL;
+}
+
+void EditingDialog::build_controls(const DialogBaseUnits& units) {
+    QLineEdit* first_edit = nullptr;
+    // Created in template order, which is also the tab order.
+    for (const ControlSpec& control : table_.controls) {
+        QWidget* widget = create_control(control);
+        widget->setObjectName(control_name(control.id));
+        widget->setGeometry(
+            dialog_units_to_pixels(units, control.x, control.y, control.width, control.height));
+        if (auto* label = qobject_cast<QLabel*>(widget)) fit_label_to_text(*label);
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            fit_edit_height(*edit);
+            if (first_edit == nullptr) first_edit = edit;
+        }
+    }
+    if (first_edit != nullptr) first_edit->setFocus(Qt::OtherFocusReason);
+}
+
+QWidget* EditingDialog::create_control(const ControlSpec& control) {
+    switch (control.control_class) {
+        case ControlClass::Static: {
+            auto* label = new QLabel(QString::fromLatin1(control.text), this);
+            label->setTextFormat(Qt::PlainText);
+            if (control.id == CONTROL_ID_LABEL) {
+                label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            } else {
+                // A value that is shown but not edited (S(0)).
+                label->setAlignment(Qt::AlignCenter);
+                displays_[control.id] = label;
+            }
+            return label;
+        }
+        case ControlClass::Edit: {
+            auto* edit = new QLineEdit(this);
+            edit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            edits_[control.id] = edit;
+            return edit;
+        }
+        case ControlClass::Button:
+            break;
+    }
+    auto* button = new QPushButton(QString::fromLatin1(control.text), this);
+    // Enter presses OK unless another button has the focus.
+    if (control.id == CONTROL_ID_OK) button->setDefault(true);
+    int id = control.id;
+    connect(button, &QPushButton::clicked, this, [this, id] { command(id); });
+    return button;
+}
+
+void EditingDialog::reject() {
+    command(CONTROL_ID_CANCEL);
+}
+
+void EditingDialog::command(int control_id) {
+    // OK closes only when every field was accepted; a refusal is silent and
+    // leaves the dialog open. "Help" does nothing.
+    DialogCommandOutcome outcome = dialog_command(table_, records_, *this, control_id);
+    if (!outcome.close) return;
+    if (outcome.result == DIALOG_RESULT_OK) {
+        accept();
+    } else {
+        QDialog::reject();
+    }
+}
+
+void EditingDialog::set_text(int control_id, const char* text) {
+    QString value = QString::fromLatin1(text);
+    if (auto edit = edits_.find(control_id); edit != edits_.end()) edit->second->setText(value);
+    if (auto shown = displays_.find(control_id); shown != displays_.end())
+        shown->second->setText(value);
+}
+
+std::string EditingDialog::get_text(int control_id) {
+    QString value;
+    if (auto edit = edits_.find(control_id); edit != edits_.end()) value = edit->second->text();
+    if (auto shown = displays_.find(control_id); shown != displays_.end())
+        value = shown->second->text();
+    // Single-byte text as the platform hands it out: at most 63 characters.
+    return value.left(DIALOG_TEXT_CAPACITY - 1).toLatin1().toStdString();
+}
+
+}  // namespace morbilex
