@@ -74,7 +74,6 @@ int EditingDialog::run() {
 }
 
 void EditingDialog::build_controls(const DialogBaseUnits& units) {
-    QLineEdit* first_edit = nullptr;
     // Created in template order, which is also the tab order.
     for (const ControlSpec& control : table_.controls) {
         QWidget* widget = create_control(control);
@@ -84,10 +83,16 @@ void EditingDialog::build_controls(const DialogBaseUnits& units) {
         if (auto* label = qobject_cast<QLabel*>(widget)) fit_label_to_text(*label);
         if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
             fit_edit_height(*edit);
-            if (first_edit == nullptr) first_edit = edit;
+            if (first_edit_ == nullptr) first_edit_ = edit;
         }
     }
-    if (first_edit != nullptr) first_edit->setFocus(Qt::OtherFocusReason);
+}
+
+void EditingDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (first_edit_ == nullptr) return;
+    first_edit_->setFocus(Qt::TabFocusReason);
+    first_edit_->selectAll();
 }
 
 QWidget* EditingDialog::create_control(const ControlSpec& control) {

@@ -40,6 +40,10 @@ public:
     // Esc and the close box: the Cancel of the protocol.
     void reject() override;
 
+protected:
+    // The first field takes the focus with its text selected.
+    void showEvent(QShowEvent* event) override;
+
 private:
     void set_text(int control_id, const char* text) override;
     std::string get_text(int control_id) override;
@@ -51,6 +55,7 @@ private:
 
     const DialogTable& table_;
     Records& records_;
+    QLineEdit* first_edit_ = nullptr;
     std::map<int, QLineEdit*> edits_;
     std::map<int, QLabel*> displays_;
 };

@@ -53,8 +53,10 @@ bool Printing::printer_setup(QWidget* window) {
     dialog.setWindowTitle(QStringLiteral("Printer setup"));
     // Confirming only chooses: nothing is printed from here.
     if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
-        if (QPushButton* confirm = buttons->button(QDialogButtonBox::Ok))
-            confirm->setText(QStringLiteral("OK"));
+        for (QAbstractButton* button : buttons->buttons()) {
+            if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                button->setText(QStringLiteral("OK"));
+        }
     }
     return dialog.exec() == QDialog::Accepted;
 }
