@@ -19,6 +19,19 @@ QString control_name(int control_id) {
     return QStringLiteral("control%1").arg(control_id);
 }
 
+// A label that reaches under the field beside it ends where the field begins,
+// so the field does not hide the end of its text.
+void end_label_before_fields(QLabel& label, const std::map<int, QLineEdit*>& edits) {
+    QRect area = label.geometry();
+    for (const auto& [id, edit] : edits) {
+        QRect field = edit->geometry();
+        bool same_row = field.top() <= area.bottom() && area.top() <= field.bottom();
+        if (same_row && field.left() > area.left() && field.left() <= area.right())
+            area.setRight(field.left() - 2);
+    }
+    label.setGeometry(area);
+}
+
 // A right-aligned label keeps its right edge next to its field; when the font
 // draws its text wider than the template allows, it grows to the left.
 void fit_label_to_text(QLabel& label) {
@@ -80,11 +93,14 @@ void EditingDialog::build_controls(const DialogBaseUnits& units) {
         widget->setObjectName(control_name(control.id));
         widget->setGeometry(
             dialog_units_to_pixels(units, control.x, control.y, control.width, control.height));
-        if (auto* label = qobject_cast<QLabel*>(widget)) fit_label_to_text(*label);
         if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
             fit_edit_height(*edit);
             if (first_edit_ == nullptr) first_edit_ = edit;
         }
+    }
+    for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        end_label_before_fields(*label, edits_);
+        fit_label_to_text(*label);
     }
 }
 

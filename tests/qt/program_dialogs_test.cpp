@@ -110,10 +110,15 @@ private slots:
             QRect placed = widget->geometry();
             QVERIFY(dialog.rect().contains(placed));
             if (auto* label = qobject_cast<QLabel*>(widget)) {
-                // Right-aligned next to its field, and wide enough for its text.
-                QCOMPARE(placed.right(), planned.right());
+                // Right-aligned at its planned right edge or just before a field
+                // that starts under it, wide enough for its text, and not
+                // covered by any field.
+                QVERIFY(placed.right() <= planned.right());
+                QVERIFY(placed.right() >= planned.right() - units.width * 5 / 4 - 2);
                 QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= placed.width(),
                          spec.text);
+                for (QLineEdit* edit : dialog.findChildren<QLineEdit*>())
+                    QVERIFY2(!edit->geometry().intersects(placed), spec.text);
             } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
                 QCOMPARE(placed.left(), planned.left());
                 QCOMPARE(placed.width(), planned.width());
