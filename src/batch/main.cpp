@@ -13,6 +13,9 @@
 #include "shell/dialogs.h"
 #include "shell/messages.h"
 
+#ifndef MORBILEX_BATCH_CHART
+#define MORBILEX_BATCH_CHART 0  // set by the build once it knows
+#endif
 #if MORBILEX_BATCH_CHART
 #include "chart/chart.h"
 #include "qt/chart_export.h"

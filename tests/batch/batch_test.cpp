@@ -113,13 +113,6 @@ TEST_F(BatchTool, IntermittentRunSwitchesAtTheKnownRows) {
     EXPECT_DOUBLE_EQ(rows[231].t, 57.75);
 }
 
-TEST_F(BatchTool, OneTimeRunWithTheDefaultPlan) {
-    const Outcome outcome = run("--mode=1");
-    ASSERT_EQ(outcome.status, 0) << outcome.err;
-    const std::vector<std::pair<int, int>> expected = {{40, 1}, {280, 0}};
-    EXPECT_EQ(switches_of(rows_of(outcome.out)), expected);
-}
-
 TEST_F(BatchTool, FieldsGoThroughTheDialogs) {
     const Outcome outcome =
         run("--T_max=123.9 --init_E=6000 --init_I=3000 --init_R=2000 "

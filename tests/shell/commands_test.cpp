@@ -11,7 +11,6 @@
 #include "model/simulation.h"
 #include "shell/dialog_test_support.h"
 #include "shell/menu.h"
-#include "shell/messages.h"
 #include "support/test_support.h"
 
 namespace morbilex {
@@ -157,13 +156,6 @@ TEST_F(CommandFixture, TraceIsRemovedAtExitOnlyWhenThisProcessWroteIt) {
     remove_trace_at_exit(context);
     EXPECT_FALSE(std::filesystem::exists(trace));
     remove_trace_at_exit(context);  // already gone: nothing happens
-}
-
-TEST(RunFailureText, SaysWhatHappenedInPlainWords) {
-    EXPECT_EQ(run_failure_text(RUN_COMPLETED), nullptr);
-    EXPECT_NE(std::string(run_failure_text(RUN_TRACE_NOT_WRITTEN)).find("temp.dat"),
-              std::string::npos);
-    EXPECT_NE(std::string(run_failure_text(RUN_REFUSED)).find("above zero"), std::string::npos);
 }
 
 }  // namespace
