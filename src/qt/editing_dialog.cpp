@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
+#include <utility>
 
 namespace morbilex {
 
@@ -32,17 +33,6 @@ void end_label_before_fields(QLabel& label, const std::map<int, QLineEdit*>& edi
     label.setGeometry(area);
 }
 
-// A right-aligned label keeps its right edge next to its field; when the font
-// draws its text wider than the template allows, it grows to the left.
-void fit_label_to_text(QLabel& label) {
-    int needed = label.fontMetrics().horizontalAdvance(label.text()) + 1;
-    QRect area = label.geometry();
-    if (needed > area.width()) {
-        area.setLeft(std::max(0, area.right() + 1 - needed));
-        label.setGeometry(area);
-    }
-}
-
 // A frame and margins around the text need more height than some fonts leave
 // in ten dialog units: the edit then grows evenly above and below.
 void fit_edit_height(QLineEdit& edit) {
@@ -54,6 +44,48 @@ void fit_edit_height(QLineEdit& edit) {
         edit.setGeometry(area);
     }
 }
+
+// The free stretch of the control's row between its neighbours (or the
+// dialog's edges), two pixels clear of each; never narrower than the control.
+std::pair<int, int> free_span(const QWidget& control) {
+    const QWidget& dialog = *control.parentWidget();
+    QRect area = control.geometry();
+    int left = 2;
+    int right = dialog.width() - 3;
+    for (const QWidget* other : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        QRect near = other->geometry();
+        if (other == &control || near.top() > area.bottom() || area.top() > near.bottom()) continue;
+        if (near.left() > area.right()) right = std::min(right, near.left() - 3);
+        if (near.right() < area.left()) left = std::max(left, near.right() + 3);
+    }
+    return {std::min(left, area.left()), std::max(right, area.right())};
+}
+
+enum class Growth { RightFirst, LeftFirst, Evenly };
+
+// A control whose text the font draws wider than the template allows widens
+// into the free space beside it: a field to the right first, a right-aligned
+// label to the left first, a centred text evenly.
+void widen_to(QWidget& control, int needed, Growth growth) {
+    QRect area = control.geometry();
+    if (needed <= area.width()) return;
+    auto [left, right] = free_span(control);
+    int extra = needed - area.width();
+    int to_right = growth == Growth::RightFirst ? extra
+                   : growth == Growth::Evenly   ? extra - extra / 2
+                                                : 0;
+    area.setRight(std::min(right, area.right() + to_right));
+    area.setLeft(std::max(left, area.right() + 1 - needed));
+    area.setRight(std::min(right, area.left() + needed - 1));
+    control.setGeometry(area);
+}
+
+int text_width(const QWidget& control, const QString& text) {
+    return control.fontMetrics().horizontalAdvance(text);
+}
+
+// The frame and inner margins of a field beside its text.
+constexpr int EDIT_FRAME_AND_MARGINS = 10;
 
 }  // namespace
 
@@ -100,7 +132,7 @@ void EditingDialog::build_controls(const DialogBaseUnits& units) {
     }
     for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
         end_label_before_fields(*label, edits_);
-        fit_label_to_text(*label);
+        widen_to(*label, text_width(*label, label->text()) + 1, Growth::LeftFirst);
     }
 }
 
@@ -108,7 +140,9 @@ void EditingDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (first_edit_ == nullptr) return;
     first_edit_->setFocus(Qt::TabFocusReason);
-    first_edit_->selectAll();
+    // All selected, with the beginning in view.
+    int length = int(first_edit_->text().size());
+    first_edit_->setSelection(length, -length);
 }
 
 QWidget* EditingDialog::create_control(const ControlSpec& control) {
@@ -160,9 +194,17 @@ void EditingDialog::command(int control_id) {
 
 void EditingDialog::set_text(int control_id, const char* text) {
     QString value = QString::fromLatin1(text);
-    if (auto edit = edits_.find(control_id); edit != edits_.end()) edit->second->setText(value);
-    if (auto shown = displays_.find(control_id); shown != displays_.end())
+    if (auto edit = edits_.find(control_id); edit != edits_.end()) {
+        QLineEdit& field = *edit->second;
+        field.setText(value);
+        widen_to(field, text_width(field, value) + EDIT_FRAME_AND_MARGINS, Growth::RightFirst);
+        // A text too long even then scrolls, showing its beginning.
+        field.setCursorPosition(0);
+    }
+    if (auto shown = displays_.find(control_id); shown != displays_.end()) {
         shown->second->setText(value);
+        widen_to(*shown->second, text_width(*shown->second, value) + 1, Growth::Evenly);
+    }
 }
 
 std::string EditingDialog::get_text(int control_id) {

@@ -135,6 +135,43 @@ private slots:
         }
     }
 
+    void the_widest_texts_of_the_model_range_fit_their_fields_data() {
+        layout_follows_the_table_in_dialog_units_data();
+    }
+    void the_widest_texts_of_the_model_range_fit_their_fields() {
+        QFETCH(DialogKind, kind);
+        ProgramUnderTest program;
+        // Counts up to the population of 10,000, days up to 10,000, negative
+        // entries, and limits that %12.5g shows in full width.
+        Records& records = program.records();
+        records.model = {12.5, 10000.0, -4.6, 0.25, 40000, 10000.0, 10000.0, 10000.0, 10000.0};
+        records.one_time = {-0.5, 10000.0, 10000.0, -0.5, 10000.0, 10000.0, -0.5, 10000.0, 10000.0};
+        records.intermittent = {-0.5, 10000.0, 10000.0};
+        records.scale = {-123456.0, -1.2345e-100, -0.000123456, 123456.0, 100.0, 100.0};
+        EditingDialog dialog(dialog_table(kind), records, &program.window(),
+                             program.window().view());
+        QList<QWidget*> controls = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (QWidget* widget : controls) {
+            QRect placed = widget->geometry();
+            QVERIFY(dialog.rect().contains(placed));
+            for (QWidget* other : controls) {
+                if (other != widget)
+                    QVERIFY2(!other->geometry().intersects(placed),
+                             qPrintable(widget->objectName() + " " + other->objectName()));
+            }
+            QString text;
+            int margins = 0;
+            if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+                text = edit->text();
+                margins = 8;
+            } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+                text = label->text();
+            }
+            QVERIFY2(widget->fontMetrics().horizontalAdvance(text) + margins <= placed.width(),
+                     qPrintable(text));
+        }
+    }
+
     void opening_shows_the_live_values_data() {
         QTest::addColumn<DialogKind>("kind");
         QTest::addColumn<QStringList>("texts");  // "id=text"
