@@ -217,6 +217,22 @@ private slots:
             observe(program, [&] { QTest::keyClick(target, Qt::Key(key), modifiers); }), command);
     }
 
+    void mnemonics_of_the_bar_commands_reach_them_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("command");
+        QTest::newRow("Alt+S") << int(Qt::Key_S) << 114;
+        QTest::newRow("Alt+H") << int(Qt::Key_H) << 107;
+    }
+    void mnemonics_of_the_bar_commands_reach_them() {
+        QFETCH(int, key);
+        QFETCH(int, command);
+        ProgramUnderTest program;
+        QWidget* target = program.window().view();
+        check_command_outcome(
+            observe(program, [&] { QTest::keyClick(target, Qt::Key(key), Qt::AltModifier); }),
+            command);
+    }
+
     void help_box_says_help_menu_is_selected() {
         ProgramUnderTest program;
         QString text, title;
