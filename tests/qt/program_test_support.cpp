@@ -40,7 +40,8 @@ ModalWatch when_modal(std::function<void(QWidget*)> action, QWidget* previous) {
 
 QString pdf_text(const QString& path) {
     QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-layout"), path, QStringLiteral("-")});
     pdftotext.waitForFinished(20000);
     return QString::fromUtf8(pdftotext.readAllStandardOutput());
 }
