@@ -42,7 +42,6 @@ public:
 
     ChartView* view() const { return view_; }
     Printing& printing() { return printing_; }
-    const CommandContext& command_context() const { return context_; }
 
     // The modal parts of the commands; each returns when it has closed.
     int run_dialog(DialogKind kind);
