@@ -173,6 +173,15 @@ void PainterSurface::delete_pen(SurfaceObject pen) {
     pens_[pen - 1].in_use = false;
 }
 
+void PainterSurface::use_painter_pen(const QColor& colour) {
+    if (painter_pen_set_ && painter_pen_colour_ == colour) return;
+    // One device pixel wide whatever the mapping; a flat cap leaves out the
+    // end point of a line.
+    painter_.setPen(QPen(colour, 0, Qt::SolidLine, Qt::FlatCap));
+    painter_pen_colour_ = colour;
+    painter_pen_set_ = true;
+}
+
 void PainterSurface::move_to(int x, int y) {
     position_x_ = x;
     position_y_ = y;
@@ -186,9 +195,7 @@ void PainterSurface::line_to(int x, int y) {
     position_x_ = x;
     position_y_ = y;
     if (!drawable || from == to) return;
-    // One device pixel wide whatever the mapping; a flat cap leaves out the
-    // end point.
-    painter_.setPen(QPen(pens_[current_pen_ - 1].colour, 0, Qt::SolidLine, Qt::FlatCap));
+    use_painter_pen(pens_[current_pen_ - 1].colour);
     painter_.drawLine(from, to);
 }
 
@@ -202,7 +209,7 @@ void PainterSurface::text_out(int x, int y, const char* text, int length) {
     painter_.setFont(font.font);
     const double width = QFontMetricsF(font.font, painter_.device()).horizontalAdvance(line);
     painter_.fillRect(QRectF(corner.x(), corner.y(), width, font.cell_pixels), Qt::white);
-    painter_.setPen(QPen(Qt::black));
+    use_painter_pen(Qt::black);
     painter_.drawText(QPointF(corner.x(), corner.y() + font.ascent_pixels), line);
 }
 

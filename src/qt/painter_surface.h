@@ -59,6 +59,8 @@ private:
 
     FontSlot make_font(QFont font, double cell_pixels) const;
     void update_scale();
+    // Sets the painter's pen only when its colour changes.
+    void use_painter_pen(const QColor& colour);
     template <typename Slot>
     static SurfaceObject take_slot(std::vector<Slot>& table);
 
@@ -75,6 +77,8 @@ private:
     SurfaceObject current_font_ = 1;
     SurfaceObject current_pen_ = 1;
     int position_x_ = 0, position_y_ = 0;
+    QColor painter_pen_colour_;
+    bool painter_pen_set_ = false;
 };
 
 }  // namespace morbilex
