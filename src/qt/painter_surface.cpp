@@ -12,6 +12,8 @@ namespace morbilex {
 namespace {
 
 constexpr double SMALLEST_CELL_PIXELS = 1.0;
+// Glyphs beyond this size are not rendered reliably; larger text is scaled.
+constexpr double LARGEST_DRAWN_CELL_PIXELS = 512.0;
 
 QColor colour_of(Colour colour) {
     return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
@@ -60,17 +62,22 @@ PainterSurface::PainterSurface(QPainter& painter, int dots_per_inch)
 
 PainterSurface::FontSlot PainterSurface::make_font(QFont font, double cell_pixels) const {
     // A cell is ascent plus descent; find the size whose cell has the height.
+    // Larger cells are drawn from a font of the largest size scaled up.
     const double device_dpi = painter_.device()->logicalDpiY();
     const double probe_pixels = 100.0;
     font.setPointSizeF(probe_pixels * 72.0 / device_dpi);
     const double probe_cell = QFontMetricsF(font, painter_.device()).height();
     const double wanted = std::max(cell_pixels, SMALLEST_CELL_PIXELS);
-    font.setPointSizeF(wanted * probe_pixels / probe_cell * 72.0 / device_dpi);
+    const double drawn = std::min(wanted, LARGEST_DRAWN_CELL_PIXELS);
+    const double em_per_cell = probe_cell > 0 ? probe_pixels / probe_cell : 1.0;
+    font.setPointSizeF(drawn * em_per_cell * 72.0 / device_dpi);
     const QFontMetricsF metrics(font, painter_.device());
     FontSlot slot;
     slot.in_use = true;
     slot.font = font;
-    slot.cell_pixels = metrics.height();
+    slot.magnification = metrics.height() > 0 ? wanted / metrics.height() : 1.0;
+    if (wanted <= LARGEST_DRAWN_CELL_PIXELS) slot.magnification = 1.0;
+    slot.cell_pixels = metrics.height() * slot.magnification;
     slot.ascent_pixels = metrics.ascent();
     return slot;
 }
@@ -208,9 +215,21 @@ void PainterSurface::text_out(int x, int y, const char* text, int length) {
     if (!device_pixel(corner, pixel)) return;
     painter_.setFont(font.font);
     const double width = QFontMetricsF(font.font, painter_.device()).horizontalAdvance(line);
-    painter_.fillRect(QRectF(corner.x(), corner.y(), width, font.cell_pixels), Qt::white);
+    const double cell = font.cell_pixels / font.magnification;
+    const bool magnified = font.magnification != 1.0;
+    if (magnified) {
+        painter_.save();
+        painter_.translate(corner);
+        painter_.scale(font.magnification, font.magnification);
+    }
+    const QPointF origin = magnified ? QPointF(0, 0) : corner;
+    painter_.fillRect(QRectF(origin.x(), origin.y(), width, cell), Qt::white);
     use_painter_pen(Qt::black);
-    painter_.drawText(QPointF(corner.x(), corner.y() + font.ascent_pixels), line);
+    painter_.drawText(QPointF(origin.x(), origin.y() + font.ascent_pixels), line);
+    if (magnified) {
+        painter_.restore();
+        painter_pen_set_ = false;
+    }
 }
 
 }  // namespace morbilex

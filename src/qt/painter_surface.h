@@ -48,9 +48,10 @@ private:
     struct FontSlot {
         bool in_use = false;
         QFont font;
-        double cell_pixels = 0;  // ascent + descent on the device
-        double ascent_pixels = 0;
-        int logical_height = 0;  // 0 for the device default font
+        double cell_pixels = 0;      // ascent + descent on the device
+        double ascent_pixels = 0;    // of the font as drawn, before magnification
+        double magnification = 1.0;  // drawn font to requested cell
+        int logical_height = 0;      // 0 for the device default font
     };
     struct PenSlot {
         bool in_use = false;
