@@ -82,6 +82,25 @@ TEST(PainterSurface, IsotropicMappingAndChartFontCell) {
     EXPECT_TRUE(black);
 }
 
+TEST(PainterSurface, HugeTextCellsCoverWhatTheyReach) {
+    // One logical unit is 100 pixels: a 400-unit cell is 40000 pixels high.
+    QImage image(300, 200, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    QPainter painter(&image);
+    PainterSurface surface(painter);
+    surface.set_isotropic_mode();
+    surface.set_window_extent(3, 2);
+    surface.set_viewport_extent(300, -200);
+    surface.set_window_origin(0, 2);
+    surface.select_font(surface.create_chart_font(400));
+    EXPECT_EQ(surface.text_cell_height(), 400);
+    surface.text_out(1, 1, "No", 2);
+    painter.end();
+    EXPECT_EQ(image.pixel(99, 150) & 0xFFFFFF, QColor(Qt::gray).rgb() & 0xFFFFFF);
+    EXPECT_EQ(image.pixel(150, 99) & 0xFFFFFF, QColor(Qt::gray).rgb() & 0xFFFFFF);
+    EXPECT_TRUE(testing::all_white(image, QRect(100, 100, 200, 100)));
+}
+
 TEST(PainterSurface, TitleScreenInTheDefaultFont) {
     auto records = testing::default_records();
     QImage image = white_image(800, 400);
