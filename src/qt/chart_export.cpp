@@ -37,6 +37,29 @@ std::unique_ptr<QGuiApplication> graphical_application(std::string& error) {
     return std::make_unique<QGuiApplication>(argument_count, arguments);
 }
 
+// A headless export has no session: the platform's note that it made up a
+// runtime folder is not for the user of a command-line tool.
+class QuietRuntimeFolderNote {
+public:
+    QuietRuntimeFolderNote() : previous_(qInstallMessageHandler(&filter)) {
+        previous() = previous_;
+    }
+    ~QuietRuntimeFolderNote() { qInstallMessageHandler(previous_); }
+    QuietRuntimeFolderNote(const QuietRuntimeFolderNote&) = delete;
+    QuietRuntimeFolderNote& operator=(const QuietRuntimeFolderNote&) = delete;
+
+private:
+    static QtMessageHandler& previous() {
+        static QtMessageHandler handler = nullptr;
+        return handler;
+    }
+    static void filter(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+        if (previous() != nullptr) previous()(type, context, text);
+    }
+    QtMessageHandler previous_;
+};
+
 QString extension_of(const std::string& path) {
     const QString name = QString::fromStdString(path);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
@@ -129,6 +152,7 @@ bool export_chart(Records& records, const SeriesColours& colours, const std::str
         error = "unknown picture type of " + path + ": use .png, .svg or .pdf";
         return false;
     }
+    const QuietRuntimeFolderNote quiet;
     const std::unique_ptr<QGuiApplication> application = graphical_application(error);
     if (!error.empty()) return false;
     if (extension == "png") return export_png(records, colours, path, width, height, error);
