@@ -92,6 +92,7 @@ private slots:
         QVERIFY(session.box_text.isEmpty());
         QVERIFY(QFile::exists(pdf));
         QCOMPARE(pdf_pages(pdf), 1);
+        QCOMPARE(pdf_info(pdf, QStringLiteral("Title")), QStringLiteral("Morbilex"));
         QString text = pdf_text(pdf);
         QVERIFY2(text.simplified().contains(HEADER_LINE.simplified()), qPrintable(text));
         QVERIFY(!text.simplified().contains(TITLE_LINE.simplified()));

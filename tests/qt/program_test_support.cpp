@@ -46,14 +46,21 @@ QString pdf_text(const QString& path) {
     return QString::fromUtf8(pdftotext.readAllStandardOutput());
 }
 
-int pdf_pages(const QString& path) {
+QString pdf_info(const QString& path, const QString& field) {
     QProcess pdfinfo;
     pdfinfo.start(QStringLiteral("pdfinfo"), {path});
     pdfinfo.waitForFinished(20000);
+    QString prefix = field + QLatin1Char(':');
     for (const QString& line : QString::fromUtf8(pdfinfo.readAllStandardOutput()).split('\n')) {
-        if (line.startsWith(QStringLiteral("Pages:"))) return line.mid(6).trimmed().toInt();
+        if (line.startsWith(prefix)) return line.mid(prefix.size()).trimmed();
     }
-    return -1;
+    return QString();
+}
+
+int pdf_pages(const QString& path) {
+    bool ok = false;
+    int pages = pdf_info(path, QStringLiteral("Pages")).toInt(&ok);
+    return ok ? pages : -1;
 }
 
 QImage render_view(Records& records, int width, int height) {

@@ -40,8 +40,10 @@ private:
 };
 ModalWatch when_modal(std::function<void(QWidget*)> action, QWidget* previous = nullptr);
 
-// The text pdftotext reads from a PDF file, and its number of pages (pdfinfo).
+// The text pdftotext reads from a PDF file, one field of what pdfinfo tells
+// about it ("Pages", "Title", ...), and its number of pages.
 QString pdf_text(const QString& path);
+QString pdf_info(const QString& path, const QString& field);
 int pdf_pages(const QString& path);
 
 // The view exactly as draw_view paints it on a white image of this size.
