@@ -61,7 +61,7 @@ wait_for_window() {
 send_keys() {
   local window="$1"
   shift
-  xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+  timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
   xdotool key --clearmodifiers "$@"
   sleep 0.5
 }
