@@ -8,7 +8,35 @@
 namespace morbilex {
 namespace {
 
+// The trace formats hundreds of thousands of fields per run; its small
+// helpers must not cost a call each.
+#if defined(__GNUC__)
+#define MORBILEX_ALWAYS_INLINE [[gnu::always_inline]] inline
+#else
+#define MORBILEX_ALWAYS_INLINE inline
+#endif
+
 constexpr double POWERS_OF_TEN[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+constexpr unsigned long long POWERS_OF_TEN_INTEGER[] = {1ULL,
+                                                        10ULL,
+                                                        100ULL,
+                                                        1000ULL,
+                                                        10000ULL,
+                                                        100000ULL,
+                                                        1000000ULL,
+                                                        10000000ULL,
+                                                        100000000ULL,
+                                                        1000000000ULL,
+                                                        10000000000ULL,
+                                                        100000000000ULL,
+                                                        1000000000000ULL,
+                                                        10000000000000ULL,
+                                                        100000000000000ULL,
+                                                        1000000000000000ULL,
+                                                        10000000000000000ULL,
+                                                        100000000000000000ULL,
+                                                        1000000000000000000ULL,
+                                                        10000000000000000000ULL};
 constexpr int FAST_PRECISION_LIMIT = 9;
 // Below 2^40 a product carries at least 12 fraction bits, so its rounding error
 // (half a unit in the last place) stays far inside this distance from a tie.
@@ -30,7 +58,9 @@ char* write_digits(char* out, unsigned long long value, int minimum_digits) {
 }
 
 // Writes the last two decimal digits of value before start and drops them.
-char* prepend_pair(char* start, unsigned long long& value) {
+// Narrow values take the cheaper 32-bit division.
+template <typename Unsigned>
+MORBILEX_ALWAYS_INLINE char* prepend_pair(char* start, Unsigned& value) {
     static constexpr char PAIRS[] =
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
@@ -42,17 +72,48 @@ char* prepend_pair(char* start, unsigned long long& value) {
     return start;
 }
 
-// The fixed-point digits of magnitude, written backwards so that they end at
-// end; returns their start, or nullptr when the fast path cannot prove that
-// they round as the exact conversion would (near a tie, or too large).
-char* fast_fixed_digits(char* end, double magnitude, int precision) {
-    if (precision > FAST_PRECISION_LIMIT) return nullptr;
+// Writes the whole number backwards so that it ends at end; returns its start.
+template <typename Unsigned>
+MORBILEX_ALWAYS_INLINE char* write_whole_backwards(char* end, Unsigned value) {
+    char* start = end;
+    while (value >= 100)
+        start = prepend_pair(start, value);
+    if (value >= 10) return prepend_pair(start, value);
+    *--start = static_cast<char>('0' + value);
+    return start;
+}
+
+// The value rounded to precision decimals, as a whole number of units of the
+// last decimal. False when the fast path cannot prove that this rounds as the
+// exact conversion would (near a tie, or too large).
+MORBILEX_ALWAYS_INLINE bool fast_fixed_units(double magnitude, int precision,
+                                             unsigned long long& units) {
+    if (precision > FAST_PRECISION_LIMIT) return false;
     const double scaled = magnitude * POWERS_OF_TEN[precision];
-    if (!(scaled < FAST_MAGNITUDE_LIMIT)) return nullptr;  // NaN fails here too
-    const auto whole = static_cast<unsigned long long>(scaled);
+    if (!(scaled < FAST_MAGNITUDE_LIMIT)) return false;  // NaN fails here too
+    const auto whole = static_cast<unsigned long long>(static_cast<long long>(scaled));
     const double fraction = scaled - static_cast<double>(whole);
-    if (std::fabs(fraction - 0.5) < TIE_MARGIN) return nullptr;
-    unsigned long long units = whole + (fraction > 0.5 ? 1 : 0);
+    if (std::fabs(fraction - 0.5) < TIE_MARGIN) return false;
+    units = whole + (fraction > 0.5 ? 1 : 0);
+    return true;
+}
+
+MORBILEX_ALWAYS_INLINE int digit_count(unsigned long long value) {
+    int count = 1;
+    while (count < 20 && value >= POWERS_OF_TEN_INTEGER[count])
+        ++count;
+    return count;
+}
+
+// Characters of the fixed-point text of units (without a sign).
+MORBILEX_ALWAYS_INLINE int fixed_length(unsigned long long units, int precision) {
+    return digit_count(units / POWERS_OF_TEN_INTEGER[precision]) +
+           (precision > 0 ? 1 + precision : 0);
+}
+
+// Writes the fixed-point digits of units backwards so that they end at end.
+template <typename Unsigned>
+MORBILEX_ALWAYS_INLINE void write_fixed_backwards(char* end, Unsigned units, int precision) {
     char* start = end;
     int decimals = precision;
     for (; decimals >= 2; decimals -= 2)
@@ -62,10 +123,23 @@ char* fast_fixed_digits(char* end, double magnitude, int precision) {
         units /= 10;
     }
     if (precision > 0) *--start = '.';
-    while (units >= 10)
-        start = prepend_pair(start, units);
-    if (units != 0 || start == end || *start == '.') *--start = static_cast<char>('0' + units);
-    return start;
+    write_whole_backwards(start, units);
+}
+
+MORBILEX_ALWAYS_INLINE void write_fixed_backwards(char* end, unsigned long long units,
+                                                  int precision) {
+    if (units <= 0xFFFFFFFFULL) {
+        write_fixed_backwards<unsigned>(end, static_cast<unsigned>(units), precision);
+    } else {
+        write_fixed_backwards<unsigned long long>(end, units, precision);
+    }
+}
+
+// Blanks up to width before a text of this length; returns where the text goes.
+MORBILEX_ALWAYS_INLINE char* pad_left(char* out, int length, int width) {
+    for (int padding = width - length; padding > 0; --padding)
+        *out++ = ' ';
+    return out;
 }
 
 char* pad_to_width(char* start, char* end, int width, bool left_align, char fill,
@@ -113,12 +187,11 @@ char* convert_real(char* out, double value, const Conversion& c) {
         std::memcpy(out, word, 3);
         out += 3;
     } else if (c.kind == 'f') {
-        char digits[32];
-        const char* fast = fast_fixed_digits(digits + sizeof digits, magnitude, precision);
-        if (fast != nullptr) {
-            const std::size_t length = static_cast<std::size_t>(digits + sizeof digits - fast);
-            std::memcpy(out, fast, length);
-            out += length;
+        unsigned long long units = 0;
+        if (fast_fixed_units(magnitude, precision, units)) {
+            char* const end = out + fixed_length(units, precision);
+            write_fixed_backwards(end, units, precision);
+            out = end;
         } else {
             out = std::to_chars(out, out + FIXED_TEXT_LIMIT, magnitude, std::chars_format::fixed,
                                 precision)
@@ -207,27 +280,19 @@ private:
     std::size_t length_ = 0;
 };
 
-// Copies start..end to out, after blanks up to width.
-char* right_align(char* out, const char* start, const char* end, int width) {
-    for (long padding = width - (end - start); padding > 0; --padding)
-        *out++ = ' ';
-    std::memcpy(out, start, static_cast<std::size_t>(end - start));
-    return out + (end - start);
-}
-
 }  // namespace
 
 char* append_fixed(char* out, double value, int width, int precision) {
-    // The common case of the trace rows, without the general machinery.
-    char digits[32];
-    char* const end = digits + sizeof digits;
-    char* start = fast_fixed_digits(end, std::fabs(value), precision);
-    if (start != nullptr) {
-        if (std::signbit(value)) *--start = '-';
-        for (long padding = width - (end - start); padding > 0; --padding)
-            *out++ = ' ';
-        std::memcpy(out, start, static_cast<std::size_t>(end - start));
-        return out + (end - start);
+    // The common case of the trace rows, written in place without the general
+    // machinery.
+    unsigned long long units = 0;
+    if (fast_fixed_units(std::fabs(value), precision, units)) {
+        const bool negative = std::signbit(value);
+        const int length = fixed_length(units, precision) + (negative ? 1 : 0);
+        out = pad_left(out, length, width);
+        if (negative) *out = '-';
+        write_fixed_backwards(out + length, units, precision);
+        return out + length;
     }
     Conversion c;
     c.width = width;
@@ -237,17 +302,18 @@ char* append_fixed(char* out, double value, int width, int precision) {
 }
 
 char* append_integer(char* out, long long value, int width) {
-    char digits[24];
-    char* const end = digits + sizeof digits;
+    const bool negative = value < 0;
+    unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
+                                            : static_cast<unsigned long long>(value);
+    const int length = digit_count(magnitude) + (negative ? 1 : 0);
+    out = pad_left(out, length, width);
+    char* const end = out + length;
     char* start = end;
-    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
-                                             : static_cast<unsigned long long>(value);
-    do {
-        *--start = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0) *--start = '-';
-    return right_align(out, start, end, width);
+    while (magnitude >= 10)
+        start = prepend_pair(start, magnitude);
+    *--start = static_cast<char>('0' + magnitude);
+    if (negative) *out = '-';
+    return end;
 }
 
 std::size_t format_text(char* buffer, std::size_t capacity, std::string_view format,

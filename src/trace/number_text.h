@@ -33,7 +33,7 @@ inline constexpr std::size_t FIXED_TEXT_LIMIT = 1 + 309 + 1 + FIXED_PRECISION_LI
 // clamped to FIXED_PRECISION_LIMIT.
 char* append_fixed(char* out, double value, int width, int precision);
 
-// "%*d" of value.
+// "%*d" of value. The caller provides max(width, 21) characters.
 char* append_integer(char* out, long long value, int width);
 
 // Reads a number the way scanf's "%lf" does: leading white space skipped, an
