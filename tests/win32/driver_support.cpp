@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace morbilex::driver {
@@ -177,9 +178,11 @@ void set_control_text(HWND dialog, int control_id, const std::string& text) {
 }
 
 void press_button(HWND dialog, int control_id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(control_id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, control_id)));
-    settle(dialog);
+    // Sent, not posted: it returns once the dialog has handled the click.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(control_id, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(GetDlgItem(dialog, control_id)), SMTO_NORMAL,
+                        10000, &result);
 }
 
 std::string message_box_text(HWND box) {

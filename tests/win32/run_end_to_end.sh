@@ -13,8 +13,15 @@ rm -rf "$artefacts"
 mkdir -p "$artefacts"
 windows_path() { echo "Z:${1//\//\\}"; }
 
+# Inside a wine desktop window: captions and frames are drawn without a window
+# manager, and windows come to the front when asked.
+export MORBILEX_WINE_DESKTOP="${MORBILEX_WINE_DESKTOP:-1024x768}"
 bash "$here/with_display.sh" "$artefacts" "$driver" "$(windows_path "$program")" "${@:4}"
 status=$?
+if [ "$status" -eq 0 ] && ! grep -qx '0 failed' "$artefacts/driver_outcome.txt" 2>/dev/null; then
+  echo "the driver did not finish, or some checks failed" >&2
+  status=1
+fi
 
 for picture in "$artefacts"/*.bmp; do
   [ -e "$picture" ] || continue

@@ -48,4 +48,9 @@ wineserver -w >/dev/null 2>&1 || true
 program="$(realpath "$1")"
 shift
 cd "$work_folder"
-wine "$program" "$@"
+if [ -n "${MORBILEX_WINE_DESKTOP:-}" ]; then
+  # A wine desktop window draws the captions and frames a window manager would.
+  wine explorer "/desktop=morbilex,$MORBILEX_WINE_DESKTOP" "$program" "$@"
+else
+  wine "$program" "$@"
+fi
