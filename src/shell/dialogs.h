@@ -16,6 +16,19 @@ inline constexpr int CONTROL_ID_CANCEL = 2;
 inline constexpr int CONTROL_ID_HELP = 9;
 inline constexpr int CONTROL_ID_LABEL = -1;
 
+// What a dialog's opener returns.
+inline constexpr int DIALOG_RESULT_OK = 0;
+inline constexpr int DIALOG_RESULT_CANCEL = 1;  // also when the dialog cannot be shown
+
+// Window styles of the templates.
+inline constexpr std::uint32_t DIALOG_STYLE =
+    0x90c80080;  // popup, visible, caption, system menu, modal frame
+inline constexpr std::uint32_t LABEL_STYLE = 0x50020002;           // static, group, right-aligned
+inline constexpr std::uint32_t CENTRED_STATIC_STYLE = 0x50020001;  // static, group, centred
+inline constexpr std::uint32_t EDIT_STYLE = 0x50810000;            // border, tab stop, left-aligned
+inline constexpr std::uint32_t DEFAULT_BUTTON_STYLE = 0x50010001;  // default push button, tab stop
+inline constexpr std::uint32_t BUTTON_STYLE = 0x50010000;          // push button, tab stop
+
 enum class ControlClass { Static, Edit, Button };
 
 // One control of a dialog template, in dialog units.
@@ -42,9 +55,27 @@ struct FieldSpec {
     int read_order;
     double (*shown_value)(const Records&);
     double* (*storage)(Records&, DialogScratch&);
+    const char* name;         // the field's own name: "R_0", "T_max", "Redct1", "xmin", ...
+    bool must_be_above_zero;  // the periods: the run divides by them
 };
 
 enum class DialogKind { ModelParameters, OneTimePlan, IntermittentPlan, AxisScale };
+inline constexpr DialogKind ALL_DIALOG_KINDS[] = {
+    DialogKind::ModelParameters, DialogKind::OneTimePlan, DialogKind::IntermittentPlan,
+    DialogKind::AxisScale};
+
+// Why an OK was refused, and at which control.
+enum class RefusalReason {
+    None,
+    EmptyField,     // nothing typed
+    NoNumber,       // no finite number at the start of the text
+    NotAboveZero,   // a period of zero or below
+    NegativeValue,  // an initial value below zero (acceptance test)
+};
+struct Refusal {
+    int control_id = 0;
+    RefusalReason reason = RefusalReason::None;
+};
 
 struct DialogTable {
     DialogKind kind;
@@ -54,13 +85,17 @@ struct DialogTable {
     std::uint32_t style;
     std::span<const ControlSpec> controls;  // template order = tab order
     std::span<const FieldSpec> fields;      // display order
-    // Tests that run after every field was read; false refuses the OK.
-    bool (*acceptance_test)(const Records&, const DialogScratch&);
-    // Repairs applied after an accepted OK.
+    // Tests that run after every field was read; a refusal with control_id 0
+    // passes. nullptr: no tests.
+    Refusal (*acceptance_test)(const Records&, const DialogScratch&);
+    // Repairs applied after an accepted OK; nullptr: none.
     void (*post_process)(Records&, const DialogScratch&);
 };
 
 const DialogTable& dialog_table(DialogKind kind);
+
+// The field shown in this control, or nullptr.
+const FieldSpec* find_field(const DialogTable& table, int control_id);
 
 // How the protocol reaches a dialog's controls.
 class DialogControls {
@@ -79,11 +114,29 @@ enum class AcceptResult { Accepted = 0, Refused = 1 };
 // OK pressed: reads the fields in read order straight into the records; a field
 // that is empty, has no leading number, is not finite or (for the periods) is
 // not above zero refuses the OK at once, leaving the fields read before it
-// stored. Then the acceptance tests, then the post-processing.
-AcceptResult accept_dialog(const DialogTable& table, Records& records, DialogControls& controls);
+// stored. Then the acceptance tests, then the post-processing. When refusal is
+// given it tells which control refused and why.
+AcceptResult accept_dialog(const DialogTable& table, Records& records, DialogControls& controls,
+                           Refusal* refusal = nullptr);
+
+// What the dialog procedure does with the control id of a command: OK runs
+// the accept sequence (closing with DIALOG_RESULT_OK when accepted), Cancel
+// closes with DIALOG_RESULT_CANCEL and restores nothing, every other id (Help
+// included) does nothing. handled is the procedure's return value.
+struct DialogCommandOutcome {
+    bool handled;
+    bool close;
+    int result;
+};
+DialogCommandOutcome dialog_command(const DialogTable& table, Records& records,
+                                    DialogControls& controls, int control_id);
 
 // The text a field shows for a value: its display format, bounded so that it
 // always fits the 64-character buffer and reads back to the same value.
 std::string display_text(const char* display_format, double value);
+
+// n_steps for a duration in days: whole days, then whole steps, kept within
+// -MAX_STEPS..MAX_STEPS (every negative count means no step).
+int steps_for_duration(double T_max, double dt);
 
 }  // namespace morbilex

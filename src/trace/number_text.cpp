@@ -22,28 +22,50 @@ char* write_digits(char* out, unsigned long long value, int minimum_digits) {
         digits[count++] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value != 0);
-    while (count < minimum_digits) digits[count++] = '0';
-    while (count > 0) *out++ = digits[--count];
+    while (count < minimum_digits)
+        digits[count++] = '0';
+    while (count > 0)
+        *out++ = digits[--count];
     return out;
 }
 
-// The unsigned fixed-point digits of |value|, or nullptr when the fast path
-// cannot prove it rounds as the exact conversion would.
-char* fast_fixed_digits(char* out, double magnitude, int precision) {
+// Writes the last two decimal digits of value before start and drops them.
+char* prepend_pair(char* start, unsigned long long& value) {
+    static constexpr char PAIRS[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    const unsigned pair = static_cast<unsigned>(value % 100);
+    value /= 100;
+    *--start = PAIRS[2 * pair + 1];
+    *--start = PAIRS[2 * pair];
+    return start;
+}
+
+// The fixed-point digits of magnitude, written backwards so that they end at
+// end; returns their start, or nullptr when the fast path cannot prove that
+// they round as the exact conversion would (near a tie, or too large).
+char* fast_fixed_digits(char* end, double magnitude, int precision) {
     if (precision > FAST_PRECISION_LIMIT) return nullptr;
     const double scaled = magnitude * POWERS_OF_TEN[precision];
-    if (!(scaled < FAST_MAGNITUDE_LIMIT)) return nullptr;
-    const double whole = std::floor(scaled);
-    const double fraction = scaled - whole;
+    if (!(scaled < FAST_MAGNITUDE_LIMIT)) return nullptr;  // NaN fails here too
+    const auto whole = static_cast<unsigned long long>(scaled);
+    const double fraction = scaled - static_cast<double>(whole);
     if (std::fabs(fraction - 0.5) < TIE_MARGIN) return nullptr;
-    const auto units = static_cast<unsigned long long>(whole) + (fraction > 0.5 ? 1 : 0);
-    const unsigned long long divisor = static_cast<unsigned long long>(POWERS_OF_TEN[precision]);
-    out = write_digits(out, units / divisor, 1);
-    if (precision > 0) {
-        *out++ = '.';
-        out = write_digits(out, units % divisor, precision);
+    unsigned long long units = whole + (fraction > 0.5 ? 1 : 0);
+    char* start = end;
+    int decimals = precision;
+    for (; decimals >= 2; decimals -= 2)
+        start = prepend_pair(start, units);
+    if (decimals == 1) {
+        *--start = static_cast<char>('0' + units % 10);
+        units /= 10;
     }
-    return out;
+    if (precision > 0) *--start = '.';
+    while (units >= 10)
+        start = prepend_pair(start, units);
+    if (units != 0 || start == end || *start == '.') *--start = static_cast<char>('0' + units);
+    return start;
 }
 
 char* pad_to_width(char* start, char* end, int width, bool left_align, char fill,
@@ -91,13 +113,20 @@ char* convert_real(char* out, double value, const Conversion& c) {
         std::memcpy(out, word, 3);
         out += 3;
     } else if (c.kind == 'f') {
-        char* fast = fast_fixed_digits(out, magnitude, precision);
-        out = fast ? fast
-                   : std::to_chars(out, out + FIXED_TEXT_LIMIT, magnitude, std::chars_format::fixed,
-                                   precision)
-                         .ptr;
+        char digits[32];
+        const char* fast = fast_fixed_digits(digits + sizeof digits, magnitude, precision);
+        if (fast != nullptr) {
+            const std::size_t length = static_cast<std::size_t>(digits + sizeof digits - fast);
+            std::memcpy(out, fast, length);
+            out += length;
+        } else {
+            out = std::to_chars(out, out + FIXED_TEXT_LIMIT, magnitude, std::chars_format::fixed,
+                                precision)
+                      .ptr;
+        }
     } else {
-        const auto format = c.kind == 'e' ? std::chars_format::scientific : std::chars_format::general;
+        const auto format =
+            c.kind == 'e' ? std::chars_format::scientific : std::chars_format::general;
         if (c.kind == 'g' && precision == 0) precision = 1;
         out = std::to_chars(out, out + FIXED_TEXT_LIMIT, magnitude, format, precision).ptr;
     }
@@ -113,8 +142,8 @@ char* convert_integer(char* out, long long value, const Conversion& c) {
     } else if (c.space_sign) {
         *out++ = ' ';
     }
-    const unsigned long long magnitude =
-        value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    const unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                                   : static_cast<unsigned long long>(value);
     if (!(c.precision == 0 && magnitude == 0)) {
         out = write_digits(out, magnitude, std::max(c.precision, 1));
     }
@@ -127,11 +156,16 @@ char* convert_integer(char* out, long long value, const Conversion& c) {
 std::size_t parse_conversion(std::string_view format, std::size_t position, Conversion& c) {
     for (; position < format.size(); ++position) {
         const char flag = format[position];
-        if (flag == '-') c.left_align = true;
-        else if (flag == '+') c.plus_sign = true;
-        else if (flag == ' ') c.space_sign = true;
-        else if (flag == '0') c.zero_pad = true;
-        else break;
+        if (flag == '-')
+            c.left_align = true;
+        else if (flag == '+')
+            c.plus_sign = true;
+        else if (flag == ' ')
+            c.space_sign = true;
+        else if (flag == '0')
+            c.zero_pad = true;
+        else
+            break;
     }
     auto read_number = [&](int& number) {
         number = 0;
@@ -173,9 +207,28 @@ private:
     std::size_t length_ = 0;
 };
 
+// Copies start..end to out, after blanks up to width.
+char* right_align(char* out, const char* start, const char* end, int width) {
+    for (long padding = width - (end - start); padding > 0; --padding)
+        *out++ = ' ';
+    std::memcpy(out, start, static_cast<std::size_t>(end - start));
+    return out + (end - start);
+}
+
 }  // namespace
 
 char* append_fixed(char* out, double value, int width, int precision) {
+    // The common case of the trace rows, without the general machinery.
+    char digits[32];
+    char* const end = digits + sizeof digits;
+    char* start = fast_fixed_digits(end, std::fabs(value), precision);
+    if (start != nullptr) {
+        if (std::signbit(value)) *--start = '-';
+        for (long padding = width - (end - start); padding > 0; --padding)
+            *out++ = ' ';
+        std::memcpy(out, start, static_cast<std::size_t>(end - start));
+        return out + (end - start);
+    }
     Conversion c;
     c.width = width;
     c.precision = precision;
@@ -184,10 +237,17 @@ char* append_fixed(char* out, double value, int width, int precision) {
 }
 
 char* append_integer(char* out, long long value, int width) {
-    Conversion c;
-    c.width = width;
-    c.kind = 'd';
-    return convert_integer(out, value, c);
+    char digits[24];
+    char* const end = digits + sizeof digits;
+    char* start = end;
+    unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                             : static_cast<unsigned long long>(value);
+    do {
+        *--start = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) *--start = '-';
+    return right_align(out, start, end, width);
 }
 
 std::size_t format_text(char* buffer, std::size_t capacity, std::string_view format,
@@ -263,7 +323,8 @@ bool magnitude_is_tiny(std::string_view text, bool hexadecimal) {
         bool negative = false;
         std::size_t j = i + 1;
         if (j < text.size() && (text[j] == '-' || text[j] == '+')) negative = text[j++] == '-';
-        for (; j < text.size() && is_digit(text[j], false); ++j) value = std::min(value * 10 + (text[j] - '0'), 100000L);
+        for (; j < text.size() && is_digit(text[j], false); ++j)
+            value = std::min(value * 10 + (text[j] - '0'), 100000L);
         exponent = negative ? -value : value;
     }
     return leading + (hexadecimal ? exponent / 4 : exponent) < 0;
@@ -273,7 +334,8 @@ bool magnitude_is_tiny(std::string_view text, bool hexadecimal) {
 
 bool read_leading_number(std::string_view text, double& value) {
     std::size_t i = 0;
-    while (i < text.size() && is_blank(text[i])) ++i;
+    while (i < text.size() && is_blank(text[i]))
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     bool hexadecimal = false;
@@ -287,8 +349,9 @@ bool read_leading_number(std::string_view text, double& value) {
     // from_chars wants a digit or a point first and never reads inf or nan.
     if (body.empty() || !(is_digit(body[0], hexadecimal) || body[0] == '.')) return false;
     double parsed = 0.0;
-    const auto result = std::from_chars(body.data(), body.data() + body.size(), parsed,
-                                        hexadecimal ? std::chars_format::hex : std::chars_format::general);
+    const auto result =
+        std::from_chars(body.data(), body.data() + body.size(), parsed,
+                        hexadecimal ? std::chars_format::hex : std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
         if (!magnitude_is_tiny(body, hexadecimal)) return false;
         parsed = 0.0;

@@ -1,0 +1,35 @@
+// The command line of morbilex-batch.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/records.h"
+#include "shell/dialogs.h"
+
+namespace morbilex::batch {
+
+// A field as the user typed it on the command line.
+struct TypedField {
+    DialogKind dialog;
+    const FieldSpec* field;
+    std::string text;
+};
+
+struct BatchRequest {
+    std::vector<TypedField> typed;
+    InterventionMode mode = MODE_NO_INTERVENTION;
+    std::string trace_path;  // empty: standard output
+    std::string chart_path;  // empty: no chart
+    int chart_width = 1200;
+    int chart_height = 700;
+    bool help = false;
+};
+
+// Reads the arguments into request; false with a one-line reason in error.
+bool parse_options(int argc, const char* const argv[], BatchRequest& request, std::string& error);
+
+// The --help text.
+std::string usage_text();
+
+}  // namespace morbilex::batch

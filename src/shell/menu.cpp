@@ -1,0 +1,53 @@
+#include "shell/menu.h"
+
+namespace morbilex {
+namespace {
+
+constexpr MenuItem FILE_ITEMS[] = {
+    {"&Print", COMMAND_PRINT},
+    {"p&Rinter setup", COMMAND_PRINTER_SETUP},
+    {nullptr, 0},
+    {"e&Xit", COMMAND_EXIT},
+};
+constexpr MenuItem NO_INTERVENTION_ITEMS[] = {
+    {"&Calculate", COMMAND_CALCULATE},
+    {"&Main parameters", COMMAND_MAIN_PARAMETERS},
+};
+constexpr MenuItem INTERVENTION_ITEMS[] = {
+    {"&One-time    ", COMMAND_ONE_TIME},
+    {"&Intermittent", COMMAND_INTERMITTENT},
+    {"&Main parameters", COMMAND_MAIN_PARAMETERS},
+};
+
+constexpr MenuBarEntry MENU_BAR[] = {
+    {"&File", FILE_ITEMS, 0, false},
+    {"&No intervention", NO_INTERVENTION_ITEMS, 0, false},
+    {"&Intervention", INTERVENTION_ITEMS, 0, false},
+    {"&Scale", {}, COMMAND_SCALE, false},
+    {"&Help", {}, COMMAND_HELP, true},
+};
+
+constexpr Accelerator ACCELERATORS[] = {
+    {AcceleratorKey::Letter, 'P', true, COMMAND_PRINT},
+    {AcceleratorKey::Letter, 'R', true, COMMAND_PRINTER_SETUP},
+    {AcceleratorKey::Letter, 'X', true, COMMAND_EXIT},
+    {AcceleratorKey::Letter, 'N', true, COMMAND_CALCULATE},
+    {AcceleratorKey::Letter, 'C', true, COMMAND_CALCULATE},
+    {AcceleratorKey::Letter, 'M', true, COMMAND_MAIN_PARAMETERS},
+    {AcceleratorKey::Letter, 'O', true, COMMAND_ONE_TIME},
+    {AcceleratorKey::Letter, 'I', true, COMMAND_INTERMITTENT},
+    {AcceleratorKey::Letter, 'S', true, COMMAND_SCALE},
+    {AcceleratorKey::F1, 0, false, COMMAND_HELP},
+};
+
+}  // namespace
+
+std::span<const MenuBarEntry> main_menu_bar() {
+    return MENU_BAR;
+}
+
+std::span<const Accelerator> main_accelerators() {
+    return ACCELERATORS;
+}
+
+}  // namespace morbilex

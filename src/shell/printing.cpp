@@ -1,0 +1,23 @@
+#include "shell/printing.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace morbilex {
+namespace {
+
+// (dots * tenths_of_inch) / 10, truncating toward zero, kept in the int range.
+int dots_for_length(long long dots_per_inch, long long tenths_of_inch) {
+    const long long dots = (dots_per_inch * tenths_of_inch) / 10;
+    return static_cast<int>(std::clamp<long long>(dots, INT_MIN, INT_MAX));
+}
+
+}  // namespace
+
+PageRectangle page_rectangle(int dots_per_inch_x, int dots_per_inch_y) {
+    const int bottom = dots_for_length(-static_cast<long long>(dots_per_inch_y), 116);
+    const int right = dots_for_length(dots_per_inch_x, 82);
+    return {0, 0, right, bottom};
+}
+
+}  // namespace morbilex

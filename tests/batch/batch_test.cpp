@@ -1,0 +1,206 @@
+// morbilex-batch from the outside: arguments in, exit status, trace and
+// messages out.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "model/simulation.h"
+#include "support/test_support.h"
+
+namespace morbilex {
+namespace {
+
+using testing::default_records;
+using testing::read_bytes;
+using testing::read_text;
+using testing::split_lines;
+using testing::TemporaryFolder;
+
+struct Outcome {
+    int status;
+    std::string out;  // standard output
+    std::string err;  // standard error
+};
+
+class BatchTool : public ::testing::Test {
+protected:
+    TemporaryFolder folder;
+
+    std::string file(const std::string& name) const { return folder.file(name); }
+
+    // Runs the program with the arguments (no blanks in them) from the folder.
+    Outcome run(const std::string& arguments) const {
+        const std::string out = file("stdout.txt");
+        const std::string err = file("stderr.txt");
+        const std::string command = "cd '" + folder.path().string() + "' && '" +
+                                    MORBILEX_BATCH_PROGRAM + "' " + arguments + " >'" + out +
+                                    "' 2>'" + err + "'";
+        const int raw = std::system(command.c_str());
+        const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        return {status, read_bytes(out), read_bytes(err)};
+    }
+
+    // Only the files the test itself looks for, besides the captured streams.
+    std::vector<std::string> written_files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            const std::string name = entry.path().filename().string();
+            if (name != "stdout.txt" && name != "stderr.txt") names.push_back(name);
+        }
+        return names;
+    }
+};
+
+struct Row {
+    int step = 0, on_flag = 0;
+    double t = 0;
+};
+
+std::vector<Row> rows_of(const std::string& trace) {
+    std::vector<Row> rows;
+    for (const std::string& line : split_lines(trace)) {
+        Row row;
+        if (!line.empty() && line[0] != '%' &&
+            std::sscanf(line.c_str(), "%d %lf %d", &row.step, &row.t, &row.on_flag) == 3) {
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+// (row, new on_flag) at every change of the flag.
+std::vector<std::pair<int, int>> switches_of(const std::vector<Row>& rows) {
+    std::vector<std::pair<int, int>> switches;
+    int flag = 0;
+    for (const Row& row : rows) {
+        if (row.on_flag != flag) switches.emplace_back(row.step, row.on_flag);
+        flag = row.on_flag;
+    }
+    return switches;
+}
+
+TEST_F(BatchTool, DefaultTraceEqualsTheEnginesOnStandardOutputAndInAFile) {
+    auto records = default_records();
+    const std::string engine = file("engine.dat");
+    ASSERT_EQ(run_simulation(*records, MODE_NO_INTERVENTION, engine.c_str()), RUN_COMPLETED);
+    const std::string expected = read_bytes(engine);
+
+    const Outcome to_stdout = run("");
+    EXPECT_EQ(to_stdout.status, 0) << to_stdout.err;
+    EXPECT_EQ(to_stdout.out, expected);
+    EXPECT_EQ(to_stdout.err, "");
+
+    const Outcome to_file = run("--trace=trace.dat --mode=0");
+    EXPECT_EQ(to_file.status, 0) << to_file.err;
+    EXPECT_EQ(to_file.out, "");
+    EXPECT_EQ(read_bytes(file("trace.dat")), expected);
+}
+
+TEST_F(BatchTool, IntermittentRunSwitchesAtTheKnownRows) {
+    const Outcome outcome = run("--mode=2 --trace=out.dat");
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const std::vector<Row> rows = rows_of(read_text(file("out.dat")));
+    ASSERT_EQ(rows.size(), 801u);
+    const std::vector<std::pair<int, int>> expected = {
+        {231, 9}, {388, 0}, {467, 9}, {621, 0}, {702, 9}};
+    EXPECT_EQ(switches_of(rows), expected);
+    EXPECT_EQ(rows.back().on_flag, 9);
+    EXPECT_DOUBLE_EQ(rows[231].t, 57.75);
+}
+
+TEST_F(BatchTool, FieldsGoThroughTheDialogs) {
+    const Outcome outcome =
+        run("--T_max=123.9 --init_E=6000 --init_I=3000 --init_R=2000 "
+            "--R_0=2.5x --infectious_period=' 4 days'");
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const std::vector<std::string> lines = split_lines(outcome.out);
+    ASSERT_EQ(lines.size(), 3u + 493u);
+    EXPECT_EQ(lines[0],
+              "% MORBILEX : R_0 =  2.50,  Latent period =  4.60,  Infectious period =  4.00");
+    EXPECT_EQ(lines[3], "    0    0.00     0    0.00 6000.00 3000.00 1000.00");
+}
+
+TEST_F(BatchTool, DialogsApplyInOrderModelOneTimeIntermittentScale) {
+    // The intermittent dialog caps window 1 at the duration the model dialog set.
+    const Outcome outcome = run("--Reduction=0.5 --T_max=50 --t_srt1=-3 --mode=1");
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const std::vector<std::string> lines = split_lines(outcome.out);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[1].substr(0, 63),
+              "% One-time intervention: (redct, from, to) = 1 ( 0.800,    0.00");
+    EXPECT_NE(lines[1].find("   50.00) : 2"), std::string::npos) << lines[1];
+}
+
+TEST_F(BatchTool, RefusalsSayWhyAndWriteNothing) {
+    struct Case {
+        const char* arguments;
+        int status;
+        const char* named;
+    };
+    const Case cases[] = {
+        {"--R_0=x2.5", 1, "--R_0=x2.5"},
+        {"--R_0=", 1, "--R_0"},
+        {"--T_max=1e999", 1, "--T_max"},
+        {"--init_R=nan", 1, "--init_R"},
+        {"--latent_period=0", 1, "--latent_period"},
+        {"--infectious_period=-5", 1, "--infectious_period"},
+        {"--init_I=-1", 1, "--init_I"},
+        {"--xmax=inf", 1, "--xmax"},
+        {"--bogus=1", 2, "--bogus"},
+        {"--init_S=5", 2, "--init_S"},
+        {"--mode=3", 2, "--mode=3"},
+        {"--size=10", 2, "--size"},
+        {"--R_0=1 --R_0=2", 2, "--R_0"},
+        {"stray", 2, "stray"},
+        {"--trace", 2, "--trace"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const Outcome outcome = run(std::string(c.arguments) + " --trace=trace.dat");
+        EXPECT_EQ(outcome.status, c.status);
+        EXPECT_EQ(outcome.out, "");
+        ASSERT_FALSE(outcome.err.empty());
+        EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+        EXPECT_NE(outcome.err.find(c.named), std::string::npos) << outcome.err;
+        EXPECT_TRUE(written_files().empty());
+    }
+}
+
+TEST_F(BatchTool, UnwritableTraceFails) {
+    const Outcome outcome = run("--trace=missing/trace.dat");
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_NE(outcome.err.find("missing/trace.dat"), std::string::npos);
+    EXPECT_TRUE(written_files().empty());
+}
+
+TEST_F(BatchTool, HelpDescribesEveryOption) {
+    const Outcome outcome = run("--help --bogus=1");
+    EXPECT_EQ(outcome.status, 0);
+    for (const char* option : {"--R_0=", "--t_stp3=", "--Off_threshold=", "--ymax=", "--mode=",
+                               "--trace=", "--chart=", "--size="}) {
+        EXPECT_NE(outcome.out.find(option), std::string::npos) << option;
+    }
+    EXPECT_TRUE(written_files().empty());
+}
+
+// With the painter library the chart is drawn; without it the option is
+// refused. Either way nothing is half written.
+TEST_F(BatchTool, ChartIsWrittenOrClearlyRefused) {
+    const Outcome outcome = run("--mode=2 --trace=trace.dat --chart=chart.png --size=600x350");
+    if (outcome.status == 0) {
+        EXPECT_EQ(read_bytes(file("chart.png")).substr(0, 4), "\x89PNG");
+        EXPECT_FALSE(read_bytes(file("trace.dat")).empty());
+    } else {
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_NE(outcome.err.find("--chart"), std::string::npos);
+        EXPECT_TRUE(written_files().empty());
+    }
+}
+
+}  // namespace
+}  // namespace morbilex
