@@ -18,7 +18,7 @@ windows_path() { echo "Z:${1//\//\\}"; }
 export MORBILEX_WINE_DESKTOP="${MORBILEX_WINE_DESKTOP:-1024x768}"
 bash "$here/with_display.sh" "$artefacts" "$driver" "$(windows_path "$program")" "${@:4}"
 status=$?
-if [ "$status" -eq 0 ] && ! grep -qx '0 failed' "$artefacts/driver_outcome.txt" 2>/dev/null; then
+if [ "$status" -eq 0 ] && ! tr -d '\r' <"$artefacts/driver_outcome.txt" 2>/dev/null | grep -qx '0 failed'; then
   echo "the driver did not finish, or some checks failed" >&2
   status=1
 fi
