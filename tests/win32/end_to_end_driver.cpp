@@ -139,6 +139,12 @@ void title_calculate_help_print() {
           "Print: nothing else is left open" + open_windows(program));
     check(read_file(trace_path(program)) == trace_before, "Print does not run the model");
 
+    for (int unknown : {109, 113, 115})
+        post_command(window, unknown);
+    settle(window);
+    check(other_windows(program).empty() && read_file(trace_path(program)) == trace_before,
+          "commands 109, 113 and 115 do nothing");
+
     post_command(window, 105);
     close_no_printer_warning(program, "Printer setup");
     settle(window);
@@ -238,6 +244,9 @@ void interventions_and_scale() {
         save_picture(dialog, picture("dialog_one_time_plan"));
         press_button(dialog, IDOK);
         check(wait_for_lines(trace, HEADER_LINES + 801), "one-time run writes 801 rows");
+        check(read_lines(trace)[1].rfind("% One-time intervention: (redct, from, to) = 1 ( 0.800,",
+                                         0) == 0,
+              "the trace names the one-time plan");
         check(flag_changes(flags_of(read_lines(trace))) == "40:1 280:0 ",
               "one-time on_flag changes: " + flag_changes(flags_of(read_lines(trace))));
     }
@@ -249,6 +258,8 @@ void interventions_and_scale() {
         save_picture(dialog, picture("dialog_intermittent_plan"));
         press_button(dialog, IDOK);
         check(wait_for_lines(trace, HEADER_LINES + 801), "intermittent run writes 801 rows");
+        check(read_lines(trace)[1].rfind("% Intermittent intervention: Reduction =80.000%", 0) == 0,
+              "the trace names the intermittent plan");
         check(flag_changes(flags_of(read_lines(trace))) == "231:9 388:0 467:9 621:0 702:9 ",
               "intermittent on_flag changes: " + flag_changes(flags_of(read_lines(trace))));
     }
@@ -280,6 +291,10 @@ void interventions_and_scale() {
         save_picture(window, picture("chart_intermittent_days_50_to_150"));
     }
     check(read_file(trace) == trace_before, "Scale repaints without a new run");
+
+    SetWindowPos(window, nullptr, 0, 0, 520, 400, SWP_NOMOVE | SWP_NOZORDER);
+    settle(window);
+    save_picture(window, picture("chart_resized"));
 
     PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     expect_exit(program, "the close box");
