@@ -1,5 +1,8 @@
 #include "driver_support.h"
 
+#include <winspool.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -263,6 +266,90 @@ bool wait_for_lines(const std::string& path, size_t count, DWORD timeout_millise
         Sleep(POLL_MILLISECONDS);
     }
     return false;
+}
+
+namespace {
+
+constexpr const char* TEST_PRINTER = "Morbilex Test Printer";
+// A port no program reads: the jobs stay in the spool folder.
+constexpr const char* TEST_PORT = "MORBILEXTEST:";
+
+bool running_under_wine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// wine's generic PostScript description, which its spooler keeps as a resource.
+std::string write_generic_ppd() {
+    HMODULE spooler = LoadLibraryExA("winspool.drv", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC resource = FindResourceW(spooler, MAKEINTRESOURCEW(1), L"PPDFILE");
+    if (resource == nullptr) return "";
+    auto text = static_cast<const char*>(LockResource(LoadResource(spooler, resource)));
+    DWORD size = SizeofResource(spooler, resource);
+    size = static_cast<DWORD>(std::find(text, text + size, '\0') - text);
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    std::string path = std::string(folder) + "morbilex_test_printer.ppd";
+    std::ofstream(path, std::ios::binary).write(text, size);
+    return path;
+}
+
+}  // namespace
+
+bool install_test_printer() {
+    if (!running_under_wine()) return false;
+    std::string ppd = write_generic_ppd();
+    if (ppd.empty()) return false;
+    HKEY ports = nullptr;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports",
+                      &ports) == ERROR_SUCCESS) {
+        RegSetValueExA(ports, TEST_PORT, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+        RegCloseKey(ports);
+    }
+    DRIVER_INFO_3A driver = {};
+    driver.cVersion = 3;
+    driver.pName = const_cast<char*>(TEST_PRINTER);
+    driver.pDriverPath = const_cast<char*>("wineps.drv");
+    driver.pDataFile = ppd.data();
+    driver.pConfigFile = const_cast<char*>("wineps.drv");
+    driver.pDefaultDataType = const_cast<char*>("RAW");
+    AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
+                        APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY);
+    PRINTER_INFO_2A printer = {};
+    printer.pPrinterName = const_cast<char*>(TEST_PRINTER);
+    printer.pPortName = const_cast<char*>(TEST_PORT);
+    printer.pDriverName = const_cast<char*>(TEST_PRINTER);
+    printer.pPrintProcessor = const_cast<char*>("wineps");
+    printer.pDatatype = const_cast<char*>("RAW");
+    HANDLE added = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
+    if (added == nullptr) return false;
+    ClosePrinter(added);
+    return SetDefaultPrinterA(TEST_PRINTER) != 0;
+}
+
+void remove_test_printer() {
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSA access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (OpenPrinterA(const_cast<char*>(TEST_PRINTER), &printer, &access)) {
+        DeletePrinter(printer);
+        ClosePrinter(printer);
+    }
+}
+
+std::vector<std::string> spooled_jobs() {
+    char folder[MAX_PATH] = {};
+    GetSystemDirectoryA(folder, MAX_PATH);
+    std::string spool = std::string(folder) + "\\spool\\printers\\";
+    std::vector<std::string> jobs;
+    WIN32_FIND_DATAA found = {};
+    HANDLE search = FindFirstFileA((spool + "*.SPL").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return jobs;
+    do {
+        jobs.push_back(spool + found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(jobs.begin(), jobs.end());
+    return jobs;
 }
 
 }  // namespace morbilex::driver

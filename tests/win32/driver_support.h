@@ -61,3 +61,14 @@ std::vector<std::string> read_lines(const std::string& path);
 bool wait_for_lines(const std::string& path, size_t count, DWORD timeout_milliseconds = 10000);
 
 }  // namespace morbilex::driver
+
+namespace morbilex::driver {
+
+// Under wine only: a PostScript printer whose jobs stay in the spool folder.
+// Returns false (and installs nothing) elsewhere.
+bool install_test_printer();
+void remove_test_printer();
+// The spooled jobs, oldest first, as paths.
+std::vector<std::string> spooled_jobs();
+
+}  // namespace morbilex::driver

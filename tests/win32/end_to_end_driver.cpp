@@ -2,6 +2,7 @@
 //   end_to_end_driver <morbilex.exe> [scenario]: works and keeps its pictures in the current
 //   directory.
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -345,6 +346,99 @@ void trace_cannot_be_written() {
           "what stood in the trace's place is left alone");
 }
 
+// The spooled job that a print has finished, or "" after the timeout.
+std::string wait_for_finished_job() {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        for (const std::string& job : spooled_jobs()) {
+            std::string text = read_file(job);
+            if (text.find("%%EOF") != std::string::npos) return text;
+        }
+        Sleep(50);
+    }
+    return "";
+}
+
+void clear_spool() {
+    for (const std::string& job : spooled_jobs())
+        DeleteFileA(job.c_str());
+}
+
+int count_of(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// Print: OK in the platform's dialog gives one page named "Morbilex".
+void print_one_page(const RunningProgram& program, const std::string& name) {
+    clear_spool();
+    press_control_key(program.main_window, 'P');
+    HWND dialog = wait_for_window(program, "Print");
+    check(dialog != nullptr, name + ": Ctrl+P opens the print dialog");
+    if (dialog == nullptr) return;
+    press_button(dialog, IDOK);
+    std::string job = wait_for_finished_job();
+    check(count_of(job, "%%Title: Morbilex") == 1, name + ": the job is named Morbilex");
+    check(count_of(job, "%%Page: ") == 1, name + ": the job holds one page");
+    std::ofstream(work_folder + "\\" + name + ".ps", std::ios::binary) << job;
+    settle(program.main_window);
+    check(other_windows(program).empty(), name + ": nothing else shows" + open_windows(program));
+}
+
+void printing_scenario(RunningProgram& program) {
+    HWND window = program.main_window;
+    clear_spool();
+    press_control_key(window, 'P');
+    HWND dialog = wait_for_window(program, "Print");
+    check(dialog != nullptr, "with a printer, Ctrl+P opens the print dialog");
+    if (dialog != nullptr) {
+        save_picture(dialog, picture("dialog_print"));
+        press_button(dialog, IDCANCEL);
+        check(wait_until_gone(dialog), "Cancel closes the print dialog");
+        settle(window);
+        Sleep(300);
+        check(other_windows(program).empty(),
+              "Cancel in the print dialog shows nothing" + open_windows(program));
+        check(spooled_jobs().empty(), "Cancel prints nothing");
+    }
+
+    print_one_page(program, "printout_title_screen");
+
+    press_control_key(window, 'R');
+    HWND setup = wait_for_window(program, "Print Setup");
+    check(setup != nullptr, "Ctrl+R opens the printer setup dialog");
+    if (setup != nullptr) {
+        save_picture(setup, picture("dialog_printer_setup"));
+        press_button(setup, IDOK);
+        check(wait_until_gone(setup), "OK closes the printer setup dialog");
+        settle(window);
+        check(other_windows(program).empty(), "a confirmed setup shows nothing else");
+    }
+
+    press_control_key(window, 'I');
+    HWND plan = wait_for_window(program, "Intermittent intervention");
+    if (plan != nullptr) press_button(plan, IDOK);
+    check(wait_for_lines(trace_path(program), HEADER_LINES + 801), "an intermittent run to print");
+    print_one_page(program, "printout_chart");
+
+    post_command(window, 106);
+    expect_exit(program, "e&Xit after printing");
+}
+
+// With a printer (installed by the driver under wine): Cancel, print, set up.
+void printing_with_a_printer() {
+    if (!install_test_printer()) {
+        std::printf("skip printing with a printer: none could be installed here\n");
+        return;
+    }
+    RunningProgram program;
+    if (start("printing", program)) printing_scenario(program);
+    remove_test_printer();
+    clear_spool();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -359,11 +453,9 @@ int main(int argc, char** argv) {
 
     // A second argument runs only the scenario of that name.
     const std::pair<const char*, void (*)()> scenarios[] = {
-        {"calculate", title_calculate_help_print},
-        {"parameters", model_parameters},
-        {"interventions", interventions_and_scale},
-        {"earlier_trace", earlier_trace_survives},
-        {"blocked_trace", trace_cannot_be_written}};
+        {"calculate", title_calculate_help_print},  {"parameters", model_parameters},
+        {"interventions", interventions_and_scale}, {"earlier_trace", earlier_trace_survives},
+        {"blocked_trace", trace_cannot_be_written}, {"printing", printing_with_a_printer}};
     for (auto [name, scenario] : scenarios) {
         if (argc < 3 || std::string(argv[2]) == name) scenario();
     }

@@ -27,4 +27,12 @@ for picture in "$artefacts"/*.bmp; do
   [ -e "$picture" ] || continue
   convert "$picture" "${picture%.bmp}.png" && rm -f "$picture"
 done
+# The printouts as the page would look (ghostscript, when installed).
+if command -v gs >/dev/null; then
+  for printout in "$artefacts"/*.ps; do
+    [ -e "$printout" ] || continue
+    gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r75 \
+      -sOutputFile="${printout%.ps}.png" "$printout" >/dev/null 2>&1 || true
+  done
+fi
 exit "$status"
