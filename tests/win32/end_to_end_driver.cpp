@@ -127,7 +127,7 @@ void title_calculate_help_print() {
     press_keys(window, {VK_F1});
     expect_message_box(program, morbilex::HELP_CAPTION, morbilex::HELP_TEXT, window, "F1");
 
-    post_command(window, 107);
+    press_keys(window, {VK_MENU, 'H'});  // the "&Help" entry of the menu bar
     expect_message_box(program, morbilex::HELP_CAPTION, morbilex::HELP_TEXT, window, "&Help");
 
     std::string trace_before = read_file(trace_path(program));
@@ -153,7 +153,9 @@ void title_calculate_help_print() {
     check(other_windows(program).empty(),
           "Printer setup without a printer reports nothing" + open_windows(program));
 
-    post_command(window, 106);
+    press_keys(window, {VK_MENU, 'F'});  // "&File", then its "e&Xit"
+    Sleep(200);
+    press_keys(window, {'X'});
     expect_exit(program, "e&Xit");
 }
 
