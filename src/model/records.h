@@ -10,7 +10,7 @@ inline constexpr int MAX_STEPS = 40000;
 inline constexpr double POPULATION_BASE = 10000.0;
 inline constexpr int COMPARTMENT_COUNT = 4;
 inline constexpr const char* COMPARTMENT_NAMES[COMPARTMENT_COUNT] = {"Susceptible", "Exposed",
-                                                                   "Infectious", "Recovered"};
+                                                                     "Infectious", "Recovered"};
 
 struct ModelParameters {
     double R_0 = 2.5;

@@ -91,7 +91,8 @@ int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE*
     const ModelParameters& m = records.model;
     double t = 0.0;
     double y[COMPARTMENT_COUNT] = {m.init_S, m.init_E, m.init_I, m.init_R};
-    for (int k = 0; k < COMPARTMENT_COUNT; ++k) records.results[0][k] = y[k];
+    for (int k = 0; k < COMPARTMENT_COUNT; ++k)
+        records.results[0][k] = y[k];
 
     TraceWriter writer(trace);
     writer.header(records, mode);
@@ -100,7 +101,8 @@ int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE*
     for (; step < m.n_steps; ++step) {
         choose_beta(records, mode, t, y, records.rates, on_flag);
         writer.row(step, t, on_flag, y);
-        for (int k = 0; k < COMPARTMENT_COUNT; ++k) records.results[step][k] = y[k];
+        for (int k = 0; k < COMPARTMENT_COUNT; ++k)
+            records.results[step][k] = y[k];
         rk4_step(t, y, m.dt, COMPARTMENT_COUNT, seir_rates, records.rates);
     }
     writer.row(step, t, on_flag, y);

@@ -16,7 +16,8 @@ enum RunResult : int {
 };
 
 // Runs with the trace written to trace_path ("temp.dat" by default).
-int run_simulation(Records& records, InterventionMode mode, const char* trace_path = TRACE_FILE_NAME);
+int run_simulation(Records& records, InterventionMode mode,
+                   const char* trace_path = TRACE_FILE_NAME);
 
 // Runs with the trace written to an open stream; a null stream runs without a
 // trace (table only) and still completes.

@@ -12,18 +12,19 @@ void TraceWriter::header(const Records& records, InterventionMode mode) {
     // Nine fixed-point fields of the largest doubles still fit.
     char line[4096];
     const ModelParameters& m = records.model;
-    std::size_t length = format_text(
-        line, sizeof line,
-        "%% MORBILEX : R_0 =%6.2f,  Latent period =%6.2f,  Infectious period =%6.2f\n",
-        {m.R_0, m.latent_period, m.infectious_period});
+    std::size_t length =
+        format_text(line, sizeof line,
+                    "%% MORBILEX : R_0 =%6.2f,  Latent period =%6.2f,  Infectious period =%6.2f\n",
+                    {m.R_0, m.latent_period, m.infectious_period});
     append(line, length);
     if (mode == MODE_ONE_TIME) {
         const OneTimePlan& p = records.one_time;
-        length = format_text(line, sizeof line,
-                             "%% One-time intervention: (redct, from, to) = 1 (%6.3f, %7.2f, %7.2f) "
-                             ": 2 (%6.3f, %7.2f, %7.2f) : 3 (%6.3f, %7.2f, %7.2f)\n",
-                             {p.Redct1, p.t_srt1, p.t_stp1, p.Redct2, p.t_srt2, p.t_stp2, p.Redct3,
-                              p.t_srt3, p.t_stp3});
+        length =
+            format_text(line, sizeof line,
+                        "%% One-time intervention: (redct, from, to) = 1 (%6.3f, %7.2f, %7.2f) "
+                        ": 2 (%6.3f, %7.2f, %7.2f) : 3 (%6.3f, %7.2f, %7.2f)\n",
+                        {p.Redct1, p.t_srt1, p.t_stp1, p.Redct2, p.t_srt2, p.t_stp2, p.Redct3,
+                         p.t_srt3, p.t_stp3});
     } else if (mode == MODE_INTERMITTENT) {
         const IntermittentPlan& p = records.intermittent;
         length = format_text(line, sizeof line,

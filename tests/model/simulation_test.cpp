@@ -90,7 +90,8 @@ TEST(Simulation, DefaultRunReproducesTheTraceFigures) {
     auto records = default_records();
     const auto lines = run_and_read(*records, MODE_NO_INTERVENTION);
     ASSERT_EQ(lines.size(), 3u + 801u);
-    EXPECT_EQ(lines[0], "% MORBILEX : R_0 =  2.50,  Latent period =  4.60,  Infectious period =  5.00");
+    EXPECT_EQ(lines[0],
+              "% MORBILEX : R_0 =  2.50,  Latent period =  4.60,  Infectious period =  5.00");
     EXPECT_EQ(lines[1], "% No intervention.");
     EXPECT_EQ(lines[2], "%  i      t   on_flag   S       E       I       R");
     EXPECT_EQ(lines[3], "    0    0.00     0 9999.90    0.10    0.00    0.00");
@@ -203,7 +204,8 @@ TEST(Simulation, ShorterRunLeavesOlderRowsAlone) {
     // The second run replaced the file rather than appending to it.
     const auto lines = split_lines(read_text(path));
     EXPECT_EQ(lines.size(), 804u);
-    EXPECT_EQ(lines[0], "% MORBILEX : R_0 =  3.00,  Latent period =  4.60,  Infectious period =  5.00");
+    EXPECT_EQ(lines[0],
+              "% MORBILEX : R_0 =  3.00,  Latent period =  4.60,  Infectious period =  5.00");
 }
 
 TEST(Simulation, WritesTempDatInTheCurrentDirectory) {
@@ -246,7 +248,8 @@ TEST(SimulationFailures, FullDiskIsAFailureNotASuccess) {
     for (int n_steps : {0, 800, 40000}) {
         auto records = default_records();
         records->model.n_steps = n_steps;
-        EXPECT_EQ(run_simulation(*records, MODE_NO_INTERVENTION, "/dev/full"), RUN_TRACE_NOT_WRITTEN)
+        EXPECT_EQ(run_simulation(*records, MODE_NO_INTERVENTION, "/dev/full"),
+                  RUN_TRACE_NOT_WRITTEN)
             << n_steps << " steps";
     }
 }
@@ -283,12 +286,16 @@ TEST(SimulationFailures, UnusableValuesAreRefusedWithoutTouchingAnything) {
     };
     const Case cases[] = {
         {"zero latent period", [](Records& r, double v) { r.model.latent_period = v; }, 0.0, 0},
-        {"negative infectious period", [](Records& r, double v) { r.model.infectious_period = v; }, -5.0, 0},
+        {"negative infectious period", [](Records& r, double v) { r.model.infectious_period = v; },
+         -5.0, 0},
         {"infinite R_0", [](Records& r, double v) { r.model.R_0 = v; }, infinity, 0},
         {"nan E(0)", [](Records& r, double v) { r.model.init_E = v; }, not_a_number, 0},
-        {"nan latent period", [](Records& r, double v) { r.model.latent_period = v; }, not_a_number, 0},
-        {"infinite one-time stop", [](Records& r, double v) { r.one_time.t_stp2 = v; }, infinity, 1},
-        {"nan threshold", [](Records& r, double v) { r.intermittent.Off_threshold = v; }, not_a_number, 2},
+        {"nan latent period", [](Records& r, double v) { r.model.latent_period = v; }, not_a_number,
+         0},
+        {"infinite one-time stop", [](Records& r, double v) { r.one_time.t_stp2 = v; }, infinity,
+         1},
+        {"nan threshold", [](Records& r, double v) { r.intermittent.Off_threshold = v; },
+         not_a_number, 2},
         {"too many steps", [](Records& r, double) { r.model.n_steps = MAX_STEPS + 1; }, 0.0, 0},
     };
     for (const Case& c : cases) {

@@ -7,7 +7,9 @@
 
 namespace morbilex::testing {
 
-std::unique_ptr<Records> default_records() { return std::make_unique<Records>(); }
+std::unique_ptr<Records> default_records() {
+    return std::make_unique<Records>();
+}
 
 TemporaryFolder::TemporaryFolder(bool enter) : entered_(enter) {
     static std::atomic<int> counter{0};

@@ -105,10 +105,31 @@ TEST(FormatText, IgnoresTheCLocale) {
 // Values that stress rounding: exact ties k/8, the doubles on both sides of
 // them, decimal near-ties, and magnitudes across the whole range.
 std::vector<double> awkward_values() {
-    std::vector<double> values = {0.0, -0.0, 0.005, 0.015, 0.025, 1e-300, 5e-324, 0.5, 1.5, 9.995,
-                                  99.995, 999.995, 9999.995, 1e6, 1e15, 1e16, 1e17, 1e22, 1e23,
-                                  1e100, 1e300, std::numeric_limits<double>::max(),
-                                  1099511627776.0, 1099511627775.5, 4503599627370495.5};
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  0.005,
+                                  0.015,
+                                  0.025,
+                                  1e-300,
+                                  5e-324,
+                                  0.5,
+                                  1.5,
+                                  9.995,
+                                  99.995,
+                                  999.995,
+                                  9999.995,
+                                  1e6,
+                                  1e15,
+                                  1e16,
+                                  1e17,
+                                  1e22,
+                                  1e23,
+                                  1e100,
+                                  1e300,
+                                  std::numeric_limits<double>::max(),
+                                  1099511627776.0,
+                                  1099511627775.5,
+                                  4503599627370495.5};
     for (int k = 0; k < 8 * 2000; ++k) {
         const double tie = k / 8.0;
         values.push_back(tie);
@@ -116,14 +137,17 @@ std::vector<double> awkward_values() {
         values.push_back(std::nextafter(tie, 1e9));
         values.push_back(k / 1000.0 + 0.0005);
     }
-    for (int e = -30; e <= 300; ++e) values.push_back(std::pow(10.0, e) * 1.2345678);
+    for (int e = -30; e <= 300; ++e)
+        values.push_back(std::pow(10.0, e) * 1.2345678);
     const std::size_t count = values.size();
-    for (std::size_t i = 0; i < count; ++i) values.push_back(-values[i]);
+    for (std::size_t i = 0; i < count; ++i)
+        values.push_back(-values[i]);
     return values;
 }
 
-const char* const FORMATS[] = {"%7.2f", "%6.2f", "%6.3f", "%8.2f", "%.0f", "%12.5g", "%5.1f",
-                               "%.9f", "%.10f", "%e", "%.3e", "%g", "%+.2f", "% 9.4f", "%010.3f"};
+const char* const FORMATS[] = {"%7.2f",  "%6.2f", "%6.3f", "%8.2f",  "%.0f",
+                               "%12.5g", "%5.1f", "%.9f",  "%.10f",  "%e",
+                               "%.3e",   "%g",    "%+.2f", "% 9.4f", "%010.3f"};
 
 TEST(FormatTextAgainstPrintf, AwkwardValuesInEveryFormat) {
     if (!HAVE_REFERENCE_PRINTF) GTEST_SKIP() << "the C library here is not the reference";
@@ -163,15 +187,13 @@ TEST(ReadLeadingNumber, ReadsLikeScanf) {
         double value;
     };
     const Case cases[] = {
-        {"2.5", true, 2.5},        {"  2.5", true, 2.5},     {"\t-3", true, -3},
-        {"+4e2", true, 400},       {"2.5x", true, 2.5},       {"3.5 days", true, 3.5},
-        {".5", true, 0.5},         {"5.", true, 5},           {"1e", true, 1},
-        {"1e+", true, 1},          {"0x10", true, 16},        {"0x1p4", true, 16},
-        {"1e-400", true, 0},       {"-1e-400", true, -0.0},   {"0", true, 0},
-        {"x2.5", false, 0},        {"", false, 0},            {"   ", false, 0},
-        {".", false, 0},           {"-", false, 0},           {"+.e5", false, 0},
-        {"inf", false, 0},         {"-infinity", false, 0},   {"nan", false, 0},
-        {"1e999", false, 0},       {"-1e999", false, 0},      {"2,5", true, 2},
+        {"2.5", true, 2.5},  {"  2.5", true, 2.5},    {"\t-3", true, -3},      {"+4e2", true, 400},
+        {"2.5x", true, 2.5}, {"3.5 days", true, 3.5}, {".5", true, 0.5},       {"5.", true, 5},
+        {"1e", true, 1},     {"1e+", true, 1},        {"0x10", true, 16},      {"0x1p4", true, 16},
+        {"1e-400", true, 0}, {"-1e-400", true, -0.0}, {"0", true, 0},          {"x2.5", false, 0},
+        {"", false, 0},      {"   ", false, 0},       {".", false, 0},         {"-", false, 0},
+        {"+.e5", false, 0},  {"inf", false, 0},       {"-infinity", false, 0}, {"nan", false, 0},
+        {"1e999", false, 0}, {"-1e999", false, 0},    {"2,5", true, 2},
     };
     for (const Case& c : cases) {
         double value = -12345.0;
@@ -183,9 +205,13 @@ TEST(ReadLeadingNumber, ReadsLikeScanf) {
 
 TEST(ReadLeadingNumber, AgreesWithScanfOnFiniteNumbers) {
     if (!HAVE_REFERENCE_PRINTF) GTEST_SKIP() << "the C library here is not the reference";
-    const char* const texts[] = {"123.456", "  -0.001", "7e3x", "1.7976931348623157e308",
-                                 "4.9e-324", "2.2250738585072011e-308", "0.1", "00012", "1E5",
-                                 "9999.995", "  +.25e-2", "0X1.8p1", "1e-310"};
+    const char* const texts[] = {"123.456",   "  -0.001",
+                                 "7e3x",      "1.7976931348623157e308",
+                                 "4.9e-324",  "2.2250738585072011e-308",
+                                 "0.1",       "00012",
+                                 "1E5",       "9999.995",
+                                 "  +.25e-2", "0X1.8p1",
+                                 "1e-310"};
     for (const char* text : texts) {
         double expected = 0, value = 0;
         ASSERT_EQ(std::sscanf(text, "%lf", &expected), 1) << text;

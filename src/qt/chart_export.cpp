@@ -1,0 +1,163 @@
+#include "qt/chart_export.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QString>
+#include <QSvgGenerator>
+#include <memory>
+
+#include "qt/painter_surface.h"
+#include "shell/printing.h"
+
+namespace morbilex {
+namespace {
+
+constexpr int PDF_DOTS_PER_INCH = 1200;
+// Beyond this a picture is refused rather than allocated.
+constexpr long long LARGEST_IMAGE_PIXELS = 256LL * 1024 * 1024;
+constexpr int LARGEST_IMAGE_SIDE = 32767;
+
+// Fonts need a graphical application; a tool without one gets an offscreen one
+// for the time of the export.
+std::unique_ptr<QGuiApplication> graphical_application(std::string& error) {
+    if (QCoreApplication::instance() != nullptr) {
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+            error = "drawing needs a graphical application";
+        }
+        return nullptr;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argument_count = 1;
+    static char program_name[] = "morbilex";
+    static char* arguments[] = {program_name, nullptr};
+    return std::make_unique<QGuiApplication>(argument_count, arguments);
+}
+
+// A headless export has no session: the platform's note that it made up a
+// runtime folder is not for the user of a command-line tool.
+class QuietRuntimeFolderNote {
+public:
+    QuietRuntimeFolderNote() : previous_(qInstallMessageHandler(&filter)) {
+        previous() = previous_;
+    }
+    ~QuietRuntimeFolderNote() { qInstallMessageHandler(previous_); }
+    QuietRuntimeFolderNote(const QuietRuntimeFolderNote&) = delete;
+    QuietRuntimeFolderNote& operator=(const QuietRuntimeFolderNote&) = delete;
+
+private:
+    static QtMessageHandler& previous() {
+        static QtMessageHandler handler = nullptr;
+        return handler;
+    }
+    static void filter(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
+        if (previous() != nullptr) previous()(type, context, text);
+    }
+    QtMessageHandler previous_;
+};
+
+QString extension_of(const std::string& path) {
+    const QString name = QString::fromStdString(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
+    if (dot < 0 || dot < slash) return {};
+    return name.mid(dot + 1).toLower();
+}
+
+bool size_acceptable(int width, int height, std::string& error) {
+    if (width <= 0 || height <= 0 || width > LARGEST_IMAGE_SIDE || height > LARGEST_IMAGE_SIDE ||
+        static_cast<long long>(width) * height > LARGEST_IMAGE_PIXELS) {
+        error =
+            "picture size out of range: " + std::to_string(width) + "x" + std::to_string(height);
+        return false;
+    }
+    return true;
+}
+
+// Draws the view on a white background of width x height device units.
+void paint_view(QPainter& painter, Records& records, const SeriesColours& colours, int left,
+                int top, int right, int bottom, int dots_per_inch = 0) {
+    PainterSurface surface(painter, dots_per_inch);
+    draw_view(records, colours, surface, left, top, right, bottom);
+}
+
+bool export_png(Records& records, const SeriesColours& colours, const std::string& path, int width,
+                int height, std::string& error) {
+    if (!size_acceptable(width, height, error)) return false;
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull()) {
+        error = "not enough memory for the picture";
+        return false;
+    }
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paint_view(painter, records, colours, 0, 0, width, height);
+    painter.end();
+    if (!image.save(QString::fromStdString(path), "PNG")) {
+        error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+bool export_svg(Records& records, const SeriesColours& colours, const std::string& path, int width,
+                int height, std::string& error) {
+    if (!size_acceptable(width, height, error)) return false;
+    QSvgGenerator generator;
+    generator.setFileName(QString::fromStdString(path));
+    generator.setSize(QSize(width, height));
+    generator.setViewBox(QRect(0, 0, width, height));
+    generator.setResolution(96);
+    generator.setTitle(QStringLiteral("Morbilex"));
+    QPainter painter;
+    if (!painter.begin(&generator)) {
+        error = "cannot write " + path;
+        return false;
+    }
+    painter.fillRect(QRect(0, 0, width, height), Qt::white);
+    paint_view(painter, records, colours, 0, 0, width, height, 96);
+    if (!painter.end()) error = "cannot write " + path;
+    return error.empty();
+}
+
+bool export_pdf(Records& records, const SeriesColours& colours, const std::string& path,
+                std::string& error) {
+    QPdfWriter writer(QString::fromStdString(path));
+    writer.setResolution(PDF_DOTS_PER_INCH);
+    writer.setPageLayout(QPageLayout(QPageSize(QSizeF(8.2, 11.6), QPageSize::Inch),
+                                     QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    writer.setTitle(QStringLiteral("Morbilex"));
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        error = "cannot write " + path;
+        return false;
+    }
+    const int dpi = writer.resolution();
+    const PageRectangle page = page_rectangle(dpi, dpi);
+    paint_view(painter, records, colours, page.left, page.top, page.right, page.bottom, dpi);
+    if (!painter.end()) error = "cannot write " + path;
+    return error.empty();
+}
+
+}  // namespace
+
+bool export_chart(Records& records, const SeriesColours& colours, const std::string& path,
+                  int width, int height, std::string& error) {
+    const QString extension = extension_of(path);
+    if (extension != "png" && extension != "svg" && extension != "pdf") {
+        error = "unknown picture type of " + path + ": use .png, .svg or .pdf";
+        return false;
+    }
+    const QuietRuntimeFolderNote quiet;
+    const std::unique_ptr<QGuiApplication> application = graphical_application(error);
+    if (!error.empty()) return false;
+    if (extension == "png") return export_png(records, colours, path, width, height, error);
+    if (extension == "svg") return export_svg(records, colours, path, width, height, error);
+    return export_pdf(records, colours, path, error);
+}
+
+}  // namespace morbilex

@@ -1,0 +1,7 @@
+# The painter surface and chart export, shared by the Qt program and the batch tool.
+add_library(morbilex_painter STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/painter_surface.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/painter_surface.h
+  ${CMAKE_CURRENT_LIST_DIR}/chart_export.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/chart_export.h)
+target_link_libraries(morbilex_painter PUBLIC morbilex_core Qt6::Gui Qt6::Svg)

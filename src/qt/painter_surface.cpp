@@ -1,0 +1,235 @@
+#include "qt/painter_surface.h"
+
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPen>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+namespace morbilex {
+namespace {
+
+constexpr double SMALLEST_CELL_PIXELS = 1.0;
+// Glyphs beyond this size are not rendered reliably; larger text is scaled.
+constexpr double LARGEST_DRAWN_CELL_PIXELS = 512.0;
+
+QColor colour_of(Colour colour) {
+    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                  static_cast<int>((colour >> 16) & 0xFF));
+}
+
+int sign(int value) {
+    return value < 0 ? -1 : 1;
+}
+
+// The nearest device pixel of a device point; false for points no pixel holds.
+bool device_pixel(QPointF point, QPoint& pixel) {
+    constexpr double LIMIT = 1 << 30;
+    if (!(std::fabs(point.x()) < LIMIT && std::fabs(point.y()) < LIMIT)) return false;
+    pixel = QPoint(static_cast<int>(std::floor(point.x() + 0.5)),
+                   static_cast<int>(std::floor(point.y() + 0.5)));
+    return true;
+}
+
+QFont chart_face() {
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setStyleHint(QFont::Monospace, QFont::PreferDefault);
+    font.setFixedPitch(true);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QFont default_face() {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+}  // namespace
+
+PainterSurface::PainterSurface(QPainter& painter, int dots_per_inch)
+    : painter_(painter),
+      dots_per_inch_(dots_per_inch > 0 ? dots_per_inch : painter.device()->logicalDpiY()) {
+    const double default_pixels = DEFAULT_FONT_PIXELS_AT_96_DPI * dots_per_inch_ / 96.0;
+    fonts_.push_back(make_font(default_face(), default_pixels));
+    fonts_[0].in_use = true;
+    pens_.push_back({true, Qt::black});
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setBackgroundMode(Qt::TransparentMode);
+}
+
+PainterSurface::FontSlot PainterSurface::make_font(QFont font, double cell_pixels) const {
+    // A cell is ascent plus descent; find the size whose cell has the height.
+    // Larger cells are drawn from a font of the largest size scaled up.
+    const double device_dpi = painter_.device()->logicalDpiY();
+    const double probe_pixels = 100.0;
+    font.setPointSizeF(probe_pixels * 72.0 / device_dpi);
+    const double probe_cell = QFontMetricsF(font, painter_.device()).height();
+    const double wanted = std::max(cell_pixels, SMALLEST_CELL_PIXELS);
+    const double drawn = std::min(wanted, LARGEST_DRAWN_CELL_PIXELS);
+    const double em_per_cell = probe_cell > 0 ? probe_pixels / probe_cell : 1.0;
+    font.setPointSizeF(drawn * em_per_cell * 72.0 / device_dpi);
+    const QFontMetricsF metrics(font, painter_.device());
+    FontSlot slot;
+    slot.in_use = true;
+    slot.font = font;
+    slot.magnification = metrics.height() > 0 ? wanted / metrics.height() : 1.0;
+    if (wanted <= LARGEST_DRAWN_CELL_PIXELS) slot.magnification = 1.0;
+    slot.cell_pixels = metrics.height() * slot.magnification;
+    slot.ascent_pixels = metrics.ascent();
+    return slot;
+}
+
+void PainterSurface::select_device_default_font() {
+    current_font_ = 1;
+}
+
+void PainterSurface::set_isotropic_mode() {
+    isotropic_ = true;
+    update_scale();
+}
+
+void PainterSurface::set_window_extent(int x, int y) {
+    if (x == 0 || y == 0) return;  // refused, as the platform does
+    window_x_ = x;
+    window_y_ = y;
+    update_scale();
+}
+
+void PainterSurface::set_viewport_extent(int x, int y) {
+    if (x == 0 || y == 0) return;
+    viewport_x_ = x;
+    viewport_y_ = y;
+    update_scale();
+}
+
+void PainterSurface::set_window_origin(int x, int y) {
+    origin_x_ = x;
+    origin_y_ = y;
+}
+
+void PainterSurface::update_scale() {
+    if (!isotropic_) return;
+    // One common scale, the smaller one, so that the whole window extent fits.
+    const double s = std::min(std::fabs(static_cast<double>(viewport_x_) / window_x_),
+                              std::fabs(static_cast<double>(viewport_y_) / window_y_));
+    scale_x_ = s * sign(viewport_x_) * sign(window_x_);
+    scale_y_ = s * sign(viewport_y_) * sign(window_y_);
+}
+
+QPointF PainterSurface::device_point(double x, double y) const {
+    return QPointF((x - origin_x_) * scale_x_, (y - origin_y_) * scale_y_);
+}
+
+template <typename Slot>
+SurfaceObject PainterSurface::take_slot(std::vector<Slot>& table) {
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        if (!table[i].in_use) {
+            table[i].in_use = true;
+            return i + 1;
+        }
+    }
+    table.push_back({});
+    table.back().in_use = true;
+    return table.size();
+}
+
+SurfaceObject PainterSurface::create_chart_font(int cell_height) {
+    const double pixels = std::fabs(cell_height * scale_y_);
+    const SurfaceObject font = take_slot(fonts_);
+    fonts_[font - 1] = make_font(chart_face(), pixels);
+    fonts_[font - 1].logical_height = cell_height;
+    return font;
+}
+
+SurfaceObject PainterSurface::select_font(SurfaceObject font) {
+    const SurfaceObject replaced = current_font_;
+    if (font >= 1 && font <= fonts_.size() && fonts_[font - 1].in_use) current_font_ = font;
+    return replaced;
+}
+
+void PainterSurface::delete_font(SurfaceObject font) {
+    // The default font and the current font stay.
+    if (font <= 1 || font > fonts_.size() || font == current_font_) return;
+    fonts_[font - 1] = FontSlot{};
+}
+
+int PainterSurface::text_cell_height() {
+    const FontSlot& font = fonts_[current_font_ - 1];
+    if (font.logical_height != 0) return font.logical_height;
+    const double logical = font.cell_pixels / std::fabs(scale_y_);
+    return logical < INT_MAX ? static_cast<int>(std::lround(logical)) : INT_MAX;
+}
+
+SurfaceObject PainterSurface::create_pen(Colour colour) {
+    const SurfaceObject pen = take_slot(pens_);
+    pens_[pen - 1].colour = colour_of(colour);
+    return pen;
+}
+
+SurfaceObject PainterSurface::select_pen(SurfaceObject pen) {
+    const SurfaceObject replaced = current_pen_;
+    if (pen >= 1 && pen <= pens_.size() && pens_[pen - 1].in_use) current_pen_ = pen;
+    return replaced;
+}
+
+void PainterSurface::delete_pen(SurfaceObject pen) {
+    if (pen <= 1 || pen > pens_.size() || pen == current_pen_) return;
+    pens_[pen - 1].in_use = false;
+}
+
+void PainterSurface::use_painter_pen(const QColor& colour) {
+    if (painter_pen_set_ && painter_pen_colour_ == colour) return;
+    // One device pixel wide whatever the mapping; a flat cap leaves out the
+    // end point of a line.
+    painter_.setPen(QPen(colour, 0, Qt::SolidLine, Qt::FlatCap));
+    painter_pen_colour_ = colour;
+    painter_pen_set_ = true;
+}
+
+void PainterSurface::move_to(int x, int y) {
+    position_x_ = x;
+    position_y_ = y;
+}
+
+void PainterSurface::line_to(int x, int y) {
+    QPoint from;
+    QPoint to;
+    const bool drawable = device_pixel(device_point(position_x_, position_y_), from) &&
+                          device_pixel(device_point(x, y), to);
+    position_x_ = x;
+    position_y_ = y;
+    if (!drawable || from == to) return;
+    use_painter_pen(pens_[current_pen_ - 1].colour);
+    painter_.drawLine(from, to);
+}
+
+void PainterSurface::text_out(int x, int y, const char* text, int length) {
+    if (length <= 0) return;
+    const FontSlot& font = fonts_[current_font_ - 1];
+    const QString line = QString::fromLatin1(text, length);
+    const QPointF corner = device_point(x, y);
+    QPoint pixel;
+    if (!device_pixel(corner, pixel)) return;
+    painter_.setFont(font.font);
+    const double width = QFontMetricsF(font.font, painter_.device()).horizontalAdvance(line);
+    const double cell = font.cell_pixels / font.magnification;
+    const bool magnified = font.magnification != 1.0;
+    if (magnified) {
+        painter_.save();
+        painter_.translate(corner);
+        painter_.scale(font.magnification, font.magnification);
+    }
+    const QPointF origin = magnified ? QPointF(0, 0) : corner;
+    painter_.fillRect(QRectF(origin.x(), origin.y(), width, cell), Qt::white);
+    use_painter_pen(Qt::black);
+    painter_.drawText(QPointF(origin.x(), origin.y() + font.ascent_pixels), line);
+    if (magnified) {
+        painter_.restore();
+        painter_pen_set_ = false;
+    }
+}
+
+}  // namespace morbilex

@@ -1,0 +1,85 @@
+// The chart's drawing operations over a QPainter, for any paint device: a
+// widget, an image, a PDF writer, a printer or an SVG generator.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPainter>
+#include <vector>
+
+#include "chart/surface.h"
+
+namespace morbilex {
+
+class PainterSurface : public Surface {
+public:
+    // Default font cell height, in pixels of a 96 dots-per-inch device; it
+    // grows with the resolution so that it keeps its size on paper.
+    static constexpr int DEFAULT_FONT_PIXELS_AT_96_DPI = 16;
+
+    // dots_per_inch 0 takes the painter's device resolution.
+    explicit PainterSurface(QPainter& painter, int dots_per_inch = 0);
+    PainterSurface(const PainterSurface&) = delete;
+    PainterSurface& operator=(const PainterSurface&) = delete;
+
+    void select_device_default_font() override;
+    void set_isotropic_mode() override;
+    void set_window_extent(int x, int y) override;
+    void set_viewport_extent(int x, int y) override;
+    void set_window_origin(int x, int y) override;
+
+    SurfaceObject create_chart_font(int cell_height) override;
+    SurfaceObject select_font(SurfaceObject font) override;
+    void delete_font(SurfaceObject font) override;
+    int text_cell_height() override;
+
+    SurfaceObject create_pen(Colour colour) override;
+    SurfaceObject select_pen(SurfaceObject pen) override;
+    void delete_pen(SurfaceObject pen) override;
+
+    void move_to(int x, int y) override;
+    void line_to(int x, int y) override;
+    void text_out(int x, int y, const char* text, int length) override;
+
+    // Device point of a logical point under the current mapping.
+    QPointF device_point(double x, double y) const;
+
+private:
+    struct FontSlot {
+        bool in_use = false;
+        QFont font;
+        double cell_pixels = 0;      // ascent + descent on the device
+        double ascent_pixels = 0;    // of the font as drawn, before magnification
+        double magnification = 1.0;  // drawn font to requested cell
+        int logical_height = 0;      // 0 for the device default font
+    };
+    struct PenSlot {
+        bool in_use = false;
+        QColor colour;
+    };
+
+    FontSlot make_font(QFont font, double cell_pixels) const;
+    void update_scale();
+    // Sets the painter's pen only when its colour changes.
+    void use_painter_pen(const QColor& colour);
+    template <typename Slot>
+    static SurfaceObject take_slot(std::vector<Slot>& table);
+
+    QPainter& painter_;
+    int dots_per_inch_;
+    bool isotropic_ = false;
+    int window_x_ = 1, window_y_ = 1, viewport_x_ = 1, viewport_y_ = 1;
+    int origin_x_ = 0, origin_y_ = 0;
+    double scale_x_ = 1.0, scale_y_ = 1.0;
+    // Slot 0 of each table is the device default (font, black pen); object
+    // ids are slot index + 1.
+    std::vector<FontSlot> fonts_;
+    std::vector<PenSlot> pens_;
+    SurfaceObject current_font_ = 1;
+    SurfaceObject current_pen_ = 1;
+    int position_x_ = 0, position_y_ = 0;
+    QColor painter_pen_colour_;
+    bool painter_pen_set_ = false;
+};
+
+}  // namespace morbilex
