@@ -2,55 +2,14 @@
 // counts as cancelled.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 
+#include "message_box_closer.h"
 #include "shell/messages.h"
 #include "win32/program.h"
 
 namespace morbilex {
 namespace {
-
-BOOL CALLBACK remember_static_text(HWND child, LPARAM parameter) {
-    char class_name[32] = {}, text[128] = {};
-    GetClassNameA(child, class_name, sizeof class_name);
-    GetWindowTextA(child, text, sizeof text);
-    if (lstrcmpiA(class_name, "Static") == 0 && text[0] != '\0') {
-        *reinterpret_cast<std::string*>(parameter) = text;
-    }
-    return TRUE;
-}
-
-// Closes the next message box with this caption and keeps what it said.
-class MessageBoxCloser {
-public:
-    explicit MessageBoxCloser(const char* caption)
-        : thread_([this, caption] {
-              for (int attempt = 0; attempt < 200 && !stop_; ++attempt) {
-                  HWND box = FindWindowA("#32770", caption);
-                  if (box != nullptr) {
-                      EnumChildWindows(box, remember_static_text, reinterpret_cast<LPARAM>(&text_));
-                      SendMessageA(box, WM_COMMAND, IDOK, 0);
-                      return;
-                  }
-                  Sleep(50);
-              }
-          }) {}
-    ~MessageBoxCloser() {
-        stop_ = true;
-        if (thread_.joinable()) thread_.join();
-    }
-    std::string text() {
-        if (thread_.joinable()) thread_.join();
-        return text_;
-    }
-
-private:
-    std::atomic<bool> stop_ = false;
-    std::string text_;
-    std::thread thread_;
-};
 
 TEST(DialogOpener, AMissingTemplateIsReportedAndEndsTheProgram) {
     using Opener = int (*)(HWND);
