@@ -9,6 +9,19 @@ namespace morbilex {
 
 namespace {
 
+// The print dialogs have no owner window; the main window takes no commands
+// while one is open, so that no second print can start on the same record.
+class CommandsBlocked {
+public:
+    explicit CommandsBlocked(HWND window) : window_(window) { EnableWindow(window_, FALSE); }
+    ~CommandsBlocked() { EnableWindow(window_, TRUE); }
+    CommandsBlocked(const CommandsBlocked&) = delete;
+    CommandsBlocked& operator=(const CommandsBlocked&) = delete;
+
+private:
+    HWND window_;
+};
+
 // What the shared commands ask of the Windows program, for one main window.
 class Win32FrontEnd final : public FrontEnd {
 public:
@@ -16,8 +29,14 @@ public:
 
     int open_dialog(DialogKind kind) override { return morbilex::open_dialog(kind, window_); }
     void repaint() override { InvalidateRect(window_, nullptr, TRUE); }
-    void print() override { print_view(window_); }
-    void printer_setup() override { morbilex::printer_setup(); }
+    void print() override {
+        CommandsBlocked blocked(window_);
+        print_view(window_);
+    }
+    void printer_setup() override {
+        CommandsBlocked blocked(window_);
+        morbilex::printer_setup();
+    }
     void show_help() override {
         MessageBoxA(window_, HELP_TEXT, HELP_CAPTION, MB_OK | MB_ICONINFORMATION);
     }

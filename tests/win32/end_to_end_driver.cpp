@@ -396,10 +396,12 @@ void printing_scenario(RunningProgram& program) {
     HWND dialog = wait_for_window(program, "Print");
     check(dialog != nullptr, "with a printer, Ctrl+P opens the print dialog");
     if (dialog != nullptr) {
+        check(!IsWindowEnabled(window), "the main window takes no commands meanwhile");
         save_picture(dialog, picture("dialog_print"));
         press_button(dialog, IDCANCEL);
         check(wait_until_gone(dialog), "Cancel closes the print dialog");
         settle(window);
+        check(IsWindowEnabled(window), "the main window takes commands again");
         Sleep(300);
         check(other_windows(program).empty(),
               "Cancel in the print dialog shows nothing" + open_windows(program));
