@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and starts Morbilex.
+# Installs what is missing, builds and starts Morbilex. Without a display it
+# says so and renders the default chart headless instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
-if [ -x build/src/qt/morbilex ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  exec build/src/qt/morbilex
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  if [ -x build/src/qt/morbilex ]; then
+    exec build/src/qt/morbilex
+  fi
+  reason="The desktop program was not built (Qt 6 missing)"
+else
+  reason="No display (neither DISPLAY nor WAYLAND_DISPLAY is set)"
 fi
 if [ -x build/src/batch/morbilex-batch ]; then
-  echo "No display: rendering the default scenario headless instead."
-  build/src/batch/morbilex-batch --trace="$PWD/temp.dat" --chart="$PWD/morbilex-chart.png"
-  echo "Trace: $PWD/temp.dat  Chart: $PWD/morbilex-chart.png"
+  build/src/batch/morbilex-batch --trace="$PWD/temp.dat" --chart="$PWD/morbilex-chart.png" >/dev/null
+  echo "$reason: rendered the default chart to $PWD/morbilex-chart.png and the trace to $PWD/temp.dat."
   exit 0
 fi
-echo "Built; the program is not there yet."
+echo "$reason, and the headless tool morbilex-batch was not built either." >&2
+exit 1

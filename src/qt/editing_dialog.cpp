@@ -1,0 +1,219 @@
+#include "qt/editing_dialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <utility>
+
+namespace morbilex {
+
+namespace {
+
+// value * numerator / denominator rounded to the nearest integer, halves away
+// from zero, for the small non-negative sizes of a dialog.
+int scale_rounded(int value, int numerator, int denominator) {
+    return (2 * value * numerator + denominator) / (2 * denominator);
+}
+
+QString control_name(int control_id) {
+    return QStringLiteral("control%1").arg(control_id);
+}
+
+// A label that reaches under the field beside it ends where the field begins,
+// so the field does not hide the end of its text.
+void end_label_before_fields(QLabel& label, const std::map<int, QLineEdit*>& edits) {
+    QRect area = label.geometry();
+    for (const auto& [id, edit] : edits) {
+        QRect field = edit->geometry();
+        bool same_row = field.top() <= area.bottom() && area.top() <= field.bottom();
+        if (same_row && field.left() > area.left() && field.left() <= area.right())
+            area.setRight(field.left() - 2);
+    }
+    label.setGeometry(area);
+}
+
+// A frame and margins around the text need more height than some fonts leave
+// in ten dialog units: the edit then grows evenly above and below.
+void fit_edit_height(QLineEdit& edit) {
+    int needed = edit.minimumSizeHint().height();
+    QRect area = edit.geometry();
+    if (needed > area.height()) {
+        int extra = needed - area.height();
+        area.adjust(0, -(extra / 2), 0, extra - extra / 2);
+        edit.setGeometry(area);
+    }
+}
+
+// The free stretch of the control's row between its neighbours (or the
+// dialog's edges), two pixels clear of each; never narrower than the control.
+std::pair<int, int> free_span(const QWidget& control) {
+    const QWidget& dialog = *control.parentWidget();
+    QRect area = control.geometry();
+    int left = 2;
+    int right = dialog.width() - 3;
+    for (const QWidget* other : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        QRect near = other->geometry();
+        if (other == &control || near.top() > area.bottom() || area.top() > near.bottom()) continue;
+        if (near.left() > area.right()) right = std::min(right, near.left() - 3);
+        if (near.right() < area.left()) left = std::max(left, near.right() + 3);
+    }
+    return {std::min(left, area.left()), std::max(right, area.right())};
+}
+
+enum class Growth { RightFirst, LeftFirst, Evenly };
+
+// A control whose text the font draws wider than the template allows widens
+// into the free space beside it: a field to the right first, a right-aligned
+// label to the left first, a centred text evenly.
+void widen_to(QWidget& control, int needed, Growth growth) {
+    QRect area = control.geometry();
+    if (needed <= area.width()) return;
+    auto [left, right] = free_span(control);
+    int extra = needed - area.width();
+    int to_right = growth == Growth::RightFirst ? extra
+                   : growth == Growth::Evenly   ? extra - extra / 2
+                                                : 0;
+    area.setRight(std::min(right, area.right() + to_right));
+    area.setLeft(std::max(left, area.right() + 1 - needed));
+    area.setRight(std::min(right, area.left() + needed - 1));
+    control.setGeometry(area);
+}
+
+int text_width(const QWidget& control, const QString& text) {
+    return control.fontMetrics().horizontalAdvance(text);
+}
+
+// The frame and inner margins of a field beside its text.
+constexpr int EDIT_FRAME_AND_MARGINS = 10;
+
+}  // namespace
+
+DialogBaseUnits dialog_base_units(const QFontMetrics& metrics) {
+    // The average width of the 52 letters, rounded, and the cell height.
+    int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {(letters / 26 + 1) / 2, metrics.height()};
+}
+
+QRect dialog_units_to_pixels(const DialogBaseUnits& units, int x, int y, int width, int height) {
+    return QRect(scale_rounded(x, units.width, 4), scale_rounded(y, units.height, 8),
+                 scale_rounded(width, units.width, 4), scale_rounded(height, units.height, 8));
+}
+
+EditingDialog::EditingDialog(const DialogTable& table, Records& records, QWidget* owner,
+                             QWidget* owner_client)
+    : QDialog(owner), table_(table), records_(records) {
+    setWindowTitle(QString::fromLatin1(table.title));
+    setObjectName(QString::fromLatin1(table.template_name));
+    DialogBaseUnits units = dialog_base_units(fontMetrics());
+    QRect frame = dialog_units_to_pixels(units, table.x, table.y, table.width, table.height);
+    setFixedSize(frame.size());
+    if (owner_client != nullptr) move(owner_client->mapToGlobal(frame.topLeft()));
+    build_controls(units);
+    show_dialog_fields(table_, records_, *this);
+}
+
+int EditingDialog::run() {
+    return exec() == QDialog::Accepted ? DIALOG_RESULT_OK : DIALOG_RESULT_CANCEL;
+}
+
+void EditingDialog::build_controls(const DialogBaseUnits& units) {
+    // Created in template order, which is also the tab order.
+    for (const ControlSpec& control : table_.controls) {
+        QWidget* widget = create_control(control);
+        widget->setObjectName(control_name(control.id));
+        widget->setGeometry(
+            dialog_units_to_pixels(units, control.x, control.y, control.width, control.height));
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            fit_edit_height(*edit);
+            if (first_edit_ == nullptr) first_edit_ = edit;
+        }
+    }
+    for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        end_label_before_fields(*label, edits_);
+        widen_to(*label, text_width(*label, label->text()) + 1, Growth::LeftFirst);
+    }
+}
+
+void EditingDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (first_edit_ == nullptr) return;
+    first_edit_->setFocus(Qt::TabFocusReason);
+    // All selected, with the beginning in view.
+    int length = int(first_edit_->text().size());
+    first_edit_->setSelection(length, -length);
+}
+
+QWidget* EditingDialog::create_control(const ControlSpec& control) {
+    switch (control.control_class) {
+        case ControlClass::Static: {
+            auto* label = new QLabel(QString::fromLatin1(control.text), this);
+            label->setTextFormat(Qt::PlainText);
+            if (control.id == CONTROL_ID_LABEL) {
+                label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            } else {
+                // A value that is shown but not edited (S(0)).
+                label->setAlignment(Qt::AlignCenter);
+                displays_[control.id] = label;
+            }
+            return label;
+        }
+        case ControlClass::Edit: {
+            auto* edit = new QLineEdit(this);
+            edit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            edits_[control.id] = edit;
+            return edit;
+        }
+        case ControlClass::Button:
+            break;
+    }
+    auto* button = new QPushButton(QString::fromLatin1(control.text), this);
+    // Enter presses OK unless another button has the focus.
+    if (control.id == CONTROL_ID_OK) button->setDefault(true);
+    int id = control.id;
+    connect(button, &QPushButton::clicked, this, [this, id] { command(id); });
+    return button;
+}
+
+void EditingDialog::reject() {
+    command(CONTROL_ID_CANCEL);
+}
+
+void EditingDialog::command(int control_id) {
+    // OK closes only when every field was accepted; a refusal is silent and
+    // leaves the dialog open. "Help" does nothing.
+    DialogCommandOutcome outcome = dialog_command(table_, records_, *this, control_id);
+    if (!outcome.close) return;
+    if (outcome.result == DIALOG_RESULT_OK) {
+        accept();
+    } else {
+        QDialog::reject();
+    }
+}
+
+void EditingDialog::set_text(int control_id, const char* text) {
+    QString value = QString::fromLatin1(text);
+    if (auto edit = edits_.find(control_id); edit != edits_.end()) {
+        QLineEdit& field = *edit->second;
+        field.setText(value);
+        widen_to(field, text_width(field, value) + EDIT_FRAME_AND_MARGINS, Growth::RightFirst);
+        // A text too long even then scrolls, showing its beginning.
+        field.setCursorPosition(0);
+    }
+    if (auto shown = displays_.find(control_id); shown != displays_.end()) {
+        shown->second->setText(value);
+        widen_to(*shown->second, text_width(*shown->second, value) + 1, Growth::Evenly);
+    }
+}
+
+std::string EditingDialog::get_text(int control_id) {
+    QString value;
+    if (auto edit = edits_.find(control_id); edit != edits_.end()) value = edit->second->text();
+    if (auto shown = displays_.find(control_id); shown != displays_.end())
+        value = shown->second->text();
+    // Single-byte text as the platform hands it out: at most 63 characters.
+    return value.left(DIALOG_TEXT_CAPACITY - 1).toLatin1().toStdString();
+}
+
+}  // namespace morbilex

@@ -1,0 +1,39 @@
+// Printing the view on one page, and choosing the printer that the next print
+// starts from.
+#pragma once
+
+#include <QPrinter>
+
+#include "chart/chart.h"
+#include "model/records.h"
+
+class QWidget;
+
+namespace morbilex {
+
+class Printing {
+public:
+    Printing(Records& records, const SeriesColours& colours);
+
+    // The print dialog, then one page of the current view on the chosen printer.
+    // Cancel prints nothing and shows nothing; a job that cannot start shows
+    // "Unable to start print job" titled "Error", owned by window.
+    void print_view(QWidget* window);
+    // The print dialog as a set-up dialog: confirmed choices are kept for the
+    // next print; Cancel keeps the previous ones. Returns true when confirmed.
+    bool printer_setup(QWidget* window);
+
+    // The printer and settings kept for the life of the program.
+    QPrinter& printer() { return printer_; }
+
+private:
+    // draw_view on the page rectangle of the printer's resolution; false when
+    // the job cannot be started.
+    bool print_page(QPrinter& printer);
+
+    Records& records_;
+    const SeriesColours& colours_;
+    QPrinter printer_;
+};
+
+}  // namespace morbilex

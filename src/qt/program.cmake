@@ -1,0 +1,14 @@
+# The Linux desktop program: the main window with its menus and shortcuts, the
+# editing dialogs, the message boxes and printing. The library holds everything
+# but the entry point, so the tests drive the same code.
+add_library(morbilex_qt_program STATIC
+  ${CMAKE_CURRENT_SOURCE_DIR}/chart_view.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/editing_dialog.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/main_window.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/printing.cpp)
+target_include_directories(morbilex_qt_program PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(morbilex_qt_program PUBLIC
+  morbilex_core morbilex_painter Qt6::Widgets Qt6::PrintSupport)
+
+add_executable(morbilex ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+target_link_libraries(morbilex PRIVATE morbilex_qt_program)

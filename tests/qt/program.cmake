@@ -1,0 +1,23 @@
+# Tests of the Linux program: QTest on the offscreen platform, one program per
+# area, and one run on a virtual X display whose screenshots stay in
+# ${CMAKE_CURRENT_BINARY_DIR}/screenshots.
+add_library(morbilex_program_test_support STATIC
+  ${CMAKE_CURRENT_SOURCE_DIR}/program_test_support.cpp)
+target_include_directories(morbilex_program_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(morbilex_program_test_support PUBLIC morbilex_qt_program Qt6::Test)
+
+foreach(area window dialogs printing locale)
+  add_executable(program_${area}_test ${CMAKE_CURRENT_SOURCE_DIR}/program_${area}_test.cpp)
+  set_target_properties(program_${area}_test PROPERTIES AUTOMOC ON)
+  target_link_libraries(program_${area}_test PRIVATE morbilex_program_test_support)
+  add_test(NAME program_${area} COMMAND program_${area}_test)
+  set_tests_properties(program_${area} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
+endforeach()
+# Qt takes the C library's locale from the environment; numbers must not.
+set_tests_properties(program_locale PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=de_DE.UTF-8")
+
+add_test(NAME program_screenshots
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/program_screenshots.sh
+          $<TARGET_FILE:morbilex> ${CMAKE_CURRENT_BINARY_DIR}/screenshots)
+set_tests_properties(program_screenshots PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
