@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64
-  xvfb xauth x11-utils xdotool imagemagick poppler-utils
+  xvfb xauth x11-utils xdotool imagemagick poppler-utils ghostscript
   fontconfig fonts-dejavu-core locales
 )
 

@@ -1,0 +1,113 @@
+// The four editing dialogs: resource templates run by DialogBoxParamA, with
+// procedures that hand every step to the shared dialog protocol.
+#include <string>
+
+#include "shell/messages.h"
+#include "win32/program.h"
+
+namespace morbilex {
+
+namespace {
+
+// The protocol's view of a dialog's controls.
+class Win32DialogControls final : public DialogControls {
+public:
+    explicit Win32DialogControls(HWND dialog) : dialog_(dialog) {}
+
+    void set_text(int control_id, const char* text) override {
+        SetDlgItemTextA(dialog_, control_id, text);
+    }
+    std::string get_text(int control_id) override {
+        char buffer[DIALOG_TEXT_CAPACITY] = {};
+        GetDlgItemTextA(dialog_, control_id, buffer, DIALOG_TEXT_CAPACITY);
+        buffer[DIALOG_TEXT_CAPACITY - 1] = '\0';
+        return buffer;
+    }
+
+private:
+    HWND dialog_;
+};
+
+INT_PTR dialog_protocol(DialogKind kind, HWND dialog, UINT message, WPARAM wParam) {
+    const DialogTable& table = dialog_table(kind);
+    Win32DialogControls controls(dialog);
+    if (message == WM_INITDIALOG) {
+        show_dialog_fields(table, program_records(), controls);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+    switch (LOWORD(wParam)) {
+        case IDOK:
+            if (accept_dialog(table, program_records(), controls) == AcceptResult::Refused) {
+                return FALSE;
+            }
+            EndDialog(dialog, 0);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, 1);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+int run_dialog(DialogKind kind, HWND owner, DLGPROC procedure) {
+    INT_PTR result = DialogBoxParamA(user_interface_state().instance_handle,
+                                     dialog_table(kind).template_name, owner, procedure, 0);
+    if (result == -1) {
+        MessageBoxA(owner, DIALOG_FAILURE_TEXT, DIALOG_FAILURE_CAPTION, MB_ICONERROR);
+        PostQuitMessage(0);
+        return 1;
+    }
+    return static_cast<int>(result);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK model_parameters_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    return dialog_protocol(DialogKind::ModelParameters, dialog, message, wParam);
+}
+
+INT_PTR CALLBACK one_time_plan_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    return dialog_protocol(DialogKind::OneTimePlan, dialog, message, wParam);
+}
+
+INT_PTR CALLBACK intermittent_plan_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    return dialog_protocol(DialogKind::IntermittentPlan, dialog, message, wParam);
+}
+
+INT_PTR CALLBACK axis_scale_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    return dialog_protocol(DialogKind::AxisScale, dialog, message, wParam);
+}
+
+int edit_model_parameters(HWND owner) {
+    return run_dialog(DialogKind::ModelParameters, owner, model_parameters_proc);
+}
+
+int edit_one_time_plan(HWND owner) {
+    return run_dialog(DialogKind::OneTimePlan, owner, one_time_plan_proc);
+}
+
+int edit_intermittent_plan(HWND owner) {
+    return run_dialog(DialogKind::IntermittentPlan, owner, intermittent_plan_proc);
+}
+
+int edit_axis_scale(HWND owner) {
+    return run_dialog(DialogKind::AxisScale, owner, axis_scale_proc);
+}
+
+int open_dialog(DialogKind kind, HWND owner) {
+    switch (kind) {
+        case DialogKind::ModelParameters:
+            return edit_model_parameters(owner);
+        case DialogKind::OneTimePlan:
+            return edit_one_time_plan(owner);
+        case DialogKind::IntermittentPlan:
+            return edit_intermittent_plan(owner);
+        case DialogKind::AxisScale:
+            return edit_axis_scale(owner);
+    }
+    return 1;
+}
+
+}  // namespace morbilex

@@ -1,0 +1,80 @@
+#include "win32/gdi_surface.h"
+
+namespace morbilex {
+
+namespace {
+
+HGDIOBJ to_gdi(SurfaceObject object) {
+    return reinterpret_cast<HGDIOBJ>(object);
+}
+SurfaceObject from_gdi(HGDIOBJ object) {
+    return reinterpret_cast<SurfaceObject>(object);
+}
+
+}  // namespace
+
+void GdiSurface::select_device_default_font() {
+    SelectObject(device_context_, GetStockObject(DEVICE_DEFAULT_FONT));
+}
+
+void GdiSurface::set_isotropic_mode() {
+    SetMapMode(device_context_, MM_ISOTROPIC);
+}
+
+void GdiSurface::set_window_extent(int x, int y) {
+    SetWindowExtEx(device_context_, x, y, nullptr);
+}
+
+void GdiSurface::set_viewport_extent(int x, int y) {
+    SetViewportExtEx(device_context_, x, y, nullptr);
+}
+
+void GdiSurface::set_window_origin(int x, int y) {
+    SetWindowOrgEx(device_context_, x, y, nullptr);
+}
+
+SurfaceObject GdiSurface::create_chart_font(int cell_height) {
+    return from_gdi(CreateFontA(cell_height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                                FIXED_PITCH | FF_MODERN, nullptr));
+}
+
+SurfaceObject GdiSurface::select_font(SurfaceObject font) {
+    return from_gdi(SelectObject(device_context_, to_gdi(font)));
+}
+
+void GdiSurface::delete_font(SurfaceObject font) {
+    DeleteObject(to_gdi(font));
+}
+
+int GdiSurface::text_cell_height() {
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(device_context_, &metrics);
+    return metrics.tmHeight;
+}
+
+SurfaceObject GdiSurface::create_pen(Colour colour) {
+    return from_gdi(CreatePen(PS_SOLID, 0, static_cast<COLORREF>(colour)));
+}
+
+SurfaceObject GdiSurface::select_pen(SurfaceObject pen) {
+    return from_gdi(SelectObject(device_context_, to_gdi(pen)));
+}
+
+void GdiSurface::delete_pen(SurfaceObject pen) {
+    DeleteObject(to_gdi(pen));
+}
+
+void GdiSurface::move_to(int x, int y) {
+    MoveToEx(device_context_, x, y, nullptr);
+}
+
+void GdiSurface::line_to(int x, int y) {
+    LineTo(device_context_, x, y);
+}
+
+void GdiSurface::text_out(int x, int y, const char* text, int length) {
+    TextOutA(device_context_, x, y, text, length);
+}
+
+}  // namespace morbilex

@@ -1,0 +1,99 @@
+// One page of the current view on the printer the user picks.
+#include "shell/printing.h"
+#include "shell/messages.h"
+#include "win32/gdi_surface.h"
+#include "win32/program.h"
+
+namespace morbilex {
+
+namespace {
+
+void show_print_failure(HWND owner) {
+    MessageBoxA(owner, PRINT_FAILURE_TEXT, PRINT_FAILURE_CAPTION, MB_OK | MB_ICONERROR);
+}
+
+// The device context of the printer the user confirmed, or null.
+HDC ask_for_printer(PRINTDLGA& record) {
+    record.hDC = nullptr;
+    BOOL confirmed = PrintDlgA(&record);
+    DWORD extended_error = CommDlgExtendedError();
+    switch (print_dialog_outcome(confirmed, extended_error, record.hDC, printer_installed())) {
+        case PrintDialogOutcome::Printer:
+            return record.hDC;
+        case PrintDialogOutcome::Cancelled:
+            return nullptr;
+        case PrintDialogOutcome::Failed:
+            break;
+    }
+    show_print_failure(nullptr);
+    return nullptr;
+}
+
+void print_one_page(HDC printer) {
+    PageRectangle page =
+        page_rectangle(GetDeviceCaps(printer, LOGPIXELSX), GetDeviceCaps(printer, LOGPIXELSY));
+    StartPage(printer);
+    GdiSurface surface(printer);
+    draw_view(program_records(), user_interface_state().series_colours, surface, page.left,
+              page.top, page.right, page.bottom);
+    EndPage(printer);
+    EndDoc(printer);
+}
+
+}  // namespace
+
+bool printer_installed() {
+    DWORD needed = 0, count = 0;
+    EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed,
+                  &count);
+    return needed > 0;
+}
+
+PrintDialogOutcome print_dialog_outcome(BOOL dialog_result, DWORD extended_error, HDC printer,
+                                        bool any_printer_installed) {
+    if (dialog_result == 0) {
+        // Without a printer the dialog cannot have been cancelled: it never showed.
+        bool cancelled = extended_error == 0 && any_printer_installed;
+        return cancelled ? PrintDialogOutcome::Cancelled : PrintDialogOutcome::Failed;
+    }
+    return printer == nullptr ? PrintDialogOutcome::Failed : PrintDialogOutcome::Printer;
+}
+
+DOCINFOA document_record() {
+    DOCINFOA document = {};
+    document.cbSize = sizeof(DOCINFOA);
+    document.lpszDocName = PROGRAM_TITLE;
+    document.lpszOutput = nullptr;
+    return document;
+}
+
+void print_view(HWND window) {
+    UserInterfaceState& state = user_interface_state();
+    HDC printer = ask_for_printer(state.print_dialog_record);
+    if (printer == nullptr) return;
+    HCURSOR previous_cursor = SetCursor(state.wait_cursor);
+
+    DOCINFOA document = document_record();
+    if (StartDocA(printer, &document) < 0) {
+        show_print_failure(window);
+    } else {
+        print_one_page(printer);
+    }
+    DeleteDC(printer);
+    state.print_dialog_record.hDC = nullptr;
+    SetCursor(previous_cursor);
+}
+
+BOOL printer_setup() {
+    PRINTDLGA& record = user_interface_state().print_dialog_record;
+    record.hDC = nullptr;
+    record.Flags |= PD_PRINTSETUP;
+    BOOL confirmed = PrintDlgA(&record);
+    record.Flags &= ~static_cast<DWORD>(PD_PRINTSETUP);
+    // The set-up dialog hands back a device context nobody draws on.
+    if (record.hDC != nullptr) DeleteDC(record.hDC);
+    record.hDC = nullptr;
+    return confirmed;
+}
+
+}  // namespace morbilex

@@ -1,0 +1,74 @@
+// The Windows program: its process-wide user-interface records, the main
+// window, the four editing dialogs and printing.
+#pragma once
+
+#include <windows.h>
+// After windows.h, which they build on:
+#include <commdlg.h>
+#include <winspool.h>
+
+#include "chart/chart.h"
+#include "model/records.h"
+#include "shell/dialogs.h"
+
+namespace morbilex {
+
+inline constexpr const char* WINDOW_CLASS_NAME = "Morbilex";
+inline constexpr const char* MENU_NAME = "Morbilex_menu";
+inline constexpr const char* ACCELERATOR_TABLE_NAME = "Morbilex_acc";
+inline constexpr const char* ICON_NAME = "Morbilex";
+// PD_NOSELECTION | PD_NOPAGENUMS | PD_RETURNDC | PD_SHOWHELP
+inline constexpr DWORD PRINT_DIALOG_FLAGS = 0x90C;
+
+// What the entry point sets up once and the window, the dialogs and printing use.
+struct UserInterfaceState {
+    HINSTANCE instance_handle = nullptr;
+    HCURSOR wait_cursor = nullptr;
+    PRINTDLGA print_dialog_record = {};
+    SeriesColours series_colours;
+    // Whether a run of this process has written the trace file.
+    bool trace_written = false;
+};
+
+UserInterfaceState& user_interface_state();
+
+// Start-up steps 2 to 5: instance, wait cursor, print dialog record, colours.
+void prepare_user_interface(UserInterfaceState& state, HINSTANCE instance);
+// The print dialog record as it stands at start.
+void reset_print_dialog_record(PRINTDLGA& record);
+
+bool register_main_window_class(HINSTANCE instance);
+LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Deletes the trace file at exit when, and only when, this process wrote it.
+void remove_trace_of_this_process(const UserInterfaceState& state);
+
+// Dialog openers: 0 after OK, 1 after Cancel or when the dialog cannot be shown.
+int edit_model_parameters(HWND owner);
+int edit_one_time_plan(HWND owner);
+int edit_intermittent_plan(HWND owner);
+int edit_axis_scale(HWND owner);
+int open_dialog(DialogKind kind, HWND owner);
+
+INT_PTR CALLBACK model_parameters_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK one_time_plan_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK intermittent_plan_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK axis_scale_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// How the print dialog ended: with a printer to draw on, by the user's choice,
+// or in a failure the user is told about. Some platforms end the dialog without
+// an error code when no printer is installed; that is a failure too.
+enum class PrintDialogOutcome { Printer, Cancelled, Failed };
+PrintDialogOutcome print_dialog_outcome(BOOL dialog_result, DWORD extended_error, HDC printer,
+                                        bool any_printer_installed);
+// Whether the system knows any printer at all.
+bool printer_installed();
+// The document record of a print job: "Morbilex", output to the device.
+DOCINFOA document_record();
+
+// Prints the current view on one page of the printer the user picks.
+void print_view(HWND window);
+// The printer set-up dialog; non-zero when the user confirmed it.
+BOOL printer_setup();
+
+}  // namespace morbilex

@@ -1,0 +1,41 @@
+// The entry point of the Windows program.
+#include "shell/messages.h"
+#include "win32/program.h"
+
+namespace {
+
+// Shows the main window and runs the message loop; the result is the quit code.
+int run_main_window(HINSTANCE instance, int show_command) {
+    using namespace morbilex;
+    HWND window = CreateWindowExA(0, WINDOW_CLASS_NAME, PROGRAM_TITLE, WS_OVERLAPPEDWINDOW,
+                                  CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr,
+                                  user_interface_state().instance_handle, nullptr);
+    if (window == nullptr) return 0;
+    ShowWindow(window, show_command);
+    UpdateWindow(window);
+
+    HACCEL accelerators = LoadAcceleratorsA(instance, ACCELERATOR_TABLE_NAME);
+    MSG message = {};
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (TranslateAcceleratorA(window, accelerators, &message) == 0) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR /*command_line*/,
+                   int show_command) {
+    using namespace morbilex;
+    int exit_code = 0;
+    UserInterfaceState& state = user_interface_state();
+    prepare_user_interface(state, instance);
+    if (previous_instance != nullptr || register_main_window_class(instance)) {
+        exit_code = run_main_window(instance, show_command);
+    }
+    remove_trace_of_this_process(state);
+    return exit_code;
+}

@@ -1,0 +1,475 @@
+// Drives morbilex.exe as a user would and checks what the user sees and gets.
+//   end_to_end_driver <morbilex.exe> [scenario]: works and keeps its pictures in the current
+//   directory.
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "driver_support.h"
+#include "shell/messages.h"
+
+using namespace morbilex::driver;
+
+namespace {
+
+std::string program_path;
+std::string work_folder;
+
+constexpr int HEADER_LINES = 3;
+constexpr const char* TRACE = "temp.dat";
+
+std::string picture(const std::string& name) {
+    return work_folder + "\\" + name + ".bmp";
+}
+
+bool start(const std::string& scenario, RunningProgram& program) {
+    bool started = start_program(program_path, work_folder + "\\" + scenario, program);
+    check(started, scenario + ": the main window of class Morbilex appears");
+    return started;
+}
+
+std::string trace_path(const RunningProgram& program) {
+    return program.folder + TRACE;
+}
+
+// The on_flag of every trace row.
+std::vector<int> flags_of(const std::vector<std::string>& lines) {
+    std::vector<int> flags;
+    for (size_t line = HEADER_LINES; line < lines.size(); ++line) {
+        int step = 0, flag = 0;
+        double t = 0;
+        if (std::sscanf(lines[line].c_str(), "%d %lf %d", &step, &t, &flag) == 3) {
+            flags.push_back(flag);
+        }
+    }
+    return flags;
+}
+
+// The rows where on_flag changes, with the value it changes to.
+std::string flag_changes(const std::vector<int>& flags) {
+    std::string changes;
+    for (size_t row = 1; row < flags.size(); ++row) {
+        if (flags[row] != flags[row - 1]) {
+            changes += std::to_string(row) + ":" + std::to_string(flags[row]) + " ";
+        }
+    }
+    return changes;
+}
+
+// The captions of the program's other open windows, for a failure report.
+std::string open_windows(const RunningProgram& program) {
+    std::string captions;
+    for (HWND window : other_windows(program))
+        captions += " [" + window_caption(window) + "]";
+    return captions;
+}
+
+// The platform's print dialog says that no printer is installed (wine's does;
+// Windows also tells the user in its own words). OK closes it.
+void close_no_printer_warning(const RunningProgram& program, const std::string& what) {
+    HWND warning = wait_for_window(program, "Print", 5000);
+    check(warning != nullptr, what + ": the platform tells that no printer is installed");
+    if (warning == nullptr) return;
+    save_picture(warning, picture("no_printer_warning"));
+    press_button(warning, IDOK);
+    check(wait_until_gone(warning), what + ": OK closes the platform's box");
+}
+
+// A message box with this caption appears with this text, owned as given; OK closes it.
+void expect_message_box(const RunningProgram& program, const char* caption, const char* text,
+                        HWND owner, const std::string& what) {
+    HWND box = wait_for_window(program, caption);
+    check(box != nullptr, what + ": a box titled \"" + caption + "\" appears");
+    if (box == nullptr) return;
+    check(message_box_text(box) == text,
+          what + ": it says \"" + text + "\" (got \"" + message_box_text(box) + "\")");
+    check(GetWindow(box, GW_OWNER) == owner, what + ": the box has the expected owner");
+    press_button(box, IDOK);
+    check(wait_until_gone(box), what + ": OK closes the box");
+}
+
+void expect_exit(RunningProgram& program, const std::string& how) {
+    std::string trace = trace_path(program);
+    int exit_code = wait_for_exit(program);
+    check(exit_code == 0,
+          how + " ends the program with code 0 (got " + std::to_string(exit_code) + ")");
+    check(!file_exists(trace), how + ": the trace this process wrote is gone");
+}
+
+// Title screen, Calculate, Help, Print, Printer setup, and e&Xit.
+void title_calculate_help_print() {
+    RunningProgram program;
+    if (!start("calculate", program)) return;
+    HWND window = program.main_window;
+    save_picture(window, picture("title_screen"));
+    check(!file_exists(trace_path(program)), "no trace before the first run");
+
+    press_control_key(window, 'N');
+    check(wait_for_lines(trace_path(program), HEADER_LINES + 801), "Ctrl+N writes 801 trace rows");
+    std::vector<std::string> lines = read_lines(trace_path(program));
+    if (lines.size() == HEADER_LINES + 801) {
+        check(lines[1] == "% No intervention.", "the trace names no intervention");
+        check(lines[3] == "    0    0.00     0 9999.90    0.10    0.00    0.00",
+              "row 0: " + lines[3]);
+        check(lines[4] == "    1    0.25     0 9999.90    0.10    0.01    0.00",
+              "row 1: " + lines[4]);
+        check(lines[803] == "  800  200.00     0 1073.65    0.09    0.20 8926.06",
+              "row 800: " + lines[803]);
+    }
+    settle(window);
+    save_picture(window, picture("default_chart"));
+
+    DeleteFileA(trace_path(program).c_str());
+    press_control_key(window, 'C');
+    check(wait_for_lines(trace_path(program), HEADER_LINES + 801), "Ctrl+C calculates too");
+
+    press_keys(window, {VK_F1});
+    expect_message_box(program, morbilex::HELP_CAPTION, morbilex::HELP_TEXT, window, "F1");
+
+    press_keys(window, {VK_MENU, 'H'});  // the "&Help" entry of the menu bar
+    expect_message_box(program, morbilex::HELP_CAPTION, morbilex::HELP_TEXT, window, "&Help");
+
+    std::string trace_before = read_file(trace_path(program));
+    post_command(window, 104);
+    close_no_printer_warning(program, "Print");
+    expect_message_box(program, morbilex::PRINT_FAILURE_CAPTION, morbilex::PRINT_FAILURE_TEXT,
+                       nullptr, "Print without a printer");
+    settle(window);
+    check(other_windows(program).empty(),
+          "Print: nothing else is left open" + open_windows(program));
+    check(read_file(trace_path(program)) == trace_before, "Print does not run the model");
+
+    for (int unknown : {109, 113, 115})
+        post_command(window, unknown);
+    settle(window);
+    check(other_windows(program).empty() && read_file(trace_path(program)) == trace_before,
+          "commands 109, 113 and 115 do nothing");
+
+    post_command(window, 105);
+    close_no_printer_warning(program, "Printer setup");
+    settle(window);
+    Sleep(500);
+    check(other_windows(program).empty(),
+          "Printer setup without a printer reports nothing" + open_windows(program));
+
+    press_keys(window, {VK_MENU, 'F'});  // "&File", then its "e&Xit"
+    Sleep(200);
+    press_keys(window, {'X'});
+    expect_exit(program, "e&Xit");
+}
+
+// The model parameter dialog: texts, refusals, T_max, Esc; then Ctrl+X.
+void model_parameters() {
+    RunningProgram program;
+    if (!start("parameters", program)) return;
+    HWND window = program.main_window;
+    press_control_key(window, 'M');
+    HWND dialog = wait_for_window(program, "Change Parameter0");
+    check(dialog != nullptr, "Ctrl+M opens \"Change Parameter0\"");
+    if (dialog == nullptr) return;
+    save_picture(dialog, picture("dialog_model_parameters"));
+    const std::pair<int, const char*> first_texts[] = {
+        {205, "  2.50"},  {206, "  4.60"},  {207, "  5.00"},  {208, "  200.00"},
+        {210, "9999.90"}, {211, "   0.10"}, {212, "   0.00"}, {213, "   0.00"}};
+    for (auto [id, text] : first_texts) {
+        check(control_text(dialog, id) == text, "control " + std::to_string(id) + " shows \"" +
+                                                    text + "\" (got \"" + control_text(dialog, id) +
+                                                    "\")");
+    }
+
+    const std::pair<int, const char*> refused[] = {
+        {211, "-1"}, {205, "inf"}, {205, "nan"}, {206, "0"}, {207, "-5"}, {205, "x2.5"}, {205, ""}};
+    for (auto [id, text] : refused) {
+        std::string kept = control_text(dialog, id);
+        set_control_text(dialog, id, text);
+        press_button(dialog, IDOK);
+        Sleep(100);
+        check(IsWindow(dialog) && IsWindowVisible(dialog),
+              std::string("OK with \"") + text + "\" in control " + std::to_string(id) +
+                  " keeps the dialog open");
+        set_control_text(dialog, id, kept);
+    }
+    check(!file_exists(trace_path(program)), "no run while the dialog is open");
+
+    set_control_text(dialog, 208, "123.9");
+    press_button(dialog, IDOK);
+    check(wait_until_gone(dialog), "OK with T_max 123.9 closes the dialog");
+    check(wait_for_lines(trace_path(program), HEADER_LINES + 493), "T_max 123.9 gives 493 rows");
+
+    press_control_key(window, 'M');
+    dialog = wait_for_window(program, "Change Parameter0");
+    check(dialog != nullptr && control_text(dialog, 208) == "  123.00",
+          "the next opening shows T_max 123.00");
+    DeleteFileA(trace_path(program).c_str());
+    press_keys(dialog, {VK_ESCAPE});
+    check(wait_until_gone(dialog), "Esc closes the dialog");
+    check(wait_for_lines(trace_path(program), HEADER_LINES + 493), "Esc still runs the model");
+
+    press_control_key(window, 'X');
+    expect_exit(program, "Ctrl+X");
+}
+
+std::string open_and_check(const RunningProgram& program, char key, const char* title,
+                           const std::vector<std::pair<int, const char*>>& texts, HWND& dialog) {
+    press_control_key(program.main_window, key);
+    dialog = wait_for_window(program, title);
+    check(dialog != nullptr, std::string("Ctrl+") + key + " opens \"" + title + "\"");
+    if (dialog == nullptr) return "";
+    for (auto [id, text] : texts) {
+        check(control_text(dialog, id) == text,
+              std::string(title) + ": control " + std::to_string(id) + " shows \"" + text +
+                  "\" (got \"" + control_text(dialog, id) + "\")");
+    }
+    return title;
+}
+
+// One-time and intermittent plans, then the axis scale; ends by the close box.
+void interventions_and_scale() {
+    RunningProgram program;
+    if (!start("interventions", program)) return;
+    HWND window = program.main_window;
+    HWND dialog = nullptr;
+    std::string trace = trace_path(program);
+
+    if (!open_and_check(program, 'O', "One-time intervention",
+                        {{220, " 0.800"},
+                         {221, " 10.00"},
+                         {222, " 70.00"},
+                         {223, " 0.000"},
+                         {224, " 70.00"},
+                         {225, " 70.00"},
+                         {226, " 0.000"},
+                         {227, " 70.00"},
+                         {228, " 70.00"}},
+                        dialog)
+             .empty()) {
+        save_picture(dialog, picture("dialog_one_time_plan"));
+        press_button(dialog, IDOK);
+        check(wait_for_lines(trace, HEADER_LINES + 801), "one-time run writes 801 rows");
+        check(read_lines(trace)[1].rfind("% One-time intervention: (redct, from, to) = 1 ( 0.800,",
+                                         0) == 0,
+              "the trace names the one-time plan");
+        check(flag_changes(flags_of(read_lines(trace))) == "40:1 280:0 ",
+              "one-time on_flag changes: " + flag_changes(flags_of(read_lines(trace))));
+    }
+
+    DeleteFileA(trace.c_str());
+    if (!open_and_check(program, 'I', "Intermittent intervention",
+                        {{231, " 0.800"}, {232, " 35.00"}, {233, "  5.00"}}, dialog)
+             .empty()) {
+        save_picture(dialog, picture("dialog_intermittent_plan"));
+        press_button(dialog, IDOK);
+        check(wait_for_lines(trace, HEADER_LINES + 801), "intermittent run writes 801 rows");
+        check(read_lines(trace)[1].rfind("% Intermittent intervention: Reduction =80.000%", 0) == 0,
+              "the trace names the intermittent plan");
+        check(flag_changes(flags_of(read_lines(trace))) == "231:9 388:0 467:9 621:0 702:9 ",
+              "intermittent on_flag changes: " + flag_changes(flags_of(read_lines(trace))));
+    }
+    settle(window);
+
+    std::string trace_before = read_file(trace);
+    if (!open_and_check(program, 'S', "Change Scale of Axis",
+                        {{201, "           0"},
+                         {202, "         200"},
+                         {203, "           0"},
+                         {204, "         100"}},
+                        dialog)
+             .empty()) {
+        save_picture(dialog, picture("dialog_axis_scale"));
+        set_control_text(dialog, 204, "10000");
+        press_button(dialog, IDOK);
+        check(wait_until_gone(dialog), "Scale: OK closes the dialog");
+        settle(window);
+        save_picture(window, picture("chart_intermittent_ymax_10000"));
+    }
+    if (!open_and_check(program, 'S', "Change Scale of Axis", {{204, "       10000"}}, dialog)
+             .empty()) {
+        set_control_text(dialog, 201, "50");
+        set_control_text(dialog, 202, "150");
+        set_control_text(dialog, 204, "100");
+        press_button(dialog, IDOK);
+        check(wait_until_gone(dialog), "Scale: xmin 50, xmax 150 accepted");
+        settle(window);
+        save_picture(window, picture("chart_intermittent_days_50_to_150"));
+    }
+    check(read_file(trace) == trace_before, "Scale repaints without a new run");
+
+    SetWindowPos(window, nullptr, 0, 0, 520, 400, SWP_NOMOVE | SWP_NOZORDER);
+    settle(window);
+    save_picture(window, picture("chart_resized"));
+
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    expect_exit(program, "the close box");
+}
+
+// A trace file the user had before the start is kept when no run replaced it.
+void earlier_trace_survives() {
+    std::string folder = work_folder + "\\earlier_trace";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string trace = folder + "\\" + TRACE;
+    FILE* file = std::fopen(trace.c_str(), "wb");
+    if (file != nullptr) {
+        std::fputs("the user's own file\n", file);
+        std::fclose(file);
+    }
+    RunningProgram program;
+    if (!start("earlier_trace", program)) return;
+    press_control_key(program.main_window, 'S');
+    HWND dialog = wait_for_window(program, "Change Scale of Axis");
+    if (dialog != nullptr) press_button(dialog, IDCANCEL);
+    post_command(program.main_window, 106);
+    check(wait_for_exit(program) == 0, "exit without a run: code 0");
+    check(read_file(trace) == "the user's own file\n", "the user's earlier temp.dat survives");
+}
+
+// A run whose trace cannot be written says so and still shows the chart.
+void trace_cannot_be_written() {
+    std::string folder = work_folder + "\\blocked_trace";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA((folder + "\\" + TRACE).c_str(), nullptr);  // a folder where the file goes
+    RunningProgram program;
+    if (!start("blocked_trace", program)) return;
+    press_control_key(program.main_window, 'N');
+    HWND box = wait_for_window(program, morbilex::RUN_FAILURE_CAPTION);
+    check(box != nullptr, "a run without a trace shows a message box");
+    if (box != nullptr) {
+        check(message_box_text(box) == morbilex::run_failure_text(1),
+              "it says: " + message_box_text(box));
+        check(GetWindow(box, GW_OWNER) == program.main_window, "the main window owns it");
+        press_button(box, IDOK);
+        wait_until_gone(box);
+    }
+    settle(program.main_window);
+    save_picture(program.main_window, picture("chart_without_trace"));
+    post_command(program.main_window, 106);
+    check(wait_for_exit(program) == 0, "exit after a failed trace: code 0");
+    check(GetFileAttributesA((folder + "\\" + TRACE).c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+          "what stood in the trace's place is left alone");
+}
+
+// The spooled job that a print has finished, or "" after the timeout.
+std::string wait_for_finished_job() {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        for (const std::string& job : spooled_jobs()) {
+            std::string text = read_file(job);
+            if (text.find("%%EOF") != std::string::npos) return text;
+        }
+        Sleep(50);
+    }
+    return "";
+}
+
+void clear_spool() {
+    for (const std::string& job : spooled_jobs())
+        DeleteFileA(job.c_str());
+}
+
+int count_of(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// Print: OK in the platform's dialog gives one page named "Morbilex".
+void print_one_page(const RunningProgram& program, const std::string& name) {
+    clear_spool();
+    press_control_key(program.main_window, 'P');
+    HWND dialog = wait_for_window(program, "Print");
+    check(dialog != nullptr, name + ": Ctrl+P opens the print dialog");
+    if (dialog == nullptr) return;
+    press_button(dialog, IDOK);
+    std::string job = wait_for_finished_job();
+    check(count_of(job, "%%Title: Morbilex") == 1, name + ": the job is named Morbilex");
+    check(count_of(job, "%%Page: ") == 1, name + ": the job holds one page");
+    std::ofstream(work_folder + "\\" + name + ".ps", std::ios::binary) << job;
+    settle(program.main_window);
+    check(other_windows(program).empty(), name + ": nothing else shows" + open_windows(program));
+}
+
+void printing_scenario(RunningProgram& program) {
+    HWND window = program.main_window;
+    clear_spool();
+    press_control_key(window, 'P');
+    HWND dialog = wait_for_window(program, "Print");
+    check(dialog != nullptr, "with a printer, Ctrl+P opens the print dialog");
+    if (dialog != nullptr) {
+        check(!IsWindowEnabled(window), "the main window takes no commands meanwhile");
+        save_picture(dialog, picture("dialog_print"));
+        press_button(dialog, IDCANCEL);
+        check(wait_until_gone(dialog), "Cancel closes the print dialog");
+        settle(window);
+        check(IsWindowEnabled(window), "the main window takes commands again");
+        Sleep(300);
+        check(other_windows(program).empty(),
+              "Cancel in the print dialog shows nothing" + open_windows(program));
+        check(spooled_jobs().empty(), "Cancel prints nothing");
+    }
+
+    print_one_page(program, "printout_title_screen");
+
+    press_control_key(window, 'R');
+    HWND setup = wait_for_window(program, "Print Setup");
+    check(setup != nullptr, "Ctrl+R opens the printer setup dialog");
+    if (setup != nullptr) {
+        save_picture(setup, picture("dialog_printer_setup"));
+        press_button(setup, IDOK);
+        check(wait_until_gone(setup), "OK closes the printer setup dialog");
+        settle(window);
+        check(other_windows(program).empty(), "a confirmed setup shows nothing else");
+    }
+
+    press_control_key(window, 'I');
+    HWND plan = wait_for_window(program, "Intermittent intervention");
+    if (plan != nullptr) press_button(plan, IDOK);
+    check(wait_for_lines(trace_path(program), HEADER_LINES + 801), "an intermittent run to print");
+    print_one_page(program, "printout_chart");
+
+    post_command(window, 106);
+    expect_exit(program, "e&Xit after printing");
+}
+
+// With a printer (installed by the driver under wine): Cancel, print, set up.
+void printing_with_a_printer() {
+    if (!install_test_printer()) {
+        std::printf("skip printing with a printer: none could be installed here\n");
+        return;
+    }
+    RunningProgram program;
+    if (start("printing", program)) printing_scenario(program);
+    remove_test_printer();
+    clear_spool();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: end_to_end_driver <morbilex.exe>\n");
+        return 2;
+    }
+    program_path = argv[1];
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    work_folder = folder;
+
+    // A second argument runs only the scenario of that name.
+    const std::pair<const char*, void (*)()> scenarios[] = {
+        {"calculate", title_calculate_help_print},  {"parameters", model_parameters},
+        {"interventions", interventions_and_scale}, {"earlier_trace", earlier_trace_survives},
+        {"blocked_trace", trace_cannot_be_written}, {"printing", printing_with_a_printer}};
+    for (auto [name, scenario] : scenarios) {
+        if (argc < 3 || std::string(argv[2]) == name) scenario();
+    }
+
+    std::printf("%d failed\n", failures());
+    // The outcome also goes to a file: a program started inside a wine desktop
+    // does not pass its exit code on.
+    if (FILE* outcome = std::fopen("driver_outcome.txt", "w")) {
+        std::fprintf(outcome, "%d failed\n", failures());
+        std::fclose(outcome);
+    }
+    return failures() == 0 ? 0 : 1;
+}

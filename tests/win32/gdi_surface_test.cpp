@@ -1,0 +1,128 @@
+// GdiSurface hands each drawing operation to GDI with the same meaning.
+#include "win32/gdi_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace morbilex {
+namespace {
+
+// A white 200 x 100 bitmap to draw on.
+class BitmapSurfaceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        device_context_ = CreateCompatibleDC(nullptr);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = WIDTH;
+        info.bmiHeader.biHeight = -HEIGHT;  // top row first
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        bitmap_ = CreateDIBSection(device_context_, &info, DIB_RGB_COLORS,
+                                   reinterpret_cast<void**>(&pixels_), nullptr, 0);
+        previous_bitmap_ = SelectObject(device_context_, bitmap_);
+        std::memset(pixels_, 0xFF, WIDTH * HEIGHT * 4);
+    }
+    void TearDown() override {
+        SelectObject(device_context_, previous_bitmap_);
+        DeleteObject(bitmap_);
+        DeleteDC(device_context_);
+    }
+    // 0x00RRGGBB as the bitmap stores it.
+    DWORD pixel(int x, int y) {
+        GdiFlush();
+        return pixels_[y * WIDTH + x] & 0xFFFFFF;
+    }
+    int non_white_pixels() {
+        GdiFlush();
+        int count = 0;
+        for (int index = 0; index < WIDTH * HEIGHT; ++index) {
+            count += (pixels_[index] & 0xFFFFFF) != 0xFFFFFF;
+        }
+        return count;
+    }
+
+    static constexpr int WIDTH = 200;
+    static constexpr int HEIGHT = 100;
+    HDC device_context_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_bitmap_ = nullptr;
+    DWORD* pixels_ = nullptr;
+};
+
+TEST_F(BitmapSurfaceTest, IsotropicMappingKeepsEqualUnitsAndUpwardY) {
+    GdiSurface surface(device_context_);
+    surface.set_isotropic_mode();
+    surface.set_window_extent(1000, 1000);
+    surface.set_viewport_extent(WIDTH, -HEIGHT);
+    surface.set_window_origin(-50, 900);
+    EXPECT_EQ(GetMapMode(device_context_), MM_ISOTROPIC);
+    SIZE window = {}, viewport = {};
+    GetWindowExtEx(device_context_, &window);
+    GetViewportExtEx(device_context_, &viewport);
+    // One logical unit is the same device size on both axes: 1000 units fill 100 pixels.
+    EXPECT_EQ(viewport.cx * window.cy, -viewport.cy * window.cx);
+    POINT points[2] = {{-50, 900}, {950, -100}};
+    LPtoDP(device_context_, points, 2);
+    EXPECT_EQ(points[0].x, 0);
+    EXPECT_EQ(points[0].y, 0);
+    EXPECT_EQ(points[1].x, 100);
+    EXPECT_EQ(points[1].y, 100);
+}
+
+TEST_F(BitmapSurfaceTest, PensDrawSolidLinesOfTheirColour) {
+    GdiSurface surface(device_context_);
+    SurfaceObject red = surface.create_pen(0x0000FF);
+    LOGPEN description = {};
+    GetObjectA(reinterpret_cast<HGDIOBJ>(red), sizeof description, &description);
+    EXPECT_EQ(description.lopnStyle, static_cast<UINT>(PS_SOLID));
+    EXPECT_EQ(description.lopnWidth.x, 0);
+    EXPECT_EQ(description.lopnColor, 0x0000FFu);
+
+    SurfaceObject previous = surface.select_pen(red);
+    surface.move_to(10, 20);
+    surface.line_to(60, 20);
+    EXPECT_EQ(pixel(10, 20), 0xFF0000u);  // red, as the bitmap stores it
+    EXPECT_EQ(pixel(59, 20), 0xFF0000u);
+    EXPECT_EQ(pixel(60, 20), 0xFFFFFFu) << "the end point is not painted";
+    EXPECT_EQ(surface.select_pen(previous), red);
+    surface.delete_pen(red);
+}
+
+TEST_F(BitmapSurfaceTest, ChartFontHasTheRequestedCellHeight) {
+    GdiSurface surface(device_context_);
+    SurfaceObject font = surface.create_chart_font(24);
+    ASSERT_NE(font, 0u);
+    LOGFONTA description = {};
+    GetObjectA(reinterpret_cast<HGDIOBJ>(font), sizeof description, &description);
+    EXPECT_EQ(description.lfWeight, FW_NORMAL);
+    EXPECT_EQ(description.lfPitchAndFamily, FIXED_PITCH | FF_MODERN);
+    EXPECT_EQ(description.lfQuality, PROOF_QUALITY);
+
+    SurfaceObject previous = surface.select_font(font);
+    EXPECT_EQ(surface.text_cell_height(), 24);
+    EXPECT_EQ(surface.select_font(previous), font);
+    surface.delete_font(font);
+
+    surface.select_device_default_font();
+    EXPECT_EQ(GetCurrentObject(device_context_, OBJ_FONT), GetStockObject(DEVICE_DEFAULT_FONT));
+}
+
+TEST_F(BitmapSurfaceTest, TextIsDrawnAtItsTopLeftReference) {
+    GdiSurface surface(device_context_);
+    surface.text_out(100, 50, "Morbilex", 8);
+    int drawn = non_white_pixels();
+    EXPECT_GT(drawn, 0);
+    bool above_or_left = false;
+    for (int y = 0; y < HEIGHT; ++y) {
+        for (int x = 0; x < WIDTH; ++x) {
+            if ((y < 50 || x < 100) && pixel(x, y) != 0xFFFFFFu) above_or_left = true;
+        }
+    }
+    EXPECT_FALSE(above_or_left);
+}
+
+}  // namespace
+}  // namespace morbilex
