@@ -82,6 +82,22 @@ TEST(PainterSurface, IsotropicMappingAndChartFontCell) {
     EXPECT_TRUE(black);
 }
 
+TEST(PainterSurface, FontTooSmallForAPixelTakesTheDefaultSize) {
+    // A y range of 10000 persons: the 400-unit cell maps to a fraction of a pixel.
+    QImage image = white_image(1200, 700);
+    QPainter painter(&image);
+    PainterSurface surface(painter);
+    surface.set_isotropic_mode();
+    surface.set_window_extent(2400000, 1400000);
+    surface.set_viewport_extent(1200, -700);
+    surface.set_window_origin(-200000, 1200000);
+    surface.select_font(surface.create_chart_font(400));
+    const int cell = surface.text_cell_height();
+    const double cell_pixels = cell * 700.0 / 1400000.0;
+    EXPECT_GT(cell_pixels, 12.0);
+    EXPECT_LT(cell_pixels, 24.0);
+}
+
 TEST(PainterSurface, HugeTextCellsCoverWhatTheyReach) {
     // One logical unit is 100 pixels: a 400-unit cell is 40000 pixels high.
     QImage image(300, 200, QImage::Format_RGB32);

@@ -97,16 +97,18 @@ private slots:
         QCOMPARE(dialog.size(),
                  dialog_units_to_pixels(units, 0, 0, table.width, table.height).size());
         QCOMPARE(dialog.windowTitle(), QString::fromLatin1(table.title));
-        for (const ControlSpec& spec : table.controls) {
-            QRect planned = dialog_units_to_pixels(units, spec.x, spec.y, spec.width, spec.height);
-            QWidget* widget = dialog.findChild<QWidget*>(QStringLiteral("control%1").arg(spec.id));
-            if (spec.id == CONTROL_ID_LABEL) {
+        for (const ControlSpec& planned_control : table.controls) {
+            QRect planned = dialog_units_to_pixels(units, planned_control.x, planned_control.y,
+                                                   planned_control.width, planned_control.height);
+            QWidget* widget =
+                dialog.findChild<QWidget*>(QStringLiteral("control%1").arg(planned_control.id));
+            if (planned_control.id == CONTROL_ID_LABEL) {
                 // Labels share one name; find this one by its text.
                 for (QLabel* label : dialog.findChildren<QLabel*>()) {
-                    if (label->text() == QString::fromLatin1(spec.text)) widget = label;
+                    if (label->text() == QString::fromLatin1(planned_control.text)) widget = label;
                 }
             }
-            QVERIFY2(widget != nullptr, spec.text);
+            QVERIFY2(widget != nullptr, planned_control.text);
             QRect placed = widget->geometry();
             QVERIFY(dialog.rect().contains(placed));
             if (auto* label = qobject_cast<QLabel*>(widget)) {
@@ -116,9 +118,9 @@ private slots:
                 QVERIFY(placed.right() <= planned.right());
                 QVERIFY(placed.right() >= planned.right() - units.width * 5 / 4 - 2);
                 QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= placed.width(),
-                         spec.text);
+                         planned_control.text);
                 for (QLineEdit* edit : dialog.findChildren<QLineEdit*>())
-                    QVERIFY2(!edit->geometry().intersects(placed), spec.text);
+                    QVERIFY2(!edit->geometry().intersects(placed), planned_control.text);
             } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
                 QCOMPARE(placed.left(), planned.left());
                 QCOMPARE(placed.width(), planned.width());
@@ -130,7 +132,7 @@ private slots:
                 QCOMPARE(placed, planned);
                 auto* button = qobject_cast<QPushButton*>(widget);
                 QVERIFY(button != nullptr);
-                QCOMPARE(button->isDefault(), spec.id == CONTROL_ID_OK);
+                QCOMPARE(button->isDefault(), planned_control.id == CONTROL_ID_OK);
             }
         }
     }
