@@ -28,10 +28,46 @@ private:
     HWND dialog_;
 };
 
+bool has_class(HWND window, const char* class_name) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    return lstrcmpiA(name, class_name) == 0;
+}
+
+RECT rectangle_in_dialog(HWND dialog, HWND control) {
+    RECT area;
+    GetWindowRect(control, &area);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&area), 2);
+    return area;
+}
+
+// A right-aligned label that reaches under the field beside it (the scale
+// dialog's templates do) ends where the field begins, so that the field does
+// not hide the end of its text.
+void end_labels_before_fields(HWND dialog) {
+    for (HWND label = GetWindow(dialog, GW_CHILD); label; label = GetWindow(label, GW_HWNDNEXT)) {
+        if (!has_class(label, "Static")) continue;
+        RECT area = rectangle_in_dialog(dialog, label);
+        const LONG original_right = area.right;
+        for (HWND field = GetWindow(dialog, GW_CHILD); field;
+             field = GetWindow(field, GW_HWNDNEXT)) {
+            if (!has_class(field, "Edit")) continue;
+            const RECT edit = rectangle_in_dialog(dialog, field);
+            const bool same_row = edit.top < area.bottom && area.top < edit.bottom;
+            if (same_row && edit.left > area.left && edit.left < area.right) area.right = edit.left;
+        }
+        if (area.right != original_right) {
+            SetWindowPos(label, nullptr, area.left, area.top, area.right - area.left,
+                         area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+}
+
 INT_PTR dialog_protocol(DialogKind kind, HWND dialog, UINT message, WPARAM wParam) {
     const DialogTable& table = dialog_table(kind);
     Win32DialogControls controls(dialog);
     if (message == WM_INITDIALOG) {
+        end_labels_before_fields(dialog);
         show_dialog_fields(table, program_records(), controls);
         return TRUE;
     }

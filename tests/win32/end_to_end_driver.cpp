@@ -277,6 +277,11 @@ void interventions_and_scale() {
                         dialog)
              .empty()) {
         save_picture(dialog, picture("dialog_axis_scale"));
+        RECT label{}, field{};
+        GetWindowRect(FindWindowExA(dialog, nullptr, "Static", "xmin"), &label);
+        GetWindowRect(GetDlgItem(dialog, 201), &field);
+        check(label.right > label.left && label.right <= field.left,
+              "Scale: the xmin label ends where its field begins");
         set_control_text(dialog, 204, "10000");
         press_button(dialog, IDOK);
         check(wait_until_gone(dialog), "Scale: OK closes the dialog");
