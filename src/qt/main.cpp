@@ -11,6 +11,7 @@ int main(int argc, char* argv[]) {
         // The window removes the trace it wrote when it goes.
         morbilex::MainWindow window(morbilex::program_records());
         window.show();
+        window.activateWindow();  // keys reach it even without a window manager
         exit_code = application.exec();
     }
     return exit_code;

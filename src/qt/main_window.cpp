@@ -57,6 +57,9 @@ MainWindow::~MainWindow() {
 
 void MainWindow::execute(int command_id) {
     execute_command(context_, command_id);
+    // The keyboard comes back here once a command's dialogs and boxes have
+    // closed, also on a desktop without a window manager to hand it back.
+    if (isVisible()) activateWindow();
 }
 
 void MainWindow::build_menu_bar() {
