@@ -23,12 +23,12 @@ struct ScenarioInputs {
 // Comparisons are strict and never true for NaN, so a NaN row neither becomes
 // a peak nor the largest drift. Rows are numbers, not days: day = row * dt.
 struct RunFigures {
-    double peak_infectious = 0.0;   // largest I over all rows
-    int peak_infectious_row = 0;    // first row holding it
-    double peak_exposed = 0.0;      // largest E over all rows
-    int peak_exposed_row = 0;       // first row holding it
+    double peak_infectious = 0.0;                                       // largest I over all rows
+    int peak_infectious_row = 0;                                        // first row holding it
+    double peak_exposed = 0.0;                                          // largest E over all rows
+    int peak_exposed_row = 0;                                           // first row holding it
     double final_S = 0.0, final_E = 0.0, final_I = 0.0, final_R = 0.0;  // last row
-    int steps_reduced = 0;     // steps with on_flag != 0
+    int steps_reduced = 0;                                              // steps with on_flag != 0
     int switches_on = 0;       // steps whose on_flag is non-zero and differs from
                                // the step before (0 before step 0)
     int first_on_step = -1;    // first step with on_flag != 0; -1 when none

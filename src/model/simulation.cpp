@@ -15,17 +15,8 @@ bool all_finite(std::initializer_list<double> values) {
     return true;
 }
 
-void derive_rate_constants(Records& records) {
-    const ModelParameters& m = records.model;
-    RateConstants& rates = records.rates;
-    rates.sigma = 1.0 / m.latent_period;
-    rates.gamma = 1.0 / m.infectious_period;
-    rates.beta0 = (m.R_0 * rates.gamma) * 0.0001;
-}
-
 // The one-time schedule: the first window in force wins.
-void choose_one_time_beta(const Records& records, double t, RateConstants& rates, int& on_flag) {
-    const OneTimePlan& p = records.one_time;
+void choose_one_time_beta(const OneTimePlan& p, double t, RateConstants& rates, int& on_flag) {
     const double windows[3][3] = {{p.Redct1, p.t_srt1, p.t_stp1},
                                   {p.Redct2, p.t_srt2, p.t_stp2},
                                   {p.Redct3, p.t_srt3, p.t_stp3}};
@@ -41,9 +32,8 @@ void choose_one_time_beta(const Records& records, double t, RateConstants& rates
 }
 
 // The intermittent schedule: a switch with hysteresis on the infectious count.
-void choose_intermittent_beta(const Records& records, double infectious, RateConstants& rates,
+void choose_intermittent_beta(const IntermittentPlan& p, double infectious, RateConstants& rates,
                               int& on_flag) {
-    const IntermittentPlan& p = records.intermittent;
     if (on_flag == 0 && infectious >= p.On_threshold) {
         on_flag = 9;
     } else if (on_flag == 9 && !(infectious > p.Off_threshold)) {
@@ -52,18 +42,25 @@ void choose_intermittent_beta(const Records& records, double infectious, RateCon
     rates.beta = on_flag == 9 ? (1.0 - p.Reduction) * rates.beta0 : rates.beta0;
 }
 
-void choose_beta(const Records& records, InterventionMode mode, double t, const double y[],
-                 RateConstants& rates, int& on_flag) {
+}  // namespace
+
+void derive_rate_constants(const ModelParameters& m, RateConstants& rates) {
+    rates.sigma = 1.0 / m.latent_period;
+    rates.gamma = 1.0 / m.infectious_period;
+    rates.beta0 = (m.R_0 * rates.gamma) * 0.0001;
+}
+
+void choose_beta(const OneTimePlan& one_time, const IntermittentPlan& intermittent,
+                 InterventionMode mode, double t, const double y[], RateConstants& rates,
+                 int& on_flag) {
     if (mode == MODE_ONE_TIME) {
-        choose_one_time_beta(records, t, rates, on_flag);
+        choose_one_time_beta(one_time, t, rates, on_flag);
     } else if (mode == MODE_INTERMITTENT) {
-        choose_intermittent_beta(records, y[2], rates, on_flag);
+        choose_intermittent_beta(intermittent, y[2], rates, on_flag);
     } else {
         rates.beta = rates.beta0;
     }
 }
-
-}  // namespace
 
 bool run_inputs_acceptable(const Records& records, InterventionMode mode) {
     const ModelParameters& m = records.model;
@@ -87,7 +84,7 @@ bool run_inputs_acceptable(const Records& records, InterventionMode mode) {
 
 int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE* trace) {
     if (!run_inputs_acceptable(records, mode)) return RUN_REFUSED;
-    derive_rate_constants(records);
+    derive_rate_constants(records.model, records.rates);
     const ModelParameters& m = records.model;
     double t = 0.0;
     double y[COMPARTMENT_COUNT] = {m.init_S, m.init_E, m.init_I, m.init_R};
@@ -99,7 +96,7 @@ int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE*
     int on_flag = 0;
     int step = 0;
     for (; step < m.n_steps; ++step) {
-        choose_beta(records, mode, t, y, records.rates, on_flag);
+        choose_beta(records.one_time, records.intermittent, mode, t, y, records.rates, on_flag);
         writer.row(step, t, on_flag, y);
         for (int k = 0; k < COMPARTMENT_COUNT; ++k)
             records.results[step][k] = y[k];

@@ -23,6 +23,15 @@ int run_simulation(Records& records, InterventionMode mode,
 // trace (table only) and still completes.
 int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE* trace);
 
+// sigma, gamma and beta0 of the parameters, in the run's order of operations.
+void derive_rate_constants(const ModelParameters& model, RateConstants& rates);
+
+// The schedule of one step: the beta in force and on_flag, from the time and
+// the state at the start of the step and the on_flag of the step before.
+void choose_beta(const OneTimePlan& one_time, const IntermittentPlan& intermittent,
+                 InterventionMode mode, double t, const double y[], RateConstants& rates,
+                 int& on_flag);
+
 // True when every value the run of this mode reads can be integrated: finite
 // parameters, positive periods and step, finite initial values and plan,
 // n_steps within MAX_STEPS.
