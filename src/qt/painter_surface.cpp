@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "chart/readable_font.h"
+
 namespace morbilex {
 namespace {
 
@@ -137,15 +139,16 @@ SurfaceObject PainterSurface::take_slot(std::vector<Slot>& table) {
 }
 
 SurfaceObject PainterSurface::create_chart_font(int cell_height) {
-    double pixels = std::fabs(cell_height * scale_y_);
-    // A height that maps to less than half a pixel takes the device's default
-    // size, as the platform's font mapper does; its cell height in logical
-    // units then follows from the font actually made.
-    const bool default_size = pixels < 0.5;
-    if (default_size) pixels = DEFAULT_FONT_PIXELS_AT_96_DPI * dots_per_inch_ / 96.0;
+    const double requested = std::fabs(cell_height * scale_y_);
+    const double default_pixels = DEFAULT_FONT_PIXELS_AT_96_DPI * dots_per_inch_ / 96.0;
+    const double pixels =
+        readable_chart_font_pixels(requested, default_pixels, viewport_x_, viewport_y_);
+    // A font made at another height than requested has its cell height in
+    // logical units follow from the font actually made.
+    const bool requested_size = pixels == requested;
     const SurfaceObject font = take_slot(fonts_);
     fonts_[font - 1] = make_font(chart_face(), pixels);
-    fonts_[font - 1].logical_height = default_size ? 0 : cell_height;
+    fonts_[font - 1].logical_height = requested_size ? cell_height : 0;
     return font;
 }
 
