@@ -25,7 +25,7 @@ int main(int argc, char* argv[]) {
     end_quietly_without_display(false);
     QApplication::setApplicationName(QStringLiteral("morbilex"));
     QApplication::setApplicationVersion(QStringLiteral(MORBILEX_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("morbilex"));
+    QApplication::setDesktopFileName(QStringLiteral("org.morbilex.Morbilex"));
     QApplication::setWindowIcon(program_icon());
     int exit_code = 0;
     {

@@ -62,6 +62,34 @@ PainterSurface::PainterSurface(QPainter& painter, int dots_per_inch)
     painter_.setBackgroundMode(Qt::TransparentMode);
 }
 
+PainterSurface::~PainterSurface() {
+    flush_lines();
+}
+
+void PainterSurface::join_lines(bool joined) {
+    flush_lines();
+    join_lines_ = joined;
+}
+
+void PainterSurface::flush_lines() {
+    for (const JoinedLine& line : joined_) {
+        use_painter_pen(line.colour);
+        painter_.drawPolyline(line.points);
+    }
+    joined_.clear();
+}
+
+void PainterSurface::join_line(const QColor& colour, QPoint from, QPoint to) {
+    auto same_colour = std::find_if(joined_.begin(), joined_.end(),
+                                    [&](const JoinedLine& line) { return line.colour == colour; });
+    if (same_colour != joined_.end() && same_colour->points.last() == from) {
+        same_colour->points << to;
+        return;
+    }
+    if (same_colour != joined_.end()) flush_lines();
+    joined_.push_back({colour, QPolygon({from, to})});
+}
+
 PainterSurface::FontSlot PainterSurface::make_font(QFont font, double cell_pixels) const {
     // A cell is ascent plus descent; find the size whose cell has the height.
     // Larger cells are drawn from a font of the largest size scaled up.
@@ -210,12 +238,18 @@ void PainterSurface::line_to(int x, int y) {
     position_x_ = x;
     position_y_ = y;
     if (!drawable || from == to) return;
-    use_painter_pen(pens_[current_pen_ - 1].colour);
-    painter_.drawLine(from, to);
+    const QColor& colour = pens_[current_pen_ - 1].colour;
+    if (!join_lines_) {
+        use_painter_pen(colour);
+        painter_.drawLine(from, to);
+        return;
+    }
+    join_line(colour, from, to);
 }
 
 void PainterSurface::text_out(int x, int y, const char* text, int length) {
     if (length <= 0) return;
+    flush_lines();  // text cells cover the lines drawn before them
     const FontSlot& font = fonts_[current_font_ - 1];
     const QString line = QString::fromLatin1(text, length);
     const QPointF corner = device_point(x, y);
