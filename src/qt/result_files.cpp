@@ -25,6 +25,7 @@ bool export_view(Records& records, const SeriesColours& colours, std::string pat
     const QString suffix = QFileInfo(QString::fromStdString(path)).suffix().toLower();
     if (suffix != "png" && suffix != "svg" && suffix != "pdf")
         path += "." + default_extension.toStdString();
+    error.clear();
     errno = 0;
     if (export_chart(records, colours, path, size.width(), size.height(), error)) return true;
     if (errno != 0) error = file_problem_text(path, errno);

@@ -11,6 +11,7 @@
 
 #include "program_test_support.h"
 #include "qt/chart_view.h"
+#include "qt/result_files.h"
 #include "shell/messages.h"
 
 using namespace morbilex;
@@ -312,6 +313,29 @@ private slots:
         });
         program.window().execute(108);
         QCOMPARE(text, QString::fromLatin1(run_failure_text(2)));
+    }
+
+    void saving_keeps_the_trace_and_the_chart_and_names_full_paths() {
+        ProgramUnderTest program;
+        program.window().execute(108);
+        const std::string kept = QDir(program.folder()).filePath("kept.dat").toStdString();
+        std::string error;
+        QVERIFY(copy_trace("temp.dat", kept, error));
+        QFile original(program.trace_path());
+        QFile copy(QString::fromStdString(kept));
+        QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), original.readAll());
+        const QString missing = QDir(program.folder()).filePath("missing/kept.dat");
+        QVERIFY(!copy_trace("temp.dat", missing.toStdString(), error));
+        QCOMPARE(QString::fromStdString(error), missing + ": No such file or directory");
+
+        // A name without a picture type takes the chosen one.
+        SeriesColours colours;
+        init_series_colours(colours);
+        const QString chart = QDir(program.folder()).filePath("chart");
+        QVERIFY(export_view(program.records(), colours, chart.toStdString(), "svg", QSize(600, 350),
+                            error));
+        QVERIFY(QFile::exists(chart + ".svg"));
     }
 
     void exit_deletes_the_trace_this_program_wrote() {
