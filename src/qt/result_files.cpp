@@ -12,6 +12,12 @@ namespace morbilex {
 
 bool copy_trace(const std::string& trace_path, const std::string& target, std::string& error) {
     std::error_code failure;
+    if (std::filesystem::equivalent(trace_path, target, failure)) {
+        // The trace itself goes at exit: a copy must have a name of its own.
+        error = file_problem_text(target, 0) +
+                " is the trace itself, deleted at exit: choose another name";
+        return false;
+    }
     std::filesystem::copy_file(trace_path, target,
                                std::filesystem::copy_options::overwrite_existing, failure);
     if (!failure) return true;

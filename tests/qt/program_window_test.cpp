@@ -328,6 +328,8 @@ private slots:
         const QString missing = QDir(program.folder()).filePath("missing/kept.dat");
         QVERIFY(!copy_trace("temp.dat", missing.toStdString(), error));
         QCOMPARE(QString::fromStdString(error), missing + ": No such file or directory");
+        QVERIFY(!copy_trace("temp.dat", program.trace_path().toStdString(), error));
+        QVERIFY(QFile::exists(program.trace_path()));
 
         // A name without a picture type takes the chosen one.
         SeriesColours colours;
