@@ -180,28 +180,32 @@ void summarise_run(const ScenarioInputs& scenario, const RunFigures& figures, Su
 }
 
 // With u = ln S, g(u) = ln S(0) - u - R_0 * (10000 - R(0) - e^u) / 10000 falls
-// as u grows wherever g can vanish; its root lies between ln S(0) and
-// ln S(0) - R_0 * (10000 - R(0)) / 10000, and is found by halving.
+// through zero once between ln S(0) and ln S(0) - R_0 * (10000 - R(0)) / 10000.
+// Newton's steps, kept inside the bracket that shrinks around the root (a
+// halving when a step would leave it), find it to the last bit.
 double final_susceptible_analytic(const ModelParameters& m) {
     const double S0 = m.init_S;
     if (!(S0 > 0.0)) return 0.0;
-    if (m.init_E + m.init_I == 0.0) return S0;  // nobody to infect anyone
+    // Nobody to infect anyone, or no transmission.
+    if (m.init_E + m.init_I == 0.0 || m.R_0 == 0.0) return S0;
     const double log_S0 = std::log(S0);
     const double scale = m.R_0 / POPULATION_BASE;
-    const auto g = [&](double u) {
-        return (log_S0 - u) - scale * ((POPULATION_BASE - m.init_R) - std::exp(u));
-    };
+    const double remaining = POPULATION_BASE - m.init_R;
     // Beyond these e^u is 0 or not finite in doubles.
-    const double other_end =
-        std::clamp(log_S0 - scale * (POPULATION_BASE - m.init_R), -746.0, 710.0);
+    const double other_end = std::clamp(log_S0 - scale * remaining, -746.0, 710.0);
     double low = std::min(log_S0, other_end);
     double high = std::max(log_S0, other_end);
-    for (int k = 0; k < 2000; ++k) {
-        const double middle = low + (high - low) * 0.5;
-        if (!(middle > low && middle < high)) break;
-        (g(middle) > 0.0 ? low : high) = middle;
+    double u = low + (high - low) * 0.5;
+    for (int k = 0; k < 200; ++k) {
+        const double e = std::exp(u);
+        const double g = (log_S0 - u) - scale * (remaining - e);
+        (g > 0.0 ? low : high) = u;
+        double next = u - g / (scale * e - 1.0);
+        if (!(next > low && next < high)) next = low + (high - low) * 0.5;
+        if (next == u || !(low < high)) break;
+        u = next;
     }
-    return std::exp(low + (high - low) * 0.5);
+    return std::exp(u);
 }
 
 void append_shortest(std::string& out, double value) {

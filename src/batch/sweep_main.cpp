@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <string_view>
@@ -123,8 +124,14 @@ bool check_chart_request(const AnalysisOptions& options, const BatchRequest& req
         error = "--metric: it names what --chart shows; give --chart=PATH too";
         return false;
     }
+    const std::size_t dot = request.chart_path.rfind('.');
+    std::string extension = dot == std::string::npos ? "" : request.chart_path.substr(dot + 1);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (!MORBILEX_BATCH_CHART) {
         error = "--chart: this build has no chart export (the Qt 6 painter library was not built)";
+    } else if (extension != "png" && extension != "svg" && extension != "pdf") {
+        error = option + ": the picture type is .png, .svg or .pdf";
     } else if (options.shard_given) {
         error = option + ": a shard holds part of the sweep; chart the merged sweep instead";
     } else if (options.grid.size() > LARGEST_CHART_SWEEP) {
@@ -201,12 +208,15 @@ bool check_scenarios(const SweepPlan& plan, std::string& error) {
 }
 
 #if MORBILEX_BATCH_CHART
+const char* const MODE_NAMES[] = {"no intervention", "one-time", "intermittent"};
+
 std::string chart_title(const AnalysisOptions& options, const BatchRequest& request) {
-    std::string title = options.metric;
+    std::string title = options.metric + " by ";
+    for (const SweepAxis& axis : options.grid.axes) {
+        if (!axis.is_mode) title += (title.back() == ' ' ? "" : " and ") + axis.name;
+    }
     if (!swept(options.grid, "mode")) {
-        const char* modes[] = {"no intervention", "one-time intervention",
-                               "intermittent intervention"};
-        title += std::string(", ") + modes[request.mode];
+        title += std::string(", ") + MODE_NAMES[request.mode];
     }
     if (options.has_off_ratio) {
         title += ", Off_threshold = ";
@@ -248,8 +258,8 @@ bool draw_sweep_chart(const AnalysisOptions& options, const BatchRequest& reques
         for (long long s = 0; s < series_count; ++s) {
             LineSeries series;
             if (series_count > 1 || grid.axes.size() == 2) {
-                series.label =
-                    "mode " + std::to_string(static_cast<int>(grid.axes[1 - field_axis].value(s)));
+                const int mode = static_cast<int>(grid.axes[1 - field_axis].value(s));
+                series.label = std::to_string(mode) + " " + MODE_NAMES[mode];
             }
             for (long long run_id = 1; run_id <= grid.size(); ++run_id) {
                 grid.indices_of(run_id, indices);

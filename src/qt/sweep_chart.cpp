@@ -93,11 +93,15 @@ std::pair<double, double> finite_range(const std::vector<double>& values) {
     return {low, high};
 }
 
-void set_font(QPainter& painter, double pixels, bool bold = false) {
+QFont font_of(double pixels, bool bold = false) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
     font.setBold(bold);
-    painter.setFont(font);
+    return font;
+}
+
+void set_font(QPainter& painter, double pixels, bool bold = false) {
+    painter.setFont(font_of(pixels, bold));
 }
 
 // Base text size of a picture.
@@ -245,6 +249,19 @@ struct LineScale {
     }
 };
 
+bool has_legend(const SweepLineChart& chart) {
+    return chart.series.size() > 1 || !chart.series.front().label.empty();
+}
+
+// The legend's box: a short line and the longest label.
+double legend_width(const SweepLineChart& chart, double text) {
+    const QFontMetricsF metrics(font_of(text));
+    double widest = 0.0;
+    for (const LineSeries& series : chart.series)
+        widest = std::max(widest, metrics.horizontalAdvance(text_of(series.label)));
+    return widest + text * 3.6;
+}
+
 LineScale line_scale(const SweepLineChart& chart, const QRectF& page, double text) {
     std::vector<double> xs, ys;
     for (const LineSeries& series : chart.series) {
@@ -258,8 +275,9 @@ LineScale line_scale(const SweepLineChart& chart, const QRectF& page, double tex
     y_low = std::min(0.0, y_low);
     y_high = y_high > y_low ? y_high + (y_high - y_low) * 0.05 : y_low + 1.0;
     const double left = page.left() + text * 6.0, top = page.top() + text * 3.0;
-    const QRectF plot(left, top, page.right() - text * 1.5 - left,
-                      page.bottom() - text * 4.2 - top);
+    const double right =
+        page.right() - (has_legend(chart) ? legend_width(chart, text) + text * 2.0 : text * 1.5);
+    const QRectF plot(left, top, right - left, page.bottom() - text * 4.2 - top);
     return {plot, x_low, x_high, y_low, y_high};
 }
 
@@ -322,8 +340,8 @@ void draw_series(QPainter& painter, const LineSeries& series, const LineScale& s
 void draw_legend(QPainter& painter, const SweepLineChart& chart, const LineScale& scale,
                  double text) {
     set_font(painter, text);
-    const double row = text * 1.5, width = text * 8.0;
-    const QRectF box(scale.plot.right() - width - text * 0.6, scale.plot.top() + text * 0.6, width,
+    const double row = text * 1.5, width = legend_width(chart, text);
+    const QRectF box(scale.plot.right() + text * 1.2, scale.plot.top(), width,
                      row * chart.series.size() + text * 0.4);
     painter.setPen(QPen(GRID_COLOUR, 1.0));
     painter.setBrush(Qt::white);
@@ -351,8 +369,7 @@ void paint_line_chart(QPainter& painter, const QRectF& page, const SweepLineChar
     }
     painter.setRenderHint(QPainter::Antialiasing, false);
     draw_axis_names(painter, scale.plot, chart.x_name, chart.y_name, text);
-    if (chart.series.size() > 1 || !chart.series.front().label.empty())
-        draw_legend(painter, chart, scale, text);
+    if (has_legend(chart)) draw_legend(painter, chart, scale, text);
 }
 
 // ---- the files
