@@ -226,6 +226,18 @@ std::string chart_title(const AnalysisOptions& options, const BatchRequest& requ
     return title;
 }
 
+// The metric's name with its unit.
+std::string metric_label(const std::string& metric) {
+    switch (SUMMARY_COLUMNS[summary_column_index(metric)].kind) {
+        case ValueKind::Persons:
+            return metric + " (persons per 10,000)";
+        case ValueKind::Days:
+            return metric + " (days)";
+        default:
+            return metric;
+    }
+}
+
 std::vector<double> axis_values(const SweepAxis& axis) {
     std::vector<double> values(axis.count);
     for (long long k = 0; k < axis.count; ++k)
@@ -241,7 +253,7 @@ bool draw_sweep_chart(const AnalysisOptions& options, const BatchRequest& reques
     if (swept_field_count(grid) == 2) {
         SweepHeatMap map{grid.axes[1].name,
                          grid.axes[0].name,
-                         options.metric,
+                         metric_label(options.metric),
                          chart_title(options, request),
                          axis_values(grid.axes[1]),
                          axis_values(grid.axes[0]),
@@ -253,7 +265,8 @@ bool draw_sweep_chart(const AnalysisOptions& options, const BatchRequest& reques
         const std::size_t field_axis = grid.axes.size() == 2 && mode_first ? 1 : 0;
         const SweepAxis& field = grid.axes[field_axis];
         const long long series_count = grid.axes.size() == 2 ? grid.axes[1 - field_axis].count : 1;
-        SweepLineChart chart{field.name, options.metric, chart_title(options, request), {}};
+        SweepLineChart chart{
+            field.name, metric_label(options.metric), chart_title(options, request), {}};
         std::vector<long long> indices(grid.axes.size());
         for (long long s = 0; s < series_count; ++s) {
             LineSeries series;

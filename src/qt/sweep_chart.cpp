@@ -212,14 +212,17 @@ void draw_colour_bar(QPainter& painter, const QRectF& bar, const std::string& me
     painter.drawRect(bar);
     set_font(painter, text * 0.9);
     const double span = high > low ? high - low : 1.0;
+    const QFontMetricsF metrics(painter.font());
+    double widest = 0.0;
     for (double tick : ticks_between(low, high > low ? high : low + 1.0, 5)) {
+        widest = std::max(widest, metrics.horizontalAdvance(axis_text(tick)));
         const double y = bar.bottom() - (tick - low) / span * bar.height();
         painter.drawLine(QPointF(bar.right(), y), QPointF(bar.right() + text * 0.4, y));
         painter.drawText(QRectF(bar.right() + text * 0.6, y - text, text * 6.0, text * 2.0),
                          Qt::AlignLeft | Qt::AlignVCenter, axis_text(tick));
     }
     painter.save();
-    painter.translate(bar.right() + text * 5.6, bar.center().y());
+    painter.translate(bar.right() + text * 2.2 + widest, bar.center().y());
     painter.rotate(90.0);
     set_font(painter, text);
     painter.drawText(QRectF(-bar.height() / 2, -text * 0.8, bar.height(), text * 1.6),
