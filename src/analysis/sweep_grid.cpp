@@ -53,7 +53,10 @@ bool parse_list(std::string_view text, SweepAxis& axis, std::string& error) {
         double value = 0.0;
         const std::string_view item = text.substr(start, comma - start);
         if (!parse_full_number(item, value)) {
-            return refuse(error, axis.option, "'" + std::string(item) + "' is not a finite number");
+            std::string reason = "'";  // built up in steps: GCC 12 warns about a + chain here
+            reason.append(item);
+            reason += "' is not a finite number";
+            return refuse(error, axis.option, reason);
         }
         axis.values.push_back(value);
         start = comma + 1;
