@@ -143,7 +143,10 @@ int run_batch(int argc, const char* const argv[]) {
         !parse_options(static_cast<int>(rest.size()), rest.data(), request, error)) {
         return fail(error, EXIT_WRONG_OPTION);
     }
-    if (analysis.sweep() || analysis.merge()) return run_analysis_command(analysis, request);
+    if (analysis.sweep() || analysis.merge()) {
+        const int status = run_analysis_command(analysis, request, error);
+        return status == EXIT_DONE ? status : fail(error, status);
+    }
     if (!request.chart_path.empty() && !chart_export_available()) {
         return fail(
             "--chart: this build has no chart export (the Qt 6 painter library was not built)");

@@ -35,8 +35,9 @@ constexpr int EXIT_INTERRUPTED = 130;  // 128 + SIGINT, as a shell reports it
 // A chart keeps one value per scenario.
 constexpr long long LARGEST_CHART_SWEEP = 1'000'000;
 
-int fail(const std::string& reason, int status) {
-    std::fprintf(stderr, "morbilex-batch: %s\n", reason.c_str());
+// A failed command: the reason in error, and the status.
+int fail(std::string& error, const std::string& reason, int status) {
+    error = reason;
     return status;
 }
 
@@ -329,11 +330,10 @@ bool write_sweep(const AnalysisOptions& options, const SweepPlan& plan, std::FIL
     return error.empty();
 }
 
-int sweep_command(const AnalysisOptions& options, const BatchRequest& request) {
-    std::string error;
-    if (!check_sweep_request(options, request, error)) return fail(error, EXIT_WRONG_OPTION);
+int sweep_command(const AnalysisOptions& options, const BatchRequest& request, std::string& error) {
+    if (!check_sweep_request(options, request, error)) return EXIT_WRONG_OPTION;
     const SweepPlan plan = plan_of(options, request);
-    if (!check_scenarios(plan, error)) return fail(error, EXIT_FAILED);
+    if (!check_scenarios(plan, error)) return EXIT_FAILED;
     if (options.count_only) {
         std::printf("%lld\n", options.shard.size(plan.grid.size()));
         return EXIT_DONE;
@@ -342,7 +342,7 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request) {
     if (!request.chart_path.empty()) metric.assign(plan.grid.size(), 0.0);
     OutputFile file;
     if (!options.output_path.empty() && !file.open(options.output_path, error)) {
-        return fail("--output=" + error, EXIT_FAILED);
+        return fail(error, "--output=" + error, EXIT_FAILED);
     }
     std::FILE* out = options.output_path.empty() ? stdout : file.stream();
     bool interrupted = false;
@@ -350,12 +350,12 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request) {
         write_sweep(options, plan, out, metric.empty() ? nullptr : &metric, interrupted, error);
     const bool flushed =
         options.output_path.empty() ? std::fflush(stdout) == 0 : file.commit(error);
-    if (interrupted) return fail("interrupted; every row written is complete", EXIT_INTERRUPTED);
-    if (!written || !flushed)
-        return fail(error.empty() ? "the rows could not be written" : error, EXIT_FAILED);
-    if (!metric.empty() && !draw_sweep_chart(options, request, metric, error)) {
-        return fail(error, EXIT_FAILED);
+    if (interrupted) {
+        return fail(error, "interrupted; every row written is complete", EXIT_INTERRUPTED);
     }
+    if (!written || !flushed)
+        return fail(error, error.empty() ? "the rows could not be written" : error, EXIT_FAILED);
+    if (!metric.empty() && !draw_sweep_chart(options, request, metric, error)) return EXIT_FAILED;
     return EXIT_DONE;
 }
 
@@ -399,13 +399,13 @@ bool write_run_summary(const Records& records, InterventionMode mode,
     return false;
 }
 
-int run_analysis_command(const AnalysisOptions& options, const BatchRequest& request) {
+int run_analysis_command(const AnalysisOptions& options, const BatchRequest& request,
+                         std::string& error) {
     if (options.merge()) {
-        std::string error;
-        if (merge_shard_files(options.merge_output, options.merge_inputs, error)) return EXIT_DONE;
-        return fail(error, EXIT_FAILED);
+        return merge_shard_files(options.merge_output, options.merge_inputs, error) ? EXIT_DONE
+                                                                                    : EXIT_FAILED;
     }
-    return sweep_command(options, request);
+    return sweep_command(options, request, error);
 }
 
 }  // namespace morbilex::batch

@@ -15,7 +15,9 @@ bool write_run_summary(const Records& records, InterventionMode mode,
                        const AnalysisOptions& options, std::string& error);
 
 // Runs the sweep (or --count) or the merge the options hold, with the single
-// run's options as the base scenario. Returns the exit status.
-int run_analysis_command(const AnalysisOptions& options, const BatchRequest& request);
+// run's options as the base scenario. Returns the exit status, and for any
+// but 0 a one-line reason in error.
+int run_analysis_command(const AnalysisOptions& options, const BatchRequest& request,
+                         std::string& error);
 
 }  // namespace morbilex::batch

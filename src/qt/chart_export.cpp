@@ -100,14 +100,9 @@ bool export_pdf(Records& records, const SeriesColours& colours, const std::strin
 
 bool export_chart(Records& records, const SeriesColours& colours, const std::string& path,
                   int width, int height, std::string& error) {
-    const QString extension = extension_of(path);
-    if (extension != "png" && extension != "svg" && extension != "pdf") {
-        error = "unknown picture type of " + path + ": use .png, .svg or .pdf";
-        return false;
-    }
-    const QuietRuntimeFolderNote quiet;
-    const std::unique_ptr<QGuiApplication> application = graphical_application(error);
-    if (!error.empty()) return false;
+    const PictureExport picture(path);
+    if (!picture.ready(error)) return false;
+    const QString& extension = picture.extension();
     if (extension == "png") return export_png(records, colours, path, width, height, error);
     if (extension == "svg") return export_svg(records, colours, path, width, height, error);
     return export_pdf(records, colours, path, error);

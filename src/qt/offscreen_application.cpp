@@ -43,4 +43,18 @@ QString extension_of(const std::string& path) {
     return name.mid(dot + 1).toLower();
 }
 
+PictureExport::PictureExport(const std::string& path) : extension_(extension_of(path)) {
+    if (extension_ != "png" && extension_ != "svg" && extension_ != "pdf") {
+        error_ = "unknown picture type of " + path + ": use .png, .svg or .pdf";
+        return;
+    }
+    application_ = graphical_application(error_);
+}
+
+bool PictureExport::ready(std::string& error) const {
+    if (error_.empty()) return true;
+    error = error_;
+    return false;
+}
+
 }  // namespace morbilex

@@ -31,4 +31,20 @@ private:
 // The file name's extension in lower case, empty when it has none.
 QString extension_of(const std::string& path);
 
+// What a picture export needs for its time: a known picture type (png, svg
+// or pdf) and an application to draw with, quiet about its missing session.
+class PictureExport {
+public:
+    explicit PictureExport(const std::string& path);
+    // False with a one-line reason when the picture cannot be made.
+    bool ready(std::string& error) const;
+    const QString& extension() const { return extension_; }
+
+private:
+    QuietRuntimeFolderNote quiet_;
+    QString extension_;
+    std::string error_;
+    std::unique_ptr<QGuiApplication> application_;
+};
+
 }  // namespace morbilex

@@ -414,16 +414,10 @@ bool paint_vector(QPaintDevice& device, const std::string& path, int width, int 
 
 bool paint_file(const std::string& path, int width, int height, const Painting& paint,
                 std::string& error) {
-    const QString extension = extension_of(path);
-    if (extension != "png" && extension != "svg" && extension != "pdf") {
-        error = "unknown picture type of " + path + ": use .png, .svg or .pdf";
-        return false;
-    }
-    const QuietRuntimeFolderNote quiet;
-    const std::unique_ptr<QGuiApplication> application = graphical_application(error);
-    if (!error.empty()) return false;
-    if (extension == "png") return paint_png(path, width, height, paint, error);
-    if (extension == "svg") {
+    const PictureExport picture(path);
+    if (!picture.ready(error)) return false;
+    if (picture.extension() == "png") return paint_png(path, width, height, paint, error);
+    if (picture.extension() == "svg") {
         QSvgGenerator generator;
         generator.setFileName(QString::fromStdString(path));
         generator.setSize(QSize(width, height));
