@@ -1,5 +1,6 @@
 #include "analysis/scenario_setup.h"
 
+#include <algorithm>
 #include <array>
 
 namespace morbilex {
@@ -44,17 +45,15 @@ bool find_editable_field(std::string_view name, TypedField& found) {
 bool apply_typed_fields(Records& records, std::span<const TypedField> typed,
                         SetupRefusal& refused) {
     for (DialogKind kind : ALL_DIALOG_KINDS) {
+        const auto in_dialog = [kind](const TypedField& field) { return field.dialog == kind; };
+        if (std::none_of(typed.begin(), typed.end(), in_dialog)) continue;  // stays closed
         const DialogTable& table = dialog_table(kind);
         TypedControls controls;
-        bool opened = false;
+        show_dialog_fields(table, records, controls);
         for (const TypedField& field : typed) {
-            if (field.dialog != kind) continue;
-            if (!opened) show_dialog_fields(table, records, controls);
-            opened = true;
-            controls.set_text(field.field->control_id, field.text.c_str());
+            if (in_dialog(field)) controls.set_text(field.field->control_id, field.text.c_str());
         }
-        if (opened &&
-            accept_dialog(table, records, controls, &refused.refusal) == AcceptResult::Refused) {
+        if (accept_dialog(table, records, controls, &refused.refusal) == AcceptResult::Refused) {
             refused.table = &table;
             return false;
         }

@@ -66,7 +66,7 @@ bool take_sweep_option(std::string_view name, std::string_view value, std::strin
 // Options that only a sweep reads, refused without one.
 bool check_sweep_only(const AnalysisOptions& options, std::string& error) {
     if (options.sweep()) {
-        if (options.summary) {
+        if (options.summary || !options.summary_path.empty()) {
             error = "--summary: a sweep writes every run's summary already";
             return false;
         }
