@@ -2,8 +2,7 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-#include <cstdlib>
-#include <filesystem>
+
 #include <vector>
 
 namespace morbilex::batch {
@@ -11,22 +10,42 @@ namespace morbilex::batch {
 OutputFile::~OutputFile() {
     if (stream_ == nullptr) return;
     std::fclose(stream_);
-    std::remove(temporary_.c_str());
+    if (!temporary_.empty()) std::remove(temporary_.c_str());
 }
 
 bool OutputFile::open(const std::string& path, std::string& error) {
     path_ = path;
-    const std::filesystem::path target(path);
-    temporary_ = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(temporary_.begin(), temporary_.end());
-    name.push_back('\0');
-    const int descriptor = mkstemp(name.data());
-    if (descriptor >= 0) {
-        temporary_ = name.data();
-        stream_ = fdopen(descriptor, "wb");
-        if (stream_ == nullptr) {
-            close(descriptor);
-            std::remove(temporary_.c_str());
+    struct stat existing = {};
+    const bool exists = lstat(path.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        // A device, a pipe or a link is written in place: renaming a file over
+        // it would replace it.
+        stream_ = std::fopen(path.c_str(), "wb");
+    } else {
+        const std::size_t slash = path.rfind('/');
+        const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        std::vector<char> pattern;
+        for (char c : folder + "." + name + ".XXXXXX")
+            pattern.push_back(c);
+        pattern.push_back('\0');
+        const int descriptor = mkstemp(pattern.data());
+        if (descriptor >= 0) {
+            temporary_ = pattern.data();
+            // An output gets the mode it had, or that of any new file.
+            mode_t mode = existing.st_mode & 07777;
+            if (!exists) {
+                const mode_t mask = umask(0);
+                umask(mask);
+                mode = 0666 & ~mask;
+            }
+            fchmod(descriptor, mode);
+            stream_ = fdopen(descriptor, "wb");
+            if (stream_ == nullptr) {
+                close(descriptor);
+                std::remove(temporary_.c_str());
+                temporary_.clear();
+            }
         }
     }
     if (stream_ != nullptr) return true;
@@ -38,14 +57,13 @@ bool OutputFile::commit(std::string& error) {
     const bool flushed = std::ferror(stream_) == 0 && std::fflush(stream_) == 0;
     const bool closed = std::fclose(stream_) == 0;
     stream_ = nullptr;
-    if (flushed && closed && std::rename(temporary_.c_str(), path_.c_str()) == 0) {
-        // mkstemp makes the file for its owner only; an output is as any new file.
-        const mode_t mask = umask(0);
-        umask(mask);
-        chmod(path_.c_str(), 0666 & ~mask);
-        return true;
+    bool written = flushed && closed;
+    if (!temporary_.empty()) {
+        written = written && std::rename(temporary_.c_str(), path_.c_str()) == 0;
+        if (!written) std::remove(temporary_.c_str());
+        temporary_.clear();
     }
-    std::remove(temporary_.c_str());
+    if (written) return true;
     error = path_ + ": the file could not be written";
     return false;
 }

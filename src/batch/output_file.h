@@ -1,5 +1,7 @@
 // A file written under a temporary name next to its place and renamed into
-// it when complete, so a failed write never leaves half a file behind.
+// it when complete, so a failed write never leaves half a file behind. What
+// is not a regular file (a device such as /dev/null, a pipe, a symbolic link)
+// is written in place instead.
 #pragma once
 
 #include <cstdio>

@@ -50,6 +50,11 @@ TEST_F(Sweeps, OutputIsTheSameForAnyJobsAndShardsMergeIntoIt) {
     EXPECT_EQ(split_lines(one.out).size(), 1u + 4 * 3 * 2);
     EXPECT_EQ(run(std::string(GRID) + " --jobs=5").out, one.out);
     EXPECT_EQ(run(std::string(GRID) + " --count --shard=2/5").out, "5\n");
+    // An output that is a link (or a device) is written through, never replaced.
+    std::filesystem::create_symlink("target.csv", file("link.csv"));
+    ASSERT_EQ(run(std::string(GRID) + " --output=link.csv").status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(file("link.csv")));
+    EXPECT_EQ(read_bytes(file("target.csv")), one.out);
     std::string shards;
     for (int k = 1; k <= 5; ++k) {
         const std::string name = "part" + std::to_string(k) + ".csv";
