@@ -80,7 +80,7 @@ bool refuse_output_as_input(const std::string& output, const std::vector<std::st
 bool open_shards(const std::vector<std::string>& inputs,
                  std::vector<std::unique_ptr<ShardFile>>& files, bool& json, std::string& header,
                  std::string& error) {
-    std::string signature;
+    std::string signature, signature_from;
     for (const std::string& path : inputs) {
         auto file = std::make_unique<ShardFile>();
         file->path = path;
@@ -92,15 +92,16 @@ bool open_shards(const std::vector<std::string>& inputs,
         const std::streampos start = file->stream.tellg();
         std::string first;
         std::getline(file->stream, first);
+        // An empty file (a shard of JSON Lines without rows) says nothing.
         const bool file_json = first.substr(0, 1) == "{";
-        if (files.empty()) json = file_json;
         const std::string own = file_json ? keys_of(first) : first;
-        if (files.empty()) {
+        if (!first.empty() && signature_from.empty()) {
+            json = file_json;
             signature = own;
             header = first;
-        }
-        if (!first.empty() && (file_json != json || own != signature)) {
-            error = path + ": its header differs from " + inputs[0] + "'s";
+            signature_from = path;
+        } else if (!first.empty() && (file_json != json || own != signature)) {
+            error = path + ": its header differs from " + signature_from + "'s";
             return false;
         }
         if (file_json) file->stream.seekg(start);  // the first line is a row
