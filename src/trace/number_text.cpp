@@ -303,15 +303,12 @@ char* append_fixed(char* out, double value, int width, int precision) {
 
 char* append_integer(char* out, long long value, int width) {
     const bool negative = value < 0;
-    unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
-                                            : static_cast<unsigned long long>(value);
+    const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
+                                                  : static_cast<unsigned long long>(value);
     const int length = digit_count(magnitude) + (negative ? 1 : 0);
     out = pad_left(out, length, width);
     char* const end = out + length;
-    char* start = end;
-    while (magnitude >= 10)
-        start = prepend_pair(start, magnitude);
-    *--start = static_cast<char>('0' + magnitude);
+    write_whole_backwards(end, magnitude);
     if (negative) *out = '-';
     return end;
 }

@@ -180,6 +180,28 @@ TEST(FormatTextAgainstPrintf, MillionsOfRandomValues) {
     }
 }
 
+// Integer printf needs no exact rounding, so every C library is a reference.
+TEST(AppendIntegerAgainstPrintf, EveryDigitCountSignAndWidth) {
+    std::vector<long long> values = {std::numeric_limits<int>::min(),
+                                     std::numeric_limits<int>::max()};
+    for (long long power = 1; power <= 1000000000; power *= 10) {
+        for (long long value : {power - 1, power, power + 1}) {
+            values.push_back(value);
+            values.push_back(-value);
+        }
+    }
+    for (int width : {0, 1, 5, 12}) {
+        for (long long value : values) {
+            char ours_text[64];
+            char reference_text[64];
+            *append_integer(ours_text, value, width) = '\0';
+            std::snprintf(reference_text, sizeof reference_text, "%*d", width,
+                          static_cast<int>(value));
+            ASSERT_STREQ(ours_text, reference_text) << value << " in " << width;
+        }
+    }
+}
+
 TEST(ReadLeadingNumber, ReadsLikeScanf) {
     struct Case {
         const char* text;
