@@ -50,8 +50,8 @@ char* write_digits(char* out, unsigned long long value, int minimum_digits) {
         digits[count++] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value != 0);
-    while (count < minimum_digits)
-        digits[count++] = '0';
+    for (int zeros = minimum_digits - count; zeros > 0; --zeros)
+        *out++ = '0';
     while (count > 0)
         *out++ = digits[--count];
     return out;
@@ -381,7 +381,8 @@ bool magnitude_is_tiny(std::string_view text, bool hexadecimal) {
             break;
         }
     }
-    if (i < text.size()) {
+    const char marker = hexadecimal ? 'p' : 'e';
+    if (i < text.size() && (text[i] == marker || text[i] == marker - 32)) {
         long value = 0;
         bool negative = false;
         std::size_t j = i + 1;

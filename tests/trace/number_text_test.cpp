@@ -200,6 +200,12 @@ TEST(AppendIntegerAgainstPrintf, EveryDigitCountSignAndWidth) {
             ASSERT_STREQ(ours_text, reference_text) << value << " in " << width;
         }
     }
+    // More digits of precision than any integer has.
+    char ours_text[128];
+    char reference_text[128];
+    format_text(ours_text, sizeof ours_text, "%.40d|%-30.25d|", {-7, 12});
+    std::snprintf(reference_text, sizeof reference_text, "%.40d|%-30.25d|", -7, 12);
+    EXPECT_STREQ(ours_text, reference_text);
 }
 
 TEST(ReadLeadingNumber, ReadsLikeScanf) {
@@ -223,6 +229,16 @@ TEST(ReadLeadingNumber, ReadsLikeScanf) {
         const double expected = c.accepted ? c.value : -12345.0;
         EXPECT_EQ(value, expected) << "'" << c.text << "'";
     }
+}
+
+// Only an exponent marker starts an exponent: what follows a too-long number
+// is no exponent that could make it small.
+TEST(ReadLeadingNumber, TooLongNumbersWithoutExponentAreRefused) {
+    double value = 1.0;
+    EXPECT_FALSE(read_leading_number(std::string(400, '7') + "x-5", value));
+    EXPECT_FALSE(read_leading_number("0x" + std::string(300, 'f') + "e-5", value));
+    EXPECT_TRUE(read_leading_number("0." + std::string(400, '0') + "1x+5", value));
+    EXPECT_EQ(value, 0.0);
 }
 
 TEST(ReadLeadingNumber, AgreesWithScanfOnFiniteNumbers) {
