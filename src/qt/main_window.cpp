@@ -115,11 +115,9 @@ void MainWindow::show_help_box() {
     box.exec();
 }
 
-void MainWindow::show_run_failure(int run_result) {
-    const char* text = run_failure_text(run_result);
-    if (text == nullptr) return;
+void MainWindow::show_run_failure(const std::string& text) {
     QMessageBox box(QMessageBox::Critical, QString::fromLatin1(RUN_FAILURE_CAPTION),
-                    QString::fromLatin1(text), QMessageBox::Ok, this);
+                    QString::fromStdString(text), QMessageBox::Ok, this);
     box.exec();
 }
 
@@ -147,8 +145,8 @@ void WindowFrontEnd::exit_program() {
     window_.close();
 }
 
-void WindowFrontEnd::report_run_failure(int run_result) {
-    window_.show_run_failure(run_result);
+void WindowFrontEnd::report_run_failure(int, const std::string& text) {
+    window_.show_run_failure(text);
 }
 
 }  // namespace morbilex

@@ -24,7 +24,7 @@ public:
     void printer_setup() override;
     void show_help() override;
     void exit_program() override;
-    void report_run_failure(int run_result) override;
+    void report_run_failure(int run_result, const std::string& text) override;
 
 private:
     MainWindow& window_;
@@ -46,7 +46,7 @@ public:
     // The modal parts of the commands; each returns when it has closed.
     int run_dialog(DialogKind kind);
     void show_help_box();
-    void show_run_failure(int run_result);
+    void show_run_failure(const std::string& text);
 
 private:
     void build_menu_bar();

@@ -372,6 +372,7 @@ bool magnitude_is_tiny(std::string_view text, bool hexadecimal) {
     for (; i < text.size(); ++i) {
         const char ch = text[i];
         if (ch == '.') {
+            if (seen_point) break;  // a second point ends the number
             seen_point = true;
         } else if (is_digit(ch, hexadecimal)) {
             if (ch != '0') seen_nonzero = true;

@@ -300,6 +300,19 @@ private slots:
         QCOMPARE(text, QString::fromLatin1(run_failure_text(2)));
     }
 
+    void overflow_is_reported_with_its_first_day() {
+        ProgramUnderTest program;
+        program.records().model.R_0 = 1e308;
+        QString text;
+        auto answer = when_modal([&](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) text = box->text();
+            qobject_cast<QDialog*>(modal)->accept();
+        });
+        program.window().execute(108);
+        QCOMPARE(text, QString::fromStdString(non_finite_run_text({1, 0.25})));
+        QVERIFY(QFile::exists(program.trace_path()));  // written in full all the same
+    }
+
     void exit_deletes_the_trace_this_program_wrote() {
         ProgramUnderTest program;
         QTest::keyClick(program.window().view(), Qt::Key_N, Qt::ControlModifier);

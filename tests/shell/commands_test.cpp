@@ -35,7 +35,7 @@ public:
     void printer_setup() override { calls.push_back("printer setup"); }
     void show_help() override { calls.push_back("help"); }
     void exit_program() override { calls.push_back("exit"); }
-    void report_run_failure(int run_result) override {
+    void report_run_failure(int run_result, const std::string&) override {
         calls.push_back("failure " + std::to_string(run_result));
     }
 
@@ -142,6 +142,18 @@ TEST_F(CommandFixture, UnwritableTraceIsReportedAndTheTableStillFilled) {
     EXPECT_EQ(run(COMMAND_CALCULATE), (Calls{"failure 1", "repaint"}));
     EXPECT_FALSE(context.trace_written);
     EXPECT_GT(records->results[799][3], 8000.0);
+}
+
+// Writing through a link that points nowhere would leave its target behind
+// when the link is removed at exit.
+TEST_F(CommandFixture, ALinkThatPointsNowhereIsNotWrittenThrough) {
+    std::error_code unsupported;
+    std::filesystem::create_symlink(folder.file("elsewhere.dat"), trace, unsupported);
+    if (unsupported) GTEST_SKIP() << "no symbolic links here";
+    EXPECT_EQ(run(COMMAND_CALCULATE), (Calls{"failure 1", "repaint"}));
+    remove_trace_at_exit(context);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("elsewhere.dat")));
+    EXPECT_TRUE(std::filesystem::is_symlink(trace));
 }
 
 TEST_F(CommandFixture, TraceIsRemovedAtExitOnlyWhenThisProcessWroteIt) {
