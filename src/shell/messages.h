@@ -14,6 +14,10 @@ inline constexpr const char* DIALOG_FAILURE_TEXT = "Unable to display dialog";
 inline constexpr const char* DIALOG_FAILURE_CAPTION = "Sysytem error";
 inline constexpr const char* PRINT_FAILURE_TEXT = "Unable to start print job";
 inline constexpr const char* PRINT_FAILURE_CAPTION = "Error";
+// A job that started but whose page could not be finished (the spooler or
+// the disk refused it); also titled PRINT_FAILURE_CAPTION.
+inline constexpr const char* PRINT_INCOMPLETE_TEXT =
+    "The print could not be finished: the page was not written completely.";
 
 // The plain-words report of a run result of 1 or 2 (nullptr for 0), and its caption.
 const char* run_failure_text(int run_result);

@@ -395,6 +395,32 @@ bool magnitude_is_tiny(std::string_view text, bool hexadecimal) {
     return leading + (hexadecimal ? exponent / 4 : exponent) < 0;
 }
 
+// The number at the start of text: digits with at most one point, then an
+// exponent only where a marker, an optional sign and a digit follow (so that
+// "1p+-5" is read as 1 whatever the library's reader makes of the rest).
+std::string_view number_prefix(std::string_view text, bool hexadecimal) {
+    std::size_t i = 0;
+    bool seen_point = false;
+    for (; i < text.size(); ++i) {
+        if (text[i] == '.' && !seen_point) {
+            seen_point = true;
+        } else if (!is_digit(text[i], hexadecimal)) {
+            break;
+        }
+    }
+    const char marker = hexadecimal ? 'p' : 'e';
+    if (i < text.size() && (text[i] == marker || text[i] == marker - 32)) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+        if (j < text.size() && is_digit(text[j], false)) {
+            while (j < text.size() && is_digit(text[j], false))
+                ++j;
+            i = j;
+        }
+    }
+    return text.substr(0, i);
+}
+
 }  // namespace
 
 bool read_leading_number(std::string_view text, double& value) {
@@ -410,7 +436,7 @@ bool read_leading_number(std::string_view text, double& value) {
         hexadecimal = true;
         i += 2;
     }
-    const std::string_view body = text.substr(i);
+    const std::string_view body = number_prefix(text.substr(i), hexadecimal);
     // from_chars wants a digit or a point first and never reads inf or nan.
     if (body.empty() || !(is_digit(body[0], hexadecimal) || body[0] == '.')) return false;
     double parsed = 0.0;

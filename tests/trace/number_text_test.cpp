@@ -238,6 +238,8 @@ TEST(ReadLeadingNumber, TooLongNumbersWithoutExponentAreRefused) {
     EXPECT_FALSE(read_leading_number(std::string(400, '7') + "x-5", value));
     EXPECT_FALSE(read_leading_number("0x" + std::string(300, 'f') + "e-5", value));
     EXPECT_FALSE(read_leading_number(std::string(400, '7') + ".5.5e-9999", value));
+    EXPECT_TRUE(read_leading_number("0x1p+-660", value));  // the exponent is no number
+    EXPECT_EQ(value, 1.0);
     EXPECT_TRUE(read_leading_number("0." + std::string(400, '0') + "1x+5", value));
     EXPECT_EQ(value, 0.0);
 }
