@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git clang-format
+  build-essential cmake ninja-build pkg-config git clang-format clang libclang-rt-14-dev
   libgtest-dev googletest libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
