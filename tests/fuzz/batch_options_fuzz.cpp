@@ -32,7 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (parsed != error.empty()) std::abort();  // a refusal always says why
     if (!parsed) return 0;
     if (request.mode < 0 || request.mode > 2) std::abort();
-    if (request.chart_width <= 0 || request.chart_height <= 0) std::abort();
+    for (int side : {request.chart_width, request.chart_height}) {
+        if (side <= 0 || side > morbilex::batch::LARGEST_CHART_SIDE) std::abort();
+    }
     for (const auto& typed : request.typed) {
         if (typed.field == nullptr || typed.text.size() > 63) std::abort();
     }

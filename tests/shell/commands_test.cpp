@@ -136,6 +136,13 @@ TEST_F(CommandFixture, RefusedRunIsReportedAndWritesNothing) {
     EXPECT_FALSE(context.trace_written);
 }
 
+TEST_F(CommandFixture, OverflowIsReportedAndItsTraceIsOurs) {
+    records->model.R_0 = 1e308;
+    EXPECT_EQ(run(COMMAND_CALCULATE), (Calls{"failure 3", "repaint"}));
+    EXPECT_EQ(split_lines(read_text(trace)).size(), 3u + 801u);
+    EXPECT_TRUE(context.trace_written);
+}
+
 TEST_F(CommandFixture, UnwritableTraceIsReportedAndTheTableStillFilled) {
     const std::string nowhere = folder.file("missing/temp.dat");
     context.trace_path = nowhere.c_str();
