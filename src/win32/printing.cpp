@@ -42,7 +42,8 @@ public:
                   page.top, page.right, page.bottom);
     }
     bool end_page() override { return EndPage(printer_) > 0; }
-    bool end_document() override { return EndDoc(printer_) > 0; }
+    // Some systems answer 0 for a job they finished; SP_ERROR (below 0) is a failure.
+    bool end_document() override { return EndDoc(printer_) >= 0; }
     void abort_document() override { AbortDoc(printer_); }
 
 private:
