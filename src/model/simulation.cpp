@@ -1,5 +1,6 @@
 #include "model/simulation.h"
 
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -72,6 +73,7 @@ namespace {
 std::FILE* open_trace(const char* path) {
     std::error_code ignored;
     if (std::filesystem::is_symlink(path, ignored) && !std::filesystem::exists(path, ignored)) {
+        errno = ENOENT;  // what the link names is not there
         return nullptr;
     }
     return std::fopen(path, "w");

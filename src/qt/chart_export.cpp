@@ -13,7 +13,6 @@
 #include <memory>
 
 #include "qt/painter_surface.h"
-#include "shell/printing.h"
 
 namespace morbilex {
 namespace {
@@ -80,10 +79,13 @@ bool size_acceptable(int width, int height, std::string& error) {
     return true;
 }
 
-// Draws the view on a white background of width x height device units.
+// Draws the view over the device rectangle left..bottom.
+enum class Output { Pixels, Vectors };
 void paint_view(QPainter& painter, Records& records, const SeriesColours& colours, int left,
-                int top, int right, int bottom, int dots_per_inch = 0) {
+                int top, int right, int bottom, int dots_per_inch = 0,
+                Output output = Output::Pixels) {
     PainterSurface surface(painter, dots_per_inch);
+    surface.join_lines(output == Output::Vectors);
     draw_view(records, colours, surface, left, top, right, bottom);
 }
 
@@ -121,17 +123,21 @@ bool export_svg(Records& records, const SeriesColours& colours, QIODevice& out, 
         return false;
     }
     painter.fillRect(QRect(0, 0, width, height), Qt::white);
-    paint_view(painter, records, colours, 0, 0, width, height, 96);
+    paint_view(painter, records, colours, 0, 0, width, height, 96, Output::Vectors);
     if (!painter.end()) error = "the SVG could not be finished";
     return error.empty();
 }
 
-bool export_pdf(Records& records, const SeriesColours& colours, QIODevice& out,
-                std::string& error) {
+bool export_pdf(Records& records, const SeriesColours& colours, QIODevice& out, int width,
+                int height, std::string& error) {
+    if (!size_acceptable(width, height, error)) return false;
+    // The page is the picture: its size in pixels of 96 to the inch, as in SVG.
     QPdfWriter writer(&out);
     writer.setResolution(PDF_DOTS_PER_INCH);
-    writer.setPageLayout(QPageLayout(QPageSize(QSizeF(8.2, 11.6), QPageSize::Inch),
-                                     QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    const QSizeF page_inches(width / 96.0, height / 96.0);
+    writer.setPageLayout(
+        QPageLayout(QPageSize(page_inches, QPageSize::Inch, QString(), QPageSize::ExactMatch),
+                    QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     writer.setTitle(QStringLiteral("Morbilex"));
     QPainter painter;
     if (!painter.begin(&writer)) {
@@ -139,8 +145,8 @@ bool export_pdf(Records& records, const SeriesColours& colours, QIODevice& out,
         return false;
     }
     const int dpi = writer.resolution();
-    const PageRectangle page = page_rectangle(dpi, dpi);
-    paint_view(painter, records, colours, page.left, page.top, page.right, page.bottom, dpi);
+    paint_view(painter, records, colours, 0, 0, width * dpi / 96, height * dpi / 96, dpi,
+               Output::Vectors);
     if (!painter.end()) error = "the PDF could not be finished";
     return error.empty();
 }
@@ -162,7 +168,7 @@ bool render_chart(Records& records, const SeriesColours& colours, const std::str
     const bool drawn = extension == "png" ? export_png(records, colours, out, width, height, error)
                        : extension == "svg"
                            ? export_svg(records, colours, out, width, height, error)
-                           : export_pdf(records, colours, out, error);
+                           : export_pdf(records, colours, out, width, height, error);
     if (!drawn) return false;
     bytes.assign(out.data().constData(), static_cast<std::size_t>(out.data().size()));
     return true;
