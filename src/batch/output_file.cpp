@@ -113,4 +113,24 @@ bool PendingOutput::commit(std::string& error) {
     return true;
 }
 
+bool prepare_output(PendingOutput& output, const std::string& option, const std::string& path,
+                    const std::function<bool(std::FILE*)>& fill, std::string& error) {
+    std::string reason;
+    if (output.open(path, reason)) {
+        const bool filled = fill(output.stream());
+        if (output.finish(reason) && filled) return true;
+        if (reason.empty()) reason = "not all of it could be written";
+    }
+    error = option + path + ": the file could not be written (" + reason + ")";
+    return false;
+}
+
+bool prepare_output(PendingOutput& output, const std::string& option, const std::string& path,
+                    const std::string& bytes, std::string& error) {
+    const auto write_bytes = [&bytes](std::FILE* out) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    };
+    return prepare_output(output, option, path, write_bytes, error);
+}
+
 }  // namespace morbilex::batch

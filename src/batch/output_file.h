@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace morbilex::batch {
@@ -33,5 +34,14 @@ private:
     std::string target_;     // what the file replaces
     std::string temporary_;  // empty when written directly
 };
+
+// Opens output at path, fills it and finishes it, ready for commit(); false
+// with "OPTIONPATH: the file could not be written (reason)", option being
+// such as "--chart=".
+bool prepare_output(PendingOutput& output, const std::string& option, const std::string& path,
+                    const std::function<bool(std::FILE*)>& fill, std::string& error);
+// The same with the bytes of the whole file.
+bool prepare_output(PendingOutput& output, const std::string& option, const std::string& path,
+                    const std::string& bytes, std::string& error);
 
 }  // namespace morbilex::batch

@@ -246,8 +246,9 @@ std::vector<double> axis_values(const SweepAxis& axis) {
     return values;
 }
 
+// The chart's file as bytes, before anything is written.
 bool draw_sweep_chart(const AnalysisOptions& options, const BatchRequest& request,
-                      const std::vector<double>& metric, std::string& error) {
+                      const std::vector<double>& metric, std::string& bytes, std::string& error) {
     const SweepGrid& grid = options.grid;
     std::string reason;
     bool drawn = false;
@@ -259,8 +260,8 @@ bool draw_sweep_chart(const AnalysisOptions& options, const BatchRequest& reques
                          axis_values(grid.axes[1]),
                          axis_values(grid.axes[0]),
                          metric};
-        drawn = export_sweep_heat_map(map, request.chart_path, request.chart_width,
-                                      request.chart_height, reason);
+        drawn = render_sweep_heat_map(map, request.chart_path, request.chart_width,
+                                      request.chart_height, bytes, reason);
     } else {
         const bool mode_first = grid.axes[0].is_mode;
         const std::size_t field_axis = grid.axes.size() == 2 && mode_first ? 1 : 0;
@@ -283,15 +284,15 @@ bool draw_sweep_chart(const AnalysisOptions& options, const BatchRequest& reques
             }
             chart.series.push_back(std::move(series));
         }
-        drawn = export_sweep_line_chart(chart, request.chart_path, request.chart_width,
-                                        request.chart_height, reason);
+        drawn = render_sweep_line_chart(chart, request.chart_path, request.chart_width,
+                                        request.chart_height, bytes, reason);
     }
     if (!drawn) error = "--chart=" + request.chart_path + ": " + reason;
     return drawn;
 }
 #else
 bool draw_sweep_chart(const AnalysisOptions&, const BatchRequest&, const std::vector<double>&,
-                      std::string& error) {
+                      std::string&, std::string& error) {
     error = "--chart: this build has no chart export";
     return false;
 }
@@ -330,6 +331,14 @@ bool write_sweep(const AnalysisOptions& options, const SweepPlan& plan, std::FIL
     return error.empty();
 }
 
+// The chart of a finished sweep, ready to be put in place.
+bool prepare_chart(const AnalysisOptions& options, const BatchRequest& request,
+                   const std::vector<double>& metric, PendingOutput& output, std::string& error) {
+    std::string bytes;
+    return draw_sweep_chart(options, request, metric, bytes, error) &&
+           prepare_output(output, "--chart=", request.chart_path, bytes, error);
+}
+
 int sweep_command(const AnalysisOptions& options, const BatchRequest& request, std::string& error) {
     if (!check_sweep_request(options, request, error)) return EXIT_WRONG_OPTION;
     const SweepPlan plan = plan_of(options, request);
@@ -348,15 +357,25 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request, s
     bool interrupted = false;
     const bool written =
         write_sweep(options, plan, out, metric.empty() ? nullptr : &metric, interrupted, error);
-    const bool flushed = options.output_path.empty() ? std::fflush(stdout) == 0
-                                                     : file.finish(error) && file.commit(error);
-    if (!flushed && !error.empty()) error = options.output_path + ": " + error;
+    const bool flushed =
+        options.output_path.empty() ? std::fflush(stdout) == 0 : file.finish(error);
+    if (!flushed && !error.empty()) error = "--output=" + options.output_path + ": " + error;
     if (interrupted) {
+        // The rows written so far are kept; the chart is not drawn.
+        if (flushed) file.commit(error);
         return fail(error, "interrupted; every row written is complete", EXIT_INTERRUPTED);
     }
     if (!written || !flushed)
         return fail(error, error.empty() ? "the rows could not be written" : error, EXIT_FAILED);
-    if (!metric.empty() && !draw_sweep_chart(options, request, metric, error)) return EXIT_FAILED;
+    // The rows and the chart are put in place together, once both are complete.
+    PendingOutput chart;
+    if (!metric.empty() && !prepare_chart(options, request, metric, chart, error)) {
+        return EXIT_FAILED;
+    }
+    std::string reason;
+    if (!file.commit(reason) || !chart.commit(reason)) {
+        return fail(error, "the outputs could not be put in place (" + reason + ")", EXIT_FAILED);
+    }
     return EXIT_DONE;
 }
 
@@ -366,37 +385,28 @@ bool ends_with(std::string_view text, std::string_view end) {
 
 }  // namespace
 
-bool write_run_summary(const Records& records, InterventionMode mode,
-                       const AnalysisOptions& options, std::string& error) {
+SummaryRow run_summary_of(const Records& records, InterventionMode mode) {
     const ScenarioInputs inputs = scenario_inputs_of(records, mode);
     SummaryRow row;
     summarise_run(inputs, integrate_run_figures(inputs), row);
-    if (options.summary) {
-        const std::string block = readable_summary(row);
-        std::fputs(block.c_str(), stdout);
-        if (std::fflush(stdout) != 0) {
-            error = "--summary: standard output could not be written";
-            return false;
-        }
-    }
-    if (options.summary_path.empty()) return true;
-    std::string text;
-    if (ends_with(options.summary_path, ".jsonl")) {
-        text = "{";
+    return row;
+}
+
+std::string summary_file_text(const SummaryRow& row, const std::string& path) {
+    if (ends_with(path, ".jsonl")) {
+        std::string text = "{";
         append_summary_json(text, row);
-        text += "}\n";
-    } else {
-        text = summary_csv_header() + "\n";
-        append_summary_csv(text, row);
-        text += "\n";
+        return text + "}\n";
     }
-    PendingOutput file;
-    if (file.open(options.summary_path, error) &&
-        std::fwrite(text.data(), 1, text.size(), file.stream()) == text.size() &&
-        file.finish(error) && file.commit(error)) {
-        return true;
-    }
-    error = "--summary=" + options.summary_path + ": " + (error.empty() ? "not written" : error);
+    std::string text = summary_csv_header() + "\n";
+    append_summary_csv(text, row);
+    return text + "\n";
+}
+
+bool print_summary(const SummaryRow& row, std::string& error) {
+    const std::string block = readable_summary(row);
+    if (std::fputs(block.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) return true;
+    error = "--summary: standard output could not be written";
     return false;
 }
 

@@ -194,7 +194,8 @@ TEST_F(BatchTool, FailedOutputsLeaveWhatStoodThereAndSaySo) {
     for (const char* arguments :
          {"--trace=kept/trace.dat", "--trace=kept/trace.dat --T_max=1 --chart=/dev/full",
           "--trace=/dev/full", "--trace=kept/trace.dat --T_max=1 --chart=kept/link.png",
-          "--trace=kept/trace.dat --T_max=1 --chart=kept/trace.pdf"}) {
+          "--trace=kept/trace.dat --T_max=1 --chart=kept/trace.pdf",
+          "--trace=kept/trace.dat --T_max=1 --summary=/dev/full"}) {
         SCOPED_TRACE(arguments);
         const Outcome outcome = run(arguments, limited);
         EXPECT_EQ(outcome.status, 1);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -30,8 +31,9 @@ protected:
 
     std::string file(const std::string& name) const { return folder.file(name); }
 
-    Outcome run(const std::string& arguments) const {
-        const std::string command = "cd '" + folder.path().string() + "' && '" +
+    // Runs the program from the folder, after the shell commands of prefix.
+    Outcome run(const std::string& arguments, const std::string& prefix = "") const {
+        const std::string command = "cd '" + folder.path().string() + "' && " + prefix + "'" +
                                     MORBILEX_BATCH_PROGRAM + "' " + arguments +
                                     " >out.txt 2>err.txt";
         const int raw = std::system(command.c_str());
@@ -127,6 +129,29 @@ TEST_F(Sweeps, RefusedOptionsNameThemselvesAndWriteNothing) {
     EXPECT_NE(period.err.find("latent_period=0 refused: a period must be above zero"),
               std::string::npos)
         << period.err;
+}
+
+// A chart that cannot be written in full (a full disk, a full device behind a
+// link) changes nothing: the rows' file and the chart's old file stay as they
+// were, and the link and the device stay.
+TEST_F(Sweeps, FailedChartLeavesEveryOutputAsItWas) {
+    for (const char* name : {"rows.csv", "chart.png"}) {
+        std::FILE* out = std::fopen(file(name).c_str(), "w");
+        std::fputs("old\n", out);
+        std::fclose(out);
+    }
+    std::filesystem::create_symlink("/dev/full", file("full.png"));
+    for (const char* chart : {"--chart=chart.png", "--chart=full.png"}) {
+        const Outcome outcome = run(std::string("--sweep=R_0=1,2 --output=rows.csv ") + chart,
+                                    "ulimit -f 8; trap '' XFSZ; ");
+        EXPECT_EQ(outcome.status, 1) << chart;
+        EXPECT_EQ(split_lines(outcome.err).size(), 1u) << outcome.err;
+        EXPECT_EQ(read_bytes(file("rows.csv")), "old\n");
+        EXPECT_EQ(read_bytes(file("chart.png")), "old\n");
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(file("full.png")));
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 5);
 }
 
 TEST_F(Sweeps, InterruptKeepsCompleteRows) {
