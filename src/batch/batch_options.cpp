@@ -1,6 +1,8 @@
 #include "batch/batch_options.h"
 
+#include <cctype>
 #include <charconv>
+#include <string>
 #include <string_view>
 
 namespace morbilex::batch {
@@ -19,6 +21,15 @@ bool parse_size(std::string_view text, int& width, int& height) {
     return width > 0 && height > 0 && width <= LARGEST_CHART_SIDE && height <= LARGEST_CHART_SIDE;
 }
 
+// A picture's type is the extension of its file name: .png, .svg or .pdf.
+bool known_picture_type(std::string_view path) {
+    const std::size_t dot = path.rfind('.');
+    std::string extension(dot == std::string_view::npos ? "" : path.substr(dot + 1));
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == "png" || extension == "svg" || extension == "pdf";
+}
+
 bool parse_field(std::string_view name, std::string_view value, BatchRequest& request,
                  std::string& error) {
     TypedField typed;
@@ -27,12 +38,6 @@ bool parse_field(std::string_view name, std::string_view value, BatchRequest& re
                                    "leave of 10000"
                                  : "unknown option --" + std::string(name) + " (see --help)";
         return false;
-    }
-    for (const TypedField& earlier : request.typed) {
-        if (earlier.field == typed.field) {
-            error = "--" + std::string(name) + " is given twice";
-            return false;
-        }
     }
     if (value.size() >= DIALOG_TEXT_CAPACITY) {
         error = "--" + std::string(name) + ": longer than the 63 characters a field holds";
@@ -59,6 +64,10 @@ bool parse_option(std::string_view name, std::string_view value, BatchRequest& r
             error = option + ": a file name is needed";
             return false;
         }
+        if (name == "chart" && !known_picture_type(value)) {
+            error = option + ": the picture type is .png, .svg or .pdf";
+            return false;
+        }
         (name == "trace" ? request.trace_path : request.chart_path) = value;
         return true;
     }
@@ -73,7 +82,19 @@ bool parse_option(std::string_view name, std::string_view value, BatchRequest& r
 
 }  // namespace
 
+bool given_once(std::vector<std::string_view>& given, std::string_view name, std::string& error) {
+    for (std::string_view earlier : given) {
+        if (earlier == name) {
+            error = "--" + std::string(name) + " is given twice";
+            return false;
+        }
+    }
+    given.push_back(name);
+    return true;
+}
+
 bool parse_options(int argc, const char* const argv[], BatchRequest& request, std::string& error) {
+    std::vector<std::string_view> given;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--help" || argument == "-h") {
@@ -88,8 +109,9 @@ bool parse_options(int argc, const char* const argv[], BatchRequest& request, st
                         : "unexpected argument '" + std::string(argument) + "' (see --help)";
             return false;
         }
-        if (!parse_option(argument.substr(2, equals - 2), argument.substr(equals + 1), request,
-                          error)) {
+        const std::string_view name = argument.substr(2, equals - 2);
+        if (!given_once(given, name, error) ||
+            !parse_option(name, argument.substr(equals + 1), request, error)) {
             return false;
         }
     }

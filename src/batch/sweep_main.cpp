@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <string_view>
@@ -125,14 +124,8 @@ bool check_chart_request(const AnalysisOptions& options, const BatchRequest& req
         error = "--metric: it names what --chart shows; give --chart=PATH too";
         return false;
     }
-    const std::size_t dot = request.chart_path.rfind('.');
-    std::string extension = dot == std::string::npos ? "" : request.chart_path.substr(dot + 1);
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (!MORBILEX_BATCH_CHART) {
         error = "--chart: this build has no chart export (the Qt 6 painter library was not built)";
-    } else if (extension != "png" && extension != "svg" && extension != "pdf") {
-        error = option + ": the picture type is .png, .svg or .pdf";
     } else if (options.shard_given) {
         error = option + ": a shard holds part of the sweep; chart the merged sweep instead";
     } else if (options.grid.size() > LARGEST_CHART_SWEEP) {

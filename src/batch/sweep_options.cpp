@@ -3,6 +3,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "batch/batch_options.h"
+
 namespace morbilex::batch {
 namespace {
 
@@ -112,6 +114,7 @@ bool split_analysis_options(int argc, const char* const argv[], AnalysisOptions&
             return take_merge(argc, argv, i, options, error);
         }
     }
+    std::vector<std::string_view> given;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         const std::size_t equals = argument.find('=');
@@ -123,6 +126,7 @@ bool split_analysis_options(int argc, const char* const argv[], AnalysisOptions&
         if (argument.substr(0, 2) == "--" && equals != std::string_view::npos) {
             const std::string_view name = argument.substr(2, equals - 2);
             const std::string_view value = argument.substr(equals + 1);
+            if (name != "sweep" && !given_once(given, name, error)) return false;
             if (name == "summary") {
                 options.summary_path = value;
                 if (value.empty()) return refuse(error, argument, "a file name is needed");

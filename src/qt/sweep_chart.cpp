@@ -280,7 +280,7 @@ LineScale line_scale(const SweepLineChart& chart, const QRectF& page, double tex
     y_high = y_high > y_low ? y_high + (y_high - y_low) * 0.05 : y_low + 1.0;
     const double left = page.left() + text * 6.0, top = page.top() + text * 3.0;
     const double right =
-        page.right() - (has_legend(chart) ? legend_width(chart, text) + text * 2.0 : text * 1.5);
+        page.right() - (has_legend(chart) ? legend_width(chart, text) + text * 2.0 : text * 3.0);
     const QRectF plot(left, top, right - left, page.bottom() - text * 4.2 - top);
     return {plot, x_low, x_high, y_low, y_high};
 }

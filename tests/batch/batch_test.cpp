@@ -159,6 +159,8 @@ TEST_F(BatchTool, RefusalsSayWhyAndWriteNothing) {
         {"--R_0=1 --R_0=2", 2, "--R_0"},
         {"stray", 2, "stray"},
         {"--trace", 2, "--trace"},
+        {"--trace=other.dat", 2, "--trace is given twice"},
+        {"--chart=chart.gif", 2, "--chart=chart.gif"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -190,9 +192,10 @@ TEST_F(BatchTool, FailedOutputsLeaveWhatStoodThereAndSaySo) {
         std::fclose(out);
     }
     std::filesystem::create_symlink("behind.png", file("kept/link.png"));
+    std::filesystem::create_symlink("/dev/full", file("full.png"));
     const std::string limited = "ulimit -f 8; trap '' XFSZ; ";
     for (const char* arguments :
-         {"--trace=kept/trace.dat", "--trace=kept/trace.dat --T_max=1 --chart=/dev/full",
+         {"--trace=kept/trace.dat", "--trace=kept/trace.dat --T_max=1 --chart=full.png",
           "--trace=/dev/full", "--trace=kept/trace.dat --T_max=1 --chart=kept/link.png",
           "--trace=kept/trace.dat --T_max=1 --chart=kept/trace.pdf",
           "--trace=kept/trace.dat --T_max=1 --summary=/dev/full"}) {
