@@ -23,6 +23,32 @@ bool written_in_place(const std::string& path) {
     return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0;
 }
 
+// The descriptor of standard output or error when path names its file (as
+// /dev/stdout does), -1 otherwise. Written through a copy of it, an output
+// keeps to its offset, after what went there before, and truncates nothing.
+int standard_descriptor_of(const std::string& path) {
+    struct stat target = {};
+    if (stat(path.c_str(), &target) != 0) return -1;
+    for (int descriptor : {STDOUT_FILENO, STDERR_FILENO}) {
+        struct stat standard = {};
+        if (fstat(descriptor, &standard) == 0 && standard.st_dev == target.st_dev &&
+            standard.st_ino == target.st_ino) {
+            return descriptor;
+        }
+    }
+    return -1;
+}
+
+std::FILE* open_in_place(const std::string& path) {
+    const int standard = standard_descriptor_of(path);
+    if (standard < 0) return std::fopen(path.c_str(), "w");
+    std::fflush(stdout);
+    const int copy = dup(standard);
+    std::FILE* stream = copy >= 0 ? fdopen(copy, "w") : nullptr;
+    if (stream == nullptr && copy >= 0) close(copy);
+    return stream;
+}
+
 // The file a link points to, so that the link stays; path otherwise. A link
 // that points nowhere yet names the file to create.
 std::string file_behind(const std::string& path) {
@@ -66,7 +92,7 @@ PendingOutput::~PendingOutput() {
 
 bool PendingOutput::open(const std::string& path, std::string& error) {
     if (written_in_place(path)) {
-        stream_ = std::fopen(path.c_str(), "w");
+        stream_ = open_in_place(path);
         if (stream_ == nullptr) error = reason_of(errno);
         return stream_ != nullptr;
     }

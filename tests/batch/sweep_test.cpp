@@ -115,6 +115,17 @@ TEST_F(Sweeps, SummaryTakesStandardOutputFromTheTrace) {
     EXPECT_NE(both.out.find("Run summary"), std::string::npos);
 }
 
+// Outputs that name standard output's file follow one another there.
+TEST_F(Sweeps, OutputsToStandardOutputFollowOneAnother) {
+    const std::string run_options = " --mode=2 --T_max=2";
+    ASSERT_EQ(run("--summary=s.csv --trace=t.dat" + run_options).status, 0);
+    const std::string block = run("--summary" + run_options).out;
+    const Outcome outcome =
+        run("--summary=/dev/stdout --trace=/dev/stdout --summary" + run_options);
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, read_bytes(file("s.csv")) + read_bytes(file("t.dat")) + block);
+}
+
 TEST_F(Sweeps, RefusedOptionsNameThemselvesAndWriteNothing) {
     for (const char* wrong :
          {"--sweep=R_0=1:2:0", "--sweep=R_0=1,2 --shard=3/2", "--sweep=R_0=1,2 --trace=t.dat",
