@@ -164,7 +164,9 @@ std::string analysis_usage_text() {
            "                   is swept too); two fields: a heat map\n"
            "  --metric=NAME    the summary column the chart shows (default peak_infectious)\n"
            "  --merge=OUT IN...  join shard files into OUT (same header, every run_id once)\n"
-           "Ctrl-C stops a sweep with every written row complete and exit status 130.\n";
+           "A scenario whose run overflows is a row with status non-finite (a missing\n"
+           "value in the chart), not a failed sweep. Ctrl-C stops a sweep with every\n"
+           "written row complete and exit status 130.\n";
 }
 
 }  // namespace morbilex::batch
