@@ -71,7 +71,7 @@ TEST_F(Sweeps, OutputIsTheSameForAnyJobsAndShardsMergeIntoIt) {
 
     const Outcome missing = run("--merge=some.csv part1.csv part3.csv");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "morbilex-batch: run_id 2 is missing\n");
+    EXPECT_EQ(missing.err, "morbilex-batch: --merge=some.csv: run_id 2 is missing\n");
     EXPECT_NE(run("--merge=twice.csv part1.csv part2.csv part2.csv").err.find("comes twice"),
               std::string::npos);
     run(std::string(GRID) + " --format=jsonl --output=part.jsonl");
