@@ -97,6 +97,11 @@ bool PendingOutput::open(const std::string& path, std::string& error) {
         return stream_ != nullptr;
     }
     target_ = file_behind(path);
+    // A file the user may not write to is not replaced either.
+    if (access(target_.c_str(), F_OK) == 0 && access(target_.c_str(), W_OK) != 0) {
+        error = reason_of(errno);
+        return false;
+    }
     const int descriptor = create_beside(target_, temporary_);
     if (descriptor < 0) {
         error = reason_of(errno);
