@@ -1,5 +1,7 @@
 #include "batch/batch_options.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <charconv>
 #include <string>
@@ -21,13 +23,18 @@ bool parse_size(std::string_view text, int& width, int& height) {
     return width > 0 && height > 0 && width <= LARGEST_CHART_SIDE && height <= LARGEST_CHART_SIDE;
 }
 
-// A picture's type is the extension of its file name: .png, .svg or .pdf.
-bool known_picture_type(std::string_view path) {
+// A picture's type is the extension of its file name: png, svg or pdf; a
+// device or a pipe without one (/dev/stdout) takes PNG. Empty when unknown.
+std::string picture_type_of(const std::string& path) {
     const std::size_t dot = path.rfind('.');
-    std::string extension(dot == std::string_view::npos ? "" : path.substr(dot + 1));
+    std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
     for (char& c : extension)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension == "png" || extension == "svg" || extension == "pdf";
+    if (extension == "png" || extension == "svg" || extension == "pdf") return extension;
+    struct stat info = {};
+    const bool special =
+        stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+    return special ? "png" : "";
 }
 
 bool parse_field(std::string_view name, std::string_view value, BatchRequest& request,
@@ -64,12 +71,12 @@ bool parse_option(std::string_view name, std::string_view value, BatchRequest& r
             error = option + ": a file name is needed";
             return false;
         }
-        if (name == "chart" && !known_picture_type(value)) {
-            error = option + ": the picture type is .png, .svg or .pdf";
-            return false;
-        }
         (name == "trace" ? request.trace_path : request.chart_path) = value;
-        return true;
+        if (name == "trace") return true;
+        request.chart_type = picture_type_of(request.chart_path);
+        if (!request.chart_type.empty()) return true;
+        error = option + ": the picture type is .png, .svg or .pdf";
+        return false;
     }
     if (name == "size") {
         if (parse_size(value, request.chart_width, request.chart_height)) return true;
@@ -151,7 +158,8 @@ std::string usage_text() {
         "Run and output:\n"
         "  --mode=0|1|2     0 no intervention (default), 1 one-time, 2 intermittent\n"
         "  --trace=PATH     the trace of the run (default, or -: standard output)\n"
-        "  --chart=PATH     the chart of the run as PNG, SVG or PDF (by the extension)\n"
+        "  --chart=PATH     the chart of the run as PNG, SVG or PDF (by the extension;\n"
+        "                   PNG to a device or a pipe such as /dev/stdout)\n"
         "  --size=WxH       the chart's size in pixels (default 1200x700), each side\n"
         "                   1 to 16384; an SVG or PDF page has that size at 96 dpi\n"
         "  --help           this text\n"

@@ -22,6 +22,7 @@ struct BatchRequest {
     InterventionMode mode = MODE_NO_INTERVENTION;
     std::string trace_path;  // empty: standard output
     std::string chart_path;  // empty: no chart
+    std::string chart_type;  // png, svg or pdf
     int chart_width = 1200;
     int chart_height = 700;
     bool help = false;

@@ -94,7 +94,7 @@ bool draw_chart_file(Records& records, const BatchRequest& request, std::string&
     SeriesColours colours;
     init_series_colours(colours);
     std::string reason;
-    if (render_chart(records, colours, request.chart_path, request.chart_width,
+    if (render_chart(records, colours, "chart." + request.chart_type, request.chart_width,
                      request.chart_height, bytes, reason)) {
         return true;
     }

@@ -253,7 +253,7 @@ bool draw_sweep_chart(const AnalysisOptions& options, const BatchRequest& reques
                          axis_values(grid.axes[1]),
                          axis_values(grid.axes[0]),
                          metric};
-        drawn = render_sweep_heat_map(map, request.chart_path, request.chart_width,
+        drawn = render_sweep_heat_map(map, "chart." + request.chart_type, request.chart_width,
                                       request.chart_height, bytes, reason);
     } else {
         const bool mode_first = grid.axes[0].is_mode;
@@ -277,7 +277,7 @@ bool draw_sweep_chart(const AnalysisOptions& options, const BatchRequest& reques
             }
             chart.series.push_back(std::move(series));
         }
-        drawn = render_sweep_line_chart(chart, request.chart_path, request.chart_width,
+        drawn = render_sweep_line_chart(chart, "chart." + request.chart_type, request.chart_width,
                                         request.chart_height, bytes, reason);
     }
     if (!drawn) error = "--chart=" + request.chart_path + ": " + reason;

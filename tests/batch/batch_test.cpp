@@ -192,10 +192,9 @@ TEST_F(BatchTool, FailedOutputsLeaveWhatStoodThereAndSaySo) {
         std::fclose(out);
     }
     std::filesystem::create_symlink("behind.png", file("kept/link.png"));
-    std::filesystem::create_symlink("/dev/full", file("full.png"));
     const std::string limited = "ulimit -f 8; trap '' XFSZ; ";
     for (const char* arguments :
-         {"--trace=kept/trace.dat", "--trace=kept/trace.dat --T_max=1 --chart=full.png",
+         {"--trace=kept/trace.dat", "--trace=kept/trace.dat --T_max=1 --chart=/dev/full",
           "--trace=/dev/full", "--trace=kept/trace.dat --T_max=1 --chart=kept/link.png",
           "--trace=kept/trace.dat --T_max=1 --chart=kept/trace.pdf",
           "--trace=kept/trace.dat --T_max=1 --summary=/dev/full"}) {
