@@ -163,8 +163,8 @@ bool wants_help(int argc, const char* const argv[]) {
 
 int run_batch(int argc, const char* const argv[]) {
     if (wants_help(argc, argv)) {
-        std::fputs((usage_text() + analysis_usage_text()).c_str(), stdout);
-        return EXIT_DONE;
+        if (print_to_standard_output(usage_text() + analysis_usage_text())) return EXIT_DONE;
+        return fail("--help: standard output could not be written");
     }
     AnalysisOptions analysis;
     std::vector<const char*> rest;

@@ -164,4 +164,9 @@ bool prepare_output(PendingOutput& output, const std::string& option, const std:
     return prepare_output(output, option, path, write_bytes, error);
 }
 
+bool print_to_standard_output(const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+           std::fflush(stdout) == 0;
+}
+
 }  // namespace morbilex::batch

@@ -44,4 +44,7 @@ bool prepare_output(PendingOutput& output, const std::string& option, const std:
 bool prepare_output(PendingOutput& output, const std::string& option, const std::string& path,
                     const std::string& bytes, std::string& error);
 
+// Writes text to standard output, flushed; false when it cannot take it all.
+bool print_to_standard_output(const std::string& text);
+
 }  // namespace morbilex::batch

@@ -337,8 +337,9 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request, s
     const SweepPlan plan = plan_of(options, request);
     if (!check_scenarios(plan, error)) return EXIT_FAILED;
     if (options.count_only) {
-        std::printf("%lld\n", options.shard.size(plan.grid.size()));
-        return EXIT_DONE;
+        if (print_to_standard_output(std::to_string(options.shard.size(plan.grid.size())) + "\n"))
+            return EXIT_DONE;
+        return fail(error, "--count: standard output could not be written", EXIT_FAILED);
     }
     std::vector<double> metric;
     if (!request.chart_path.empty()) metric.assign(plan.grid.size(), 0.0);
@@ -397,8 +398,7 @@ std::string summary_file_text(const SummaryRow& row, const std::string& path) {
 }
 
 bool print_summary(const SummaryRow& row, std::string& error) {
-    const std::string block = readable_summary(row);
-    if (std::fputs(block.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) return true;
+    if (print_to_standard_output(readable_summary(row))) return true;
     error = "--summary: standard output could not be written";
     return false;
 }

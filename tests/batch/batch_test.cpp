@@ -231,6 +231,16 @@ TEST_F(BatchTool, TheLargestSizeOfTheHelpIsDrawn) {
     EXPECT_EQ(run("--chart=chart.svg --size=16385x10").status, 2);
 }
 
+// Text that standard output cannot take is a failure, not success.
+TEST_F(BatchTool, FullStandardOutputFails) {
+    for (const char* arguments : {"--help", "--count --sweep=R_0=1,2", "--summary"}) {
+        const std::string command = std::string("'") + MORBILEX_BATCH_PROGRAM + "' " + arguments +
+                                    " >/dev/full 2>/dev/null";
+        const int raw = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << arguments;
+    }
+}
+
 TEST_F(BatchTool, HelpDescribesEveryOption) {
     const Outcome outcome = run("--help --bogus=1");
     EXPECT_EQ(outcome.status, 0);
