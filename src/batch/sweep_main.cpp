@@ -68,14 +68,17 @@ private:
 // Rows to a stream, with a progress line on a terminal's standard error.
 class StreamSink : public RowSink {
 public:
-    explicit StreamSink(std::FILE* out) : out_(out), terminal_(isatty(STDERR_FILENO) == 1) {}
-    ~StreamSink() override {
-        if (shown_) std::fputs("\r\033[K", stderr);
-    }
+    explicit StreamSink(std::FILE* out)
+        : out_(out),
+          terminal_(isatty(STDERR_FILENO) == 1),
+          rows_on_terminal_(isatty(fileno(out)) == 1) {}
+    ~StreamSink() override { clear_progress(); }
     StreamSink(const StreamSink&) = delete;
     StreamSink& operator=(const StreamSink&) = delete;
 
     bool write(std::string_view rows) override {
+        // Rows shown on the terminal too go above the progress line, not after it.
+        if (rows_on_terminal_) clear_progress();
         return std::fwrite(rows.data(), 1, rows.size(), out_) == rows.size();
     }
 
@@ -96,8 +99,15 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+
+    void clear_progress() {
+        if (shown_) std::fputs("\r\033[K", stderr);
+        shown_ = false;
+    }
+
     std::FILE* out_;
     bool terminal_;
+    bool rows_on_terminal_;
     bool shown_ = false;
     Clock::time_point start_ = Clock::now(), last_ = {};
 };
