@@ -186,6 +186,17 @@ SweepPlan plan_of(const AnalysisOptions& options, const BatchRequest& request) {
     return plan;
 }
 
+// A refusal ("run_id N: NAME=TEXT refused: ...") found while checking axis:
+// the sweep's when it names the swept field, else the base scenario's option,
+// told as a single run would tell it.
+std::string refusal_of(const SweepAxis& axis, const std::string& error) {
+    const std::size_t name = error.find(": ") + 2;
+    if (error.compare(name, axis.name.size() + 1, axis.name + "=") == 0) {
+        return axis.option + ": " + error;
+    }
+    return error.find(" refused: ") != std::string::npos ? "--" + error.substr(name) : error;
+}
+
 // A dialog refuses a field for its own value only, so every value of each
 // axis (the ends of a range) set up once with the others' first values
 // finds any refusal before the sweep starts.
@@ -203,7 +214,7 @@ bool check_scenarios(const SweepPlan& plan, std::string& error) {
         }
         for (long long k : checked) {
             if (!builder.build(1 + k * stride, inputs, error)) {
-                error = axis.option + ": " + error;
+                error = refusal_of(axis, error);
                 return false;
             }
         }

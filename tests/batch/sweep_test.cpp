@@ -140,6 +140,10 @@ TEST_F(Sweeps, RefusedOptionsNameThemselvesAndWriteNothing) {
     EXPECT_NE(period.err.find("latent_period=0 refused: a period must be above zero"),
               std::string::npos)
         << period.err;
+    // A base field's refusal names its own option, not the sweep.
+    EXPECT_EQ(run("--sweep=R_0=1,2 --latent_period=0")
+                  .err.rfind("morbilex-batch: --latent_period=0 refused", 0),
+              0u);
 }
 
 // A chart that cannot be written in full (a full disk, a full device) changes
