@@ -24,13 +24,15 @@ bool parse_size(std::string_view text, int& width, int& height) {
 }
 
 // A picture's type is the extension of its file name: png, svg or pdf; a
-// device or a pipe without one (/dev/stdout) takes PNG. Empty when unknown.
+// device or a pipe without one (/dev/stdout, or - for standard output) takes
+// PNG. Empty when unknown.
 std::string picture_type_of(const std::string& path) {
     const std::size_t dot = path.rfind('.');
     std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
     for (char& c : extension)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (extension == "png" || extension == "svg" || extension == "pdf") return extension;
+    if (path == "-") return "png";  // standard output
     struct stat info = {};
     const bool special =
         stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
@@ -159,7 +161,7 @@ std::string usage_text() {
         "  --mode=0|1|2     0 no intervention (default), 1 one-time, 2 intermittent\n"
         "  --trace=PATH     the trace of the run (default, or -: standard output)\n"
         "  --chart=PATH     the chart of the run as PNG, SVG or PDF (by the extension;\n"
-        "                   PNG to a device or a pipe such as /dev/stdout)\n"
+        "                   PNG to a device or a pipe, or to standard output as -)\n"
         "  --size=WxH       the chart's size in pixels (default 1200x700), each side\n"
         "                   1 to 16384; an SVG or PDF page has that size at 96 dpi\n"
         "  --help           this text\n"

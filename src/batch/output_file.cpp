@@ -40,7 +40,7 @@ int standard_descriptor_of(const std::string& path) {
 }
 
 std::FILE* open_in_place(const std::string& path) {
-    const int standard = standard_descriptor_of(path);
+    const int standard = path == "-" ? STDOUT_FILENO : standard_descriptor_of(path);
     if (standard < 0) return std::fopen(path.c_str(), "w");
     std::fflush(stdout);
     const int copy = dup(standard);
@@ -91,7 +91,7 @@ PendingOutput::~PendingOutput() {
 }
 
 bool PendingOutput::open(const std::string& path, std::string& error) {
-    if (written_in_place(path)) {
+    if (path == "-" || written_in_place(path)) {
         stream_ = open_in_place(path);
         if (stream_ == nullptr) error = reason_of(errno);
         return stream_ != nullptr;

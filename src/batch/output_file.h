@@ -12,7 +12,8 @@ namespace morbilex::batch {
 // temporary file in the same folder and renamed over the target by commit(); a
 // link to a regular file keeps the link and replaces the file it points to.
 // Anything else (a device, a pipe, standard output as /dev/stdout) is written
-// directly; the file of standard output or error after what it holds. Nothing that stood at the
+// directly; the file of standard output or error (and "-", standard output)
+// after what it holds. Nothing that stood at the
 // path is ever removed: a failure leaves it as it was, and the temporary file goes.
 class PendingOutput {
 public:

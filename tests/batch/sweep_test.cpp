@@ -50,7 +50,7 @@ TEST_F(Sweeps, OutputIsTheSameForAnyJobsAndShardsMergeIntoIt) {
     const Outcome one = run(std::string(GRID) + " --jobs=1");
     ASSERT_EQ(one.status, 0) << one.err;
     EXPECT_EQ(split_lines(one.out).size(), 1u + 4 * 3 * 2);
-    EXPECT_EQ(run(std::string(GRID) + " --jobs=5").out, one.out);
+    EXPECT_EQ(run(std::string(GRID) + " --jobs=5 --output=-").out, one.out);
     EXPECT_EQ(run(std::string(GRID) + " --count --shard=2/5").out, "5\n");
     // An output that is a link (or a device) is written through, never replaced.
     std::filesystem::create_symlink("target.csv", file("link.csv"));
@@ -115,13 +115,12 @@ TEST_F(Sweeps, SummaryTakesStandardOutputFromTheTrace) {
     EXPECT_NE(both.out.find("Run summary"), std::string::npos);
 }
 
-// Outputs that name standard output's file follow one another there.
+// Outputs to standard output (by -, or by its file's name) follow one another.
 TEST_F(Sweeps, OutputsToStandardOutputFollowOneAnother) {
     const std::string run_options = " --mode=2 --T_max=2";
     ASSERT_EQ(run("--summary=s.csv --trace=t.dat" + run_options).status, 0);
     const std::string block = run("--summary" + run_options).out;
-    const Outcome outcome =
-        run("--summary=/dev/stdout --trace=/dev/stdout --summary" + run_options);
+    const Outcome outcome = run("--summary=- --trace=/dev/stdout --summary" + run_options);
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.out, read_bytes(file("s.csv")) + read_bytes(file("t.dat")) + block);
 }
