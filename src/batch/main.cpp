@@ -174,6 +174,13 @@ int run_batch(int argc, const char* const argv[]) {
         !parse_options(static_cast<int>(rest.size()), rest.data(), request, error)) {
         return fail(error, EXIT_WRONG_OPTION);
     }
+    if (!outputs_are_distinct({{"--trace=", request.trace_path},
+                               {"--chart=", request.chart_path},
+                               {"--summary=", analysis.summary_path},
+                               {"--output=", analysis.output_path}},
+                              error)) {
+        return fail(error, EXIT_WRONG_OPTION);
+    }
     if (analysis.sweep() || analysis.merge()) {
         const int status = run_analysis_command(analysis, request, error);
         return status == EXIT_DONE ? status : fail(error, status);

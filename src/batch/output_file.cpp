@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace morbilex::batch {
 namespace {
@@ -162,6 +164,26 @@ bool prepare_output(PendingOutput& output, const std::string& option, const std:
         return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
     };
     return prepare_output(output, option, path, write_bytes, error);
+}
+
+bool outputs_are_distinct(const std::vector<std::pair<std::string, std::string>>& outputs,
+                          std::string& error) {
+    std::vector<std::string> files(outputs.size());
+    for (std::size_t k = 0; k < outputs.size(); ++k) {
+        const std::string& path = outputs[k].second;
+        if (path.empty() || path == "-" || written_in_place(path)) continue;
+        std::error_code ignored;
+        const auto absolute = std::filesystem::absolute(file_behind(path), ignored);
+        files[k] = std::filesystem::weakly_canonical(absolute, ignored).string();
+        for (std::size_t j = 0; j < k; ++j) {
+            if (files[j] == files[k] && !files[k].empty()) {
+                error = outputs[k].first + path + ": the same file as " + outputs[j].first +
+                        outputs[j].second;
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 bool print_to_standard_output(const std::string& text) {

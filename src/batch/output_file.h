@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace morbilex::batch {
 
@@ -44,6 +46,12 @@ bool prepare_output(PendingOutput& output, const std::string& option, const std:
 // The same with the bytes of the whole file.
 bool prepare_output(PendingOutput& output, const std::string& option, const std::string& path,
                     const std::string& bytes, std::string& error);
+
+// Options and their paths, such as {"--trace=", "out.dat"}: false with the
+// reason when two name the same file (only the last would stay). Standard
+// output and devices may be shared.
+bool outputs_are_distinct(const std::vector<std::pair<std::string, std::string>>& outputs,
+                          std::string& error);
 
 // Writes text to standard output, flushed; false when it cannot take it all.
 bool print_to_standard_output(const std::string& text);

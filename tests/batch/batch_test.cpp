@@ -161,6 +161,7 @@ TEST_F(BatchTool, RefusalsSayWhyAndWriteNothing) {
         {"--trace", 2, "--trace"},
         {"--trace=other.dat", 2, "--trace is given twice"},
         {"--chart=chart.gif", 2, "--chart=chart.gif"},
+        {"--summary=./trace.dat", 2, "--summary=./trace.dat: the same file as --trace"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
