@@ -86,14 +86,13 @@ void start_group(const LaneBatch& batch, int offset, GroupConstants<Real>& c, Gr
     c.initial_sum = ((g.y[0] + g.y[1]) + g.y[2]) + g.y[3];
 
     const Real zero{};
-    const Real none = zero - 1.0;
     g.t = zero;
     g.on_flag = zero;
     g.peak_infectious = g.y[2];
     g.peak_exposed = g.y[1];
     g.peak_infectious_row = g.peak_exposed_row = zero;
     g.steps_reduced = g.switches_on = g.longest_on_steps = g.current_on_steps = zero;
-    g.first_on_step = g.first_below_threshold_row = none;
+    g.first_on_step = g.first_below_threshold_row = zero + INFINITY;
     g.conservation_drift = g.finite_rows = zero;
 }
 
@@ -123,8 +122,25 @@ MORBILEX_STEP_INLINE Real choose_lane_beta(GroupState<Real>& g, const GroupConst
     }
 }
 
-// The figures of one row (the state at the start of a step, or the last row).
+// First rows are held as infinity until found: the smaller of the row so far
+// and this row where the condition holds (row + 0) or not (row + infinity).
+template <typename Real, typename Mask>
+MORBILEX_STEP_INLINE Real earlier(Real first, Real row, Mask holds) {
+    const Real zero{};
+    const Real candidate = row + (holds ? zero : zero + INFINITY);
+    return candidate < first ? candidate : first;
+}
+
 template <typename Real>
+MORBILEX_STEP_INLINE Real found_or_none(Real first) {
+    const Real zero{};
+    return first < zero + INFINITY ? first : zero - 1.0;
+}
+
+// The figures of one row (the state at the start of a step, or the last row).
+// Counting the rows before the first non-finite one costs a tenth of a step,
+// so it is done only when a run has to be taken again for it.
+template <bool CountFinite, typename Real>
 MORBILEX_STEP_INLINE void gather_row(GroupState<Real>& g, const GroupConstants<Real>& c, Real row) {
     const Real zero{};
     const Real one = zero + 1.0;
@@ -135,16 +151,13 @@ MORBILEX_STEP_INLINE void gather_row(GroupState<Real>& g, const GroupConstants<R
     const auto higher_exposed = E > g.peak_exposed;
     g.peak_exposed = higher_exposed ? E : g.peak_exposed;
     g.peak_exposed_row = higher_exposed ? row : g.peak_exposed_row;
-    const auto first_below = (g.first_below_threshold_row < zero) & (S < c.below_threshold);
-    g.first_below_threshold_row = first_below ? row : g.first_below_threshold_row;
+    g.first_below_threshold_row = earlier(g.first_below_threshold_row, row, S < c.below_threshold);
     const Real drift = magnitude((((S + E) + I) + R) - c.initial_sum);
     g.conservation_drift = drift > g.conservation_drift ? drift : g.conservation_drift;
-    // x - x is 0 exactly for finite x and NaN otherwise. Once a value is
-    // infinite or NaN every later step keeps it so (sums and products of it
-    // never come back to a finite number), so the finite rows are the rows
-    // before the first non-finite one.
-    const Real finite = ((S - S) + (E - E)) + ((I - I) + (R - R));
-    g.finite_rows = g.finite_rows + (finite == zero ? one : zero);
+    if constexpr (CountFinite) {
+        const Real finite = ((S - S) + (E - E)) + ((I - I) + (R - R));
+        g.finite_rows = g.finite_rows + (finite == zero ? one : zero);
+    }
 }
 
 // The figures of the on_flag chosen for a step.
@@ -155,7 +168,7 @@ MORBILEX_STEP_INLINE void gather_step(GroupState<Real>& g, Real step, Real previ
     const auto on = g.on_flag != zero;
     g.steps_reduced = g.steps_reduced + (on ? one : zero);
     g.switches_on = g.switches_on + ((on & (g.on_flag != previous_flag)) ? one : zero);
-    g.first_on_step = ((g.first_on_step < zero) & on) ? step : g.first_on_step;
+    g.first_on_step = earlier(g.first_on_step, step, on);
     g.current_on_steps = on ? g.current_on_steps + one : zero;
     g.longest_on_steps =
         g.current_on_steps > g.longest_on_steps ? g.current_on_steps : g.longest_on_steps;
@@ -169,20 +182,33 @@ void show_state(LaneStepState& seen, int offset, const GroupState<Real>& g) {
     store(seen.on_flag, offset, g.on_flag);
 }
 
-template <int Mode, typename Real>
+// What a kernel is instantiated for: the mode, whether it counts finite rows,
+// and whether an observer sees the steps. Only the one-time schedule and an
+// observer read the time, so the others do not keep it.
+template <int Mode, bool CountFinite, bool Observed>
+struct KernelForm {
+    static constexpr int MODE = Mode;
+    static constexpr bool COUNT_FINITE = CountFinite;
+    static constexpr bool OBSERVED = Observed;
+    static constexpr bool KEEPS_TIME = Observed || Mode == MODE_ONE_TIME;
+};
+
+template <typename Form, typename Real>
 MORBILEX_STEP_INLINE void advance_group(GroupState<Real>& g, const GroupConstants<Real>& c,
-                                        Real step, LaneStepState* seen, int offset) {
+                                        Real step, LaneStepState& seen, int offset) {
     const Real previous_flag = g.on_flag;
-    const Real beta = choose_lane_beta<Mode>(g, c);
-    if (seen != nullptr) {
-        show_state(*seen, offset, g);
-        store(seen->beta, offset, beta);
+    const Real beta = choose_lane_beta<Form::MODE>(g, c);
+    if constexpr (Form::OBSERVED) {
+        show_state(seen, offset, g);
+        store(seen.beta, offset, beta);
     }
-    gather_row(g, c, step);
-    if constexpr (Mode == MODE_ONE_TIME || Mode == MODE_INTERMITTENT) {
+    gather_row<Form::COUNT_FINITE>(g, c, step);
+    if constexpr (Form::MODE == MODE_ONE_TIME || Form::MODE == MODE_INTERMITTENT) {
         gather_step(g, step, previous_flag);
     }
-    seir_straight_step(g.t, g.y, beta, c.gamma, c.sigma, c.factors);
+    Real unused_time{};
+    Real& t = Form::KEEPS_TIME ? g.t : unused_time;
+    seir_straight_step<StepForm::FOR_LANES>(t, g.y, beta, c.gamma, c.sigma, c.factors);
 }
 
 template <typename Real>
@@ -195,51 +221,77 @@ void finish_group(const GroupState<Real>& g, int offset, LaneFigures& f) {
         store(f.final_state[j], offset, g.y[j]);
     store(f.steps_reduced, offset, g.steps_reduced);
     store(f.switches_on, offset, g.switches_on);
-    store(f.first_on_step, offset, g.first_on_step);
+    store(f.first_on_step, offset, found_or_none(g.first_on_step));
     store(f.longest_on_steps, offset, g.longest_on_steps);
-    store(f.first_below_threshold_row, offset, g.first_below_threshold_row);
+    store(f.first_below_threshold_row, offset, found_or_none(g.first_below_threshold_row));
     store(f.conservation_drift, offset, g.conservation_drift);
     store(f.finite_rows, offset, g.finite_rows);
 }
 
 // Groups vectors of lanes side by side: their steps are independent, so the
 // processor overlaps them.
-template <typename Real, int Groups, int Mode>
-void integrate_mode(const LaneBatch& batch, LaneFigures& figures, const LaneObserver* observer) {
+template <typename Real, int Groups, typename Form>
+void integrate_form(const LaneBatch& batch, LaneFigures& figures, const LaneObserver* observer) {
     constexpr int WIDTH = static_cast<int>(sizeof(Real) / sizeof(double));
     static_assert(WIDTH * Groups <= LANE_LIMIT);
     GroupConstants<Real> constants[Groups];
     GroupState<Real> states[Groups];
     for (int g = 0; g < Groups; ++g)
         start_group(batch, g * WIDTH, constants[g], states[g]);
-    LaneStepState seen_lanes;
-    LaneStepState* seen = observer != nullptr ? &seen_lanes : nullptr;
-    if (seen != nullptr) seen_lanes.beta = batch.beta0;
+    LaneStepState seen;
+    if constexpr (Form::OBSERVED) seen.beta = batch.beta0;
 
     const Real one = Real{} + 1.0;
     Real row{};
     for (int step = 0; step < batch.steps; ++step) {
         for (int g = 0; g < Groups; ++g)
-            advance_group<Mode>(states[g], constants[g], row, seen, g * WIDTH);
-        if (seen != nullptr) observer->observe(observer->context, step, *seen);
+            advance_group<Form>(states[g], constants[g], row, seen, g * WIDTH);
+        if constexpr (Form::OBSERVED) observer->observe(observer->context, step, seen);
         row = row + one;
     }
     for (int g = 0; g < Groups; ++g) {
-        gather_row(states[g], constants[g], row);
-        if (seen != nullptr) show_state(*seen, g * WIDTH, states[g]);
+        gather_row<Form::COUNT_FINITE>(states[g], constants[g], row);
+        if constexpr (!Form::COUNT_FINITE) states[g].finite_rows = row + 1.0;
+        if constexpr (Form::OBSERVED) show_state(seen, g * WIDTH, states[g]);
         finish_group(states[g], g * WIDTH, figures);
     }
-    if (seen != nullptr) observer->observe(observer->context, batch.steps, *seen);
+    if constexpr (Form::OBSERVED) observer->observe(observer->context, batch.steps, seen);
 }
 
+template <typename Real, int Groups, bool CountFinite, bool Observed>
+void integrate_mode(const LaneBatch& batch, LaneFigures& figures, const LaneObserver* observer) {
+    if (batch.mode == MODE_ONE_TIME) {
+        using Form = KernelForm<MODE_ONE_TIME, CountFinite, Observed>;
+        integrate_form<Real, Groups, Form>(batch, figures, observer);
+    } else if (batch.mode == MODE_INTERMITTENT) {
+        using Form = KernelForm<MODE_INTERMITTENT, CountFinite, Observed>;
+        integrate_form<Real, Groups, Form>(batch, figures, observer);
+    } else {
+        using Form = KernelForm<MODE_NO_INTERVENTION, CountFinite, Observed>;
+        integrate_form<Real, Groups, Form>(batch, figures, observer);
+    }
+}
+
+// An infinite or NaN value stays so at every later step: a sum or product
+// with it is never finite again. So a run whose last row is finite had no
+// non-finite row at all, and only a batch with an overflowed lane is taken
+// again, counting its finite rows (x - x is 0 for finite x, NaN otherwise).
 template <typename Real, int Groups>
 void integrate_lanes(const LaneBatch& batch, LaneFigures& figures, const LaneObserver* observer) {
-    if (batch.mode == MODE_ONE_TIME) {
-        integrate_mode<Real, Groups, MODE_ONE_TIME>(batch, figures, observer);
-    } else if (batch.mode == MODE_INTERMITTENT) {
-        integrate_mode<Real, Groups, MODE_INTERMITTENT>(batch, figures, observer);
+    if (observer != nullptr) {
+        integrate_mode<Real, Groups, false, true>(batch, figures, observer);
     } else {
-        integrate_mode<Real, Groups, MODE_NO_INTERVENTION>(batch, figures, observer);
+        integrate_mode<Real, Groups, false, false>(batch, figures, nullptr);
+    }
+    constexpr int LANES = Groups * static_cast<int>(sizeof(Real) / sizeof(double));
+    for (int lane = 0; lane < LANES; ++lane) {
+        double finite = 0.0;
+        for (const LaneValues& value : figures.final_state)
+            finite += value.lane[lane] - value.lane[lane];
+        if (!(finite == 0.0)) {
+            integrate_mode<Real, Groups, true, false>(batch, figures, nullptr);
+            return;
+        }
     }
 }
 

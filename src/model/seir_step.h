@@ -49,26 +49,40 @@ inline SeirStepFactors<double> seir_step_factors(double h) {
     return factors;
 }
 
+// How a step is written. AS_WRITTEN is rk4_step's arithmetic to the letter.
+// FOR_LANES takes two liberties that change no value a sweep lane can hold
+// (NaN's sign aside): the infection term is subtracted instead of its
+// negative added (y + (-p) is y - p), and the time skips the increments that
+// are 0 (t is never -0 and dt is finite, so 0 * dt + t is t).
+enum class StepForm { AS_WRITTEN, FOR_LANES };
+
 // Advances t and y = (S, E, I, R) by one step with transmission beta.
-template <typename Real>
+template <StepForm Form = StepForm::AS_WRITTEN, typename Real>
 MORBILEX_STEP_INLINE void seir_straight_step(Real& t, Real y[4], Real beta, Real gamma, Real sigma,
                                              const SeirStepFactors<Real>& f) {
+    constexpr bool AS_WRITTEN = Form == StepForm::AS_WRITTEN;
     const Real minus_beta = -beta;
     const Real y0[4] = {y[0], y[1], y[2], y[3]};
     // The trial state of the next stage; R is never read by the rates.
     Real S = y[0], E = y[1], I = y[2];
     MORBILEX_UNROLL
     for (int s = 0; s < 4; ++s) {
-        t = f.time[s] + t;
+        if (AS_WRITTEN || RK4_TIME_INCREMENTS[s] != 0.0) t = f.time[s] + t;
         const Real onset = sigma * E;
         const Real recovery = gamma * I;
-        const Real k[4] = {(minus_beta * S) * I, (beta * S) * I - onset, onset - recovery,
-                           recovery};
+        const Real infection = (beta * S) * I;
+        const Real k[4] = {AS_WRITTEN ? (minus_beta * S) * I : infection, infection - onset,
+                           onset - recovery, recovery};
+        if (AS_WRITTEN) {
+            y[0] = f.weight[s] * k[0] + y[0];
+        } else {
+            y[0] = y[0] - f.weight[s] * k[0];
+        }
         MORBILEX_UNROLL
-        for (int j = 0; j < 4; ++j)
+        for (int j = 1; j < 4; ++j)
             y[j] = f.weight[s] * k[j] + y[j];
         if (s < 3) {
-            S = f.stage[s] * k[0] + y0[0];
+            S = AS_WRITTEN ? f.stage[s] * k[0] + y0[0] : y0[0] - f.stage[s] * k[0];
             E = f.stage[s] * k[1] + y0[1];
             I = f.stage[s] * k[2] + y0[2];
         }
