@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace morbilex {
@@ -12,8 +13,10 @@ namespace {
 // helpers must not cost a call each.
 #if defined(__GNUC__)
 #define MORBILEX_ALWAYS_INLINE [[gnu::always_inline]] inline
+#define MORBILEX_OUT_OF_LINE [[gnu::noinline]]
 #else
 #define MORBILEX_ALWAYS_INLINE inline
+#define MORBILEX_OUT_OF_LINE
 #endif
 
 constexpr double POWERS_OF_TEN[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
@@ -133,6 +136,51 @@ MORBILEX_ALWAYS_INLINE void write_fixed_backwards(char* end, unsigned long long 
     } else {
         write_fixed_backwards<unsigned long long>(end, units, precision);
     }
+}
+
+// Two decimals in a width of at most 8, for values below 10000 whose text
+// fills the width: the trace's "%7.2f" fields. Eight characters are composed
+// in one 64-bit word, the first character in the lowest byte: a blank, four
+// whole digits, the point and two decimals; zeros in front of the last whole
+// digit become blanks, a minus takes the blank before the first digit, and
+// the characters in front of the width are shifted out. Returns the end, or
+// null when the general path must decide (too large or wide, NaN, or too near
+// a tie to trust the scaled product).
+MORBILEX_ALWAYS_INLINE char* append_two_decimals(char* out, double value, int width) {
+    static constexpr char PAIRS[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    // 0x10 off each blanked zero ('0' - 0x10 is ' '), and a minus ('-' - ' ')
+    // on the blank before the first digit.
+    static constexpr std::uint64_t BLANKED[4] = {0, 0x1000, 0x101000, 0x10101000};
+    static constexpr std::uint64_t MINUS[4] = {0x0D, 0x0D00, 0x0D0000, 0x0D000000};
+    const double scaled = std::fabs(value) * 100.0;
+    if (!(scaled < 999999.0) || width > 8) return nullptr;  // NaN fails here too
+    const auto whole_units = static_cast<std::uint32_t>(scaled);
+    const double fraction = scaled - static_cast<double>(whole_units);
+    if (std::fabs(fraction - 0.5) < TIE_MARGIN) return nullptr;
+    const std::uint32_t units = whole_units + (fraction > 0.5 ? 1u : 0u);
+
+    const int zeros = (units < 100000) + (units < 10000) + (units < 1000);
+    const bool negative = std::signbit(value);
+    const int dropped = 8 - width;
+    if (dropped > 1 + zeros - (negative ? 1 : 0)) return nullptr;  // wider than the width
+
+    const std::uint32_t hundreds = units / 100;
+    const auto pair = [](std::uint32_t two_digits) {
+        std::uint16_t characters;
+        std::memcpy(&characters, PAIRS + 2 * two_digits, 2);
+        return std::uint64_t{characters};
+    };
+    std::uint64_t text = 0x00002E0000000020ULL | pair(units / 10000) << 8 |
+                         pair(hundreds % 100) << 24 | pair(units % 100) << 48;
+    text -= BLANKED[zeros];
+    if (negative) text += MINUS[zeros];
+    text >>= 8 * dropped;
+    // The caller provides FIXED_TEXT_LIMIT characters, more than 8.
+    std::memcpy(out, &text, 8);
+    return out + width;
 }
 
 // Blanks up to width before a text of this length; returns where the text goes.
@@ -282,9 +330,11 @@ private:
 
 }  // namespace
 
-char* append_fixed(char* out, double value, int width, int precision) {
-    // The common case of the trace rows, written in place without the general
-    // machinery.
+namespace {
+
+// Every other field: kept out of line, so that the trace's fields cost no
+// saved registers.
+MORBILEX_OUT_OF_LINE char* append_any_fixed(char* out, double value, int width, int precision) {
     unsigned long long units = 0;
     if (fast_fixed_units(std::fabs(value), precision, units)) {
         const bool negative = std::signbit(value);
@@ -299,6 +349,14 @@ char* append_fixed(char* out, double value, int width, int precision) {
     c.precision = precision;
     c.kind = 'f';
     return convert_real(out, value, c);
+}
+
+}  // namespace
+
+char* append_fixed(char* out, double value, int width, int precision) {
+    // The trace rows' fields, written in place without the general machinery.
+    char* end = precision == 2 ? append_two_decimals(out, value, width) : nullptr;
+    return end != nullptr ? end : append_any_fixed(out, value, width, precision);
 }
 
 char* append_integer(char* out, long long value, int width) {
