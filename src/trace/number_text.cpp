@@ -359,6 +359,15 @@ char* append_fixed(char* out, double value, int width, int precision) {
     return end != nullptr ? end : append_any_fixed(out, value, width, precision);
 }
 
+char* append_fixed_fields(char* out, const double values[], int count, int width, int precision) {
+    for (int k = 0; k < count; ++k) {
+        *out++ = ' ';
+        char* end = precision == 2 ? append_two_decimals(out, values[k], width) : nullptr;
+        out = end != nullptr ? end : append_any_fixed(out, values[k], width, precision);
+    }
+    return out;
+}
+
 char* append_integer(char* out, long long value, int width) {
     const bool negative = value < 0;
     unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
