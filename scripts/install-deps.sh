@@ -1,17 +1,38 @@
 #!/usr/bin/env bash
-# Installs every Debian package that the build, the programs and the tests need.
-# Safe to run again: it installs only what is missing. Works as root, uses sudo otherwise.
+# Installs the Debian packages a job needs, only those that are missing: with
+# --run what building and running the programs needs, with --test (the
+# default) everything, for the tests, the Windows build and the packages too.
+# A second call finds nothing missing and touches neither apt nor the network.
+# Works as root, uses sudo otherwise.
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config git clang-format
+# Building and running the Linux programs: compiler, CMake, Ninja, Qt 6.
+run_packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+  fontconfig fonts-dejavu-core
+)
+
+# The tests, benchmarks, Windows build and packages on top of that.
+test_packages=(
+  git clang-format
   libgtest-dev googletest libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libgl-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64
   xvfb xauth x11-utils xdotool imagemagick poppler-utils ghostscript
-  fontconfig fonts-dejavu-core locales
+  locales
+  lintian appstream desktop-file-utils
 )
+
+job="${1:---test}"
+case "$job" in
+  --run) packages=("${run_packages[@]}") ;;
+  --test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *)
+    echo "usage: $0 [--run | --test]" >&2
+    exit 2
+    ;;
+esac
 
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 
@@ -30,7 +51,7 @@ if [ "${#missing[@]}" -gt 0 ]; then
 fi
 
 # The German locale lets the tests prove that numbers keep their full stops.
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+if [ "$job" = --test ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   "${sudo[@]}" sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
   grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | "${sudo[@]}" tee -a /etc/locale.gen >/dev/null
   "${sudo[@]}" locale-gen >/dev/null

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and starts Morbilex. Without a display it
-# says so and renders the default chart headless instead.
+# Installs what building and running needs, builds the two programs (no
+# tests, benchmarks or Windows build) and starts Morbilex. Without a display
+# it says so and renders the default chart headless instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh
+bash scripts/build.sh --programs
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   if [ -x build/src/qt/morbilex ]; then
     exec build/src/qt/morbilex

@@ -4,10 +4,10 @@
 # Windows build under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --test
 
 echo "== native build and tests"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORBILEX_TESTS=ON >/dev/null
 cmake --build build
 (cd build && ctest --output-on-failure)
 

@@ -144,7 +144,7 @@ std::string usage_text() {
         "  --mode=0|1|2     0 no intervention (default), 1 one-time, 2 intermittent\n"
         "  --trace=PATH     the trace of the run (default: standard output)\n"
         "  --chart=PATH     the chart of the run as PNG, SVG or PDF (by the extension)\n"
-        "  --size=WxH       the chart's size in pixels for PNG and SVG (default 1200x700)\n"
+        "  --size=WxH       the chart's size in pixels (default 1200x700)\n"
         "  --help           this text\n"
         "\n"
         "Exit status: 0 done; 1 a field, the run or an output failed; 2 a wrong option.\n"

@@ -11,7 +11,6 @@
 #include <memory>
 
 #include "qt/painter_surface.h"
-#include "shell/printing.h"
 
 namespace morbilex {
 namespace {
@@ -78,10 +77,13 @@ bool size_acceptable(int width, int height, std::string& error) {
     return true;
 }
 
-// Draws the view on a white background of width x height device units.
+// Draws the view over the device rectangle left..bottom.
+enum class Output { Pixels, Vectors };
 void paint_view(QPainter& painter, Records& records, const SeriesColours& colours, int left,
-                int top, int right, int bottom, int dots_per_inch = 0) {
+                int top, int right, int bottom, int dots_per_inch = 0,
+                Output output = Output::Pixels) {
     PainterSurface surface(painter, dots_per_inch);
+    surface.join_lines(output == Output::Vectors);
     draw_view(records, colours, surface, left, top, right, bottom);
 }
 
@@ -119,17 +121,21 @@ bool export_svg(Records& records, const SeriesColours& colours, const std::strin
         return false;
     }
     painter.fillRect(QRect(0, 0, width, height), Qt::white);
-    paint_view(painter, records, colours, 0, 0, width, height, 96);
+    paint_view(painter, records, colours, 0, 0, width, height, 96, Output::Vectors);
     if (!painter.end()) error = "cannot write " + path;
     return error.empty();
 }
 
-bool export_pdf(Records& records, const SeriesColours& colours, const std::string& path,
-                std::string& error) {
+bool export_pdf(Records& records, const SeriesColours& colours, const std::string& path, int width,
+                int height, std::string& error) {
+    if (!size_acceptable(width, height, error)) return false;
+    // The page is the picture: its size in pixels of 96 to the inch, as in SVG.
     QPdfWriter writer(QString::fromStdString(path));
     writer.setResolution(PDF_DOTS_PER_INCH);
-    writer.setPageLayout(QPageLayout(QPageSize(QSizeF(8.2, 11.6), QPageSize::Inch),
-                                     QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    const QSizeF page_inches(width / 96.0, height / 96.0);
+    writer.setPageLayout(
+        QPageLayout(QPageSize(page_inches, QPageSize::Inch, QString(), QPageSize::ExactMatch),
+                    QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     writer.setTitle(QStringLiteral("Morbilex"));
     QPainter painter;
     if (!painter.begin(&writer)) {
@@ -137,8 +143,8 @@ bool export_pdf(Records& records, const SeriesColours& colours, const std::strin
         return false;
     }
     const int dpi = writer.resolution();
-    const PageRectangle page = page_rectangle(dpi, dpi);
-    paint_view(painter, records, colours, page.left, page.top, page.right, page.bottom, dpi);
+    paint_view(painter, records, colours, 0, 0, width * dpi / 96, height * dpi / 96, dpi,
+               Output::Vectors);
     if (!painter.end()) error = "cannot write " + path;
     return error.empty();
 }
@@ -157,7 +163,7 @@ bool export_chart(Records& records, const SeriesColours& colours, const std::str
     if (!error.empty()) return false;
     if (extension == "png") return export_png(records, colours, path, width, height, error);
     if (extension == "svg") return export_svg(records, colours, path, width, height, error);
-    return export_pdf(records, colours, path, error);
+    return export_pdf(records, colours, path, width, height, error);
 }
 
 }  // namespace morbilex

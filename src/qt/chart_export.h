@@ -12,8 +12,8 @@ namespace morbilex {
 inline constexpr int DEFAULT_IMAGE_WIDTH = 1200;
 inline constexpr int DEFAULT_IMAGE_HEIGHT = 700;
 
-// width and height apply to PNG and SVG; a PDF page is the 8.2 by 11.6 inch
-// page rectangle of printing. Returns false with a one-line reason in error.
+// width and height are pixels of the picture; an SVG and a PDF page have that
+// size at 96 pixels to the inch. Returns false with a one-line reason in error.
 bool export_chart(Records& records, const SeriesColours& colours, const std::string& path,
                   int width, int height, std::string& error);
 

@@ -138,11 +138,14 @@ void EditingDialog::build_controls(const DialogBaseUnits& units) {
 
 void EditingDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (first_edit_ == nullptr) return;
-    first_edit_->setFocus(Qt::TabFocusReason);
+    if (first_edit_ != nullptr) select_field(*first_edit_);
+}
+
+void EditingDialog::select_field(QLineEdit& field) {
+    field.setFocus(Qt::TabFocusReason);
     // All selected, with the beginning in view.
-    int length = int(first_edit_->text().size());
-    first_edit_->setSelection(length, -length);
+    int length = int(field.text().size());
+    field.setSelection(length, -length);
 }
 
 QWidget* EditingDialog::create_control(const ControlSpec& control) {
@@ -182,8 +185,11 @@ void EditingDialog::reject() {
 
 void EditingDialog::command(int control_id) {
     // OK closes only when every field was accepted; a refusal is silent and
-    // leaves the dialog open. "Help" does nothing.
+    // leaves the dialog open with the refusing field's text selected. "Help"
+    // does nothing.
     DialogCommandOutcome outcome = dialog_command(table_, records_, *this, control_id);
+    if (auto refused = edits_.find(outcome.refused_control); refused != edits_.end())
+        select_field(*refused->second);
     if (!outcome.close) return;
     if (outcome.result == DIALOG_RESULT_OK) {
         accept();

@@ -49,6 +49,8 @@ private:
     std::string get_text(int control_id) override;
 
     void build_controls(const DialogBaseUnits& units);
+    // The field takes the focus with its whole text selected.
+    static void select_field(QLineEdit& field);
     QWidget* create_control(const ControlSpec& control);
     // A button's control id through the shared dialog procedure.
     void command(int control_id);

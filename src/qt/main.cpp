@@ -1,15 +1,38 @@
 // Morbilex for the Linux desktop: one main window, run until it is closed.
 #include <QApplication>
+#include <QIcon>
+#include <cstdio>
 
 #include "model/records.h"
 #include "qt/main_window.h"
+#include "qt/program_start.h"
+#include "qt/termination_signals.h"
 
 int main(int argc, char* argv[]) {
+    using namespace morbilex;
+    StartOptions options;
+    if (std::optional<int> answered = read_command_line(argc, argv, options)) return *answered;
+    if (!display_available()) return 1;
+    std::string error;
+    const std::string trace_path = trace_path_for(options, error);
+    if (trace_path.empty()) {
+        std::fprintf(stderr, "morbilex: cannot keep the trace: %s\n", error.c_str());
+        return 1;
+    }
+
+    end_quietly_without_display(true);
     QApplication application(argc, argv);
+    end_quietly_without_display(false);
+    QApplication::setApplicationName(QStringLiteral("morbilex"));
+    QApplication::setApplicationVersion(QStringLiteral(MORBILEX_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("org.morbilex.Morbilex"));
+    QApplication::setWindowIcon(program_icon());
     int exit_code = 0;
     {
-        // The window removes the trace it wrote when it goes.
-        morbilex::MainWindow window(morbilex::program_records());
+        // The window removes the trace it wrote when it goes. The end of a
+        // session or Ctrl+C in the terminal ends the program as Exit does.
+        MainWindow window(program_records(), trace_path);
+        const TerminationSignals termination([] { QCoreApplication::exit(0); });
         window.show();
         window.activateWindow();  // keys reach it even without a window manager
         exit_code = application.exec();

@@ -1,6 +1,7 @@
 #include "qt/main_window.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenu>
@@ -9,10 +10,18 @@
 #include <QScreen>
 #include <QShortcut>
 
+#include "model/simulation.h"
 #include "qt/chart_view.h"
 #include "qt/editing_dialog.h"
+#include "qt/result_files.h"
+#include "shell/file_messages.h"
 #include "shell/menu.h"
 #include "shell/messages.h"
+
+// The icon's resources live in this library; the program has to ask for them.
+static void load_icon_resources() {
+    Q_INIT_RESOURCE(program_icon);
+}
 
 namespace morbilex {
 
@@ -25,6 +34,18 @@ QKeySequence accelerator_key(const Accelerator& accelerator) {
     return accelerator.control ? QKeySequence(Qt::CTRL | letter) : QKeySequence(letter);
 }
 
+// The label with the text of the command's first key after a tab, which a
+// menu shows at its right edge, as Qt programs do.
+QString label_with_key(const char* label, int command) {
+    QString text = QString::fromLatin1(label);
+    for (const Accelerator& accelerator : main_accelerators()) {
+        if (accelerator.command != command) continue;
+        return text + QLatin1Char('\t') +
+               accelerator_key(accelerator).toString(QKeySequence::NativeText);
+    }
+    return text;
+}
+
 // The platform's usual size for a new main window: three quarters of the screen.
 QSize default_window_size() {
     QScreen* screen = QGuiApplication::primaryScreen();
@@ -34,16 +55,19 @@ QSize default_window_size() {
 
 }  // namespace
 
-MainWindow::MainWindow(Records& records, QWidget* parent)
+MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent)
     : QMainWindow(parent),
       colours_(),
       records_(records),
+      trace_path_(std::move(trace_path)),
       view_(nullptr),
       printing_(records, colours_),
       front_end_(*this),
       context_{records, front_end_} {
+    context_.trace_path = trace_path_.c_str();
     init_series_colours(colours_);
     setWindowTitle(QString::fromLatin1(PROGRAM_TITLE));
+    setWindowIcon(program_icon());
     view_ = new ChartView(records_, colours_, this);
     setCentralWidget(view_);
     build_menu_bar();
@@ -69,14 +93,15 @@ void MainWindow::build_menu_bar() {
         int command = entry.command;
         if (!entry.items.empty()) {
             QMenu* menu = bar->addMenu(label);
+            if (entry.items.front().command == COMMAND_PRINT) add_saving_items(*menu);
             for (const MenuItem& item : entry.items) {
                 if (item.label == nullptr) {
                     menu->addSeparator();
                     continue;
                 }
                 int item_command = item.command;
-                connect(menu->addAction(QString::fromLatin1(item.label)), &QAction::triggered, this,
-                        [this, item_command] { execute(item_command); });
+                connect(menu->addAction(label_with_key(item.label, item_command)),
+                        &QAction::triggered, this, [this, item_command] { execute(item_command); });
             }
         } else if (entry.right_aligned && !bar->isNativeMenuBar()) {
             // A menu bar of its own in the right corner keeps the entry at the
@@ -95,7 +120,7 @@ void MainWindow::build_menu_bar() {
 
 void MainWindow::build_accelerators() {
     // Keys of this window only, so a dialog's own keys (copy in an edit) stay
-    // its own; the menu labels show no key text.
+    // its own; the menu labels show the key text only.
     for (const Accelerator& accelerator : main_accelerators()) {
         auto* shortcut = new QShortcut(accelerator_key(accelerator), this);
         shortcut->setContext(Qt::WindowShortcut);
@@ -118,9 +143,57 @@ void MainWindow::show_help_box() {
 void MainWindow::show_run_failure(int run_result) {
     const char* text = run_failure_text(run_result);
     if (text == nullptr) return;
-    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(RUN_FAILURE_CAPTION),
-                    QString::fromLatin1(text), QMessageBox::Ok, this);
+    QString shown = QString::fromLatin1(text);
+    if (run_result == RUN_TRACE_NOT_WRITTEN)
+        shown = QString::fromStdString(trace_failure_text(trace_path_, context_.trace_error));
+    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(RUN_FAILURE_CAPTION), shown,
+                    QMessageBox::Ok, this);
     box.exec();
+}
+
+void MainWindow::add_saving_items(QMenu& file_menu) {
+    connect(file_menu.addAction(QString::fromUtf8("&Save Trace As\u2026")), &QAction::triggered,
+            this, [this] { save_trace_as(); });
+    connect(file_menu.addAction(QString::fromUtf8("&Export Chart\u2026")), &QAction::triggered,
+            this, [this] { export_chart_as(); });
+    file_menu.addSeparator();
+}
+
+void MainWindow::show_file_problem(const QString& caption, const std::string& text) {
+    QMessageBox box(QMessageBox::Critical, caption, QString::fromStdString(text), QMessageBox::Ok,
+                    this);
+    box.exec();
+}
+
+void MainWindow::save_trace_as() {
+    const QString caption = QStringLiteral("Save Trace As");
+    if (!context_.trace_written) {
+        QMessageBox box(QMessageBox::Information, caption,
+                        QStringLiteral("There is no trace yet: calculate a run first (Ctrl+N)."),
+                        QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    const QString target = QFileDialog::getSaveFileName(
+        this, caption, QStringLiteral("trace.dat"), QStringLiteral("Trace (*.dat);;All files (*)"));
+    std::string error;
+    if (!target.isEmpty() && !copy_trace(trace_path_, target.toStdString(), error))
+        show_file_problem(caption, error);
+    activateWindow();
+}
+
+void MainWindow::export_chart_as() {
+    const QString caption = QStringLiteral("Export Chart");
+    QString filter = QStringLiteral("PNG picture (*.png)");
+    const QString target = QFileDialog::getSaveFileName(
+        this, caption, QStringLiteral("chart.png"),
+        QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"), &filter);
+    std::string error;
+    if (!target.isEmpty() &&
+        !export_view(records_, colours_, target.toStdString(),
+                     filter.section(QLatin1Char('.'), 1).left(3), view_->size(), error))
+        show_file_problem(caption, error);
+    activateWindow();
 }
 
 int WindowFrontEnd::open_dialog(DialogKind kind) {
@@ -149,6 +222,14 @@ void WindowFrontEnd::exit_program() {
 
 void WindowFrontEnd::report_run_failure(int run_result) {
     window_.show_run_failure(run_result);
+}
+
+QIcon program_icon() {
+    load_icon_resources();
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/morbilex-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 }  // namespace morbilex

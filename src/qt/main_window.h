@@ -2,12 +2,16 @@
 // accelerators, all carried out by the shared command table.
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
+#include <string>
 
 #include "chart/chart.h"
 #include "model/records.h"
 #include "qt/printing.h"
 #include "shell/commands.h"
+
+class QMenu;
 
 namespace morbilex {
 
@@ -33,7 +37,9 @@ private:
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(Records& records, QWidget* parent = nullptr);
+    // trace_path: where the runs write their trace (temp.dat in the current folder).
+    explicit MainWindow(Records& records, std::string trace_path = "temp.dat",
+                        QWidget* parent = nullptr);
     // Removes the trace file if this window's runs wrote it.
     ~MainWindow() override;
 
@@ -47,17 +53,27 @@ public:
     int run_dialog(DialogKind kind);
     void show_help_box();
     void show_run_failure(int run_result);
+    // File menu: the trace of the last run copied to a file the user picks, and
+    // the view exported as a PNG, SVG or PDF picture.
+    void save_trace_as();
+    void export_chart_as();
 
 private:
     void build_menu_bar();
+    void add_saving_items(QMenu& file_menu);
+    void show_file_problem(const QString& caption, const std::string& text);
     void build_accelerators();
 
     SeriesColours colours_;
     Records& records_;
+    std::string trace_path_;
     ChartView* view_;
     Printing printing_;
     WindowFrontEnd front_end_;
     CommandContext context_;
 };
+
+// The program's icon, in every size it ships.
+QIcon program_icon();
 
 }  // namespace morbilex

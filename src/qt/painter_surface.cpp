@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "chart/readable_font.h"
+
 namespace morbilex {
 namespace {
 
@@ -58,6 +60,34 @@ PainterSurface::PainterSurface(QPainter& painter, int dots_per_inch)
     pens_.push_back({true, Qt::black});
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setBackgroundMode(Qt::TransparentMode);
+}
+
+PainterSurface::~PainterSurface() {
+    flush_lines();
+}
+
+void PainterSurface::join_lines(bool joined) {
+    flush_lines();
+    join_lines_ = joined;
+}
+
+void PainterSurface::flush_lines() {
+    for (const JoinedLine& line : joined_) {
+        use_painter_pen(line.colour);
+        painter_.drawPolyline(line.points);
+    }
+    joined_.clear();
+}
+
+void PainterSurface::join_line(const QColor& colour, QPoint from, QPoint to) {
+    auto same_colour = std::find_if(joined_.begin(), joined_.end(),
+                                    [&](const JoinedLine& line) { return line.colour == colour; });
+    if (same_colour != joined_.end() && same_colour->points.last() == from) {
+        same_colour->points << to;
+        return;
+    }
+    if (same_colour != joined_.end()) flush_lines();
+    joined_.push_back({colour, QPolygon({from, to})});
 }
 
 PainterSurface::FontSlot PainterSurface::make_font(QFont font, double cell_pixels) const {
@@ -137,15 +167,16 @@ SurfaceObject PainterSurface::take_slot(std::vector<Slot>& table) {
 }
 
 SurfaceObject PainterSurface::create_chart_font(int cell_height) {
-    double pixels = std::fabs(cell_height * scale_y_);
-    // A height that maps to less than half a pixel takes the device's default
-    // size, as the platform's font mapper does; its cell height in logical
-    // units then follows from the font actually made.
-    const bool default_size = pixels < 0.5;
-    if (default_size) pixels = DEFAULT_FONT_PIXELS_AT_96_DPI * dots_per_inch_ / 96.0;
+    const double requested = std::fabs(cell_height * scale_y_);
+    const double default_pixels = DEFAULT_FONT_PIXELS_AT_96_DPI * dots_per_inch_ / 96.0;
+    const double pixels =
+        readable_chart_font_pixels(requested, default_pixels, viewport_x_, viewport_y_);
+    // A font made at another height than requested has its cell height in
+    // logical units follow from the font actually made.
+    const bool requested_size = pixels == requested;
     const SurfaceObject font = take_slot(fonts_);
     fonts_[font - 1] = make_font(chart_face(), pixels);
-    fonts_[font - 1].logical_height = default_size ? 0 : cell_height;
+    fonts_[font - 1].logical_height = requested_size ? cell_height : 0;
     return font;
 }
 
@@ -207,12 +238,18 @@ void PainterSurface::line_to(int x, int y) {
     position_x_ = x;
     position_y_ = y;
     if (!drawable || from == to) return;
-    use_painter_pen(pens_[current_pen_ - 1].colour);
-    painter_.drawLine(from, to);
+    const QColor& colour = pens_[current_pen_ - 1].colour;
+    if (!join_lines_) {
+        use_painter_pen(colour);
+        painter_.drawLine(from, to);
+        return;
+    }
+    join_line(colour, from, to);
 }
 
 void PainterSurface::text_out(int x, int y, const char* text, int length) {
     if (length <= 0) return;
+    flush_lines();  // text cells cover the lines drawn before them
     const FontSlot& font = fonts_[current_font_ - 1];
     const QString line = QString::fromLatin1(text, length);
     const QPointF corner = device_point(x, y);

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QPainter>
+#include <QPolygon>
 #include <vector>
 
 #include "chart/surface.h"
@@ -19,6 +20,8 @@ public:
 
     // dots_per_inch 0 takes the painter's device resolution.
     explicit PainterSurface(QPainter& painter, int dots_per_inch = 0);
+    // Draws the lines still held for joining.
+    ~PainterSurface() override;
     PainterSurface(const PainterSurface&) = delete;
     PainterSurface& operator=(const PainterSurface&) = delete;
 
@@ -44,6 +47,13 @@ public:
     // Device point of a logical point under the current mapping.
     QPointF device_point(double x, double y) const;
 
+    // For vector output (SVG, PDF), where each line would be an element of its
+    // own: a line that starts where the last line of its colour ended
+    // continues that colour's polyline. The polylines are drawn before the next
+    // text and at the end, so where curves of two colours cross, the one drawn
+    // on top may differ; every other pixel is the same.
+    void join_lines(bool joined);
+
 private:
     struct FontSlot {
         bool in_use = false;
@@ -62,6 +72,9 @@ private:
     void update_scale();
     // Sets the painter's pen only when its colour changes.
     void use_painter_pen(const QColor& colour);
+    // Draws the polylines being joined, in the order they were begun.
+    void flush_lines();
+    void join_line(const QColor& colour, QPoint from, QPoint to);
     template <typename Slot>
     static SurfaceObject take_slot(std::vector<Slot>& table);
 
@@ -80,6 +93,12 @@ private:
     int position_x_ = 0, position_y_ = 0;
     QColor painter_pen_colour_;
     bool painter_pen_set_ = false;
+    bool join_lines_ = false;
+    struct JoinedLine {
+        QColor colour;
+        QPolygon points;  // device pixels
+    };
+    std::vector<JoinedLine> joined_;  // at most one per colour
 };
 
 }  // namespace morbilex

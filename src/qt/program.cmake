@@ -5,7 +5,13 @@ add_library(morbilex_qt_program STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/chart_view.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/editing_dialog.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/main_window.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/printing.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/printing.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/program_icon.qrc
+  ${CMAKE_CURRENT_SOURCE_DIR}/program_start.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/result_files.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/termination_signals.cpp)
+set_target_properties(morbilex_qt_program PROPERTIES AUTORCC ON)
+target_compile_definitions(morbilex_qt_program PUBLIC MORBILEX_VERSION="${PROJECT_VERSION}")
 target_include_directories(morbilex_qt_program PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(morbilex_qt_program PUBLIC
   morbilex_core morbilex_painter Qt6::Widgets Qt6::PrintSupport)

@@ -1,5 +1,6 @@
 #include "shell/commands.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -18,7 +19,9 @@ bool file_exists(const char* path) {
 // One run in the current mode, then a repaint whatever its outcome.
 void run_and_repaint(CommandContext& context) {
     const bool existed_before = file_exists(context.trace_path);
+    errno = 0;
     const int result = run_simulation(context.records, context.records.mode, context.trace_path);
+    context.trace_error = result == RUN_TRACE_NOT_WRITTEN ? errno : 0;
     // A refused run opens nothing; a failed write may or may not have left a
     // file: it is ours only if it was not there before.
     if (result == RUN_COMPLETED ||

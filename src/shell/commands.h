@@ -31,6 +31,8 @@ struct CommandContext {
     FrontEnd& front_end;
     const char* trace_path = "temp.dat";
     bool trace_written = false;
+    // The system's error number of the last run whose trace failed, else 0.
+    int trace_error = 0;
 };
 
 // Carries out the command with this id (104 to 114; any other id does nothing).

@@ -79,8 +79,10 @@ AcceptResult accept_dialog(const DialogTable& table, Records& records, DialogCon
 DialogCommandOutcome dialog_command(const DialogTable& table, Records& records,
                                     DialogControls& controls, int control_id) {
     if (control_id == CONTROL_ID_OK) {
-        const bool accepted = accept_dialog(table, records, controls) == AcceptResult::Accepted;
-        return {accepted, accepted, DIALOG_RESULT_OK};
+        Refusal refusal;
+        const bool accepted =
+            accept_dialog(table, records, controls, &refusal) == AcceptResult::Accepted;
+        return {accepted, accepted, DIALOG_RESULT_OK, accepted ? 0 : refusal.control_id};
     }
     if (control_id == CONTROL_ID_CANCEL) return {true, true, DIALOG_RESULT_CANCEL};
     return {false, false, 0};

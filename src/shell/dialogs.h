@@ -122,11 +122,13 @@ AcceptResult accept_dialog(const DialogTable& table, Records& records, DialogCon
 // What the dialog procedure does with the control id of a command: OK runs
 // the accept sequence (closing with DIALOG_RESULT_OK when accepted), Cancel
 // closes with DIALOG_RESULT_CANCEL and restores nothing, every other id (Help
-// included) does nothing. handled is the procedure's return value.
+// included) does nothing. handled is the procedure's return value; a refused
+// OK names the control that refused, for the dialog to put the focus there.
 struct DialogCommandOutcome {
     bool handled;
     bool close;
     int result;
+    int refused_control = 0;
 };
 DialogCommandOutcome dialog_command(const DialogTable& table, Records& records,
                                     DialogControls& controls, int control_id);

@@ -73,12 +73,20 @@ INT_PTR dialog_protocol(DialogKind kind, HWND dialog, UINT message, WPARAM wPara
     }
     if (message != WM_COMMAND) return FALSE;
     switch (LOWORD(wParam)) {
-        case IDOK:
-            if (accept_dialog(table, program_records(), controls) == AcceptResult::Refused) {
+        case IDOK: {
+            // A refusal is silent: the refusing field takes the focus with its
+            // text selected, as the dialog manager does for the next control.
+            Refusal refusal;
+            if (accept_dialog(table, program_records(), controls, &refusal) ==
+                AcceptResult::Refused) {
+                if (HWND field = GetDlgItem(dialog, refusal.control_id)) {
+                    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+                }
                 return FALSE;
             }
             EndDialog(dialog, 0);
             return TRUE;
+        }
         case IDCANCEL:
             EndDialog(dialog, 1);
             return TRUE;

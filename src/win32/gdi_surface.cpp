@@ -1,5 +1,10 @@
 #include "win32/gdi_surface.h"
 
+#include <climits>
+#include <cmath>
+
+#include "chart/readable_font.h"
+
 namespace morbilex {
 
 namespace {
@@ -12,6 +17,26 @@ SurfaceObject from_gdi(HGDIOBJ object) {
 }
 
 }  // namespace
+
+int GdiSurface::readable_cell_height(int cell_height) {
+    SIZE window = {1, 1};
+    SIZE viewport = {1, 1};
+    GetWindowExtEx(device_context_, &window);
+    GetViewportExtEx(device_context_, &viewport);
+    if (window.cy == 0) return cell_height;
+    const double scale = std::fabs(static_cast<double>(viewport.cy) / window.cy);
+    const HGDIOBJ kept = SelectObject(device_context_, GetStockObject(DEVICE_DEFAULT_FONT));
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(device_context_, &metrics);
+    SelectObject(device_context_, kept);
+    const double requested = std::fabs(cell_height * scale);
+    const double pixels =
+        readable_chart_font_pixels(requested, metrics.tmHeight * scale, viewport.cx, viewport.cy);
+    // Below half a pixel the font mapper takes the default size by itself.
+    if (pixels == requested || requested < 0.5 || scale <= 0) return cell_height;
+    const double logical = std::ceil(pixels / scale);
+    return logical < INT_MAX ? static_cast<int>(logical) : INT_MAX;
+}
 
 void GdiSurface::select_device_default_font() {
     SelectObject(device_context_, GetStockObject(DEVICE_DEFAULT_FONT));
@@ -34,9 +59,9 @@ void GdiSurface::set_window_origin(int x, int y) {
 }
 
 SurfaceObject GdiSurface::create_chart_font(int cell_height) {
-    return from_gdi(CreateFontA(cell_height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
-                                FIXED_PITCH | FF_MODERN, nullptr));
+    return from_gdi(CreateFontA(readable_cell_height(cell_height), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                PROOF_QUALITY, FIXED_PITCH | FF_MODERN, nullptr));
 }
 
 SurfaceObject GdiSurface::select_font(SurfaceObject font) {

@@ -31,6 +31,9 @@ public:
     void text_out(int x, int y, const char* text, int length) override;
 
 private:
+    // The logical height the chart font is made at (readable_chart_font_pixels).
+    int readable_cell_height(int cell_height);
+
     HDC device_context_;
 };
 

@@ -1,12 +1,19 @@
 #include "qt/chart_export.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSvgGenerator>
+#include <regex>
+#include <set>
+#include <sstream>
 
 #include "model/simulation.h"
 #include "painter_test_support.h"
+#include "qt/painter_surface.h"
 #include "support/test_support.h"
 
 namespace morbilex {
@@ -52,14 +59,14 @@ TEST(ChartExport, PdfPageCarriesTheHeaderText) {
     auto records = intermittent_run();
     std::string error;
     const std::string path = folder.file("chart.pdf");
-    ASSERT_TRUE(export_chart(*records, series_colours(), path, 0, 0, error)) << error;
+    ASSERT_TRUE(export_chart(*records, series_colours(), path, 1200, 700, error)) << error;
     const QString text = output_of("pdftotext", {"-layout", QString::fromStdString(path), "-"});
     EXPECT_TRUE(text.contains("MORBILEX : R_0 =")) << text.toStdString();
     EXPECT_TRUE(text.contains("Intermittent intervention: Reduction =80.000%"));
     EXPECT_TRUE(text.contains("Susceptible"));
     const QString info = output_of("pdfinfo", {QString::fromStdString(path)});
-    // 8.2 by 11.6 inches, to the whole point.
-    EXPECT_TRUE(info.contains(QRegularExpression("Page size: +590(\\.4)? x 835(\\.2)? pts")))
+    // The picture's size at 96 pixels to the inch: 12.5 by 7.29 inches.
+    EXPECT_TRUE(info.contains(QRegularExpression("Page size: +900 x 525 pts")))
         << info.toStdString();
     EXPECT_TRUE(info.contains(QRegularExpression("Pages: +1\\n")));
 }
@@ -73,6 +80,65 @@ TEST(ChartExport, SvgOfTheView) {
     const std::string svg = testing::read_text(path);
     EXPECT_NE(svg.find("width=\"640"), std::string::npos);
     EXPECT_NE(svg.find("Simple SEIR model"), std::string::npos);
+}
+
+// The view as SVG text with its lines joined or drawn one by one.
+std::string svg_of_view(Records& records, bool joined) {
+    QBuffer buffer;
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(QSize(1200, 700));
+    generator.setResolution(96);
+    QPainter painter(&generator);
+    {
+        PainterSurface surface(painter, 96);
+        surface.join_lines(joined);
+        draw_view(records, series_colours(), surface, 0, 0, 1200, 700);
+    }
+    painter.end();
+    return buffer.data().toStdString();
+}
+
+// Every line segment of an SVG text with its stroke colour, in any order.
+std::multiset<std::string> svg_segments(const std::string& svg) {
+    static const std::regex element(R"re(stroke="(#[0-9a-f]{6})"|points="([^"]*)")re");
+    std::multiset<std::string> segments;
+    std::string colour;
+    for (std::sregex_iterator at(svg.begin(), svg.end(), element), end; at != end; ++at) {
+        if ((*at)[1].matched) {
+            colour = (*at)[1];
+            continue;
+        }
+        std::istringstream points((*at)[2]);
+        std::string previous, point;
+        while (points >> point) {
+            if (!previous.empty()) segments.insert(colour + " " + previous + " " + point);
+            previous = point;
+        }
+    }
+    return segments;
+}
+
+TEST(ChartExport, SvgOfTheDefaultChartIsCompactWithTheSameLines) {
+    TemporaryFolder folder;
+    auto records = testing::default_records();
+    records->mode = MODE_NO_INTERVENTION;
+    run_simulation_to_stream(*records, MODE_NO_INTERVENTION, nullptr);
+    std::string error;
+    const std::string path = folder.file("chart.svg");
+    ASSERT_TRUE(export_chart(*records, series_colours(), path, 1200, 700, error)) << error;
+    const std::string svg = testing::read_text(path);
+    EXPECT_LT(svg.size(), 200u * 1024);
+    EXPECT_NE(svg.find("viewBox=\"0 0 1200 700\""), std::string::npos);
+
+    // Joined into polylines, the drawing holds exactly the segments of the
+    // lines drawn one by one, each in its colour.
+    for (int ymax : {100, 2000}) {
+        records->scale.ymax = ymax;
+        const auto joined = svg_segments(svg_of_view(*records, true));
+        EXPECT_GT(joined.size(), 1000u);
+        EXPECT_TRUE(joined == svg_segments(svg_of_view(*records, false))) << ymax;
+    }
 }
 
 TEST(ChartExport, RefusesWhatItCannotWrite) {

@@ -98,6 +98,35 @@ TEST(PainterSurface, FontTooSmallForAPixelTakesTheDefaultSize) {
     EXPECT_LT(cell_pixels, 24.0);
 }
 
+// The chart font's cell in device pixels for a y range of ymax persons on a
+// device of width x height pixels at 96 dots per inch.
+double chart_cell_pixels(int width, int height, int ymax) {
+    QImage image = white_image(width, height);
+    QPainter painter(&image);
+    PainterSurface surface(painter, 96);
+    const int H = ymax * 100;
+    surface.set_isotropic_mode();
+    surface.set_window_extent(24 * H / 10, 14 * H / 10);
+    surface.set_viewport_extent(width, -height);
+    surface.select_font(surface.create_chart_font(400));
+    return surface.text_cell_height() *
+           std::min(double(width) / (24 * H / 10), double(height) / (14 * H / 10));
+}
+
+TEST(PainterSurface, ChartTextNeverSmallerThanTheDefaultFontNorThanAtTheDefaultScale) {
+    // A window of ordinary size: 20 pixels at the default scale, the default
+    // font's 16 pixels where 400 units would be one pixel or less.
+    EXPECT_DOUBLE_EQ(chart_cell_pixels(1200, 700, 100), 20.0);
+    EXPECT_NEAR(chart_cell_pixels(1200, 700, 200), 16.0, 0.5);
+    EXPECT_NEAR(chart_cell_pixels(1200, 700, 2000), 16.0, 0.5);
+    EXPECT_NEAR(chart_cell_pixels(1200, 700, 10000), 16.0, 0.5);
+    // A small window: the text stays at its default-scale size of 10 pixels.
+    EXPECT_DOUBLE_EQ(chart_cell_pixels(600, 350, 100), 10.0);
+    EXPECT_NEAR(chart_cell_pixels(600, 350, 2000), 10.0, 0.5);
+    // Text larger than the default font is left as it is.
+    EXPECT_DOUBLE_EQ(chart_cell_pixels(1200, 700, 50), 40.0);
+}
+
 TEST(PainterSurface, HugeTextCellsCoverWhatTheyReach) {
     // One logical unit is 100 pixels: a 400-unit cell is 40000 pixels high.
     QImage image(300, 200, QImage::Format_RGB32);

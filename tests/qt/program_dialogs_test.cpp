@@ -258,18 +258,23 @@ private slots:
         ProgramUnderTest program;
         bool open_after_ok = false;
         bool nothing_else_came_up = false;
+        bool refusing_field_selected = false;
         DialogSession session = run_command_with_dialog(program, 110, [&](QDialog& dialog) {
-            type_into(dialog, 205, "3");
             type_into(dialog, 206, latent_text);
+            type_into(dialog, 205, "3");
             click(dialog, CONTROL_ID_OK);
             open_after_ok = dialog.isVisible();
             nothing_else_came_up = QApplication::activeModalWidget() == &dialog;
+            auto* latent = control<QLineEdit>(dialog, 206);
+            refusing_field_selected =
+                dialog.focusWidget() == latent && latent->selectedText() == latent->text();
             // Cancel restores nothing: R_0, read before the refusal, stays.
             click(dialog, CONTROL_ID_CANCEL);
         });
         QVERIFY(session.opened && session.closed_by_steps);
         QVERIFY(open_after_ok);
         QVERIFY(nothing_else_came_up);
+        QVERIFY(refusing_field_selected);
         QCOMPARE(program.records().model.R_0, 3.0);
         QCOMPARE(program.records().model.latent_period, 4.6);
         // Cancel still runs in the current mode.

@@ -11,6 +11,7 @@
 
 #include "program_test_support.h"
 #include "qt/chart_view.h"
+#include "qt/result_files.h"
 #include "shell/messages.h"
 
 using namespace morbilex;
@@ -76,9 +77,14 @@ void check_command_outcome(const Observation& seen, int command) {
     QFAIL("no expectation for this command");
 }
 
+// The label before the key text.
+QString label_of(const QAction& action) {
+    return action.text().section(QLatin1Char('\t'), 0, 0);
+}
+
 QAction* find_action(const QList<QAction*>& actions, const QString& text) {
     for (QAction* action : actions) {
-        if (action->text() == text) return action;
+        if (label_of(*action) == text) return action;
     }
     return nullptr;
 }
@@ -136,13 +142,20 @@ private slots:
         QStringList file_items;
         for (QAction* action : bar->actions().first()->menu()->actions())
             file_items << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        QCOMPARE(file_items, (QStringList{"&Print", "p&Rinter setup", "-", "e&Xit"}));
-        // No key text beside any label.
+        QCOMPARE(file_items,
+                 (QStringList{QString::fromUtf8("&Save Trace As\u2026"),
+                              QString::fromUtf8("&Export Chart\u2026"), "-", "&Print\tCtrl+P",
+                              "p&Rinter setup\tCtrl+R", "-", "e&Xit\tCtrl+X"}));
+        // Key texts only: the keys themselves are the window's accelerators.
         for (QAction* entry : bar->actions()) {
             if (entry->menu() == nullptr) continue;
             for (QAction* item : entry->menu()->actions())
                 QVERIFY(item->shortcut().isEmpty());
         }
+        QStringList calculate_items;
+        for (QAction* action : bar->actions().at(1)->menu()->actions())
+            calculate_items << action->text();
+        QCOMPARE(calculate_items, (QStringList{"&Calculate\tCtrl+N", "&Main parameters\tCtrl+M"}));
     }
 
     void every_menu_entry_reaches_its_command_data() {
@@ -275,7 +288,9 @@ private slots:
             }
         });
         program.window().execute(108);
-        QCOMPARE(text, QString::fromLatin1(run_failure_text(1)));
+        // The trace's full path and the system's reason.
+        QCOMPARE(text.section(QLatin1Char('\n'), 0, 0),
+                 QStringLiteral("The trace file %1: Is a directory").arg(program.trace_path()));
         QCOMPARE(icon, QMessageBox::Critical);
         QCOMPARE(owner, &program.window());
         QCOMPARE(program.records().mode, 0);
@@ -298,6 +313,31 @@ private slots:
         });
         program.window().execute(108);
         QCOMPARE(text, QString::fromLatin1(run_failure_text(2)));
+    }
+
+    void saving_keeps_the_trace_and_the_chart_and_names_full_paths() {
+        ProgramUnderTest program;
+        program.window().execute(108);
+        const std::string kept = QDir(program.folder()).filePath("kept.dat").toStdString();
+        std::string error;
+        QVERIFY(copy_trace("temp.dat", kept, error));
+        QFile original(program.trace_path());
+        QFile copy(QString::fromStdString(kept));
+        QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), original.readAll());
+        const QString missing = QDir(program.folder()).filePath("missing/kept.dat");
+        QVERIFY(!copy_trace("temp.dat", missing.toStdString(), error));
+        QCOMPARE(QString::fromStdString(error), missing + ": No such file or directory");
+        QVERIFY(!copy_trace("temp.dat", program.trace_path().toStdString(), error));
+        QVERIFY(QFile::exists(program.trace_path()));
+
+        // A name without a picture type takes the chosen one.
+        SeriesColours colours;
+        init_series_colours(colours);
+        const QString chart = QDir(program.folder()).filePath("chart");
+        QVERIFY(export_view(program.records(), colours, chart.toStdString(), "svg", QSize(600, 350),
+                            error));
+        QVERIFY(QFile::exists(chart + ".svg"));
     }
 
     void exit_deletes_the_trace_this_program_wrote() {

@@ -2,6 +2,7 @@
 //   end_to_end_driver <morbilex.exe> [scenario]: works and keeps its pictures in the current
 //   directory.
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -188,6 +189,15 @@ void model_parameters() {
         check(IsWindow(dialog) && IsWindowVisible(dialog),
               std::string("OK with \"") + text + "\" in control " + std::to_string(id) +
                   " keeps the dialog open");
+        // The refusing field has the focus with its whole text selected.
+        GUITHREADINFO focus = {};
+        focus.cbSize = sizeof focus;
+        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &focus);
+        const auto selection =
+            static_cast<DWORD>(SendMessageA(GetDlgItem(dialog, id), EM_GETSEL, 0, 0));
+        check(focus.hwndFocus == GetDlgItem(dialog, id) && LOWORD(selection) == 0 &&
+                  HIWORD(selection) == std::strlen(text),
+              "control " + std::to_string(id) + " takes the focus with its text selected");
         set_control_text(dialog, id, kept);
     }
     check(!file_exists(trace_path(program)), "no run while the dialog is open");

@@ -1,0 +1,41 @@
+#include "qt/result_files.h"
+
+#include <QFileInfo>
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "qt/chart_export.h"
+#include "shell/file_messages.h"
+
+namespace morbilex {
+
+bool copy_trace(const std::string& trace_path, const std::string& target, std::string& error) {
+    std::error_code failure;
+    if (std::filesystem::equivalent(trace_path, target, failure)) {
+        // The trace itself goes at exit: a copy must have a name of its own.
+        error = file_problem_text(target, 0) +
+                " is the trace itself, deleted at exit: choose another name";
+        return false;
+    }
+    std::filesystem::copy_file(trace_path, target,
+                               std::filesystem::copy_options::overwrite_existing, failure);
+    if (!failure) return true;
+    const bool source_failed = !std::filesystem::exists(trace_path);
+    error = file_problem_text(source_failed ? trace_path : target, failure.value());
+    return false;
+}
+
+bool export_view(Records& records, const SeriesColours& colours, std::string path,
+                 const QString& default_extension, QSize size, std::string& error) {
+    const QString suffix = QFileInfo(QString::fromStdString(path)).suffix().toLower();
+    if (suffix != "png" && suffix != "svg" && suffix != "pdf")
+        path += "." + default_extension.toStdString();
+    error.clear();
+    errno = 0;
+    if (export_chart(records, colours, path, size.width(), size.height(), error)) return true;
+    if (errno != 0) error = file_problem_text(path, errno);
+    return false;
+}
+
+}  // namespace morbilex

@@ -1,0 +1,29 @@
+#include "shell/file_messages.h"
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace morbilex {
+namespace {
+
+std::string full_path(const std::string& path) {
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
+    return absolute.empty() ? path : absolute.lexically_normal().string();
+}
+
+}  // namespace
+
+std::string file_problem_text(const std::string& path, int error_number) {
+    std::string text = full_path(path);
+    if (error_number != 0) text += std::string(": ") + std::strerror(error_number);
+    return text;
+}
+
+std::string trace_failure_text(const std::string& trace_path, int error_number) {
+    return "The trace file " + file_problem_text(trace_path, error_number) +
+           "\nIt could not be written; the chart shows the full run.";
+}
+
+}  // namespace morbilex
