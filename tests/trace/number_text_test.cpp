@@ -205,6 +205,16 @@ TEST(AppendFixedAgainstPrintf, AwkwardValuesInTraceWidths) {
             std::snprintf(reference, sizeof reference, "%*.*f", width, precision, value);
             ASSERT_STREQ(ours, reference) << width << "." << precision << " of " << value;
         }
+        // A row's fields in one call: the same texts, each after a blank.
+        for (std::size_t k = 0; k + 4 <= values.size(); k += 4) {
+            char ours[4 * (FIXED_TEXT_LIMIT + 16)];
+            *append_fixed_fields(ours, &values[k], 4, width, precision) = '\0';
+            char reference[2048];
+            std::snprintf(reference, sizeof reference, " %*.*f %*.*f %*.*f %*.*f", width, precision,
+                          values[k], width, precision, values[k + 1], width, precision,
+                          values[k + 2], width, precision, values[k + 3]);
+            ASSERT_STREQ(ours, reference) << width << "." << precision << " from " << values[k];
+        }
     }
 }
 
