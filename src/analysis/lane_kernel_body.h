@@ -1,8 +1,8 @@
 // The lane kernel, written once over a type Real of lanes: double for scalar
 // lanes, or a vector of doubles. Each instruction set's file includes this and
-// instantiates it; everything here has internal linkage and calls nothing
-// out of line, so no code built for one instruction set can be linked into
-// another's callers.
+// instantiates it. Everything here has internal linkage and uses no inline
+// function of another header beyond compiler builtins, so the linker can
+// never hand code built for one instruction set to another's callers.
 //
 // The schedules are branch-free: each lane's choice is a select, and the
 // comparisons are the single run's, so a lane switches exactly when its run
