@@ -1,5 +1,6 @@
 #include "analysis/run_figures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
@@ -13,6 +14,21 @@
 namespace morbilex {
 namespace {
 
+// Rows wait here for the gatherer, a chunk of steps at a time: away from the
+// calls of the step the figures stay in registers.
+constexpr int CHUNK_STEPS = 64;
+struct RowChunk {
+    double y[CHUNK_STEPS][COMPARTMENT_COUNT];
+    int on_flag[CHUNK_STEPS];
+};
+
+// The figures so far, and the run of steps with the reduction in force.
+struct Running {
+    RunFigures figures;
+    int previous_flag = 0;
+    int current_on = 0;
+};
+
 // The running figures of one run, fed row by row and step by step.
 class FigureGatherer {
 public:
@@ -20,58 +36,76 @@ public:
         : threshold_(scenario.model.R_0 > 1.0 ? POPULATION_BASE / scenario.model.R_0 : 0.0),
           use_threshold_(scenario.model.R_0 > 1.0),
           initial_sum_(((y0[0] + y0[1]) + y0[2]) + y0[3]) {
-        figures_.peak_infectious = y0[2];
-        figures_.peak_exposed = y0[1];
+        running_.figures.peak_infectious = y0[2];
+        running_.figures.peak_exposed = y0[1];
     }
 
-    void row(int r, const double y[COMPARTMENT_COUNT]) {
-        if (y[2] > figures_.peak_infectious) {
-            figures_.peak_infectious = y[2];
-            figures_.peak_infectious_row = r;
+    // Rows and steps first .. first + count - 1, from the chunk.
+    void rows(const RowChunk& chunk, int first, int count) {
+        Running running = running_;  // a local the compiler can keep in registers
+        for (int k = 0; k < count; ++k) {
+            row(running.figures, first + k, chunk.y[k]);
+            step(running, first + k, chunk.on_flag[k]);
         }
-        if (y[1] > figures_.peak_exposed) {
-            figures_.peak_exposed = y[1];
-            figures_.peak_exposed_row = r;
-        }
-        if (use_threshold_ && figures_.first_below_threshold_row < 0 && y[0] < threshold_) {
-            figures_.first_below_threshold_row = r;
-        }
-        const double drift = std::fabs((((y[0] + y[1]) + y[2]) + y[3]) - initial_sum_);
-        if (drift > figures_.conservation_drift) figures_.conservation_drift = drift;
-        if (figures_.first_non_finite_row < 0 && !(std::isfinite(y[0]) && std::isfinite(y[1]) &&
-                                                   std::isfinite(y[2]) && std::isfinite(y[3]))) {
-            figures_.first_non_finite_row = r;
-        }
+        running_ = running;
     }
 
-    void step(int s, int on_flag) {
-        if (on_flag != 0) {
-            ++figures_.steps_reduced;
-            if (on_flag != previous_flag_) ++figures_.switches_on;
-            if (figures_.first_on_step < 0) figures_.first_on_step = s;
-            ++current_on_;
-            if (current_on_ > figures_.longest_on_steps) figures_.longest_on_steps = current_on_;
-        } else {
-            current_on_ = 0;
-        }
-        previous_flag_ = on_flag;
-    }
+    void row(int r, const double y[COMPARTMENT_COUNT]) { row(running_.figures, r, y); }
 
     RunFigures finish(const double y[COMPARTMENT_COUNT]) {
-        figures_.final_S = y[0];
-        figures_.final_E = y[1];
-        figures_.final_I = y[2];
-        figures_.final_R = y[3];
-        return figures_;
+        RunFigures& figures = running_.figures;
+        figures.final_S = y[0];
+        figures.final_E = y[1];
+        figures.final_I = y[2];
+        figures.final_R = y[3];
+        return figures;
     }
 
 private:
-    RunFigures figures_;
+    // Written without branches where the outcome changes often (peaks, the
+    // drift), so that the rows of a chunk flow.
+    void row(RunFigures& figures, int r, const double y[COMPARTMENT_COUNT]) const {
+        const bool infectious_higher = y[2] > figures.peak_infectious;
+        figures.peak_infectious = infectious_higher ? y[2] : figures.peak_infectious;
+        figures.peak_infectious_row = infectious_higher ? r : figures.peak_infectious_row;
+        const bool exposed_higher = y[1] > figures.peak_exposed;
+        figures.peak_exposed = exposed_higher ? y[1] : figures.peak_exposed;
+        figures.peak_exposed_row = exposed_higher ? r : figures.peak_exposed_row;
+        if (use_threshold_ && figures.first_below_threshold_row < 0 && y[0] < threshold_) {
+            figures.first_below_threshold_row = r;
+        }
+        const double sum = ((y[0] + y[1]) + y[2]) + y[3];
+        const double drift = std::fabs(sum - initial_sum_);
+        figures.conservation_drift =
+            drift > figures.conservation_drift ? drift : figures.conservation_drift;
+        // A finite sum has finite terms; a sum that overflowed may not.
+        if (figures.first_non_finite_row < 0 && !std::isfinite(sum) &&
+            !(std::isfinite(y[0]) && std::isfinite(y[1]) && std::isfinite(y[2]) &&
+              std::isfinite(y[3]))) {
+            figures.first_non_finite_row = r;
+        }
+    }
+
+    static void step(Running& running, int s, int on_flag) {
+        RunFigures& figures = running.figures;
+        if (on_flag != 0) {
+            ++figures.steps_reduced;
+            if (on_flag != running.previous_flag) ++figures.switches_on;
+            if (figures.first_on_step < 0) figures.first_on_step = s;
+            ++running.current_on;
+            if (running.current_on > figures.longest_on_steps) {
+                figures.longest_on_steps = running.current_on;
+            }
+        } else {
+            running.current_on = 0;
+        }
+        running.previous_flag = on_flag;
+    }
+
+    Running running_;
     double threshold_;
     bool use_threshold_;
     double initial_sum_;
-    int previous_flag_ = 0;
-    int current_on_ = 0;
 };
 
 }  // namespace
@@ -83,13 +117,20 @@ RunFigures integrate_run_figures(const ScenarioInputs& scenario) {
     double t = 0.0;
     double y[COMPARTMENT_COUNT] = {m.init_S, m.init_E, m.init_I, m.init_R};
     FigureGatherer gatherer(scenario, y);
+    RowChunk chunk;
     int on_flag = 0;
     int step = 0;
-    for (; step < m.n_steps; ++step) {
-        choose_beta(scenario.one_time, scenario.intermittent, scenario.mode, t, y, rates, on_flag);
-        gatherer.row(step, y);
-        gatherer.step(step, on_flag);
-        rk4_step(t, y, m.dt, COMPARTMENT_COUNT, seir_rates, rates);
+    while (step < m.n_steps) {
+        const int first = step;
+        const int end = std::min(m.n_steps, first + CHUNK_STEPS);
+        for (; step < end; ++step) {
+            choose_beta(scenario.one_time, scenario.intermittent, scenario.mode, t, y, rates,
+                        on_flag);
+            std::copy(y, y + COMPARTMENT_COUNT, chunk.y[step - first]);
+            chunk.on_flag[step - first] = on_flag;
+            rk4_step(t, y, m.dt, COMPARTMENT_COUNT, seir_rates, rates);
+        }
+        gatherer.rows(chunk, first, end - first);
     }
     gatherer.row(step, y);
     return gatherer.finish(y);

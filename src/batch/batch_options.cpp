@@ -8,19 +8,6 @@ namespace {
 
 constexpr int LARGEST_CHART_SIDE = 20000;
 
-// The editable field of any dialog with this name.
-bool find_editable_field(std::string_view name, TypedField& found) {
-    for (DialogKind kind : ALL_DIALOG_KINDS) {
-        for (const FieldSpec& field : dialog_table(kind).fields) {
-            if (field.read_order > 0 && name == field.name) {
-                found = {kind, &field, {}};
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 bool parse_whole_number(std::string_view text, int& value) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size();

@@ -4,17 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "analysis/scenario_setup.h"
 #include "model/records.h"
 #include "shell/dialogs.h"
 
 namespace morbilex::batch {
 
-// A field as the user typed it on the command line.
-struct TypedField {
-    DialogKind dialog;
-    const FieldSpec* field;
-    std::string text;
-};
+using morbilex::TypedField;  // a field as the user typed it on the command line
 
 struct BatchRequest {
     std::vector<TypedField> typed;

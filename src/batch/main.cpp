@@ -3,12 +3,14 @@
 // programs; unlike them, every refusal and failure is reported.
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "batch/batch_options.h"
+#include "batch/sweep_main.h"
+#include "batch/sweep_options.h"
 #include "model/simulation.h"
 #include "shell/dialogs.h"
 #include "shell/messages.h"
@@ -34,34 +36,6 @@ int fail(const std::string& reason, int status = EXIT_FAILED) {
     return status;
 }
 
-// A dialog without a window: what the user sees and types, by control id.
-class TypedControls : public DialogControls {
-public:
-    void set_text(int control_id, const char* text) override { texts_[control_id] = text; }
-    std::string get_text(int control_id) override {
-        return texts_[control_id].substr(0, DIALOG_TEXT_CAPACITY - 1);
-    }
-
-private:
-    std::map<int, std::string> texts_;
-};
-
-const char* refusal_words(RefusalReason reason) {
-    switch (reason) {
-        case RefusalReason::EmptyField:
-            return "the field is empty";
-        case RefusalReason::NoNumber:
-            return "no finite number at the start of the text";
-        case RefusalReason::NotAboveZero:
-            return "a period must be above zero";
-        case RefusalReason::NegativeValue:
-            return "an initial value must not be negative";
-        case RefusalReason::None:
-            break;
-    }
-    return "refused";
-}
-
 std::string describe_refusal(const DialogTable& table, const Refusal& refusal,
                              const BatchRequest& request) {
     const FieldSpec* field = find_field(table, refusal.control_id);
@@ -76,23 +50,10 @@ std::string describe_refusal(const DialogTable& table, const Refusal& refusal,
 
 // Opens each dialog that has typed fields, types them and presses OK.
 bool apply_dialogs(Records& records, const BatchRequest& request, std::string& error) {
-    for (DialogKind kind : ALL_DIALOG_KINDS) {
-        const DialogTable& table = dialog_table(kind);
-        TypedControls controls;
-        bool opened = false;
-        for (const TypedField& typed : request.typed) {
-            if (typed.dialog != kind) continue;
-            if (!opened) show_dialog_fields(table, records, controls);
-            opened = true;
-            controls.set_text(typed.field->control_id, typed.text.c_str());
-        }
-        Refusal refusal;
-        if (opened && accept_dialog(table, records, controls, &refusal) == AcceptResult::Refused) {
-            error = describe_refusal(table, refusal, request);
-            return false;
-        }
-    }
-    return true;
+    SetupRefusal refused;
+    if (apply_typed_fields(records, request.typed, refused)) return true;
+    error = describe_refusal(*refused.table, refused.refusal, request);
+    return false;
 }
 
 struct FileCloser {
@@ -121,7 +82,7 @@ bool copy_stream(std::FILE* from, std::FILE* to) {
 }
 
 bool write_trace(std::FILE* trace, const std::string& path, std::string& error) {
-    if (path.empty()) {
+    if (path.empty() || path == "-") {
         if (copy_stream(trace, stdout)) return true;
         error = "the trace could not be written to standard output";
         return false;
@@ -171,12 +132,21 @@ bool wants_help(int argc, const char* const argv[]) {
 
 int run_batch(int argc, const char* const argv[]) {
     if (wants_help(argc, argv)) {
-        std::fputs(usage_text().c_str(), stdout);
+        std::fputs((usage_text() + analysis_usage_text()).c_str(), stdout);
         return EXIT_DONE;
     }
+    AnalysisOptions analysis;
+    std::vector<const char*> rest;
     BatchRequest request;
     std::string error;
-    if (!parse_options(argc, argv, request, error)) return fail(error, EXIT_WRONG_OPTION);
+    if (!split_analysis_options(argc, argv, analysis, rest, error) ||
+        !parse_options(static_cast<int>(rest.size()), rest.data(), request, error)) {
+        return fail(error, EXIT_WRONG_OPTION);
+    }
+    if (analysis.sweep() || analysis.merge()) {
+        const int status = run_analysis_command(analysis, request, error);
+        return status == EXIT_DONE ? status : fail(error, status);
+    }
     if (!request.chart_path.empty() && !chart_export_available()) {
         return fail(
             "--chart: this build has no chart export (the Qt 6 painter library was not built)");
@@ -187,9 +157,15 @@ int run_batch(int argc, const char* const argv[]) {
     if (!trace) return fail("no temporary file for the trace could be made");
     if (!run_into(*records, request.mode, trace.get(), error)) return fail(error);
     if (!request.chart_path.empty() && !write_chart(*records, request, error)) return fail(error);
-    if (!write_trace(trace.get(), request.trace_path, error)) {
+    // The readable summary takes standard output: the trace goes only where --trace says.
+    const bool trace_wanted = !analysis.summary || analysis.trace_given;
+    if (trace_wanted && !write_trace(trace.get(), request.trace_path, error)) {
         std::error_code ignored;
         if (!request.chart_path.empty()) std::filesystem::remove(request.chart_path, ignored);
+        return fail(error);
+    }
+    const bool summary_wanted = analysis.summary || !analysis.summary_path.empty();
+    if (summary_wanted && !write_run_summary(*records, request.mode, analysis, error)) {
         return fail(error);
     }
     return EXIT_DONE;

@@ -1,6 +1,5 @@
 #include "qt/chart_export.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -10,6 +9,7 @@
 #include <QSvgGenerator>
 #include <memory>
 
+#include "qt/offscreen_application.h"
 #include "qt/painter_surface.h"
 
 namespace morbilex {
@@ -19,53 +19,6 @@ constexpr int PDF_DOTS_PER_INCH = 1200;
 // Beyond this a picture is refused rather than allocated.
 constexpr long long LARGEST_IMAGE_PIXELS = 256LL * 1024 * 1024;
 constexpr int LARGEST_IMAGE_SIDE = 32767;
-
-// Fonts need a graphical application; a tool without one gets an offscreen one
-// for the time of the export.
-std::unique_ptr<QGuiApplication> graphical_application(std::string& error) {
-    if (QCoreApplication::instance() != nullptr) {
-        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
-            error = "drawing needs a graphical application";
-        }
-        return nullptr;
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argument_count = 1;
-    static char program_name[] = "morbilex";
-    static char* arguments[] = {program_name, nullptr};
-    return std::make_unique<QGuiApplication>(argument_count, arguments);
-}
-
-// A headless export has no session: the platform's note that it made up a
-// runtime folder is not for the user of a command-line tool.
-class QuietRuntimeFolderNote {
-public:
-    QuietRuntimeFolderNote() : previous_(qInstallMessageHandler(&filter)) {
-        previous() = previous_;
-    }
-    ~QuietRuntimeFolderNote() { qInstallMessageHandler(previous_); }
-    QuietRuntimeFolderNote(const QuietRuntimeFolderNote&) = delete;
-    QuietRuntimeFolderNote& operator=(const QuietRuntimeFolderNote&) = delete;
-
-private:
-    static QtMessageHandler& previous() {
-        static QtMessageHandler handler = nullptr;
-        return handler;
-    }
-    static void filter(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-        if (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))) return;
-        if (previous() != nullptr) previous()(type, context, text);
-    }
-    QtMessageHandler previous_;
-};
-
-QString extension_of(const std::string& path) {
-    const QString name = QString::fromStdString(path);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
-    if (dot < 0 || dot < slash) return {};
-    return name.mid(dot + 1).toLower();
-}
 
 bool size_acceptable(int width, int height, std::string& error) {
     if (width <= 0 || height <= 0 || width > LARGEST_IMAGE_SIDE || height > LARGEST_IMAGE_SIDE ||
@@ -153,14 +106,9 @@ bool export_pdf(Records& records, const SeriesColours& colours, const std::strin
 
 bool export_chart(Records& records, const SeriesColours& colours, const std::string& path,
                   int width, int height, std::string& error) {
-    const QString extension = extension_of(path);
-    if (extension != "png" && extension != "svg" && extension != "pdf") {
-        error = "unknown picture type of " + path + ": use .png, .svg or .pdf";
-        return false;
-    }
-    const QuietRuntimeFolderNote quiet;
-    const std::unique_ptr<QGuiApplication> application = graphical_application(error);
-    if (!error.empty()) return false;
+    const PictureExport picture(path);
+    if (!picture.ready(error)) return false;
+    const QString& extension = picture.extension();
     if (extension == "png") return export_png(records, colours, path, width, height, error);
     if (extension == "svg") return export_svg(records, colours, path, width, height, error);
     return export_pdf(records, colours, path, width, height, error);

@@ -1,0 +1,92 @@
+#include "analysis/scenario_setup.h"
+
+#include <algorithm>
+#include <array>
+
+namespace morbilex {
+namespace {
+
+// Control ids of the dialogs lie in 200..239; a table of texts over them
+// keeps a scenario's set-up free of allocations.
+constexpr int FIRST_CONTROL_ID = 200;
+constexpr int CONTROL_ID_SPAN = 40;
+
+// A dialog without a window: what it shows and what is typed, by control id.
+class TypedControls : public DialogControls {
+public:
+    void set_text(int control_id, const char* text) override { slot(control_id) = text; }
+    std::string get_text(int control_id) override {
+        return slot(control_id).substr(0, DIALOG_TEXT_CAPACITY - 1);
+    }
+
+private:
+    std::string& slot(int control_id) {
+        const int index = control_id - FIRST_CONTROL_ID;
+        return index >= 0 && index < CONTROL_ID_SPAN ? texts_[index] : other_;
+    }
+    std::array<std::string, CONTROL_ID_SPAN> texts_;
+    std::string other_;
+};
+
+}  // namespace
+
+bool find_editable_field(std::string_view name, TypedField& found) {
+    for (DialogKind kind : ALL_DIALOG_KINDS) {
+        for (const FieldSpec& field : dialog_table(kind).fields) {
+            if (field.read_order > 0 && name == field.name) {
+                found = {kind, &field, {}};
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool apply_typed_fields(Records& records, std::span<const TypedField> typed,
+                        SetupRefusal& refused) {
+    for (DialogKind kind : ALL_DIALOG_KINDS) {
+        const auto in_dialog = [kind](const TypedField& field) { return field.dialog == kind; };
+        if (std::none_of(typed.begin(), typed.end(), in_dialog)) continue;  // stays closed
+        const DialogTable& table = dialog_table(kind);
+        TypedControls controls;
+        show_dialog_fields(table, records, controls);
+        for (const TypedField& field : typed) {
+            if (in_dialog(field)) controls.set_text(field.field->control_id, field.text.c_str());
+        }
+        if (accept_dialog(table, records, controls, &refused.refusal) == AcceptResult::Refused) {
+            refused.table = &table;
+            return false;
+        }
+    }
+    return true;
+}
+
+void reset_scenario_fields(Records& records) {
+    records.model = ModelParameters{};
+    records.one_time = OneTimePlan{};
+    records.intermittent = IntermittentPlan{};
+    records.scale = AxisScale{};
+    records.rates = RateConstants{};
+}
+
+ScenarioInputs scenario_inputs_of(const Records& records, InterventionMode mode) {
+    return {mode, records.model, records.one_time, records.intermittent};
+}
+
+const char* refusal_words(RefusalReason reason) {
+    switch (reason) {
+        case RefusalReason::EmptyField:
+            return "the field is empty";
+        case RefusalReason::NoNumber:
+            return "no finite number at the start of the text";
+        case RefusalReason::NotAboveZero:
+            return "a period must be above zero";
+        case RefusalReason::NegativeValue:
+            return "an initial value must not be negative";
+        case RefusalReason::None:
+            break;
+    }
+    return "refused";
+}
+
+}  // namespace morbilex

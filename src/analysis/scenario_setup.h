@@ -1,0 +1,47 @@
+// A scenario set up as the user would: fields typed into the dialogs, each
+// dialog accepted as after OK (model, one-time, intermittent, scale, in that
+// order), so a single run and a sweep's row always see the same repairs.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "analysis/run_figures.h"
+#include "model/records.h"
+#include "shell/dialogs.h"
+
+namespace morbilex {
+
+// A field as the user typed it.
+struct TypedField {
+    DialogKind dialog;
+    const FieldSpec* field;
+    std::string text;
+};
+
+// The editable field of any dialog with this name, with an empty text.
+bool find_editable_field(std::string_view name, TypedField& found);
+
+// Where an OK was refused: the dialog's table and its refusal.
+struct SetupRefusal {
+    const DialogTable* table = nullptr;
+    Refusal refusal;
+};
+
+// Opens each dialog with typed fields, types them and presses OK. Fields of a
+// dialog that are not typed keep the text the dialog shows. On a refusal the
+// dialogs after it stay unopened and refused says where.
+bool apply_typed_fields(Records& records, std::span<const TypedField> typed, SetupRefusal& refused);
+
+// The records a scenario starts from: the defaults of every field the dialogs
+// edit and of the rates, without touching the result table.
+void reset_scenario_fields(Records& records);
+
+// What a run of this mode reads from the records.
+ScenarioInputs scenario_inputs_of(const Records& records, InterventionMode mode);
+
+// What a refusal means, in a few words.
+const char* refusal_words(RefusalReason reason);
+
+}  // namespace morbilex

@@ -1,0 +1,23 @@
+// The analysis commands of morbilex-batch: a run's summary, a sweep, and the
+// joining of a sweep's shard files.
+#pragma once
+
+#include <string>
+
+#include "batch/batch_options.h"
+#include "batch/sweep_options.h"
+
+namespace morbilex::batch {
+
+// Writes the summary of the run the records hold (after run_simulation)
+// where the options say; false with a one-line reason.
+bool write_run_summary(const Records& records, InterventionMode mode,
+                       const AnalysisOptions& options, std::string& error);
+
+// Runs the sweep (or --count) or the merge the options hold, with the single
+// run's options as the base scenario. Returns the exit status, and for any
+// but 0 a one-line reason in error.
+int run_analysis_command(const AnalysisOptions& options, const BatchRequest& request,
+                         std::string& error);
+
+}  // namespace morbilex::batch

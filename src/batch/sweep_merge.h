@@ -1,0 +1,17 @@
+// Joins the files of a sweep's shards (CSV or JSON Lines) into one file in
+// run_id order, streaming: each file is read once, row by row.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace morbilex::batch {
+
+// Refuses, with a one-line reason, files whose headers (or, for JSON Lines,
+// keys) differ, rows out of run_id order within a file, and a run_id that
+// is missing below the largest one or comes twice. OUT is written whole or
+// not at all.
+bool merge_shard_files(const std::string& output, const std::vector<std::string>& inputs,
+                       std::string& error);
+
+}  // namespace morbilex::batch

@@ -1,0 +1,50 @@
+// The options of run summaries and sweeps, taken out of the command line
+// before the single run's options are read.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analysis/sweep_grid.h"
+
+namespace morbilex::batch {
+
+enum class RowFormat { Csv, JsonLines };
+
+struct AnalysisOptions {
+    // --summary: the readable block on standard output; --summary=FILE: a CSV
+    // row (JSON Lines for a .jsonl file).
+    bool summary = false;
+    std::string summary_path;
+    bool trace_given = false;  // --trace= appeared
+    bool mode_given = false;   // --mode= appeared
+
+    SweepGrid grid;
+    bool has_off_ratio = false;
+    double off_ratio = 0.0;
+    std::string output_path;  // empty: standard output
+    RowFormat format = RowFormat::Csv;
+    int jobs = 0;  // 0: every core
+    Shard shard;
+    bool shard_given = false;
+    bool count_only = false;
+    std::string metric = "peak_infectious";
+    bool metric_given = false;
+
+    std::string merge_output;  // --merge=OUT IN...
+    std::vector<std::string> merge_inputs;
+
+    bool sweep() const { return !grid.axes.empty(); }
+    bool merge() const { return !merge_output.empty(); }
+};
+
+// Takes the analysis options out of argv into options; rest gets argv[0] and
+// every other argument, for the single run's parser. False with a one-line
+// reason naming the option.
+bool split_analysis_options(int argc, const char* const argv[], AnalysisOptions& options,
+                            std::vector<const char*>& rest, std::string& error);
+
+// The --help text's part about summaries and sweeps.
+std::string analysis_usage_text();
+
+}  // namespace morbilex::batch

@@ -1,0 +1,182 @@
+#include "batch/sweep_runner.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "analysis/run_figures.h"
+
+namespace morbilex::batch {
+namespace {
+
+// Scenarios of one block, integrated together (the lane kernel's batch).
+constexpr long long LARGEST_BLOCK = 64;
+// Finished blocks waiting for their turn, per thread: bounds the memory.
+constexpr long long BLOCKS_AHEAD_PER_JOB = 4;
+constexpr auto POLL = std::chrono::milliseconds(100);
+
+// The blocks of a sweep between the workers and the writer.
+class BlockQueue {
+public:
+    BlockQueue(long long blocks, long long ahead) : blocks_(blocks), ahead_(ahead) {}
+
+    // The next block to work on, or -1 when there is none or the sweep stops.
+    long long take(const std::atomic<bool>* stop) {
+        std::unique_lock lock(mutex_);
+        if (halted(stop) || next_taken_ >= blocks_) return -1;
+        const long long block = next_taken_++;
+        while (block >= next_written_ + ahead_ && !halted(stop))
+            space_.wait_for(lock, POLL);
+        return halted(stop) ? -1 : block;
+    }
+
+    void deliver(long long block, std::string&& rows) {
+        {
+            std::lock_guard lock(mutex_);
+            finished_.emplace(block, std::move(rows));
+        }
+        ready_.notify_all();
+    }
+
+    void fail(const std::string& error) {
+        {
+            std::lock_guard lock(mutex_);
+            if (error_.empty()) error_ = error;
+            failed_ = true;
+        }
+        ready_.notify_all();
+        space_.notify_all();
+    }
+
+    void worker_done() {
+        {
+            std::lock_guard lock(mutex_);
+            ++workers_done_;
+        }
+        ready_.notify_all();
+    }
+
+    // The rows of the next block in order; false when it will never come.
+    bool next_rows(int workers, std::string& rows) {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            const auto found = finished_.find(next_written_);
+            if (found != finished_.end()) {
+                rows = std::move(found->second);
+                finished_.erase(found);
+                ++next_written_;
+                space_.notify_all();
+                return true;
+            }
+            if (workers_done_ == workers || next_written_ >= blocks_) return false;
+            ready_.wait_for(lock, POLL);
+        }
+    }
+
+    std::string error() {
+        std::lock_guard lock(mutex_);
+        return error_;
+    }
+
+private:
+    bool halted(const std::atomic<bool>* stop) const {
+        return failed_ || (stop != nullptr && stop->load());
+    }
+
+    std::mutex mutex_;
+    std::condition_variable ready_, space_;
+    std::map<long long, std::string> finished_;
+    const long long blocks_, ahead_;
+    long long next_taken_ = 0, next_written_ = 0;
+    int workers_done_ = 0;
+    bool failed_ = false;
+    std::string error_;
+};
+
+struct SweepShape {
+    long long total = 0;   // scenarios of the whole grid
+    long long ours = 0;    // of the shard
+    long long block = 1;   // scenarios per block
+    long long blocks = 0;  // of the shard
+};
+
+SweepShape shape_of(const SweepPlan& plan, const SweepSettings& settings) {
+    SweepShape shape;
+    shape.total = plan.grid.size();
+    shape.ours = settings.shard.size(shape.total);
+    shape.block = std::clamp<long long>(shape.ours / (8LL * settings.jobs), 1, LARGEST_BLOCK);
+    shape.blocks = (shape.ours + shape.block - 1) / shape.block;
+    return shape;
+}
+
+// One thread: blocks of scenarios set up, integrated together, summed up.
+void work(const SweepPlan& plan, const SweepSettings& settings, const SweepShape& shape,
+          BlockQueue& queue) {
+    ScenarioBuilder builder(plan);
+    std::vector<ScenarioInputs> inputs(shape.block);
+    std::vector<RunFigures> figures(shape.block);
+    SummaryRow row;
+    std::string error;
+    for (long long block; (block = queue.take(settings.stop)) >= 0;) {
+        const long long first = block * shape.block;
+        const long long count = std::min(shape.block, shape.ours - first);
+        bool built = true;
+        for (long long k = 0; k < count && built; ++k)
+            built = builder.build(settings.shard.run_id(first + k), inputs[k], error);
+        if (!built) {
+            queue.fail(error);
+            break;
+        }
+        integrate_run_figures(std::span(inputs).first(count), std::span(figures).first(count));
+        std::string rows;
+        rows.reserve(static_cast<std::size_t>(count) * 512);
+        for (long long k = 0; k < count; ++k) {
+            const long long run_id = settings.shard.run_id(first + k);
+            summarise_run(inputs[k], figures[k], row);
+            if (settings.json_lines) {
+                append_sweep_json_row(rows, plan.grid, run_id, row);
+            } else {
+                append_sweep_csv_row(rows, plan.grid, run_id, row);
+            }
+            if (settings.metric_values != nullptr) {
+                (*settings.metric_values)[run_id - 1] = row[settings.metric_column].as_number();
+            }
+        }
+        queue.deliver(block, std::move(rows));
+    }
+    queue.worker_done();
+}
+
+}  // namespace
+
+SweepOutcome run_sweep(const SweepPlan& plan, const SweepSettings& settings, RowSink& sink) {
+    const SweepShape shape = shape_of(plan, settings);
+    const int workers = static_cast<int>(std::clamp<long long>(shape.blocks, 1, settings.jobs));
+    BlockQueue queue(shape.blocks, BLOCKS_AHEAD_PER_JOB * workers);
+    std::vector<std::thread> threads;
+    for (int k = 0; k < workers; ++k)
+        threads.emplace_back(work, std::cref(plan), std::cref(settings), std::cref(shape),
+                             std::ref(queue));
+    SweepOutcome outcome;
+    long long blocks_written = 0;
+    std::string rows;
+    while (queue.next_rows(workers, rows)) {
+        if (!sink.write(rows)) {
+            queue.fail("the rows could not be written");
+            break;
+        }
+        ++blocks_written;
+        outcome.rows_written = std::min(blocks_written * shape.block, shape.ours);
+        sink.progress(outcome.rows_written, shape.ours);
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    outcome.error = queue.error();
+    outcome.complete = outcome.error.empty() && outcome.rows_written == shape.ours;
+    return outcome;
+}
+
+}  // namespace morbilex::batch

@@ -1,0 +1,465 @@
+#include "qt/sweep_chart.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+
+#include "qt/offscreen_application.h"
+
+namespace morbilex {
+namespace {
+
+constexpr int DOTS_PER_INCH = 96;  // SVG and PDF: a pixel of --size is 1/96 inch
+constexpr long long LARGEST_IMAGE_PIXELS = 256LL * 1024 * 1024;
+
+// viridis at ten even stops (perceptually uniform, readable with any colour
+// vision and in grey), between which colours are interpolated.
+constexpr QRgb VIRIDIS[] = {0x440154, 0x482878, 0x3e4a89, 0x31688e, 0x26828e,
+                            0x1f9e89, 0x35b779, 0x6dcd59, 0xb4de2c, 0xfde725};
+// Lines: blue, orange, bluish green, vermillion, sky blue, reddish purple.
+constexpr QRgb SERIES_COLOURS[] = {0x0072b2, 0xe69f00, 0x009e73, 0xd55e00, 0x56b4e9, 0xcc79a7};
+const QColor MISSING_COLOUR(0xcc, 0xcc, 0xcc);
+const QColor GRID_COLOUR(0xdd, 0xdd, 0xdd);
+
+using Painting = std::function<void(QPainter&, const QRectF&)>;
+
+QColor viridis(double t) {
+    const double position = std::clamp(t, 0.0, 1.0) * (std::size(VIRIDIS) - 1);
+    const std::size_t low =
+        std::min<std::size_t>(static_cast<std::size_t>(position), std::size(VIRIDIS) - 2);
+    const double f = position - low;
+    const QColor a(VIRIDIS[low]), b(VIRIDIS[low + 1]);
+    return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * f,
+                            a.greenF() + (b.greenF() - a.greenF()) * f,
+                            a.blueF() + (b.blueF() - a.blueF()) * f);
+}
+
+// A tick step of 1, 2 or 5 times a power of ten, about count ticks to range.
+double tick_step(double range, int count) {
+    const double rough = range / std::max(count, 1);
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (double factor : {1.0, 2.0, 5.0}) {
+        if (factor * power >= rough) return factor * power;
+    }
+    return 10.0 * power;
+}
+
+std::vector<double> ticks_between(double low, double high, int count) {
+    std::vector<double> ticks;
+    const double step = tick_step(high - low, count);
+    for (double k = std::ceil(low / step - 1e-9); k * step <= high + step * 1e-9; k += 1.0)
+        ticks.push_back(std::abs(k * step) < step * 1e-9 ? 0.0 : k * step);
+    return ticks;
+}
+
+// Numbers the way a reader wants them: few digits, full stops on any locale.
+QString number_text(double value) {
+    if (!std::isfinite(value)) return QStringLiteral("n/a");
+    const double magnitude = std::abs(value);
+    if (magnitude >= 100000.0 || (magnitude < 0.001 && magnitude > 0.0)) {
+        return QString::number(value, 'g', 3);
+    }
+    const int decimals = magnitude >= 100.0 ? 0 : magnitude >= 10.0 ? 1 : magnitude >= 1.0 ? 2 : 3;
+    return QString::number(value, 'f', decimals);
+}
+
+QString axis_text(double value) {
+    return QString::number(value, 'g', 6);
+}
+
+QString text_of(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The low and high of the finite values; 0..1 when there are none.
+std::pair<double, double> finite_range(const std::vector<double>& values) {
+    double low = std::numeric_limits<double>::infinity(), high = -low;
+    for (double value : values) {
+        if (!std::isfinite(value)) continue;
+        low = std::min(low, value);
+        high = std::max(high, value);
+    }
+    if (low > high) return {0.0, 1.0};
+    return {low, high};
+}
+
+QFont font_of(double pixels, bool bold = false) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
+    font.setBold(bold);
+    return font;
+}
+
+void set_font(QPainter& painter, double pixels, bool bold = false) {
+    painter.setFont(font_of(pixels, bold));
+}
+
+// Base text size of a picture.
+double font_pixels(const QRectF& page) {
+    return std::clamp(std::min(page.width(), page.height()) / 40.0, 9.0, 28.0);
+}
+
+void draw_title(QPainter& painter, const QRectF& page, const std::string& title, double text) {
+    set_font(painter, text * 1.15, true);
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(page.left(), page.top() + text * 0.4, page.width(), text * 1.8),
+                     Qt::AlignCenter, text_of(title));
+}
+
+void draw_axis_names(QPainter& painter, const QRectF& plot, const std::string& x_name,
+                     const std::string& y_name, double text) {
+    set_font(painter, text * 1.05);
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(plot.left(), plot.bottom() + text * 1.9, plot.width(), text * 1.6),
+                     Qt::AlignCenter, text_of(x_name));
+    painter.save();
+    painter.translate(plot.left() - text * 4.6, plot.center().y());
+    painter.rotate(-90.0);
+    painter.drawText(QRectF(-plot.height() / 2, -text * 0.8, plot.height(), text * 1.6),
+                     Qt::AlignCenter, text_of(y_name));
+    painter.restore();
+}
+
+// Every n-th label, so that neighbours do not touch.
+std::size_t label_stride(std::size_t labels, double room_each, double label_size) {
+    if (labels == 0 || room_each <= 0.0) return 1;
+    return std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(label_size / room_each)));
+}
+
+// ---- heat map
+
+struct HeatLayout {
+    QRectF plot, bar;
+};
+
+HeatLayout heat_layout(const QRectF& page, double text) {
+    const double left = page.left() + text * 6.0, top = page.top() + text * 3.0;
+    const double right = page.right() - text * 9.0, bottom = page.bottom() - text * 4.2;
+    return {QRectF(left, top, right - left, bottom - top),
+            QRectF(right + text * 1.5, top, text * 1.4, bottom - top)};
+}
+
+void draw_cells(QPainter& painter, const SweepHeatMap& map, const QRectF& plot, double low,
+                double high, double text) {
+    const std::size_t columns = map.x_values.size(), rows = map.y_values.size();
+    const double width = plot.width() / columns, height = plot.height() / rows;
+    const bool labelled = columns <= LARGEST_LABELLED_GRID && rows <= LARGEST_LABELLED_GRID;
+    set_font(painter, std::min({text, height * 0.38, width / 4.2}));
+    for (std::size_t row = 0; row < rows; ++row) {
+        for (std::size_t column = 0; column < columns; ++column) {
+            const double value = map.cells[row * columns + column];
+            // The first row at the bottom, as on a plot's axis.
+            const QRectF cell(plot.left() + column * width, plot.bottom() - (row + 1) * height,
+                              width, height);
+            const double t = high > low ? (value - low) / (high - low) : 0.5;
+            const QColor colour = std::isfinite(value) ? viridis(t) : MISSING_COLOUR;
+            painter.fillRect(cell.adjusted(0, 0, 0.5, 0.5), colour);
+            if (!labelled) continue;
+            painter.setPen(std::isfinite(value) && t < 0.6 ? Qt::white : Qt::black);
+            painter.drawText(cell, Qt::AlignCenter, number_text(value));
+        }
+    }
+    painter.setPen(QPen(Qt::black, 1.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(plot);
+}
+
+void draw_heat_ticks(QPainter& painter, const SweepHeatMap& map, const QRectF& plot, double text) {
+    set_font(painter, text);
+    painter.setPen(Qt::black);
+    const QFontMetricsF metrics(painter.font());
+    const std::size_t columns = map.x_values.size(), rows = map.y_values.size();
+    const double width = plot.width() / columns, height = plot.height() / rows;
+    double widest = 0.0;
+    for (double value : map.x_values)
+        widest = std::max(widest, metrics.horizontalAdvance(axis_text(value)));
+    const std::size_t x_stride = label_stride(columns, width, widest + text);
+    for (std::size_t column = 0; column < columns; column += x_stride) {
+        const double centre = plot.left() + (column + 0.5) * width;
+        painter.drawLine(QPointF(centre, plot.bottom()),
+                         QPointF(centre, plot.bottom() + text * 0.4));
+        painter.drawText(QRectF(centre - width * x_stride / 2, plot.bottom() + text * 0.5,
+                                width * x_stride, text * 1.4),
+                         Qt::AlignHCenter | Qt::AlignTop, axis_text(map.x_values[column]));
+    }
+    const std::size_t y_stride = label_stride(rows, height, text * 1.3);
+    for (std::size_t row = 0; row < rows; row += y_stride) {
+        const double centre = plot.bottom() - (row + 0.5) * height;
+        painter.drawLine(QPointF(plot.left() - text * 0.4, centre), QPointF(plot.left(), centre));
+        painter.drawText(QRectF(plot.left() - text * 5.5, centre - text, text * 5.0, text * 2.0),
+                         Qt::AlignRight | Qt::AlignVCenter, axis_text(map.y_values[row]));
+    }
+}
+
+void draw_colour_bar(QPainter& painter, const QRectF& bar, const std::string& metric, double low,
+                     double high, double text) {
+    QLinearGradient gradient(bar.bottomLeft(), bar.topLeft());
+    for (std::size_t k = 0; k < std::size(VIRIDIS); ++k)
+        gradient.setColorAt(static_cast<double>(k) / (std::size(VIRIDIS) - 1), QColor(VIRIDIS[k]));
+    painter.fillRect(bar, gradient);
+    painter.setPen(QPen(Qt::black, 1.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(bar);
+    set_font(painter, text * 0.9);
+    const double span = high > low ? high - low : 1.0;
+    const QFontMetricsF metrics(painter.font());
+    double widest = 0.0;
+    for (double tick : ticks_between(low, high > low ? high : low + 1.0, 5)) {
+        widest = std::max(widest, metrics.horizontalAdvance(axis_text(tick)));
+        const double y = bar.bottom() - (tick - low) / span * bar.height();
+        painter.drawLine(QPointF(bar.right(), y), QPointF(bar.right() + text * 0.4, y));
+        painter.drawText(QRectF(bar.right() + text * 0.6, y - text, text * 6.0, text * 2.0),
+                         Qt::AlignLeft | Qt::AlignVCenter, axis_text(tick));
+    }
+    painter.save();
+    painter.translate(bar.right() + text * 2.2 + widest, bar.center().y());
+    painter.rotate(90.0);
+    set_font(painter, text);
+    painter.drawText(QRectF(-bar.height() / 2, -text * 0.8, bar.height(), text * 1.6),
+                     Qt::AlignCenter, text_of(metric));
+    painter.restore();
+}
+
+void paint_heat_map(QPainter& painter, const QRectF& page, const SweepHeatMap& map) {
+    const double text = font_pixels(page);
+    const HeatLayout layout = heat_layout(page, text);
+    const auto [low, high] = finite_range(map.cells);
+    draw_title(painter, page, map.title, text);
+    draw_cells(painter, map, layout.plot, low, high, text);
+    draw_heat_ticks(painter, map, layout.plot, text);
+    draw_axis_names(painter, layout.plot, map.x_name, map.y_name, text);
+    draw_colour_bar(painter, layout.bar, map.metric, low, high, text);
+}
+
+// ---- line chart
+
+struct LineScale {
+    QRectF plot;
+    double x_low, x_high, y_low, y_high;
+    QPointF at(double x, double y) const {
+        return {plot.left() + (x - x_low) / (x_high - x_low) * plot.width(),
+                plot.bottom() - (y - y_low) / (y_high - y_low) * plot.height()};
+    }
+};
+
+bool has_legend(const SweepLineChart& chart) {
+    return chart.series.size() > 1 || !chart.series.front().label.empty();
+}
+
+// The legend's box: a short line and the longest label.
+double legend_width(const SweepLineChart& chart, double text) {
+    const QFontMetricsF metrics(font_of(text));
+    double widest = 0.0;
+    for (const LineSeries& series : chart.series)
+        widest = std::max(widest, metrics.horizontalAdvance(text_of(series.label)));
+    return widest + text * 3.6;
+}
+
+LineScale line_scale(const SweepLineChart& chart, const QRectF& page, double text) {
+    std::vector<double> xs, ys;
+    for (const LineSeries& series : chart.series) {
+        xs.insert(xs.end(), series.x.begin(), series.x.end());
+        ys.insert(ys.end(), series.y.begin(), series.y.end());
+    }
+    auto [x_low, x_high] = finite_range(xs);
+    auto [y_low, y_high] = finite_range(ys);
+    if (x_high <= x_low) x_low -= 0.5, x_high += 0.5;
+    // From zero when all values lie above it, with room above the highest.
+    y_low = std::min(0.0, y_low);
+    y_high = y_high > y_low ? y_high + (y_high - y_low) * 0.05 : y_low + 1.0;
+    const double left = page.left() + text * 6.0, top = page.top() + text * 3.0;
+    const double right =
+        page.right() - (has_legend(chart) ? legend_width(chart, text) + text * 2.0 : text * 1.5);
+    const QRectF plot(left, top, right - left, page.bottom() - text * 4.2 - top);
+    return {plot, x_low, x_high, y_low, y_high};
+}
+
+void draw_line_grid(QPainter& painter, const LineScale& scale, double text) {
+    set_font(painter, text);
+    for (double x : ticks_between(scale.x_low, scale.x_high, 8)) {
+        const QPointF foot = scale.at(x, scale.y_low);
+        painter.setPen(QPen(GRID_COLOUR, 1.0));
+        painter.drawLine(foot, QPointF(foot.x(), scale.plot.top()));
+        painter.setPen(Qt::black);
+        painter.drawText(
+            QRectF(foot.x() - text * 4, scale.plot.bottom() + text * 0.5, text * 8, text * 1.4),
+            Qt::AlignHCenter | Qt::AlignTop, axis_text(x));
+    }
+    for (double y : ticks_between(scale.y_low, scale.y_high, 6)) {
+        const QPointF start = scale.at(scale.x_low, y);
+        painter.setPen(QPen(GRID_COLOUR, 1.0));
+        painter.drawLine(start, QPointF(scale.plot.right(), start.y()));
+        painter.setPen(Qt::black);
+        painter.drawText(
+            QRectF(scale.plot.left() - text * 5.5, start.y() - text, text * 5.0, text * 2.0),
+            Qt::AlignRight | Qt::AlignVCenter, axis_text(y));
+    }
+    painter.setPen(QPen(Qt::black, 1.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(scale.plot);
+}
+
+// One series: a line through its points in x order, broken where a value is
+// not finite, and a mark on each point.
+void draw_series(QPainter& painter, const LineSeries& series, const LineScale& scale,
+                 const QColor& colour, double text) {
+    std::vector<std::size_t> order(series.x.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        order[k] = k;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return series.x[a] < series.x[b]; });
+    QPainterPath path;
+    bool drawing = false;
+    for (std::size_t k : order) {
+        if (!std::isfinite(series.y[k])) {
+            drawing = false;
+            continue;
+        }
+        const QPointF point = scale.at(series.x[k], series.y[k]);
+        drawing ? path.lineTo(point) : path.moveTo(point);
+        drawing = true;
+    }
+    painter.setPen(QPen(colour, std::max(1.5, text * 0.16)));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(path);
+    const double radius = order.size() <= 60 ? text * 0.25 : 0.0;
+    painter.setBrush(colour);
+    for (std::size_t k : order) {
+        if (radius > 0.0 && std::isfinite(series.y[k]))
+            painter.drawEllipse(scale.at(series.x[k], series.y[k]), radius, radius);
+    }
+}
+
+void draw_legend(QPainter& painter, const SweepLineChart& chart, const LineScale& scale,
+                 double text) {
+    set_font(painter, text);
+    const double row = text * 1.5, width = legend_width(chart, text);
+    const QRectF box(scale.plot.right() + text * 1.2, scale.plot.top(), width,
+                     row * chart.series.size() + text * 0.4);
+    painter.setPen(QPen(GRID_COLOUR, 1.0));
+    painter.setBrush(Qt::white);
+    painter.drawRect(box);
+    for (std::size_t k = 0; k < chart.series.size(); ++k) {
+        const double y = box.top() + text * 0.2 + row * (k + 0.5);
+        const QColor colour(SERIES_COLOURS[k % std::size(SERIES_COLOURS)]);
+        painter.setPen(QPen(colour, std::max(1.5, text * 0.16)));
+        painter.drawLine(QPointF(box.left() + text * 0.5, y), QPointF(box.left() + text * 2.5, y));
+        painter.setPen(Qt::black);
+        painter.drawText(QRectF(box.left() + text * 3.0, y - row / 2, width - text * 3.0, row),
+                         Qt::AlignLeft | Qt::AlignVCenter, text_of(chart.series[k].label));
+    }
+}
+
+void paint_line_chart(QPainter& painter, const QRectF& page, const SweepLineChart& chart) {
+    const double text = font_pixels(page);
+    const LineScale scale = line_scale(chart, page, text);
+    draw_title(painter, page, chart.title, text);
+    draw_line_grid(painter, scale, text);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (std::size_t k = 0; k < chart.series.size(); ++k) {
+        draw_series(painter, chart.series[k], scale,
+                    QColor(SERIES_COLOURS[k % std::size(SERIES_COLOURS)]), text);
+    }
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    draw_axis_names(painter, scale.plot, chart.x_name, chart.y_name, text);
+    if (has_legend(chart)) draw_legend(painter, chart, scale, text);
+}
+
+// ---- the files
+
+bool paint_png(const std::string& path, int width, int height, const Painting& paint,
+               std::string& error) {
+    if (static_cast<long long>(width) * height > LARGEST_IMAGE_PIXELS) {
+        error = "picture size out of range";
+        return false;
+    }
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull()) {
+        error = "not enough memory for the picture";
+        return false;
+    }
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    paint(painter, QRectF(0, 0, width, height));
+    painter.end();
+    if (image.save(QString::fromStdString(path), "PNG")) return true;
+    error = "cannot write " + path;
+    return false;
+}
+
+bool paint_vector(QPaintDevice& device, const std::string& path, int width, int height,
+                  const Painting& paint, std::string& error) {
+    QPainter painter;
+    if (!painter.begin(&device)) {
+        error = "cannot write " + path;
+        return false;
+    }
+    painter.fillRect(QRectF(0, 0, width, height), Qt::white);
+    paint(painter, QRectF(0, 0, width, height));
+    if (painter.end()) return true;
+    error = "cannot write " + path;
+    return false;
+}
+
+bool paint_file(const std::string& path, int width, int height, const Painting& paint,
+                std::string& error) {
+    const PictureExport picture(path);
+    if (!picture.ready(error)) return false;
+    if (picture.extension() == "png") return paint_png(path, width, height, paint, error);
+    if (picture.extension() == "svg") {
+        QSvgGenerator generator;
+        generator.setFileName(QString::fromStdString(path));
+        generator.setSize(QSize(width, height));
+        generator.setViewBox(QRect(0, 0, width, height));
+        generator.setResolution(DOTS_PER_INCH);
+        generator.setTitle(QStringLiteral("Morbilex sweep"));
+        return paint_vector(generator, path, width, height, paint, error);
+    }
+    QPdfWriter writer(QString::fromStdString(path));
+    writer.setResolution(DOTS_PER_INCH);
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QSizeF(double(width) / DOTS_PER_INCH, double(height) / DOTS_PER_INCH),
+                              QPageSize::Inch),
+                    QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    writer.setTitle(QStringLiteral("Morbilex sweep"));
+    return paint_vector(writer, path, width, height, paint, error);
+}
+
+}  // namespace
+
+bool export_sweep_line_chart(const SweepLineChart& chart, const std::string& path, int width,
+                             int height, std::string& error) {
+    if (chart.series.empty()) {
+        error = "nothing to draw";
+        return false;
+    }
+    return paint_file(
+        path, width, height,
+        [&](QPainter& painter, const QRectF& page) { paint_line_chart(painter, page, chart); },
+        error);
+}
+
+bool export_sweep_heat_map(const SweepHeatMap& map, const std::string& path, int width, int height,
+                           std::string& error) {
+    if (map.x_values.empty() || map.y_values.empty() ||
+        map.cells.size() != map.x_values.size() * map.y_values.size()) {
+        error = "the heat map's cells do not fill its grid";
+        return false;
+    }
+    return paint_file(
+        path, width, height,
+        [&](QPainter& painter, const QRectF& page) { paint_heat_map(painter, page, map); }, error);
+}
+
+}  // namespace morbilex

@@ -1,0 +1,168 @@
+// Summaries and sweeps of morbilex-batch from the outside.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "support/test_support.h"
+
+namespace morbilex {
+namespace {
+
+using testing::read_bytes;
+using testing::split_lines;
+using testing::TemporaryFolder;
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+class Sweeps : public ::testing::Test {
+protected:
+    TemporaryFolder folder;
+
+    std::string file(const std::string& name) const { return folder.file(name); }
+
+    Outcome run(const std::string& arguments) const {
+        const std::string command = "cd '" + folder.path().string() + "' && '" +
+                                    MORBILEX_BATCH_PROGRAM + "' " + arguments +
+                                    " >out.txt 2>err.txt";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_bytes(file("out.txt")),
+                read_bytes(file("err.txt"))};
+    }
+};
+
+constexpr const char* GRID =
+    "--mode=2 --sweep=R_0=1.5:3:0.5 --sweep=On_threshold=10,35,60 --sweep=Reduction=0.5,0.8 "
+    "--off-ratio=0.25 --T_max=150";
+
+TEST_F(Sweeps, OutputIsTheSameForAnyJobsAndShardsMergeIntoIt) {
+    const Outcome one = run(std::string(GRID) + " --jobs=1");
+    ASSERT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(split_lines(one.out).size(), 1u + 4 * 3 * 2);
+    EXPECT_EQ(run(std::string(GRID) + " --jobs=5").out, one.out);
+    EXPECT_EQ(run(std::string(GRID) + " --count --shard=2/5").out, "5\n");
+    // An output that is a link (or a device) is written through, never replaced.
+    std::filesystem::create_symlink("target.csv", file("link.csv"));
+    ASSERT_EQ(run(std::string(GRID) + " --output=link.csv").status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(file("link.csv")));
+    EXPECT_EQ(read_bytes(file("target.csv")), one.out);
+    std::string shards;
+    for (int k = 1; k <= 5; ++k) {
+        const std::string name = "part" + std::to_string(k) + ".csv";
+        ASSERT_EQ(run(std::string(GRID) + " --jobs=2 --shard=" + std::to_string(k) +
+                      "/5 --output=" + name)
+                      .status,
+                  0);
+        shards = name + " " + shards;  // in any order
+    }
+    ASSERT_EQ(run("--merge=all.csv " + shards).status, 0);
+    EXPECT_EQ(read_bytes(file("all.csv")), one.out);
+
+    const Outcome missing = run("--merge=some.csv part1.csv part3.csv");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "morbilex-batch: run_id 2 is missing\n");
+    EXPECT_NE(run("--merge=twice.csv part1.csv part2.csv part2.csv").err.find("comes twice"),
+              std::string::npos);
+    run(std::string(GRID) + " --format=jsonl --output=part.jsonl");
+    EXPECT_NE(run("--merge=mixed.csv part1.csv part.jsonl").err.find("header differs"),
+              std::string::npos);
+}
+
+// A sweep's row is the single run's --summary row with the same options.
+TEST_F(Sweeps, RowsEqualSingleRunSummaries) {
+    const Outcome sweep =
+        run("--sweep=mode=0,1,2 --sweep=T_max=60.7,400 --R_0=3.14159 "
+            "--On_threshold=12.345 --off-ratio=0.3");
+    ASSERT_EQ(sweep.status, 0) << sweep.err;
+    const auto rows = split_lines(sweep.out);
+    const std::size_t summary_start = std::string("run_id,swept_mode,swept_T_max,").size();
+    EXPECT_EQ(rows[0].substr(0, summary_start), "run_id,swept_mode,swept_T_max,");
+    int run_id = 1;
+    for (const char* mode : {"0", "1", "2"}) {
+        for (const char* T_max : {"60.7", "400"}) {
+            const std::string options = std::string("--mode=") + mode + " --T_max=" + T_max +
+                                        " --R_0=3.14159 --On_threshold=12.345 "
+                                        "--Off_threshold=3.7035 --summary=one.csv";
+            ASSERT_EQ(run(options).status, 0);
+            const auto single = split_lines(read_bytes(file("one.csv")));
+            EXPECT_EQ(rows[0].substr(summary_start), single[0]);
+            const std::string& row = rows[run_id];
+            EXPECT_EQ(row.substr(row.find(',', row.find(',', row.find(',') + 1) + 1) + 1),
+                      single[1])
+                << "run_id " << run_id;
+            ++run_id;
+        }
+    }
+}
+
+TEST_F(Sweeps, SummaryTakesStandardOutputFromTheTrace) {
+    const Outcome block = run("--mode=1 --summary");
+    EXPECT_EQ(block.out.rfind("Run summary\n", 0), 0u);
+    EXPECT_NE(block.out.find("days_reduced             60.00 days"), std::string::npos);
+    const Outcome both = run("--summary --trace=-");
+    EXPECT_EQ(both.out.rfind("% MORBILEX", 0), 0u);
+    EXPECT_NE(both.out.find("Run summary"), std::string::npos);
+}
+
+TEST_F(Sweeps, RefusedOptionsNameThemselvesAndWriteNothing) {
+    for (const char* wrong :
+         {"--sweep=R_0=1:2:0", "--sweep=R_0=1,2 --shard=3/2", "--sweep=R_0=1,2 --trace=t.dat",
+          "--sweep=R_0=1,2 --R_0=3", "--jobs=2", "--sweep=R_0=1,2 --chart=c.gif"}) {
+        const Outcome outcome = run(wrong);
+        EXPECT_EQ(outcome.status, 2) << wrong;
+        EXPECT_TRUE(outcome.out.empty()) << wrong;
+        EXPECT_EQ(split_lines(outcome.err).size(), 1u) << outcome.err;
+    }
+    const Outcome period = run("--sweep=latent_period=2,0");
+    EXPECT_EQ(period.status, 1);
+    EXPECT_NE(period.err.find("latent_period=0 refused: a period must be above zero"),
+              std::string::npos)
+        << period.err;
+}
+
+TEST_F(Sweeps, InterruptKeepsCompleteRows) {
+    const auto rows_written = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            if (entry.path().filename().string().rfind(".big.csv.", 0) == 0 &&
+                entry.file_size() > 4096)
+                return true;
+        }
+        return false;
+    };
+    const pid_t child = fork();
+    if (child == 0) {
+        const std::string output = "--output=" + file("big.csv");
+        execl(MORBILEX_BATCH_PROGRAM, MORBILEX_BATCH_PROGRAM, "--sweep=R_0=1:100:0.0001",
+              "--jobs=2", output.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Once rows reach the file under its temporary name, the sweep is under way.
+    for (int wait = 0; wait < 1000 && !rows_written(); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    kill(child, SIGINT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    const std::string text = read_bytes(file("big.csv"));
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.back(), '\n');
+    const auto lines = split_lines(text);
+    for (std::size_t k = 1; k < lines.size(); ++k) {
+        ASSERT_EQ(std::count(lines[k].begin(), lines[k].end(), ','),
+                  std::count(lines[0].begin(), lines[0].end(), ','));
+        ASSERT_EQ(lines[k].substr(0, lines[k].find(',')), std::to_string(k));
+    }
+}
+
+}  // namespace
+}  // namespace morbilex
