@@ -15,7 +15,7 @@ run_packages=(
 
 # The tests, benchmarks, Windows build and packages on top of that.
 test_packages=(
-  git clang-format
+  git clang-format clang libclang-rt-14-dev
   libgtest-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64

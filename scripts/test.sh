@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
-# native, under the address and undefined-behaviour sanitizers, and the
-# Windows build under wine.
+# native, under the address, undefined-behaviour and leak sanitizers, the fuzz
+# targets for a bounded time, and the Windows build under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --test
@@ -11,11 +11,17 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORBILEX_TESTS=
 cmake --build build
 (cd build && ctest --output-on-failure)
 
-echo "== sanitizer build (address, undefined) and unit tests"
+echo "== sanitizer build (address, undefined, leaks): unit, morbilex-batch and program tests"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMORBILEX_SANITIZE=ON \
-  -DMORBILEX_CORE_ONLY=ON >/dev/null
+  -DMORBILEX_CORE_ONLY=OFF -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON >/dev/null
 cmake --build build-sanitize
-(cd build-sanitize && ctest --output-on-failure)
+(cd build-sanitize &&
+  ASAN_OPTIONS=detect_leaks=1 \
+  LSAN_OPTIONS="suppressions=$PWD/../tests/sanitizer/qt_leaks.supp:print_suppressions=0" \
+  ctest --output-on-failure -E program_screenshots)
+
+echo "== fuzz targets, 40 s each"
+bash scripts/fuzz.sh 40
 
 echo "== Windows build and tests under wine"
 WINEPREFIX="$(mktemp -d /tmp/morbilex-wine.XXXXXX)"

@@ -80,7 +80,7 @@ const char* refusal_words(RefusalReason reason) {
         case RefusalReason::NoNumber:
             return "no finite number at the start of the text";
         case RefusalReason::NotAboveZero:
-            return "a period must be above zero";
+            return "a period must be above zero also as shown (0.005 or more)";
         case RefusalReason::NegativeValue:
             return "an initial value must not be negative";
         case RefusalReason::None:

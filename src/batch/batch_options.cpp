@@ -6,8 +6,6 @@
 namespace morbilex::batch {
 namespace {
 
-constexpr int LARGEST_CHART_SIDE = 20000;
-
 bool parse_whole_number(std::string_view text, int& value) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size();
@@ -66,7 +64,8 @@ bool parse_option(std::string_view name, std::string_view value, BatchRequest& r
     }
     if (name == "size") {
         if (parse_size(value, request.chart_width, request.chart_height)) return true;
-        error = option + ": the size is WIDTHxHEIGHT in pixels, each 1 to 20000";
+        error = option + ": the size is WIDTHxHEIGHT in pixels, each 1 to " +
+                std::to_string(LARGEST_CHART_SIDE);
         return false;
     }
     return parse_field(name, value, request, error);
@@ -129,13 +128,17 @@ std::string usage_text() {
         "\n"
         "Run and output:\n"
         "  --mode=0|1|2     0 no intervention (default), 1 one-time, 2 intermittent\n"
-        "  --trace=PATH     the trace of the run (default: standard output)\n"
+        "  --trace=PATH     the trace of the run (default, or -: standard output)\n"
         "  --chart=PATH     the chart of the run as PNG, SVG or PDF (by the extension)\n"
-        "  --size=WxH       the chart's size in pixels (default 1200x700)\n"
+        "  --size=WxH       the chart's size in pixels (default 1200x700), each side\n"
+        "                   1 to 16384; an SVG or PDF page has that size at 96 dpi\n"
         "  --help           this text\n"
         "\n"
-        "Exit status: 0 done; 1 a field, the run or an output failed; 2 a wrong option.\n"
-        "On failure one line on standard error says why, and nothing is written.\n";
+        "Exit status: 0 done; 1 a field, the run or an output failed; 2 a wrong option;\n"
+        "3 the run overflowed: its trace and chart are written, and standard error names\n"
+        "the first day whose values are not finite (inf or nan).\n"
+        "On failures 1 and 2 one line on standard error says why, and no file is written\n"
+        "or changed.\n";
     return text;
 }
 

@@ -10,6 +10,10 @@
 
 namespace morbilex::batch {
 
+// The largest side of a chart: a square of it is the most pixels a picture
+// may have (256 Mi).
+inline constexpr int LARGEST_CHART_SIDE = 16384;
+
 using morbilex::TypedField;  // a field as the user typed it on the command line
 
 struct BatchRequest {

@@ -2,13 +2,14 @@
 // tests. The fields go through the same dialog protocol as in the windowed
 // programs; unlike them, every refusal and failure is reported.
 #include <cstdio>
-#include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "batch/batch_options.h"
+#include "batch/output_file.h"
 #include "batch/sweep_main.h"
 #include "batch/sweep_options.h"
 #include "model/simulation.h"
@@ -29,6 +30,7 @@ namespace {
 constexpr int EXIT_DONE = 0;
 constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_WRONG_OPTION = 2;
+constexpr int EXIT_NOT_FINITE = 3;  // every output written, but the run overflowed
 
 // One line on standard error, then the exit status.
 int fail(const std::string& reason, int status = EXIT_FAILED) {
@@ -62,10 +64,11 @@ struct FileCloser {
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // The run, with its trace kept aside until every output can be written.
-bool run_into(Records& records, InterventionMode mode, std::FILE* trace, std::string& error) {
+bool run_into(Records& records, InterventionMode mode, std::FILE* trace, NonFiniteRow& non_finite,
+              std::string& error) {
     records.mode = mode;
-    const int result = run_simulation_to_stream(records, mode, trace);
-    if (result == RUN_COMPLETED) return true;
+    const int result = run_simulation_to_stream(records, mode, trace, &non_finite);
+    if (result == RUN_COMPLETED || result == RUN_NOT_FINITE) return true;
     error = result == RUN_REFUSED ? run_failure_text(RUN_REFUSED)
                                   : "the trace could not be kept in a temporary file";
     return false;
@@ -81,45 +84,75 @@ bool copy_stream(std::FILE* from, std::FILE* to) {
     return !std::ferror(from) && std::fflush(to) == 0;
 }
 
-bool write_trace(std::FILE* trace, const std::string& path, std::string& error) {
-    if (path.empty() || path == "-") {
-        if (copy_stream(trace, stdout)) return true;
-        error = "the trace could not be written to standard output";
-        return false;
-    }
-    std::FILE* out = std::fopen(path.c_str(), "w");
-    bool written = out != nullptr && copy_stream(trace, out);
-    if (out != nullptr) written = std::fclose(out) == 0 && written;
-    if (written) return true;
-    if (out != nullptr) std::remove(path.c_str());
-    error = "--trace=" + path + ": the file could not be written";
-    return false;
-}
-
 bool chart_export_available() {
     return MORBILEX_BATCH_CHART != 0;
 }
 
-bool write_chart(Records& records, const BatchRequest& request, std::string& error) {
+// The chart's file as bytes, before anything is written.
+bool draw_chart_file(Records& records, const BatchRequest& request, std::string& bytes,
+                     std::string& error) {
 #if MORBILEX_BATCH_CHART
     SeriesColours colours;
     init_series_colours(colours);
     std::string reason;
-    std::error_code ignored;
-    const bool existed = std::filesystem::exists(request.chart_path, ignored);
-    if (export_chart(records, colours, request.chart_path, request.chart_width,
-                     request.chart_height, reason)) {
+    if (render_chart(records, colours, request.chart_path, request.chart_width,
+                     request.chart_height, bytes, reason)) {
         return true;
     }
-    if (!existed) std::filesystem::remove(request.chart_path, ignored);
     error = "--chart=" + request.chart_path + ": " + reason;
     return false;
 #else
     (void)records;
     (void)request;
+    (void)bytes;
     (void)error;
     return false;
 #endif
+}
+
+// Opens, fills and finishes one output; the reason names the option.
+bool prepare_output(PendingOutput& output, const std::string& option, const std::string& path,
+                    const std::function<bool(std::FILE*)>& fill, std::string& error) {
+    std::string reason;
+    if (output.open(path, reason)) {
+        const bool filled = fill(output.stream());
+        if (output.finish(reason) && filled) return true;
+        if (reason.empty()) reason = "not all of it could be written";
+    }
+    error = option + path + ": the file could not be written (" + reason + ")";
+    return false;
+}
+
+// The chart and the trace (when wanted), each put in place only when both are
+// complete. A trace path that is empty or "-" means standard output.
+bool write_outputs(std::FILE* trace, bool trace_wanted, const std::string& chart,
+                   const BatchRequest& request, std::string& error) {
+    PendingOutput chart_output;
+    PendingOutput trace_output;
+    const auto write_chart = [&chart](std::FILE* out) {
+        return std::fwrite(chart.data(), 1, chart.size(), out) == chart.size();
+    };
+    const auto write_trace = [trace](std::FILE* out) { return copy_stream(trace, out); };
+    if (!request.chart_path.empty() &&
+        !prepare_output(chart_output, "--chart=", request.chart_path, write_chart, error)) {
+        return false;
+    }
+    if (!trace_wanted) {
+        // The readable summary has standard output to itself.
+    } else if (request.trace_path.empty() || request.trace_path == "-") {
+        if (!copy_stream(trace, stdout)) {
+            error = "the trace could not be written to standard output";
+            return false;
+        }
+    } else if (!prepare_output(trace_output, "--trace=", request.trace_path, write_trace, error)) {
+        return false;
+    }
+    std::string reason;
+    if (!chart_output.commit(reason) || !trace_output.commit(reason)) {
+        error = "the outputs could not be put in place (" + reason + ")";
+        return false;
+    }
+    return true;
 }
 
 bool wants_help(int argc, const char* const argv[]) {
@@ -155,19 +188,19 @@ int run_batch(int argc, const char* const argv[]) {
     if (!apply_dialogs(*records, request, error)) return fail(error);
     const File trace(std::tmpfile());
     if (!trace) return fail("no temporary file for the trace could be made");
-    if (!run_into(*records, request.mode, trace.get(), error)) return fail(error);
-    if (!request.chart_path.empty() && !write_chart(*records, request, error)) return fail(error);
-    // The readable summary takes standard output: the trace goes only where --trace says.
-    const bool trace_wanted = !analysis.summary || analysis.trace_given;
-    if (trace_wanted && !write_trace(trace.get(), request.trace_path, error)) {
-        std::error_code ignored;
-        if (!request.chart_path.empty()) std::filesystem::remove(request.chart_path, ignored);
+    NonFiniteRow non_finite;
+    if (!run_into(*records, request.mode, trace.get(), non_finite, error)) return fail(error);
+    std::string chart;
+    if (!request.chart_path.empty() && !draw_chart_file(*records, request, chart, error)) {
         return fail(error);
     }
+    const bool trace_wanted = !analysis.summary || analysis.trace_given;
+    if (!write_outputs(trace.get(), trace_wanted, chart, request, error)) return fail(error);
     const bool summary_wanted = analysis.summary || !analysis.summary_path.empty();
     if (summary_wanted && !write_run_summary(*records, request.mode, analysis, error)) {
         return fail(error);
     }
+    if (non_finite.step >= 0) return fail(non_finite_run_text(non_finite), EXIT_NOT_FINITE);
     return EXIT_DONE;
 }
 

@@ -1,71 +1,116 @@
 #include "batch/output_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <vector>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
 
 namespace morbilex::batch {
+namespace {
 
-OutputFile::~OutputFile() {
-    if (stream_ == nullptr) return;
-    std::fclose(stream_);
-    if (!temporary_.empty()) std::remove(temporary_.c_str());
+std::string reason_of(int error_number) {
+    return std::strerror(error_number);
 }
 
-bool OutputFile::open(const std::string& path, std::string& error) {
-    path_ = path;
-    struct stat existing = {};
-    const bool exists = lstat(path.c_str(), &existing) == 0;
-    if (exists && !S_ISREG(existing.st_mode)) {
-        // A device, a pipe or a link is written in place: renaming a file over
-        // it would replace it.
-        stream_ = std::fopen(path.c_str(), "wb");
-    } else {
-        const std::size_t slash = path.rfind('/');
-        const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-        std::vector<char> pattern;
-        for (char c : folder + "." + name + ".XXXXXX")
-            pattern.push_back(c);
-        pattern.push_back('\0');
-        const int descriptor = mkstemp(pattern.data());
-        if (descriptor >= 0) {
-            temporary_ = pattern.data();
-            // An output gets the mode it had, or that of any new file.
-            mode_t mode = existing.st_mode & 07777;
-            if (!exists) {
-                const mode_t mask = umask(0);
-                umask(mask);
-                mode = 0666 & ~mask;
-            }
-            fchmod(descriptor, mode);
-            stream_ = fdopen(descriptor, "wb");
-            if (stream_ == nullptr) {
-                close(descriptor);
-                std::remove(temporary_.c_str());
-                temporary_.clear();
-            }
+// The system's own streams and devices are written in place, never replaced.
+bool written_in_place(const std::string& path) {
+    struct stat info = {};
+    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return true;
+    return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0;
+}
+
+// The file a link points to, so that the link stays; path otherwise. A link
+// that points nowhere yet names the file to create.
+std::string file_behind(const std::string& path) {
+    struct stat info = {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char resolved[PATH_MAX];
+    if (realpath(path.c_str(), resolved) != nullptr) return resolved;
+    const ssize_t length = readlink(path.c_str(), resolved, sizeof resolved - 1);
+    if (length <= 0) return path;
+    const std::string target(resolved, static_cast<std::size_t>(length));
+    const std::size_t slash = path.rfind('/');
+    if (target.front() == '/' || slash == std::string::npos) return target;
+    return path.substr(0, slash + 1) + target;
+}
+
+// A new file beside target with the mode a new file gets there (or the mode
+// of the file it replaces); -1 with errno when none can be made.
+int create_beside(const std::string& target, std::string& name) {
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder + "." + base + ".tmp-" + std::to_string(getpid()) + "-" +
+               std::to_string(attempt);
+        const int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0 || errno != EEXIST) {
+            struct stat old = {};
+            if (descriptor >= 0 && stat(target.c_str(), &old) == 0) fchmod(descriptor, old.st_mode);
+            return descriptor;
         }
     }
-    if (stream_ != nullptr) return true;
-    error = path + ": the file could not be written";
-    return false;
+    return -1;
 }
 
-bool OutputFile::commit(std::string& error) {
-    const bool flushed = std::ferror(stream_) == 0 && std::fflush(stream_) == 0;
-    const bool closed = std::fclose(stream_) == 0;
-    stream_ = nullptr;
-    bool written = flushed && closed;
-    if (!temporary_.empty()) {
-        written = written && std::rename(temporary_.c_str(), path_.c_str()) == 0;
-        if (!written) std::remove(temporary_.c_str());
-        temporary_.clear();
+}  // namespace
+
+PendingOutput::~PendingOutput() {
+    if (stream_ != nullptr) std::fclose(stream_);
+    if (!temporary_.empty()) unlink(temporary_.c_str());
+}
+
+bool PendingOutput::open(const std::string& path, std::string& error) {
+    if (written_in_place(path)) {
+        stream_ = std::fopen(path.c_str(), "w");
+        if (stream_ == nullptr) error = reason_of(errno);
+        return stream_ != nullptr;
     }
-    if (written) return true;
-    error = path_ + ": the file could not be written";
-    return false;
+    target_ = file_behind(path);
+    const int descriptor = create_beside(target_, temporary_);
+    if (descriptor < 0) {
+        error = reason_of(errno);
+        temporary_.clear();
+        return false;
+    }
+    stream_ = fdopen(descriptor, "w");
+    if (stream_ == nullptr) {
+        error = reason_of(errno);
+        close(descriptor);
+        return false;
+    }
+    return true;
+}
+
+bool PendingOutput::finish(std::string& error) {
+    bool written = std::fflush(stream_) == 0 && !std::ferror(stream_);
+    int error_number = written ? 0 : errno;
+    // A full disk may only show when the data reach it.
+    if (written && !temporary_.empty() && fsync(fileno(stream_)) != 0) {
+        written = false;
+        error_number = errno;
+    }
+    if (std::fclose(stream_) != 0 && written) {
+        written = false;
+        error_number = errno;
+    }
+    stream_ = nullptr;
+    if (!written) error = reason_of(error_number != 0 ? error_number : EIO);
+    return written;
+}
+
+bool PendingOutput::commit(std::string& error) {
+    if (temporary_.empty()) return true;
+    if (rename(temporary_.c_str(), target_.c_str()) != 0) {
+        error = reason_of(errno);
+        return false;
+    }
+    temporary_.clear();
+    return true;
 }
 
 }  // namespace morbilex::batch

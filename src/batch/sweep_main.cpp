@@ -340,16 +340,17 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request, s
     }
     std::vector<double> metric;
     if (!request.chart_path.empty()) metric.assign(plan.grid.size(), 0.0);
-    OutputFile file;
+    PendingOutput file;
     if (!options.output_path.empty() && !file.open(options.output_path, error)) {
-        return fail(error, "--output=" + error, EXIT_FAILED);
+        return fail(error, "--output=" + options.output_path + ": " + error, EXIT_FAILED);
     }
     std::FILE* out = options.output_path.empty() ? stdout : file.stream();
     bool interrupted = false;
     const bool written =
         write_sweep(options, plan, out, metric.empty() ? nullptr : &metric, interrupted, error);
-    const bool flushed =
-        options.output_path.empty() ? std::fflush(stdout) == 0 : file.commit(error);
+    const bool flushed = options.output_path.empty() ? std::fflush(stdout) == 0
+                                                     : file.finish(error) && file.commit(error);
+    if (!flushed && !error.empty()) error = options.output_path + ": " + error;
     if (interrupted) {
         return fail(error, "interrupted; every row written is complete", EXIT_INTERRUPTED);
     }
@@ -389,13 +390,13 @@ bool write_run_summary(const Records& records, InterventionMode mode,
         append_summary_csv(text, row);
         text += "\n";
     }
-    OutputFile file;
+    PendingOutput file;
     if (file.open(options.summary_path, error) &&
         std::fwrite(text.data(), 1, text.size(), file.stream()) == text.size() &&
-        file.commit(error)) {
+        file.finish(error) && file.commit(error)) {
         return true;
     }
-    error = "--summary=" + (error.empty() ? options.summary_path + ": not written" : error);
+    error = "--summary=" + options.summary_path + ": " + (error.empty() ? "not written" : error);
     return false;
 }
 

@@ -124,8 +124,11 @@ bool merge_shard_files(const std::string& output, const std::vector<std::string>
         if (advance(*file, json, error)) queue.push(file.get());
         if (!error.empty()) return false;
     }
-    OutputFile out;
-    if (!out.open(output, error)) return false;
+    PendingOutput out;
+    if (!out.open(output, error)) {
+        error = output + ": " + error;
+        return false;
+    }
     if (!json) std::fprintf(out.stream(), "%s\n", header.c_str());
     for (long long expected = 1; !queue.empty(); ++expected) {
         ShardFile* file = queue.top();
@@ -141,8 +144,8 @@ bool merge_shard_files(const std::string& output, const std::vector<std::string>
         if (advance(*file, json, error)) queue.push(file);
         if (!error.empty()) return false;
     }
-    if (out.commit(error)) return true;
-    error = "--merge=" + error;
+    if (out.finish(error) && out.commit(error)) return true;
+    error = "--merge=" + output + ": " + error;
     return false;
 }
 

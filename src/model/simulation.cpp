@@ -1,6 +1,9 @@
 #include "model/simulation.h"
 
+#include <cerrno>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 #include "model/seir.h"
 #include "trace/trace_writer.h"
@@ -62,6 +65,28 @@ void choose_beta(const OneTimePlan& one_time, const IntermittentPlan& intermitte
     }
 }
 
+namespace {
+
+// The trace file, truncated, or null. A link that points nowhere is left
+// alone: writing through it would create a file of the link's naming that
+// nobody removes.
+std::FILE* open_trace(const char* path) {
+    std::error_code ignored;
+    if (std::filesystem::is_symlink(path, ignored) && !std::filesystem::exists(path, ignored)) {
+        errno = ENOENT;  // what the link names is not there
+        return nullptr;
+    }
+    return std::fopen(path, "w");
+}
+
+void note_non_finite(int step, double t, const double y[], NonFiniteRow& row) {
+    if (all_finite({y[0], y[1], y[2], y[3]})) return;
+    row.step = step;
+    row.day = t;
+}
+
+}  // namespace
+
 bool run_inputs_acceptable(const Records& records, InterventionMode mode) {
     const ModelParameters& m = records.model;
     if (!all_finite({m.R_0, m.latent_period, m.infectious_period, m.dt, m.init_S, m.init_E,
@@ -82,7 +107,8 @@ bool run_inputs_acceptable(const Records& records, InterventionMode mode) {
     return true;
 }
 
-int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE* trace) {
+int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE* trace,
+                             NonFiniteRow* first_non_finite) {
     if (!run_inputs_acceptable(records, mode)) return RUN_REFUSED;
     derive_rate_constants(records.model, records.rates);
     const ModelParameters& m = records.model;
@@ -95,23 +121,29 @@ int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE*
     writer.header(records, mode);
     int on_flag = 0;
     int step = 0;
+    NonFiniteRow non_finite;
     for (; step < m.n_steps; ++step) {
         choose_beta(records.one_time, records.intermittent, mode, t, y, records.rates, on_flag);
         writer.row(step, t, on_flag, y);
+        if (non_finite.step < 0) note_non_finite(step, t, y, non_finite);
         for (int k = 0; k < COMPARTMENT_COUNT; ++k)
             records.results[step][k] = y[k];
         rk4_step(t, y, m.dt, COMPARTMENT_COUNT, seir_rates, records.rates);
     }
     writer.row(step, t, on_flag, y);
-    return writer.flush() ? RUN_COMPLETED : RUN_TRACE_NOT_WRITTEN;
+    if (non_finite.step < 0) note_non_finite(step, t, y, non_finite);
+    if (first_non_finite != nullptr) *first_non_finite = non_finite;
+    if (!writer.flush()) return RUN_TRACE_NOT_WRITTEN;
+    return non_finite.step < 0 ? RUN_COMPLETED : RUN_NOT_FINITE;
 }
 
-int run_simulation(Records& records, InterventionMode mode, const char* trace_path) {
+int run_simulation(Records& records, InterventionMode mode, const char* trace_path,
+                   NonFiniteRow* first_non_finite) {
     if (!run_inputs_acceptable(records, mode)) return RUN_REFUSED;
-    std::FILE* trace = std::fopen(trace_path, "w");
+    std::FILE* trace = open_trace(trace_path);
     // Without a trace file the run still fills the whole table, so the chart
     // never mixes this run's first row with an older run's rows.
-    const int result = run_simulation_to_stream(records, mode, trace);
+    const int result = run_simulation_to_stream(records, mode, trace, first_non_finite);
     if (trace == nullptr) return RUN_TRACE_NOT_WRITTEN;
     const bool closed = std::fclose(trace) == 0;
     return closed ? result : RUN_TRACE_NOT_WRITTEN;

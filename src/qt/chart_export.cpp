@@ -1,10 +1,12 @@
 #include "qt/chart_export.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <QString>
 #include <QSvgGenerator>
 #include <memory>
@@ -40,7 +42,7 @@ void paint_view(QPainter& painter, Records& records, const SeriesColours& colour
     draw_view(records, colours, surface, left, top, right, bottom);
 }
 
-bool export_png(Records& records, const SeriesColours& colours, const std::string& path, int width,
+bool export_png(Records& records, const SeriesColours& colours, QIODevice& out, int width,
                 int height, std::string& error) {
     if (!size_acceptable(width, height, error)) return false;
     QImage image(width, height, QImage::Format_RGB32);
@@ -52,38 +54,38 @@ bool export_png(Records& records, const SeriesColours& colours, const std::strin
     QPainter painter(&image);
     paint_view(painter, records, colours, 0, 0, width, height);
     painter.end();
-    if (!image.save(QString::fromStdString(path), "PNG")) {
-        error = "cannot write " + path;
+    if (!image.save(&out, "PNG")) {
+        error = "the PNG could not be encoded";
         return false;
     }
     return true;
 }
 
-bool export_svg(Records& records, const SeriesColours& colours, const std::string& path, int width,
+bool export_svg(Records& records, const SeriesColours& colours, QIODevice& out, int width,
                 int height, std::string& error) {
     if (!size_acceptable(width, height, error)) return false;
     QSvgGenerator generator;
-    generator.setFileName(QString::fromStdString(path));
+    generator.setOutputDevice(&out);
     generator.setSize(QSize(width, height));
     generator.setViewBox(QRect(0, 0, width, height));
     generator.setResolution(96);
     generator.setTitle(QStringLiteral("Morbilex"));
     QPainter painter;
     if (!painter.begin(&generator)) {
-        error = "cannot write " + path;
+        error = "the SVG could not be started";
         return false;
     }
     painter.fillRect(QRect(0, 0, width, height), Qt::white);
     paint_view(painter, records, colours, 0, 0, width, height, 96, Output::Vectors);
-    if (!painter.end()) error = "cannot write " + path;
+    if (!painter.end()) error = "the SVG could not be finished";
     return error.empty();
 }
 
-bool export_pdf(Records& records, const SeriesColours& colours, const std::string& path, int width,
+bool export_pdf(Records& records, const SeriesColours& colours, QIODevice& out, int width,
                 int height, std::string& error) {
     if (!size_acceptable(width, height, error)) return false;
     // The page is the picture: its size in pixels of 96 to the inch, as in SVG.
-    QPdfWriter writer(QString::fromStdString(path));
+    QPdfWriter writer(&out);
     writer.setResolution(PDF_DOTS_PER_INCH);
     const QSizeF page_inches(width / 96.0, height / 96.0);
     writer.setPageLayout(
@@ -92,26 +94,46 @@ bool export_pdf(Records& records, const SeriesColours& colours, const std::strin
     writer.setTitle(QStringLiteral("Morbilex"));
     QPainter painter;
     if (!painter.begin(&writer)) {
-        error = "cannot write " + path;
+        error = "the PDF could not be started";
         return false;
     }
     const int dpi = writer.resolution();
     paint_view(painter, records, colours, 0, 0, width * dpi / 96, height * dpi / 96, dpi,
                Output::Vectors);
-    if (!painter.end()) error = "cannot write " + path;
+    if (!painter.end()) error = "the PDF could not be finished";
     return error.empty();
 }
 
 }  // namespace
 
-bool export_chart(Records& records, const SeriesColours& colours, const std::string& path,
-                  int width, int height, std::string& error) {
+bool render_chart(Records& records, const SeriesColours& colours, const std::string& path,
+                  int width, int height, std::string& bytes, std::string& error) {
     const PictureExport picture(path);
     if (!picture.ready(error)) return false;
     const QString& extension = picture.extension();
-    if (extension == "png") return export_png(records, colours, path, width, height, error);
-    if (extension == "svg") return export_svg(records, colours, path, width, height, error);
-    return export_pdf(records, colours, path, width, height, error);
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    const bool drawn = extension == "png" ? export_png(records, colours, out, width, height, error)
+                       : extension == "svg"
+                           ? export_svg(records, colours, out, width, height, error)
+                           : export_pdf(records, colours, out, width, height, error);
+    if (!drawn) return false;
+    bytes.assign(out.data().constData(), static_cast<std::size_t>(out.data().size()));
+    return true;
+}
+
+bool export_chart(Records& records, const SeriesColours& colours, const std::string& path,
+                  int width, int height, std::string& error) {
+    std::string bytes;
+    if (!render_chart(records, colours, path, width, height, bytes, error)) return false;
+    // The file is replaced only once all of it is written.
+    QSaveFile file(QString::fromStdString(path));
+    const bool written = file.open(QIODevice::WriteOnly) &&
+                         file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+                             static_cast<qint64>(bytes.size()) &&
+                         file.commit();
+    if (!written) error = "cannot write " + path + ": " + file.errorString().toStdString();
+    return written;
 }
 
 }  // namespace morbilex

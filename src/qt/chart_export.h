@@ -17,4 +17,9 @@ inline constexpr int DEFAULT_IMAGE_HEIGHT = 700;
 bool export_chart(Records& records, const SeriesColours& colours, const std::string& path,
                   int width, int height, std::string& error);
 
+// The same picture as the bytes of its file, the type by the extension of path;
+// nothing is written.
+bool render_chart(Records& records, const SeriesColours& colours, const std::string& path,
+                  int width, int height, std::string& bytes, std::string& error);
+
 }  // namespace morbilex

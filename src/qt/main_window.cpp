@@ -140,10 +140,8 @@ void MainWindow::show_help_box() {
     box.exec();
 }
 
-void MainWindow::show_run_failure(int run_result) {
-    const char* text = run_failure_text(run_result);
-    if (text == nullptr) return;
-    QString shown = QString::fromLatin1(text);
+void MainWindow::show_run_failure(int run_result, const std::string& text) {
+    QString shown = QString::fromStdString(text);
     if (run_result == RUN_TRACE_NOT_WRITTEN)
         shown = QString::fromStdString(trace_failure_text(trace_path_, context_.trace_error));
     QMessageBox box(QMessageBox::Critical, QString::fromLatin1(RUN_FAILURE_CAPTION), shown,
@@ -220,8 +218,8 @@ void WindowFrontEnd::exit_program() {
     window_.close();
 }
 
-void WindowFrontEnd::report_run_failure(int run_result) {
-    window_.show_run_failure(run_result);
+void WindowFrontEnd::report_run_failure(int run_result, const std::string& text) {
+    window_.show_run_failure(run_result, text);
 }
 
 QIcon program_icon() {

@@ -1,11 +1,14 @@
 #include "qt/printing.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QSaveFile>
 
 #include "qt/painter_surface.h"
 #include "shell/messages.h"
@@ -38,11 +41,15 @@ void Printing::print_view(QWidget* window) {
     if (dialog.exec() != QDialog::Accepted) return;
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    bool printed = print_page(printer_);
+    const PrintOutcome outcome = printer_.outputFileName().isEmpty()
+                                     ? print_on_fresh_printer()
+                                     : print_to_file(printer_.outputFileName());
     QApplication::restoreOverrideCursor();
-    if (!printed) {
+    if (outcome != PrintOutcome::Printed) {
+        const char* text =
+            outcome == PrintOutcome::NotStarted ? PRINT_FAILURE_TEXT : PRINT_INCOMPLETE_TEXT;
         QMessageBox box(QMessageBox::Critical, QString::fromLatin1(PRINT_FAILURE_CAPTION),
-                        QString::fromLatin1(PRINT_FAILURE_TEXT), QMessageBox::Ok, window);
+                        QString::fromLatin1(text), QMessageBox::Ok, window);
         box.exec();
     }
 }
@@ -61,16 +68,52 @@ bool Printing::printer_setup(QWidget* window) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool Printing::print_page(QPrinter& printer) {
+Printing::PrintOutcome Printing::print_page(QPagedPaintDevice& device) {
     QPainter painter;
-    if (!painter.begin(&printer)) return false;
-    PageRectangle page = page_rectangle(printer.logicalDpiX(), printer.logicalDpiY());
+    if (!painter.begin(&device)) return PrintOutcome::NotStarted;
+    PageRectangle page = page_rectangle(device.logicalDpiX(), device.logicalDpiY());
     {
         PainterSurface surface(painter);
         draw_view(records_, colours_, surface, page.left, page.top, page.right, page.bottom);
     }
-    painter.end();
-    return true;
+    return painter.end() ? PrintOutcome::Printed : PrintOutcome::NotFinished;
+}
+
+Printing::PrintOutcome Printing::print_on_fresh_printer() {
+    // A printer whose last job failed keeps failing: every job gets its own,
+    // with the chosen settings.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(printer_.printerName());
+    printer.setPageLayout(printer_.pageLayout());
+    printer.setColorMode(printer_.colorMode());
+    printer.setCopyCount(printer_.copyCount());
+    printer.setDuplex(printer_.duplex());
+    printer.setDocName(printer_.docName());
+    const PrintOutcome outcome = print_page(printer);
+    if (outcome == PrintOutcome::Printed && printer.printerState() == QPrinter::Error) {
+        return PrintOutcome::NotFinished;
+    }
+    return outcome;
+}
+
+Printing::PrintOutcome Printing::print_to_file(const QString& path) {
+    // The page is made in memory and the file replaced only when all of it
+    // is written, so a full disk is seen and an earlier file stays whole.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return PrintOutcome::NotStarted;
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&pdf);
+        writer.setResolution(printer_.resolution());
+        writer.setPageLayout(printer_.pageLayout());
+        writer.setTitle(printer_.docName());
+        writer.setCreator(printer_.creator());
+        const PrintOutcome outcome = print_page(writer);
+        if (outcome != PrintOutcome::Printed) return outcome;
+    }
+    const bool written = file.write(pdf.data()) == pdf.data().size() && file.commit();
+    return written ? PrintOutcome::Printed : PrintOutcome::NotFinished;
 }
 
 }  // namespace morbilex

@@ -17,7 +17,8 @@ public:
 
     // The print dialog, then one page of the current view on the chosen printer.
     // Cancel prints nothing and shows nothing; a job that cannot start shows
-    // "Unable to start print job" titled "Error", owned by window.
+    // "Unable to start print job" titled "Error", owned by window, and one that
+    // cannot be finished (a full disk) says so in the same way.
     void print_view(QWidget* window);
     // The print dialog as a set-up dialog: confirmed choices are kept for the
     // next print; Cancel keeps the previous ones. Returns true when confirmed.
@@ -27,9 +28,12 @@ public:
     QPrinter& printer() { return printer_; }
 
 private:
-    // draw_view on the page rectangle of the printer's resolution; false when
-    // the job cannot be started.
-    bool print_page(QPrinter& printer);
+    enum class PrintOutcome { Printed, NotStarted, NotFinished };
+    // draw_view on the page rectangle of the device's resolution.
+    PrintOutcome print_page(QPagedPaintDevice& device);
+    PrintOutcome print_on_fresh_printer();
+    // Print to file: a PDF of the chosen page, written whole or not at all.
+    PrintOutcome print_to_file(const QString& path);
 
     Records& records_;
     const SeriesColours& colours_;

@@ -7,6 +7,7 @@
 
 #include "model/simulation.h"
 #include "shell/menu.h"
+#include "shell/messages.h"
 
 namespace morbilex {
 namespace {
@@ -19,16 +20,20 @@ bool file_exists(const char* path) {
 // One run in the current mode, then a repaint whatever its outcome.
 void run_and_repaint(CommandContext& context) {
     const bool existed_before = file_exists(context.trace_path);
+    NonFiniteRow non_finite;
     errno = 0;
-    const int result = run_simulation(context.records, context.records.mode, context.trace_path);
+    const int result =
+        run_simulation(context.records, context.records.mode, context.trace_path, &non_finite);
     context.trace_error = result == RUN_TRACE_NOT_WRITTEN ? errno : 0;
     // A refused run opens nothing; a failed write may or may not have left a
     // file: it is ours only if it was not there before.
-    if (result == RUN_COMPLETED ||
+    if (result == RUN_COMPLETED || result == RUN_NOT_FINITE ||
         (result == RUN_TRACE_NOT_WRITTEN && !existed_before && file_exists(context.trace_path))) {
         context.trace_written = true;
     }
-    if (result != RUN_COMPLETED) context.front_end.report_run_failure(result);
+    if (result != RUN_COMPLETED) {
+        context.front_end.report_run_failure(result, run_report_text(result, non_finite));
+    }
     context.front_end.repaint();
 }
 

@@ -1,6 +1,8 @@
 // The main window's commands, written once for both programs.
 #pragma once
 
+#include <string>
+
 #include "model/records.h"
 #include "shell/dialogs.h"
 
@@ -20,8 +22,8 @@ public:
     virtual void show_help() = 0;
     // Closes the main window; the program then ends.
     virtual void exit_program() = 0;
-    // A run returned 1 or 2: tell the user in plain words (run_failure_text).
-    virtual void report_run_failure(int run_result) = 0;
+    // A run returned anything but 0: show text (run_report_text) in an error box.
+    virtual void report_run_failure(int run_result, const std::string& text) = 0;
 };
 
 // The program's command state besides the records: where the trace goes and

@@ -17,13 +17,22 @@ const FieldSpec* field_read_at(const DialogTable& table, int read_order) {
     return nullptr;
 }
 
+// Whether the field's text for value reads back above zero: a period shown as
+// "0.00" would be refused at the next OK with nothing the user could see.
+bool shows_above_zero(const FieldSpec& field, double value) {
+    double shown = 0.0;
+    return read_leading_number(display_text(field.display_format, value), shown) && shown > 0.0;
+}
+
 // Reads one field as "%lf" would, into value; the reason when it cannot.
 RefusalReason read_field(const FieldSpec& field, DialogControls& controls, double& value) {
     std::string text = controls.get_text(field.control_id);
     if (text.size() > LONGEST_FIELD_TEXT) text.resize(LONGEST_FIELD_TEXT);
     if (text.empty()) return RefusalReason::EmptyField;
     if (!read_leading_number(text, value)) return RefusalReason::NoNumber;
-    if (field.must_be_above_zero && !(value > 0.0)) return RefusalReason::NotAboveZero;
+    if (field.must_be_above_zero && !(value > 0.0 && shows_above_zero(field, value))) {
+        return RefusalReason::NotAboveZero;
+    }
     return RefusalReason::None;
 }
 

@@ -69,7 +69,7 @@ enum class RefusalReason {
     None,
     EmptyField,     // nothing typed
     NoNumber,       // no finite number at the start of the text
-    NotAboveZero,   // a period of zero or below
+    NotAboveZero,   // a period that is, or shows as, zero or below
     NegativeValue,  // an initial value below zero (acceptance test)
 };
 struct Refusal {

@@ -1,6 +1,7 @@
 #include "shell/messages.h"
 
 #include "model/simulation.h"
+#include "trace/number_text.h"
 
 namespace morbilex {
 
@@ -16,6 +17,21 @@ const char* run_failure_text(int run_result) {
         default:
             return "The run failed.";
     }
+}
+
+std::string non_finite_run_text(const NonFiniteRow& row) {
+    char text[256];
+    format_text(text, sizeof text,
+                "The run overflowed: from day %.2f on, its values are not finite (inf or nan). "
+                "Its trace holds every step.",
+                {row.day});
+    return text;
+}
+
+std::string run_report_text(int run_result, const NonFiniteRow& row) {
+    if (run_result == RUN_NOT_FINITE) return non_finite_run_text(row);
+    const char* text = run_failure_text(run_result);
+    return text != nullptr ? text : "";
 }
 
 }  // namespace morbilex

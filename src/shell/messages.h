@@ -1,6 +1,10 @@
 // Texts and captions of the program's message boxes, shared by both programs.
 #pragma once
 
+#include <string>
+
+#include "model/simulation.h"
+
 namespace morbilex {
 
 inline constexpr const char* PROGRAM_TITLE = "Morbilex";
@@ -10,9 +14,20 @@ inline constexpr const char* DIALOG_FAILURE_TEXT = "Unable to display dialog";
 inline constexpr const char* DIALOG_FAILURE_CAPTION = "Sysytem error";
 inline constexpr const char* PRINT_FAILURE_TEXT = "Unable to start print job";
 inline constexpr const char* PRINT_FAILURE_CAPTION = "Error";
+// A job that started but whose page could not be finished (the spooler or
+// the disk refused it); also titled PRINT_FAILURE_CAPTION.
+inline constexpr const char* PRINT_INCOMPLETE_TEXT =
+    "The print could not be finished: the page was not written completely.";
 
 // The plain-words report of a run result of 1 or 2 (nullptr for 0), and its caption.
 const char* run_failure_text(int run_result);
 inline constexpr const char* RUN_FAILURE_CAPTION = "Error";
+
+// The report of a run that went beyond the numbers: the first day with a value
+// that is not finite.
+std::string non_finite_run_text(const NonFiniteRow& row);
+// The text of the box for any result but 0: run_failure_text, or for a run
+// that went beyond the numbers non_finite_run_text.
+std::string run_report_text(int run_result, const NonFiniteRow& row);
 
 }  // namespace morbilex

@@ -20,4 +20,13 @@ PageRectangle page_rectangle(int dots_per_inch_x, int dots_per_inch_y) {
     return {0, 0, right, bottom};
 }
 
+bool print_page_job(PageJob& job) {
+    if (job.start_page()) {
+        job.draw_page();
+        if (job.end_page() && job.end_document()) return true;
+    }
+    job.abort_document();
+    return false;
+}
+
 }  // namespace morbilex

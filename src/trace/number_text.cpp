@@ -56,8 +56,8 @@ char* write_digits(char* out, unsigned long long value, int minimum_digits) {
         digits[count++] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value != 0);
-    while (count < minimum_digits)
-        digits[count++] = '0';
+    for (int zeros = minimum_digits - count; zeros > 0; --zeros)
+        *out++ = '0';
     while (count > 0)
         *out++ = digits[--count];
     return out;
@@ -448,15 +448,12 @@ char* append_fixed_fields(char* out, const double values[], int count, int width
 
 char* append_integer(char* out, long long value, int width) {
     const bool negative = value < 0;
-    unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
-                                            : static_cast<unsigned long long>(value);
+    const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
+                                                  : static_cast<unsigned long long>(value);
     const int length = digit_count(magnitude) + (negative ? 1 : 0);
     out = pad_left(out, length, width);
     char* const end = out + length;
-    char* start = end;
-    while (magnitude >= 10)
-        start = prepend_pair(start, magnitude);
-    *--start = static_cast<char>('0' + magnitude);
+    write_whole_backwards(end, magnitude);
     if (negative) *out = '-';
     return end;
 }
@@ -520,6 +517,7 @@ bool magnitude_is_tiny(std::string_view text, bool hexadecimal) {
     for (; i < text.size(); ++i) {
         const char ch = text[i];
         if (ch == '.') {
+            if (seen_point) break;  // a second point ends the number
             seen_point = true;
         } else if (is_digit(ch, hexadecimal)) {
             if (ch != '0') seen_nonzero = true;
@@ -529,7 +527,8 @@ bool magnitude_is_tiny(std::string_view text, bool hexadecimal) {
             break;
         }
     }
-    if (i < text.size()) {
+    const char marker = hexadecimal ? 'p' : 'e';
+    if (i < text.size() && (text[i] == marker || text[i] == marker - 32)) {
         long value = 0;
         bool negative = false;
         std::size_t j = i + 1;
@@ -539,6 +538,32 @@ bool magnitude_is_tiny(std::string_view text, bool hexadecimal) {
         exponent = negative ? -value : value;
     }
     return leading + (hexadecimal ? exponent / 4 : exponent) < 0;
+}
+
+// The number at the start of text: digits with at most one point, then an
+// exponent only where a marker, an optional sign and a digit follow (so that
+// "1p+-5" is read as 1 whatever the library's reader makes of the rest).
+std::string_view number_prefix(std::string_view text, bool hexadecimal) {
+    std::size_t i = 0;
+    bool seen_point = false;
+    for (; i < text.size(); ++i) {
+        if (text[i] == '.' && !seen_point) {
+            seen_point = true;
+        } else if (!is_digit(text[i], hexadecimal)) {
+            break;
+        }
+    }
+    const char marker = hexadecimal ? 'p' : 'e';
+    if (i < text.size() && (text[i] == marker || text[i] == marker - 32)) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+        if (j < text.size() && is_digit(text[j], false)) {
+            while (j < text.size() && is_digit(text[j], false))
+                ++j;
+            i = j;
+        }
+    }
+    return text.substr(0, i);
 }
 
 }  // namespace
@@ -556,7 +581,7 @@ bool read_leading_number(std::string_view text, double& value) {
         hexadecimal = true;
         i += 2;
     }
-    const std::string_view body = text.substr(i);
+    const std::string_view body = number_prefix(text.substr(i), hexadecimal);
     // from_chars wants a digit or a point first and never reads inf or nan.
     if (body.empty() || !(is_digit(body[0], hexadecimal) || body[0] == '.')) return false;
     double parsed = 0.0;

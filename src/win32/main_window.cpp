@@ -41,9 +41,8 @@ public:
         MessageBoxA(window_, HELP_TEXT, HELP_CAPTION, MB_OK | MB_ICONINFORMATION);
     }
     void exit_program() override { DestroyWindow(window_); }
-    void report_run_failure(int run_result) override {
-        MessageBoxA(window_, run_failure_text(run_result), RUN_FAILURE_CAPTION,
-                    MB_OK | MB_ICONERROR);
+    void report_run_failure(int, const std::string& text) override {
+        MessageBoxA(window_, text.c_str(), RUN_FAILURE_CAPTION, MB_OK | MB_ICONERROR);
     }
 
 private:

@@ -29,16 +29,26 @@ HDC ask_for_printer(PRINTDLGA& record) {
     return nullptr;
 }
 
-void print_one_page(HDC printer) {
-    PageRectangle page =
-        page_rectangle(GetDeviceCaps(printer, LOGPIXELSX), GetDeviceCaps(printer, LOGPIXELSY));
-    StartPage(printer);
-    GdiSurface surface(printer);
-    draw_view(program_records(), user_interface_state().series_colours, surface, page.left,
-              page.top, page.right, page.bottom);
-    EndPage(printer);
-    EndDoc(printer);
-}
+// The page of a started document on the printer's device context.
+class GdiPageJob final : public PageJob {
+public:
+    explicit GdiPageJob(HDC printer) : printer_(printer) {}
+    bool start_page() override { return StartPage(printer_) > 0; }
+    void draw_page() override {
+        PageRectangle page = page_rectangle(GetDeviceCaps(printer_, LOGPIXELSX),
+                                            GetDeviceCaps(printer_, LOGPIXELSY));
+        GdiSurface surface(printer_);
+        draw_view(program_records(), user_interface_state().series_colours, surface, page.left,
+                  page.top, page.right, page.bottom);
+    }
+    bool end_page() override { return EndPage(printer_) > 0; }
+    // Some systems answer 0 for a job they finished; SP_ERROR (below 0) is a failure.
+    bool end_document() override { return EndDoc(printer_) >= 0; }
+    void abort_document() override { AbortDoc(printer_); }
+
+private:
+    HDC printer_;
+};
 
 }  // namespace
 
@@ -74,10 +84,13 @@ void print_view(HWND window) {
     HCURSOR previous_cursor = SetCursor(state.wait_cursor);
 
     DOCINFOA document = document_record();
-    if (StartDocA(printer, &document) < 0) {
+    if (StartDocA(printer, &document) <= 0) {
         show_print_failure(window);
     } else {
-        print_one_page(printer);
+        GdiPageJob job(printer);
+        if (!print_page_job(job)) {
+            MessageBoxA(window, PRINT_INCOMPLETE_TEXT, PRINT_FAILURE_CAPTION, MB_OK | MB_ICONERROR);
+        }
     }
     DeleteDC(printer);
     state.print_dialog_record.hDC = nullptr;

@@ -33,11 +33,12 @@ protected:
 
     std::string file(const std::string& name) const { return folder.file(name); }
 
-    // Runs the program with the arguments (no blanks in them) from the folder.
-    Outcome run(const std::string& arguments) const {
+    // Runs the program with the arguments (no blanks in them) from the folder,
+    // after the shell commands of prefix.
+    Outcome run(const std::string& arguments, const std::string& prefix = "") const {
         const std::string out = file("stdout.txt");
         const std::string err = file("stderr.txt");
-        const std::string command = "cd '" + folder.path().string() + "' && '" +
+        const std::string command = "cd '" + folder.path().string() + "' && " + prefix + "'" +
                                     MORBILEX_BATCH_PROGRAM + "' " + arguments + " >'" + out +
                                     "' 2>'" + err + "'";
         const int raw = std::system(command.c_str());
@@ -176,6 +177,55 @@ TEST_F(BatchTool, UnwritableTraceFails) {
     EXPECT_EQ(outcome.status, 1);
     EXPECT_NE(outcome.err.find("missing/trace.dat"), std::string::npos);
     EXPECT_TRUE(written_files().empty());
+}
+
+// A failed output leaves whatever stood at its path as it was: a user's file,
+// a link and the file behind it, a device. Full disks are a file size limit.
+TEST_F(BatchTool, FailedOutputsLeaveWhatStoodThereAndSaySo) {
+    std::filesystem::create_directory(file("kept"));
+    const std::string old_text = "the user's own\n";
+    for (const char* name : {"kept/trace.dat", "kept/behind.png"}) {
+        std::FILE* out = std::fopen(file(name).c_str(), "w");
+        std::fputs(old_text.c_str(), out);
+        std::fclose(out);
+    }
+    std::filesystem::create_symlink("behind.png", file("kept/link.png"));
+    const std::string limited = "ulimit -f 8; trap '' XFSZ; ";
+    for (const char* arguments :
+         {"--trace=kept/trace.dat", "--trace=kept/trace.dat --T_max=1 --chart=/dev/full",
+          "--trace=/dev/full", "--trace=kept/trace.dat --T_max=1 --chart=kept/link.png",
+          "--trace=kept/trace.dat --T_max=1 --chart=kept/trace.pdf"}) {
+        SCOPED_TRACE(arguments);
+        const Outcome outcome = run(arguments, limited);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
+        EXPECT_EQ(read_bytes(file("kept/trace.dat")), old_text);
+        EXPECT_EQ(read_bytes(file("kept/behind.png")), old_text);
+        EXPECT_TRUE(std::filesystem::is_symlink(file("kept/link.png")));
+        EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file("kept")), {}), 3);
+    }
+    // Written in full, the link stays and its file is replaced.
+    const Outcome outcome = run("--trace=kept/trace.dat --chart=kept/link.png --size=400x300");
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(file("kept/link.png")));
+    EXPECT_EQ(read_bytes(file("kept/behind.png")).substr(0, 4), "\x89PNG");
+}
+
+// A run that overflows still writes its trace, then says so with a status
+// of its own.
+TEST_F(BatchTool, OverflowWritesTheTraceAndExitsWith3) {
+    const Outcome outcome = run("--R_0=1e308 --trace=trace.dat");
+    EXPECT_EQ(outcome.status, 3);
+    EXPECT_NE(outcome.err.find("from day 0.25 on"), std::string::npos) << outcome.err;
+    EXPECT_EQ(split_lines(read_text(file("trace.dat"))).size(), 3u + 801u);
+}
+
+// Every size the help allows is drawn; one pixel more is a wrong option.
+TEST_F(BatchTool, TheLargestSizeOfTheHelpIsDrawn) {
+    EXPECT_NE(run("--help").out.find("1 to 16384"), std::string::npos);
+    EXPECT_EQ(run("--chart=chart.svg --size=16384x16384 --T_max=1").status, 0);
+    EXPECT_EQ(run("--chart=chart.svg --size=16385x10").status, 2);
 }
 
 TEST_F(BatchTool, HelpDescribesEveryOption) {

@@ -8,6 +8,9 @@
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QTest>
+#include <csignal>
+
+#include <sys/resource.h>
 
 #include "program_test_support.h"
 #include "shell/messages.h"
@@ -130,6 +133,28 @@ private slots:
         QCOMPARE(session.box_title, QStringLiteral("Error"));
         QCOMPARE(session.box_icon, QMessageBox::Critical);
         QCOMPARE(session.box_owner, &program.window());
+    }
+
+    void a_page_that_cannot_be_written_says_so_and_the_next_print_works() {
+        ProgramUnderTest program;
+        program.window().execute(108);
+        const QString pdf = QDir(program.folder()).filePath(QStringLiteral("chart.pdf"));
+        program.window().printing().printer().setOutputFileName(pdf);
+        // A full disk: no file of this process may grow beyond 1 KiB.
+        rlimit usual = {};
+        getrlimit(RLIMIT_FSIZE, &usual);
+        rlimit full = usual;
+        full.rlim_cur = 1024;
+        std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &full);
+        const PrintSession failed = print_command(program, 104, confirm_as_set);
+        setrlimit(RLIMIT_FSIZE, &usual);
+        QCOMPARE(failed.box_text, QString::fromLatin1(PRINT_INCOMPLETE_TEXT));
+        QVERIFY(!QFile::exists(pdf));
+
+        const PrintSession next = print_command(program, 104, confirm_as_set);
+        QVERIFY(next.box_text.isEmpty());
+        QCOMPARE(pdf_pages(pdf), 1);
     }
 
     void printer_setup_chooses_what_the_next_print_starts_from() {

@@ -89,6 +89,17 @@ QAction* find_action(const QList<QAction*>& actions, const QString& text) {
     return nullptr;
 }
 
+// The text of the box that Calculate shows, closed at once.
+QString box_text_of_calculate(ProgramUnderTest& program) {
+    QString text;
+    auto answer = when_modal([&](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) text = box->text();
+        qobject_cast<QDialog*>(modal)->accept();
+    });
+    program.window().execute(108);
+    return text;
+}
+
 }  // namespace
 
 class ProgramWindowTest : public QObject {
@@ -306,13 +317,15 @@ private slots:
     void refused_run_is_reported() {
         ProgramUnderTest program;
         program.records().model.latent_period = 0.0;
-        QString text;
-        auto answer = when_modal([&](QWidget* modal) {
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) text = box->text();
-            qobject_cast<QDialog*>(modal)->accept();
-        });
-        program.window().execute(108);
-        QCOMPARE(text, QString::fromLatin1(run_failure_text(2)));
+        QCOMPARE(box_text_of_calculate(program), QString::fromLatin1(run_failure_text(2)));
+    }
+
+    void overflow_is_reported_with_its_first_day() {
+        ProgramUnderTest program;
+        program.records().model.R_0 = 1e308;
+        QCOMPARE(box_text_of_calculate(program),
+                 QString::fromStdString(non_finite_run_text({1, 0.25})));
+        QVERIFY(QFile::exists(program.trace_path()));  // written in full all the same
     }
 
     void saving_keeps_the_trace_and_the_chart_and_names_full_paths() {

@@ -35,7 +35,7 @@ public:
     void printer_setup() override { calls.push_back("printer setup"); }
     void show_help() override { calls.push_back("help"); }
     void exit_program() override { calls.push_back("exit"); }
-    void report_run_failure(int run_result) override {
+    void report_run_failure(int run_result, const std::string&) override {
         calls.push_back("failure " + std::to_string(run_result));
     }
 
@@ -136,12 +136,31 @@ TEST_F(CommandFixture, RefusedRunIsReportedAndWritesNothing) {
     EXPECT_FALSE(context.trace_written);
 }
 
+TEST_F(CommandFixture, OverflowIsReportedAndItsTraceIsOurs) {
+    records->model.R_0 = 1e308;
+    EXPECT_EQ(run(COMMAND_CALCULATE), (Calls{"failure 3", "repaint"}));
+    EXPECT_EQ(split_lines(read_text(trace)).size(), 3u + 801u);
+    EXPECT_TRUE(context.trace_written);
+}
+
 TEST_F(CommandFixture, UnwritableTraceIsReportedAndTheTableStillFilled) {
     const std::string nowhere = folder.file("missing/temp.dat");
     context.trace_path = nowhere.c_str();
     EXPECT_EQ(run(COMMAND_CALCULATE), (Calls{"failure 1", "repaint"}));
     EXPECT_FALSE(context.trace_written);
     EXPECT_GT(records->results[799][3], 8000.0);
+}
+
+// Writing through a link that points nowhere would leave its target behind
+// when the link is removed at exit.
+TEST_F(CommandFixture, ALinkThatPointsNowhereIsNotWrittenThrough) {
+    std::error_code unsupported;
+    std::filesystem::create_symlink(folder.file("elsewhere.dat"), trace, unsupported);
+    if (unsupported) GTEST_SKIP() << "no symbolic links here";
+    EXPECT_EQ(run(COMMAND_CALCULATE), (Calls{"failure 1", "repaint"}));
+    remove_trace_at_exit(context);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("elsewhere.dat")));
+    EXPECT_TRUE(std::filesystem::is_symlink(trace));
 }
 
 TEST_F(CommandFixture, TraceIsRemovedAtExitOnlyWhenThisProcessWroteIt) {

@@ -196,10 +196,17 @@ TEST(ModelDialog, PeriodsOfZeroOrBelowAreRefusedAndNotStored) {
         EXPECT_EQ(infectious.refusal.control_id, 207);
         EXPECT_EQ(records->model.infectious_period, 5.0);
     }
-    // Tiny but positive is a period the run can divide by.
+    // A period shown as "0.00" would refuse the next OK with no visible reason.
     auto records = default_records();
-    EXPECT_EQ(OpenDialog(MODEL, *records).type(206, "1e-300").press_ok(), AcceptResult::Accepted);
-    EXPECT_EQ(records->model.latent_period, 1e-300);
+    for (const char* text : {"1e-300", "0.004", "0.00499"}) {
+        OpenDialog tiny(MODEL, *records);
+        EXPECT_EQ(tiny.type(207, text).press_ok(), AcceptResult::Refused) << text;
+        EXPECT_EQ(tiny.refusal.reason, RefusalReason::NotAboveZero);
+        EXPECT_EQ(records->model.infectious_period, 5.0);
+    }
+    EXPECT_EQ(OpenDialog(MODEL, *records).type(207, "0.005").press_ok(), AcceptResult::Accepted);
+    EXPECT_EQ(OpenDialog(MODEL, *records).press_ok(), AcceptResult::Accepted);  // shows 0.01
+    EXPECT_EQ(records->model.infectious_period, 0.01);
 }
 
 TEST(DisplayText, FitsTheBufferAndReadsBackToTheSameValue) {

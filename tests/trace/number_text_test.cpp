@@ -218,6 +218,34 @@ TEST(AppendFixedAgainstPrintf, AwkwardValuesInTraceWidths) {
     }
 }
 
+// Integer printf needs no exact rounding, so every C library is a reference.
+TEST(AppendIntegerAgainstPrintf, EveryDigitCountSignAndWidth) {
+    std::vector<long long> values = {std::numeric_limits<int>::min(),
+                                     std::numeric_limits<int>::max()};
+    for (long long power = 1; power <= 1000000000; power *= 10) {
+        for (long long value : {power - 1, power, power + 1}) {
+            values.push_back(value);
+            values.push_back(-value);
+        }
+    }
+    for (int width : {0, 1, 5, 12}) {
+        for (long long value : values) {
+            char ours_text[64];
+            char reference_text[64];
+            *append_integer(ours_text, value, width) = '\0';
+            std::snprintf(reference_text, sizeof reference_text, "%*d", width,
+                          static_cast<int>(value));
+            ASSERT_STREQ(ours_text, reference_text) << value << " in " << width;
+        }
+    }
+    // More digits of precision than any integer has.
+    char ours_text[128];
+    char reference_text[128];
+    format_text(ours_text, sizeof ours_text, "%.40d|%-30.25d|", {-7, 12});
+    std::snprintf(reference_text, sizeof reference_text, "%.40d|%-30.25d|", -7, 12);
+    EXPECT_STREQ(ours_text, reference_text);
+}
+
 TEST(ReadLeadingNumber, ReadsLikeScanf) {
     struct Case {
         const char* text;
@@ -239,6 +267,19 @@ TEST(ReadLeadingNumber, ReadsLikeScanf) {
         const double expected = c.accepted ? c.value : -12345.0;
         EXPECT_EQ(value, expected) << "'" << c.text << "'";
     }
+}
+
+// Only an exponent marker starts an exponent: what follows a too-long number
+// is no exponent that could make it small.
+TEST(ReadLeadingNumber, TooLongNumbersWithoutExponentAreRefused) {
+    double value = 1.0;
+    EXPECT_FALSE(read_leading_number(std::string(400, '7') + "x-5", value));
+    EXPECT_FALSE(read_leading_number("0x" + std::string(300, 'f') + "e-5", value));
+    EXPECT_FALSE(read_leading_number(std::string(400, '7') + ".5.5e-9999", value));
+    EXPECT_TRUE(read_leading_number("0x1p+-660", value));  // the exponent is no number
+    EXPECT_EQ(value, 1.0);
+    EXPECT_TRUE(read_leading_number("0." + std::string(400, '0') + "1x+5", value));
+    EXPECT_EQ(value, 0.0);
 }
 
 TEST(ReadLeadingNumber, AgreesWithScanfOnFiniteNumbers) {
