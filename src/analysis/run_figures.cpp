@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
+#include "analysis/lane_kernel.h"
 #include "model/seir.h"
 #include "model/simulation.h"
 
@@ -138,8 +141,14 @@ void integrate_run_figures(std::span<const ScenarioInputs> scenarios,
     if (scenarios.size() != figures.size()) {
         throw std::invalid_argument("integrate_run_figures: one figure record per scenario");
     }
-    for (std::size_t k = 0; k < scenarios.size(); ++k)
-        figures[k] = integrate_run_figures(scenarios[k]);
+    // MORBILEX_SCALAR=1 takes the single run's path, to compare and to debug.
+    const char* scalar = std::getenv("MORBILEX_SCALAR");
+    if (scalar != nullptr && std::strcmp(scalar, "1") == 0) {
+        for (std::size_t k = 0; k < scenarios.size(); ++k)
+            figures[k] = integrate_run_figures(scenarios[k]);
+        return;
+    }
+    integrate_in_lanes(widest_lane_kernel(), scenarios, figures);
 }
 
 }  // namespace morbilex

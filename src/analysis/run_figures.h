@@ -46,7 +46,9 @@ struct RunFigures {
 RunFigures integrate_run_figures(const ScenarioInputs& scenario);
 
 // The figures of many scenarios, figures[k] for scenarios[k]; the sweep's one
-// entry into integration (equal sizes required).
+// entry into integration (equal sizes required). Scenarios of one mode and
+// n_steps are integrated side by side by the widest lane kernel, bit for bit
+// as one by one; MORBILEX_SCALAR=1 in the environment takes them one by one.
 void integrate_run_figures(std::span<const ScenarioInputs> scenarios,
                            std::span<RunFigures> figures);
 

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "analysis/lane_kernel.h"
 #include "analysis/run_figures.h"
 
 namespace morbilex::batch {
@@ -108,7 +109,10 @@ SweepShape shape_of(const SweepPlan& plan, const SweepSettings& settings) {
     SweepShape shape;
     shape.total = plan.grid.size();
     shape.ours = settings.shard.size(shape.total);
-    shape.block = std::clamp<long long>(shape.ours / (8LL * settings.jobs), 1, LARGEST_BLOCK);
+    // At least one batch of the lane kernel: a smaller block would integrate
+    // padding lanes.
+    const long long lanes = widest_lane_kernel().lanes;
+    shape.block = std::clamp<long long>(shape.ours / (8LL * settings.jobs), lanes, LARGEST_BLOCK);
     shape.blocks = (shape.ours + shape.block - 1) / shape.block;
     return shape;
 }

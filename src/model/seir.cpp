@@ -1,23 +1,11 @@
 #include "model/seir.h"
 
-#include <bit>
-#include <cstdint>
 #include <cstdio>
 
+#include "model/seir_step.h"
 #include "trace/number_text.h"
 
 namespace morbilex {
-namespace {
-
-constexpr double TIME_INCREMENTS[4] = {0.0, 0.5, 0.0, 0.5};
-// The weights are the decimal-rounded values the method has always used:
-// 1/3 is the nearest double, 1/6 is 0.1666666666666667 (two units above).
-constexpr double ONE_THIRD = std::bit_cast<double>(std::uint64_t{0x3FD5555555555555});
-constexpr double ONE_SIXTH = std::bit_cast<double>(std::uint64_t{0x3FC5555555555557});
-constexpr double WEIGHTS[4] = {ONE_SIXTH, ONE_THIRD, ONE_THIRD, ONE_SIXTH};
-constexpr double STAGE_FACTORS[4] = {0.5, 0.5, 1.0, 0.0};
-
-}  // namespace
 
 void seir_rates(const RateConstants& rates, const double y[], double /*t*/, double dydt[],
                 int /*n*/) {
@@ -35,6 +23,11 @@ void rk4_step(double& t, double y[], double h, int n, RateFunction f, const Rate
         std::fputs(message, stdout);
         return;
     }
+    if (f == seir_rates && n == RK4_MAX_EQUATIONS) {
+        // The same operations in the same order, without the calls and loops.
+        seir_straight_step(t, y, rates.beta, rates.gamma, rates.sigma, seir_step_factors(h));
+        return;
+    }
     double y0[RK4_MAX_EQUATIONS];
     double ytmp[RK4_MAX_EQUATIONS];
     double k[RK4_MAX_EQUATIONS];
@@ -44,11 +37,11 @@ void rk4_step(double& t, double y[], double h, int n, RateFunction f, const Rate
         ytmp[j] = y[j];
     }
     for (int s = 0; s < 4; ++s) {
-        tl = TIME_INCREMENTS[s] * h + tl;
+        tl = RK4_TIME_INCREMENTS[s] * h + tl;
         f(rates, ytmp, tl, k, n);
         for (int j = 0; j < n; ++j) {
-            y[j] = (WEIGHTS[s] * h) * k[j] + y[j];
-            ytmp[j] = (STAGE_FACTORS[s] * h) * k[j] + y0[j];
+            y[j] = (RK4_WEIGHTS[s] * h) * k[j] + y[j];
+            ytmp[j] = (RK4_STAGE_FACTORS[s] * h) * k[j] + y0[j];
         }
     }
     t = tl;

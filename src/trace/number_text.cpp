@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace morbilex {
 namespace {
@@ -12,8 +16,10 @@ namespace {
 // helpers must not cost a call each.
 #if defined(__GNUC__)
 #define MORBILEX_ALWAYS_INLINE [[gnu::always_inline]] inline
+#define MORBILEX_OUT_OF_LINE [[gnu::noinline]]
 #else
 #define MORBILEX_ALWAYS_INLINE inline
+#define MORBILEX_OUT_OF_LINE
 #endif
 
 constexpr double POWERS_OF_TEN[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
@@ -134,6 +140,119 @@ MORBILEX_ALWAYS_INLINE void write_fixed_backwards(char* end, unsigned long long 
         write_fixed_backwards<unsigned long long>(end, units, precision);
     }
 }
+
+// Two decimals in a width of at most 8, for values below 10000 whose text
+// fills the width: the trace's "%7.2f" fields. Eight characters are composed
+// in one 64-bit word, the first character in the lowest byte: a blank, four
+// whole digits, the point and two decimals; zeros in front of the last whole
+// digit become blanks, a minus takes the blank before the first digit, and
+// the characters in front of the width are shifted out.
+struct TwoDecimals {
+    std::uint32_t high, low, decimals;  // units = 10000 high + 100 low + decimals
+    int zeros;                          // blanked zeros in front, 0 to 3
+    bool negative;
+};
+
+constexpr double TWO_DECIMALS_LIMIT = 999999.0;  // units, rounded up, below 10^6
+
+MORBILEX_ALWAYS_INLINE bool two_decimals_fit(const TwoDecimals& field, int width) {
+    return width <= 8 && 8 - width <= 1 + field.zeros - (field.negative ? 1 : 0);
+}
+
+MORBILEX_ALWAYS_INLINE char* write_two_decimals(char* out, const TwoDecimals& field, int width) {
+    static constexpr char PAIRS[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    // 0x10 off each blanked zero ('0' - 0x10 is ' '), and a minus ('-' - ' ')
+    // on the blank before the first digit.
+    static constexpr std::uint64_t BLANKED[4] = {0, 0x1000, 0x101000, 0x10101000};
+    static constexpr std::uint64_t MINUS[4] = {0x0D, 0x0D00, 0x0D0000, 0x0D000000};
+    const auto pair = [](std::uint32_t two_digits) {
+        std::uint16_t characters;
+        std::memcpy(&characters, PAIRS + 2 * two_digits, 2);
+        return std::uint64_t{characters};
+    };
+    std::uint64_t text = 0x00002E0000000020ULL | pair(field.high) << 8 | pair(field.low) << 24 |
+                         pair(field.decimals) << 48;
+    text -= BLANKED[field.zeros];
+    text += MINUS[field.zeros] & (0 - std::uint64_t{field.negative});
+    text >>= 8 * (8 - width);
+    // The caller provides FIXED_TEXT_LIMIT characters, more than 8.
+    std::memcpy(out, &text, 8);
+    return out + width;
+}
+
+// Returns the end, or null when the general path must decide (too large or
+// wide, NaN, or too near a tie to trust the scaled product).
+MORBILEX_ALWAYS_INLINE char* append_two_decimals(char* out, double value, int width) {
+    const double scaled = std::fabs(value) * 100.0;
+    if (!(scaled < TWO_DECIMALS_LIMIT)) return nullptr;  // NaN fails here too
+    const auto whole_units = static_cast<std::uint32_t>(scaled);
+    const double fraction = scaled - static_cast<double>(whole_units);
+    if (std::fabs(fraction - 0.5) < TIE_MARGIN) return nullptr;
+    const std::uint32_t units = whole_units + (fraction > 0.5 ? 1u : 0u);
+    const std::uint32_t hundreds = units / 100;
+    const TwoDecimals field{units / 10000, hundreds % 100, units % 100,
+                            (units < 100000) + (units < 10000) + (units < 1000),
+                            std::signbit(value)};
+    return two_decimals_fit(field, width) ? write_two_decimals(out, field, width) : nullptr;
+}
+
+#if defined(__SSE2__)
+// Two fields at once, each after a blank: the rounding and the split into
+// pairs of digits done for both in the vector unit (exact: every quantity is
+// a whole number below 10^6, and (x + 0.5) / 100 stays well inside its unit).
+// False, having written nothing, when either field needs another path.
+MORBILEX_ALWAYS_INLINE bool append_two_decimals_pair(char*& out, const double values[2],
+                                                     int width) {
+    const __m128d sign = _mm_set1_pd(-0.0);
+    const __m128d half = _mm_set1_pd(0.5);
+    const __m128d hundred = _mm_set1_pd(100.0);
+    const __m128d value = _mm_loadu_pd(values);
+    const __m128d scaled = _mm_mul_pd(_mm_andnot_pd(sign, value), hundred);
+    const __m128d whole = _mm_cvtepi32_pd(_mm_cvttpd_epi32(scaled));
+    const __m128d fraction = _mm_sub_pd(scaled, whole);
+    const __m128d tie_distance = _mm_andnot_pd(sign, _mm_sub_pd(fraction, half));
+    const __m128d usable = _mm_and_pd(_mm_cmplt_pd(scaled, _mm_set1_pd(TWO_DECIMALS_LIMIT)),
+                                      _mm_cmpnlt_pd(tie_distance, _mm_set1_pd(TIE_MARGIN)));
+    if (_mm_movemask_pd(usable) != 3) return false;
+    const __m128d one = _mm_set1_pd(1.0);
+    const __m128d units = _mm_add_pd(whole, _mm_and_pd(_mm_cmpgt_pd(fraction, half), one));
+    // x = 100 q + r, q the quotient and r the remainder.
+    const auto split = [&](__m128d x, __m128d& quotient) {
+        const __m128d fraction_of_hundred = _mm_mul_pd(_mm_add_pd(x, half), _mm_set1_pd(0.01));
+        quotient = _mm_cvtepi32_pd(_mm_cvttpd_epi32(fraction_of_hundred));
+        return _mm_sub_pd(x, _mm_mul_pd(quotient, hundred));
+    };
+    __m128d hundreds, high;
+    const __m128d decimals = split(units, hundreds);
+    const __m128d low = split(hundreds, high);
+    const auto below = [&](double limit) {
+        return _mm_and_pd(_mm_cmplt_pd(units, _mm_set1_pd(limit)), one);
+    };
+    const __m128d zeros = _mm_add_pd(_mm_add_pd(below(100000.0), below(10000.0)), below(1000.0));
+    alignas(16) std::int32_t parts[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(parts),
+                    _mm_unpacklo_epi64(_mm_cvttpd_epi32(high), _mm_cvttpd_epi32(low)));
+    _mm_store_si128(reinterpret_cast<__m128i*>(parts + 4),
+                    _mm_unpacklo_epi64(_mm_cvttpd_epi32(decimals), _mm_cvttpd_epi32(zeros)));
+    const int negative = _mm_movemask_pd(value);
+    TwoDecimals fields[2];
+    for (int lane = 0; lane < 2; ++lane) {
+        fields[lane] = {static_cast<std::uint32_t>(parts[lane]),
+                        static_cast<std::uint32_t>(parts[2 + lane]),
+                        static_cast<std::uint32_t>(parts[4 + lane]), parts[6 + lane],
+                        ((negative >> lane) & 1) != 0};
+    }
+    if (!two_decimals_fit(fields[0], width) || !two_decimals_fit(fields[1], width)) return false;
+    for (const TwoDecimals& field : fields) {
+        *out++ = ' ';
+        out = write_two_decimals(out, field, width);
+    }
+    return true;
+}
+#endif
 
 // Blanks up to width before a text of this length; returns where the text goes.
 MORBILEX_ALWAYS_INLINE char* pad_left(char* out, int length, int width) {
@@ -282,9 +401,11 @@ private:
 
 }  // namespace
 
-char* append_fixed(char* out, double value, int width, int precision) {
-    // The common case of the trace rows, written in place without the general
-    // machinery.
+namespace {
+
+// Every other field: kept out of line, so that the trace's fields cost no
+// saved registers.
+MORBILEX_OUT_OF_LINE char* append_any_fixed(char* out, double value, int width, int precision) {
     unsigned long long units = 0;
     if (fast_fixed_units(std::fabs(value), precision, units)) {
         const bool negative = std::signbit(value);
@@ -299,6 +420,30 @@ char* append_fixed(char* out, double value, int width, int precision) {
     c.precision = precision;
     c.kind = 'f';
     return convert_real(out, value, c);
+}
+
+}  // namespace
+
+char* append_fixed(char* out, double value, int width, int precision) {
+    // The trace rows' fields, written in place without the general machinery.
+    char* end = precision == 2 ? append_two_decimals(out, value, width) : nullptr;
+    return end != nullptr ? end : append_any_fixed(out, value, width, precision);
+}
+
+char* append_fixed_fields(char* out, const double values[], int count, int width, int precision) {
+    int k = 0;
+#if defined(__SSE2__)
+    if (precision == 2) {
+        for (; k + 2 <= count; k += 2) {
+            if (!append_two_decimals_pair(out, values + k, width)) break;
+        }
+    }
+#endif
+    for (; k < count; ++k) {
+        *out++ = ' ';
+        out = append_fixed(out, values[k], width, precision);
+    }
+    return out;
 }
 
 char* append_integer(char* out, long long value, int width) {

@@ -48,10 +48,7 @@ void TraceWriter::row(int step, double t, int on_flag, const double y[COMPARTMEN
     out = append_fixed(out, t, 7, 2);
     *out++ = ' ';
     out = append_integer(out, on_flag, 5);
-    for (int k = 0; k < COMPARTMENT_COUNT; ++k) {
-        *out++ = ' ';
-        out = append_fixed(out, y[k], 7, 2);
-    }
+    out = append_fixed_fields(out, y, COMPARTMENT_COUNT, 7, 2);
     *out++ = '\n';
     used_ = static_cast<std::size_t>(out - buffer_);
 }

@@ -31,9 +31,10 @@ protected:
 
     std::string file(const std::string& name) const { return folder.file(name); }
 
-    // Runs the program from the folder, after the shell commands of prefix.
+    // Runs the program from the folder, after prefix: variables of its
+    // environment or shell commands.
     Outcome run(const std::string& arguments, const std::string& prefix = "") const {
-        const std::string command = "cd '" + folder.path().string() + "' && " + prefix + "'" +
+        const std::string command = "cd '" + folder.path().string() + "' && " + prefix + " '" +
                                     MORBILEX_BATCH_PROGRAM + "' " + arguments +
                                     " >out.txt 2>err.txt";
         const int raw = std::system(command.c_str());
@@ -77,6 +78,19 @@ TEST_F(Sweeps, OutputIsTheSameForAnyJobsAndShardsMergeIntoIt) {
     run(std::string(GRID) + " --format=jsonl --output=part.jsonl");
     EXPECT_NE(run("--merge=mixed.csv part1.csv part.jsonl").err.find("header differs"),
               std::string::npos);
+}
+
+// Sweeps are integrated side by side in lanes, bit for bit as one run at a
+// time: the same bytes on the single run's path, over every mode, several
+// lengths and runs that overflow.
+TEST_F(Sweeps, LanesWriteTheBytesOfTheSingleRunPath) {
+    const std::string grid =
+        "--sweep=mode=0,1,2 --sweep=T_max=0,10,200,1000 --sweep=Reduction=0:3:0.5 "
+        "--sweep=R_0=0.5:6:1.1 --sweep=t_srt1=0,7.5 --off-ratio=0.25";
+    const Outcome lanes = run(grid);
+    ASSERT_EQ(lanes.status, 0) << lanes.err;
+    EXPECT_NE(lanes.out.find("non-finite"), std::string::npos);
+    EXPECT_EQ(run(grid, "MORBILEX_SCALAR=1").out, lanes.out);
 }
 
 // A sweep's row is the single run's --summary row with the same options.

@@ -180,6 +180,44 @@ TEST(FormatTextAgainstPrintf, MillionsOfRandomValues) {
     }
 }
 
+// The trace's fields go through append_fixed, whose own short path must equal
+// "%*.*f" too: every awkward value, carries into a new digit at every length,
+// near-ties of cents, in the widths around the short path's limits.
+TEST(AppendFixedAgainstPrintf, AwkwardValuesInTraceWidths) {
+    if (!HAVE_REFERENCE_PRINTF) GTEST_SKIP() << "the C library here is not the reference";
+    std::vector<double> values = awkward_values();
+    for (double carry = 9.995; carry < 1e7; carry = carry * 10.0 + 9.0) {
+        for (double value : {carry, -carry, std::nextafter(carry, 0.0), std::nextafter(carry, 1e9)})
+            values.push_back(value);
+    }
+    std::mt19937_64 generator(7);
+    std::uniform_int_distribution<long long> cents(-100000000, 100000000);
+    for (int i = 0; i < 100000; ++i) {
+        const double tie = (cents(generator) + 0.5) / 100.0;
+        values.push_back(i % 2 == 0 ? tie : std::nextafter(tie, i % 4 == 1 ? 1e9 : -1e9));
+    }
+    const int layouts[][2] = {{7, 2}, {1, 2}, {8, 2}, {9, 2}, {7, 0}, {7, 3}};
+    for (const auto& [width, precision] : layouts) {
+        for (double value : values) {
+            char ours[FIXED_TEXT_LIMIT + 16];
+            *append_fixed(ours, value, width, precision) = '\0';
+            char reference[512];
+            std::snprintf(reference, sizeof reference, "%*.*f", width, precision, value);
+            ASSERT_STREQ(ours, reference) << width << "." << precision << " of " << value;
+        }
+        // A row's fields in one call: the same texts, each after a blank.
+        for (std::size_t k = 0; k + 4 <= values.size(); k += 4) {
+            char ours[4 * (FIXED_TEXT_LIMIT + 16)];
+            *append_fixed_fields(ours, &values[k], 4, width, precision) = '\0';
+            char reference[2048];
+            std::snprintf(reference, sizeof reference, " %*.*f %*.*f %*.*f %*.*f", width, precision,
+                          values[k], width, precision, values[k + 1], width, precision,
+                          values[k + 2], width, precision, values[k + 3]);
+            ASSERT_STREQ(ours, reference) << width << "." << precision << " from " << values[k];
+        }
+    }
+}
+
 // Integer printf needs no exact rounding, so every C library is a reference.
 TEST(AppendIntegerAgainstPrintf, EveryDigitCountSignAndWidth) {
     std::vector<long long> values = {std::numeric_limits<int>::min(),
