@@ -292,8 +292,9 @@ std::string readable_summary(const SummaryRow& row) {
         std::string text = std::string("  ") + SUMMARY_COLUMNS[k].name;
         text.resize(std::max<std::size_t>(text.size() + 1, 27), ' ');
         if (value.kind == SummaryValue::Kind::Number) {
-            format_text(line, sizeof line, readable_format(SUMMARY_COLUMNS[k].kind),
-                        {value.number});
+            // A NaN's sign follows the compiler's operand order, not the model.
+            const double number = std::isnan(value.number) ? std::fabs(value.number) : value.number;
+            format_text(line, sizeof line, readable_format(SUMMARY_COLUMNS[k].kind), {number});
             text += line;
             text += unit_of(SUMMARY_COLUMNS[k].kind);
         } else {

@@ -1,6 +1,10 @@
 #include "batch/batch_options.h"
 
+#include <sys/stat.h>
+
+#include <cctype>
 #include <charconv>
+#include <string>
 #include <string_view>
 
 namespace morbilex::batch {
@@ -19,6 +23,22 @@ bool parse_size(std::string_view text, int& width, int& height) {
     return width > 0 && height > 0 && width <= LARGEST_CHART_SIDE && height <= LARGEST_CHART_SIDE;
 }
 
+// A picture's type is the extension of its file name: png, svg or pdf; a
+// device or a pipe without one (/dev/stdout, or - for standard output) takes
+// PNG. Empty when unknown.
+std::string picture_type_of(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == "png" || extension == "svg" || extension == "pdf") return extension;
+    if (path == "-") return "png";  // standard output
+    struct stat info = {};
+    const bool special =
+        stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+    return special ? "png" : "";
+}
+
 bool parse_field(std::string_view name, std::string_view value, BatchRequest& request,
                  std::string& error) {
     TypedField typed;
@@ -27,12 +47,6 @@ bool parse_field(std::string_view name, std::string_view value, BatchRequest& re
                                    "leave of 10000"
                                  : "unknown option --" + std::string(name) + " (see --help)";
         return false;
-    }
-    for (const TypedField& earlier : request.typed) {
-        if (earlier.field == typed.field) {
-            error = "--" + std::string(name) + " is given twice";
-            return false;
-        }
     }
     if (value.size() >= DIALOG_TEXT_CAPACITY) {
         error = "--" + std::string(name) + ": longer than the 63 characters a field holds";
@@ -60,7 +74,11 @@ bool parse_option(std::string_view name, std::string_view value, BatchRequest& r
             return false;
         }
         (name == "trace" ? request.trace_path : request.chart_path) = value;
-        return true;
+        if (name == "trace") return true;
+        request.chart_type = picture_type_of(request.chart_path);
+        if (!request.chart_type.empty()) return true;
+        error = option + ": the picture type is .png, .svg or .pdf";
+        return false;
     }
     if (name == "size") {
         if (parse_size(value, request.chart_width, request.chart_height)) return true;
@@ -73,7 +91,19 @@ bool parse_option(std::string_view name, std::string_view value, BatchRequest& r
 
 }  // namespace
 
+bool given_once(std::vector<std::string_view>& given, std::string_view name, std::string& error) {
+    for (std::string_view earlier : given) {
+        if (earlier == name) {
+            error = "--" + std::string(name) + " is given twice";
+            return false;
+        }
+    }
+    given.push_back(name);
+    return true;
+}
+
 bool parse_options(int argc, const char* const argv[], BatchRequest& request, std::string& error) {
+    std::vector<std::string_view> given;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--help" || argument == "-h") {
@@ -88,8 +118,9 @@ bool parse_options(int argc, const char* const argv[], BatchRequest& request, st
                         : "unexpected argument '" + std::string(argument) + "' (see --help)";
             return false;
         }
-        if (!parse_option(argument.substr(2, equals - 2), argument.substr(equals + 1), request,
-                          error)) {
+        const std::string_view name = argument.substr(2, equals - 2);
+        if (!given_once(given, name, error) ||
+            !parse_option(name, argument.substr(equals + 1), request, error)) {
             return false;
         }
     }
@@ -129,7 +160,8 @@ std::string usage_text() {
         "Run and output:\n"
         "  --mode=0|1|2     0 no intervention (default), 1 one-time, 2 intermittent\n"
         "  --trace=PATH     the trace of the run (default, or -: standard output)\n"
-        "  --chart=PATH     the chart of the run as PNG, SVG or PDF (by the extension)\n"
+        "  --chart=PATH     the chart of the run as PNG, SVG or PDF (by the extension;\n"
+        "                   PNG to a device or a pipe, or to standard output as -)\n"
         "  --size=WxH       the chart's size in pixels (default 1200x700), each side\n"
         "                   1 to 16384; an SVG or PDF page has that size at 96 dpi\n"
         "  --help           this text\n"

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/scenario_setup.h"
@@ -21,6 +22,7 @@ struct BatchRequest {
     InterventionMode mode = MODE_NO_INTERVENTION;
     std::string trace_path;  // empty: standard output
     std::string chart_path;  // empty: no chart
+    std::string chart_type;  // png, svg or pdf
     int chart_width = 1200;
     int chart_height = 700;
     bool help = false;
@@ -28,6 +30,10 @@ struct BatchRequest {
 
 // Reads the arguments into request; false with a one-line reason in error.
 bool parse_options(int argc, const char* const argv[], BatchRequest& request, std::string& error);
+
+// An option that takes one value may be given once: false with the reason
+// when name is in given already, which it joins otherwise.
+bool given_once(std::vector<std::string_view>& given, std::string_view name, std::string& error);
 
 // The --help text.
 std::string usage_text();

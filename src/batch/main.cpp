@@ -2,7 +2,6 @@
 // tests. The fields go through the same dialog protocol as in the windowed
 // programs; unlike them, every refusal and failure is reported.
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -95,7 +94,7 @@ bool draw_chart_file(Records& records, const BatchRequest& request, std::string&
     SeriesColours colours;
     init_series_colours(colours);
     std::string reason;
-    if (render_chart(records, colours, request.chart_path, request.chart_width,
+    if (render_chart(records, colours, "chart." + request.chart_type, request.chart_width,
                      request.chart_height, bytes, reason)) {
         return true;
     }
@@ -110,31 +109,29 @@ bool draw_chart_file(Records& records, const BatchRequest& request, std::string&
 #endif
 }
 
-// Opens, fills and finishes one output; the reason names the option.
-bool prepare_output(PendingOutput& output, const std::string& option, const std::string& path,
-                    const std::function<bool(std::FILE*)>& fill, std::string& error) {
-    std::string reason;
-    if (output.open(path, reason)) {
-        const bool filled = fill(output.stream());
-        if (output.finish(reason) && filled) return true;
-        if (reason.empty()) reason = "not all of it could be written";
-    }
-    error = option + path + ": the file could not be written (" + reason + ")";
-    return false;
-}
+// The bytes of the outputs other than the trace, made before anything is written.
+struct PreparedFiles {
+    std::string chart;
+    std::string summary;
+};
 
-// The chart and the trace (when wanted), each put in place only when both are
-// complete. A trace path that is empty or "-" means standard output.
-bool write_outputs(std::FILE* trace, bool trace_wanted, const std::string& chart,
-                   const BatchRequest& request, std::string& error) {
+// The chart, the summary file and the trace (when wanted), each put in place
+// only when all are complete. A trace path that is empty or "-" means
+// standard output.
+bool write_outputs(std::FILE* trace, bool trace_wanted, const PreparedFiles& files,
+                   const BatchRequest& request, const AnalysisOptions& analysis,
+                   std::string& error) {
     PendingOutput chart_output;
+    PendingOutput summary_output;
     PendingOutput trace_output;
-    const auto write_chart = [&chart](std::FILE* out) {
-        return std::fwrite(chart.data(), 1, chart.size(), out) == chart.size();
-    };
     const auto write_trace = [trace](std::FILE* out) { return copy_stream(trace, out); };
     if (!request.chart_path.empty() &&
-        !prepare_output(chart_output, "--chart=", request.chart_path, write_chart, error)) {
+        !prepare_output(chart_output, "--chart=", request.chart_path, files.chart, error)) {
+        return false;
+    }
+    if (!analysis.summary_path.empty() &&
+        !prepare_output(summary_output, "--summary=", analysis.summary_path, files.summary,
+                        error)) {
         return false;
     }
     if (!trace_wanted) {
@@ -148,7 +145,8 @@ bool write_outputs(std::FILE* trace, bool trace_wanted, const std::string& chart
         return false;
     }
     std::string reason;
-    if (!chart_output.commit(reason) || !trace_output.commit(reason)) {
+    if (!chart_output.commit(reason) || !summary_output.commit(reason) ||
+        !trace_output.commit(reason)) {
         error = "the outputs could not be put in place (" + reason + ")";
         return false;
     }
@@ -165,8 +163,8 @@ bool wants_help(int argc, const char* const argv[]) {
 
 int run_batch(int argc, const char* const argv[]) {
     if (wants_help(argc, argv)) {
-        std::fputs((usage_text() + analysis_usage_text()).c_str(), stdout);
-        return EXIT_DONE;
+        if (print_to_standard_output(usage_text() + analysis_usage_text())) return EXIT_DONE;
+        return fail("--help: standard output could not be written");
     }
     AnalysisOptions analysis;
     std::vector<const char*> rest;
@@ -174,6 +172,13 @@ int run_batch(int argc, const char* const argv[]) {
     std::string error;
     if (!split_analysis_options(argc, argv, analysis, rest, error) ||
         !parse_options(static_cast<int>(rest.size()), rest.data(), request, error)) {
+        return fail(error, EXIT_WRONG_OPTION);
+    }
+    if (!outputs_are_distinct({{"--trace=", request.trace_path},
+                               {"--chart=", request.chart_path},
+                               {"--summary=", analysis.summary_path},
+                               {"--output=", analysis.output_path}},
+                              error)) {
         return fail(error, EXIT_WRONG_OPTION);
     }
     if (analysis.sweep() || analysis.merge()) {
@@ -190,16 +195,21 @@ int run_batch(int argc, const char* const argv[]) {
     if (!trace) return fail("no temporary file for the trace could be made");
     NonFiniteRow non_finite;
     if (!run_into(*records, request.mode, trace.get(), non_finite, error)) return fail(error);
-    std::string chart;
-    if (!request.chart_path.empty() && !draw_chart_file(*records, request, chart, error)) {
+    PreparedFiles files;
+    if (!request.chart_path.empty() && !draw_chart_file(*records, request, files.chart, error)) {
         return fail(error);
+    }
+    const bool summary_wanted = analysis.summary || !analysis.summary_path.empty();
+    const SummaryRow summary =
+        summary_wanted ? run_summary_of(*records, request.mode) : SummaryRow{};
+    if (!analysis.summary_path.empty()) {
+        files.summary = summary_file_text(summary, analysis.summary_path);
     }
     const bool trace_wanted = !analysis.summary || analysis.trace_given;
-    if (!write_outputs(trace.get(), trace_wanted, chart, request, error)) return fail(error);
-    const bool summary_wanted = analysis.summary || !analysis.summary_path.empty();
-    if (summary_wanted && !write_run_summary(*records, request.mode, analysis, error)) {
+    if (!write_outputs(trace.get(), trace_wanted, files, request, analysis, error)) {
         return fail(error);
     }
+    if (analysis.summary && !print_summary(summary, error)) return fail(error);
     if (non_finite.step >= 0) return fail(non_finite_run_text(non_finite), EXIT_NOT_FINITE);
     return EXIT_DONE;
 }

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace morbilex::batch {
 
@@ -11,8 +14,9 @@ namespace morbilex::batch {
 // temporary file in the same folder and renamed over the target by commit(); a
 // link to a regular file keeps the link and replaces the file it points to.
 // Anything else (a device, a pipe, standard output as /dev/stdout) is written
-// directly. Nothing that stood at the path is ever removed: a failure leaves
-// it as it was, and the temporary file goes.
+// directly; the file of standard output or error (and "-", standard output)
+// after what it holds. Nothing that stood at the
+// path is ever removed: a failure leaves it as it was, and the temporary file goes.
 class PendingOutput {
 public:
     PendingOutput() = default;
@@ -33,5 +37,23 @@ private:
     std::string target_;     // what the file replaces
     std::string temporary_;  // empty when written directly
 };
+
+// Opens output at path, fills it and finishes it, ready for commit(); false
+// with "OPTIONPATH: the file could not be written (reason)", option being
+// such as "--chart=".
+bool prepare_output(PendingOutput& output, const std::string& option, const std::string& path,
+                    const std::function<bool(std::FILE*)>& fill, std::string& error);
+// The same with the bytes of the whole file.
+bool prepare_output(PendingOutput& output, const std::string& option, const std::string& path,
+                    const std::string& bytes, std::string& error);
+
+// Options and their paths, such as {"--trace=", "out.dat"}: false with the
+// reason when two name the same file (only the last would stay). Standard
+// output and devices may be shared.
+bool outputs_are_distinct(const std::vector<std::pair<std::string, std::string>>& outputs,
+                          std::string& error);
+
+// Writes text to standard output, flushed; false when it cannot take it all.
+bool print_to_standard_output(const std::string& text);
 
 }  // namespace morbilex::batch

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <string_view>
@@ -69,14 +68,17 @@ private:
 // Rows to a stream, with a progress line on a terminal's standard error.
 class StreamSink : public RowSink {
 public:
-    explicit StreamSink(std::FILE* out) : out_(out), terminal_(isatty(STDERR_FILENO) == 1) {}
-    ~StreamSink() override {
-        if (shown_) std::fputs("\r\033[K", stderr);
-    }
+    explicit StreamSink(std::FILE* out)
+        : out_(out),
+          terminal_(isatty(STDERR_FILENO) == 1),
+          rows_on_terminal_(isatty(fileno(out)) == 1) {}
+    ~StreamSink() override { clear_progress(); }
     StreamSink(const StreamSink&) = delete;
     StreamSink& operator=(const StreamSink&) = delete;
 
     bool write(std::string_view rows) override {
+        // Rows shown on the terminal too go above the progress line, not after it.
+        if (rows_on_terminal_) clear_progress();
         return std::fwrite(rows.data(), 1, rows.size(), out_) == rows.size();
     }
 
@@ -97,8 +99,15 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+
+    void clear_progress() {
+        if (shown_) std::fputs("\r\033[K", stderr);
+        shown_ = false;
+    }
+
     std::FILE* out_;
     bool terminal_;
+    bool rows_on_terminal_;
     bool shown_ = false;
     Clock::time_point start_ = Clock::now(), last_ = {};
 };
@@ -125,14 +134,8 @@ bool check_chart_request(const AnalysisOptions& options, const BatchRequest& req
         error = "--metric: it names what --chart shows; give --chart=PATH too";
         return false;
     }
-    const std::size_t dot = request.chart_path.rfind('.');
-    std::string extension = dot == std::string::npos ? "" : request.chart_path.substr(dot + 1);
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (!MORBILEX_BATCH_CHART) {
         error = "--chart: this build has no chart export (the Qt 6 painter library was not built)";
-    } else if (extension != "png" && extension != "svg" && extension != "pdf") {
-        error = option + ": the picture type is .png, .svg or .pdf";
     } else if (options.shard_given) {
         error = option + ": a shard holds part of the sweep; chart the merged sweep instead";
     } else if (options.grid.size() > LARGEST_CHART_SWEEP) {
@@ -183,6 +186,17 @@ SweepPlan plan_of(const AnalysisOptions& options, const BatchRequest& request) {
     return plan;
 }
 
+// A refusal ("run_id N: NAME=TEXT refused: ...") found while checking axis:
+// the sweep's when it names the swept field, else the base scenario's option,
+// told as a single run would tell it.
+std::string refusal_of(const SweepAxis& axis, const std::string& error) {
+    const std::size_t name = error.find(": ") + 2;
+    if (error.compare(name, axis.name.size() + 1, axis.name + "=") == 0) {
+        return axis.option + ": " + error;
+    }
+    return error.find(" refused: ") != std::string::npos ? "--" + error.substr(name) : error;
+}
+
 // A dialog refuses a field for its own value only, so every value of each
 // axis (the ends of a range) set up once with the others' first values
 // finds any refusal before the sweep starts.
@@ -200,7 +214,7 @@ bool check_scenarios(const SweepPlan& plan, std::string& error) {
         }
         for (long long k : checked) {
             if (!builder.build(1 + k * stride, inputs, error)) {
-                error = axis.option + ": " + error;
+                error = refusal_of(axis, error);
                 return false;
             }
         }
@@ -246,8 +260,9 @@ std::vector<double> axis_values(const SweepAxis& axis) {
     return values;
 }
 
+// The chart's file as bytes, before anything is written.
 bool draw_sweep_chart(const AnalysisOptions& options, const BatchRequest& request,
-                      const std::vector<double>& metric, std::string& error) {
+                      const std::vector<double>& metric, std::string& bytes, std::string& error) {
     const SweepGrid& grid = options.grid;
     std::string reason;
     bool drawn = false;
@@ -259,8 +274,8 @@ bool draw_sweep_chart(const AnalysisOptions& options, const BatchRequest& reques
                          axis_values(grid.axes[1]),
                          axis_values(grid.axes[0]),
                          metric};
-        drawn = export_sweep_heat_map(map, request.chart_path, request.chart_width,
-                                      request.chart_height, reason);
+        drawn = render_sweep_heat_map(map, "chart." + request.chart_type, request.chart_width,
+                                      request.chart_height, bytes, reason);
     } else {
         const bool mode_first = grid.axes[0].is_mode;
         const std::size_t field_axis = grid.axes.size() == 2 && mode_first ? 1 : 0;
@@ -283,15 +298,15 @@ bool draw_sweep_chart(const AnalysisOptions& options, const BatchRequest& reques
             }
             chart.series.push_back(std::move(series));
         }
-        drawn = export_sweep_line_chart(chart, request.chart_path, request.chart_width,
-                                        request.chart_height, reason);
+        drawn = render_sweep_line_chart(chart, "chart." + request.chart_type, request.chart_width,
+                                        request.chart_height, bytes, reason);
     }
     if (!drawn) error = "--chart=" + request.chart_path + ": " + reason;
     return drawn;
 }
 #else
 bool draw_sweep_chart(const AnalysisOptions&, const BatchRequest&, const std::vector<double>&,
-                      std::string& error) {
+                      std::string&, std::string& error) {
     error = "--chart: this build has no chart export";
     return false;
 }
@@ -330,13 +345,22 @@ bool write_sweep(const AnalysisOptions& options, const SweepPlan& plan, std::FIL
     return error.empty();
 }
 
+// The chart of a finished sweep, ready to be put in place.
+bool prepare_chart(const AnalysisOptions& options, const BatchRequest& request,
+                   const std::vector<double>& metric, PendingOutput& output, std::string& error) {
+    std::string bytes;
+    return draw_sweep_chart(options, request, metric, bytes, error) &&
+           prepare_output(output, "--chart=", request.chart_path, bytes, error);
+}
+
 int sweep_command(const AnalysisOptions& options, const BatchRequest& request, std::string& error) {
     if (!check_sweep_request(options, request, error)) return EXIT_WRONG_OPTION;
     const SweepPlan plan = plan_of(options, request);
     if (!check_scenarios(plan, error)) return EXIT_FAILED;
     if (options.count_only) {
-        std::printf("%lld\n", options.shard.size(plan.grid.size()));
-        return EXIT_DONE;
+        if (print_to_standard_output(std::to_string(options.shard.size(plan.grid.size())) + "\n"))
+            return EXIT_DONE;
+        return fail(error, "--count: standard output could not be written", EXIT_FAILED);
     }
     std::vector<double> metric;
     if (!request.chart_path.empty()) metric.assign(plan.grid.size(), 0.0);
@@ -348,15 +372,25 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request, s
     bool interrupted = false;
     const bool written =
         write_sweep(options, plan, out, metric.empty() ? nullptr : &metric, interrupted, error);
-    const bool flushed = options.output_path.empty() ? std::fflush(stdout) == 0
-                                                     : file.finish(error) && file.commit(error);
-    if (!flushed && !error.empty()) error = options.output_path + ": " + error;
+    const bool flushed =
+        options.output_path.empty() ? std::fflush(stdout) == 0 : file.finish(error);
+    if (!flushed && !error.empty()) error = "--output=" + options.output_path + ": " + error;
     if (interrupted) {
+        // The rows written so far are kept; the chart is not drawn.
+        if (flushed) file.commit(error);
         return fail(error, "interrupted; every row written is complete", EXIT_INTERRUPTED);
     }
     if (!written || !flushed)
         return fail(error, error.empty() ? "the rows could not be written" : error, EXIT_FAILED);
-    if (!metric.empty() && !draw_sweep_chart(options, request, metric, error)) return EXIT_FAILED;
+    // The rows and the chart are put in place together, once both are complete.
+    PendingOutput chart;
+    if (!metric.empty() && !prepare_chart(options, request, metric, chart, error)) {
+        return EXIT_FAILED;
+    }
+    std::string reason;
+    if (!file.commit(reason) || !chart.commit(reason)) {
+        return fail(error, "the outputs could not be put in place (" + reason + ")", EXIT_FAILED);
+    }
     return EXIT_DONE;
 }
 
@@ -366,37 +400,27 @@ bool ends_with(std::string_view text, std::string_view end) {
 
 }  // namespace
 
-bool write_run_summary(const Records& records, InterventionMode mode,
-                       const AnalysisOptions& options, std::string& error) {
+SummaryRow run_summary_of(const Records& records, InterventionMode mode) {
     const ScenarioInputs inputs = scenario_inputs_of(records, mode);
     SummaryRow row;
     summarise_run(inputs, integrate_run_figures(inputs), row);
-    if (options.summary) {
-        const std::string block = readable_summary(row);
-        std::fputs(block.c_str(), stdout);
-        if (std::fflush(stdout) != 0) {
-            error = "--summary: standard output could not be written";
-            return false;
-        }
-    }
-    if (options.summary_path.empty()) return true;
-    std::string text;
-    if (ends_with(options.summary_path, ".jsonl")) {
-        text = "{";
+    return row;
+}
+
+std::string summary_file_text(const SummaryRow& row, const std::string& path) {
+    if (ends_with(path, ".jsonl")) {
+        std::string text = "{";
         append_summary_json(text, row);
-        text += "}\n";
-    } else {
-        text = summary_csv_header() + "\n";
-        append_summary_csv(text, row);
-        text += "\n";
+        return text + "}\n";
     }
-    PendingOutput file;
-    if (file.open(options.summary_path, error) &&
-        std::fwrite(text.data(), 1, text.size(), file.stream()) == text.size() &&
-        file.finish(error) && file.commit(error)) {
-        return true;
-    }
-    error = "--summary=" + options.summary_path + ": " + (error.empty() ? "not written" : error);
+    std::string text = summary_csv_header() + "\n";
+    append_summary_csv(text, row);
+    return text + "\n";
+}
+
+bool print_summary(const SummaryRow& row, std::string& error) {
+    if (print_to_standard_output(readable_summary(row))) return true;
+    error = "--summary: standard output could not be written";
     return false;
 }
 

@@ -1,6 +1,8 @@
 #include "batch/sweep_merge.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -86,7 +88,7 @@ bool open_shards(const std::vector<std::string>& inputs,
         file->path = path;
         file->stream.open(path, std::ios::binary);
         if (!file->stream) {
-            error = path + ": the file cannot be opened";
+            error = path + ": the file cannot be opened (" + std::strerror(errno) + ")";
             return false;
         }
         const std::streampos start = file->stream.tellg();
@@ -134,9 +136,10 @@ bool merge_shard_files(const std::string& output, const std::vector<std::string>
         ShardFile* file = queue.top();
         queue.pop();
         if (file->run_id != expected) {
-            error = file->run_id < expected
-                        ? file->path + ": run_id " + std::to_string(file->run_id) + " comes twice"
-                        : "run_id " + std::to_string(expected) + " is missing";
+            error =
+                file->run_id < expected
+                    ? file->path + ": run_id " + std::to_string(file->run_id) + " comes twice"
+                    : "--merge=" + output + ": run_id " + std::to_string(expected) + " is missing";
             return false;
         }
         std::fputs(file->line.c_str(), out.stream());

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "batch/batch_options.h"
+
 namespace morbilex::batch {
 namespace {
 
@@ -112,6 +114,7 @@ bool split_analysis_options(int argc, const char* const argv[], AnalysisOptions&
             return take_merge(argc, argv, i, options, error);
         }
     }
+    std::vector<std::string_view> given;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         const std::size_t equals = argument.find('=');
@@ -123,6 +126,7 @@ bool split_analysis_options(int argc, const char* const argv[], AnalysisOptions&
         if (argument.substr(0, 2) == "--" && equals != std::string_view::npos) {
             const std::string_view name = argument.substr(2, equals - 2);
             const std::string_view value = argument.substr(equals + 1);
+            if (name != "sweep" && !given_once(given, name, error)) return false;
             if (name == "summary") {
                 options.summary_path = value;
                 if (value.empty()) return refuse(error, argument, "a file name is needed");
@@ -144,23 +148,30 @@ std::string analysis_usage_text() {
            "                   (the trace then goes only where --trace says; --trace=-\n"
            "                   is standard output)\n"
            "  --summary=FILE   the figures as one CSV row with its header (.jsonl: one\n"
-           "                   JSON line); the trace goes where it would without it\n"
+           "                   JSON line; -: standard output); the trace goes where it\n"
+           "                   would without it\n"
            "\n"
            "Sweeps (one summary row per scenario, no trace):\n"
            "  --sweep=NAME=a:b:step  values a, a+step, ... up to b; NAME is a field or mode\n"
            "  --sweep=NAME=v1,v2,... the listed values; repeat --sweep for a grid (the\n"
-           "                   first varies slowest; run_id counts the scenarios from 1)\n"
+           "                   first varies slowest; run_id counts the scenarios from 1;\n"
+           "                   at most 10^8 scenarios)\n"
            "  --off-ratio=F    Off_threshold = F x On_threshold in every scenario\n"
-           "  --output=FILE    the rows (default: standard output)\n"
+           "  --output=FILE    the rows (default, or -: standard output)\n"
            "  --format=csv|jsonl  CSV with a header (default) or JSON Lines\n"
-           "  --jobs=N         threads (default: every core); the output is the same\n"
+           "  --jobs=N         threads, 1 to 4096 (default: every core); the output is\n"
+           "                   the same for any N\n"
            "  --shard=K/N      only run_ids r with (r-1) mod N = K-1, for a job array\n"
            "  --count          print the number of scenarios (of the shard) and exit\n"
            "  --chart=PATH     one field: the metric against it (a line per mode when mode\n"
-           "                   is swept too); two fields: a heat map\n"
+           "                   is swept too); two fields: a heat map; at most 10^6\n"
+           "                   scenarios\n"
            "  --metric=NAME    the summary column the chart shows (default peak_infectious)\n"
-           "  --merge=OUT IN...  join shard files into OUT (same header, every run_id once)\n"
-           "Ctrl-C stops a sweep with every written row complete and exit status 130.\n";
+           "  --merge=OUT IN...  join shard files into OUT (same header, every run_id once;\n"
+           "                   OUT -: standard output)\n"
+           "A scenario whose run overflows is a row with status non-finite (a missing\n"
+           "value in the chart), not a failed sweep. Ctrl-C stops a sweep with every\n"
+           "written row complete and exit status 130.\n";
 }
 
 }  // namespace morbilex::batch

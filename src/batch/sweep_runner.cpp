@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -146,7 +147,10 @@ void work(const SweepPlan& plan, const SweepSettings& settings, const SweepShape
                 append_sweep_csv_row(rows, plan.grid, run_id, row);
             }
             if (settings.metric_values != nullptr) {
-                (*settings.metric_values)[run_id - 1] = row[settings.metric_column].as_number();
+                // An overflowed run's figures stop where it did: its chart value is missing.
+                const bool finite = figures[k].first_non_finite_row < 0;
+                (*settings.metric_values)[run_id - 1] =
+                    finite ? row[settings.metric_column].as_number() : std::nan("");
             }
         }
         queue.deliver(block, std::move(rows));

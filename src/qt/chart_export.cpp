@@ -1,6 +1,8 @@
 #include "qt/chart_export.h"
 
 #include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -9,6 +11,8 @@
 #include <QSaveFile>
 #include <QString>
 #include <QSvgGenerator>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 #include "qt/offscreen_application.h"
@@ -122,18 +126,33 @@ bool render_chart(Records& records, const SeriesColours& colours, const std::str
     return true;
 }
 
+bool write_whole_file(const std::string& path, const QByteArray& bytes, std::string& error) {
+    const QString name = QString::fromStdString(path);
+    const QFileInfo info(name);
+    std::unique_ptr<QFileDevice> file;
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        file = std::make_unique<QFile>(name);  // a device or a pipe: never replaced
+    } else {
+        file = std::make_unique<QSaveFile>(name);
+    }
+    errno = 0;
+    bool written = file->open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                   file->write(bytes) == bytes.size();
+    auto* pending = dynamic_cast<QSaveFile*>(file.get());
+    written = pending != nullptr ? written && pending->commit() : written;
+    if (!written) error = errno != 0 ? std::strerror(errno) : file->errorString().toStdString();
+    return written;
+}
+
 bool export_chart(Records& records, const SeriesColours& colours, const std::string& path,
                   int width, int height, std::string& error) {
     std::string bytes;
     if (!render_chart(records, colours, path, width, height, bytes, error)) return false;
-    // The file is replaced only once all of it is written.
-    QSaveFile file(QString::fromStdString(path));
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-                             static_cast<qint64>(bytes.size()) &&
-                         file.commit();
-    if (!written) error = "cannot write " + path + ": " + file.errorString().toStdString();
-    return written;
+    const QByteArray data =
+        QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (write_whole_file(path, data, error)) return true;
+    error = "cannot write " + path + ": " + error;
+    return false;
 }
 
 }  // namespace morbilex

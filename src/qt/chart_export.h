@@ -2,6 +2,7 @@
 // exactly as the window would draw it.
 #pragma once
 
+#include <QByteArray>
 #include <string>
 
 #include "chart/chart.h"
@@ -21,5 +22,11 @@ bool export_chart(Records& records, const SeriesColours& colours, const std::str
 // nothing is written.
 bool render_chart(Records& records, const SeriesColours& colours, const std::string& path,
                   int width, int height, std::string& bytes, std::string& error);
+
+// Puts bytes at path whole or not at all: a regular file, or a path where
+// nothing stands, is replaced only once all of it is written (a failure leaves
+// the old file as it was); a device or a pipe is written in place and stays.
+// False with the system's reason in error.
+bool write_whole_file(const std::string& path, const QByteArray& bytes, std::string& error);
 
 }  // namespace morbilex

@@ -65,18 +65,22 @@ bool make_folders(const std::string& path, std::string& error) {
     }
 }
 
+// What --help and --version print: exit status 0, or 1 when standard output
+// cannot take it.
+int print_text(const std::string& text) {
+    if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) return 0;
+    std::fputs("morbilex: standard output could not be written\n", stderr);
+    return 1;
+}
+
 }  // namespace
 
 std::optional<int> read_command_line(int argc, char* argv[], StartOptions& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            std::fputs(HELP_TEXT_LINES, stdout);
-            return 0;
-        }
+        if (argument == "--help" || argument == "-h") return print_text(HELP_TEXT_LINES);
         if (argument == "--version") {
-            std::printf("morbilex %s\n", MORBILEX_VERSION);
-            return 0;
+            return print_text(std::string("morbilex ") + MORBILEX_VERSION + "\n");
         }
         if (argument == "--state-folder") {
             options.state_folder = true;

@@ -1,5 +1,6 @@
 #include "qt/result_files.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <filesystem>
@@ -18,11 +19,20 @@ bool copy_trace(const std::string& trace_path, const std::string& target, std::s
                 " is the trace itself, deleted at exit: choose another name";
         return false;
     }
-    std::filesystem::copy_file(trace_path, target,
-                               std::filesystem::copy_options::overwrite_existing, failure);
-    if (!failure) return true;
-    const bool source_failed = !std::filesystem::exists(trace_path);
-    error = file_problem_text(source_failed ? trace_path : target, failure.value());
+    QFile trace(QString::fromStdString(trace_path));
+    errno = 0;
+    if (!trace.open(QIODevice::ReadOnly)) {
+        error = file_problem_text(trace_path, errno != 0 ? errno : EIO);
+        return false;
+    }
+    const QByteArray bytes = trace.readAll();
+    if (trace.error() != QFileDevice::NoError) {
+        error = file_problem_text(trace_path, EIO);
+        return false;
+    }
+    std::string reason;
+    if (write_whole_file(target, bytes, reason)) return true;
+    error = file_problem_text(target, 0) + ": " + reason;
     return false;
 }
 

@@ -11,8 +11,9 @@
 
 namespace morbilex {
 
-// Copies the trace file to target, replacing a file there. False with the
-// target's full path and the system's reason in error.
+// Copies the trace file to target, replacing a file there only once all of it
+// is written (a device is written in place). False with the target's full
+// path and the system's reason in error.
 bool copy_trace(const std::string& trace_path, const std::string& target, std::string& error);
 
 // The view as a picture of the given size: PNG, SVG or PDF by the name's

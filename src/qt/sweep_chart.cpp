@@ -1,5 +1,6 @@
 #include "qt/sweep_chart.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLinearGradient>
@@ -279,7 +280,7 @@ LineScale line_scale(const SweepLineChart& chart, const QRectF& page, double tex
     y_high = y_high > y_low ? y_high + (y_high - y_low) * 0.05 : y_low + 1.0;
     const double left = page.left() + text * 6.0, top = page.top() + text * 3.0;
     const double right =
-        page.right() - (has_legend(chart) ? legend_width(chart, text) + text * 2.0 : text * 1.5);
+        page.right() - (has_legend(chart) ? legend_width(chart, text) + text * 2.0 : text * 3.0);
     const QRectF plot(left, top, right - left, page.bottom() - text * 4.2 - top);
     return {plot, x_low, x_high, y_low, y_high};
 }
@@ -377,8 +378,7 @@ void paint_line_chart(QPainter& painter, const QRectF& page, const SweepLineChar
 
 // ---- the files
 
-bool paint_png(const std::string& path, int width, int height, const Painting& paint,
-               std::string& error) {
+bool paint_png(QIODevice& out, int width, int height, const Painting& paint, std::string& error) {
     if (static_cast<long long>(width) * height > LARGEST_IMAGE_PIXELS) {
         error = "picture size out of range";
         return false;
@@ -393,73 +393,84 @@ bool paint_png(const std::string& path, int width, int height, const Painting& p
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     paint(painter, QRectF(0, 0, width, height));
     painter.end();
-    if (image.save(QString::fromStdString(path), "PNG")) return true;
-    error = "cannot write " + path;
+    if (image.save(&out, "PNG")) return true;
+    error = "the PNG could not be encoded";
     return false;
 }
 
-bool paint_vector(QPaintDevice& device, const std::string& path, int width, int height,
-                  const Painting& paint, std::string& error) {
+bool paint_vector(QPaintDevice& device, int width, int height, const Painting& paint,
+                  std::string& error) {
     QPainter painter;
     if (!painter.begin(&device)) {
-        error = "cannot write " + path;
+        error = "the picture could not be started";
         return false;
     }
     painter.fillRect(QRectF(0, 0, width, height), Qt::white);
     paint(painter, QRectF(0, 0, width, height));
     if (painter.end()) return true;
-    error = "cannot write " + path;
+    error = "the picture could not be finished";
     return false;
 }
 
-bool paint_file(const std::string& path, int width, int height, const Painting& paint,
-                std::string& error) {
-    const PictureExport picture(path);
-    if (!picture.ready(error)) return false;
-    if (picture.extension() == "png") return paint_png(path, width, height, paint, error);
-    if (picture.extension() == "svg") {
+bool paint_into(QIODevice& out, const QString& extension, int width, int height,
+                const Painting& paint, std::string& error) {
+    if (extension == "png") return paint_png(out, width, height, paint, error);
+    if (extension == "svg") {
         QSvgGenerator generator;
-        generator.setFileName(QString::fromStdString(path));
+        generator.setOutputDevice(&out);
         generator.setSize(QSize(width, height));
         generator.setViewBox(QRect(0, 0, width, height));
         generator.setResolution(DOTS_PER_INCH);
         generator.setTitle(QStringLiteral("Morbilex sweep"));
-        return paint_vector(generator, path, width, height, paint, error);
+        return paint_vector(generator, width, height, paint, error);
     }
-    QPdfWriter writer(QString::fromStdString(path));
+    QPdfWriter writer(&out);
     writer.setResolution(DOTS_PER_INCH);
     writer.setPageLayout(
         QPageLayout(QPageSize(QSizeF(double(width) / DOTS_PER_INCH, double(height) / DOTS_PER_INCH),
-                              QPageSize::Inch),
+                              QPageSize::Inch, QString(), QPageSize::ExactMatch),
                     QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     writer.setTitle(QStringLiteral("Morbilex sweep"));
-    return paint_vector(writer, path, width, height, paint, error);
+    return paint_vector(writer, width, height, paint, error);
+}
+
+// The picture's file as bytes, its type by the extension of path.
+bool render_file(const std::string& path, int width, int height, const Painting& paint,
+                 std::string& bytes, std::string& error) {
+    const PictureExport picture(path);
+    if (!picture.ready(error)) return false;
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    if (!paint_into(out, picture.extension(), width, height, paint, error)) return false;
+    bytes.assign(out.data().constData(), static_cast<std::size_t>(out.data().size()));
+    return true;
 }
 
 }  // namespace
 
-bool export_sweep_line_chart(const SweepLineChart& chart, const std::string& path, int width,
-                             int height, std::string& error) {
+bool render_sweep_line_chart(const SweepLineChart& chart, const std::string& path, int width,
+                             int height, std::string& bytes, std::string& error) {
     if (chart.series.empty()) {
         error = "nothing to draw";
         return false;
     }
-    return paint_file(
+    return render_file(
         path, width, height,
         [&](QPainter& painter, const QRectF& page) { paint_line_chart(painter, page, chart); },
-        error);
+        bytes, error);
 }
 
-bool export_sweep_heat_map(const SweepHeatMap& map, const std::string& path, int width, int height,
-                           std::string& error) {
+bool render_sweep_heat_map(const SweepHeatMap& map, const std::string& path, int width, int height,
+                           std::string& bytes, std::string& error) {
     if (map.x_values.empty() || map.y_values.empty() ||
         map.cells.size() != map.x_values.size() * map.y_values.size()) {
         error = "the heat map's cells do not fill its grid";
         return false;
     }
-    return paint_file(
+    return render_file(
         path, width, height,
-        [&](QPainter& painter, const QRectF& page) { paint_heat_map(painter, page, map); }, error);
+        [&](QPainter& painter, const QRectF& page) { paint_heat_map(painter, page, map); }, bytes,
+        error);
 }
 
 }  // namespace morbilex

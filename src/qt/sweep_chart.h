@@ -29,10 +29,11 @@ struct SweepHeatMap {
 // Heat maps show each cell's value when the grid is at most this many a side.
 inline constexpr std::size_t LARGEST_LABELLED_GRID = 15;
 
-// False with a one-line reason.
-bool export_sweep_line_chart(const SweepLineChart& chart, const std::string& path, int width,
-                             int height, std::string& error);
-bool export_sweep_heat_map(const SweepHeatMap& map, const std::string& path, int width, int height,
-                           std::string& error);
+// The picture's file as bytes, the type by the extension of path; nothing is
+// written. False with a one-line reason.
+bool render_sweep_line_chart(const SweepLineChart& chart, const std::string& path, int width,
+                             int height, std::string& bytes, std::string& error);
+bool render_sweep_heat_map(const SweepHeatMap& map, const std::string& path, int width, int height,
+                           std::string& bytes, std::string& error);
 
 }  // namespace morbilex

@@ -159,6 +159,9 @@ TEST_F(BatchTool, RefusalsSayWhyAndWriteNothing) {
         {"--R_0=1 --R_0=2", 2, "--R_0"},
         {"stray", 2, "stray"},
         {"--trace", 2, "--trace"},
+        {"--trace=other.dat", 2, "--trace is given twice"},
+        {"--chart=chart.gif", 2, "--chart=chart.gif"},
+        {"--summary=./trace.dat", 2, "--summary=./trace.dat: the same file as --trace"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -194,7 +197,8 @@ TEST_F(BatchTool, FailedOutputsLeaveWhatStoodThereAndSaySo) {
     for (const char* arguments :
          {"--trace=kept/trace.dat", "--trace=kept/trace.dat --T_max=1 --chart=/dev/full",
           "--trace=/dev/full", "--trace=kept/trace.dat --T_max=1 --chart=kept/link.png",
-          "--trace=kept/trace.dat --T_max=1 --chart=kept/trace.pdf"}) {
+          "--trace=kept/trace.dat --T_max=1 --chart=kept/trace.pdf",
+          "--trace=kept/trace.dat --T_max=1 --summary=/dev/full"}) {
         SCOPED_TRACE(arguments);
         const Outcome outcome = run(arguments, limited);
         EXPECT_EQ(outcome.status, 1);
@@ -226,6 +230,16 @@ TEST_F(BatchTool, TheLargestSizeOfTheHelpIsDrawn) {
     EXPECT_NE(run("--help").out.find("1 to 16384"), std::string::npos);
     EXPECT_EQ(run("--chart=chart.svg --size=16384x16384 --T_max=1").status, 0);
     EXPECT_EQ(run("--chart=chart.svg --size=16385x10").status, 2);
+}
+
+// Text that standard output cannot take is a failure, not success.
+TEST_F(BatchTool, FullStandardOutputFails) {
+    for (const char* arguments : {"--help", "--count --sweep=R_0=1,2", "--summary"}) {
+        const std::string command = std::string("'") + MORBILEX_BATCH_PROGRAM + "' " + arguments +
+                                    " >/dev/full 2>/dev/null";
+        const int raw = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << arguments;
+    }
 }
 
 TEST_F(BatchTool, HelpDescribesEveryOption) {

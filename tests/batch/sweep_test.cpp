@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -30,8 +31,10 @@ protected:
 
     std::string file(const std::string& name) const { return folder.file(name); }
 
-    Outcome run(const std::string& arguments, const std::string& environment = "") const {
-        const std::string command = "cd '" + folder.path().string() + "' && " + environment + " '" +
+    // Runs the program from the folder, after prefix: variables of its
+    // environment or shell commands.
+    Outcome run(const std::string& arguments, const std::string& prefix = "") const {
+        const std::string command = "cd '" + folder.path().string() + "' && " + prefix + " '" +
                                     MORBILEX_BATCH_PROGRAM + "' " + arguments +
                                     " >out.txt 2>err.txt";
         const int raw = std::system(command.c_str());
@@ -48,7 +51,7 @@ TEST_F(Sweeps, OutputIsTheSameForAnyJobsAndShardsMergeIntoIt) {
     const Outcome one = run(std::string(GRID) + " --jobs=1");
     ASSERT_EQ(one.status, 0) << one.err;
     EXPECT_EQ(split_lines(one.out).size(), 1u + 4 * 3 * 2);
-    EXPECT_EQ(run(std::string(GRID) + " --jobs=5").out, one.out);
+    EXPECT_EQ(run(std::string(GRID) + " --jobs=5 --output=-").out, one.out);
     EXPECT_EQ(run(std::string(GRID) + " --count --shard=2/5").out, "5\n");
     // An output that is a link (or a device) is written through, never replaced.
     std::filesystem::create_symlink("target.csv", file("link.csv"));
@@ -69,7 +72,7 @@ TEST_F(Sweeps, OutputIsTheSameForAnyJobsAndShardsMergeIntoIt) {
 
     const Outcome missing = run("--merge=some.csv part1.csv part3.csv");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "morbilex-batch: run_id 2 is missing\n");
+    EXPECT_EQ(missing.err, "morbilex-batch: --merge=some.csv: run_id 2 is missing\n");
     EXPECT_NE(run("--merge=twice.csv part1.csv part2.csv part2.csv").err.find("comes twice"),
               std::string::npos);
     run(std::string(GRID) + " --format=jsonl --output=part.jsonl");
@@ -126,6 +129,16 @@ TEST_F(Sweeps, SummaryTakesStandardOutputFromTheTrace) {
     EXPECT_NE(both.out.find("Run summary"), std::string::npos);
 }
 
+// Outputs to standard output (by -, or by its file's name) follow one another.
+TEST_F(Sweeps, OutputsToStandardOutputFollowOneAnother) {
+    const std::string run_options = " --mode=2 --T_max=2";
+    ASSERT_EQ(run("--summary=s.csv --trace=t.dat" + run_options).status, 0);
+    const std::string block = run("--summary" + run_options).out;
+    const Outcome outcome = run("--summary=- --trace=/dev/stdout --summary" + run_options);
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, read_bytes(file("s.csv")) + read_bytes(file("t.dat")) + block);
+}
+
 TEST_F(Sweeps, RefusedOptionsNameThemselvesAndWriteNothing) {
     for (const char* wrong :
          {"--sweep=R_0=1:2:0", "--sweep=R_0=1,2 --shard=3/2", "--sweep=R_0=1,2 --trace=t.dat",
@@ -140,6 +153,31 @@ TEST_F(Sweeps, RefusedOptionsNameThemselvesAndWriteNothing) {
     EXPECT_NE(period.err.find("latent_period=0 refused: a period must be above zero"),
               std::string::npos)
         << period.err;
+    // A base field's refusal names its own option, not the sweep.
+    EXPECT_EQ(run("--sweep=R_0=1,2 --latent_period=0")
+                  .err.rfind("morbilex-batch: --latent_period=0 refused", 0),
+              0u);
+}
+
+// A chart that cannot be written in full (a full disk, a full device) changes
+// nothing: the rows' file and the chart's old file stay as they were, and the
+// device stays.
+TEST_F(Sweeps, FailedChartLeavesEveryOutputAsItWas) {
+    for (const char* name : {"rows.csv", "chart.png"}) {
+        std::FILE* out = std::fopen(file(name).c_str(), "w");
+        std::fputs("old\n", out);
+        std::fclose(out);
+    }
+    for (const char* chart : {"--chart=chart.png", "--chart=/dev/full"}) {
+        const Outcome outcome = run(std::string("--sweep=R_0=1,2 --output=rows.csv ") + chart,
+                                    "ulimit -f 8; trap '' XFSZ; ");
+        EXPECT_EQ(outcome.status, 1) << chart;
+        EXPECT_EQ(split_lines(outcome.err).size(), 1u) << outcome.err;
+        EXPECT_EQ(read_bytes(file("rows.csv")), "old\n");
+        EXPECT_EQ(read_bytes(file("chart.png")), "old\n");
+    }
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 4);
 }
 
 TEST_F(Sweeps, InterruptKeepsCompleteRows) {

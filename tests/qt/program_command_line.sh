@@ -15,6 +15,7 @@ output="$(headless "$program" --help)" || fail "--help exit code $?"
 grep -q '^Usage: morbilex' <<<"$output" || fail "--help text: $output"
 output="$(headless "$program" --version)" || fail "--version exit code $?"
 [[ "$output" =~ ^morbilex\ [0-9]+\.[0-9]+ ]] || fail "--version text: $output"
+headless "$program" --help >/dev/full 2>/dev/null && fail "--help to a full device: exit code 0"
 
 headless "$program" >out.txt 2>err.txt
 code=$?

@@ -1,4 +1,5 @@
 // The main window: title screen, view, menus, keys, message boxes and exit.
+#include <sys/resource.h>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QTest>
+#include <csignal>
 
 #include "program_test_support.h"
 #include "qt/chart_view.h"
@@ -351,6 +353,41 @@ private slots:
         QVERIFY(export_view(program.records(), colours, chart.toStdString(), "svg", QSize(600, 350),
                             error));
         QVERIFY(QFile::exists(chart + ".svg"));
+    }
+
+    // A disk that fills up (a file size limit here) leaves the user's file
+    // as it was; a full device behind a link is written in place and stays.
+    void failed_saving_leaves_what_stood_there() {
+        ProgramUnderTest program;
+        program.window().execute(108);
+        const QString old_file = QDir(program.folder()).filePath("old.dat");
+        const QString device = QDir(program.folder()).filePath("full.png");
+        QFile old(old_file);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("mine\n") == 5);
+        old.close();
+        QVERIFY(QFile::link("/dev/full", device));
+        std::string error;
+        rlimit saved = {};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const sighandler_t previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &limited);
+        const bool copied = copy_trace("temp.dat", old_file.toStdString(), error);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+        QVERIFY(!copied);
+        QCOMPARE(QString::fromStdString(error), old_file + ": File too large");
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("mine\n"));
+        QVERIFY(!copy_trace("temp.dat", device.toStdString(), error));
+        QCOMPARE(QString::fromStdString(error), device + ": No space left on device");
+        SeriesColours colours;
+        init_series_colours(colours);
+        QVERIFY(!export_view(program.records(), colours, device.toStdString(), "png", QSize(60, 35),
+                             error));
+        QVERIFY(QFileInfo(device).isSymLink() && QFileInfo::exists("/dev/full"));
+        QCOMPARE(QDir(program.folder()).entryList(QDir::Files | QDir::System).size(), 3);
     }
 
     void exit_deletes_the_trace_this_program_wrote() {
