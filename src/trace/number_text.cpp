@@ -447,7 +447,10 @@ char* append_trace_row(char* out, int step, double t, int on_flag, const double 
     bool single_pass =
         static_cast<unsigned>(step) < 100000 && static_cast<unsigned>(on_flag) < 100000;
     const std::uint64_t step_text = five_digits_text(step);
-    const std::uint64_t flag_text = 0x20 | five_digits_text(on_flag) << 8;
+    // The flag is a single digit but for a caller's own values.
+    const std::uint64_t flag_text = static_cast<unsigned>(on_flag) < 10
+                                        ? 0x302020202020ULL + (std::uint64_t(on_flag) << 40)
+                                        : 0x20 | five_digits_text(on_flag) << 8;
     std::memcpy(out, &step_text, 8);
     single_pass &= blank_and_field(out + 5, t);
     std::memcpy(out + 13, &flag_text, 8);
