@@ -1,6 +1,7 @@
 #include "trace/number_text.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -139,11 +140,15 @@ MORBILEX_ALWAYS_INLINE void write_fixed_backwards(char* end, unsigned long long 
     }
 }
 
-// Pairs of decimal digits, each below 100 in a 16-bit lane whose low byte
-// tens_mask marks, split into one digit a byte: the tens, then the ones.
-MORBILEX_ALWAYS_INLINE std::uint64_t split_pairs(std::uint64_t pairs, std::uint64_t tens_mask) {
-    const std::uint64_t tens = (pairs * 103 >> 10) & tens_mask;  // x / 10 for x below 100
-    return tens | (pairs - 10 * tens) << 8;
+// The two digits of a number below 100, one a byte, the tens first.
+MORBILEX_ALWAYS_INLINE std::uint64_t pair_digits(std::uint32_t value) {
+    static constexpr auto PAIRS = [] {
+        std::array<std::uint16_t, 100> pairs{};
+        for (std::uint16_t k = 0; k < 100; ++k)
+            pairs[k] = static_cast<std::uint16_t>(k / 10 | k % 10 << 8);
+        return pairs;
+    }();
+    return PAIRS[value];
 }
 
 // The byte of the first digit shown: the first nonzero one, at the latest
@@ -190,10 +195,8 @@ MORBILEX_ALWAYS_INLINE bool two_decimals(double value, TwoDecimals& field) {
     const std::uint32_t whole = units / 100;
     const std::uint32_t high = whole / 100;
     // Pairs at bytes 1, 3 and 6; the point goes to byte 5 ('0' - 2).
-    const std::uint64_t digits =
-        split_pairs(std::uint64_t{high} << 8 | std::uint64_t{whole - 100 * high} << 24 |
-                        std::uint64_t{units - 100 * whole} << 48,
-                    0x000F00000F000F00ULL);
+    const std::uint64_t digits = pair_digits(high) << 8 | pair_digits(whole - 100 * high) << 24 |
+                                 pair_digits(units - 100 * whole) << 48;
     field.first = first_shown(digits);
     field.negative = std::signbit(value);
     field.text = digits_text(digits, field.first) - (0x02ULL << 40);
@@ -221,8 +224,7 @@ MORBILEX_ALWAYS_INLINE std::uint64_t five_digits_text(std::uint32_t value) {
     const std::uint32_t rest = value - 10000 * top;
     const std::uint32_t high = rest / 100;
     const std::uint64_t digits =
-        top |
-        split_pairs(std::uint64_t{high} << 8 | std::uint64_t{rest - 100 * high} << 24, 0x0F000F00);
+        top | pair_digits(high) << 8 | pair_digits(rest - 100 * high) << 24;
     return digits_text(digits, first_shown(digits));
 }
 
