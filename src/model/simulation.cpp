@@ -124,11 +124,15 @@ int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE*
     NonFiniteRow non_finite;
     for (; step < m.n_steps; ++step) {
         choose_beta(records.one_time, records.intermittent, mode, t, y, records.rates, on_flag);
-        writer.row(step, t, on_flag, y);
-        if (non_finite.step < 0) note_non_finite(step, t, y, non_finite);
+        const double row_t = t;
+        auto& row = records.results[step];
         for (int k = 0; k < COMPARTMENT_COUNT; ++k)
-            records.results[step][k] = y[k];
+            row[k] = y[k];
+        // The step first: the row's text is then composed while the step's
+        // long chain of dependent arithmetic is still under way.
         rk4_step(t, y, m.dt, COMPARTMENT_COUNT, seir_rates, records.rates);
+        writer.row(step, row_t, on_flag, row.data());
+        if (non_finite.step < 0) note_non_finite(step, row_t, row.data(), non_finite);
     }
     writer.row(step, t, on_flag, y);
     if (non_finite.step < 0) note_non_finite(step, t, y, non_finite);

@@ -1,13 +1,12 @@
 #include "trace/number_text.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace morbilex {
 namespace {
@@ -141,6 +140,29 @@ MORBILEX_ALWAYS_INLINE void write_fixed_backwards(char* end, unsigned long long 
     }
 }
 
+// The two digits of a number below 100, one a byte, the tens first.
+MORBILEX_ALWAYS_INLINE std::uint64_t pair_digits(std::uint32_t value) {
+    static constexpr auto PAIRS = [] {
+        std::array<std::uint16_t, 100> pairs{};
+        for (std::uint16_t k = 0; k < 100; ++k)
+            pairs[k] = static_cast<std::uint16_t>(k / 10 | k % 10 << 8);
+        return pairs;
+    }();
+    return PAIRS[value];
+}
+
+// The byte of the first digit shown: the first nonzero one, at the latest
+// byte 4 (where the integers' and the fields' last whole digit lies).
+MORBILEX_ALWAYS_INLINE int first_shown(std::uint64_t digits) {
+    return std::countr_zero(digits | 1ULL << 32) / 8;
+}
+
+// Digits, one a byte, as characters; the zeros in front of byte first are
+// blanked ('0' - 0x10 is ' ').
+MORBILEX_ALWAYS_INLINE std::uint64_t digits_text(std::uint64_t digits, int first) {
+    return digits + 0x3030303030303030ULL - (0x10101010ULL & ((1ULL << 8 * first) - 1));
+}
+
 // Two decimals in a width of at most 8, for values below 10000 whose text
 // fills the width: the trace's "%7.2f" fields. Eight characters are composed
 // in one 64-bit word, the first character in the lowest byte: a blank, four
@@ -148,111 +170,63 @@ MORBILEX_ALWAYS_INLINE void write_fixed_backwards(char* end, unsigned long long 
 // digit become blanks, a minus takes the blank before the first digit, and
 // the characters in front of the width are shifted out.
 struct TwoDecimals {
-    std::uint32_t high, low, decimals;  // units = 10000 high + 100 low + decimals
-    int zeros;                          // blanked zeros in front, 0 to 3
+    std::uint64_t text;
+    int first;  // byte of the first digit, 1 to 4
     bool negative;
 };
 
 constexpr double TWO_DECIMALS_LIMIT = 999999.0;  // units, rounded up, below 10^6
+// Magnitudes below this show as 0.00, far from the tie at 0.005. They skip the
+// multiplication, which costs a hundred cycles on a subnormal.
+constexpr double SHOWN_AS_ZERO = 0.004;
 
-MORBILEX_ALWAYS_INLINE bool two_decimals_fit(const TwoDecimals& field, int width) {
-    return width <= 8 && 8 - width <= 1 + field.zeros - (field.negative ? 1 : 0);
+// False when the general path must decide (too large, NaN, or too near a tie
+// to trust the scaled product).
+MORBILEX_ALWAYS_INLINE bool two_decimals(double value, TwoDecimals& field) {
+    const double magnitude = std::fabs(value);
+    const double scaled = (magnitude < SHOWN_AS_ZERO ? 0.0 : magnitude) * 100.0;
+    if (!(scaled < TWO_DECIMALS_LIMIT)) return false;  // NaN fails here too
+    // Adding 2^52 rounds to a whole number of units, left in the low bits.
+    const double shifted = scaled + 0x1p52;
+    if (!(std::fabs(scaled - (shifted - 0x1p52)) < 0.5 - TIE_MARGIN)) return false;
+    std::uint64_t bits;
+    std::memcpy(&bits, &shifted, sizeof bits);
+    const auto units = static_cast<std::uint32_t>(bits);
+    const std::uint32_t whole = units / 100;
+    const std::uint32_t high = whole / 100;
+    // Pairs at bytes 1, 3 and 6; the point goes to byte 5 ('0' - 2).
+    const std::uint64_t digits = pair_digits(high) << 8 | pair_digits(whole - 100 * high) << 24 |
+                                 pair_digits(units - 100 * whole) << 48;
+    field.first = first_shown(digits);
+    field.negative = std::signbit(value);
+    field.text = digits_text(digits, field.first) - (0x02ULL << 40);
+    if (field.negative) field.text += 0x0DULL << 8 * (field.first - 1);  // '-' - ' '
+    return true;
 }
 
-MORBILEX_ALWAYS_INLINE char* write_two_decimals(char* out, const TwoDecimals& field, int width) {
-    static constexpr char PAIRS[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    // 0x10 off each blanked zero ('0' - 0x10 is ' '), and a minus ('-' - ' ')
-    // on the blank before the first digit.
-    static constexpr std::uint64_t BLANKED[4] = {0, 0x1000, 0x101000, 0x10101000};
-    static constexpr std::uint64_t MINUS[4] = {0x0D, 0x0D00, 0x0D0000, 0x0D000000};
-    const auto pair = [](std::uint32_t two_digits) {
-        std::uint16_t characters;
-        std::memcpy(&characters, PAIRS + 2 * two_digits, 2);
-        return std::uint64_t{characters};
-    };
-    std::uint64_t text = 0x00002E0000000020ULL | pair(field.high) << 8 | pair(field.low) << 24 |
-                         pair(field.decimals) << 48;
-    text -= BLANKED[field.zeros];
-    text += MINUS[field.zeros] & (0 - std::uint64_t{field.negative});
-    text >>= 8 * (8 - width);
+MORBILEX_ALWAYS_INLINE bool two_decimals_fit(const TwoDecimals& field, int width) {
+    return width <= 8 && 8 - width <= field.first - (field.negative ? 1 : 0);
+}
+
+// Returns the end, or null when the general path must decide.
+MORBILEX_ALWAYS_INLINE char* append_two_decimals(char* out, double value, int width) {
+    TwoDecimals field;
+    if (!two_decimals(value, field) || !two_decimals_fit(field, width)) return nullptr;
+    const std::uint64_t text = field.text >> 8 * (8 - width);
     // The caller provides FIXED_TEXT_LIMIT characters, more than 8.
     std::memcpy(out, &text, 8);
     return out + width;
 }
 
-// Returns the end, or null when the general path must decide (too large or
-// wide, NaN, or too near a tie to trust the scaled product).
-MORBILEX_ALWAYS_INLINE char* append_two_decimals(char* out, double value, int width) {
-    const double scaled = std::fabs(value) * 100.0;
-    if (!(scaled < TWO_DECIMALS_LIMIT)) return nullptr;  // NaN fails here too
-    const auto whole_units = static_cast<std::uint32_t>(scaled);
-    const double fraction = scaled - static_cast<double>(whole_units);
-    if (std::fabs(fraction - 0.5) < TIE_MARGIN) return nullptr;
-    const std::uint32_t units = whole_units + (fraction > 0.5 ? 1u : 0u);
-    const std::uint32_t hundreds = units / 100;
-    const TwoDecimals field{units / 10000, hundreds % 100, units % 100,
-                            (units < 100000) + (units < 10000) + (units < 1000),
-                            std::signbit(value)};
-    return two_decimals_fit(field, width) ? write_two_decimals(out, field, width) : nullptr;
+// "%5d" of a value from 0 to 99999, in the five lowest bytes.
+MORBILEX_ALWAYS_INLINE std::uint64_t five_digits_text(std::uint32_t value) {
+    const std::uint32_t top = value / 10000;
+    const std::uint32_t rest = value - 10000 * top;
+    const std::uint32_t high = rest / 100;
+    const std::uint64_t digits =
+        top | pair_digits(high) << 8 | pair_digits(rest - 100 * high) << 24;
+    return digits_text(digits, first_shown(digits));
 }
-
-#if defined(__SSE2__)
-// Two fields at once, each after a blank: the rounding and the split into
-// pairs of digits done for both in the vector unit (exact: every quantity is
-// a whole number below 10^6, and (x + 0.5) / 100 stays well inside its unit).
-// False, having written nothing, when either field needs another path.
-MORBILEX_ALWAYS_INLINE bool append_two_decimals_pair(char*& out, const double values[2],
-                                                     int width) {
-    const __m128d sign = _mm_set1_pd(-0.0);
-    const __m128d half = _mm_set1_pd(0.5);
-    const __m128d hundred = _mm_set1_pd(100.0);
-    const __m128d value = _mm_loadu_pd(values);
-    const __m128d scaled = _mm_mul_pd(_mm_andnot_pd(sign, value), hundred);
-    const __m128d whole = _mm_cvtepi32_pd(_mm_cvttpd_epi32(scaled));
-    const __m128d fraction = _mm_sub_pd(scaled, whole);
-    const __m128d tie_distance = _mm_andnot_pd(sign, _mm_sub_pd(fraction, half));
-    const __m128d usable = _mm_and_pd(_mm_cmplt_pd(scaled, _mm_set1_pd(TWO_DECIMALS_LIMIT)),
-                                      _mm_cmpnlt_pd(tie_distance, _mm_set1_pd(TIE_MARGIN)));
-    if (_mm_movemask_pd(usable) != 3) return false;
-    const __m128d one = _mm_set1_pd(1.0);
-    const __m128d units = _mm_add_pd(whole, _mm_and_pd(_mm_cmpgt_pd(fraction, half), one));
-    // x = 100 q + r, q the quotient and r the remainder.
-    const auto split = [&](__m128d x, __m128d& quotient) {
-        const __m128d fraction_of_hundred = _mm_mul_pd(_mm_add_pd(x, half), _mm_set1_pd(0.01));
-        quotient = _mm_cvtepi32_pd(_mm_cvttpd_epi32(fraction_of_hundred));
-        return _mm_sub_pd(x, _mm_mul_pd(quotient, hundred));
-    };
-    __m128d hundreds, high;
-    const __m128d decimals = split(units, hundreds);
-    const __m128d low = split(hundreds, high);
-    const auto below = [&](double limit) {
-        return _mm_and_pd(_mm_cmplt_pd(units, _mm_set1_pd(limit)), one);
-    };
-    const __m128d zeros = _mm_add_pd(_mm_add_pd(below(100000.0), below(10000.0)), below(1000.0));
-    alignas(16) std::int32_t parts[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(parts),
-                    _mm_unpacklo_epi64(_mm_cvttpd_epi32(high), _mm_cvttpd_epi32(low)));
-    _mm_store_si128(reinterpret_cast<__m128i*>(parts + 4),
-                    _mm_unpacklo_epi64(_mm_cvttpd_epi32(decimals), _mm_cvttpd_epi32(zeros)));
-    const int negative = _mm_movemask_pd(value);
-    TwoDecimals fields[2];
-    for (int lane = 0; lane < 2; ++lane) {
-        fields[lane] = {static_cast<std::uint32_t>(parts[lane]),
-                        static_cast<std::uint32_t>(parts[2 + lane]),
-                        static_cast<std::uint32_t>(parts[4 + lane]), parts[6 + lane],
-                        ((negative >> lane) & 1) != 0};
-    }
-    if (!two_decimals_fit(fields[0], width) || !two_decimals_fit(fields[1], width)) return false;
-    for (const TwoDecimals& field : fields) {
-        *out++ = ' ';
-        out = write_two_decimals(out, field, width);
-    }
-    return true;
-}
-#endif
 
 // Blanks up to width before a text of this length; returns where the text goes.
 MORBILEX_ALWAYS_INLINE char* pad_left(char* out, int length, int width) {
@@ -430,22 +404,6 @@ char* append_fixed(char* out, double value, int width, int precision) {
     return end != nullptr ? end : append_any_fixed(out, value, width, precision);
 }
 
-char* append_fixed_fields(char* out, const double values[], int count, int width, int precision) {
-    int k = 0;
-#if defined(__SSE2__)
-    if (precision == 2) {
-        for (; k + 2 <= count; k += 2) {
-            if (!append_two_decimals_pair(out, values + k, width)) break;
-        }
-    }
-#endif
-    for (; k < count; ++k) {
-        *out++ = ' ';
-        out = append_fixed(out, values[k], width, precision);
-    }
-    return out;
-}
-
 char* append_integer(char* out, long long value, int width) {
     const bool negative = value < 0;
     const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
@@ -456,6 +414,53 @@ char* append_integer(char* out, long long value, int width) {
     write_whole_backwards(end, magnitude);
     if (negative) *out = '-';
     return end;
+}
+
+namespace {
+
+// The row field by field, for values the single pass does not take.
+MORBILEX_OUT_OF_LINE char* append_row_by_fields(char* out, int step, double t, int on_flag,
+                                                const double y[4]) {
+    out = append_integer(out, step, 5);
+    *out++ = ' ';
+    out = append_fixed(out, t, 7, 2);
+    *out++ = ' ';
+    out = append_integer(out, on_flag, 5);
+    for (int k = 0; k < 4; ++k) {
+        *out++ = ' ';
+        out = append_fixed(out, y[k], 7, 2);
+    }
+    *out++ = '\n';
+    return out;
+}
+
+}  // namespace
+
+char* append_trace_row(char* out, int step, double t, int on_flag, const double y[4]) {
+    // Eight-byte stores, each overwriting the spare bytes of the one before:
+    // the step, " t", " on_flag" and four " y", each "%7.2f" after its blank.
+    // When a value needs the general path, it writes the row over them.
+    const auto blank_and_field = [](char* at, double value) {
+        TwoDecimals field;
+        if (!two_decimals(value, field) || !two_decimals_fit(field, 7)) return false;
+        std::memcpy(at, &field.text, 8);
+        return true;
+    };
+    bool single_pass =
+        static_cast<unsigned>(step) < 100000 && static_cast<unsigned>(on_flag) < 100000;
+    const std::uint64_t step_text = five_digits_text(step);
+    // The flag is a single digit but for a caller's own values.
+    const std::uint64_t flag_text = static_cast<unsigned>(on_flag) < 10
+                                        ? 0x302020202020ULL + (std::uint64_t(on_flag) << 40)
+                                        : 0x20 | five_digits_text(on_flag) << 8;
+    std::memcpy(out, &step_text, 8);
+    single_pass &= blank_and_field(out + 5, t);
+    std::memcpy(out + 13, &flag_text, 8);
+    for (int k = 0; k < 4; ++k)
+        single_pass &= blank_and_field(out + 19 + 8 * k, y[k]);
+    if (!single_pass) return append_row_by_fields(out, step, t, on_flag, y);
+    out[51] = '\n';
+    return out + 52;
 }
 
 std::size_t format_text(char* buffer, std::size_t capacity, std::string_view format,

@@ -33,13 +33,12 @@ inline constexpr std::size_t FIXED_TEXT_LIMIT = 1 + 309 + 1 + FIXED_PRECISION_LI
 // clamped to FIXED_PRECISION_LIMIT.
 char* append_fixed(char* out, double value, int width, int precision);
 
-// Each value as a blank and then "%*.*f", one after the other: a row's
-// fields in one call. The caller provides count * (1 + max(width,
-// FIXED_TEXT_LIMIT)) characters.
-char* append_fixed_fields(char* out, const double values[], int count, int width, int precision);
-
 // "%*d" of value. The caller provides max(width, 21) characters.
 char* append_integer(char* out, long long value, int width);
+
+// The trace's row "%5d %7.2f %5d %7.2f %7.2f %7.2f %7.2f\n" of these values.
+// The caller provides 2 * 21 + 5 * (1 + FIXED_TEXT_LIMIT) + 1 characters.
+char* append_trace_row(char* out, int step, double t, int on_flag, const double y[4]);
 
 // Reads a number the way scanf's "%lf" does: leading white space skipped, an
 // optional sign, then a decimal (or 0x hexadecimal) number with optional

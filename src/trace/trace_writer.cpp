@@ -42,14 +42,7 @@ void TraceWriter::header(const Records& records, InterventionMode mode) {
 void TraceWriter::row(int step, double t, int on_flag, const double y[COMPARTMENT_COUNT]) {
     if (stream_ == nullptr) return;
     make_room(ROW_RESERVE);
-    char* out = buffer_ + used_;
-    out = append_integer(out, step, 5);
-    *out++ = ' ';
-    out = append_fixed(out, t, 7, 2);
-    *out++ = ' ';
-    out = append_integer(out, on_flag, 5);
-    out = append_fixed_fields(out, y, COMPARTMENT_COUNT, 7, 2);
-    *out++ = '\n';
+    char* out = append_trace_row(buffer_ + used_, step, t, on_flag, y);
     used_ = static_cast<std::size_t>(out - buffer_);
 }
 

@@ -28,13 +28,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int integer = 0;
     std::memcpy(&integer, data, sizeof integer);
 
-    static char ours[morbilex::FIXED_TEXT_LIMIT + 200];
-    static char reference[morbilex::FIXED_TEXT_LIMIT + 200];
+    static char ours[6 * morbilex::FIXED_TEXT_LIMIT];
+    static char reference[6 * morbilex::FIXED_TEXT_LIMIT];
     *morbilex::append_fixed(ours, value, width, precision) = '\0';
     std::snprintf(reference, sizeof reference, "%*.*f", width, precision, value);
     same_or_abort(ours, reference);
     *morbilex::append_integer(ours, integer, width) = '\0';
     std::snprintf(reference, sizeof reference, "%*d", width, integer);
+    same_or_abort(ours, reference);
+    const double y[4] = {value, -value, value * 0.01, value * 100.0};
+    *morbilex::append_trace_row(ours, integer, value, data[8], y) = '\0';
+    std::snprintf(reference, sizeof reference, "%5d %7.2f %5d %7.2f %7.2f %7.2f %7.2f\n", integer,
+                  value, data[8], y[0], y[1], y[2], y[3]);
     same_or_abort(ours, reference);
 
     char format[32];

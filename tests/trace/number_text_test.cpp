@@ -205,16 +205,25 @@ TEST(AppendFixedAgainstPrintf, AwkwardValuesInTraceWidths) {
             std::snprintf(reference, sizeof reference, "%*.*f", width, precision, value);
             ASSERT_STREQ(ours, reference) << width << "." << precision << " of " << value;
         }
-        // A row's fields in one call: the same texts, each after a blank.
-        for (std::size_t k = 0; k + 4 <= values.size(); k += 4) {
-            char ours[4 * (FIXED_TEXT_LIMIT + 16)];
-            *append_fixed_fields(ours, &values[k], 4, width, precision) = '\0';
-            char reference[2048];
-            std::snprintf(reference, sizeof reference, " %*.*f %*.*f %*.*f %*.*f", width, precision,
-                          values[k], width, precision, values[k + 1], width, precision,
-                          values[k + 2], width, precision, values[k + 3]);
-            ASSERT_STREQ(ours, reference) << width << "." << precision << " from " << values[k];
-        }
+    }
+    // Whole trace rows: plain values of every digit count, every other row
+    // with an awkward one; steps and flags of every digit count, and out of
+    // the single pass's range.
+    std::uniform_real_distribution<double> plain(-20000.0, 20000.0);
+    const int integers[] = {0, 9, 10, 99999, 100000, -1, 40000, 1234};
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        double row[5];
+        for (double& value : row)
+            value = plain(generator) / std::pow(10.0, static_cast<double>(k % 7));
+        if (k % 2 == 0) row[k / 2 % 5] = values[k];
+        const int step = integers[k % 8];
+        const int flag = integers[k / 8 % 8];
+        char ours[2 * 21 + 5 * (1 + FIXED_TEXT_LIMIT) + 1];
+        *append_trace_row(ours, step, row[0], flag, row + 1) = '\0';
+        char reference[2048];
+        std::snprintf(reference, sizeof reference, "%5d %7.2f %5d %7.2f %7.2f %7.2f %7.2f\n", step,
+                      row[0], flag, row[1], row[2], row[3], row[4]);
+        ASSERT_STREQ(ours, reference) << "row with " << values[k];
     }
 }
 
