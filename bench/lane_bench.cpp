@@ -15,6 +15,7 @@
 #include "analysis/run_figures.h"
 #include "model/seir.h"
 #include "model/simulation.h"
+#include "ratio_main.h"
 
 namespace morbilex {
 namespace {
@@ -206,11 +207,6 @@ private:
 }  // namespace morbilex
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    morbilex::register_benchmarks();
-    morbilex::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratios();
-    benchmark::Shutdown();
-    return 0;
+    return morbilex::run_benchmarks_with_ratios<morbilex::RatioReporter>(
+        argc, argv, morbilex::register_benchmarks);
 }

@@ -11,6 +11,7 @@
 
 #include "model/seir.h"
 #include "model/simulation.h"
+#include "ratio_main.h"
 #include "trace/number_text.h"
 
 namespace morbilex {
@@ -220,10 +221,5 @@ private:
 }  // namespace morbilex
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    morbilex::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratios();
-    benchmark::Shutdown();
-    return 0;
+    return morbilex::run_benchmarks_with_ratios<morbilex::RatioReporter>(argc, argv);
 }

@@ -12,6 +12,7 @@
 #include "batch/sweep_runner.h"
 #include "model/seir.h"
 #include "model/simulation.h"
+#include "ratio_main.h"
 
 namespace morbilex {
 namespace {
@@ -155,10 +156,5 @@ private:
 }  // namespace morbilex
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    morbilex::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.print_ratios();
-    benchmark::Shutdown();
-    return 0;
+    return morbilex::run_benchmarks_with_ratios<morbilex::RatioReporter>(argc, argv);
 }

@@ -11,6 +11,13 @@
 
 namespace morbilex::batch {
 
+// The exit statuses of morbilex-batch, as its help lists them.
+inline constexpr int EXIT_DONE = 0;
+inline constexpr int EXIT_FAILED = 1;
+inline constexpr int EXIT_WRONG_OPTION = 2;
+inline constexpr int EXIT_NOT_FINITE = 3;     // every output written, but the run overflowed
+inline constexpr int EXIT_INTERRUPTED = 130;  // 128 + SIGINT, as a shell reports it
+
 // The largest side of a chart: a square of it is the most pixels a picture
 // may have (256 Mi).
 inline constexpr int LARGEST_CHART_SIDE = 16384;

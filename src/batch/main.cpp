@@ -26,11 +26,6 @@
 namespace morbilex::batch {
 namespace {
 
-constexpr int EXIT_DONE = 0;
-constexpr int EXIT_FAILED = 1;
-constexpr int EXIT_WRONG_OPTION = 2;
-constexpr int EXIT_NOT_FINITE = 3;  // every output written, but the run overflowed
-
 // One line on standard error, then the exit status.
 int fail(const std::string& reason, int status = EXIT_FAILED) {
     std::fprintf(stderr, "morbilex-batch: %s\n", reason.c_str());

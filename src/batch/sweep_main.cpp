@@ -12,6 +12,7 @@
 
 #include "analysis/run_figures.h"
 #include "analysis/run_summary.h"
+#include "batch/batch_options.h"
 #include "batch/output_file.h"
 #include "batch/sweep_merge.h"
 #include "batch/sweep_runner.h"
@@ -27,10 +28,6 @@
 namespace morbilex::batch {
 namespace {
 
-constexpr int EXIT_DONE = 0;
-constexpr int EXIT_FAILED = 1;
-constexpr int EXIT_WRONG_OPTION = 2;
-constexpr int EXIT_INTERRUPTED = 130;  // 128 + SIGINT, as a shell reports it
 // A chart keeps one value per scenario.
 constexpr long long LARGEST_CHART_SWEEP = 1'000'000;
 

@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
@@ -22,20 +20,6 @@ namespace morbilex {
 namespace {
 
 constexpr int PDF_DOTS_PER_INCH = 1200;
-// Beyond this a picture is refused rather than allocated.
-constexpr long long LARGEST_IMAGE_PIXELS = 256LL * 1024 * 1024;
-constexpr int LARGEST_IMAGE_SIDE = 32767;
-
-bool size_acceptable(int width, int height, std::string& error) {
-    if (width <= 0 || height <= 0 || width > LARGEST_IMAGE_SIDE || height > LARGEST_IMAGE_SIDE ||
-        static_cast<long long>(width) * height > LARGEST_IMAGE_PIXELS) {
-        error =
-            "picture size out of range: " + std::to_string(width) + "x" + std::to_string(height);
-        return false;
-    }
-    return true;
-}
-
 // Draws the view over the device rectangle left..bottom.
 enum class Output { Pixels, Vectors };
 void paint_view(QPainter& painter, Records& records, const SeriesColours& colours, int left,
@@ -48,13 +32,8 @@ void paint_view(QPainter& painter, Records& records, const SeriesColours& colour
 
 bool export_png(Records& records, const SeriesColours& colours, QIODevice& out, int width,
                 int height, std::string& error) {
-    if (!size_acceptable(width, height, error)) return false;
-    QImage image(width, height, QImage::Format_RGB32);
-    if (image.isNull()) {
-        error = "not enough memory for the picture";
-        return false;
-    }
-    image.fill(Qt::white);
+    QImage image = blank_picture(width, height, error);
+    if (image.isNull()) return false;
     QPainter painter(&image);
     paint_view(painter, records, colours, 0, 0, width, height);
     painter.end();
@@ -67,7 +46,7 @@ bool export_png(Records& records, const SeriesColours& colours, QIODevice& out, 
 
 bool export_svg(Records& records, const SeriesColours& colours, QIODevice& out, int width,
                 int height, std::string& error) {
-    if (!size_acceptable(width, height, error)) return false;
+    if (!picture_size_acceptable(width, height, error)) return false;
     QSvgGenerator generator;
     generator.setOutputDevice(&out);
     generator.setSize(QSize(width, height));
@@ -87,14 +66,11 @@ bool export_svg(Records& records, const SeriesColours& colours, QIODevice& out, 
 
 bool export_pdf(Records& records, const SeriesColours& colours, QIODevice& out, int width,
                 int height, std::string& error) {
-    if (!size_acceptable(width, height, error)) return false;
+    if (!picture_size_acceptable(width, height, error)) return false;
     // The page is the picture: its size in pixels of 96 to the inch, as in SVG.
     QPdfWriter writer(&out);
     writer.setResolution(PDF_DOTS_PER_INCH);
-    const QSizeF page_inches(width / 96.0, height / 96.0);
-    writer.setPageLayout(
-        QPageLayout(QPageSize(page_inches, QPageSize::Inch, QString(), QPageSize::ExactMatch),
-                    QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    set_picture_page(writer, width, height);
     writer.setTitle(QStringLiteral("Morbilex"));
     QPainter painter;
     if (!painter.begin(&writer)) {

@@ -1,5 +1,8 @@
 #include "qt/offscreen_application.h"
 
+#include <QPageLayout>
+#include <QPageSize>
+
 namespace morbilex {
 
 std::unique_ptr<QGuiApplication> graphical_application(std::string& error) {
@@ -55,6 +58,43 @@ bool PictureExport::ready(std::string& error) const {
     if (error_.empty()) return true;
     error = error_;
     return false;
+}
+
+namespace {
+
+// Beyond this a picture is refused rather than allocated.
+constexpr long long LARGEST_IMAGE_PIXELS = 256LL * 1024 * 1024;
+constexpr int LARGEST_IMAGE_SIDE = 32767;
+constexpr double PICTURE_PIXELS_PER_INCH = 96.0;
+
+}  // namespace
+
+bool picture_size_acceptable(int width, int height, std::string& error) {
+    if (width <= 0 || height <= 0 || width > LARGEST_IMAGE_SIDE || height > LARGEST_IMAGE_SIDE ||
+        static_cast<long long>(width) * height > LARGEST_IMAGE_PIXELS) {
+        error =
+            "picture size out of range: " + std::to_string(width) + "x" + std::to_string(height);
+        return false;
+    }
+    return true;
+}
+
+QImage blank_picture(int width, int height, std::string& error) {
+    if (!picture_size_acceptable(width, height, error)) return {};
+    QImage image(width, height, QImage::Format_RGB32);
+    if (image.isNull()) {
+        error = "not enough memory for the picture";
+        return image;
+    }
+    image.fill(Qt::white);
+    return image;
+}
+
+void set_picture_page(QPdfWriter& writer, int width, int height) {
+    const QSizeF inches(width / PICTURE_PIXELS_PER_INCH, height / PICTURE_PIXELS_PER_INCH);
+    writer.setPageLayout(
+        QPageLayout(QPageSize(inches, QPageSize::Inch, QString(), QPageSize::ExactMatch),
+                    QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
 }
 
 }  // namespace morbilex

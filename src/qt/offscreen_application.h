@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QGuiApplication>
+#include <QImage>
+#include <QPdfWriter>
 #include <QString>
 #include <memory>
 #include <string>
@@ -46,5 +48,15 @@ private:
     std::string error_;
     std::unique_ptr<QGuiApplication> application_;
 };
+
+// A picture of this many pixels can be drawn: each side 1 to 32767, at most
+// 256 Mi pixels in all; false with the reason otherwise.
+bool picture_size_acceptable(int width, int height, std::string& error);
+
+// A white image of the size, or a null one with the reason in error.
+QImage blank_picture(int width, int height, std::string& error);
+
+// Makes the PDF page the picture: width x height pixels of 1/96 inch, no margins.
+void set_picture_page(QPdfWriter& writer, int width, int height);
 
 }  // namespace morbilex

@@ -4,8 +4,6 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLinearGradient>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
@@ -21,7 +19,6 @@ namespace morbilex {
 namespace {
 
 constexpr int DOTS_PER_INCH = 96;  // SVG and PDF: a pixel of --size is 1/96 inch
-constexpr long long LARGEST_IMAGE_PIXELS = 256LL * 1024 * 1024;
 
 // viridis at ten even stops (perceptually uniform, readable with any colour
 // vision and in grey), between which colours are interpolated.
@@ -379,16 +376,8 @@ void paint_line_chart(QPainter& painter, const QRectF& page, const SweepLineChar
 // ---- the files
 
 bool paint_png(QIODevice& out, int width, int height, const Painting& paint, std::string& error) {
-    if (static_cast<long long>(width) * height > LARGEST_IMAGE_PIXELS) {
-        error = "picture size out of range";
-        return false;
-    }
-    QImage image(width, height, QImage::Format_RGB32);
-    if (image.isNull()) {
-        error = "not enough memory for the picture";
-        return false;
-    }
-    image.fill(Qt::white);
+    QImage image = blank_picture(width, height, error);
+    if (image.isNull()) return false;
     QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     paint(painter, QRectF(0, 0, width, height));
@@ -426,10 +415,7 @@ bool paint_into(QIODevice& out, const QString& extension, int width, int height,
     }
     QPdfWriter writer(&out);
     writer.setResolution(DOTS_PER_INCH);
-    writer.setPageLayout(
-        QPageLayout(QPageSize(QSizeF(double(width) / DOTS_PER_INCH, double(height) / DOTS_PER_INCH),
-                              QPageSize::Inch, QString(), QPageSize::ExactMatch),
-                    QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    set_picture_page(writer, width, height);
     writer.setTitle(QStringLiteral("Morbilex sweep"));
     return paint_vector(writer, width, height, paint, error);
 }
