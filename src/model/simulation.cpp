@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -76,7 +77,11 @@ std::FILE* open_trace(const char* path) {
         errno = ENOENT;  // what the link names is not there
         return nullptr;
     }
-    return std::fopen(path, "w");
+    std::FILE* file = std::fopen(path, "w");
+    // The trace writer hands over whole blocks; a stream buffer would only
+    // split them into misaligned writes.
+    if (file != nullptr) std::setvbuf(file, nullptr, _IONBF, 0);
+    return file;
 }
 
 void note_non_finite(int step, double t, const double y[], NonFiniteRow& row) {

@@ -180,9 +180,10 @@ constexpr double TWO_DECIMALS_LIMIT = 999999.0;  // units, rounded up, below 10^
 // multiplication, which costs a hundred cycles on a subnormal.
 constexpr double SHOWN_AS_ZERO = 0.004;
 
-// False when the general path must decide (too large, NaN, or too near a tie
-// to trust the scaled product).
-MORBILEX_ALWAYS_INLINE bool two_decimals(double value, TwoDecimals& field) {
+// The value in units of 0.01, rounded, and its sign, packed in one word: a
+// field's text depends on nothing else. False when the general path must
+// decide (too large, NaN, or too near a tie to trust the scaled product).
+MORBILEX_ALWAYS_INLINE bool two_decimals_key(double value, std::uint64_t& key) {
     const double magnitude = std::fabs(value);
     const double scaled = (magnitude < SHOWN_AS_ZERO ? 0.0 : magnitude) * 100.0;
     if (!(scaled < TWO_DECIMALS_LIMIT)) return false;  // NaN fails here too
@@ -191,16 +192,29 @@ MORBILEX_ALWAYS_INLINE bool two_decimals(double value, TwoDecimals& field) {
     if (!(std::fabs(scaled - (shifted - 0x1p52)) < 0.5 - TIE_MARGIN)) return false;
     std::uint64_t bits;
     std::memcpy(&bits, &shifted, sizeof bits);
-    const auto units = static_cast<std::uint32_t>(bits);
+    key = static_cast<std::uint32_t>(bits) | std::uint64_t{std::signbit(value)} << 32;
+    return true;
+}
+
+MORBILEX_ALWAYS_INLINE TwoDecimals compose_two_decimals(std::uint64_t key) {
+    const auto units = static_cast<std::uint32_t>(key);
     const std::uint32_t whole = units / 100;
     const std::uint32_t high = whole / 100;
     // Pairs at bytes 1, 3 and 6; the point goes to byte 5 ('0' - 2).
     const std::uint64_t digits = pair_digits(high) << 8 | pair_digits(whole - 100 * high) << 24 |
                                  pair_digits(units - 100 * whole) << 48;
+    TwoDecimals field;
     field.first = first_shown(digits);
-    field.negative = std::signbit(value);
+    field.negative = (key >> 32) != 0;
     field.text = digits_text(digits, field.first) - (0x02ULL << 40);
     if (field.negative) field.text += 0x0DULL << 8 * (field.first - 1);  // '-' - ' '
+    return field;
+}
+
+MORBILEX_ALWAYS_INLINE bool two_decimals(double value, TwoDecimals& field) {
+    std::uint64_t key;
+    if (!two_decimals_key(value, key)) return false;
+    field = compose_two_decimals(key);
     return true;
 }
 
@@ -436,14 +450,21 @@ MORBILEX_OUT_OF_LINE char* append_row_by_fields(char* out, int step, double t, i
 
 }  // namespace
 
-char* append_trace_row(char* out, int step, double t, int on_flag, const double y[4]) {
+char* append_trace_row(char* out, TraceRowMemo& memo, int step, double t, int on_flag,
+                       const double y[4]) {
     // Eight-byte stores, each overwriting the spare bytes of the one before:
     // the step, " t", " on_flag" and four " y", each "%7.2f" after its blank.
     // When a value needs the general path, it writes the row over them.
-    const auto blank_and_field = [](char* at, double value) {
-        TwoDecimals field;
-        if (!two_decimals(value, field) || !two_decimals_fit(field, 7)) return false;
-        std::memcpy(at, &field.text, 8);
+    const auto blank_and_field = [&memo](char* at, int column, double value) {
+        std::uint64_t key;
+        if (!two_decimals_key(value, key)) return false;
+        if (key != memo.key[column]) {
+            const TwoDecimals field = compose_two_decimals(key);
+            if (!two_decimals_fit(field, 7)) return false;
+            memo.key[column] = key;
+            memo.text[column] = field.text;
+        }
+        std::memcpy(at, &memo.text[column], 8);
         return true;
     };
     bool single_pass =
@@ -454,13 +475,18 @@ char* append_trace_row(char* out, int step, double t, int on_flag, const double 
                                         ? 0x302020202020ULL + (std::uint64_t(on_flag) << 40)
                                         : 0x20 | five_digits_text(on_flag) << 8;
     std::memcpy(out, &step_text, 8);
-    single_pass &= blank_and_field(out + 5, t);
+    single_pass &= blank_and_field(out + 5, 0, t);
     std::memcpy(out + 13, &flag_text, 8);
     for (int k = 0; k < 4; ++k)
-        single_pass &= blank_and_field(out + 19 + 8 * k, y[k]);
+        single_pass &= blank_and_field(out + 19 + 8 * k, k + 1, y[k]);
     if (!single_pass) return append_row_by_fields(out, step, t, on_flag, y);
     out[51] = '\n';
     return out + 52;
+}
+
+char* append_trace_row(char* out, int step, double t, int on_flag, const double y[4]) {
+    TraceRowMemo memo;
+    return append_trace_row(out, memo, step, t, on_flag, y);
 }
 
 std::size_t format_text(char* buffer, std::size_t capacity, std::string_view format,

@@ -41,9 +41,9 @@ void TraceWriter::header(const Records& records, InterventionMode mode) {
 
 void TraceWriter::row(int step, double t, int on_flag, const double y[COMPARTMENT_COUNT]) {
     if (stream_ == nullptr) return;
-    make_room(ROW_RESERVE);
-    char* out = append_trace_row(buffer_ + used_, step, t, on_flag, y);
+    char* out = append_trace_row(buffer_ + used_, memo_, step, t, on_flag, y);
     used_ = static_cast<std::size_t>(out - buffer_);
+    if (used_ >= BLOCK_SIZE) write_block();
 }
 
 bool TraceWriter::flush() {
@@ -55,15 +55,21 @@ bool TraceWriter::flush() {
 }
 
 void TraceWriter::append(const char* text, std::size_t length) {
-    make_room(length);
-    std::memcpy(buffer_ + used_, text, length);
-    used_ += length;
+    while (length > 0) {
+        const std::size_t piece = std::min(length, BLOCK_SIZE - used_);
+        std::memcpy(buffer_ + used_, text, piece);
+        used_ += piece;
+        text += piece;
+        length -= piece;
+        if (used_ >= BLOCK_SIZE) write_block();
+    }
 }
 
-void TraceWriter::make_room(std::size_t length) {
-    if (used_ + length <= BUFFER_SIZE) return;
-    if (std::fwrite(buffer_, 1, used_, stream_) != used_) failed_ = true;
-    used_ = 0;
+// Writes the first block and keeps what follows it.
+void TraceWriter::write_block() {
+    if (std::fwrite(buffer_, 1, BLOCK_SIZE, stream_) != BLOCK_SIZE) failed_ = true;
+    used_ -= BLOCK_SIZE;
+    std::memmove(buffer_, buffer_ + BLOCK_SIZE, used_);
 }
 
 }  // namespace morbilex

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "model/records.h"
+#include "trace/number_text.h"
 
 namespace morbilex {
 
@@ -24,18 +25,20 @@ public:
     bool flush();
 
 private:
-    // Large writes keep the file system's share of a run small; the writer
-    // lives on the run's stack, so the buffer is touched once and then reused.
-    static constexpr std::size_t BUFFER_SIZE = 256 * 1024;
+    // The stream gets whole blocks: large writes at aligned offsets keep the
+    // file system's share of a run small. The writer lives on the run's
+    // stack, so the buffer is touched once and then reused.
+    static constexpr std::size_t BLOCK_SIZE = 256 * 1024;
     // The longest row: two integers and five fixed-point fields of any double.
     static constexpr std::size_t ROW_RESERVE = 2 * 24 + 5 * (400 + 1) + 1;
     void append(const char* text, std::size_t length);
-    void make_room(std::size_t length);
+    void write_block();
 
     std::FILE* stream_;
     bool failed_ = false;
     std::size_t used_ = 0;
-    char buffer_[BUFFER_SIZE];
+    TraceRowMemo memo_;
+    char buffer_[BLOCK_SIZE + ROW_RESERVE];  // a block and the row that crossed it
 };
 
 }  // namespace morbilex

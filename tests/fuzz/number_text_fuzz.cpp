@@ -36,11 +36,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     *morbilex::append_integer(ours, integer, width) = '\0';
     std::snprintf(reference, sizeof reference, "%*d", width, integer);
     same_or_abort(ours, reference);
-    const double y[4] = {value, -value, value * 0.01, value * 100.0};
-    *morbilex::append_trace_row(ours, integer, value, data[8], y) = '\0';
-    std::snprintf(reference, sizeof reference, "%5d %7.2f %5d %7.2f %7.2f %7.2f %7.2f\n", integer,
-                  value, data[8], y[0], y[1], y[2], y[3]);
-    same_or_abort(ours, reference);
+    // Two rows through one memo: the second repeats some fields of the first
+    // and changes the others' sign or size.
+    const double rows[2][4] = {{value, -value, value * 0.01, value * 100.0},
+                               {value, value, -value * 0.01, value * 100.0 + 0.01}};
+    morbilex::TraceRowMemo memo;
+    for (const double* y : rows) {
+        *morbilex::append_trace_row(ours, memo, integer, value, data[8], y) = '\0';
+        std::snprintf(reference, sizeof reference, "%5d %7.2f %5d %7.2f %7.2f %7.2f %7.2f\n",
+                      integer, value, data[8], y[0], y[1], y[2], y[3]);
+        same_or_abort(ours, reference);
+    }
 
     char format[32];
     std::snprintf(format, sizeof format, "<%%%s%d.%d%c>", flags[data[11] % 8], width, precision,
