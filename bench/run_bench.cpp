@@ -3,11 +3,13 @@
 // way (fprintf row by row) as a baseline.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/seir.h"
 #include "model/simulation.h"
@@ -169,21 +171,31 @@ void steps_and_modes(benchmark::internal::Benchmark* benchmark) {
     }
 }
 
-BENCHMARK(BM_RunWithTrace)->Apply(steps_and_modes);
+// The ratios come from the median of several repetitions: a write's time
+// swings with the disk of a shared machine from one second to the next.
+constexpr int RATIO_REPETITIONS = 5;
+void repeated(benchmark::internal::Benchmark* benchmark) {
+    steps_and_modes(benchmark);
+    benchmark->Repetitions(RATIO_REPETITIONS);
+}
+
+BENCHMARK(BM_RunWithTrace)->Apply(repeated);
 BENCHMARK(BM_RunTableOnly)->Apply(steps_and_modes);
-BENCHMARK(BM_RungeKuttaAlone)->Apply(steps_and_modes);
-BENCHMARK(BM_WriteAlone)->Apply(steps_and_modes);
-BENCHMARK(BM_FprintfPerRowBaseline)->Apply(steps_and_modes);
+BENCHMARK(BM_RungeKuttaAlone)->Apply(repeated);
+BENCHMARK(BM_WriteAlone)->Apply(repeated);
+BENCHMARK(BM_FprintfPerRowBaseline)->Apply(repeated);
 BENCHMARK(BM_FormatFixedField);
 
-// Keeps each benchmark's time per iteration, to print the ratios at the end.
+// Keeps each benchmark's times per iteration, one a repetition, to print the
+// ratios of their medians at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                seconds_[run.benchmark_name()] =
-                    run.real_accumulated_time / static_cast<double>(run.iterations);
+                const std::string name = run.run_name.function_name + "/" + run.run_name.args;
+                seconds_[name].push_back(run.real_accumulated_time /
+                                         static_cast<double>(run.iterations));
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -212,14 +224,24 @@ private:
 
     double time_of(const std::string& name) const {
         const auto found = seconds_.find(name);
-        return found == seconds_.end() ? 0.0 : found->second;
+        if (found == seconds_.end()) return 0.0;
+        std::vector<double> times = found->second;
+        const auto middle = times.begin() + static_cast<std::ptrdiff_t>(times.size() / 2);
+        std::nth_element(times.begin(), middle, times.end());
+        return *middle;
     }
-    std::map<std::string, double> seconds_;
+    std::map<std::string, std::vector<double>> seconds_;
 };
 
 }  // namespace
 }  // namespace morbilex
 
 int main(int argc, char** argv) {
-    return morbilex::run_benchmarks_with_ratios<morbilex::RatioReporter>(argc, argv);
+    // Repetitions in random order spread the machine's slow seconds over every
+    // benchmark; the command line can still turn it off.
+    std::vector<char*> arguments(argv, argv + argc);
+    static char interleaved[] = "--benchmark_enable_random_interleaving=true";
+    arguments.insert(arguments.begin() + 1, interleaved);
+    return morbilex::run_benchmarks_with_ratios<morbilex::RatioReporter>(
+        static_cast<int>(arguments.size()), arguments.data());
 }
