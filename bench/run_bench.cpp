@@ -173,7 +173,7 @@ void steps_and_modes(benchmark::internal::Benchmark* benchmark) {
 
 // The ratios come from the median of several repetitions: a write's time
 // swings with the disk of a shared machine from one second to the next.
-constexpr int RATIO_REPETITIONS = 5;
+constexpr int RATIO_REPETITIONS = 9;
 void repeated(benchmark::internal::Benchmark* benchmark) {
     steps_and_modes(benchmark);
     benchmark->Repetitions(RATIO_REPETITIONS);
