@@ -15,9 +15,8 @@
 #include "shell/dialogs.h"
 #include "shell/messages.h"
 
-#ifndef MORBILEX_BATCH_CHART
-#define MORBILEX_BATCH_CHART 0  // set by the build once it knows
-#endif
+// MORBILEX_BATCH_CHART (0 or 1) comes from the build, which knows whether
+// the Qt painter library is there.
 #if MORBILEX_BATCH_CHART
 #include "chart/chart.h"
 #include "qt/chart_export.h"

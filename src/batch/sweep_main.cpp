@@ -18,9 +18,8 @@
 #include "batch/sweep_runner.h"
 #include "trace/number_text.h"
 
-#ifndef MORBILEX_BATCH_CHART
-#define MORBILEX_BATCH_CHART 0  // set by the build once it knows
-#endif
+// MORBILEX_BATCH_CHART (0 or 1) comes from the build, which knows whether
+// the Qt painter library is there.
 #if MORBILEX_BATCH_CHART
 #include "qt/sweep_chart.h"
 #endif
