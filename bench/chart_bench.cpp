@@ -13,7 +13,7 @@
 
 #include "chart/chart.h"
 #include "model/simulation.h"
-#include "trace/number_text.h"
+#include "text/format.h"
 
 #if __has_include(<QtGui/QImage>)
 #define MORBILEX_BENCH_PAINTER 1

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <random>
 
-#include "trace/number_text.h"
+#include "text/format.h"
 
 namespace morbilex {
 namespace {

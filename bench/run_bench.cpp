@@ -14,7 +14,7 @@
 #include "model/seir.h"
 #include "model/simulation.h"
 #include "ratio_main.h"
-#include "trace/number_text.h"
+#include "text/format.h"
 
 namespace morbilex {
 namespace {

@@ -1,10 +1,9 @@
 #include "analysis/run_summary.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
-#include "trace/number_text.h"
+#include "text/format.h"
 
 namespace morbilex {
 namespace {
@@ -206,16 +205,6 @@ double final_susceptible_analytic(const ModelParameters& m) {
         u = next;
     }
     return std::exp(u);
-}
-
-void append_shortest(std::string& out, double value) {
-    if (std::isnan(value)) {
-        out += "nan";
-        return;
-    }
-    char buffer[32];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-    out.append(buffer, end);
 }
 
 void append_csv_value(std::string& out, const SummaryValue& value) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "analysis/run_figures.h"
+#include "text/shortest.h"
 
 namespace morbilex {
 
@@ -88,10 +89,6 @@ void summarise_run(const ScenarioInputs& scenario, const RunFigures& figures, Su
 // S at the end of an epidemic without intervention, from the model's final-size
 // relation ln(S(0)/S) = R_0 * (10000 - S - R(0)) / 10000.
 double final_susceptible_analytic(const ModelParameters& model);
-
-// Shortest text that reads back to the same double, the same on every
-// platform and under every locale; "nan", "inf" and "-inf" when not finite.
-void append_shortest(std::string& out, double value);
 
 // A value in a CSV cell (empty stays empty) or as a JSON value (empty and
 // non-finite numbers are null).

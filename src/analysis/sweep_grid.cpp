@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "model/simulation.h"
-#include "trace/number_text.h"
+#include "text/read.h"
 
 namespace morbilex {
 namespace {
@@ -90,10 +90,7 @@ long long index_on_axis(const SweepGrid& grid, std::size_t axis, long long run_i
 }  // namespace
 
 bool parse_full_number(std::string_view text, double& value) {
-    if (!text.empty() && text[0] == '+') text.remove_prefix(1);
-    if (text.empty() || text[0] == '+') return false;
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return status == std::errc() && end == text.data() + text.size() && std::isfinite(value);
+    return read_full_number(text, value);
 }
 
 void SweepAxis::append_value_text(std::string& out, long long k) const {

@@ -16,7 +16,7 @@
 #include "batch/output_file.h"
 #include "batch/sweep_merge.h"
 #include "batch/sweep_runner.h"
-#include "trace/number_text.h"
+#include "text/format.h"
 
 // MORBILEX_BATCH_CHART (0 or 1) comes from the build, which knows whether
 // the Qt painter library is there.

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "chart/surface.h"
-#include "trace/number_text.h"
+#include "text/format.h"
 
 namespace morbilex {
 

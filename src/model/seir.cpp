@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "model/seir_step.h"
-#include "trace/number_text.h"
+#include "text/format.h"
 
 namespace morbilex {
 

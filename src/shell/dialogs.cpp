@@ -1,9 +1,10 @@
 // The protocol every editing dialog follows, over its table.
 #include "shell/dialogs.h"
 
-#include <charconv>
 
-#include "trace/number_text.h"
+#include "text/format.h"
+#include "text/read.h"
+#include "text/shortest.h"
 
 namespace morbilex {
 namespace {
@@ -51,8 +52,7 @@ std::string display_text(const char* display_format, double value) {
     if (length <= LONGEST_FIELD_TEXT) return text;
     // Too long for the field (fixed point of a huge magnitude): the shortest
     // text that reads back to the very same value.
-    const auto end = std::to_chars(text, text + sizeof text - 1, value).ptr;
-    return std::string(text, end);
+    return std::string(text, write_shortest(text, value));
 }
 
 void show_dialog_fields(const DialogTable& table, const Records& records,

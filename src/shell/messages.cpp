@@ -1,7 +1,7 @@
 #include "shell/messages.h"
 
 #include "model/simulation.h"
-#include "trace/number_text.h"
+#include "text/format.h"
 
 namespace morbilex {
 

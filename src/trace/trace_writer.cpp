@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "trace/number_text.h"
+#include "text/format.h"
+#include "trace/trace_row.h"
 
 namespace morbilex {
 

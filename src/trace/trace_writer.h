@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "model/records.h"
-#include "trace/number_text.h"
+#include "trace/trace_row.h"
 
 namespace morbilex {
 

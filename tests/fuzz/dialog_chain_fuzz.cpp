@@ -13,7 +13,7 @@
 #include "chart/chart.h"
 #include "model/simulation.h"
 #include "shell/dialogs.h"
-#include "trace/number_text.h"
+#include "text/read.h"
 
 namespace morbilex {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "trace/number_text.h"
+#include "text/read.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "trace/number_text.h"
+#include "text/format.h"
+#include "trace/trace_row.h"
 
 namespace {
 

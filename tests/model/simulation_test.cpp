@@ -8,7 +8,7 @@
 
 #include "model/seir.h"
 #include "support/test_support.h"
-#include "trace/number_text.h"
+#include "text/format.h"
 
 namespace morbilex {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "shell/dialog_test_support.h"
 #include "support/test_support.h"
-#include "trace/number_text.h"
+#include "text/read.h"
 
 namespace morbilex {
 namespace {

@@ -1,4 +1,6 @@
-#include "trace/number_text.h"
+#include "text/format.h"
+#include "text/read.h"
+#include "trace/trace_row.h"
 
 #include <gtest/gtest.h>
 
