@@ -13,6 +13,7 @@
 
 #include "chart/chart.h"
 #include "model/simulation.h"
+#include "trace/traced_run.h"
 #include "text/format.h"
 
 #if __has_include(<QtGui/QImage>)

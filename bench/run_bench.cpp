@@ -13,6 +13,7 @@
 
 #include "model/seir.h"
 #include "model/simulation.h"
+#include "trace/traced_run.h"
 #include "ratio_main.h"
 #include "text/format.h"
 

@@ -8,8 +8,7 @@
 #include <stdexcept>
 
 #include "analysis/lane_kernel.h"
-#include "model/seir.h"
-#include "model/simulation.h"
+#include "model/run_loop.h"
 
 namespace morbilex {
 namespace {
@@ -108,32 +107,41 @@ private:
     double initial_sum_;
 };
 
+// The gatherer fed by the run loop: rows wait in the chunk until it is full.
+class FigureSink {
+public:
+    FigureSink(const ScenarioInputs& scenario, const double y0[COMPARTMENT_COUNT])
+        : gatherer_(scenario, y0) {}
+
+    double* slot(int step) { return chunk_.y[step % CHUNK_STEPS]; }
+    void row(int step, double /*t*/, int on_flag, const double* /*y*/) {
+        chunk_.on_flag[step % CHUNK_STEPS] = on_flag;
+        if ((step + 1) % CHUNK_STEPS == 0)
+            gatherer_.rows(chunk_, step + 1 - CHUNK_STEPS, CHUNK_STEPS);
+    }
+    void last_row(int step, double /*t*/, int /*on_flag*/, const double* y) {
+        const int waiting = step % CHUNK_STEPS;
+        if (waiting > 0) gatherer_.rows(chunk_, step - waiting, waiting);
+        gatherer_.row(step, y);
+        figures_ = gatherer_.finish(y);
+    }
+    const RunFigures& figures() const { return figures_; }
+
+private:
+    FigureGatherer gatherer_;
+    RowChunk chunk_;
+    RunFigures figures_;
+};
+
 }  // namespace
 
 RunFigures integrate_run_figures(const ScenarioInputs& scenario) {
     const ModelParameters& m = scenario.model;
+    const double y0[COMPARTMENT_COUNT] = {m.init_S, m.init_E, m.init_I, m.init_R};
+    FigureSink sink(scenario, y0);
     RateConstants rates;
-    derive_rate_constants(m, rates);
-    double t = 0.0;
-    double y[COMPARTMENT_COUNT] = {m.init_S, m.init_E, m.init_I, m.init_R};
-    FigureGatherer gatherer(scenario, y);
-    RowChunk chunk;
-    int on_flag = 0;
-    int step = 0;
-    while (step < m.n_steps) {
-        const int first = step;
-        const int end = std::min(m.n_steps, first + CHUNK_STEPS);
-        for (; step < end; ++step) {
-            choose_beta(scenario.one_time, scenario.intermittent, scenario.mode, t, y, rates,
-                        on_flag);
-            std::copy(y, y + COMPARTMENT_COUNT, chunk.y[step - first]);
-            chunk.on_flag[step - first] = on_flag;
-            rk4_step(t, y, m.dt, COMPARTMENT_COUNT, seir_rates, rates);
-        }
-        gatherer.rows(chunk, first, end - first);
-    }
-    gatherer.row(step, y);
-    return gatherer.finish(y);
+    integrate_run(m, scenario.one_time, scenario.intermittent, scenario.mode, rates, sink);
+    return sink.figures();
 }
 
 void integrate_run_figures(std::span<const ScenarioInputs> scenarios,

@@ -12,6 +12,7 @@
 #include "batch/sweep_main.h"
 #include "batch/sweep_options.h"
 #include "model/simulation.h"
+#include "trace/traced_run.h"
 #include "shell/dialogs.h"
 #include "shell/messages.h"
 

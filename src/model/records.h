@@ -3,6 +3,8 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <memory>
 
 namespace morbilex {
 
@@ -53,7 +55,31 @@ struct RateConstants {
 };
 
 using CompartmentValues = std::array<double, COMPARTMENT_COUNT>;
-using ResultTable = std::array<CompartmentValues, MAX_STEPS>;
+
+// The result table: row j holds S, E, I and R at the start of step j. Its
+// 1.28 MB are allocated, zeroed, on the first write, so records that only
+// carry fields (a sweep's scenario set-up) never pay for them; rows never
+// written read as zeros.
+class ResultTable {
+public:
+    ResultTable() = default;
+    ResultTable(const ResultTable& other);
+    ResultTable& operator=(const ResultTable& other);
+    ResultTable(ResultTable&&) noexcept = default;
+    ResultTable& operator=(ResultTable&&) noexcept = default;
+
+    CompartmentValues& operator[](std::size_t row) { return rows()[row]; }
+    const CompartmentValues& operator[](std::size_t row) const {
+        return rows_ ? (*rows_)[row] : NO_ROW;
+    }
+    // The rows, allocated now if they were not.
+    CompartmentValues* rows();
+
+private:
+    using Rows = std::array<CompartmentValues, MAX_STEPS>;
+    static constexpr CompartmentValues NO_ROW{};
+    std::unique_ptr<Rows> rows_;
+};
 
 // -1 before the first calculation (title screen), then 0, 1 or 2.
 using InterventionMode = int;
@@ -71,7 +97,7 @@ struct Records {
     AxisScale scale;
     RateConstants rates;
     InterventionMode mode = MODE_NOTHING_CALCULATED;
-    ResultTable results{};
+    ResultTable results;
 };
 
 Records& program_records();

@@ -1,11 +1,11 @@
-// One simulation run: rate constants, the schedule of the mode, the result
-// table and the trace.
+// The parts of a run: its inputs' check, the rate constants, the schedule of
+// the mode, and what a run reports. The loop itself is model/run_loop.h; the
+// run with its trace file is trace/traced_run.h.
 #pragma once
 
-#include <cstdio>
+#include <cmath>
 
 #include "model/records.h"
-#include "trace/trace_writer.h"
 
 namespace morbilex {
 
@@ -23,17 +23,15 @@ struct NonFiniteRow {
     double day = 0.0;
 };
 
-// Runs with the trace written to trace_path ("temp.dat" by default).
-// When first_non_finite is given it receives the first row with a value that
-// is not finite.
-int run_simulation(Records& records, InterventionMode mode,
-                   const char* trace_path = TRACE_FILE_NAME,
-                   NonFiniteRow* first_non_finite = nullptr);
-
-// Runs with the trace written to an open stream; a null stream runs without a
-// trace (table only) and still completes.
-int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE* trace,
-                             NonFiniteRow* first_non_finite = nullptr);
+// Notes the row when one of its four values is not finite.
+inline void note_non_finite(int step, double t, const double y[COMPARTMENT_COUNT],
+                            NonFiniteRow& row) {
+    if (std::isfinite(y[0]) && std::isfinite(y[1]) && std::isfinite(y[2]) && std::isfinite(y[3])) {
+        return;
+    }
+    row.step = step;
+    row.day = t;
+}
 
 // sigma, gamma and beta0 of the parameters, in the run's order of operations.
 void derive_rate_constants(const ModelParameters& model, RateConstants& rates);

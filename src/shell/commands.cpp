@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "model/simulation.h"
+#include "trace/traced_run.h"
 #include "shell/menu.h"
 #include "shell/messages.h"
 

@@ -49,7 +49,6 @@ constexpr int FAST_PRECISION_LIMIT = 9;
 constexpr double FAST_MAGNITUDE_LIMIT = 1099511627776.0;  // 2^40
 constexpr double TIE_MARGIN = 1.0 / 1024.0;
 
-
 // Writes the last two decimal digits of value before start and drops them.
 // Narrow values take the cheaper 32-bit division.
 template <typename Unsigned>

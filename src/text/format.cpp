@@ -208,7 +208,6 @@ char* append_integer(char* out, long long value, int width) {
     return end;
 }
 
-
 std::size_t format_text(char* buffer, std::size_t capacity, std::string_view format,
                         std::initializer_list<FormatArgument> arguments) {
     BoundedOutput output(buffer, capacity);

@@ -10,6 +10,7 @@
 #include "analysis/sweep_grid.h"
 #include "model/seir.h"
 #include "model/simulation.h"
+#include "trace/traced_run.h"
 #include "support/test_support.h"
 
 namespace morbilex {

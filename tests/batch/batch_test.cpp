@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/simulation.h"
+#include "trace/traced_run.h"
 #include "support/test_support.h"
 
 namespace morbilex {

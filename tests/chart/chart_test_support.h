@@ -6,6 +6,7 @@
 
 #include "chart/chart.h"
 #include "model/simulation.h"
+#include "trace/traced_run.h"
 #include "recording_surface.h"
 #include "support/test_support.h"
 

@@ -12,6 +12,7 @@
 
 #include "chart/chart.h"
 #include "model/simulation.h"
+#include "trace/traced_run.h"
 #include "shell/dialogs.h"
 #include "text/read.h"
 

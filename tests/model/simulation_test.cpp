@@ -1,4 +1,5 @@
 #include "model/simulation.h"
+#include "trace/traced_run.h"
 
 #include <gtest/gtest.h>
 

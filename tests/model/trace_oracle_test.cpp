@@ -9,6 +9,7 @@
 
 #include "model/seir.h"
 #include "model/simulation.h"
+#include "trace/traced_run.h"
 #include "support/test_support.h"
 
 namespace morbilex {

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "model/simulation.h"
+#include "trace/traced_run.h"
 #include "painter_test_support.h"
 #include "qt/painter_surface.h"
 #include "support/test_support.h"

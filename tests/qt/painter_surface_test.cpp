@@ -5,6 +5,7 @@
 
 #include "chart/chart.h"
 #include "model/simulation.h"
+#include "trace/traced_run.h"
 #include "painter_test_support.h"
 #include "support/test_support.h"
 
