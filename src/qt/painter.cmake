@@ -10,3 +10,4 @@ add_library(morbilex_painter STATIC
   ${CMAKE_CURRENT_LIST_DIR}/sweep_chart.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sweep_chart.h)
 target_link_libraries(morbilex_painter PUBLIC morbilex_core Qt6::Gui Qt6::Svg)
+target_include_directories(morbilex_painter PUBLIC ${CMAKE_SOURCE_DIR}/src)
