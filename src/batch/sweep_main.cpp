@@ -6,16 +6,17 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <string_view>
 #include <thread>
 
 #include "analysis/run_figures.h"
 #include "analysis/run_summary.h"
+#include "analysis/sweep_runner.h"
 #include "batch/batch_options.h"
 #include "batch/output_file.h"
 #include "batch/sweep_merge.h"
-#include "batch/sweep_runner.h"
 #include "text/format.h"
 
 // MORBILEX_BATCH_CHART (0 or 1) comes from the build, which knows whether
@@ -321,8 +322,14 @@ bool write_sweep(const AnalysisOptions& options, const SweepPlan& plan, std::FIL
     settings.shard = options.shard;
     settings.json_lines = options.format == RowFormat::JsonLines;
     settings.stop = &interrupt_requested;
-    settings.metric_values = metric;
-    settings.metric_column = summary_column_index(options.metric);
+    if (metric != nullptr) {
+        // An overflowed run's figures stop where it did: its chart value is missing.
+        const int column = summary_column_index(options.metric);
+        settings.on_scenario = [metric, column](const FinishedScenario& scenario) {
+            (*metric)[scenario.run_id - 1] =
+                scenario.finite ? scenario.row[column].as_number() : std::nan("");
+        };
+    }
     if (!settings.json_lines) {
         const std::string header = sweep_csv_header(plan.grid);
         if (std::fwrite(header.data(), 1, header.size(), out) != header.size()) {

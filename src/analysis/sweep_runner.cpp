@@ -1,8 +1,7 @@
-#include "batch/sweep_runner.h"
+#include "analysis/sweep_runner.h"
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -11,7 +10,7 @@
 #include "analysis/lane_kernel.h"
 #include "analysis/run_figures.h"
 
-namespace morbilex::batch {
+namespace morbilex {
 namespace {
 
 // Scenarios of one block, integrated together (the lane kernel's batch).
@@ -146,11 +145,8 @@ void work(const SweepPlan& plan, const SweepSettings& settings, const SweepShape
             } else {
                 append_sweep_csv_row(rows, plan.grid, run_id, row);
             }
-            if (settings.metric_values != nullptr) {
-                // An overflowed run's figures stop where it did: its chart value is missing.
-                const bool finite = figures[k].first_non_finite_row < 0;
-                (*settings.metric_values)[run_id - 1] =
-                    finite ? row[settings.metric_column].as_number() : std::nan("");
+            if (settings.on_scenario) {
+                settings.on_scenario({run_id, row, figures[k].first_non_finite_row < 0});
             }
         }
         queue.deliver(block, std::move(rows));
@@ -187,4 +183,4 @@ SweepOutcome run_sweep(const SweepPlan& plan, const SweepSettings& settings, Row
     return outcome;
 }
 
-}  // namespace morbilex::batch
+}  // namespace morbilex
