@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,8 +47,9 @@ struct SweepSettings {
 
 struct SweepOutcome {
     long long rows_written = 0;
-    bool complete = false;  // every row of the shard written
-    std::string error;      // a refused scenario or a failed write
+    bool complete = false;                   // every row of the shard written
+    std::optional<ScenarioRefusal> refused;  // the scenario that stopped the sweep
+    bool write_failed = false;               // the sink took no more rows
 };
 
 SweepOutcome run_sweep(const SweepPlan& plan, const SweepSettings& settings, RowSink& sink);

@@ -16,6 +16,7 @@
 #include "analysis/sweep_runner.h"
 #include "batch/batch_options.h"
 #include "batch/output_file.h"
+#include "batch/refusal_text.h"
 #include "batch/sweep_merge.h"
 #include "text/format.h"
 
@@ -183,23 +184,13 @@ SweepPlan plan_of(const AnalysisOptions& options, const BatchRequest& request) {
     return plan;
 }
 
-// A refusal ("run_id N: NAME=TEXT refused: ...") found while checking axis:
-// the sweep's when it names the swept field, else the base scenario's option,
-// told as a single run would tell it.
-std::string refusal_of(const SweepAxis& axis, const std::string& error) {
-    const std::size_t name = error.find(": ") + 2;
-    if (error.compare(name, axis.name.size() + 1, axis.name + "=") == 0) {
-        return axis.option + ": " + error;
-    }
-    return error.find(" refused: ") != std::string::npos ? "--" + error.substr(name) : error;
-}
-
 // A dialog refuses a field for its own value only, so every value of each
 // axis (the ends of a range) set up once with the others' first values
 // finds any refusal before the sweep starts.
 bool check_scenarios(const SweepPlan& plan, std::string& error) {
     ScenarioBuilder builder(plan);
     ScenarioInputs inputs;
+    ScenarioRefusal refused;
     long long stride = plan.grid.size();
     for (const SweepAxis& axis : plan.grid.axes) {
         stride /= axis.count;
@@ -210,13 +201,15 @@ bool check_scenarios(const SweepPlan& plan, std::string& error) {
                 checked.push_back(k);
         }
         for (long long k : checked) {
-            if (!builder.build(1 + k * stride, inputs, error)) {
-                error = refusal_of(axis, error);
+            if (!builder.build(1 + k * stride, inputs, refused)) {
+                error = checked_refusal_text(refused, axis);
                 return false;
             }
         }
     }
-    return builder.build(1, inputs, error);
+    if (builder.build(1, inputs, refused)) return true;
+    error = scenario_refusal_text(refused);
+    return false;
 }
 
 #if MORBILEX_BATCH_CHART
@@ -344,7 +337,9 @@ bool write_sweep(const AnalysisOptions& options, const SweepPlan& plan, std::FIL
         outcome = run_sweep(plan, settings, sink);
     }
     interrupted = interrupt_requested.load() && !outcome.complete;
-    error = outcome.error;
+    error = outcome.refused        ? scenario_refusal_text(*outcome.refused)
+            : outcome.write_failed ? "the rows could not be written"
+                                   : "";
     return error.empty();
 }
 
