@@ -1,0 +1,57 @@
+// Every --NAME option of morbilex-batch but the dialogs' fields, in one table:
+// its name, what it takes, and how it is read.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "batch/batch_options.h"
+#include "batch/sweep_options.h"
+
+namespace morbilex::batch {
+
+enum class OptionTakes {
+    Nothing,        // --NAME
+    Value,          // --NAME=VALUE
+    ValueAndFiles,  // --NAME=VALUE FILE...: every other argument is a file
+};
+
+// The parser that reads an option: summaries' and sweeps' options are taken
+// out of the command line first, the single run's are read from the rest.
+enum class OptionPart { Run, Analysis };
+
+// Where the options read go.
+struct OptionTargets {
+    BatchRequest* request = nullptr;
+    AnalysisOptions* analysis = nullptr;
+};
+
+// One option as given.
+struct GivenOption {
+    std::string_view argument;  // as typed, for messages
+    std::string_view value;     // after the '='; empty for OptionTakes::Nothing
+};
+
+struct BatchOption {
+    std::string_view name;
+    OptionTakes takes;
+    OptionPart part;
+    bool repeatable;  // false: refused when given twice
+    // Reads the option into its target; false with a one-line reason naming it.
+    bool (*read)(const GivenOption& given, OptionTargets& into, std::string& error);
+    // An option only a sweep reads: whether options show it given (an option
+    // that changes nothing goes without a sweep too). nullptr for others.
+    bool (*sweep_only_given)(const AnalysisOptions& options);
+};
+
+// Every option, as --help lists them.
+std::span<const BatchOption> batch_option_table();
+
+// The option of part with this name that takes this; nullptr when none.
+const BatchOption* find_batch_option(OptionPart part, std::string_view name, OptionTakes takes);
+
+// Whether an option taking a value with this name may be given more than once.
+bool repeatable_option(std::string_view name);
+
+}  // namespace morbilex::batch
