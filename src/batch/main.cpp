@@ -10,6 +10,7 @@
 #include "batch/batch_options.h"
 #include "batch/output_file.h"
 #include "batch/refusal_text.h"
+#include "batch/summary_output.h"
 #include "batch/sweep_main.h"
 #include "batch/sweep_options.h"
 #include "model/simulation.h"
