@@ -11,11 +11,6 @@ namespace {
 
 constexpr int LARGEST_JOB_COUNT = 4096;
 
-bool refuse(std::string& error, std::string_view argument, const std::string& reason) {
-    error = std::string(argument) + ": " + reason;
-    return false;
-}
-
 bool parse_whole_number(std::string_view text, int& value) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size();
@@ -52,7 +47,7 @@ std::string picture_type_of(const std::string& path) {
 // A file name option: the path, which may not be empty.
 bool read_path(const GivenOption& given, std::string& path, std::string& error) {
     path = given.value;
-    return !path.empty() || refuse(error, given.argument, "a file name is needed");
+    return !path.empty() || refuse_option(error, given.argument, "a file name is needed");
 }
 
 // The single run's options.
@@ -63,8 +58,8 @@ bool read_mode(const GivenOption& given, OptionTargets& into, std::string& error
         into.request->mode = value[0] - '0';
         return true;
     }
-    return refuse(error, given.argument,
-                  "the mode is 0 (no intervention), 1 (one-time) or 2 (intermittent)");
+    return refuse_option(error, given.argument,
+                         "the mode is 0 (no intervention), 1 (one-time) or 2 (intermittent)");
 }
 
 bool read_trace(const GivenOption& given, OptionTargets& into, std::string& error) {
@@ -76,14 +71,14 @@ bool read_chart(const GivenOption& given, OptionTargets& into, std::string& erro
     if (!read_path(given, request.chart_path, error)) return false;
     request.chart_type = picture_type_of(request.chart_path);
     return !request.chart_type.empty() ||
-           refuse(error, given.argument, "the picture type is .png, .svg or .pdf");
+           refuse_option(error, given.argument, "the picture type is .png, .svg or .pdf");
 }
 
 bool read_size(const GivenOption& given, OptionTargets& into, std::string& error) {
     if (parse_size(given.value, into.request->chart_width, into.request->chart_height)) {
         return true;
     }
-    return refuse(
+    return refuse_option(
         error, given.argument,
         "the size is WIDTHxHEIGHT in pixels, each 1 to " + std::to_string(LARGEST_CHART_SIDE));
 }
@@ -113,7 +108,7 @@ bool read_sweep(const GivenOption& given, OptionTargets& into, std::string& erro
 bool read_off_ratio(const GivenOption& given, OptionTargets& into, std::string& error) {
     into.analysis->has_off_ratio = true;
     if (parse_full_number(given.value, into.analysis->off_ratio)) return true;
-    return refuse(error, given.argument, "not a finite number");
+    return refuse_option(error, given.argument, "not a finite number");
 }
 
 bool read_output(const GivenOption& given, OptionTargets& into, std::string& error) {
@@ -125,12 +120,12 @@ bool read_format(const GivenOption& given, OptionTargets& into, std::string& err
         into.analysis->format = given.value == "csv" ? RowFormat::Csv : RowFormat::JsonLines;
         return true;
     }
-    return refuse(error, given.argument, "the format is csv or jsonl");
+    return refuse_option(error, given.argument, "the format is csv or jsonl");
 }
 
 bool read_jobs(const GivenOption& given, OptionTargets& into, std::string& error) {
     if (parse_jobs(given.value, into.analysis->jobs)) return true;
-    return refuse(error, given.argument, "the number of threads is 1 to 4096");
+    return refuse_option(error, given.argument, "the number of threads is 1 to 4096");
 }
 
 bool read_shard(const GivenOption& given, OptionTargets& into, std::string& error) {
@@ -148,7 +143,7 @@ bool read_metric(const GivenOption& given, OptionTargets& into, std::string& err
     into.analysis->metric_given = true;
     const int column = summary_column_index(given.value);
     if (column >= 0 && SUMMARY_COLUMNS[column].kind != ValueKind::Text) return true;
-    return refuse(error, given.argument, "not a numeric column of the summary");
+    return refuse_option(error, given.argument, "not a numeric column of the summary");
 }
 
 bool read_merge(const GivenOption& given, OptionTargets& into, std::string& error) {
@@ -196,6 +191,11 @@ const BatchOption* find_batch_option(OptionPart part, std::string_view name, Opt
         if (option.part == part && option.name == name && option.takes == takes) return &option;
     }
     return nullptr;
+}
+
+bool refuse_option(std::string& error, std::string_view argument, const std::string& reason) {
+    error = std::string(argument) + ": " + reason;
+    return false;
 }
 
 bool repeatable_option(std::string_view name) {

@@ -51,6 +51,9 @@ std::span<const BatchOption> batch_option_table();
 // The option of part with this name that takes this; nullptr when none.
 const BatchOption* find_batch_option(OptionPart part, std::string_view name, OptionTakes takes);
 
+// A refused option: "ARGUMENT: REASON" in error; false.
+bool refuse_option(std::string& error, std::string_view argument, const std::string& reason);
+
 // Whether an option taking a value with this name may be given more than once.
 bool repeatable_option(std::string_view name);
 

@@ -8,11 +8,6 @@
 namespace morbilex::batch {
 namespace {
 
-bool refuse(std::string& error, std::string_view argument, const std::string& reason) {
-    error = std::string(argument) + ": " + reason;
-    return false;
-}
-
 // Options that only a sweep reads, refused without one.
 bool check_sweep_only(const AnalysisOptions& options, std::string& error) {
     if (options.sweep()) {
@@ -52,11 +47,12 @@ bool take_merge(int argc, const char* const argv[], int at, const BatchOption& m
         const std::string_view argument = argv[i];
         if (i == at) continue;
         if (argument.substr(0, 2) == "--") {
-            return refuse(error, argument, "--merge=OUT takes only the files to join");
+            return refuse_option(error, argument, "--merge=OUT takes only the files to join");
         }
         into.analysis->merge_inputs.emplace_back(argument);
     }
-    if (into.analysis->merge_inputs.empty()) return refuse(error, argv[at], "no files to join");
+    if (into.analysis->merge_inputs.empty())
+        return refuse_option(error, argv[at], "no files to join");
     return true;
 }
 
