@@ -1,5 +1,4 @@
-// Every --NAME option of morbilex-batch but the dialogs' fields, in one table:
-// its name, what it takes, and how it is read.
+// morbilex-batch's options but the dialogs' fields: name, what each takes, how it is read.
 #pragma once
 
 #include <span>

@@ -1,5 +1,4 @@
-// What a sweep's chart shows: the metric of every scenario, gathered from the
-// sweep's finished rows, with its title and axes.
+// What a sweep's chart shows: each scenario's metric from its finished row, title, axes.
 #include "batch/sweep_chart_data.h"
 
 #include <cmath>

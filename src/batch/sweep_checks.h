@@ -1,5 +1,4 @@
-// What a sweep's options may not combine, and its scenarios' refusals found
-// before it starts.
+// A sweep's options checked against each other, and its scenarios before it starts.
 #pragma once
 
 #include <string>

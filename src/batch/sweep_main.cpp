@@ -1,5 +1,4 @@
-// The analysis commands of morbilex-batch: a sweep (or its count), with its
-// rows and chart put in place together, and the joining of shard files.
+// The analysis commands of morbilex-batch: a sweep or its count, and the joining of shards.
 #include "batch/sweep_main.h"
 
 #include <cstdio>
