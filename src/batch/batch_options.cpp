@@ -47,25 +47,24 @@ bool parse_options(int argc, const char* const argv[], BatchRequest& request, st
     std::vector<std::string_view> given;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        const std::size_t equals = argument.find('=');
-        const std::string_view flag = argument == "-h" ? "--help" : argument;  // its short form
-        if (flag.substr(0, 2) == "--" && equals == std::string_view::npos) {
+        GivenOption option;
+        std::string_view name;
+        if (!split_option(argument, option, name)) {
+            const std::string_view flag = argument == "-h" ? "--help" : argument;  // its short form
             const BatchOption* known =
-                find_batch_option(OptionPart::Run, flag.substr(2), OptionTakes::Nothing);
+                flag.substr(0, 2) == "--"
+                    ? find_batch_option(OptionPart::Run, flag.substr(2), OptionTakes::Nothing)
+                    : nullptr;
             if (known != nullptr) {
                 read(*known, {argument, {}});
                 continue;
             }
-        }
-        if (argument.substr(0, 2) != "--" || equals == std::string_view::npos) {
             error = argument.substr(0, 2) == "--"
                         ? "unknown option " + std::string(argument) +
                               " (options take the form --NAME=VALUE)"
                         : "unexpected argument '" + std::string(argument) + "' (see --help)";
             return false;
         }
-        const std::string_view name = argument.substr(2, equals - 2);
-        const GivenOption option{argument, argument.substr(equals + 1)};
         const BatchOption* known = find_batch_option(OptionPart::Run, name, OptionTakes::Value);
         if (!given_once(given, name, error) ||
             !(known ? read(*known, option) : parse_field(name, option.value, request, error))) {

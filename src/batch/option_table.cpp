@@ -193,6 +193,14 @@ const BatchOption* find_batch_option(OptionPart part, std::string_view name, Opt
     return nullptr;
 }
 
+bool split_option(std::string_view argument, GivenOption& given, std::string_view& name) {
+    const std::size_t equals = argument.find('=');
+    if (argument.substr(0, 2) != "--" || equals == std::string_view::npos) return false;
+    given = {argument, argument.substr(equals + 1)};
+    name = argument.substr(2, equals - 2);
+    return true;
+}
+
 bool refuse_option(std::string& error, std::string_view argument, const std::string& reason) {
     error = std::string(argument) + ": " + reason;
     return false;

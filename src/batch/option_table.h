@@ -50,6 +50,9 @@ std::span<const BatchOption> batch_option_table();
 // The option of part with this name that takes this; nullptr when none.
 const BatchOption* find_batch_option(OptionPart part, std::string_view name, OptionTakes takes);
 
+// An argument --NAME=VALUE: its name and value; false for any other argument.
+bool split_option(std::string_view argument, GivenOption& given, std::string_view& name);
+
 // A refused option: "ARGUMENT: REASON" in error; false.
 bool refuse_option(std::string& error, std::string_view argument, const std::string& reason);
 

@@ -27,15 +27,6 @@ bool check_sweep_only(const AnalysisOptions& options, std::string& error) {
     return true;
 }
 
-// An option given as --NAME=VALUE: its name and value; false for other arguments.
-bool split_option(std::string_view argument, GivenOption& given, std::string_view& name) {
-    const std::size_t equals = argument.find('=');
-    if (argument.substr(0, 2) != "--" || equals == std::string_view::npos) return false;
-    given = {argument, argument.substr(equals + 1)};
-    name = argument.substr(2, equals - 2);
-    return true;
-}
-
 // --merge=OUT IN...: every argument after it is an input, and nothing else goes.
 bool take_merge(int argc, const char* const argv[], int at, const BatchOption& merge,
                 OptionTargets& into, std::string& error) {
