@@ -9,7 +9,7 @@
 #include <string>
 
 #include "analysis/sweep_grid.h"
-#include "batch/sweep_runner.h"
+#include "analysis/sweep_runner.h"
 #include "model/seir.h"
 #include "model/simulation.h"
 #include "ratio_main.h"
@@ -46,7 +46,7 @@ SweepPlan plan_for(int steps) {
     return plan;
 }
 
-class DiscardingSink : public batch::RowSink {
+class DiscardingSink : public RowSink {
 public:
     bool write(std::string_view rows) override {
         bytes += rows.size();
@@ -58,12 +58,12 @@ public:
 void BM_Sweep(benchmark::State& state) {
     const int steps = steps_of(state);
     const SweepPlan plan = plan_for(steps);
-    batch::SweepSettings settings;
+    SweepSettings settings;
     settings.jobs = static_cast<int>(state.range(1));
     DiscardingSink sink;
     for (auto _ : state) {
-        const batch::SweepOutcome outcome = batch::run_sweep(plan, settings, sink);
-        if (!outcome.complete) state.SkipWithError(outcome.error.c_str());
+        const SweepOutcome outcome = run_sweep(plan, settings, sink);
+        if (!outcome.complete) state.SkipWithError("a scenario was refused");
     }
     state.counters["scenario_steps"] = static_cast<double>(steps) * plan.grid.size();
 }

@@ -61,6 +61,21 @@ bool apply_typed_fields(Records& records, std::span<const TypedField> typed,
     return true;
 }
 
+ScenarioRefusal refused_field(const SetupRefusal& refused, std::span<const TypedField> typed,
+                              long long run_id) {
+    ScenarioRefusal told;
+    told.run_id = run_id;
+    told.field = find_field(*refused.table, refused.refusal.control_id);
+    told.reason = refused.refusal.reason;
+    // Typed twice, the later text is the one the dialog saw.
+    for (const TypedField& candidate : typed) {
+        if (candidate.field != told.field) continue;
+        told.typed = true;
+        told.text = candidate.text;
+    }
+    return told;
+}
+
 void reset_scenario_fields(Records& records) {
     records.model = ModelParameters{};
     records.one_time = OneTimePlan{};

@@ -29,6 +29,22 @@ struct SetupRefusal {
     Refusal refusal;
 };
 
+// Why a scenario cannot run: a dialog refused one of its fields on OK, or
+// the dialogs took every field but the run cannot integrate the values.
+struct ScenarioRefusal {
+    enum class Cause { FieldRefused, NotIntegrable };
+    Cause cause = Cause::FieldRefused;
+    long long run_id = 0;
+    const FieldSpec* field = nullptr;  // the refused field (nullptr: not in the table)
+    bool typed = false;                // false: the text the dialog shows was refused
+    std::string text;                  // as typed
+    RefusalReason reason = RefusalReason::None;
+};
+
+// The field refusal behind refused, with the text typed for that field.
+ScenarioRefusal refused_field(const SetupRefusal& refused, std::span<const TypedField> typed,
+                              long long run_id);
+
 // Opens each dialog with typed fields, types them and presses OK. Fields of a
 // dialog that are not typed keep the text the dialog shows. On a refusal the
 // dialogs after it stay unopened and refused says where.

@@ -210,7 +210,7 @@ void ScenarioBuilder::type_off_threshold() {
     append_shortest(off.text, plan_.off_ratio * on);
 }
 
-bool ScenarioBuilder::build(long long run_id, ScenarioInputs& inputs, std::string& error) {
+bool ScenarioBuilder::build(long long run_id, ScenarioInputs& inputs, ScenarioRefusal& refused) {
     plan_.grid.indices_of(run_id, indices_);
     InterventionMode mode = plan_.base_mode;
     for (std::size_t k = 0; k < plan_.grid.axes.size(); ++k) {
@@ -225,19 +225,14 @@ bool ScenarioBuilder::build(long long run_id, ScenarioInputs& inputs, std::strin
     }
     if (plan_.has_off_ratio) type_off_threshold();
     reset_scenario_fields(*records_);
-    SetupRefusal refused;
-    if (!apply_typed_fields(*records_, typed_, refused)) {
-        const FieldSpec* field = find_field(*refused.table, refused.refusal.control_id);
-        std::string typed = "(as shown)";
-        for (const TypedField& candidate : typed_) {
-            if (candidate.field == field) typed = candidate.text;
-        }
-        error = "run_id " + std::to_string(run_id) + ": " + (field ? field->name : "?") + "=" +
-                typed + " refused: " + refusal_words(refused.refusal.reason);
+    SetupRefusal setup;
+    if (!apply_typed_fields(*records_, typed_, setup)) {
+        refused = refused_field(setup, typed_, run_id);
         return false;
     }
     if (!run_inputs_acceptable(*records_, mode)) {
-        error = "run_id " + std::to_string(run_id) + ": the run cannot integrate these values";
+        refused = {
+            ScenarioRefusal::Cause::NotIntegrable, run_id, nullptr, false, {}, RefusalReason::None};
         return false;
     }
     inputs = scenario_inputs_of(*records_, mode);

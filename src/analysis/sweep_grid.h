@@ -79,9 +79,9 @@ class ScenarioBuilder {
 public:
     explicit ScenarioBuilder(const SweepPlan& plan);
 
-    // The scenario of run_id; false with the reason in error when a dialog
+    // The scenario of run_id; false with refused filled in when a dialog
     // refuses it or the run could not integrate it.
-    bool build(long long run_id, ScenarioInputs& inputs, std::string& error);
+    bool build(long long run_id, ScenarioInputs& inputs, ScenarioRefusal& refused);
 
 private:
     void type_off_threshold();

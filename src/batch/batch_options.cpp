@@ -1,43 +1,12 @@
 #include "batch/batch_options.h"
 
-#include <sys/stat.h>
-
-#include <cctype>
-#include <charconv>
 #include <string>
 #include <string_view>
 
+#include "batch/option_table.h"
+
 namespace morbilex::batch {
 namespace {
-
-bool parse_whole_number(std::string_view text, int& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size();
-}
-
-bool parse_size(std::string_view text, int& width, int& height) {
-    const std::size_t cross = text.find('x');
-    if (cross == std::string_view::npos) return false;
-    if (!parse_whole_number(text.substr(0, cross), width)) return false;
-    if (!parse_whole_number(text.substr(cross + 1), height)) return false;
-    return width > 0 && height > 0 && width <= LARGEST_CHART_SIDE && height <= LARGEST_CHART_SIDE;
-}
-
-// A picture's type is the extension of its file name: png, svg or pdf; a
-// device or a pipe without one (/dev/stdout, or - for standard output) takes
-// PNG. Empty when unknown.
-std::string picture_type_of(const std::string& path) {
-    const std::size_t dot = path.rfind('.');
-    std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (extension == "png" || extension == "svg" || extension == "pdf") return extension;
-    if (path == "-") return "png";  // standard output
-    struct stat info = {};
-    const bool special =
-        stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
-    return special ? "png" : "";
-}
 
 bool parse_field(std::string_view name, std::string_view value, BatchRequest& request,
                  std::string& error) {
@@ -57,38 +26,6 @@ bool parse_field(std::string_view name, std::string_view value, BatchRequest& re
     return true;
 }
 
-bool parse_option(std::string_view name, std::string_view value, BatchRequest& request,
-                  std::string& error) {
-    const std::string option = "--" + std::string(name) + "=" + std::string(value);
-    if (name == "mode") {
-        if (value == "0" || value == "1" || value == "2") {
-            request.mode = value[0] - '0';
-            return true;
-        }
-        error = option + ": the mode is 0 (no intervention), 1 (one-time) or 2 (intermittent)";
-        return false;
-    }
-    if (name == "trace" || name == "chart") {
-        if (value.empty()) {
-            error = option + ": a file name is needed";
-            return false;
-        }
-        (name == "trace" ? request.trace_path : request.chart_path) = value;
-        if (name == "trace") return true;
-        request.chart_type = picture_type_of(request.chart_path);
-        if (!request.chart_type.empty()) return true;
-        error = option + ": the picture type is .png, .svg or .pdf";
-        return false;
-    }
-    if (name == "size") {
-        if (parse_size(value, request.chart_width, request.chart_height)) return true;
-        error = option + ": the size is WIDTHxHEIGHT in pixels, each 1 to " +
-                std::to_string(LARGEST_CHART_SIDE);
-        return false;
-    }
-    return parse_field(name, value, request, error);
-}
-
 }  // namespace
 
 bool given_once(std::vector<std::string_view>& given, std::string_view name, std::string& error) {
@@ -103,24 +40,34 @@ bool given_once(std::vector<std::string_view>& given, std::string_view name, std
 }
 
 bool parse_options(int argc, const char* const argv[], BatchRequest& request, std::string& error) {
+    OptionTargets targets{&request, nullptr};
+    const auto read = [&](const BatchOption& option, const GivenOption& given) {
+        return option.read(given, targets, error);
+    };
     std::vector<std::string_view> given;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            request.help = true;
-            continue;
-        }
-        const std::size_t equals = argument.find('=');
-        if (argument.substr(0, 2) != "--" || equals == std::string_view::npos) {
+        GivenOption option;
+        std::string_view name;
+        if (!split_option(argument, option, name)) {
+            const std::string_view flag = argument == "-h" ? "--help" : argument;  // its short form
+            const BatchOption* known =
+                flag.substr(0, 2) == "--"
+                    ? find_batch_option(OptionPart::Run, flag.substr(2), OptionTakes::Nothing)
+                    : nullptr;
+            if (known != nullptr) {
+                read(*known, {argument, {}});
+                continue;
+            }
             error = argument.substr(0, 2) == "--"
                         ? "unknown option " + std::string(argument) +
                               " (options take the form --NAME=VALUE)"
                         : "unexpected argument '" + std::string(argument) + "' (see --help)";
             return false;
         }
-        const std::string_view name = argument.substr(2, equals - 2);
+        const BatchOption* known = find_batch_option(OptionPart::Run, name, OptionTakes::Value);
         if (!given_once(given, name, error) ||
-            !parse_option(name, argument.substr(equals + 1), request, error)) {
+            !(known ? read(*known, option) : parse_field(name, option.value, request, error))) {
             return false;
         }
     }

@@ -9,6 +9,8 @@
 
 #include "batch/batch_options.h"
 #include "batch/output_file.h"
+#include "batch/refusal_text.h"
+#include "batch/summary_output.h"
 #include "batch/sweep_main.h"
 #include "batch/sweep_options.h"
 #include "model/simulation.h"
@@ -32,23 +34,11 @@ int fail(const std::string& reason, int status = EXIT_FAILED) {
     return status;
 }
 
-std::string describe_refusal(const DialogTable& table, const Refusal& refusal,
-                             const BatchRequest& request) {
-    const FieldSpec* field = find_field(table, refusal.control_id);
-    const std::string name = field ? field->name : "?";
-    for (const TypedField& typed : request.typed) {
-        if (typed.field == field) {
-            return "--" + name + "=" + typed.text + " refused: " + refusal_words(refusal.reason);
-        }
-    }
-    return "--" + name + " (not given, left as shown) refused: " + refusal_words(refusal.reason);
-}
-
 // Opens each dialog that has typed fields, types them and presses OK.
 bool apply_dialogs(Records& records, const BatchRequest& request, std::string& error) {
     SetupRefusal refused;
     if (apply_typed_fields(records, request.typed, refused)) return true;
-    error = describe_refusal(*refused.table, refused.refusal, request);
+    error = single_run_refusal_text(refused_field(refused, request.typed, 0));
     return false;
 }
 

@@ -1,69 +1,12 @@
 #include "batch/sweep_options.h"
 
-#include <charconv>
 #include <string_view>
 
 #include "batch/batch_options.h"
+#include "batch/option_table.h"
 
 namespace morbilex::batch {
 namespace {
-
-constexpr int LARGEST_JOB_COUNT = 4096;
-
-bool refuse(std::string& error, std::string_view argument, const std::string& reason) {
-    error = std::string(argument) + ": " + reason;
-    return false;
-}
-
-bool parse_jobs(std::string_view value, int& jobs) {
-    const auto [end, status] = std::from_chars(value.data(), value.data() + value.size(), jobs);
-    return status == std::errc() && end == value.data() + value.size() && jobs >= 1 &&
-           jobs <= LARGEST_JOB_COUNT;
-}
-
-// One option of a sweep; handled is false for an option that is not one.
-bool take_sweep_option(std::string_view name, std::string_view value, std::string_view argument,
-                       AnalysisOptions& options, bool& handled, std::string& error) {
-    handled = true;
-    if (name == "sweep") {
-        SweepAxis axis;
-        return parse_sweep_axis(value, axis, error) &&
-               add_sweep_axis(options.grid, std::move(axis), error);
-    }
-    if (name == "off-ratio") {
-        options.has_off_ratio = true;
-        if (parse_full_number(value, options.off_ratio)) return true;
-        return refuse(error, argument, "not a finite number");
-    }
-    if (name == "output") {
-        options.output_path = value;
-        return !value.empty() || refuse(error, argument, "a file name is needed");
-    }
-    if (name == "format") {
-        if (value == "csv" || value == "jsonl") {
-            options.format = value == "csv" ? RowFormat::Csv : RowFormat::JsonLines;
-            return true;
-        }
-        return refuse(error, argument, "the format is csv or jsonl");
-    }
-    if (name == "jobs") {
-        if (parse_jobs(value, options.jobs)) return true;
-        return refuse(error, argument, "the number of threads is 1 to 4096");
-    }
-    if (name == "shard") {
-        options.shard_given = true;
-        return parse_shard(value, options.shard, error);
-    }
-    if (name == "metric") {
-        options.metric = value;
-        options.metric_given = true;
-        const int column = summary_column_index(value);
-        if (column >= 0 && SUMMARY_COLUMNS[column].kind != ValueKind::Text) return true;
-        return refuse(error, argument, "not a numeric column of the summary");
-    }
-    handled = false;
-    return true;
-}
 
 // Options that only a sweep reads, refused without one.
 bool check_sweep_only(const AnalysisOptions& options, std::string& error) {
@@ -74,33 +17,33 @@ bool check_sweep_only(const AnalysisOptions& options, std::string& error) {
         }
         return true;
     }
-    const char* lone = options.has_off_ratio              ? "--off-ratio"
-                       : !options.output_path.empty()     ? "--output"
-                       : options.format != RowFormat::Csv ? "--format"
-                       : options.jobs != 0                ? "--jobs"
-                       : options.shard_given              ? "--shard"
-                       : options.count_only               ? "--count"
-                       : options.metric_given             ? "--metric"
-                                                          : nullptr;
-    if (lone == nullptr) return true;
-    error = std::string(lone) + " belongs to a sweep: give --sweep=NAME=... too";
-    return false;
+    for (const BatchOption& option : batch_option_table()) {
+        if (option.sweep_only_given != nullptr && option.sweep_only_given(options)) {
+            error =
+                "--" + std::string(option.name) + " belongs to a sweep: give --sweep=NAME=... too";
+            return false;
+        }
+    }
+    return true;
 }
 
 // --merge=OUT IN...: every argument after it is an input, and nothing else goes.
-bool take_merge(int argc, const char* const argv[], int at, AnalysisOptions& options,
-                std::string& error) {
-    options.merge_output = std::string_view(argv[at]).substr(8);
-    if (options.merge_output.empty()) return refuse(error, argv[at], "a file name is needed");
+bool take_merge(int argc, const char* const argv[], int at, const BatchOption& merge,
+                OptionTargets& into, std::string& error) {
+    GivenOption given;
+    std::string_view name;
+    split_option(argv[at], given, name);
+    if (!merge.read(given, into, error)) return false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (i == at) continue;
         if (argument.substr(0, 2) == "--") {
-            return refuse(error, argument, "--merge=OUT takes only the files to join");
+            return refuse_option(error, argument, "--merge=OUT takes only the files to join");
         }
-        options.merge_inputs.emplace_back(argument);
+        into.analysis->merge_inputs.emplace_back(argument);
     }
-    if (options.merge_inputs.empty()) return refuse(error, argv[at], "no files to join");
+    if (into.analysis->merge_inputs.empty())
+        return refuse_option(error, argv[at], "no files to join");
     return true;
 }
 
@@ -109,34 +52,41 @@ bool take_merge(int argc, const char* const argv[], int at, AnalysisOptions& opt
 bool split_analysis_options(int argc, const char* const argv[], AnalysisOptions& options,
                             std::vector<const char*>& rest, std::string& error) {
     rest.assign(argv, argv + (argc > 0 ? 1 : 0));
+    OptionTargets into{nullptr, &options};
+    GivenOption given;
+    std::string_view name;
     for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]).substr(0, 8) == "--merge=") {
-            return take_merge(argc, argv, i, options, error);
-        }
+        const BatchOption* merge =
+            split_option(argv[i], given, name)
+                ? find_batch_option(OptionPart::Analysis, name, OptionTakes::ValueAndFiles)
+                : nullptr;
+        if (merge != nullptr) return take_merge(argc, argv, i, *merge, into, error);
     }
-    std::vector<std::string_view> given;
+    std::vector<std::string_view> named;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        const std::size_t equals = argument.find('=');
-        bool handled = false;
-        if (argument == "--summary" || argument == "--count") {
-            (argument == "--summary" ? options.summary : options.count_only) = true;
+        const BatchOption* flag =
+            argument.substr(0, 2) == "--"
+                ? find_batch_option(OptionPart::Analysis, argument.substr(2), OptionTakes::Nothing)
+                : nullptr;
+        if (flag != nullptr) {
+            flag->read({argument, {}}, into, error);
             continue;
         }
-        if (argument.substr(0, 2) == "--" && equals != std::string_view::npos) {
-            const std::string_view name = argument.substr(2, equals - 2);
-            const std::string_view value = argument.substr(equals + 1);
-            if (name != "sweep" && !given_once(given, name, error)) return false;
-            if (name == "summary") {
-                options.summary_path = value;
-                if (value.empty()) return refuse(error, argument, "a file name is needed");
-                continue;
-            }
-            if (!take_sweep_option(name, value, argument, options, handled, error)) return false;
+        if (!split_option(argument, given, name)) {
+            rest.push_back(argv[i]);
+            continue;
+        }
+        if (!repeatable_option(name) && !given_once(named, name, error)) return false;
+        const BatchOption* option =
+            find_batch_option(OptionPart::Analysis, name, OptionTakes::Value);
+        if (option == nullptr) {
             options.trace_given = options.trace_given || name == "trace";
             options.mode_given = options.mode_given || name == "mode";
+            rest.push_back(argv[i]);
+        } else if (!option->read(given, into, error)) {
+            return false;
         }
-        if (!handled) rest.push_back(argv[i]);
     }
     return check_sweep_only(options, error);
 }

@@ -3,13 +3,15 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "analysis/sweep_grid.h"
 
-namespace morbilex::batch {
+namespace morbilex {
 
 // Where the rows go, from the one thread that called run_sweep.
 class RowSink {
@@ -24,6 +26,13 @@ public:
     }
 };
 
+// A scenario's summary, as it goes into its row.
+struct FinishedScenario {
+    long long run_id = 0;
+    const SummaryRow& row;
+    bool finite = true;  // false: the run overflowed, its figures stop where it did
+};
+
 struct SweepSettings {
     int jobs = 1;
     Shard shard;
@@ -31,18 +40,18 @@ struct SweepSettings {
     // Set from outside (Ctrl-C): no new scenarios start; the rows finished
     // before are still written.
     const std::atomic<bool>* stop = nullptr;
-    // When set: the column's value of every run, by run_id - 1 (the whole
-    // grid's size; only a single shard is filled in).
-    int metric_column = -1;
-    std::vector<double>* metric_values = nullptr;
+    // When set: called with every finished scenario, on the worker threads,
+    // at the same time for different run_ids and in no particular order.
+    std::function<void(const FinishedScenario&)> on_scenario;
 };
 
 struct SweepOutcome {
     long long rows_written = 0;
-    bool complete = false;  // every row of the shard written
-    std::string error;      // a refused scenario or a failed write
+    bool complete = false;                   // every row of the shard written
+    std::optional<ScenarioRefusal> refused;  // the scenario that stopped the sweep
+    bool write_failed = false;               // the sink took no more rows
 };
 
 SweepOutcome run_sweep(const SweepPlan& plan, const SweepSettings& settings, RowSink& sink);
 
-}  // namespace morbilex::batch
+}  // namespace morbilex

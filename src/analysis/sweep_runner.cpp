@@ -1,8 +1,7 @@
-#include "batch/sweep_runner.h"
+#include "analysis/sweep_runner.h"
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -11,7 +10,7 @@
 #include "analysis/lane_kernel.h"
 #include "analysis/run_figures.h"
 
-namespace morbilex::batch {
+namespace morbilex {
 namespace {
 
 // Scenarios of one block, integrated together (the lane kernel's batch).
@@ -43,10 +42,14 @@ public:
         ready_.notify_all();
     }
 
-    void fail(const std::string& error) {
+    // The first failure stops the sweep and is the one told.
+    void fail(const ScenarioRefusal* refused) {
         {
             std::lock_guard lock(mutex_);
-            if (error_.empty()) error_ = error;
+            if (!failed_) {
+                if (refused != nullptr) refused_ = *refused;
+                write_failed_ = refused == nullptr;
+            }
             failed_ = true;
         }
         ready_.notify_all();
@@ -78,9 +81,10 @@ public:
         }
     }
 
-    std::string error() {
+    void tell_failure(SweepOutcome& outcome) {
         std::lock_guard lock(mutex_);
-        return error_;
+        outcome.refused = refused_;
+        outcome.write_failed = write_failed_;
     }
 
 private:
@@ -95,7 +99,8 @@ private:
     long long next_taken_ = 0, next_written_ = 0;
     int workers_done_ = 0;
     bool failed_ = false;
-    std::string error_;
+    std::optional<ScenarioRefusal> refused_;
+    bool write_failed_ = false;
 };
 
 struct SweepShape {
@@ -124,15 +129,15 @@ void work(const SweepPlan& plan, const SweepSettings& settings, const SweepShape
     std::vector<ScenarioInputs> inputs(shape.block);
     std::vector<RunFigures> figures(shape.block);
     SummaryRow row;
-    std::string error;
+    ScenarioRefusal refused;
     for (long long block; (block = queue.take(settings.stop)) >= 0;) {
         const long long first = block * shape.block;
         const long long count = std::min(shape.block, shape.ours - first);
         bool built = true;
         for (long long k = 0; k < count && built; ++k)
-            built = builder.build(settings.shard.run_id(first + k), inputs[k], error);
+            built = builder.build(settings.shard.run_id(first + k), inputs[k], refused);
         if (!built) {
-            queue.fail(error);
+            queue.fail(&refused);
             break;
         }
         integrate_run_figures(std::span(inputs).first(count), std::span(figures).first(count));
@@ -146,11 +151,8 @@ void work(const SweepPlan& plan, const SweepSettings& settings, const SweepShape
             } else {
                 append_sweep_csv_row(rows, plan.grid, run_id, row);
             }
-            if (settings.metric_values != nullptr) {
-                // An overflowed run's figures stop where it did: its chart value is missing.
-                const bool finite = figures[k].first_non_finite_row < 0;
-                (*settings.metric_values)[run_id - 1] =
-                    finite ? row[settings.metric_column].as_number() : std::nan("");
+            if (settings.on_scenario) {
+                settings.on_scenario({run_id, row, figures[k].first_non_finite_row < 0});
             }
         }
         queue.deliver(block, std::move(rows));
@@ -173,7 +175,7 @@ SweepOutcome run_sweep(const SweepPlan& plan, const SweepSettings& settings, Row
     std::string rows;
     while (queue.next_rows(workers, rows)) {
         if (!sink.write(rows)) {
-            queue.fail("the rows could not be written");
+            queue.fail(nullptr);
             break;
         }
         ++blocks_written;
@@ -182,9 +184,10 @@ SweepOutcome run_sweep(const SweepPlan& plan, const SweepSettings& settings, Row
     }
     for (std::thread& thread : threads)
         thread.join();
-    outcome.error = queue.error();
-    outcome.complete = outcome.error.empty() && outcome.rows_written == shape.ours;
+    queue.tell_failure(outcome);
+    outcome.complete =
+        !outcome.refused && !outcome.write_failed && outcome.rows_written == shape.ours;
     return outcome;
 }
 
-}  // namespace morbilex::batch
+}  // namespace morbilex

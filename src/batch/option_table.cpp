@@ -1,0 +1,216 @@
+// The table of morbilex-batch's options and the reading of each one's value.
+#include "batch/option_table.h"
+
+#include <sys/stat.h>
+
+#include <cctype>
+#include <charconv>
+
+namespace morbilex::batch {
+namespace {
+
+constexpr int LARGEST_JOB_COUNT = 4096;
+
+bool parse_whole_number(std::string_view text, int& value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+bool parse_size(std::string_view text, int& width, int& height) {
+    const std::size_t cross = text.find('x');
+    if (cross == std::string_view::npos) return false;
+    if (!parse_whole_number(text.substr(0, cross), width)) return false;
+    if (!parse_whole_number(text.substr(cross + 1), height)) return false;
+    return width > 0 && height > 0 && width <= LARGEST_CHART_SIDE && height <= LARGEST_CHART_SIDE;
+}
+
+bool parse_jobs(std::string_view value, int& jobs) {
+    return parse_whole_number(value, jobs) && jobs >= 1 && jobs <= LARGEST_JOB_COUNT;
+}
+
+// A picture's type is the extension of its file name: png, svg or pdf; a
+// device or a pipe without one (/dev/stdout, or - for standard output) takes
+// PNG. Empty when unknown.
+std::string picture_type_of(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == "png" || extension == "svg" || extension == "pdf") return extension;
+    if (path == "-") return "png";  // standard output
+    struct stat info = {};
+    const bool special =
+        stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+    return special ? "png" : "";
+}
+
+// A file name option: the path, which may not be empty.
+bool read_path(const GivenOption& given, std::string& path, std::string& error) {
+    path = given.value;
+    return !path.empty() || refuse_option(error, given.argument, "a file name is needed");
+}
+
+// The single run's options.
+
+bool read_mode(const GivenOption& given, OptionTargets& into, std::string& error) {
+    const std::string_view value = given.value;
+    if (value == "0" || value == "1" || value == "2") {
+        into.request->mode = value[0] - '0';
+        return true;
+    }
+    return refuse_option(error, given.argument,
+                         "the mode is 0 (no intervention), 1 (one-time) or 2 (intermittent)");
+}
+
+bool read_trace(const GivenOption& given, OptionTargets& into, std::string& error) {
+    return read_path(given, into.request->trace_path, error);
+}
+
+bool read_chart(const GivenOption& given, OptionTargets& into, std::string& error) {
+    BatchRequest& request = *into.request;
+    if (!read_path(given, request.chart_path, error)) return false;
+    request.chart_type = picture_type_of(request.chart_path);
+    return !request.chart_type.empty() ||
+           refuse_option(error, given.argument, "the picture type is .png, .svg or .pdf");
+}
+
+bool read_size(const GivenOption& given, OptionTargets& into, std::string& error) {
+    if (parse_size(given.value, into.request->chart_width, into.request->chart_height)) {
+        return true;
+    }
+    return refuse_option(
+        error, given.argument,
+        "the size is WIDTHxHEIGHT in pixels, each 1 to " + std::to_string(LARGEST_CHART_SIDE));
+}
+
+bool read_help(const GivenOption&, OptionTargets& into, std::string&) {
+    into.request->help = true;
+    return true;
+}
+
+// Summaries' and sweeps' options.
+
+bool read_summary(const GivenOption&, OptionTargets& into, std::string&) {
+    into.analysis->summary = true;
+    return true;
+}
+
+bool read_summary_path(const GivenOption& given, OptionTargets& into, std::string& error) {
+    return read_path(given, into.analysis->summary_path, error);
+}
+
+bool read_sweep(const GivenOption& given, OptionTargets& into, std::string& error) {
+    SweepAxis axis;
+    return parse_sweep_axis(given.value, axis, error) &&
+           add_sweep_axis(into.analysis->grid, std::move(axis), error);
+}
+
+bool read_off_ratio(const GivenOption& given, OptionTargets& into, std::string& error) {
+    into.analysis->has_off_ratio = true;
+    if (parse_full_number(given.value, into.analysis->off_ratio)) return true;
+    return refuse_option(error, given.argument, "not a finite number");
+}
+
+bool read_output(const GivenOption& given, OptionTargets& into, std::string& error) {
+    return read_path(given, into.analysis->output_path, error);
+}
+
+bool read_format(const GivenOption& given, OptionTargets& into, std::string& error) {
+    if (given.value == "csv" || given.value == "jsonl") {
+        into.analysis->format = given.value == "csv" ? RowFormat::Csv : RowFormat::JsonLines;
+        return true;
+    }
+    return refuse_option(error, given.argument, "the format is csv or jsonl");
+}
+
+bool read_jobs(const GivenOption& given, OptionTargets& into, std::string& error) {
+    if (parse_jobs(given.value, into.analysis->jobs)) return true;
+    return refuse_option(error, given.argument, "the number of threads is 1 to 4096");
+}
+
+bool read_shard(const GivenOption& given, OptionTargets& into, std::string& error) {
+    into.analysis->shard_given = true;
+    return parse_shard(given.value, into.analysis->shard, error);
+}
+
+bool read_count(const GivenOption&, OptionTargets& into, std::string&) {
+    into.analysis->count_only = true;
+    return true;
+}
+
+bool read_metric(const GivenOption& given, OptionTargets& into, std::string& error) {
+    into.analysis->metric = given.value;
+    into.analysis->metric_given = true;
+    const int column = summary_column_index(given.value);
+    if (column >= 0 && SUMMARY_COLUMNS[column].kind != ValueKind::Text) return true;
+    return refuse_option(error, given.argument, "not a numeric column of the summary");
+}
+
+bool read_merge(const GivenOption& given, OptionTargets& into, std::string& error) {
+    return read_path(given, into.analysis->merge_output, error);
+}
+
+using Takes = OptionTakes;
+using Part = OptionPart;
+
+// Sweep-only options are refused without a sweep in this order.
+const BatchOption OPTIONS[] = {
+    {"mode", Takes::Value, Part::Run, false, read_mode, nullptr},
+    {"trace", Takes::Value, Part::Run, false, read_trace, nullptr},
+    {"chart", Takes::Value, Part::Run, false, read_chart, nullptr},
+    {"size", Takes::Value, Part::Run, false, read_size, nullptr},
+    {"help", Takes::Nothing, Part::Run, true, read_help, nullptr},
+    {"summary", Takes::Nothing, Part::Analysis, true, read_summary, nullptr},
+    {"summary", Takes::Value, Part::Analysis, false, read_summary_path, nullptr},
+    {"sweep", Takes::Value, Part::Analysis, true, read_sweep, nullptr},
+    {"off-ratio", Takes::Value, Part::Analysis, false, read_off_ratio,
+     [](const AnalysisOptions& options) { return options.has_off_ratio; }},
+    {"output", Takes::Value, Part::Analysis, false, read_output,
+     [](const AnalysisOptions& options) { return !options.output_path.empty(); }},
+    {"format", Takes::Value, Part::Analysis, false, read_format,
+     [](const AnalysisOptions& options) { return options.format != RowFormat::Csv; }},
+    {"jobs", Takes::Value, Part::Analysis, false, read_jobs,
+     [](const AnalysisOptions& options) { return options.jobs != 0; }},
+    {"shard", Takes::Value, Part::Analysis, false, read_shard,
+     [](const AnalysisOptions& options) { return options.shard_given; }},
+    {"count", Takes::Nothing, Part::Analysis, true, read_count,
+     [](const AnalysisOptions& options) { return options.count_only; }},
+    {"metric", Takes::Value, Part::Analysis, false, read_metric,
+     [](const AnalysisOptions& options) { return options.metric_given; }},
+    {"merge", Takes::ValueAndFiles, Part::Analysis, false, read_merge, nullptr},
+};
+
+}  // namespace
+
+std::span<const BatchOption> batch_option_table() {
+    return OPTIONS;
+}
+
+const BatchOption* find_batch_option(OptionPart part, std::string_view name, OptionTakes takes) {
+    for (const BatchOption& option : OPTIONS) {
+        if (option.part == part && option.name == name && option.takes == takes) return &option;
+    }
+    return nullptr;
+}
+
+bool split_option(std::string_view argument, GivenOption& given, std::string_view& name) {
+    const std::size_t equals = argument.find('=');
+    if (argument.substr(0, 2) != "--" || equals == std::string_view::npos) return false;
+    given = {argument, argument.substr(equals + 1)};
+    name = argument.substr(2, equals - 2);
+    return true;
+}
+
+bool refuse_option(std::string& error, std::string_view argument, const std::string& reason) {
+    error = std::string(argument) + ": " + reason;
+    return false;
+}
+
+bool repeatable_option(std::string_view name) {
+    for (const BatchOption& option : OPTIONS) {
+        if (option.name == name && option.takes != OptionTakes::Nothing) return option.repeatable;
+    }
+    return false;
+}
+
+}  // namespace morbilex::batch

@@ -1,0 +1,42 @@
+// The words morbilex-batch prints for a refused field or scenario.
+#include "batch/refusal_text.h"
+
+namespace morbilex::batch {
+namespace {
+
+std::string field_name(const ScenarioRefusal& refusal) {
+    return refusal.field != nullptr ? refusal.field->name : "?";
+}
+
+// NAME=TEXT refused: WHY
+std::string field_with_reason(const ScenarioRefusal& refusal) {
+    return field_name(refusal) + "=" + (refusal.typed ? refusal.text : "(as shown)") +
+           " refused: " + refusal_words(refusal.reason);
+}
+
+}  // namespace
+
+std::string single_run_refusal_text(const ScenarioRefusal& refusal) {
+    if (refusal.typed) return "--" + field_with_reason(refusal);
+    return "--" + field_name(refusal) +
+           " (not given, left as shown) refused: " + refusal_words(refusal.reason);
+}
+
+std::string scenario_refusal_text(const ScenarioRefusal& refusal) {
+    const std::string run = "run_id " + std::to_string(refusal.run_id) + ": ";
+    if (refusal.cause == ScenarioRefusal::Cause::NotIntegrable) {
+        return run + "the run cannot integrate these values";
+    }
+    return run + field_with_reason(refusal);
+}
+
+std::string checked_refusal_text(const ScenarioRefusal& refusal, const SweepAxis& axis) {
+    if (refusal.cause == ScenarioRefusal::Cause::NotIntegrable) {
+        return scenario_refusal_text(refusal);
+    }
+    if (field_name(refusal) == axis.name)
+        return axis.option + ": " + scenario_refusal_text(refusal);
+    return "--" + field_with_reason(refusal);
+}
+
+}  // namespace morbilex::batch

@@ -1,0 +1,25 @@
+// The words morbilex-batch prints for a refused field or scenario.
+#pragma once
+
+#include <string>
+
+#include "analysis/scenario_setup.h"
+#include "analysis/sweep_grid.h"
+
+namespace morbilex::batch {
+
+// A single run's refused field: --NAME=TEXT refused: WHY, or for a field not
+// given, that it was left as the dialog shows it.
+std::string single_run_refusal_text(const ScenarioRefusal& refusal);
+
+// A sweep's scenario: run_id N: NAME=TEXT refused: WHY, or that the run
+// cannot integrate its values.
+std::string scenario_refusal_text(const ScenarioRefusal& refusal);
+
+// A refusal found while checking the values of axis before the sweep starts:
+// the sweep's option when the swept field is the one refused, else the base
+// scenario's option, told as a single run would tell it (with the text the
+// dialog showed as "(as shown)").
+std::string checked_refusal_text(const ScenarioRefusal& refusal, const SweepAxis& axis);
+
+}  // namespace morbilex::batch

@@ -1,0 +1,103 @@
+// A sweep's options checked against each other, and its scenarios before it starts.
+#include "batch/sweep_checks.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "batch/refusal_text.h"
+
+namespace morbilex::batch {
+namespace {
+
+bool given_as_base(const BatchRequest& request, std::string_view name) {
+    return std::any_of(request.typed.begin(), request.typed.end(),
+                       [&](const TypedField& typed) { return name == typed.field->name; });
+}
+
+bool check_chart_request(const AnalysisOptions& options, const BatchRequest& request,
+                         std::string& error) {
+    const std::string option = "--chart=" + request.chart_path;
+    if (request.chart_path.empty()) {
+        if (!options.metric_given) return true;
+        error = "--metric: it names what --chart shows; give --chart=PATH too";
+        return false;
+    }
+    if (!MORBILEX_BATCH_CHART) {
+        error = "--chart: this build has no chart export (the Qt 6 painter library was not built)";
+    } else if (options.shard_given) {
+        error = option + ": a shard holds part of the sweep; chart the merged sweep instead";
+    } else if (options.grid.size() > LARGEST_CHART_SWEEP) {
+        error = option + ": a chart takes at most 10^6 scenarios";
+    } else {
+        const int fields = swept_field_count(options.grid);
+        const bool mode_swept = swept(options.grid, "mode");
+        if (fields == 1 || (fields == 2 && !mode_swept)) return true;
+        error = option +
+                ": a chart needs one swept field (a line per mode when mode is swept too) or "
+                "two swept fields and one mode (a heat map)";
+    }
+    return false;
+}
+
+}  // namespace
+
+bool swept(const SweepGrid& grid, std::string_view name) {
+    return std::any_of(grid.axes.begin(), grid.axes.end(),
+                       [&](const SweepAxis& axis) { return axis.name == name; });
+}
+
+int swept_field_count(const SweepGrid& grid) {
+    return static_cast<int>(std::count_if(grid.axes.begin(), grid.axes.end(),
+                                          [](const SweepAxis& axis) { return !axis.is_mode; }));
+}
+
+bool check_sweep_request(const AnalysisOptions& options, const BatchRequest& request,
+                         std::string& error) {
+    if (options.trace_given) {
+        error = "--trace=" + request.trace_path + ": a sweep writes no trace";
+        return false;
+    }
+    if (options.mode_given && swept(options.grid, "mode")) {
+        error = "--mode: the mode is swept";
+        return false;
+    }
+    for (const SweepAxis& axis : options.grid.axes) {
+        if (!axis.is_mode && given_as_base(request, axis.name)) {
+            error = axis.option + ": --" + axis.name + " is given too";
+            return false;
+        }
+    }
+    if (options.has_off_ratio &&
+        (given_as_base(request, "Off_threshold") || swept(options.grid, "Off_threshold"))) {
+        error = "--off-ratio: it sets Off_threshold, which is given too";
+        return false;
+    }
+    return check_chart_request(options, request, error);
+}
+
+bool check_scenarios(const SweepPlan& plan, std::string& error) {
+    ScenarioBuilder builder(plan);
+    ScenarioInputs inputs;
+    ScenarioRefusal refused;
+    long long stride = plan.grid.size();
+    for (const SweepAxis& axis : plan.grid.axes) {
+        stride /= axis.count;
+        std::vector<long long> checked = {0, axis.count - 1};
+        if (!axis.is_range) {
+            checked.clear();
+            for (long long k = 0; k < axis.count; ++k)
+                checked.push_back(k);
+        }
+        for (long long k : checked) {
+            if (!builder.build(1 + k * stride, inputs, refused)) {
+                error = checked_refusal_text(refused, axis);
+                return false;
+            }
+        }
+    }
+    if (builder.build(1, inputs, refused)) return true;
+    error = scenario_refusal_text(refused);
+    return false;
+}
+
+}  // namespace morbilex::batch

@@ -1,0 +1,52 @@
+// A sweep's rows written to a stream, on threads, stopped by Ctrl-C.
+#include "batch/sweep_rows.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "analysis/sweep_runner.h"
+#include "batch/interrupt.h"
+#include "batch/refusal_text.h"
+#include "batch/stream_sink.h"
+
+namespace morbilex::batch {
+namespace {
+
+int jobs_of(const AnalysisOptions& options) {
+    if (options.jobs > 0) return options.jobs;
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+}  // namespace
+
+bool write_sweep(const AnalysisOptions& options, const SweepPlan& plan, std::FILE* out,
+                 SweepChartData* chart, bool& interrupted, std::string& error) {
+    SweepSettings settings;
+    settings.jobs = jobs_of(options);
+    settings.shard = options.shard;
+    settings.json_lines = options.format == RowFormat::JsonLines;
+    settings.stop = &interrupt_requested();
+    if (chart != nullptr) {
+        settings.on_scenario = [chart](const FinishedScenario& scenario) { chart->take(scenario); };
+    }
+    if (!settings.json_lines) {
+        const std::string header = sweep_csv_header(plan.grid);
+        if (std::fwrite(header.data(), 1, header.size(), out) != header.size()) {
+            error = "the rows could not be written";
+            return false;
+        }
+    }
+    const InterruptHandler handler;
+    SweepOutcome outcome;
+    {
+        StreamSink sink(out);
+        outcome = run_sweep(plan, settings, sink);
+    }
+    interrupted = interrupt_requested().load() && !outcome.complete;
+    error = outcome.refused        ? scenario_refusal_text(*outcome.refused)
+            : outcome.write_failed ? "the rows could not be written"
+                                   : "";
+    return error.empty();
+}
+
+}  // namespace morbilex::batch
