@@ -1,11 +1,10 @@
 #include "batch/batch_options.h"
 
-#include <sys/stat.h>
-
-#include <cctype>
 #include <charconv>
 #include <string>
 #include <string_view>
+
+#include "picture/picture_type.h"
 
 namespace morbilex::batch {
 namespace {
@@ -21,22 +20,6 @@ bool parse_size(std::string_view text, int& width, int& height) {
     if (!parse_whole_number(text.substr(0, cross), width)) return false;
     if (!parse_whole_number(text.substr(cross + 1), height)) return false;
     return width > 0 && height > 0 && width <= LARGEST_CHART_SIDE && height <= LARGEST_CHART_SIDE;
-}
-
-// A picture's type is the extension of its file name: png, svg or pdf; a
-// device or a pipe without one (/dev/stdout, or - for standard output) takes
-// PNG. Empty when unknown.
-std::string picture_type_of(const std::string& path) {
-    const std::size_t dot = path.rfind('.');
-    std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (extension == "png" || extension == "svg" || extension == "pdf") return extension;
-    if (path == "-") return "png";  // standard output
-    struct stat info = {};
-    const bool special =
-        stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
-    return special ? "png" : "";
 }
 
 bool parse_field(std::string_view name, std::string_view value, BatchRequest& request,

@@ -1,19 +1,15 @@
-#include "qt/sweep_chart.h"
+#include "picture/sweep_chart.h"
 
-#include <QBuffer>
 #include <QFontMetricsF>
-#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPdfWriter>
-#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
 
-#include "qt/offscreen_application.h"
+#include "picture/picture_file.h"
 
 namespace morbilex {
 namespace {
@@ -375,61 +371,19 @@ void paint_line_chart(QPainter& painter, const QRectF& page, const SweepLineChar
 
 // ---- the files
 
-bool paint_png(QIODevice& out, int width, int height, const Painting& paint, std::string& error) {
-    QImage image = blank_picture(width, height, error);
-    if (image.isNull()) return false;
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    paint(painter, QRectF(0, 0, width, height));
-    painter.end();
-    if (image.save(&out, "PNG")) return true;
-    error = "the PNG could not be encoded";
-    return false;
-}
-
-bool paint_vector(QPaintDevice& device, int width, int height, const Painting& paint,
-                  std::string& error) {
-    QPainter painter;
-    if (!painter.begin(&device)) {
-        error = "the picture could not be started";
-        return false;
-    }
-    painter.fillRect(QRectF(0, 0, width, height), Qt::white);
-    paint(painter, QRectF(0, 0, width, height));
-    if (painter.end()) return true;
-    error = "the picture could not be finished";
-    return false;
-}
-
-bool paint_into(QIODevice& out, const QString& extension, int width, int height,
-                const Painting& paint, std::string& error) {
-    if (extension == "png") return paint_png(out, width, height, paint, error);
-    if (extension == "svg") {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&out);
-        generator.setSize(QSize(width, height));
-        generator.setViewBox(QRect(0, 0, width, height));
-        generator.setResolution(DOTS_PER_INCH);
-        generator.setTitle(QStringLiteral("Morbilex sweep"));
-        return paint_vector(generator, width, height, paint, error);
-    }
-    QPdfWriter writer(&out);
-    writer.setResolution(DOTS_PER_INCH);
-    set_picture_page(writer, width, height);
-    writer.setTitle(QStringLiteral("Morbilex sweep"));
-    return paint_vector(writer, width, height, paint, error);
-}
-
-// The picture's file as bytes, its type by the extension of path.
+// Sweep pictures: every type on white at 96 dots per inch, text smoothed in images.
 bool render_file(const std::string& path, int width, int height, const Painting& paint,
                  std::string& bytes, std::string& error) {
-    const PictureExport picture(path);
-    if (!picture.ready(error)) return false;
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    if (!paint_into(out, picture.extension(), width, height, paint, error)) return false;
-    bytes.assign(out.data().constData(), static_cast<std::size_t>(out.data().size()));
-    return true;
+    PictureStyle style;
+    style.title = QStringLiteral("Morbilex sweep");
+    style.pdf_dots_per_inch = DOTS_PER_INCH;
+    style.white_pdf_page = true;
+    style.errors_name_the_type = false;
+    const auto draw = [&](PictureCanvas& canvas) {
+        if (!canvas.vectors) canvas.painter.setRenderHint(QPainter::TextAntialiasing, true);
+        paint(canvas.painter, QRectF(canvas.area));
+    };
+    return render_picture(path, width, height, style, draw, bytes, error);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "qt/chart_export.h"
+#include "picture/chart_export.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -13,7 +13,7 @@
 
 #include "model/simulation.h"
 #include "painter_test_support.h"
-#include "qt/painter_surface.h"
+#include "picture/painter_surface.h"
 #include "support/test_support.h"
 
 namespace morbilex {

@@ -1,4 +1,4 @@
-#include "qt/painter_surface.h"
+#include "picture/painter_surface.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>
