@@ -1,3 +1,4 @@
+// The chart's drawing operations over a QPainter.
 #include "picture/painter_surface.h"
 
 #include <QFontMetricsF>

@@ -1,3 +1,4 @@
+// A picture's type by its file name, without Qt.
 #include "picture/picture_type.h"
 
 #include <sys/stat.h>

@@ -1,5 +1,5 @@
-// A picture's type by its file name, without Qt: the command line checks it
-// before anything is drawn.
+// A picture's type by its file name, without Qt.
+// The command line checks it before anything is drawn.
 #pragma once
 
 #include <string>

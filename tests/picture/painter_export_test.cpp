@@ -1,3 +1,4 @@
+// The chart as a picture file: PNG, SVG and PDF, and what cannot be written.
 #include "picture/chart_export.h"
 
 #include <QBuffer>

@@ -1,3 +1,4 @@
+// The painter surface: the chart's drawing operations on images.
 #include "picture/painter_surface.h"
 
 #include <QPainter>
