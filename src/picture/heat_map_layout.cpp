@@ -19,6 +19,7 @@ void lay_out_cells(const SweepHeatMap& map, double low, double high, HeatMapLayo
     for (double value : map.cells) {
         HeatCell cell;
         cell.missing = !std::isfinite(value);
+        // A single value sits in the middle of its one-colour scale.
         cell.shade = high > low ? (value - low) / (high - low) : 0.5;
         cell.light_text = !cell.missing && cell.shade < LIGHT_TEXT_BELOW;
         if (labelled) cell.text = value_text(value);
@@ -40,9 +41,13 @@ void lay_out_axes(const SweepHeatMap& map, double cell_width, double cell_height
 }
 
 void lay_out_scale(double low, double high, HeatMapLayout& layout) {
-    const double span = high > low ? high - low : 1.0;
-    for (double tick : ticks_between(low, high > low ? high : low + 1.0, 5))
-        layout.scale_labels.push_back({(tick - low) / span, axis_text(tick)});
+    if (high == low) {
+        layout.single_value = true;
+        layout.scale_labels.push_back({0.5, axis_text(low)});
+        return;
+    }
+    for (double tick : ticks_between(low, high, 5))
+        layout.scale_labels.push_back({(tick - low) / (high - low), axis_text(tick)});
 }
 
 }  // namespace

@@ -42,6 +42,9 @@ struct HeatMapLayout {
     std::size_t x_stride = 1, y_stride = 1;
     std::vector<AxisLabel> x_labels, y_labels;
     std::vector<ScaleLabel> scale_labels;
+    // Every finite cell holds the same value: the colour bar is that value's
+    // one colour, labelled once in its middle.
+    bool single_value = false;
 };
 
 // The width of an x axis label's text, in the units of the picture.

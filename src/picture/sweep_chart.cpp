@@ -141,10 +141,16 @@ void draw_heat_ticks(QPainter& painter, const SweepHeatMap& map, const HeatMapLa
 
 void draw_colour_bar(QPainter& painter, const QRectF& bar, const std::string& metric,
                      const HeatMapLayout& layout, double text) {
-    QLinearGradient gradient(bar.bottomLeft(), bar.topLeft());
-    for (std::size_t k = 0; k < std::size(VIRIDIS); ++k)
-        gradient.setColorAt(static_cast<double>(k) / (std::size(VIRIDIS) - 1), QColor(VIRIDIS[k]));
-    painter.fillRect(bar, gradient);
+    if (layout.single_value) {
+        painter.fillRect(bar, viridis(0.5));
+    } else {
+        QLinearGradient gradient(bar.bottomLeft(), bar.topLeft());
+        for (std::size_t k = 0; k < std::size(VIRIDIS); ++k) {
+            gradient.setColorAt(static_cast<double>(k) / (std::size(VIRIDIS) - 1),
+                                QColor(VIRIDIS[k]));
+        }
+        painter.fillRect(bar, gradient);
+    }
     painter.setPen(QPen(Qt::black, 1.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(bar);

@@ -27,9 +27,26 @@ double width_of(const std::string& text) {
     return 6.0 * text.size();
 }
 
+TEST(HeatMapLayout, ConstantMetricHasOneColourLabelledWithItsValue) {
+    for (double value : {0.0, 42.0, -3.5}) {
+        const HeatMapLayout layout = lay_out_heat_map(
+            grid(3, 2, {value, value, NaN, value, value, value}), 50, 50, 10, width_of);
+        EXPECT_TRUE(layout.single_value);
+        ASSERT_EQ(layout.scale_labels.size(), 1u);
+        EXPECT_EQ(layout.scale_labels[0].position, 0.5);
+        EXPECT_EQ(layout.scale_labels[0].text, axis_text(value));
+        for (const HeatCell& cell : layout.cells) {
+            if (cell.missing) continue;
+            EXPECT_EQ(cell.shade, layout.scale_labels[0].position);
+            EXPECT_EQ(cell.text, value_text(value));
+        }
+    }
+}
+
 TEST(HeatMapLayout, ShadesTextsAndColourScale) {
     const HeatMapLayout layout =
         lay_out_heat_map(grid(2, 2, {0.0, 10.0, NaN, 7.5}), 50, 50, 10, width_of);
+    EXPECT_FALSE(layout.single_value);
     const double shades[] = {0.0, 1.0, 0.0, 0.75};
     const char* texts[] = {"0.000", "10.0", "n/a", "7.50"};
     for (std::size_t k = 0; k < 4; ++k) {
