@@ -22,7 +22,7 @@
 #include <QImage>
 #include <QPainter>
 
-#include "qt/painter_surface.h"
+#include "picture/painter_surface.h"
 #endif
 
 namespace morbilex {

@@ -22,7 +22,7 @@
 // the Qt painter library is there.
 #if MORBILEX_BATCH_CHART
 #include "chart/chart.h"
-#include "qt/chart_export.h"
+#include "picture/chart_export.h"
 #endif
 
 namespace morbilex::batch {

@@ -1,10 +1,9 @@
 // The table of morbilex-batch's options and the reading of each one's value.
 #include "batch/option_table.h"
 
-#include <sys/stat.h>
-
-#include <cctype>
 #include <charconv>
+
+#include "picture/picture_type.h"
 
 namespace morbilex::batch {
 namespace {
@@ -26,22 +25,6 @@ bool parse_size(std::string_view text, int& width, int& height) {
 
 bool parse_jobs(std::string_view value, int& jobs) {
     return parse_whole_number(value, jobs) && jobs >= 1 && jobs <= LARGEST_JOB_COUNT;
-}
-
-// A picture's type is the extension of its file name: png, svg or pdf; a
-// device or a pipe without one (/dev/stdout, or - for standard output) takes
-// PNG. Empty when unknown.
-std::string picture_type_of(const std::string& path) {
-    const std::size_t dot = path.rfind('.');
-    std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
-    for (char& c : extension)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (extension == "png" || extension == "svg" || extension == "pdf") return extension;
-    if (path == "-") return "png";  // standard output
-    struct stat info = {};
-    const bool special =
-        stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
-    return special ? "png" : "";
 }
 
 // A file name option: the path, which may not be empty.

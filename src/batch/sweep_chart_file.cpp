@@ -4,7 +4,7 @@
 // MORBILEX_BATCH_CHART (0 or 1) comes from the build, which knows whether
 // the Qt painter library is there.
 #if MORBILEX_BATCH_CHART
-#include "qt/sweep_chart.h"
+#include "picture/sweep_chart.h"
 #endif
 
 namespace morbilex::batch {

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "qt/painter_surface.h"
+#include "picture/painter_surface.h"
 
 namespace morbilex {
 

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 
-#include "qt/painter_surface.h"
+#include "picture/painter_surface.h"
 #include "shell/messages.h"
 #include "shell/printing.h"
 

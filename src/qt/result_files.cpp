@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "qt/chart_export.h"
+#include "picture/chart_export.h"
 #include "shell/file_messages.h"
 
 namespace morbilex {

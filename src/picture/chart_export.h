@@ -1,5 +1,4 @@
-// Renders the view into a picture file (PNG, SVG or PDF by the extension),
-// exactly as the window would draw it.
+// A run's chart as a picture file (PNG, SVG or PDF), drawn as the window draws it.
 #pragma once
 
 #include <QByteArray>

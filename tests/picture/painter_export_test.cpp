@@ -1,4 +1,5 @@
-#include "qt/chart_export.h"
+// The chart as a picture file: PNG, SVG and PDF, and what cannot be written.
+#include "picture/chart_export.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -14,7 +15,7 @@
 #include "model/simulation.h"
 #include "trace/traced_run.h"
 #include "painter_test_support.h"
-#include "qt/painter_surface.h"
+#include "picture/painter_surface.h"
 #include "support/test_support.h"
 
 namespace morbilex {

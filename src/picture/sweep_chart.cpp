@@ -1,19 +1,16 @@
-#include "qt/sweep_chart.h"
+// Draws the sweep pictures: a metric's lines over one field, or its heat map over two.
+#include "picture/sweep_chart.h"
 
-#include <QBuffer>
 #include <QFontMetricsF>
-#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPdfWriter>
-#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <limits>
 
-#include "qt/offscreen_application.h"
+#include "picture/axis_scale.h"
+#include "picture/picture_file.h"
 
 namespace morbilex {
 namespace {
@@ -42,53 +39,8 @@ QColor viridis(double t) {
                             a.blueF() + (b.blueF() - a.blueF()) * f);
 }
 
-// A tick step of 1, 2 or 5 times a power of ten, about count ticks to range.
-double tick_step(double range, int count) {
-    const double rough = range / std::max(count, 1);
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    for (double factor : {1.0, 2.0, 5.0}) {
-        if (factor * power >= rough) return factor * power;
-    }
-    return 10.0 * power;
-}
-
-std::vector<double> ticks_between(double low, double high, int count) {
-    std::vector<double> ticks;
-    const double step = tick_step(high - low, count);
-    for (double k = std::ceil(low / step - 1e-9); k * step <= high + step * 1e-9; k += 1.0)
-        ticks.push_back(std::abs(k * step) < step * 1e-9 ? 0.0 : k * step);
-    return ticks;
-}
-
-// Numbers the way a reader wants them: few digits, full stops on any locale.
-QString number_text(double value) {
-    if (!std::isfinite(value)) return QStringLiteral("n/a");
-    const double magnitude = std::abs(value);
-    if (magnitude >= 100000.0 || (magnitude < 0.001 && magnitude > 0.0)) {
-        return QString::number(value, 'g', 3);
-    }
-    const int decimals = magnitude >= 100.0 ? 0 : magnitude >= 10.0 ? 1 : magnitude >= 1.0 ? 2 : 3;
-    return QString::number(value, 'f', decimals);
-}
-
-QString axis_text(double value) {
-    return QString::number(value, 'g', 6);
-}
-
 QString text_of(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// The low and high of the finite values; 0..1 when there are none.
-std::pair<double, double> finite_range(const std::vector<double>& values) {
-    double low = std::numeric_limits<double>::infinity(), high = -low;
-    for (double value : values) {
-        if (!std::isfinite(value)) continue;
-        low = std::min(low, value);
-        high = std::max(high, value);
-    }
-    if (low > high) return {0.0, 1.0};
-    return {low, high};
 }
 
 QFont font_of(double pixels, bool bold = false) {
@@ -128,43 +80,36 @@ void draw_axis_names(QPainter& painter, const QRectF& plot, const std::string& x
     painter.restore();
 }
 
-// Every n-th label, so that neighbours do not touch.
-std::size_t label_stride(std::size_t labels, double room_each, double label_size) {
-    if (labels == 0 || room_each <= 0.0) return 1;
-    return std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil(label_size / room_each)));
-}
-
 // ---- heat map
 
-struct HeatLayout {
+// Where the cells and the colour bar go on the page.
+struct HeatFrame {
     QRectF plot, bar;
 };
 
-HeatLayout heat_layout(const QRectF& page, double text) {
+HeatFrame heat_frame(const QRectF& page, double text) {
     const double left = page.left() + text * 6.0, top = page.top() + text * 3.0;
     const double right = page.right() - text * 9.0, bottom = page.bottom() - text * 4.2;
     return {QRectF(left, top, right - left, bottom - top),
             QRectF(right + text * 1.5, top, text * 1.4, bottom - top)};
 }
 
-void draw_cells(QPainter& painter, const SweepHeatMap& map, const QRectF& plot, double low,
-                double high, double text) {
+void draw_cells(QPainter& painter, const SweepHeatMap& map, const HeatMapLayout& layout,
+                const QRectF& plot, double text) {
     const std::size_t columns = map.x_values.size(), rows = map.y_values.size();
     const double width = plot.width() / columns, height = plot.height() / rows;
-    const bool labelled = columns <= LARGEST_LABELLED_GRID && rows <= LARGEST_LABELLED_GRID;
     set_font(painter, std::min({text, height * 0.38, width / 4.2}));
     for (std::size_t row = 0; row < rows; ++row) {
         for (std::size_t column = 0; column < columns; ++column) {
-            const double value = map.cells[row * columns + column];
+            const HeatCell& shown = layout.cells[row * columns + column];
             // The first row at the bottom, as on a plot's axis.
             const QRectF cell(plot.left() + column * width, plot.bottom() - (row + 1) * height,
                               width, height);
-            const double t = high > low ? (value - low) / (high - low) : 0.5;
-            const QColor colour = std::isfinite(value) ? viridis(t) : MISSING_COLOUR;
-            painter.fillRect(cell.adjusted(0, 0, 0.5, 0.5), colour);
-            if (!labelled) continue;
-            painter.setPen(std::isfinite(value) && t < 0.6 ? Qt::white : Qt::black);
-            painter.drawText(cell, Qt::AlignCenter, number_text(value));
+            painter.fillRect(cell.adjusted(0, 0, 0.5, 0.5),
+                             shown.missing ? MISSING_COLOUR : viridis(shown.shade));
+            if (shown.text.empty()) continue;
+            painter.setPen(shown.light_text ? Qt::white : Qt::black);
+            painter.drawText(cell, Qt::AlignCenter, text_of(shown.text));
         }
     }
     painter.setPen(QPen(Qt::black, 1.0));
@@ -172,52 +117,53 @@ void draw_cells(QPainter& painter, const SweepHeatMap& map, const QRectF& plot, 
     painter.drawRect(plot);
 }
 
-void draw_heat_ticks(QPainter& painter, const SweepHeatMap& map, const QRectF& plot, double text) {
+void draw_heat_ticks(QPainter& painter, const SweepHeatMap& map, const HeatMapLayout& layout,
+                     const QRectF& plot, double text) {
     set_font(painter, text);
     painter.setPen(Qt::black);
-    const QFontMetricsF metrics(painter.font());
-    const std::size_t columns = map.x_values.size(), rows = map.y_values.size();
-    const double width = plot.width() / columns, height = plot.height() / rows;
-    double widest = 0.0;
-    for (double value : map.x_values)
-        widest = std::max(widest, metrics.horizontalAdvance(axis_text(value)));
-    const std::size_t x_stride = label_stride(columns, width, widest + text);
-    for (std::size_t column = 0; column < columns; column += x_stride) {
-        const double centre = plot.left() + (column + 0.5) * width;
+    const double width = plot.width() / map.x_values.size();
+    const double height = plot.height() / map.y_values.size();
+    for (const AxisLabel& label : layout.x_labels) {
+        const double centre = plot.left() + (label.index + 0.5) * width;
         painter.drawLine(QPointF(centre, plot.bottom()),
                          QPointF(centre, plot.bottom() + text * 0.4));
-        painter.drawText(QRectF(centre - width * x_stride / 2, plot.bottom() + text * 0.5,
-                                width * x_stride, text * 1.4),
-                         Qt::AlignHCenter | Qt::AlignTop, axis_text(map.x_values[column]));
+        painter.drawText(QRectF(centre - width * layout.x_stride / 2, plot.bottom() + text * 0.5,
+                                width * layout.x_stride, text * 1.4),
+                         Qt::AlignHCenter | Qt::AlignTop, text_of(label.text));
     }
-    const std::size_t y_stride = label_stride(rows, height, text * 1.3);
-    for (std::size_t row = 0; row < rows; row += y_stride) {
-        const double centre = plot.bottom() - (row + 0.5) * height;
+    for (const AxisLabel& label : layout.y_labels) {
+        const double centre = plot.bottom() - (label.index + 0.5) * height;
         painter.drawLine(QPointF(plot.left() - text * 0.4, centre), QPointF(plot.left(), centre));
         painter.drawText(QRectF(plot.left() - text * 5.5, centre - text, text * 5.0, text * 2.0),
-                         Qt::AlignRight | Qt::AlignVCenter, axis_text(map.y_values[row]));
+                         Qt::AlignRight | Qt::AlignVCenter, text_of(label.text));
     }
 }
 
-void draw_colour_bar(QPainter& painter, const QRectF& bar, const std::string& metric, double low,
-                     double high, double text) {
-    QLinearGradient gradient(bar.bottomLeft(), bar.topLeft());
-    for (std::size_t k = 0; k < std::size(VIRIDIS); ++k)
-        gradient.setColorAt(static_cast<double>(k) / (std::size(VIRIDIS) - 1), QColor(VIRIDIS[k]));
-    painter.fillRect(bar, gradient);
+void draw_colour_bar(QPainter& painter, const QRectF& bar, const std::string& metric,
+                     const HeatMapLayout& layout, double text) {
+    if (layout.single_value) {
+        painter.fillRect(bar, viridis(0.5));
+    } else {
+        QLinearGradient gradient(bar.bottomLeft(), bar.topLeft());
+        for (std::size_t k = 0; k < std::size(VIRIDIS); ++k) {
+            gradient.setColorAt(static_cast<double>(k) / (std::size(VIRIDIS) - 1),
+                                QColor(VIRIDIS[k]));
+        }
+        painter.fillRect(bar, gradient);
+    }
     painter.setPen(QPen(Qt::black, 1.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(bar);
     set_font(painter, text * 0.9);
-    const double span = high > low ? high - low : 1.0;
     const QFontMetricsF metrics(painter.font());
     double widest = 0.0;
-    for (double tick : ticks_between(low, high > low ? high : low + 1.0, 5)) {
-        widest = std::max(widest, metrics.horizontalAdvance(axis_text(tick)));
-        const double y = bar.bottom() - (tick - low) / span * bar.height();
+    for (const ScaleLabel& label : layout.scale_labels) {
+        const QString label_text = text_of(label.text);
+        widest = std::max(widest, metrics.horizontalAdvance(label_text));
+        const double y = bar.bottom() - label.position * bar.height();
         painter.drawLine(QPointF(bar.right(), y), QPointF(bar.right() + text * 0.4, y));
         painter.drawText(QRectF(bar.right() + text * 0.6, y - text, text * 6.0, text * 2.0),
-                         Qt::AlignLeft | Qt::AlignVCenter, axis_text(tick));
+                         Qt::AlignLeft | Qt::AlignVCenter, label_text);
     }
     painter.save();
     painter.translate(bar.right() + text * 2.2 + widest, bar.center().y());
@@ -230,13 +176,18 @@ void draw_colour_bar(QPainter& painter, const QRectF& bar, const std::string& me
 
 void paint_heat_map(QPainter& painter, const QRectF& page, const SweepHeatMap& map) {
     const double text = font_pixels(page);
-    const HeatLayout layout = heat_layout(page, text);
-    const auto [low, high] = finite_range(map.cells);
+    const HeatFrame frame = heat_frame(page, text);
+    // The x labels are measured in the font the painter draws them with.
+    set_font(painter, text);
+    const QFontMetricsF metrics(painter.font());
+    const HeatMapLayout layout = lay_out_heat_map(
+        map, frame.plot.width() / map.x_values.size(), frame.plot.height() / map.y_values.size(),
+        text, [&](const std::string& label) { return metrics.horizontalAdvance(text_of(label)); });
     draw_title(painter, page, map.title, text);
-    draw_cells(painter, map, layout.plot, low, high, text);
-    draw_heat_ticks(painter, map, layout.plot, text);
-    draw_axis_names(painter, layout.plot, map.x_name, map.y_name, text);
-    draw_colour_bar(painter, layout.bar, map.metric, low, high, text);
+    draw_cells(painter, map, layout, frame.plot, text);
+    draw_heat_ticks(painter, map, layout, frame.plot, text);
+    draw_axis_names(painter, frame.plot, map.x_name, map.y_name, text);
+    draw_colour_bar(painter, frame.bar, map.metric, layout, text);
 }
 
 // ---- line chart
@@ -291,7 +242,7 @@ void draw_line_grid(QPainter& painter, const LineScale& scale, double text) {
         painter.setPen(Qt::black);
         painter.drawText(
             QRectF(foot.x() - text * 4, scale.plot.bottom() + text * 0.5, text * 8, text * 1.4),
-            Qt::AlignHCenter | Qt::AlignTop, axis_text(x));
+            Qt::AlignHCenter | Qt::AlignTop, text_of(axis_text(x)));
     }
     for (double y : ticks_between(scale.y_low, scale.y_high, 6)) {
         const QPointF start = scale.at(scale.x_low, y);
@@ -300,7 +251,7 @@ void draw_line_grid(QPainter& painter, const LineScale& scale, double text) {
         painter.setPen(Qt::black);
         painter.drawText(
             QRectF(scale.plot.left() - text * 5.5, start.y() - text, text * 5.0, text * 2.0),
-            Qt::AlignRight | Qt::AlignVCenter, axis_text(y));
+            Qt::AlignRight | Qt::AlignVCenter, text_of(axis_text(y)));
     }
     painter.setPen(QPen(Qt::black, 1.0));
     painter.setBrush(Qt::NoBrush);
@@ -375,61 +326,19 @@ void paint_line_chart(QPainter& painter, const QRectF& page, const SweepLineChar
 
 // ---- the files
 
-bool paint_png(QIODevice& out, int width, int height, const Painting& paint, std::string& error) {
-    QImage image = blank_picture(width, height, error);
-    if (image.isNull()) return false;
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    paint(painter, QRectF(0, 0, width, height));
-    painter.end();
-    if (image.save(&out, "PNG")) return true;
-    error = "the PNG could not be encoded";
-    return false;
-}
-
-bool paint_vector(QPaintDevice& device, int width, int height, const Painting& paint,
-                  std::string& error) {
-    QPainter painter;
-    if (!painter.begin(&device)) {
-        error = "the picture could not be started";
-        return false;
-    }
-    painter.fillRect(QRectF(0, 0, width, height), Qt::white);
-    paint(painter, QRectF(0, 0, width, height));
-    if (painter.end()) return true;
-    error = "the picture could not be finished";
-    return false;
-}
-
-bool paint_into(QIODevice& out, const QString& extension, int width, int height,
-                const Painting& paint, std::string& error) {
-    if (extension == "png") return paint_png(out, width, height, paint, error);
-    if (extension == "svg") {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&out);
-        generator.setSize(QSize(width, height));
-        generator.setViewBox(QRect(0, 0, width, height));
-        generator.setResolution(DOTS_PER_INCH);
-        generator.setTitle(QStringLiteral("Morbilex sweep"));
-        return paint_vector(generator, width, height, paint, error);
-    }
-    QPdfWriter writer(&out);
-    writer.setResolution(DOTS_PER_INCH);
-    set_picture_page(writer, width, height);
-    writer.setTitle(QStringLiteral("Morbilex sweep"));
-    return paint_vector(writer, width, height, paint, error);
-}
-
-// The picture's file as bytes, its type by the extension of path.
+// Sweep pictures: every type on white at 96 dots per inch, text smoothed in images.
 bool render_file(const std::string& path, int width, int height, const Painting& paint,
                  std::string& bytes, std::string& error) {
-    const PictureExport picture(path);
-    if (!picture.ready(error)) return false;
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    if (!paint_into(out, picture.extension(), width, height, paint, error)) return false;
-    bytes.assign(out.data().constData(), static_cast<std::size_t>(out.data().size()));
-    return true;
+    PictureStyle style;
+    style.title = QStringLiteral("Morbilex sweep");
+    style.pdf_dots_per_inch = DOTS_PER_INCH;
+    style.white_pdf_page = true;
+    style.errors_name_the_type = false;
+    const auto draw = [&](PictureCanvas& canvas) {
+        if (!canvas.vectors) canvas.painter.setRenderHint(QPainter::TextAntialiasing, true);
+        paint(canvas.painter, QRectF(canvas.area));
+    };
+    return render_picture(path, width, height, style, draw, bytes, error);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-#include "qt/painter_surface.h"
+// The chart's drawing operations over a QPainter.
+#include "picture/painter_surface.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>

@@ -1,5 +1,5 @@
-// The chart's drawing operations over a QPainter, for any paint device: a
-// widget, an image, a PDF writer, a printer or an SVG generator.
+// The chart's drawing operations over a QPainter, for any paint device.
+// The device may be a widget, an image, a PDF writer, a printer or an SVG generator.
 #pragma once
 
 #include <QColor>

@@ -1,4 +1,5 @@
-#include "qt/painter_surface.h"
+// The painter surface: the chart's drawing operations on images.
+#include "picture/painter_surface.h"
 
 #include <QPainter>
 #include <cmath>
