@@ -2,6 +2,7 @@
 // millions of doubles: random bit patterns (subnormals, huge values and every
 // exponent alike), decimal-looking values and their neighbours.
 #include "text/big_number.h"
+#include "text/format.h"
 #include "text/read.h"
 #include "text/shortest.h"
 
@@ -209,6 +210,33 @@ TEST(ReadFullNumber, AcceptsExactlyOneFiniteDecimal) {
         double value = -7.0;
         EXPECT_EQ(read_full_number(c.text, value), c.accepted) << "'" << c.text << "'";
         EXPECT_EQ(value, c.accepted ? c.value : -7.0) << "'" << c.text << "'";
+    }
+}
+
+// The general conversions of format_text against glibc's exact printf: every
+// conversion, precisions up to the limit, exact binary ties such as k / 2^j
+// that must round to even, random bit patterns across the whole range.
+TEST(FormatTextAgainstPrintf, EveryConversionAndPrecisionOverTheWholeRange) {
+#if !defined(__GLIBC__)
+    GTEST_SKIP() << "the C library here is not the reference";
+#endif
+    DoubleSource values(15);
+    std::mt19937_64 generator(16);
+    char format[16];
+    char ours[FIXED_TEXT_LIMIT + 64];
+    char reference[FIXED_TEXT_LIMIT + 64];
+    for (int i = 0; i < 250000; ++i) {
+        double value = values.next();
+        if (i % 5 == 4) {  // a tie of the precision's last digit, or next to one
+            value = std::ldexp(static_cast<double>(generator() % 100000) * 2 + 1,
+                               -static_cast<int>(generator() % 12) - 1);
+        }
+        const char kind = "feg"[i % 3];
+        const int precision = static_cast<int>(generator() % (FIXED_PRECISION_LIMIT + 1));
+        std::snprintf(format, sizeof format, "%%.%d%c", precision, kind);
+        format_text(ours, sizeof ours, format, {value});
+        std::snprintf(reference, sizeof reference, format, value);
+        ASSERT_STREQ(ours, reference) << format << " of " << std::hexfloat << value;
     }
 }
 
