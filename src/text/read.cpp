@@ -22,7 +22,6 @@ bool is_digit(char ch, bool hexadecimal) {
 
 enum class Reading { number, underflow, overflow, invalid };
 
-constexpr std::uint64_t EXPONENT_ONE = std::uint64_t{1} << 52;
 constexpr std::uint64_t INFINITY_BITS = 0x7ffULL << 52;
 constexpr long long EXPONENT_CAP = 1000000000;  // far past any double
 
@@ -159,7 +158,7 @@ Triple shifted(const text_detail::Wide& b, int shift) {
 
 int bit_length(const Triple& a) {
     for (int i = 2; i >= 0; --i) {
-        if (a.word[i] != 0) return 64 * i + std::bit_width(a.word[i]);
+        if (a.word[i] != 0) return 64 * (i + 1) - std::countl_zero(a.word[i]);
     }
     return 0;
 }
@@ -307,7 +306,7 @@ Reading read_hexadecimal(std::string_view body, double& magnitude) {
         return Reading::number;
     }
     const long long exponent = scale + exponent_part(body, i);
-    const int length = std::bit_width(w);
+    const int length = 64 - std::countl_zero(w);
     if (exponent + length - 1 > 1023) return Reading::overflow;
     const long long shift = std::max<long long>(length - 53, -1074 - exponent);
     if (shift > length) return Reading::underflow;
