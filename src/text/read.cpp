@@ -49,30 +49,33 @@ long long exponent_part(std::string_view body, std::size_t i) {
     return negative ? -value : value;
 }
 
-// The leading significant decimal digits of body, as `kept` would hold them,
-// and the power of ten of the last one. Zeros before the first significant
-// digit only move the point.
+// Hands the significant decimal digits of body to keep, which takes them
+// while it returns true, and returns the power of ten of the last one taken.
+// Zeros before the first significant digit only move the point.
 template <typename Keep>
-long long scan_decimal(std::string_view body, Keep&& keep) {
+long long scan_decimal(std::string_view body, bool& any_digit, Keep&& keep) {
+    const auto digit_at = [&](std::size_t i) { return static_cast<unsigned>(body[i] - '0'); };
+    const std::size_t size = body.size();
     long long scale = 0;
-    bool after_point = false;
     bool significant = false;
     std::size_t i = 0;
-    for (; i < body.size() && body[i] != 'e' && body[i] != 'E'; ++i) {
-        if (body[i] == '.') {
-            after_point = true;
-            continue;
-        }
-        const int digit = body[i] - '0';
-        if (!significant && digit == 0) {
-            if (after_point) --scale;
-            continue;
-        }
+    for (; i < size && digit_at(i) <= 9; ++i) {
+        any_digit = true;
+        const int digit = static_cast<int>(digit_at(i));
+        if (!significant && digit == 0) continue;
         significant = true;
-        if (keep(digit)) {
-            if (after_point) --scale;
-        } else if (!after_point) {
-            ++scale;
+        if (!keep(digit)) ++scale;
+    }
+    if (i < size && body[i] == '.') {
+        for (++i; i < size && digit_at(i) <= 9; ++i) {
+            any_digit = true;
+            const int digit = static_cast<int>(digit_at(i));
+            if (!significant && digit == 0) {
+                --scale;
+                continue;
+            }
+            significant = true;
+            if (keep(digit)) --scale;
         }
     }
     return scale + exponent_part(body, i);
@@ -87,7 +90,8 @@ int compare_with_halfway(std::string_view body, std::uint64_t q, long long expon
     int kept = 0;
     bool beyond = false;
     std::uint32_t chunk = 0, chunk_scale = 1;
-    const long long digits_exponent = scan_decimal(body, [&](int digit) {
+    bool any_digit = false;
+    const long long digits_exponent = scan_decimal(body, any_digit, [&](int digit) {
         if (kept == DIGIT_LIMIT) {
             beyond |= digit != 0;
             return false;
@@ -199,12 +203,7 @@ Reading read_decimal(std::string_view body, double& magnitude) {
     int kept = 0;
     bool inexact = false;
     bool any_digit = false;
-    for (char ch : body) {
-        if (ch == 'e' || ch == 'E') break;
-        any_digit |= ch != '.';
-    }
-    if (!any_digit) return Reading::invalid;
-    const long long e10 = scan_decimal(body, [&](int digit) {
+    const long long e10 = scan_decimal(body, any_digit, [&](int digit) {
         if (kept == 19) {
             inexact |= digit != 0;
             return false;
@@ -213,15 +212,16 @@ Reading read_decimal(std::string_view body, double& magnitude) {
         ++kept;
         return true;
     });
+    if (!any_digit) return Reading::invalid;
     if (w == 0) {
         magnitude = 0.0;
         return Reading::number;
     }
 #if !defined(__FLT_EVAL_METHOD__) || __FLT_EVAL_METHOD__ == 0
     // Both factors exact: one correctly rounded operation.
-    constexpr double EXACT_POWERS[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    static constexpr double EXACT_POWERS[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     if (!inexact && w <= (std::uint64_t{1} << 53) && e10 >= -22 && e10 <= 22) {
         const double whole = static_cast<double>(w);
         magnitude = e10 < 0 ? whole / EXACT_POWERS[-e10] : whole * EXACT_POWERS[e10];

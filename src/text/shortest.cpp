@@ -172,13 +172,15 @@ Decimal shortest_decimal(std::uint64_t mantissa_field, int exponent_field) {
     return {output, e10 + removed};
 }
 
-int digit_count(std::uint64_t value) {
-    int count = 1;
-    while (value >= 10) {
-        value /= 10;
-        ++count;
-    }
-    return count;
+// Digits of a shortest decimal (at most 17), most of which have 15 to 17.
+int decimal_length(std::uint64_t v) {
+    if (v >= 10000000000000000ULL) return 17;
+    if (v >= 1000000000000000ULL) return 16;
+    if (v >= 100000000000000ULL) return 15;
+    int length = 1;
+    for (std::uint64_t bound = 10; length < 14 && v >= bound; bound *= 10)
+        ++length;
+    return length;
 }
 
 // The exact whole number value (at least 2^53), written at out; returns the end.
@@ -222,7 +224,7 @@ char* write_shortest(char* out, double value) {
     }
 
     // Plain or scientific, whichever is shorter; plain when equal.
-    const int length = digit_count(decimal.digits);
+    const int length = decimal_length(decimal.digits);
     const int exponent = decimal.exponent;
     const int scientific_exponent = exponent + length - 1;
     const int plain_length = exponent >= 0        ? length + exponent
