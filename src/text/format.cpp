@@ -1,11 +1,11 @@
 #include "text/format.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
+#include "text/big_number.h"
 #include "text/digits.h"
 
 namespace morbilex {
@@ -53,6 +53,121 @@ struct Conversion {
     char kind = 0;
 };
 
+// The exact decimal value of a finite non-negative double: 0.d1d2...dn * 10^point,
+// without trailing zeros (no digits for zero). At most 767 significant digits.
+struct ExactDecimal {
+    char digits[800];
+    int count = 0;
+    int point = 1;
+};
+
+void take_exact_decimal(double magnitude, ExactDecimal& exact) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    const int field = static_cast<int>(bits >> 52);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    int exponent = -1074;
+    if (field != 0) {
+        mantissa |= std::uint64_t{1} << 52;
+        exponent = field - 1075;
+    }
+    if (mantissa == 0) return;
+    // m * 2^e is m * 2^e when e >= 0, and m * 5^-e / 10^-e otherwise.
+    text_detail::BigNumber whole(mantissa);
+    if (exponent >= 0) {
+        whole.shift_left(exponent);
+    } else {
+        whole.multiply_power_of_five(-exponent);
+    }
+    exact.count = whole.take_decimal_digits(exact.digits);
+    exact.point = exact.count + std::min(exponent, 0);
+    while (exact.count > 0 && exact.digits[exact.count - 1] == '0')
+        --exact.count;
+}
+
+// Keeps the first `keep` digits (none when keep <= 0), rounding the exact
+// value half to even.
+void round_to(ExactDecimal& exact, int keep) {
+    if (keep >= exact.count) return;
+    if (keep < 0) {
+        exact.count = 0;
+        return;
+    }
+    const char dropped = exact.digits[keep];
+    // Trailing zeros are gone: any digit after the first dropped one is not zero.
+    const bool odd = keep > 0 && (exact.digits[keep - 1] - '0') % 2 != 0;
+    const bool up = dropped > '5' || (dropped == '5' && (keep + 1 < exact.count || odd));
+    exact.count = keep;
+    if (up) {
+        int last = keep - 1;
+        while (last >= 0 && exact.digits[last] == '9')
+            --last;
+        if (last < 0) {
+            exact.digits[0] = '1';
+            exact.count = 1;
+            ++exact.point;
+        } else {
+            ++exact.digits[last];
+            exact.count = last + 1;
+        }
+    }
+    while (exact.count > 0 && exact.digits[exact.count - 1] == '0')
+        --exact.count;
+}
+
+char digit_at(const ExactDecimal& exact, int position) {
+    return position >= 0 && position < exact.count ? exact.digits[position] : '0';
+}
+
+// "%.*f" of digits already rounded to precision decimals.
+char* write_fixed(char* out, const ExactDecimal& exact, int precision) {
+    if (exact.count == 0 || exact.point <= 0) {
+        *out++ = '0';
+    } else {
+        for (int i = 0; i < exact.point; ++i)
+            *out++ = digit_at(exact, i);
+    }
+    if (precision > 0) {
+        *out++ = '.';
+        for (int i = 0; i < precision; ++i)
+            *out++ = digit_at(exact, exact.point + i);
+    }
+    return out;
+}
+
+// "%.*e" of digits already rounded to precision + 1 digits; "%g" drops the
+// fraction's trailing zeros.
+char* write_scientific(char* out, const ExactDecimal& exact, int precision, bool trim) {
+    *out++ = digit_at(exact, 0);
+    if (trim) precision = std::min(precision, std::max(exact.count - 1, 0));
+    if (precision > 0) {
+        *out++ = '.';
+        for (int i = 1; i <= precision; ++i)
+            *out++ = digit_at(exact, i);
+    }
+    const int exponent = exact.count == 0 ? 0 : exact.point - 1;
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    *out++ = 'e';
+    *out++ = exponent < 0 ? '-' : '+';
+    if (magnitude >= 100) *out++ = static_cast<char>('0' + magnitude / 100);
+    *out++ = static_cast<char>('0' + magnitude / 10 % 10);
+    *out++ = static_cast<char>('0' + magnitude % 10);
+    return out;
+}
+
+// "%.*g": scientific for exponents below -4 or from the precision on,
+// otherwise fixed; trailing zeros of the fraction dropped either way.
+char* write_general(char* out, ExactDecimal& exact, int precision) {
+    if (precision == 0) precision = 1;
+    round_to(exact, precision);
+    const int exponent = exact.count == 0 ? 0 : exact.point - 1;
+    if (exponent < -4 || exponent >= precision) {
+        return write_scientific(out, exact, precision - 1, true);
+    }
+    const int decimals = std::min(precision - 1 - exponent, std::max(exact.count - exact.point, 0));
+    return write_fixed(out, exact, decimals);
+}
+
 // Writes one real conversion (f, e or g) into out; returns the end.
 char* convert_real(char* out, double value, const Conversion& c) {
     char* const start = out;
@@ -78,15 +193,20 @@ char* convert_real(char* out, double value, const Conversion& c) {
             write_fixed_backwards(end, units, precision);
             out = end;
         } else {
-            out = std::to_chars(out, out + FIXED_TEXT_LIMIT, magnitude, std::chars_format::fixed,
-                                precision)
-                      .ptr;
+            ExactDecimal exact;
+            take_exact_decimal(magnitude, exact);
+            round_to(exact, exact.point + precision);
+            out = write_fixed(out, exact, precision);
         }
     } else {
-        const auto format =
-            c.kind == 'e' ? std::chars_format::scientific : std::chars_format::general;
-        if (c.kind == 'g' && precision == 0) precision = 1;
-        out = std::to_chars(out, out + FIXED_TEXT_LIMIT, magnitude, format, precision).ptr;
+        ExactDecimal exact;
+        take_exact_decimal(magnitude, exact);
+        if (c.kind == 'e') {
+            round_to(exact, precision + 1);
+            out = write_scientific(out, exact, precision, false);
+        } else {
+            out = write_general(out, exact, precision);
+        }
     }
     return pad_to_width(start, out, c.width, c.left_align, finite && c.zero_pad ? '0' : ' ', true);
 }

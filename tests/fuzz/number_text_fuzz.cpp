@@ -1,11 +1,14 @@
-// The number text against snprintf: a value, a width, a precision and a
-// conversion from the input; any difference aborts.
+// The number text against snprintf, and the shortest text against
+// std::to_chars: a value, a width, a precision and a conversion from the
+// input; any difference aborts.
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "text/format.h"
+#include "text/shortest.h"
 #include "trace/trace_row.h"
 
 namespace {
@@ -33,6 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static char reference[6 * morbilex::FIXED_TEXT_LIMIT];
     *morbilex::append_fixed(ours, value, width, precision) = '\0';
     std::snprintf(reference, sizeof reference, "%*.*f", width, precision, value);
+    same_or_abort(ours, reference);
+    *morbilex::write_shortest(ours, value) = '\0';
+    *std::to_chars(reference, reference + sizeof reference, value).ptr = '\0';
     same_or_abort(ours, reference);
     *morbilex::append_integer(ours, integer, width) = '\0';
     std::snprintf(reference, sizeof reference, "%*d", width, integer);
