@@ -2,9 +2,12 @@
 #include "picture/axis_scale.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <limits>
+#include <string>
+
+#include "text/format.h"
 
 namespace morbilex {
 namespace {
@@ -48,12 +51,14 @@ double away_from_halfway(double value, int decimals) {
 
 // A zero is written without its sign and every NaN as "nan", as the pictures
 // always have.
-std::string chars_of(double value, std::chars_format format, int precision) {
+std::string chars_of(double value, char kind, int precision) {
     if (std::isnan(value)) return "nan";
     if (value == 0.0) value = 0.0;
+    char format[16];
+    format_text(format, sizeof format, kind == 'g' ? "%%.%dg" : "%%.%df", {precision});
     char text[400];
-    const auto end = std::to_chars(text, text + sizeof text, value, format, precision).ptr;
-    return std::string(text, end);
+    const std::size_t length = format_text(text, sizeof text, format, {value});
+    return std::string(text, std::min(length, sizeof text - 1));
 }
 
 // printf's "%.{digits}g", halfway values rounded away from zero.
@@ -67,11 +72,11 @@ std::string general_text(double value, int digits) {
                 value = away_from_halfway(value, digits - 1 - e);
         }
     }
-    return chars_of(value, std::chars_format::general, digits);
+    return chars_of(value, 'g', digits);
 }
 
 std::string fixed_text(double value, int decimals) {
-    return chars_of(away_from_halfway(value, decimals), std::chars_format::fixed, decimals);
+    return chars_of(away_from_halfway(value, decimals), 'f', decimals);
 }
 
 }  // namespace
