@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "model/seir.h"
 #include "support/test_support.h"
@@ -207,6 +208,18 @@ TEST(Simulation, ShorterRunLeavesOlderRowsAlone) {
     EXPECT_EQ(lines.size(), 804u);
     EXPECT_EQ(lines[0],
               "% MORBILEX : R_0 =  3.00,  Latent period =  4.60,  Infectious period =  5.00");
+}
+
+TEST(Simulation, ResultTableReadsZerosUntilWrittenAndCopiesWhole) {
+    Records fields_only;  // as a sweep's scenario set-up holds them
+    EXPECT_EQ(std::as_const(fields_only).results[MAX_STEPS - 1], CompartmentValues{});
+    auto records = default_records();
+    run_simulation_to_stream(*records, MODE_NO_INTERVENTION, nullptr);
+    Records copy = *records;
+    records->results[399][2] = -1.0;
+    EXPECT_NEAR(copy.results[399][2], 1196.6, 0.05);
+    copy = fields_only;
+    EXPECT_EQ(std::as_const(copy).results[399], CompartmentValues{});
 }
 
 TEST(Simulation, WritesTempDatInTheCurrentDirectory) {
