@@ -9,6 +9,7 @@
 #include <memory>
 #include <queue>
 #include <string_view>
+#include <utility>
 
 #include "batch/output_file.h"
 
@@ -215,6 +216,33 @@ bool open_shards(const std::vector<std::string>& inputs,
     return true;
 }
 
+// The run_ids missing below the largest one, told as ranges: 3,7-9.
+class MissingRuns {
+public:
+    void add(long long first, long long last) {
+        total_ += last - first + 1;
+        if (ranges_.size() <= MOST_RANGES) ranges_.emplace_back(first, last);
+    }
+    bool empty() const { return total_ == 0; }
+    std::string text() const {
+        if (total_ == 1) return "run_id " + std::to_string(ranges_[0].first) + " is missing";
+        std::string list;
+        for (std::size_t k = 0; k < std::min(ranges_.size(), MOST_RANGES); ++k) {
+            const auto [first, last] = ranges_[k];
+            if (k > 0) list += ',';
+            list += std::to_string(first);
+            if (last > first) list += '-' + std::to_string(last);
+        }
+        if (ranges_.size() <= MOST_RANGES) return "run_ids " + list + " are missing";
+        return "run_ids " + list + ",... are missing (" + std::to_string(total_) + " in all)";
+    }
+
+private:
+    static constexpr std::size_t MOST_RANGES = 20;
+    std::vector<std::pair<long long, long long>> ranges_;  // the first MOST_RANGES + 1
+    long long total_ = 0;
+};
+
 bool merge_files(const std::string& output, const std::vector<std::string>& inputs,
                  std::string& error) {
     if (refuse_output_as_input(output, inputs, error)) return false;
@@ -230,19 +258,27 @@ bool merge_files(const std::string& output, const std::vector<std::string>& inpu
     PendingOutput out;
     if (!out.open(output, error)) return false;
     if (!shape.json) std::fprintf(out.stream(), "%s\n", header.c_str());
-    for (long long expected = 1; !queue.empty(); ++expected) {
+    MissingRuns missing;
+    for (long long expected = 1; !queue.empty();) {
         ShardFile* file = queue.top();
         queue.pop();
-        if (file->run_id != expected) {
-            error = file->run_id < expected
-                        ? where(*file) + "run_id " + std::to_string(file->run_id) + " comes twice"
-                        : "run_id " + std::to_string(expected) + " is missing";
+        if (file->run_id < expected) {
+            error = where(*file) + "run_id " + std::to_string(file->run_id) + " comes twice";
             return false;
         }
-        std::fputs(file->line.c_str(), out.stream());
-        std::fputc('\n', out.stream());
+        // Every gap is told at the end; the rows after one are not written.
+        if (file->run_id > expected) missing.add(expected, file->run_id - 1);
+        expected = file->run_id + 1;
+        if (missing.empty()) {
+            std::fputs(file->line.c_str(), out.stream());
+            std::fputc('\n', out.stream());
+        }
         if (advance(*file, shape, error)) queue.push(file);
         if (!error.empty()) return false;
+    }
+    if (!missing.empty()) {
+        error = missing.text();
+        return false;
     }
     return out.finish(error) && out.commit(error);
 }
