@@ -218,6 +218,11 @@ TEST_F(Sweeps, RefusedOptionsNameThemselvesAndWriteNothing) {
         EXPECT_TRUE(outcome.out.empty()) << wrong;
         EXPECT_EQ(split_lines(outcome.err).size(), 1u) << outcome.err;
     }
+    // At most four threads a CPU this process may run on.
+    EXPECT_EQ(run("--sweep=R_0=1,2 --jobs=5", "taskset -c 0").err,
+              "morbilex-batch: --jobs=5: the number of threads is 1 to 4 (4 x the CPUs this "
+              "process may run on: 1)\n");
+    EXPECT_EQ(run("--sweep=R_0=1,2 --jobs=4", "taskset -c 0").status, 0);
     const Outcome period = run("--sweep=latent_period=2,0");
     EXPECT_EQ(period.status, 1);
     EXPECT_NE(period.err.find("latent_period=0 refused: a period must be above zero"),
