@@ -103,6 +103,7 @@ bool read_sweep(const GivenOption& given, OptionTargets& into, std::string& erro
 
 bool read_off_ratio(const GivenOption& given, OptionTargets& into, std::string& error) {
     into.analysis->has_off_ratio = true;
+    into.analysis->off_ratio_option = given.argument;
     if (parse_full_number(given.value, into.analysis->off_ratio)) return true;
     return refuse_option(error, given.argument, "not a finite number");
 }

@@ -228,6 +228,13 @@ TEST_F(Sweeps, RefusedOptionsNameThemselvesAndWriteNothing) {
     EXPECT_NE(period.err.find("latent_period=0 refused: a period must be above zero"),
               std::string::npos)
         << period.err;
+    // An Off_threshold the ratio makes is refused as the ratio.
+    const std::string made = " refused: Off_threshold = F x On_threshold = inf in run_id ";
+    const std::string why = ": no finite number at the start of the text\n";
+    EXPECT_EQ(run("--sweep=R_0=1,2 --off-ratio=1e308").err,
+              "morbilex-batch: --off-ratio=1e308" + made + "1" + why);
+    EXPECT_EQ(run("--sweep=On_threshold=1,1e300 --off-ratio=1e10").err,
+              "morbilex-batch: --off-ratio=1e10" + made + "2" + why);
     // A base field's refusal names its own option, not the sweep.
     EXPECT_EQ(run("--sweep=R_0=1,2 --latent_period=0")
                   .err.rfind("morbilex-batch: --latent_period=0 refused", 0),
