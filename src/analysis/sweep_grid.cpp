@@ -38,6 +38,14 @@ bool parse_range(std::string_view text, SweepAxis& axis, std::string& error) {
     axis.first = a;
     axis.step = step;
     axis.count = static_cast<long long>(std::floor(steps + 1e-9 * std::max(1.0, steps))) + 1;
+    // The allowance above lets the steps land on a b they miss by rounding
+    // alone; over many steps it also reaches a value truly past b (1e7 for
+    // 0:9999999.995:1), which is dropped. Rounding moves a + k * step from b
+    // by some units in the last place of |a| + |b| at most.
+    const double past_b = (axis.value(axis.count - 1) - b) * (step > 0.0 ? 1.0 : -1.0);
+    if (axis.count > 1 && past_b > 1e-14 * (std::abs(a) + std::abs(b))) {
+        --axis.count;
+    }
     for (long long k : {0LL, axis.count - 1}) {
         if (!std::isfinite(axis.value(k))) {
             return refuse(error, axis.option, "the range is out of bounds");

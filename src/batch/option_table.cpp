@@ -3,12 +3,11 @@
 
 #include <charconv>
 
+#include "batch/job_count.h"
 #include "picture/picture_type.h"
 
 namespace morbilex::batch {
 namespace {
-
-constexpr int LARGEST_JOB_COUNT = 4096;
 
 bool parse_whole_number(std::string_view text, int& value) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -21,10 +20,6 @@ bool parse_size(std::string_view text, int& width, int& height) {
     if (!parse_whole_number(text.substr(0, cross), width)) return false;
     if (!parse_whole_number(text.substr(cross + 1), height)) return false;
     return width > 0 && height > 0 && width <= LARGEST_CHART_SIDE && height <= LARGEST_CHART_SIDE;
-}
-
-bool parse_jobs(std::string_view value, int& jobs) {
-    return parse_whole_number(value, jobs) && jobs >= 1 && jobs <= LARGEST_JOB_COUNT;
 }
 
 // A file name option: the path, which may not be empty.
@@ -90,6 +85,7 @@ bool read_sweep(const GivenOption& given, OptionTargets& into, std::string& erro
 
 bool read_off_ratio(const GivenOption& given, OptionTargets& into, std::string& error) {
     into.analysis->has_off_ratio = true;
+    into.analysis->off_ratio_option = given.argument;
     if (parse_full_number(given.value, into.analysis->off_ratio)) return true;
     return refuse_option(error, given.argument, "not a finite number");
 }
@@ -107,8 +103,16 @@ bool read_format(const GivenOption& given, OptionTargets& into, std::string& err
 }
 
 bool read_jobs(const GivenOption& given, OptionTargets& into, std::string& error) {
-    if (parse_jobs(given.value, into.analysis->jobs)) return true;
-    return refuse_option(error, given.argument, "the number of threads is 1 to 4096");
+    // Each thread holds its own stack and lanes: far more threads than CPUs
+    // only cost memory.
+    const int cpus = usable_cpu_count();
+    const int largest = largest_job_count();
+    int& jobs = into.analysis->jobs;
+    if (parse_whole_number(given.value, jobs) && jobs >= 1 && jobs <= largest) return true;
+    return refuse_option(error, given.argument,
+                         "the number of threads is 1 to " + std::to_string(largest) + " (" +
+                             std::to_string(JOBS_PER_CPU) +
+                             " x the CPUs this process may run on: " + std::to_string(cpus) + ")");
 }
 
 bool read_shard(const GivenOption& given, OptionTargets& into, std::string& error) {

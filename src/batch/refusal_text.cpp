@@ -39,4 +39,9 @@ std::string checked_refusal_text(const ScenarioRefusal& refusal, const SweepAxis
     return "--" + field_with_reason(refusal);
 }
 
+std::string off_ratio_refusal_text(const ScenarioRefusal& refusal, const std::string& option) {
+    return option + " refused: Off_threshold = F x On_threshold = " + refusal.text + " in run_id " +
+           std::to_string(refusal.run_id) + ": " + refusal_words(refusal.reason);
+}
+
 }  // namespace morbilex::batch

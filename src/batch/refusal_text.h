@@ -22,4 +22,8 @@ std::string scenario_refusal_text(const ScenarioRefusal& refusal);
 // dialog showed as "(as shown)").
 std::string checked_refusal_text(const ScenarioRefusal& refusal, const SweepAxis& axis);
 
+// A refused Off_threshold that --off-ratio=F made, told as that option's:
+// OPTION refused: Off_threshold = F x On_threshold = TEXT in run_id N: WHY
+std::string off_ratio_refusal_text(const ScenarioRefusal& refusal, const std::string& option);
+
 }  // namespace morbilex::batch

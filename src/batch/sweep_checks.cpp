@@ -39,6 +39,13 @@ bool check_chart_request(const AnalysisOptions& options, const BatchRequest& req
     return false;
 }
 
+// Off_threshold is typed by --off-ratio only: the other ways to give it are
+// refused with it.
+bool made_by_off_ratio(const SweepPlan& plan, const ScenarioRefusal& refused) {
+    return plan.has_off_ratio && refused.cause == ScenarioRefusal::Cause::FieldRefused &&
+           refused.field != nullptr && std::string_view(refused.field->name) == "Off_threshold";
+}
+
 }  // namespace
 
 bool swept(const SweepGrid& grid, std::string_view name) {
@@ -75,7 +82,8 @@ bool check_sweep_request(const AnalysisOptions& options, const BatchRequest& req
     return check_chart_request(options, request, error);
 }
 
-bool check_scenarios(const SweepPlan& plan, std::string& error) {
+bool check_scenarios(const SweepPlan& plan, const std::string& off_ratio_option,
+                     std::string& error) {
     ScenarioBuilder builder(plan);
     ScenarioInputs inputs;
     ScenarioRefusal refused;
@@ -90,13 +98,16 @@ bool check_scenarios(const SweepPlan& plan, std::string& error) {
         }
         for (long long k : checked) {
             if (!builder.build(1 + k * stride, inputs, refused)) {
-                error = checked_refusal_text(refused, axis);
+                error = made_by_off_ratio(plan, refused)
+                            ? off_ratio_refusal_text(refused, off_ratio_option)
+                            : checked_refusal_text(refused, axis);
                 return false;
             }
         }
     }
     if (builder.build(1, inputs, refused)) return true;
-    error = scenario_refusal_text(refused);
+    error = made_by_off_ratio(plan, refused) ? off_ratio_refusal_text(refused, off_ratio_option)
+                                             : scenario_refusal_text(refused);
     return false;
 }
 

@@ -24,7 +24,9 @@ bool check_sweep_request(const AnalysisOptions& options, const BatchRequest& req
 
 // A dialog refuses a field for its own value only, so every value of each
 // axis (the ends of a range) set up once with the others' first values
-// finds any refusal before the sweep starts. False with the refusal's words.
-bool check_scenarios(const SweepPlan& plan, std::string& error);
+// finds any refusal before the sweep starts. False with the refusal's words;
+// an Off_threshold made by the off ratio is told as off_ratio_option's.
+bool check_scenarios(const SweepPlan& plan, const std::string& off_ratio_option,
+                     std::string& error);
 
 }  // namespace morbilex::batch

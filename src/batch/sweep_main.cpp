@@ -42,7 +42,7 @@ bool prepare_chart(const SweepChartData& data, const BatchRequest& request, Pend
 int sweep_command(const AnalysisOptions& options, const BatchRequest& request, std::string& error) {
     if (!check_sweep_request(options, request, error)) return EXIT_WRONG_OPTION;
     const SweepPlan plan = plan_of(options, request);
-    if (!check_scenarios(plan, error)) return EXIT_FAILED;
+    if (!check_scenarios(plan, options.off_ratio_option, error)) return EXIT_FAILED;
     if (options.count_only) {
         if (print_to_standard_output(std::to_string(options.shard.size(plan.grid.size())) + "\n"))
             return EXIT_DONE;

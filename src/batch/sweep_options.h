@@ -22,9 +22,10 @@ struct AnalysisOptions {
     SweepGrid grid;
     bool has_off_ratio = false;
     double off_ratio = 0.0;
-    std::string output_path;  // empty: standard output
+    std::string off_ratio_option;  // as given, for messages
+    std::string output_path;       // empty: standard output
     RowFormat format = RowFormat::Csv;
-    int jobs = 0;  // 0: every core
+    int jobs = 0;  // 0: default_job_count()
     Shard shard;
     bool shard_given = false;
     bool count_only = false;

@@ -1,11 +1,9 @@
 // A sweep's rows written to a stream, on threads, stopped by Ctrl-C.
 #include "batch/sweep_rows.h"
 
-#include <algorithm>
-#include <thread>
-
 #include "analysis/sweep_runner.h"
 #include "batch/interrupt.h"
+#include "batch/job_count.h"
 #include "batch/refusal_text.h"
 #include "batch/stream_sink.h"
 
@@ -14,7 +12,7 @@ namespace {
 
 int jobs_of(const AnalysisOptions& options) {
     if (options.jobs > 0) return options.jobs;
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return default_job_count();
 }
 
 }  // namespace

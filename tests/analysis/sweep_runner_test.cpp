@@ -28,6 +28,30 @@ struct KeptRows : RowSink {
     bool accept = true;
 };
 
+// A range ends on b when its steps land there but for rounding, and never
+// goes past it.
+TEST(SweepRunner, RangesStopAtTheirEnd) {
+    const struct {
+        const char* sweep;
+        long long count;
+        double last;
+    } ranges[] = {
+        {"R_0=1:4:0.25", 13, 4.0},
+        {"R_0=4:1:-0.25", 13, 1.0},
+        {"R_0=0:1:0.1", 11, 1.0},
+        {"R_0=0:0.3:0.1", 4, 3 * 0.1},  // just above 0.3 by rounding
+        {"R_0=1:2.05:0.5", 3, 2.0},
+        {"R_0=0:9999999.995:1", 10000000, 9999999.0},
+        {"R_0=0:-9999999.995:-1", 10000000, -9999999.0},
+        {"R_0=5e6:9999999.999999:1", 5000000, 9999999.0},
+    };
+    for (const auto& range : ranges) {
+        const SweepAxis& axis = plan_of(range.sweep).grid.axes.at(0);
+        EXPECT_EQ(axis.count, range.count) << range.sweep;
+        EXPECT_EQ(axis.value(axis.count - 1), range.last) << range.sweep;
+    }
+}
+
 TEST(SweepRunner, EveryScenarioOfTheShardReachesTheCallbackOnce) {
     const SweepPlan plan = plan_of("R_0=1:5:0.01");
     std::string rows_of_one_thread;

@@ -72,12 +72,73 @@ TEST_F(Sweeps, OutputIsTheSameForAnyJobsAndShardsMergeIntoIt) {
 
     const Outcome missing = run("--merge=some.csv part1.csv part3.csv");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, "morbilex-batch: --merge=some.csv: run_id 2 is missing\n");
+    EXPECT_EQ(missing.err,
+              "morbilex-batch: --merge=some.csv: run_ids 2,4-5,7,9-10,12,14-15,17,19-20,22 are "
+              "missing\n");
+    EXPECT_EQ(run("--merge=some.csv part1.csv part2.csv part4.csv part5.csv").err,
+              "morbilex-batch: --merge=some.csv: run_ids 3,8,13,18,23 are missing\n");
     EXPECT_NE(run("--merge=twice.csv part1.csv part2.csv part2.csv").err.find("comes twice"),
               std::string::npos);
     run(std::string(GRID) + " --format=jsonl --output=part.jsonl");
     EXPECT_NE(run("--merge=mixed.csv part1.csv part.jsonl").err.find("header differs"),
               std::string::npos);
+}
+
+// Every broken input is refused with its reason, naming the file and line, and
+// the output is not written.
+TEST_F(Sweeps, MergeRefusesBrokenInputs) {
+    const struct {
+        const char* name;
+        const char* text;
+        const char* reason;  // after the file's name
+    } broken[] = {
+        {"keys.jsonl", "{\":1}\n", " line 1: not a whole JSON object (a row cut short?)"},
+        {"brace.jsonl", "{\"run_id\":1,\"x\":2\n",
+         " line 1: not a whole JSON object (a row cut short?)"},
+        {"value.jsonl", "{\"run_id\":1,\"x\":}\n",
+         " line 1: not a whole JSON object (a row cut short?)"},
+        {"unended.csv", "run_id,x\n1,2\n2,", " line 3: the last row is cut short (no end of line)"},
+        {"fields.csv", "run_id,x,y\n1,2\n",
+         " line 2: 2 fields where the header has 3 (a row cut short?)"},
+        {"blank.csv", "run_id,x\n1,2\n\n2,3\n", " line 3: a blank line"},
+        {"empty.csv", "", ": the file is empty (no header, no row)"},
+    };
+    const auto write = [&](const char* name, const char* text) {
+        std::FILE* out = std::fopen(file(name).c_str(), "w");
+        std::fputs(text, out);
+        std::fclose(out);
+    };
+    for (const auto& input : broken) {
+        write(input.name, input.text);
+        const Outcome outcome = run(std::string("--merge=all.out ") + input.name);
+        EXPECT_EQ(outcome.status, 1) << input.name;
+        EXPECT_EQ(outcome.err, std::string("morbilex-batch: --merge=all.out: ") + input.name +
+                                   input.reason + "\n");
+        EXPECT_FALSE(std::filesystem::exists(file("all.out"))) << input.name;
+    }
+    // Only empty files, and an output that cannot be written.
+    EXPECT_EQ(
+        run("--merge=all.out empty.csv empty.csv").err,
+        "morbilex-batch: --merge=all.out: empty.csv: the file is empty (no header, no row)\n");
+    write("good.csv", "run_id,x\n1,2\n");
+    EXPECT_EQ(run("--merge=none/all.csv good.csv").err,
+              "morbilex-batch: --merge=none/all.csv: No such file or directory\n");
+}
+
+// One gap is told as before; many by their first twenty ranges and their count.
+TEST_F(Sweeps, MergeTellsMissingRunIdsBriefly) {
+    for (const char* shard : {"1", "3"}) {
+        ASSERT_EQ(run(std::string("--sweep=R_0=1,2,3 --T_max=5 --output=") + shard +
+                      ".csv --shard=" + shard + "/3")
+                      .status,
+                  0);
+    }
+    EXPECT_EQ(run("--merge=all.csv 3.csv 1.csv").err,
+              "morbilex-batch: --merge=all.csv: run_id 2 is missing\n");
+    ASSERT_EQ(run("--sweep=R_0=1:3:0.02 --T_max=5 --shard=1/2 --output=odd.csv").status, 0);
+    EXPECT_EQ(run("--merge=all.csv odd.csv").err,
+              "morbilex-batch: --merge=all.csv: run_ids 2,4,6,8,10,12,14,16,18,20,22,24,26,28,30,"
+              "32,34,36,38,40,... are missing (50 in all)\n");
 }
 
 // Sweeps are integrated side by side in lanes, bit for bit as one run at a
@@ -148,11 +209,23 @@ TEST_F(Sweeps, RefusedOptionsNameThemselvesAndWriteNothing) {
         EXPECT_TRUE(outcome.out.empty()) << wrong;
         EXPECT_EQ(split_lines(outcome.err).size(), 1u) << outcome.err;
     }
+    // At most four threads a CPU this process may run on.
+    EXPECT_EQ(run("--sweep=R_0=1,2 --jobs=5", "taskset -c 0").err,
+              "morbilex-batch: --jobs=5: the number of threads is 1 to 4 (4 x the CPUs this "
+              "process may run on: 1)\n");
+    EXPECT_EQ(run("--sweep=R_0=1,2 --jobs=4", "taskset -c 0").status, 0);
     const Outcome period = run("--sweep=latent_period=2,0");
     EXPECT_EQ(period.status, 1);
     EXPECT_NE(period.err.find("latent_period=0 refused: a period must be above zero"),
               std::string::npos)
         << period.err;
+    // An Off_threshold the ratio makes is refused as the ratio.
+    const std::string made = " refused: Off_threshold = F x On_threshold = inf in run_id ";
+    const std::string why = ": no finite number at the start of the text\n";
+    EXPECT_EQ(run("--sweep=R_0=1,2 --off-ratio=1e308").err,
+              "morbilex-batch: --off-ratio=1e308" + made + "1" + why);
+    EXPECT_EQ(run("--sweep=On_threshold=1,1e300 --off-ratio=1e10").err,
+              "morbilex-batch: --off-ratio=1e10" + made + "2" + why);
     // A base field's refusal names its own option, not the sweep.
     EXPECT_EQ(run("--sweep=R_0=1,2 --latent_period=0")
                   .err.rfind("morbilex-batch: --latent_period=0 refused", 0),

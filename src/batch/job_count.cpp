@@ -1,0 +1,44 @@
+#include "batch/job_count.h"
+
+#include <sched.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <string_view>
+#include <thread>
+
+namespace morbilex::batch {
+
+int usable_cpu_count() {
+    // A mask of fixed size is too small on machines of many CPUs: grow it.
+    for (int cpus = 1024; cpus <= 1 << 20; cpus *= 2) {
+        cpu_set_t* mask = CPU_ALLOC(cpus);
+        if (mask == nullptr) break;
+        const std::size_t size = CPU_ALLOC_SIZE(cpus);
+        const bool read = sched_getaffinity(0, size, mask) == 0;
+        const int count = read ? CPU_COUNT_S(size, mask) : 0;
+        CPU_FREE(mask);
+        if (read) return std::max(1, count);
+        if (errno != EINVAL) break;
+    }
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+int default_job_count() {
+    const int cpus = usable_cpu_count();
+    const char* allocated = std::getenv("SLURM_CPUS_PER_TASK");
+    if (allocated == nullptr) return cpus;
+    const std::string_view text = allocated;
+    int count = 0;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), count);
+    const bool whole = status == std::errc() && end == text.data() + text.size() && count > 0;
+    return whole ? std::min(cpus, count) : cpus;
+}
+
+int largest_job_count() {
+    return JOBS_PER_CPU * usable_cpu_count();
+}
+
+}  // namespace morbilex::batch
