@@ -10,6 +10,7 @@
 #include "model/records.h"
 #include "qt/printing.h"
 #include "shell/commands.h"
+#include "trace/trace_writer.h"
 
 class QMenu;
 
@@ -37,8 +38,8 @@ private:
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // trace_path: where the runs write their trace (temp.dat in the current folder).
-    explicit MainWindow(Records& records, std::string trace_path = "temp.dat",
+    // trace_path: where the runs write their trace (TRACE_FILE_NAME in the current folder).
+    explicit MainWindow(Records& records, std::string trace_path = TRACE_FILE_NAME,
                         QWidget* parent = nullptr);
     // Removes the trace file if this window's runs wrote it.
     ~MainWindow() override;
