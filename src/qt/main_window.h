@@ -29,7 +29,7 @@ public:
     void printer_setup() override;
     void show_help() override;
     void exit_program() override;
-    void report_run_failure(int run_result, const std::string& text) override;
+    void report_run_failure(int, const std::string& text) override;
 
 private:
     MainWindow& window_;
@@ -53,7 +53,7 @@ public:
     // The modal parts of the commands; each returns when it has closed.
     int run_dialog(DialogKind kind);
     void show_help_box();
-    void show_run_failure(int run_result, const std::string& text);
+    void show_run_failure(const std::string& text);
     // File menu: the trace of the last run copied to a file the user picks, and
     // the view exported as a PNG, SVG or PDF picture.
     void save_trace_as();
