@@ -20,14 +20,13 @@ namespace morbilex {
 namespace {
 
 constexpr int PDF_DOTS_PER_INCH = 1200;
-// Draws the view over the device rectangle left..bottom.
+// Draws the view over width by height device pixels.
 enum class Output { Pixels, Vectors };
-void paint_view(QPainter& painter, Records& records, const SeriesColours& colours, int left,
-                int top, int right, int bottom, int dots_per_inch = 0,
-                Output output = Output::Pixels) {
+void paint_picture(QPainter& painter, Records& records, const SeriesColours& colours, int width,
+                   int height, int dots_per_inch = 0, Output output = Output::Pixels) {
     PainterSurface surface(painter, dots_per_inch);
     surface.join_lines(output == Output::Vectors);
-    draw_view(records, colours, surface, left, top, right, bottom);
+    paint_view(surface, records, colours, width, height);
 }
 
 bool export_png(Records& records, const SeriesColours& colours, QIODevice& out, int width,
@@ -35,7 +34,7 @@ bool export_png(Records& records, const SeriesColours& colours, QIODevice& out, 
     QImage image = blank_picture(width, height, error);
     if (image.isNull()) return false;
     QPainter painter(&image);
-    paint_view(painter, records, colours, 0, 0, width, height);
+    paint_picture(painter, records, colours, width, height);
     painter.end();
     if (!image.save(&out, "PNG")) {
         error = "the PNG could not be encoded";
@@ -59,7 +58,7 @@ bool export_svg(Records& records, const SeriesColours& colours, QIODevice& out, 
         return false;
     }
     painter.fillRect(QRect(0, 0, width, height), Qt::white);
-    paint_view(painter, records, colours, 0, 0, width, height, 96, Output::Vectors);
+    paint_picture(painter, records, colours, width, height, 96, Output::Vectors);
     if (!painter.end()) error = "the SVG could not be finished";
     return error.empty();
 }
@@ -78,8 +77,8 @@ bool export_pdf(Records& records, const SeriesColours& colours, QIODevice& out, 
         return false;
     }
     const int dpi = writer.resolution();
-    paint_view(painter, records, colours, 0, 0, width * dpi / 96, height * dpi / 96, dpi,
-               Output::Vectors);
+    paint_picture(painter, records, colours, width * dpi / 96, height * dpi / 96, dpi,
+                  Output::Vectors);
     if (!painter.end()) error = "the PDF could not be finished";
     return error.empty();
 }
