@@ -106,10 +106,8 @@ bool parse_options(int argc, const char* const argv[], BatchRequest& request, st
     std::vector<std::string_view> given;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
-            request.help = true;
-            continue;
-        }
+        // Answered before the options are read (run_batch prints the help).
+        if (argument == "--help" || argument == "-h") continue;
         const std::size_t equals = argument.find('=');
         if (argument.substr(0, 2) != "--" || equals == std::string_view::npos) {
             error = argument.substr(0, 2) == "--"
