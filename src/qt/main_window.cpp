@@ -91,7 +91,7 @@ void MainWindow::build_menu_bar() {
         int command = entry.command;
         if (!entry.items.empty()) {
             QMenu* menu = bar->addMenu(label);
-            if (entry.items.front().command == COMMAND_PRINT) add_saving_items(*menu);
+            if (entry.name == MenuName::File) add_saving_items(*menu);
             for (const MenuItem& item : entry.items) {
                 if (item.label == nullptr) {
                     menu->addSeparator();
