@@ -32,7 +32,6 @@ struct BatchRequest {
     std::string chart_type;  // png, svg or pdf
     int chart_width = 1200;
     int chart_height = 700;
-    bool help = false;
 };
 
 // Reads the arguments into request; false with a one-line reason in error.

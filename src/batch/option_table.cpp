@@ -61,8 +61,8 @@ bool read_size(const GivenOption& given, OptionTargets& into, std::string& error
         "the size is WIDTHxHEIGHT in pixels, each 1 to " + std::to_string(LARGEST_CHART_SIDE));
 }
 
-bool read_help(const GivenOption&, OptionTargets& into, std::string&) {
-    into.request->help = true;
+// Answered before the options are read: run_batch prints the help.
+bool read_help(const GivenOption&, OptionTargets&, std::string&) {
     return true;
 }
 

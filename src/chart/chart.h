@@ -80,4 +80,10 @@ void draw_title_screen(Surface& surface, int left, int top, int right, int botto
 void draw_view(Records& records, const SeriesColours& colours, Surface& surface, int left, int top,
                int right, int bottom);
 
+// The view of a window's client area or a picture, width by height device
+// units from the surface's top-left corner; the surface brings its own
+// background. Both programs paint their windows with it.
+void paint_view(Surface& surface, Records& records, const SeriesColours& colours, int width,
+                int height);
+
 }  // namespace morbilex

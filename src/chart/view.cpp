@@ -25,4 +25,9 @@ void draw_view(Records& records, const SeriesColours& colours, Surface& surface,
     }
 }
 
+void paint_view(Surface& surface, Records& records, const SeriesColours& colours, int width,
+                int height) {
+    draw_view(records, colours, surface, 0, 0, width, height);
+}
+
 }  // namespace morbilex

@@ -14,15 +14,15 @@ ChartView::ChartView(Records& records, const SeriesColours& colours, QWidget* pa
 }
 
 void ChartView::paintEvent(QPaintEvent*) {
-    paint_view(*this, records_, colours_, width(), height());
+    fill_and_paint(*this, records_, colours_, width(), height());
 }
 
-void paint_view(QPaintDevice& device, Records& records, const SeriesColours& colours, int width,
-                int height) {
+void fill_and_paint(QPaintDevice& device, Records& records, const SeriesColours& colours, int width,
+                    int height) {
     QPainter painter(&device);
     painter.fillRect(0, 0, width, height, Qt::white);
     PainterSurface surface(painter);
-    draw_view(records, colours, surface, 0, 0, width, height);
+    paint_view(surface, records, colours, width, height);
 }
 
 }  // namespace morbilex

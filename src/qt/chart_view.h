@@ -21,9 +21,9 @@ private:
     const SeriesColours& colours_;
 };
 
-// Draws the view on any paint device: white background, then draw_view over
-// the rectangle (0, 0, width, height). The window and the tests share it.
-void paint_view(QPaintDevice& device, Records& records, const SeriesColours& colours, int width,
-                int height);
+// Draws the view on any paint device: white background, then paint_view over
+// width by height pixels. The window and the tests share it.
+void fill_and_paint(QPaintDevice& device, Records& records, const SeriesColours& colours, int width,
+                    int height);
 
 }  // namespace morbilex

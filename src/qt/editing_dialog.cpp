@@ -5,6 +5,9 @@
 #include <QPushButton>
 #include <algorithm>
 #include <utility>
+#include <vector>
+
+#include "shell/dialog_layout.h"
 
 namespace morbilex {
 
@@ -20,16 +23,18 @@ QString control_name(int control_id) {
     return QStringLiteral("control%1").arg(control_id);
 }
 
-// A label that reaches under the field beside it ends where the field begins,
-// so the field does not hide the end of its text.
+ControlArea control_area(const QRect& area) {
+    return {area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
+}
+
+// A label that reaches under the field beside it ends a pixel before the field
+// begins, so the field does not hide the end of its text.
 void end_label_before_fields(QLabel& label, const std::map<int, QLineEdit*>& edits) {
+    std::vector<ControlArea> fields;
+    for (const auto& [id, edit] : edits)
+        fields.push_back(control_area(edit->geometry()));
     QRect area = label.geometry();
-    for (const auto& [id, edit] : edits) {
-        QRect field = edit->geometry();
-        bool same_row = field.top() <= area.bottom() && area.top() <= field.bottom();
-        if (same_row && field.left() > area.left() && field.left() <= area.right())
-            area.setRight(field.left() - 2);
-    }
+    area.setRight(label_right_before_fields(control_area(area), fields, 1) - 1);
     label.setGeometry(area);
 }
 

@@ -10,11 +10,9 @@
 #include <QScreen>
 #include <QShortcut>
 
-#include "model/simulation.h"
 #include "qt/chart_view.h"
 #include "qt/editing_dialog.h"
 #include "qt/result_files.h"
-#include "shell/file_messages.h"
 #include "shell/menu.h"
 #include "shell/messages.h"
 
@@ -93,7 +91,7 @@ void MainWindow::build_menu_bar() {
         int command = entry.command;
         if (!entry.items.empty()) {
             QMenu* menu = bar->addMenu(label);
-            if (entry.items.front().command == COMMAND_PRINT) add_saving_items(*menu);
+            if (entry.name == MenuName::File) add_saving_items(*menu);
             for (const MenuItem& item : entry.items) {
                 if (item.label == nullptr) {
                     menu->addSeparator();
@@ -140,12 +138,9 @@ void MainWindow::show_help_box() {
     box.exec();
 }
 
-void MainWindow::show_run_failure(int run_result, const std::string& text) {
-    QString shown = QString::fromStdString(text);
-    if (run_result == RUN_TRACE_NOT_WRITTEN)
-        shown = QString::fromStdString(trace_failure_text(trace_path_, context_.trace_error));
-    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(RUN_FAILURE_CAPTION), shown,
-                    QMessageBox::Ok, this);
+void MainWindow::show_run_failure(const std::string& text) {
+    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(RUN_FAILURE_CAPTION),
+                    QString::fromStdString(text), QMessageBox::Ok, this);
     box.exec();
 }
 
@@ -218,8 +213,8 @@ void WindowFrontEnd::exit_program() {
     window_.close();
 }
 
-void WindowFrontEnd::report_run_failure(int run_result, const std::string& text) {
-    window_.show_run_failure(run_result, text);
+void WindowFrontEnd::report_run_failure(int, const std::string& text) {
+    window_.show_run_failure(text);
 }
 
 QIcon program_icon() {

@@ -10,6 +10,7 @@
 #include "model/records.h"
 #include "qt/printing.h"
 #include "shell/commands.h"
+#include "trace/trace_writer.h"
 
 class QMenu;
 
@@ -28,7 +29,7 @@ public:
     void printer_setup() override;
     void show_help() override;
     void exit_program() override;
-    void report_run_failure(int run_result, const std::string& text) override;
+    void report_run_failure(int, const std::string& text) override;
 
 private:
     MainWindow& window_;
@@ -37,8 +38,8 @@ private:
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // trace_path: where the runs write their trace (temp.dat in the current folder).
-    explicit MainWindow(Records& records, std::string trace_path = "temp.dat",
+    // trace_path: where the runs write their trace (TRACE_FILE_NAME in the current folder).
+    explicit MainWindow(Records& records, std::string trace_path = TRACE_FILE_NAME,
                         QWidget* parent = nullptr);
     // Removes the trace file if this window's runs wrote it.
     ~MainWindow() override;
@@ -52,7 +53,7 @@ public:
     // The modal parts of the commands; each returns when it has closed.
     int run_dialog(DialogKind kind);
     void show_help_box();
-    void show_run_failure(int run_result, const std::string& text);
+    void show_run_failure(const std::string& text);
     // File menu: the trace of the last run copied to a file the user picks, and
     // the view exported as a PNG, SVG or PDF picture.
     void save_trace_as();

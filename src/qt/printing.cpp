@@ -71,10 +71,9 @@ bool Printing::printer_setup(QWidget* window) {
 Printing::PrintOutcome Printing::print_page(QPagedPaintDevice& device) {
     QPainter painter;
     if (!painter.begin(&device)) return PrintOutcome::NotStarted;
-    PageRectangle page = page_rectangle(device.logicalDpiX(), device.logicalDpiY());
     {
         PainterSurface surface(painter);
-        draw_view(records_, colours_, surface, page.left, page.top, page.right, page.bottom);
+        draw_page_view(surface, records_, colours_, device.logicalDpiX(), device.logicalDpiY());
     }
     return painter.end() ? PrintOutcome::Printed : PrintOutcome::NotFinished;
 }

@@ -20,20 +20,26 @@ constexpr const char* NO_DISPLAY_TEXT =
     "morbilex: no display to open the window on (set DISPLAY or WAYLAND_DISPLAY); "
     "morbilex-batch runs the model without one\n";
 
-constexpr const char* HELP_TEXT_LINES =
-    "Usage: morbilex [--state-folder] [--help] [--version]\n"
-    "\n"
-    "Morbilex explores how an infectious disease spreads under a deterministic SEIR\n"
-    "model and how reductions of transmission change the epidemic curve. It opens\n"
-    "one window; Ctrl+N calculates, Ctrl+S sets the axis scale, F1 is help.\n"
-    "\n"
-    "Every run writes its step-by-step trace to temp.dat in the current folder,\n"
-    "deleted when the program ends.\n"
-    "\n"
-    "  --state-folder  keep temp.dat in $XDG_STATE_HOME/morbilex\n"
-    "                  (by default ~/.local/state/morbilex) instead\n"
-    "  --help          print this text and exit\n"
-    "  --version       print the version and exit\n";
+std::string help_text() {
+    const std::string trace = TRACE_FILE_NAME;
+    return "Usage: morbilex [--state-folder] [--help] [--version]\n"
+           "\n"
+           "Morbilex explores how an infectious disease spreads under a deterministic SEIR\n"
+           "model and how reductions of transmission change the epidemic curve. It opens\n"
+           "one window; Ctrl+N calculates, Ctrl+S sets the axis scale, F1 is help.\n"
+           "\n"
+           "Every run writes its step-by-step trace to " +
+           trace +
+           " in the current folder,\n"
+           "deleted when the program ends.\n"
+           "\n"
+           "  --state-folder  keep " +
+           trace +
+           " in $XDG_STATE_HOME/morbilex\n"
+           "                  (by default ~/.local/state/morbilex) instead\n"
+           "  --help          print this text and exit\n"
+           "  --version       print the version and exit\n";
+}
 
 bool has_value(const char* name) {
     const char* value = std::getenv(name);
@@ -78,7 +84,7 @@ int print_text(const std::string& text) {
 std::optional<int> read_command_line(int argc, char* argv[], StartOptions& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        if (argument == "--help" || argument == "-h") return print_text(HELP_TEXT_LINES);
+        if (argument == "--help" || argument == "-h") return print_text(help_text());
         if (argument == "--version") {
             return print_text(std::string("morbilex ") + MORBILEX_VERSION + "\n");
         }

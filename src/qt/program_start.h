@@ -28,7 +28,7 @@ bool display_available();
 // usual messages.
 void end_quietly_without_display(bool platform_starting);
 
-// Where this run keeps its trace: temp.dat in the current folder, or in
+// Where this run keeps its trace: TRACE_FILE_NAME in the current folder, or in
 // $XDG_STATE_HOME/morbilex (by default ~/.local/state/morbilex), made when
 // missing. Empty, with the reason in error, when the folder cannot be made.
 std::string trace_path_for(const StartOptions& options, std::string& error);

@@ -33,7 +33,8 @@ void run_and_repaint(CommandContext& context) {
         context.trace_written = true;
     }
     if (result != RUN_COMPLETED) {
-        context.front_end.report_run_failure(result, run_report_text(result, non_finite));
+        context.front_end.report_run_failure(
+            result, run_report_text(result, non_finite, context.trace_path, context.trace_error));
     }
     context.front_end.repaint();
 }

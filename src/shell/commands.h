@@ -5,6 +5,7 @@
 
 #include "model/records.h"
 #include "shell/dialogs.h"
+#include "trace/trace_writer.h"
 
 namespace morbilex {
 
@@ -31,7 +32,7 @@ public:
 struct CommandContext {
     Records& records;
     FrontEnd& front_end;
-    const char* trace_path = "temp.dat";
+    const char* trace_path = TRACE_FILE_NAME;
     bool trace_written = false;
     // The system's error number of the last run whose trace failed, else 0.
     int trace_error = 0;

@@ -22,8 +22,9 @@ std::string file_problem_text(const std::string& path, int error_number) {
 }
 
 std::string trace_failure_text(const std::string& trace_path, int error_number) {
-    return "The trace file " + file_problem_text(trace_path, error_number) +
-           "\nIt could not be written; the chart shows the full run.";
+    std::string text = "The trace file " + full_path(trace_path) + " could not be written";
+    if (error_number != 0) text += std::string(" (") + std::strerror(error_number) + ")";
+    return text + "; the chart shows the full run.";
 }
 
 }  // namespace morbilex

@@ -20,11 +20,11 @@ constexpr MenuItem INTERVENTION_ITEMS[] = {
 };
 
 constexpr MenuBarEntry MENU_BAR[] = {
-    {"&File", FILE_ITEMS, 0, false},
-    {"&No intervention", NO_INTERVENTION_ITEMS, 0, false},
-    {"&Intervention", INTERVENTION_ITEMS, 0, false},
-    {"&Scale", {}, COMMAND_SCALE, false},
-    {"&Help", {}, COMMAND_HELP, true},
+    {MenuName::File, "&File", FILE_ITEMS, 0, false},
+    {MenuName::NoIntervention, "&No intervention", NO_INTERVENTION_ITEMS, 0, false},
+    {MenuName::Intervention, "&Intervention", INTERVENTION_ITEMS, 0, false},
+    {MenuName::Scale, "&Scale", {}, COMMAND_SCALE, false},
+    {MenuName::Help, "&Help", {}, COMMAND_HELP, true},
 };
 
 constexpr Accelerator ACCELERATORS[] = {

@@ -22,7 +22,11 @@ struct MenuItem {
     int command;        // 0 for a separator
 };
 
+// Each entry of the menu bar by name, so that a program can find one.
+enum class MenuName { File, NoIntervention, Intervention, Scale, Help };
+
 struct MenuBarEntry {
+    MenuName name;
     const char* label;
     std::span<const MenuItem> items;  // empty: the entry is itself a command
     int command;                      // for a command entry, else 0

@@ -19,15 +19,19 @@ inline constexpr const char* PRINT_FAILURE_CAPTION = "Error";
 inline constexpr const char* PRINT_INCOMPLETE_TEXT =
     "The print could not be finished: the page was not written completely.";
 
-// The plain-words report of a run result of 1 or 2 (nullptr for 0), and its caption.
+// The plain-words report of a refused run (2) or of an unknown result;
+// nullptr for 0 and for 1, whose report names the file (trace_failure_text).
 const char* run_failure_text(int run_result);
 inline constexpr const char* RUN_FAILURE_CAPTION = "Error";
 
 // The report of a run that went beyond the numbers: the first day with a value
 // that is not finite.
 std::string non_finite_run_text(const NonFiniteRow& row);
-// The text of the box for any result but 0: run_failure_text, or for a run
-// that went beyond the numbers non_finite_run_text.
-std::string run_report_text(int run_result, const NonFiniteRow& row);
+// The text of the box for any result but 0: for a trace that could not be
+// written trace_failure_text (with trace_error, the system's error number),
+// for a run that went beyond the numbers non_finite_run_text, else
+// run_failure_text.
+std::string run_report_text(int run_result, const NonFiniteRow& row, const std::string& trace_path,
+                            int trace_error);
 
 }  // namespace morbilex

@@ -20,6 +20,12 @@ PageRectangle page_rectangle(int dots_per_inch_x, int dots_per_inch_y) {
     return {0, 0, right, bottom};
 }
 
+void draw_page_view(Surface& surface, Records& records, const SeriesColours& colours,
+                    int dots_per_inch_x, int dots_per_inch_y) {
+    const PageRectangle page = page_rectangle(dots_per_inch_x, dots_per_inch_y);
+    draw_view(records, colours, surface, page.left, page.top, page.right, page.bottom);
+}
+
 bool print_page_job(PageJob& job) {
     if (job.start_page()) {
         job.draw_page();

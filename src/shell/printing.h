@@ -1,6 +1,9 @@
 // The page rectangle of a printout: 8.2 by 11.6 inches in printer dots.
 #pragma once
 
+#include "chart/chart.h"
+#include "model/records.h"
+
 namespace morbilex {
 
 struct PageRectangle {
@@ -10,6 +13,11 @@ struct PageRectangle {
 // From the printer's dots per inch, in integer arithmetic truncating toward
 // zero: right = (dpi_x * 82) / 10, bottom = (-dpi_y * 116) / 10.
 PageRectangle page_rectangle(int dots_per_inch_x, int dots_per_inch_y);
+
+// The printed view: draw_view on the page rectangle of the printer's
+// resolution. Both programs print with it.
+void draw_page_view(Surface& surface, Records& records, const SeriesColours& colours,
+                    int dots_per_inch_x, int dots_per_inch_y);
 
 // The steps of a started one-page print job, as the platform takes them; a
 // step that returns false has failed.

@@ -1,7 +1,9 @@
 // The four editing dialogs: resource templates run by DialogBoxParamA, with
 // procedures that hand every step to the shared dialog protocol.
 #include <string>
+#include <vector>
 
+#include "shell/dialog_layout.h"
 #include "shell/messages.h"
 #include "win32/program.h"
 
@@ -41,23 +43,25 @@ RECT rectangle_in_dialog(HWND dialog, HWND control) {
     return area;
 }
 
+ControlArea control_area(const RECT& area) {
+    return {static_cast<int>(area.left), static_cast<int>(area.top), static_cast<int>(area.right),
+            static_cast<int>(area.bottom)};
+}
+
 // A right-aligned label that reaches under the field beside it (the scale
-// dialog's templates do) ends where the field begins, so that the field does
-// not hide the end of its text.
+// dialog's templates do) ends where the field begins.
 void end_labels_before_fields(HWND dialog) {
+    std::vector<ControlArea> fields;
+    for (HWND field = GetWindow(dialog, GW_CHILD); field; field = GetWindow(field, GW_HWNDNEXT)) {
+        if (has_class(field, "Edit"))
+            fields.push_back(control_area(rectangle_in_dialog(dialog, field)));
+    }
     for (HWND label = GetWindow(dialog, GW_CHILD); label; label = GetWindow(label, GW_HWNDNEXT)) {
         if (!has_class(label, "Static")) continue;
-        RECT area = rectangle_in_dialog(dialog, label);
-        const LONG original_right = area.right;
-        for (HWND field = GetWindow(dialog, GW_CHILD); field;
-             field = GetWindow(field, GW_HWNDNEXT)) {
-            if (!has_class(field, "Edit")) continue;
-            const RECT edit = rectangle_in_dialog(dialog, field);
-            const bool same_row = edit.top < area.bottom && area.top < edit.bottom;
-            if (same_row && edit.left > area.left && edit.left < area.right) area.right = edit.left;
-        }
-        if (area.right != original_right) {
-            SetWindowPos(label, nullptr, area.left, area.top, area.right - area.left,
+        const RECT area = rectangle_in_dialog(dialog, label);
+        const int right = label_right_before_fields(control_area(area), fields, 0);
+        if (right != area.right) {
+            SetWindowPos(label, nullptr, area.left, area.top, right - area.left,
                          area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
@@ -72,27 +76,17 @@ INT_PTR dialog_protocol(DialogKind kind, HWND dialog, UINT message, WPARAM wPara
         return TRUE;
     }
     if (message != WM_COMMAND) return FALSE;
-    switch (LOWORD(wParam)) {
-        case IDOK: {
-            // A refusal is silent: the refusing field takes the focus with its
-            // text selected, as the dialog manager does for the next control.
-            Refusal refusal;
-            if (accept_dialog(table, program_records(), controls, &refusal) ==
-                AcceptResult::Refused) {
-                if (HWND field = GetDlgItem(dialog, refusal.control_id)) {
-                    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
-                }
-                return FALSE;
-            }
-            EndDialog(dialog, 0);
-            return TRUE;
+    const DialogCommandOutcome outcome =
+        dialog_command(table, program_records(), controls, LOWORD(wParam));
+    // A refusal is silent: the refusing field takes the focus with its text
+    // selected, as the dialog manager does for the next control.
+    if (outcome.refused_control != 0) {
+        if (HWND field = GetDlgItem(dialog, outcome.refused_control)) {
+            SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
         }
-        case IDCANCEL:
-            EndDialog(dialog, 1);
-            return TRUE;
-        default:
-            return FALSE;
     }
+    if (outcome.close) EndDialog(dialog, outcome.result);
+    return outcome.handled ? TRUE : FALSE;
 }
 
 int run_dialog(DialogKind kind, HWND owner, DLGPROC procedure) {
@@ -101,7 +95,7 @@ int run_dialog(DialogKind kind, HWND owner, DLGPROC procedure) {
     if (result == -1) {
         MessageBoxA(owner, DIALOG_FAILURE_TEXT, DIALOG_FAILURE_CAPTION, MB_ICONERROR);
         PostQuitMessage(0);
-        return 1;
+        return DIALOG_RESULT_CANCEL;
     }
     return static_cast<int>(result);
 }
@@ -151,7 +145,7 @@ int open_dialog(DialogKind kind, HWND owner) {
         case DialogKind::AxisScale:
             return edit_axis_scale(owner);
     }
-    return 1;
+    return DIALOG_RESULT_CANCEL;
 }
 
 }  // namespace morbilex

@@ -49,14 +49,15 @@ private:
     HWND window_;
 };
 
-void paint_view(HWND window) {
+// The class brush has erased the background.
+void paint_window(HWND window) {
     PAINTSTRUCT paint = {};
     HDC device_context = BeginPaint(window, &paint);
     RECT client = {};
     GetClientRect(window, &client);
     GdiSurface surface(device_context);
-    draw_view(program_records(), user_interface_state().series_colours, surface, client.left,
-              client.top, client.right, client.bottom);
+    paint_view(surface, program_records(), user_interface_state().series_colours,
+               client.right - client.left, client.bottom - client.top);
     EndPaint(window, &paint);
 }
 
@@ -113,7 +114,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
             PostQuitMessage(0);
             return 0;
         case WM_PAINT:
-            paint_view(window);
+            paint_window(window);
             return 0;
         case WM_COMMAND:
             carry_out_command(window, LOWORD(wParam));

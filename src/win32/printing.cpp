@@ -35,11 +35,9 @@ public:
     explicit GdiPageJob(HDC printer) : printer_(printer) {}
     bool start_page() override { return StartPage(printer_) > 0; }
     void draw_page() override {
-        PageRectangle page = page_rectangle(GetDeviceCaps(printer_, LOGPIXELSX),
-                                            GetDeviceCaps(printer_, LOGPIXELSY));
         GdiSurface surface(printer_);
-        draw_view(program_records(), user_interface_state().series_colours, surface, page.left,
-                  page.top, page.right, page.bottom);
+        draw_page_view(surface, program_records(), user_interface_state().series_colours,
+                       GetDeviceCaps(printer_, LOGPIXELSX), GetDeviceCaps(printer_, LOGPIXELSY));
     }
     bool end_page() override { return EndPage(printer_) > 0; }
     // Some systems answer 0 for a job they finished; SP_ERROR (below 0) is a failure.

@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEvent>
+#include <QPointer>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -16,8 +17,11 @@ void ModalWatch::stop() {
     if (stopped_) *stopped_ = true;
 }
 
-ModalWatch when_modal(std::function<void(QWidget*)> action, QWidget* previous) {
+ModalWatch when_modal(std::function<void(QWidget*)> action, QWidget* previous_widget) {
     ModalWatch watch;
+    // Once gone, the previous widget's address may come back for the next
+    // one (two dialogs on the stack one after the other).
+    const QPointer<QWidget> previous(previous_widget);
     auto called = watch.called_;
     auto stopped = watch.stopped_;
     auto* timer = new QTimer(qApp);
@@ -67,7 +71,7 @@ QImage render_view(Records& records, int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     SeriesColours colours;
     init_series_colours(colours);
-    paint_view(image, records, colours, width, height);
+    fill_and_paint(image, records, colours, width, height);
     return image;
 }
 

@@ -302,8 +302,9 @@ private slots:
         });
         program.window().execute(108);
         // The trace's full path and the system's reason.
-        QCOMPARE(text.section(QLatin1Char('\n'), 0, 0),
-                 QStringLiteral("The trace file %1: Is a directory").arg(program.trace_path()));
+        QCOMPARE(text, QStringLiteral("The trace file %1 could not be written (Is a directory); "
+                                      "the chart shows the full run.")
+                           .arg(program.trace_path()));
         QCOMPARE(icon, QMessageBox::Critical);
         QCOMPARE(owner, &program.window());
         QCOMPARE(program.records().mode, 0);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -10,6 +11,7 @@
 
 #include "model/simulation.h"
 #include "shell/dialog_test_support.h"
+#include "shell/file_messages.h"
 #include "shell/menu.h"
 #include "support/test_support.h"
 
@@ -35,11 +37,13 @@ public:
     void printer_setup() override { calls.push_back("printer setup"); }
     void show_help() override { calls.push_back("help"); }
     void exit_program() override { calls.push_back("exit"); }
-    void report_run_failure(int run_result, const std::string&) override {
+    void report_run_failure(int run_result, const std::string& text) override {
         calls.push_back("failure " + std::to_string(run_result));
+        report = text;
     }
 
     std::vector<std::string> calls;
+    std::string report;
     std::function<void(DialogKind)> on_dialog;
     int dialog_result = DIALOG_RESULT_CANCEL;
 };
@@ -147,6 +151,9 @@ TEST_F(CommandFixture, UnwritableTraceIsReportedAndTheTableStillFilled) {
     const std::string nowhere = folder.file("missing/temp.dat");
     context.trace_path = nowhere.c_str();
     EXPECT_EQ(run(COMMAND_CALCULATE), (Calls{"failure 1", "repaint"}));
+    // The box names the file and the system's reason.
+    EXPECT_EQ(context.trace_error, ENOENT);
+    EXPECT_EQ(front_end.report, trace_failure_text(nowhere, ENOENT));
     EXPECT_FALSE(context.trace_written);
     EXPECT_GT(records->results[799][3], 8000.0);
 }
