@@ -46,7 +46,8 @@ TEST(SweepRunner, RangesStopAtTheirEnd) {
         {"R_0=5e6:9999999.999999:1", 5000000, 9999999.0},
     };
     for (const auto& range : ranges) {
-        const SweepAxis& axis = plan_of(range.sweep).grid.axes.at(0);
+        const SweepPlan plan = plan_of(range.sweep);
+        const SweepAxis& axis = plan.grid.axes.at(0);
         EXPECT_EQ(axis.count, range.count) << range.sweep;
         EXPECT_EQ(axis.value(axis.count - 1), range.last) << range.sweep;
     }
