@@ -3,6 +3,7 @@
 
 #include <charconv>
 
+#include "batch/array_task.h"
 #include "batch/job_count.h"
 #include "picture/picture_type.h"
 
@@ -117,6 +118,9 @@ bool read_jobs(const GivenOption& given, OptionTargets& into, std::string& error
 
 bool read_shard(const GivenOption& given, OptionTargets& into, std::string& error) {
     into.analysis->shard_given = true;
+    if (given.value == "auto") {
+        return shard_of_array_task(std::string(given.argument), into.analysis->shard, error);
+    }
     return parse_shard(given.value, into.analysis->shard, error);
 }
 

@@ -84,6 +84,66 @@ TEST_F(Sweeps, OutputIsTheSameForAnyJobsAndShardsMergeIntoIt) {
               std::string::npos);
 }
 
+// --shard=auto takes K/N from the batch system's variables (and only from them:
+// the environment is emptied first); the rows show which run_ids it chose.
+TEST_F(Sweeps, ShardAutoReadsTheJobArrayTask) {
+    const struct {
+        const char* environment;
+        long long index, count;  // 0: refused with reason
+        const char* reason;
+    } tasks[] = {
+        {"SLURM_ARRAY_TASK_ID=3 SLURM_ARRAY_TASK_MIN=1 SLURM_ARRAY_TASK_MAX=16 "
+         "SLURM_ARRAY_TASK_COUNT=16",
+         3, 16, ""},
+        {"SLURM_ARRAY_TASK_ID=7 SLURM_ARRAY_TASK_MIN=5 SLURM_ARRAY_TASK_MAX=12", 3, 8, ""},
+        {"SLURM_ARRAY_TASK_ID=5 SLURM_ARRAY_TASK_MIN=1 SLURM_ARRAY_TASK_MAX=15 "
+         "SLURM_ARRAY_TASK_STEP=2 SLURM_ARRAY_TASK_COUNT=8",
+         3, 8, ""},
+        {"SGE_TASK_ID=10 SGE_TASK_FIRST=4 SGE_TASK_LAST=16 SGE_TASK_STEPSIZE=3", 3, 5, ""},
+        {"SGE_TASK_ID=undefined SLURM_ARRAY_TASK_ID=2 SLURM_ARRAY_TASK_MIN=1 "
+         "SLURM_ARRAY_TASK_MAX=2",
+         2, 2, ""},
+        // A list 1,3,7: Slurm's count does not match any range.
+        {"SLURM_ARRAY_TASK_ID=3 SLURM_ARRAY_TASK_MIN=1 SLURM_ARRAY_TASK_MAX=7 "
+         "SLURM_ARRAY_TASK_STEP=1 SLURM_ARRAY_TASK_COUNT=3",
+         0, 0,
+         "SLURM_ARRAY_TASK_COUNT=3 where the range SLURM_ARRAY_TASK_MIN..SLURM_ARRAY_TASK_MAX "
+         "by SLURM_ARRAY_TASK_STEP = 1..7 by 1 holds 7 tasks: the array is a list, not a range "
+         "a-b or a-b:step; give --shard=K/N (Slurm)"},
+        {"SLURM_ARRAY_TASK_ID=4 SLURM_ARRAY_TASK_MIN=1 SLURM_ARRAY_TASK_MAX=15 "
+         "SLURM_ARRAY_TASK_STEP=2",
+         0, 0,
+         "SLURM_ARRAY_TASK_ID=4 is not a task of the range SLURM_ARRAY_TASK_MIN..SLURM_ARRAY_"
+         "TASK_MAX by SLURM_ARRAY_TASK_STEP = 1..15 by 2 (Slurm)"},
+        {"SLURM_ARRAY_TASK_ID=4", 0, 0,
+         "SLURM_ARRAY_TASK_MIN is not set: a whole number is needed (Slurm)"},
+        {"SGE_TASK_ID=2 SGE_TASK_FIRST=1 SGE_TASK_LAST=4 SGE_TASK_STEPSIZE=0", 0, 0,
+         "SGE_TASK_STEPSIZE=0: a step of 1 or more is needed (Grid Engine)"},
+        {"PBS_ARRAY_INDEX=2", 0, 0,
+         "PBS_ARRAY_INDEX=2 numbers the task but its batch system does not tell the array's "
+         "range; give --shard=K/N"},
+        {"LSB_JOBINDEX=0 SGE_TASK_ID=undefined", 0, 0,
+         "no job array task in the environment (SLURM_ARRAY_TASK_ID or SGE_TASK_ID); give "
+         "--shard=K/N"},
+    };
+    for (const auto& task : tasks) {
+        const Outcome outcome = run("--sweep=R_0=1:40:1 --T_max=1 --shard=auto",
+                                    std::string("env -i ") + task.environment);
+        if (task.index == 0) {
+            EXPECT_EQ(outcome.status, 2) << task.environment;
+            EXPECT_EQ(outcome.err,
+                      std::string("morbilex-batch: --shard=auto: ") + task.reason + "\n");
+            continue;
+        }
+        ASSERT_EQ(outcome.status, 0) << task.environment << outcome.err;
+        const auto rows = split_lines(outcome.out);
+        ASSERT_GE(rows.size(), 3u) << task.environment;
+        EXPECT_EQ(rows[1].substr(0, rows[1].find(',')), std::to_string(task.index));
+        EXPECT_EQ(rows[2].substr(0, rows[2].find(',')), std::to_string(task.index + task.count))
+            << task.environment;
+    }
+}
+
 // Every broken input is refused with its reason, naming the file and line, and
 // the output is not written.
 TEST_F(Sweeps, MergeRefusesBrokenInputs) {
