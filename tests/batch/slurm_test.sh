@@ -3,7 +3,7 @@
 # slurmctld and slurmd on 127.0.0.1, everything they keep in one temporary
 # folder. The README's job array (on a smaller grid) and an array with a step
 # run with --shard=auto; their merged shards must be byte for byte the sweep
-# of one process. With --resume in the program, a task is cancelled mid-run
+# of one process, and an array given as a list must be refused. With --resume in the program, a task is cancelled mid-run
 # and finished by a resumed one.
 #
 #   slurm_test.sh PROGRAM
@@ -187,6 +187,18 @@ job=$(sbatch --parsable --array=2-8:2 --wrap="'$program' ${grid[*]} --shard=auto
     --output=part-\$SLURM_ARRAY_TASK_ID.csv") || fail "sbatch --array=2-8:2 failed"
 wait_for_array "${job%%;*}"
 merge_and_compare 2-8:2
+
+# A list of indices is no range K/N can follow: every task refuses it.
+job=$(sbatch --parsable --array=1,3,7 --wrap="'$program' ${grid[*]} --shard=auto \
+    --output=part-\$SLURM_ARRAY_TASK_ID.csv") || fail "sbatch --array=1,3,7 failed"
+job=${job%%;*}
+wait_for 120 job_gone "$job" || fail "job $job still queued or running after 120 s"
+refusals=$(grep -l -- '--shard=auto: SLURM_ARRAY_TASK_COUNT=3 where .* the array is a list' \
+    slurm-"$job"_*.out | wc -l)
+if [ "$refusals" != 3 ] || ls part-*.csv >/dev/null 2>&1; then
+    fail "--array=1,3,7: $refusals of 3 tasks refused the list: $(cat slurm-"$job"_*.out)"
+fi
+echo "--array=1,3,7: every task refused the list"
 
 # A task cancelled mid-run and its shard finished with --resume.
 if "$program" --help | grep -q -- --resume; then
