@@ -203,7 +203,7 @@ echo "--array=1,3,7: every task refused the list"
 # A task cancelled mid-run and its shard finished with --resume.
 if "$program" --help | grep -q -- --resume; then
     rm -f part-*.csv
-    big=(--sweep=R_0=1:4:0.001 "--sweep=T_max=10000,20000")
+    big=(--sweep=R_0=1:4:0.0002 "--sweep=T_max=10000,20000")
     "$program" "${big[@]}" --output=big.csv || fail "the large sweep in one process failed"
     job=$(sbatch --parsable --array=1-2 \
         --wrap="'$program' ${big[*]} --shard=auto --output=part-\$SLURM_ARRAY_TASK_ID.csv") ||
@@ -212,10 +212,15 @@ if "$program" --help | grep -q -- --resume; then
     task_running() { squeue -h -j "${job}_2" -t RUNNING 2>/dev/null | grep -q .; }
     wait_for 60 task_running || fail "task ${job}_2 never ran"
     sleep 1
-    scancel "${job}_2"
+    # SIGINT to the task's every process: the program stops as on Ctrl-C,
+    # its written rows complete (a plain scancel's SIGTERM it does not catch).
+    scancel --full --signal=INT "${job}_2"
     wait_for 120 job_gone "$job" || fail "job $job did not end"
-    resumed=$(sbatch --parsable --array=2 \
-        --wrap="'$program' ${big[*]} --shard=auto --resume --output=part-\$SLURM_ARRAY_TASK_ID.csv") ||
+    echo "task ${job}_2 after the cancel:" \
+        "$(scontrol -o show job "${job}_2" | grep -o 'JobState=[A-Z_]*\|ExitCode=[0-9:]*' | xargs)"
+    # Alone, task 2 would be an array of one (--shard=auto: 1/1): K/N it is.
+    resumed=$(sbatch --parsable \
+        --wrap="'$program' ${big[*]} --shard=2/2 --resume --output=part-2.csv") ||
         fail "sbatch of the resumed task failed"
     wait_for_array "${resumed%%;*}"
     "$program" --merge=merged.csv part-*.csv || fail "--merge after --resume failed"
