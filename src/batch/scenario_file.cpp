@@ -76,6 +76,8 @@ bool read_scenario_file(const std::string& option, const std::string& path, long
     while (std::getline(stream, line)) {
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        // A spreadsheet may start its CSV with a byte order mark.
+        if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
         std::string at = option + ": " + path + " line " + std::to_string(number) + ": ";
         if (line.empty()) {
             error = at + "a blank line";

@@ -156,7 +156,7 @@ TEST_F(Sweeps, ShardAutoReadsTheJobArrayTask) {
 TEST_F(Sweeps, ScenarioFileRowsTakeEveryGridPoint) {
     const char* const scenarios[][3] = {
         {"1.7", "3.1", "0"}, {"2.9", "5.6", "1"}, {"2.2", "4.4", "2"}, {"3.6", "2.3", "1"}};
-    std::string text = "R_0,latent_period,mode\n";
+    std::string text = "\xEF\xBB\xBFR_0,latent_period,mode\n";  // as a spreadsheet saves it
     for (const auto& row : scenarios)
         text += std::string(row[0]) + "," + row[1] + "," + row[2] + "\r\n";
     write_file("lhs.csv", text);
