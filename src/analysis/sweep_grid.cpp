@@ -95,6 +95,55 @@ long long index_on_axis(const SweepGrid& grid, std::size_t axis, long long run_i
     return ((run_id - 1) / stride_of(grid, axis)) % grid.axes[axis].count;
 }
 
+// A JSON number as JSON writes one: -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?
+bool json_number(std::string_view text) {
+    std::size_t at = 0;
+    const auto digits = [&] {
+        const std::size_t start = at;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9')
+            ++at;
+        return at - start;
+    };
+    if (at < text.size() && text[at] == '-') ++at;
+    const std::size_t start = at;
+    const std::size_t whole = digits();
+    if (whole == 0 || (whole > 1 && text[start] == '0')) return false;
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        if (digits() == 0) return false;
+    }
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+        if (digits() == 0) return false;
+    }
+    return at == text.size();
+}
+
+// A scenario file's cell: the number as written, or a string when it is no
+// JSON number (the dialog reads "2.5 " or "1e3x" too).
+void append_json_cell(std::string& out, std::string_view cell) {
+    if (json_number(cell)) {
+        out += cell;
+        return;
+    }
+    out += '"';
+    for (const char c : cell) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            static constexpr char HEX[] = "0123456789abcdef";
+            out += "\\u00";
+            out += HEX[(c >> 4) & 0xf];
+            out += HEX[c & 0xf];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
 }  // namespace
 
 bool parse_full_number(std::string_view text, double& value) {
@@ -129,11 +178,15 @@ bool parse_sweep_axis(std::string_view text, SweepAxis& axis, std::string& error
     return parsed && (!axis.is_mode || modes_acceptable(axis, error));
 }
 
-long long SweepGrid::size() const {
+long long SweepGrid::points() const {
     long long total = 1;
     for (const SweepAxis& axis : axes)
         total *= axis.count;
     return total;
+}
+
+long long SweepGrid::size() const {
+    return has_table() ? points() * table.count() : points();
 }
 
 void SweepGrid::indices_of(long long run_id, std::span<long long> indices) const {
@@ -186,6 +239,14 @@ ScenarioBuilder::ScenarioBuilder(const SweepPlan& plan)
         typed_.push_back(field);
         axis_of_typed_.push_back(nullptr);
     }
+    const std::vector<ScenarioColumn>& columns = plan.grid.table.columns;
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        if (columns[k].is_mode) continue;
+        typed_.push_back(columns[k].field);
+        axis_of_typed_.push_back(nullptr);
+        column_of_typed_.resize(typed_.size(), -1);
+        column_of_typed_.back() = static_cast<int>(k);
+    }
     for (const SweepAxis& axis : plan.grid.axes) {
         if (axis.is_mode) continue;
         typed_.push_back(axis.field);
@@ -197,6 +258,7 @@ ScenarioBuilder::ScenarioBuilder(const SweepPlan& plan)
         typed_.push_back(off);
         axis_of_typed_.push_back(nullptr);
     }
+    column_of_typed_.resize(typed_.size(), -1);
 }
 
 // Off_threshold = ratio x the On_threshold the intermittent dialog will read:
@@ -221,6 +283,16 @@ void ScenarioBuilder::type_off_threshold() {
 bool ScenarioBuilder::build(long long run_id, ScenarioInputs& inputs, ScenarioRefusal& refused) {
     plan_.grid.indices_of(run_id, indices_);
     InterventionMode mode = plan_.base_mode;
+    if (plan_.grid.has_table()) {
+        const std::vector<std::string>& row = plan_.grid.table.cells[plan_.grid.row_of(run_id)];
+        for (std::size_t k = 0; k < row.size(); ++k) {
+            if (plan_.grid.table.columns[k].is_mode)
+                mode = static_cast<InterventionMode>(row[k][0] - '0');
+        }
+        for (std::size_t k = 0; k < typed_.size(); ++k) {
+            if (column_of_typed_[k] >= 0) typed_[k].text = row[column_of_typed_[k]];
+        }
+    }
     for (std::size_t k = 0; k < plan_.grid.axes.size(); ++k) {
         const SweepAxis& axis = plan_.grid.axes[k];
         if (axis.is_mode) mode = static_cast<InterventionMode>(axis.value(indices_[k]));
@@ -249,6 +321,8 @@ bool ScenarioBuilder::build(long long run_id, ScenarioInputs& inputs, ScenarioRe
 
 std::string sweep_csv_header(const SweepGrid& grid) {
     std::string header = "run_id";
+    for (const ScenarioColumn& column : grid.table.columns)
+        header += ",swept_" + column.name;
     for (const SweepAxis& axis : grid.axes)
         header += ",swept_" + axis.name;
     return header + "," + summary_csv_header() + "\n";
@@ -257,6 +331,12 @@ std::string sweep_csv_header(const SweepGrid& grid) {
 void append_sweep_csv_row(std::string& out, const SweepGrid& grid, long long run_id,
                           const SummaryRow& row) {
     out += std::to_string(run_id);
+    if (grid.has_table()) {
+        for (const std::string& cell : grid.table.cells[grid.row_of(run_id)]) {
+            out += ',';
+            out += cell;
+        }
+    }
     for (std::size_t k = 0; k < grid.axes.size(); ++k) {
         out += ',';
         grid.axes[k].append_value_text(out, index_on_axis(grid, k, run_id));
@@ -269,6 +349,13 @@ void append_sweep_csv_row(std::string& out, const SweepGrid& grid, long long run
 void append_sweep_json_row(std::string& out, const SweepGrid& grid, long long run_id,
                            const SummaryRow& row) {
     out += "{\"run_id\":" + std::to_string(run_id);
+    if (grid.has_table()) {
+        const std::vector<std::string>& row = grid.table.cells[grid.row_of(run_id)];
+        for (std::size_t k = 0; k < row.size(); ++k) {
+            out += ",\"swept_" + grid.table.columns[k].name + "\":";
+            append_json_cell(out, row[k]);
+        }
+    }
     for (std::size_t k = 0; k < grid.axes.size(); ++k) {
         out += ",\"swept_" + grid.axes[k].name + "\":";
         grid.axes[k].append_value_text(out, index_on_axis(grid, k, run_id));

@@ -36,10 +36,36 @@ struct SweepAxis {
 // Reads the text after --sweep=; false with a one-line reason naming the option.
 bool parse_sweep_axis(std::string_view text, SweepAxis& axis, std::string& error);
 
+// A column of a scenario file: a dialog field or the mode.
+struct ScenarioColumn {
+    std::string name;
+    bool is_mode = false;
+    TypedField field{};  // the dialog field (not for the mode)
+};
+
+// Scenarios read from a file, a row each: the cells are the texts typed into
+// the columns' fields.
+struct ScenarioTable {
+    std::string option;  // as given, for messages: --scenarios=...
+    std::string path;
+    std::vector<ScenarioColumn> columns;
+    std::vector<std::vector<std::string>> cells;  // [row][column]
+    std::vector<long long> lines;                 // each row's line in the file
+
+    long long count() const { return static_cast<long long>(cells.size()); }
+};
+
+// The scenarios: every row of the table (when there is one) with every point
+// of the axes; the rows vary slowest.
 struct SweepGrid {
     std::vector<SweepAxis> axes;
+    ScenarioTable table;
 
-    long long size() const;  // 1 without axes
+    bool has_table() const { return !table.cells.empty(); }
+    long long points() const;  // the axes' combinations: 1 without axes
+    long long size() const;    // points() x the table's rows
+    // The table's row of run_id (0 without a table).
+    long long row_of(long long run_id) const { return (run_id - 1) / points(); }
     // The index on every axis of run_id (1-based).
     void indices_of(long long run_id, std::span<long long> indices) const;
 };
@@ -91,6 +117,7 @@ private:
     std::vector<TypedField> typed_;
     std::vector<long long> indices_;
     std::vector<const SweepAxis*> axis_of_typed_;  // nullptr: a base field
+    std::vector<int> column_of_typed_;             // -1: not a table's column
 };
 
 // The sweep's CSV header line, and a row's line (both ending in a newline),

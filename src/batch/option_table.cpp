@@ -3,7 +3,9 @@
 
 #include <charconv>
 
+#include "batch/array_task.h"
 #include "batch/job_count.h"
+#include "batch/scenario_file.h"
 #include "picture/picture_type.h"
 
 namespace morbilex::batch {
@@ -83,6 +85,13 @@ bool read_sweep(const GivenOption& given, OptionTargets& into, std::string& erro
            add_sweep_axis(into.analysis->grid, std::move(axis), error);
 }
 
+bool read_scenarios(const GivenOption& given, OptionTargets& into, std::string& error) {
+    std::string path;
+    SweepGrid& grid = into.analysis->grid;
+    return read_path(given, path, error) &&
+           read_scenario_file(std::string(given.argument), path, grid.size(), grid.table, error);
+}
+
 bool read_off_ratio(const GivenOption& given, OptionTargets& into, std::string& error) {
     into.analysis->has_off_ratio = true;
     into.analysis->off_ratio_option = given.argument;
@@ -117,6 +126,9 @@ bool read_jobs(const GivenOption& given, OptionTargets& into, std::string& error
 
 bool read_shard(const GivenOption& given, OptionTargets& into, std::string& error) {
     into.analysis->shard_given = true;
+    if (given.value == "auto") {
+        return shard_of_array_task(std::string(given.argument), into.analysis->shard, error);
+    }
     return parse_shard(given.value, into.analysis->shard, error);
 }
 
@@ -150,6 +162,7 @@ const BatchOption OPTIONS[] = {
     {"summary", Takes::Nothing, Part::Analysis, true, read_summary, nullptr},
     {"summary", Takes::Value, Part::Analysis, false, read_summary_path, nullptr},
     {"sweep", Takes::Value, Part::Analysis, true, read_sweep, nullptr},
+    {"scenarios", Takes::Value, Part::Analysis, false, read_scenarios, nullptr},
     {"off-ratio", Takes::Value, Part::Analysis, false, read_off_ratio,
      [](const AnalysisOptions& options) { return options.has_off_ratio; }},
     {"output", Takes::Value, Part::Analysis, false, read_output,

@@ -39,6 +39,21 @@ std::string checked_refusal_text(const ScenarioRefusal& refusal, const SweepAxis
     return "--" + field_with_reason(refusal);
 }
 
+std::string table_refusal_text(const ScenarioRefusal& refusal, const ScenarioTable& table,
+                               long long row) {
+    for (const ScenarioColumn& column : table.columns) {
+        if (refusal.cause == ScenarioRefusal::Cause::FieldRefused &&
+            field_name(refusal) == column.name) {
+            return table.option + ": " + table.path + " line " + std::to_string(table.lines[row]) +
+                   ": " + field_with_reason(refusal);
+        }
+    }
+    if (refusal.cause == ScenarioRefusal::Cause::NotIntegrable) {
+        return scenario_refusal_text(refusal);
+    }
+    return "--" + field_with_reason(refusal);
+}
+
 std::string off_ratio_refusal_text(const ScenarioRefusal& refusal, const std::string& option) {
     return option + " refused: Off_threshold = F x On_threshold = " + refusal.text + " in run_id " +
            std::to_string(refusal.run_id) + ": " + refusal_words(refusal.reason);

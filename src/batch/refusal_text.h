@@ -22,6 +22,11 @@ std::string scenario_refusal_text(const ScenarioRefusal& refusal);
 // dialog showed as "(as shown)").
 std::string checked_refusal_text(const ScenarioRefusal& refusal, const SweepAxis& axis);
 
+// A refusal found while checking a scenario file's row: the file and the row's
+// line when a cell is the one refused, else as checked_refusal_text tells it.
+std::string table_refusal_text(const ScenarioRefusal& refusal, const ScenarioTable& table,
+                               long long row);
+
 // A refused Off_threshold that --off-ratio=F made, told as that option's:
 // OPTION refused: Off_threshold = F x On_threshold = TEXT in run_id N: WHY
 std::string off_ratio_refusal_text(const ScenarioRefusal& refusal, const std::string& option);

@@ -14,6 +14,11 @@ bool given_as_base(const BatchRequest& request, std::string_view name) {
                        [&](const TypedField& typed) { return name == typed.field->name; });
 }
 
+bool in_table(const ScenarioTable& table, std::string_view name) {
+    return std::any_of(table.columns.begin(), table.columns.end(),
+                       [&](const ScenarioColumn& column) { return column.name == name; });
+}
+
 bool check_chart_request(const AnalysisOptions& options, const BatchRequest& request,
                          std::string& error) {
     const std::string option = "--chart=" + request.chart_path;
@@ -22,7 +27,10 @@ bool check_chart_request(const AnalysisOptions& options, const BatchRequest& req
         error = "--metric: it names what --chart shows; give --chart=PATH too";
         return false;
     }
-    if (!MORBILEX_BATCH_CHART) {
+    if (options.grid.has_table()) {
+        error = option + ": the scenarios of " + options.grid.table.option +
+                " lie on no axis; chart a sweep of --sweep alone";
+    } else if (!MORBILEX_BATCH_CHART) {
         error = "--chart: this build has no chart export (the Qt 6 painter library was not built)";
     } else if (options.shard_given) {
         error = option + ": a shard holds part of the sweep; chart the merged sweep instead";
@@ -68,6 +76,17 @@ bool check_sweep_request(const AnalysisOptions& options, const BatchRequest& req
         error = "--mode: the mode is swept";
         return false;
     }
+    const ScenarioTable& table = options.grid.table;
+    for (const ScenarioColumn& column : table.columns) {
+        if (swept(options.grid, column.name)) {
+            error = table.option + ": " + column.name + " is swept too";
+            return false;
+        }
+        if (column.is_mode ? options.mode_given : given_as_base(request, column.name)) {
+            error = table.option + ": --" + column.name + " is given too";
+            return false;
+        }
+    }
     for (const SweepAxis& axis : options.grid.axes) {
         if (!axis.is_mode && given_as_base(request, axis.name)) {
             error = axis.option + ": --" + axis.name + " is given too";
@@ -75,7 +94,8 @@ bool check_sweep_request(const AnalysisOptions& options, const BatchRequest& req
         }
     }
     if (options.has_off_ratio &&
-        (given_as_base(request, "Off_threshold") || swept(options.grid, "Off_threshold"))) {
+        (given_as_base(request, "Off_threshold") || swept(options.grid, "Off_threshold") ||
+         in_table(table, "Off_threshold"))) {
         error = "--off-ratio: it sets Off_threshold, which is given too";
         return false;
     }
@@ -87,7 +107,16 @@ bool check_scenarios(const SweepPlan& plan, const std::string& off_ratio_option,
     ScenarioBuilder builder(plan);
     ScenarioInputs inputs;
     ScenarioRefusal refused;
-    long long stride = plan.grid.size();
+    // Every row of a scenario file with the axes' first values.
+    for (long long row = 0; plan.grid.has_table() && row < plan.grid.table.count(); ++row) {
+        if (!builder.build(1 + row * plan.grid.points(), inputs, refused)) {
+            error = made_by_off_ratio(plan, refused)
+                        ? off_ratio_refusal_text(refused, off_ratio_option)
+                        : table_refusal_text(refused, plan.grid.table, row);
+            return false;
+        }
+    }
+    long long stride = plan.grid.points();
     for (const SweepAxis& axis : plan.grid.axes) {
         stride /= axis.count;
         std::vector<long long> checked = {0, axis.count - 1};

@@ -35,7 +35,7 @@ struct AnalysisOptions {
     std::string merge_output;  // --merge=OUT IN...
     std::vector<std::string> merge_inputs;
 
-    bool sweep() const { return !grid.axes.empty(); }
+    bool sweep() const { return !grid.axes.empty() || grid.has_table(); }
     bool merge() const { return !merge_output.empty(); }
 };
 

@@ -31,6 +31,12 @@ protected:
 
     std::string file(const std::string& name) const { return folder.file(name); }
 
+    void write_file(const std::string& name, const std::string& text) const {
+        std::FILE* out = std::fopen(file(name).c_str(), "wb");
+        std::fputs(text.c_str(), out);
+        std::fclose(out);
+    }
+
     // Runs the program from the folder, after prefix: variables of its
     // environment or shell commands.
     Outcome run(const std::string& arguments, const std::string& prefix = "") const {
@@ -82,6 +88,158 @@ TEST_F(Sweeps, OutputIsTheSameForAnyJobsAndShardsMergeIntoIt) {
     run(std::string(GRID) + " --format=jsonl --output=part.jsonl");
     EXPECT_NE(run("--merge=mixed.csv part1.csv part.jsonl").err.find("header differs"),
               std::string::npos);
+}
+
+// --shard=auto takes K/N from the batch system's variables (and only from them:
+// the environment is emptied first); the rows show which run_ids it chose.
+TEST_F(Sweeps, ShardAutoReadsTheJobArrayTask) {
+    const struct {
+        const char* environment;
+        long long index, count;  // 0: refused with reason
+        const char* reason;
+    } tasks[] = {
+        {"SLURM_ARRAY_TASK_ID=3 SLURM_ARRAY_TASK_MIN=1 SLURM_ARRAY_TASK_MAX=16 "
+         "SLURM_ARRAY_TASK_COUNT=16",
+         3, 16, ""},
+        {"SLURM_ARRAY_TASK_ID=7 SLURM_ARRAY_TASK_MIN=5 SLURM_ARRAY_TASK_MAX=12", 3, 8, ""},
+        {"SLURM_ARRAY_TASK_ID=5 SLURM_ARRAY_TASK_MIN=1 SLURM_ARRAY_TASK_MAX=15 "
+         "SLURM_ARRAY_TASK_STEP=2 SLURM_ARRAY_TASK_COUNT=8",
+         3, 8, ""},
+        {"SGE_TASK_ID=10 SGE_TASK_FIRST=4 SGE_TASK_LAST=16 SGE_TASK_STEPSIZE=3", 3, 5, ""},
+        {"SGE_TASK_ID=undefined SLURM_ARRAY_TASK_ID=2 SLURM_ARRAY_TASK_MIN=1 "
+         "SLURM_ARRAY_TASK_MAX=2",
+         2, 2, ""},
+        // A list 1,3,7: Slurm's count does not match any range.
+        {"SLURM_ARRAY_TASK_ID=3 SLURM_ARRAY_TASK_MIN=1 SLURM_ARRAY_TASK_MAX=7 "
+         "SLURM_ARRAY_TASK_STEP=1 SLURM_ARRAY_TASK_COUNT=3",
+         0, 0,
+         "SLURM_ARRAY_TASK_COUNT=3 where the range SLURM_ARRAY_TASK_MIN..SLURM_ARRAY_TASK_MAX "
+         "by SLURM_ARRAY_TASK_STEP = 1..7 by 1 holds 7 tasks: the array is a list, not a range "
+         "a-b or a-b:step; give --shard=K/N (Slurm)"},
+        {"SLURM_ARRAY_TASK_ID=4 SLURM_ARRAY_TASK_MIN=1 SLURM_ARRAY_TASK_MAX=15 "
+         "SLURM_ARRAY_TASK_STEP=2",
+         0, 0,
+         "SLURM_ARRAY_TASK_ID=4 is not a task of the range SLURM_ARRAY_TASK_MIN..SLURM_ARRAY_"
+         "TASK_MAX by SLURM_ARRAY_TASK_STEP = 1..15 by 2 (Slurm)"},
+        {"SLURM_ARRAY_TASK_ID=4", 0, 0,
+         "SLURM_ARRAY_TASK_MIN is not set: a whole number is needed (Slurm)"},
+        {"SGE_TASK_ID=2 SGE_TASK_FIRST=1 SGE_TASK_LAST=4 SGE_TASK_STEPSIZE=0", 0, 0,
+         "SGE_TASK_STEPSIZE=0: a step of 1 or more is needed (Grid Engine)"},
+        {"PBS_ARRAY_INDEX=2", 0, 0,
+         "PBS_ARRAY_INDEX=2 numbers the task but its batch system does not tell the array's "
+         "range; give --shard=K/N"},
+        {"LSB_JOBINDEX=0 SGE_TASK_ID=undefined", 0, 0,
+         "no job array task in the environment (SLURM_ARRAY_TASK_ID or SGE_TASK_ID); give "
+         "--shard=K/N"},
+    };
+    for (const auto& task : tasks) {
+        const Outcome outcome = run("--sweep=R_0=1:40:1 --T_max=1 --shard=auto",
+                                    std::string("env -i ") + task.environment);
+        if (task.index == 0) {
+            EXPECT_EQ(outcome.status, 2) << task.environment;
+            EXPECT_EQ(outcome.err,
+                      std::string("morbilex-batch: --shard=auto: ") + task.reason + "\n");
+            continue;
+        }
+        ASSERT_EQ(outcome.status, 0) << task.environment << outcome.err;
+        const auto rows = split_lines(outcome.out);
+        ASSERT_GE(rows.size(), 3u) << task.environment;
+        EXPECT_EQ(rows[1].substr(0, rows[1].find(',')), std::to_string(task.index));
+        EXPECT_EQ(rows[2].substr(0, rows[2].find(',')), std::to_string(task.index + task.count))
+            << task.environment;
+    }
+}
+
+// A scenario file (a small Latin hypercube over three fields) with a sweep:
+// every row takes every grid point, the rows varying slowest, and each row of
+// the output is the single run's summary with those options.
+TEST_F(Sweeps, ScenarioFileRowsTakeEveryGridPoint) {
+    const char* const scenarios[][3] = {
+        {"1.7", "3.1", "0"}, {"2.9", "5.6", "1"}, {"2.2", "4.4", "2"}, {"3.6", "2.3", "1"}};
+    std::string text = "\xEF\xBB\xBFR_0,latent_period,mode\n";  // as a spreadsheet saves it
+    for (const auto& row : scenarios)
+        text += std::string(row[0]) + "," + row[1] + "," + row[2] + "\r\n";
+    write_file("lhs.csv", text);
+    const std::string options = "--scenarios=lhs.csv --sweep=T_max=60,300 --Reduction=0.6";
+    const Outcome sweep = run(options);
+    ASSERT_EQ(sweep.status, 0) << sweep.err;
+    const auto rows = split_lines(sweep.out);
+    ASSERT_EQ(rows.size(), 1u + 4 * 2);
+    const std::string swept = "run_id,swept_R_0,swept_latent_period,swept_mode,swept_T_max,";
+    EXPECT_EQ(rows[0].substr(0, swept.size()), swept);
+    int run_id = 1;
+    for (const auto& row : scenarios) {
+        for (const char* T_max : {"60", "300"}) {
+            ASSERT_EQ(run(std::string("--R_0=") + row[0] + " --latent_period=" + row[1] +
+                          " --mode=" + row[2] + " --T_max=" + T_max +
+                          " --Reduction=0.6 --summary=one.csv")
+                          .status,
+                      0);
+            const std::string prefix = std::to_string(run_id) + "," + row[0] + "," + row[1] + "," +
+                                       row[2] + "," + T_max + ",";
+            EXPECT_EQ(rows[run_id], prefix + split_lines(read_bytes(file("one.csv")))[1]);
+            ++run_id;
+        }
+    }
+    // Shards number the whole product and merge into it.
+    std::string parts;
+    for (const char* k : {"1", "2", "3"}) {
+        const std::string part = std::string("part") + k + ".csv";
+        ASSERT_EQ(run(options + " --shard=" + k + "/3 --output=" + part).status, 0);
+        parts += " " + part;
+    }
+    ASSERT_EQ(run("--merge=all.csv" + parts).status, 0);
+    EXPECT_EQ(read_bytes(file("all.csv")), sweep.out);
+    EXPECT_EQ(
+        run(options + " --format=jsonl")
+            .out.rfind(
+                "{\"run_id\":1,\"swept_R_0\":1.7,\"swept_latent_period\":3.1,\"swept_mode\":0,"
+                "\"swept_T_max\":60,",
+                0),
+        0u);
+    // A cell the dialog reads that is no JSON number stays JSON: a string.
+    write_file("text.csv", "R_0\n2.\n");
+    EXPECT_EQ(run("--scenarios=text.csv --format=jsonl")
+                  .out.rfind("{\"run_id\":1,\"swept_R_0\":\"2.\",\"mode\":0,\"R_0\":2,", 0),
+              0u);
+}
+
+TEST_F(Sweeps, ScenarioFileRefusalsNameFileAndLine) {
+    const std::string at = "morbilex-batch: --scenarios=bad.csv: ";
+    const struct {
+        const char* text;
+        const char* options;
+        int status;
+        std::string error;
+    } refused[] = {
+        {"", "", 2, at + "bad.csv: the file is empty (no header, no row)"},
+        {"R_0\n", "", 2, at + "bad.csv: a header and no scenario row"},
+        {"R_0,beta\n2,3\n", "", 2,
+         at + "bad.csv line 1: unknown column 'beta' (a field option's name or mode)"},
+        {"R_0,R_0\n2,3\n", "", 2, at + "bad.csv line 1: column 'R_0' comes twice"},
+        {"R_0,mode\n2,1\n3\n", "", 2, at + "bad.csv line 3: 1 fields where the header has 2"},
+        {"R_0\n2\n\n3\n", "", 2, at + "bad.csv line 3: a blank line"},
+        {"mode\n0\n3\n", "", 2, at + "bad.csv line 3: mode '3': the mode is 0, 1 or 2"},
+        {"R_0\n2\n", "--sweep=R_0=1,2", 2, at + "R_0 is swept too"},
+        {"R_0\n2\n", "--R_0=3", 2, at + "--R_0 is given too"},
+        {"mode\n1\n", "--mode=2", 2, at + "--mode is given too"},
+        {"Off_threshold\n1\n", "--off-ratio=0.5", 2,
+         "morbilex-batch: --off-ratio: it sets Off_threshold, which is given too"},
+        {"R_0,latent_period\n2,4\n2,0\n", "--sweep=Reduction=0.5,0.6", 1,
+         at + "bad.csv line 3: latent_period=0 refused: a period must be above zero also as shown "
+              "(0.005 or more)"},
+    };
+    for (const auto& file_case : refused) {
+        write_file("bad.csv", file_case.text);
+        const Outcome outcome =
+            run(std::string("--scenarios=bad.csv --T_max=5 ") + file_case.options);
+        EXPECT_EQ(outcome.status, file_case.status) << file_case.text;
+        EXPECT_EQ(outcome.err, file_case.error + "\n");
+        EXPECT_TRUE(outcome.out.empty());
+    }
+    EXPECT_EQ(run("--scenarios=none.csv").err,
+              "morbilex-batch: --scenarios=none.csv: the file cannot be opened (No such file or "
+              "directory)\n");
 }
 
 // Every broken input is refused with its reason, naming the file and line, and
