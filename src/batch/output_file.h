@@ -31,6 +31,8 @@ public:
     bool finish(std::string& error);
     // Puts the finished file in place; false with the reason.
     bool commit(std::string& error);
+    // Whether the output goes to a new file put in place by commit().
+    bool replaces() const { return !temporary_.empty(); }
 
 private:
     std::FILE* stream_ = nullptr;

@@ -9,6 +9,7 @@
 #include "batch/sweep_chart_data.h"
 #include "batch/sweep_chart_file.h"
 #include "batch/sweep_checks.h"
+#include "batch/sweep_manifest.h"
 #include "batch/sweep_merge.h"
 #include "batch/sweep_rows.h"
 
@@ -29,6 +30,18 @@ SweepPlan plan_of(const AnalysisOptions& options, const BatchRequest& request) {
     plan.has_off_ratio = options.has_off_ratio;
     plan.off_ratio = options.off_ratio;
     return plan;
+}
+
+SweepManifest manifest_of(const AnalysisOptions& options, const SweepPlan& plan, long long rows) {
+    SweepManifest manifest;
+    manifest.program = program_version_text();
+    manifest.sweep = options.sweep_definition;
+    manifest.identity = sweep_identity(manifest.sweep);
+    manifest.rows_format = options.format == RowFormat::JsonLines ? "jsonl" : "csv";
+    manifest.shard_index = options.shard.index;
+    manifest.shard_count = options.shard.count;
+    manifest.rows = rows < 0 ? options.shard.size(plan.grid.size()) : rows;
+    return manifest;
 }
 
 // The chart of a finished sweep, ready to be put in place.
@@ -71,8 +84,14 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request, s
     // The rows and the chart are put in place together, once both are complete.
     PendingOutput chart;
     if (chart_data && !prepare_chart(*chart_data, request, chart, error)) return EXIT_FAILED;
+    PendingOutput manifest;
+    if (file.replaces() &&
+        !prepare_output(manifest, "--output=", options.output_path + ".manifest",
+                        sweep_manifest_text(manifest_of(options, plan, -1)), error)) {
+        return EXIT_FAILED;
+    }
     std::string reason;
-    if (!file.commit(reason) || !chart.commit(reason)) {
+    if (!file.commit(reason) || !manifest.commit(reason) || !chart.commit(reason)) {
         return fail(error, "the outputs could not be put in place (" + reason + ")", EXIT_FAILED);
     }
     return EXIT_DONE;

@@ -32,6 +32,10 @@ struct AnalysisOptions {
     std::string metric = "peak_infectious";
     bool metric_given = false;
 
+    // The options that make the scenarios, as given and in order: every one
+    // but --output, --shard, --jobs, --resume and --format.
+    std::string sweep_definition;
+
     std::string merge_output;  // --merge=OUT IN...
     std::vector<std::string> merge_inputs;
 

@@ -67,6 +67,11 @@ TEST_F(Sweeps, OutputIsTheSameForAnyJobsAndShardsMergeIntoIt) {
                   0);
         shards = name + " " + shards;  // in any order
     }
+    EXPECT_EQ(read_bytes(file("part2.csv.manifest")),
+              "# morbilex-batch sweep\nformat = 1\nprogram = morbilex-batch 1.0\nsweep = " +
+                  std::string(GRID) +
+                  "\nidentity = 7f6dca1b841daf75\nrows_format = csv\nshard = 2/5\nrows = 5\n");
+    EXPECT_FALSE(std::filesystem::exists(file("all.csv.manifest")));
     ASSERT_EQ(run("--merge=all.csv " + shards).status, 0);
     EXPECT_EQ(read_bytes(file("all.csv")), one.out);
 
