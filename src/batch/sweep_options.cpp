@@ -142,9 +142,13 @@ std::string analysis_usage_text() {
            "  --metric=NAME    the summary column the chart shows (default peak_infectious)\n"
            "  --merge=OUT IN...  join shard files into OUT (same header, every run_id once;\n"
            "                   OUT -: standard output)\n"
+           "  --resume         continue the sweep kept in OUTPUT.partial (same options)\n"
            "A scenario whose run overflows is a row with status non-finite (a missing\n"
-           "value in the chart), not a failed sweep. Ctrl-C stops a sweep with every\n"
-           "written row complete and exit status 130.\n";
+           "value in the chart), not a failed sweep. Ctrl-C, SIGTERM or SIGHUP stop a\n"
+           "sweep or merge with exit status 128 + the signal (130, 143, 129); a sweep's\n"
+           "complete rows go to OUTPUT.partial, OUTPUT itself stays as it was. A file\n"
+           "OUTPUT gets OUTPUT.manifest (the sweep, its shard and rows) beside it, and\n"
+           "OUTPUT.lock while a run writes it: a second run on it is refused.\n";
 }
 
 }  // namespace morbilex::batch

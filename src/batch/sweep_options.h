@@ -29,6 +29,7 @@ struct AnalysisOptions {
     Shard shard;
     bool shard_given = false;
     bool count_only = false;
+    bool resume = false;  // continue from OUTPUT.partial
     std::string metric = "peak_infectious";
     bool metric_given = false;
 
