@@ -149,6 +149,23 @@ int keep_partial(const AnalysisOptions& options, const SweepPlan& plan, PendingO
     return interrupted_status();
 }
 
+// False with the reason when the output holds another shard of this sweep:
+// the tasks of a job array all given one --output would replace each other.
+bool check_other_shard(const AnalysisOptions& options, const SweepPlan& plan, std::string& error) {
+    SweepManifest held;
+    std::string ignored;
+    if (!read_sweep_manifest(options.output_path + ".manifest", held, ignored)) return true;
+    const SweepManifest now = manifest_of(options, plan, -1);
+    if (held.identity != now.identity || held.sweep != now.sweep ||
+        (held.shard_index == now.shard_index && held.shard_count == now.shard_count)) {
+        return true;
+    }
+    error = "--output=" + options.output_path + ": it holds shard " +
+            std::to_string(held.shard_index) + "/" + std::to_string(held.shard_count) +
+            " of this sweep; give each shard its own output (or remove it first)";
+    return false;
+}
+
 int sweep_command(const AnalysisOptions& options, const BatchRequest& request, std::string& error) {
     if (!check_sweep_request(options, request, error)) return EXIT_WRONG_OPTION;
     const SweepPlan plan = plan_of(options, request);
@@ -170,6 +187,7 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request, s
     if (!options.output_path.empty() && !file.open(options.output_path, error)) {
         return fail(error, "--output=" + options.output_path + ": " + error, EXIT_FAILED);
     }
+    if (file.replaces() && !check_other_shard(options, plan, error)) return EXIT_FAILED;
     const std::string partial = options.output_path + ".partial";
     SweepProgress progress;
     if (options.resume) {

@@ -418,6 +418,15 @@ TEST_F(Stopped, SecondRunOnAHeldOutputIsRefused) {
     close(lock);
     EXPECT_EQ(run("--sweep=R_0=1,2 --output=rows.csv").status, 0);
     EXPECT_TRUE(litter().empty());
+    // Tasks of a job array given one output, one after another.
+    ASSERT_EQ(run("--sweep=R_0=1:2:0.5 --shard=1/2 --output=part.csv").status, 0);
+    const std::string first = read_bytes(file("part.csv"));
+    const Outcome second = run("--sweep=R_0=1:2:0.5 --shard=2/2 --output=part.csv");
+    EXPECT_EQ(second.status, 1);
+    EXPECT_EQ(second.err,
+              "morbilex-batch: --output=part.csv: it holds shard 1/2 of this sweep; give each "
+              "shard its own output (or remove it first)\n");
+    EXPECT_EQ(read_bytes(file("part.csv")), first);
 }
 
 TEST_F(Stopped, WhatAPathIsDecidesHowItIsWritten) {
