@@ -157,7 +157,7 @@ bool check_other_shard(const AnalysisOptions& options, const SweepPlan& plan, st
     if (!read_sweep_manifest(options.output_path + ".manifest", held, ignored)) return true;
     const SweepManifest now = manifest_of(options, plan, -1);
     if (held.identity != now.identity || held.sweep != now.sweep ||
-        (held.shard_index == now.shard_index && held.shard_count == now.shard_count)) {
+        held.shard_count != now.shard_count || held.shard_index == now.shard_index) {
         return true;
     }
     error = "--output=" + options.output_path + ": it holds shard " +
