@@ -375,8 +375,9 @@ TEST_F(Stopped, SignalsLeaveNoLitterAndKilledRunsAreCleanedUp) {
     // The stopped sweep tells where its rows are, on one line.
     pid_t child = start(std::string(LONG_SWEEP) + " --output=rows.csv", ".rows.csv.tmp-");
     kill(child, SIGINT);
-    kill(child, SIGINT);  // a second signal while it stops ends it at once
-    EXPECT_EQ(status_of(child), 130);
+    kill(child, SIGTERM);  // a second signal while it stops ends it at once
+    const int status = status_of(child);
+    EXPECT_TRUE(status == 143 || status == 130) << status;  // unless it had stopped
     EXPECT_TRUE(litter().empty());
     std::filesystem::remove(file("rows.csv.partial"));
     std::filesystem::remove(file("rows.csv.partial.manifest"));
