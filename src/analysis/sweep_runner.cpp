@@ -113,7 +113,7 @@ struct SweepShape {
 SweepShape shape_of(const SweepPlan& plan, const SweepSettings& settings) {
     SweepShape shape;
     shape.total = plan.grid.size();
-    shape.ours = settings.shard.size(shape.total);
+    shape.ours = std::max(0LL, settings.shard.size(shape.total) - settings.skip);
     // At least one batch of the lane kernel: a smaller block would integrate
     // padding lanes.
     const long long lanes = widest_lane_kernel().lanes;
@@ -135,7 +135,8 @@ void work(const SweepPlan& plan, const SweepSettings& settings, const SweepShape
         const long long count = std::min(shape.block, shape.ours - first);
         bool built = true;
         for (long long k = 0; k < count && built; ++k)
-            built = builder.build(settings.shard.run_id(first + k), inputs[k], refused);
+            built =
+                builder.build(settings.shard.run_id(settings.skip + first + k), inputs[k], refused);
         if (!built) {
             queue.fail(&refused);
             break;
@@ -144,7 +145,7 @@ void work(const SweepPlan& plan, const SweepSettings& settings, const SweepShape
         std::string rows;
         rows.reserve(static_cast<std::size_t>(count) * 512);
         for (long long k = 0; k < count; ++k) {
-            const long long run_id = settings.shard.run_id(first + k);
+            const long long run_id = settings.shard.run_id(settings.skip + first + k);
             summarise_run(inputs[k], figures[k], row);
             if (settings.json_lines) {
                 append_sweep_json_row(rows, plan.grid, run_id, row);

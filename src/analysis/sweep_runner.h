@@ -36,6 +36,9 @@ struct FinishedScenario {
 struct SweepSettings {
     int jobs = 1;
     Shard shard;
+    // The shard's first scenarios left out (written before): the sweep
+    // continues from the one after them.
+    long long skip = 0;
     bool json_lines = false;
     // Set from outside (Ctrl-C): no new scenarios start; the rows finished
     // before are still written.

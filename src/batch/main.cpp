@@ -14,9 +14,9 @@
 #include "batch/sweep_main.h"
 #include "batch/sweep_options.h"
 #include "model/simulation.h"
-#include "trace/traced_run.h"
 #include "shell/dialogs.h"
 #include "shell/messages.h"
+#include "trace/traced_run.h"
 
 // MORBILEX_BATCH_CHART (0 or 1) comes from the build, which knows whether
 // the Qt painter library is there.

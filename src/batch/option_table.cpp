@@ -137,6 +137,11 @@ bool read_count(const GivenOption&, OptionTargets& into, std::string&) {
     return true;
 }
 
+bool read_resume(const GivenOption&, OptionTargets& into, std::string&) {
+    into.analysis->resume = true;
+    return true;
+}
+
 bool read_metric(const GivenOption& given, OptionTargets& into, std::string& error) {
     into.analysis->metric = given.value;
     into.analysis->metric_given = true;
@@ -175,6 +180,8 @@ const BatchOption OPTIONS[] = {
      [](const AnalysisOptions& options) { return options.shard_given; }},
     {"count", Takes::Nothing, Part::Analysis, true, read_count,
      [](const AnalysisOptions& options) { return options.count_only; }},
+    {"resume", Takes::Nothing, Part::Analysis, true, read_resume,
+     [](const AnalysisOptions& options) { return options.resume; }},
     {"metric", Takes::Value, Part::Analysis, false, read_metric,
      [](const AnalysisOptions& options) { return options.metric_given; }},
     {"merge", Takes::ValueAndFiles, Part::Analysis, false, read_merge, nullptr},

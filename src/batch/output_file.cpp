@@ -1,6 +1,8 @@
 #include "batch/output_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,18 +13,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "batch/interrupt.h"
+
 namespace morbilex::batch {
 namespace {
 
 std::string reason_of(int error_number) {
     return std::strerror(error_number);
-}
-
-// The system's own streams and devices are written in place, never replaced.
-bool written_in_place(const std::string& path) {
-    struct stat info = {};
-    if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return true;
-    return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0;
 }
 
 // The descriptor of standard output or error when path names its file (as
@@ -41,6 +38,16 @@ int standard_descriptor_of(const std::string& path) {
     return -1;
 }
 
+// What the path is decides, never its text: a device, a pipe, a socket, or
+// the file of standard output or error (as /dev/stdout names it) is written in
+// place; a regular file, or a path where nothing stands, is replaced.
+bool written_in_place(const std::string& path) {
+    if (path == "-") return true;
+    struct stat info = {};
+    if (stat(path.c_str(), &info) != 0) return false;
+    return !S_ISREG(info.st_mode) || standard_descriptor_of(path) >= 0;
+}
+
 std::FILE* open_in_place(const std::string& path) {
     const int standard = path == "-" ? STDOUT_FILENO : standard_descriptor_of(path);
     if (standard < 0) return std::fopen(path.c_str(), "w");
@@ -51,19 +58,67 @@ std::FILE* open_in_place(const std::string& path) {
     return stream;
 }
 
-// The file a link points to, so that the link stays; path otherwise. A link
-// that points nowhere yet names the file to create.
-std::string file_behind(const std::string& path) {
-    struct stat info = {};
-    if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-    char resolved[PATH_MAX];
-    if (realpath(path.c_str(), resolved) != nullptr) return resolved;
-    const ssize_t length = readlink(path.c_str(), resolved, sizeof resolved - 1);
-    if (length <= 0) return path;
-    const std::string target(resolved, static_cast<std::size_t>(length));
+// The file at the end of a chain of links, so that every link stays; path
+// when it is no link. A link that points nowhere names the file to create.
+// False with errno set when the chain cannot be followed (a loop).
+bool file_behind(const std::string& path, std::string& file) {
+    file = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info = {};
+        if (lstat(file.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
+        char target[PATH_MAX];
+        const ssize_t length = readlink(file.c_str(), target, sizeof target);
+        if (length <= 0 || length >= static_cast<ssize_t>(sizeof target)) {
+            if (length >= 0) errno = ENAMETOOLONG;
+            return false;
+        }
+        const std::string next(target, static_cast<std::size_t>(length));
+        const std::size_t slash = file.rfind('/');
+        file = next.front() == '/' || slash == std::string::npos ? next
+                                                                 : file.substr(0, slash + 1) + next;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+std::string folder_of(const std::string& path) {
     const std::size_t slash = path.rfind('/');
-    if (target.front() == '/' || slash == std::string::npos) return target;
-    return path.substr(0, slash + 1) + target;
+    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+std::string base_of(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The pid in a temporary's name ".BASE[.more].tmp-PID-N", 0 when the name is
+// not one of base's.
+long pid_of_temporary(const std::string& name, const std::string& base) {
+    const std::string start = "." + base;
+    if (name.compare(0, start.size(), start) != 0) return 0;
+    const std::size_t tmp = name.rfind(".tmp-");
+    if (tmp == std::string::npos || tmp < start.size()) return 0;
+    if (tmp > start.size() && name[start.size()] != '.') return 0;
+    const std::string tail = name.substr(tmp + 5);
+    const std::size_t dash = tail.find('-');
+    if (dash == 0 || dash == std::string::npos || dash + 1 == tail.size()) return 0;
+    if (tail.find_first_not_of("0123456789-") != std::string::npos) return 0;
+    return std::strtol(tail.c_str(), nullptr, 10);
+}
+
+// Removes what a killed run writing to path left beside it: its temporaries,
+// named after a process that is no longer there.
+void remove_dead_temporaries(const std::string& path) {
+    const std::string folder = folder_of(path);
+    const std::string base = base_of(path);
+    std::error_code ignored;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(folder.empty() ? "." : folder, ignored)) {
+        const std::string name = entry.path().filename().string();
+        const long pid = pid_of_temporary(name, base);
+        if (pid > 0 && pid != getpid() && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            unlink((folder + name).c_str());
+    }
 }
 
 // A new file beside target with the mode a new file gets there (or the mode
@@ -90,6 +145,7 @@ int create_beside(const std::string& target, std::string& name) {
 PendingOutput::~PendingOutput() {
     if (stream_ != nullptr) std::fclose(stream_);
     if (!temporary_.empty()) unlink(temporary_.c_str());
+    forget_litter(litter_);
 }
 
 bool PendingOutput::open(const std::string& path, std::string& error) {
@@ -98,7 +154,10 @@ bool PendingOutput::open(const std::string& path, std::string& error) {
         if (stream_ == nullptr) error = reason_of(errno);
         return stream_ != nullptr;
     }
-    target_ = file_behind(path);
+    if (!file_behind(path, target_)) {
+        error = reason_of(errno);
+        return false;
+    }
     // A file the user may not write to is not replaced either.
     if (access(target_.c_str(), F_OK) == 0 && access(target_.c_str(), W_OK) != 0) {
         error = reason_of(errno);
@@ -110,6 +169,7 @@ bool PendingOutput::open(const std::string& path, std::string& error) {
         temporary_.clear();
         return false;
     }
+    litter_ = register_litter(temporary_);
     stream_ = fdopen(descriptor, "w");
     if (stream_ == nullptr) {
         error = reason_of(errno);
@@ -137,13 +197,69 @@ bool PendingOutput::finish(std::string& error) {
 }
 
 bool PendingOutput::commit(std::string& error) {
+    return commit_as(target_, error);
+}
+
+bool PendingOutput::commit_as(const std::string& path, std::string& error) {
     if (temporary_.empty()) return true;
-    if (rename(temporary_.c_str(), target_.c_str()) != 0) {
+    if (rename(temporary_.c_str(), path.c_str()) != 0) {
         error = reason_of(errno);
         return false;
     }
+    forget_litter(litter_);
+    litter_ = -1;
     temporary_.clear();
     return true;
+}
+
+OutputLock::~OutputLock() {
+    if (descriptor_ < 0) return;
+    unlink(path_.c_str());
+    forget_litter(litter_);
+    close(descriptor_);
+}
+
+bool OutputLock::take(const std::string& option, const std::string& path, std::string& error) {
+    std::string file;
+    if (path.empty() || written_in_place(path) || !file_behind(path, file)) return true;
+    path_ = file + ".lock";
+    // A lock file removed by its holder between our open and flock is taken
+    // again under the new one.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const int descriptor = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        // Where no lock file can be made, no output can be either: opening it tells why.
+        if (descriptor < 0) return true;
+        if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+            char holder[32] = {};
+            const ssize_t length = pread(descriptor, holder, sizeof holder - 1, 0);
+            close(descriptor);
+            std::string pid =
+                length > 0 ? std::string(holder, static_cast<std::size_t>(length)) : "";
+            while (!pid.empty() && (pid.back() == '\n' || pid.back() == ' '))
+                pid.pop_back();
+            error = option + path + ": another morbilex-batch" +
+                    (pid.empty() ? "" : " (pid " + pid + ")") +
+                    " is writing this file; it is locked by " + path_;
+            return false;
+        }
+        struct stat held = {}, named = {};
+        if (fstat(descriptor, &held) == 0 && stat(path_.c_str(), &named) == 0 &&
+            held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+            descriptor_ = descriptor;
+            const std::string pid = std::to_string(getpid()) + "\n";
+            if (ftruncate(descriptor, 0) != 0 ||
+                pwrite(descriptor, pid.data(), pid.size(), 0) < 0) {
+                // The pid only informs; the lock holds without it.
+            }
+            litter_ = register_litter(path_);
+            remove_dead_temporaries(file);
+            if (file != path) remove_dead_temporaries(path);
+            return true;
+        }
+        close(descriptor);
+    }
+    error = option + path + ": the lock file " + path_ + " keeps changing";
+    return false;
 }
 
 bool prepare_output(PendingOutput& output, const std::string& option, const std::string& path,
@@ -173,7 +289,9 @@ bool outputs_are_distinct(const std::vector<std::pair<std::string, std::string>>
         const std::string& path = outputs[k].second;
         if (path.empty() || path == "-" || written_in_place(path)) continue;
         std::error_code ignored;
-        const auto absolute = std::filesystem::absolute(file_behind(path), ignored);
+        std::string file;
+        if (!file_behind(path, file)) continue;  // opening it tells why
+        const auto absolute = std::filesystem::absolute(file, ignored);
         files[k] = std::filesystem::weakly_canonical(absolute, ignored).string();
         for (std::size_t j = 0; j < k; ++j) {
             if (files[j] == files[k] && !files[k].empty()) {

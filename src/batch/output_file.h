@@ -31,11 +31,37 @@ public:
     bool finish(std::string& error);
     // Puts the finished file in place; false with the reason.
     bool commit(std::string& error);
+    // Puts the finished file at path instead (beside the target).
+    bool commit_as(const std::string& path, std::string& error);
+    // Whether the output goes to a new file put in place by commit().
+    bool replaces() const { return !temporary_.empty(); }
 
 private:
     std::FILE* stream_ = nullptr;
     std::string target_;     // what the file replaces
     std::string temporary_;  // empty when written directly
+    int litter_ = -1;        // the temporary's slot for a second signal
+};
+
+// The claim of one process on an output that replaces a file: FILE.lock,
+// held with flock() and holding the pid, removed when the claim ends. A lock
+// left by a killed process holds nothing and is taken over, and the
+// temporaries that process left beside the output are removed.
+class OutputLock {
+public:
+    OutputLock() = default;
+    OutputLock(const OutputLock&) = delete;
+    OutputLock& operator=(const OutputLock&) = delete;
+    ~OutputLock();
+
+    // Takes the lock of the output at path (nothing for standard output and
+    // devices); false with "OPTIONPATH: ..." when another process holds it.
+    bool take(const std::string& option, const std::string& path, std::string& error);
+
+private:
+    std::string path_;
+    int descriptor_ = -1;
+    int litter_ = -1;
 };
 
 // Opens output at path, fills it and finishes it, ready for commit(); false

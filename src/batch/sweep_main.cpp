@@ -1,14 +1,19 @@
 // The analysis commands of morbilex-batch: a sweep or its count, and the joining of shards.
 #include "batch/sweep_main.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 
+#include "batch/interrupt.h"
 #include "batch/output_file.h"
 #include "batch/sweep_chart_data.h"
 #include "batch/sweep_chart_file.h"
 #include "batch/sweep_checks.h"
+#include "batch/sweep_manifest.h"
 #include "batch/sweep_merge.h"
 #include "batch/sweep_rows.h"
 
@@ -31,12 +36,134 @@ SweepPlan plan_of(const AnalysisOptions& options, const BatchRequest& request) {
     return plan;
 }
 
+SweepManifest manifest_of(const AnalysisOptions& options, const SweepPlan& plan, long long rows) {
+    SweepManifest manifest;
+    manifest.program = program_version_text();
+    manifest.sweep = options.sweep_definition;
+    manifest.identity = sweep_identity(manifest.sweep);
+    manifest.rows_format = options.format == RowFormat::JsonLines ? "jsonl" : "csv";
+    manifest.shard_index = options.shard.index;
+    manifest.shard_count = options.shard.count;
+    manifest.rows = rows < 0 ? options.shard.size(plan.grid.size()) : rows;
+    return manifest;
+}
+
 // The chart of a finished sweep, ready to be put in place.
 bool prepare_chart(const SweepChartData& data, const BatchRequest& request, PendingOutput& output,
                    std::string& error) {
     std::string bytes;
     return draw_sweep_chart(data.contents(), request, bytes, error) &&
            prepare_output(output, "--chart=", request.chart_path, bytes, error);
+}
+
+// The status of a run ended by a signal: 128 + the signal, as a shell tells it.
+int interrupted_status() {
+    return 128 + interrupt_signal();
+}
+
+std::string interrupted_text() {
+    return "interrupted by " + signal_name(interrupt_signal());
+}
+
+// Copies the complete lines of the partial file to out: its header, if any,
+// and its rows, counted in progress (skip); false with the reason.
+bool copy_partial(const std::string& path, bool csv, std::FILE* out, SweepProgress& progress,
+                  std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    std::string chunk(1 << 20, '\0'), pending;
+    long long lines = 0;
+    while (in) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        pending.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+        const std::size_t end = pending.rfind('\n');
+        if (end == std::string::npos) continue;
+        lines += std::count(pending.begin(), pending.begin() + end + 1, '\n');
+        if (std::fwrite(pending.data(), 1, end + 1, out) != end + 1) {
+            error = "the rows could not be written";
+            return false;
+        }
+        pending.erase(0, end + 1);
+    }
+    if (in.bad()) {
+        error = path + ": the file could not be read";
+        return false;
+    }
+    progress.header = csv && lines == 0;
+    progress.skip = csv && lines > 0 ? lines - 1 : lines;
+    return true;
+}
+
+// Starts out with the rows of OUTPUT.partial when it belongs to this sweep.
+bool resume_from(const AnalysisOptions& options, const SweepPlan& plan, const std::string& partial,
+                 std::FILE* out, SweepProgress& progress, std::string& error) {
+    std::error_code ignored;
+    if (!std::filesystem::exists(partial, ignored)) {
+        error = "--resume: there is no " + partial + " (no interrupted run of this output)";
+        return false;
+    }
+    SweepManifest kept;
+    if (!read_sweep_manifest(partial + ".manifest", kept, error)) {
+        error = "--resume: " + error;
+        return false;
+    }
+    const SweepManifest now = manifest_of(options, plan, -1);
+    if (kept.identity != now.identity || kept.sweep != now.sweep) {
+        error = "--resume: " + partial + " belongs to another sweep (" + kept.sweep + ")";
+        return false;
+    }
+    if (kept.rows_format != now.rows_format || kept.shard_index != now.shard_index ||
+        kept.shard_count != now.shard_count) {
+        error = "--resume: " + partial + " holds " + kept.rows_format + " rows of shard " +
+                std::to_string(kept.shard_index) + "/" + std::to_string(kept.shard_count);
+        return false;
+    }
+    if (!copy_partial(partial, now.rows_format == "csv", out, progress, error)) {
+        error = "--resume: " + error;
+        return false;
+    }
+    return true;
+}
+
+// An interrupted sweep: the rows written go to OUTPUT.partial with their
+// manifest, and the output stays as it was.
+int keep_partial(const AnalysisOptions& options, const SweepPlan& plan, PendingOutput& file,
+                 bool flushed, const SweepProgress& progress, std::string& error) {
+    if (!file.replaces()) {
+        error = interrupted_text() + "; every row written is complete";
+        return interrupted_status();
+    }
+    const std::string partial = options.output_path + ".partial";
+    const long long rows = progress.skip + progress.rows;
+    PendingOutput manifest;
+    std::string reason;
+    if (!flushed ||
+        !prepare_output(manifest, "--output=", partial + ".manifest",
+                        sweep_manifest_text(manifest_of(options, plan, rows)), reason) ||
+        !file.commit_as(partial, reason) || !manifest.commit(reason)) {
+        error = interrupted_text() + "; the rows written could not be kept (" +
+                (reason.empty() ? error : reason) + ")";
+        return interrupted_status();
+    }
+    error = interrupted_text() + "; the " + std::to_string(rows) + " complete rows are kept in " +
+            partial + " (--resume continues)";
+    return interrupted_status();
+}
+
+// False with the reason when the output holds another shard of this sweep:
+// the tasks of a job array all given one --output would replace each other.
+bool check_other_shard(const AnalysisOptions& options, const SweepPlan& plan, std::string& error) {
+    SweepManifest held;
+    std::string ignored;
+    if (!read_sweep_manifest(options.output_path + ".manifest", held, ignored)) return true;
+    const SweepManifest now = manifest_of(options, plan, -1);
+    if (held.identity != now.identity || held.sweep != now.sweep ||
+        held.shard_count != now.shard_count || held.shard_index == now.shard_index) {
+        return true;
+    }
+    error = "--output=" + options.output_path + ": it holds shard " +
+            std::to_string(held.shard_index) + "/" + std::to_string(held.shard_count) +
+            " of this sweep; give each shard its own output (or remove it first)";
+    return false;
 }
 
 int sweep_command(const AnalysisOptions& options, const BatchRequest& request, std::string& error) {
@@ -48,32 +175,60 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request, s
             return EXIT_DONE;
         return fail(error, "--count: standard output could not be written", EXIT_FAILED);
     }
+    if (options.resume && !request.chart_path.empty()) {
+        return fail(error, "--resume: --chart needs every scenario in one run", EXIT_WRONG_OPTION);
+    }
+    const InterruptHandler handler;
+    OutputLock lock;
+    if (!lock.take("--output=", options.output_path, error)) return EXIT_FAILED;
     std::optional<SweepChartData> chart_data;
     if (!request.chart_path.empty()) chart_data.emplace(options, request);
     PendingOutput file;
     if (!options.output_path.empty() && !file.open(options.output_path, error)) {
         return fail(error, "--output=" + options.output_path + ": " + error, EXIT_FAILED);
     }
+    if (file.replaces() && !check_other_shard(options, plan, error)) return EXIT_FAILED;
+    const std::string partial = options.output_path + ".partial";
+    SweepProgress progress;
+    if (options.resume) {
+        if (!file.replaces()) {
+            return fail(error, "--resume: --output= must name a file", EXIT_WRONG_OPTION);
+        }
+        if (!resume_from(options, plan, partial, file.stream(), progress, error))
+            return EXIT_FAILED;
+    }
     std::FILE* out = options.output_path.empty() ? stdout : file.stream();
-    bool interrupted = false;
     const bool written =
-        write_sweep(options, plan, out, chart_data ? &*chart_data : nullptr, interrupted, error);
+        write_sweep(options, plan, out, chart_data ? &*chart_data : nullptr, progress, error);
     const bool flushed =
         options.output_path.empty() ? std::fflush(stdout) == 0 : file.finish(error);
     if (!flushed && !error.empty()) error = "--output=" + options.output_path + ": " + error;
-    if (interrupted) {
-        // The rows written so far are kept; the chart is not drawn.
-        if (flushed) file.commit(error);
-        return fail(error, "interrupted; every row written is complete", EXIT_INTERRUPTED);
-    }
+    // The rows written so far are kept; the chart is not drawn.
+    if (progress.interrupted) return keep_partial(options, plan, file, flushed, progress, error);
     if (!written || !flushed)
         return fail(error, error.empty() ? "the rows could not be written" : error, EXIT_FAILED);
-    // The rows and the chart are put in place together, once both are complete.
+    // The rows, their manifest and the chart are put in place together, once
+    // all are complete.
     PendingOutput chart;
     if (chart_data && !prepare_chart(*chart_data, request, chart, error)) return EXIT_FAILED;
+    PendingOutput manifest;
+    if (file.replaces() &&
+        !prepare_output(manifest, "--output=", options.output_path + ".manifest",
+                        sweep_manifest_text(manifest_of(options, plan, -1)), error)) {
+        return EXIT_FAILED;
+    }
+    const bool replaced = file.replaces();
     std::string reason;
-    if (!file.commit(reason) || !chart.commit(reason)) {
+    if (!file.commit(reason) || !manifest.commit(reason) || !chart.commit(reason)) {
         return fail(error, "the outputs could not be put in place (" + reason + ")", EXIT_FAILED);
+    }
+    // Rows kept by an interrupted run are part of the output now, or out of date.
+    if (replaced) {
+        std::error_code ignored;
+        if (std::filesystem::exists(partial + ".manifest", ignored)) {
+            std::filesystem::remove(partial, ignored);
+            std::filesystem::remove(partial + ".manifest", ignored);
+        }
     }
     return EXIT_DONE;
 }
@@ -83,8 +238,11 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request, s
 int run_analysis_command(const AnalysisOptions& options, const BatchRequest& request,
                          std::string& error) {
     if (options.merge()) {
-        return merge_shard_files(options.merge_output, options.merge_inputs, error) ? EXIT_DONE
-                                                                                    : EXIT_FAILED;
+        const InterruptHandler handler;
+        OutputLock lock;
+        if (!lock.take("--merge=", options.merge_output, error)) return EXIT_FAILED;
+        if (merge_shard_files(options.merge_output, options.merge_inputs, error)) return EXIT_DONE;
+        return interrupt_signal() != 0 ? interrupted_status() : EXIT_FAILED;
     }
     return sweep_command(options, request, error);
 }

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "batch/interrupt.h"
 #include "batch/output_file.h"
 
 namespace morbilex::batch {
@@ -260,6 +261,10 @@ bool merge_files(const std::string& output, const std::vector<std::string>& inpu
     if (!shape.json) std::fprintf(out.stream(), "%s\n", header.c_str());
     MissingRuns missing;
     for (long long expected = 1; !queue.empty();) {
+        if (interrupt_requested().load()) {
+            error = "interrupted by " + signal_name(interrupt_signal()) + "; nothing written";
+            return false;
+        }
         ShardFile* file = queue.top();
         queue.pop();
         if (file->run_id < expected) {

@@ -47,6 +47,27 @@ bool take_merge(int argc, const char* const argv[], int at, const BatchOption& m
     return true;
 }
 
+// Whether the argument is one of the options that only say where and how the
+// rows go, not which rows there are.
+bool where_rows_go(std::string_view argument) {
+    for (const std::string_view name : {"output", "shard", "jobs", "resume", "format"}) {
+        if (argument.substr(0, 2) != "--" || argument.substr(2, name.size()) != name) continue;
+        const std::string_view after = argument.substr(2 + name.size());
+        if (after.empty() || after[0] == '=') return true;
+    }
+    return false;
+}
+
+std::string definition_of(int argc, const char* const argv[]) {
+    std::string definition;
+    for (int i = 1; i < argc; ++i) {
+        if (where_rows_go(argv[i])) continue;
+        if (!definition.empty()) definition += ' ';
+        definition += argv[i];
+    }
+    return definition;
+}
+
 }  // namespace
 
 bool split_analysis_options(int argc, const char* const argv[], AnalysisOptions& options,
@@ -88,6 +109,7 @@ bool split_analysis_options(int argc, const char* const argv[], AnalysisOptions&
             return false;
         }
     }
+    options.sweep_definition = definition_of(argc, argv);
     return check_sweep_only(options, error);
 }
 
@@ -128,9 +150,13 @@ std::string analysis_usage_text() {
            "  --metric=NAME    the summary column the chart shows (default peak_infectious)\n"
            "  --merge=OUT IN...  join shard files into OUT (same header, every run_id once;\n"
            "                   OUT -: standard output)\n"
+           "  --resume         continue the sweep kept in OUTPUT.partial (same options)\n"
            "A scenario whose run overflows is a row with status non-finite (a missing\n"
-           "value in the chart), not a failed sweep. Ctrl-C stops a sweep with every\n"
-           "written row complete and exit status 130.\n";
+           "value in the chart), not a failed sweep. Ctrl-C, SIGTERM or SIGHUP stop a\n"
+           "sweep or merge with exit status 128 + the signal (130, 143, 129); a sweep's\n"
+           "complete rows go to OUTPUT.partial, OUTPUT itself stays as it was. A file\n"
+           "OUTPUT gets OUTPUT.manifest (the sweep, its shard and rows) beside it, and\n"
+           "OUTPUT.lock while a run writes it: a second run on it is refused.\n";
 }
 
 }  // namespace morbilex::batch

@@ -29,8 +29,13 @@ struct AnalysisOptions {
     Shard shard;
     bool shard_given = false;
     bool count_only = false;
+    bool resume = false;  // continue from OUTPUT.partial
     std::string metric = "peak_infectious";
     bool metric_given = false;
+
+    // The options that make the scenarios, as given and in order: every one
+    // but --output, --shard, --jobs, --resume and --format.
+    std::string sweep_definition;
 
     std::string merge_output;  // --merge=OUT IN...
     std::vector<std::string> merge_inputs;

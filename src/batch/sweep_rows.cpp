@@ -18,29 +18,30 @@ int jobs_of(const AnalysisOptions& options) {
 }  // namespace
 
 bool write_sweep(const AnalysisOptions& options, const SweepPlan& plan, std::FILE* out,
-                 SweepChartData* chart, bool& interrupted, std::string& error) {
+                 SweepChartData* chart, SweepProgress& progress, std::string& error) {
     SweepSettings settings;
     settings.jobs = jobs_of(options);
     settings.shard = options.shard;
+    settings.skip = progress.skip;
     settings.json_lines = options.format == RowFormat::JsonLines;
     settings.stop = &interrupt_requested();
     if (chart != nullptr) {
         settings.on_scenario = [chart](const FinishedScenario& scenario) { chart->take(scenario); };
     }
-    if (!settings.json_lines) {
+    if (!settings.json_lines && progress.header) {
         const std::string header = sweep_csv_header(plan.grid);
         if (std::fwrite(header.data(), 1, header.size(), out) != header.size()) {
             error = "the rows could not be written";
             return false;
         }
     }
-    const InterruptHandler handler;
     SweepOutcome outcome;
     {
         StreamSink sink(out);
         outcome = run_sweep(plan, settings, sink);
     }
-    interrupted = interrupt_requested().load() && !outcome.complete;
+    progress.rows = outcome.rows_written;
+    progress.interrupted = interrupt_requested().load() && !outcome.complete;
     error = outcome.refused        ? scenario_refusal_text(*outcome.refused)
             : outcome.write_failed ? "the rows could not be written"
                                    : "";

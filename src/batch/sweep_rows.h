@@ -10,9 +10,17 @@
 
 namespace morbilex::batch {
 
-// The rows to out (the CSV header first), each finished scenario to chart
-// when given; false with the reason. interrupted tells a Ctrl-C.
+// Where a sweep's rows start and how far they got.
+struct SweepProgress {
+    bool header = true;        // the CSV header first
+    long long skip = 0;        // the shard's first rows, written before
+    long long rows = 0;        // rows written now
+    bool interrupted = false;  // stopped by a signal (see interrupt.h)
+};
+
+// The rows to out, each finished scenario to chart when given; false with
+// the reason. The caller holds an InterruptHandler.
 bool write_sweep(const AnalysisOptions& options, const SweepPlan& plan, std::FILE* out,
-                 SweepChartData* chart, bool& interrupted, std::string& error);
+                 SweepChartData* chart, SweepProgress& progress, std::string& error);
 
 }  // namespace morbilex::batch

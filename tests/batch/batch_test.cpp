@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "model/simulation.h"
-#include "trace/traced_run.h"
 #include "support/test_support.h"
+#include "trace/traced_run.h"
 
 namespace morbilex {
 namespace {

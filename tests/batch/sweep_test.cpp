@@ -1,15 +1,20 @@
 // Summaries and sweeps of morbilex-batch from the outside.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "support/test_support.h"
 
@@ -73,6 +78,11 @@ TEST_F(Sweeps, OutputIsTheSameForAnyJobsAndShardsMergeIntoIt) {
                   0);
         shards = name + " " + shards;  // in any order
     }
+    EXPECT_EQ(read_bytes(file("part2.csv.manifest")),
+              "# morbilex-batch sweep\nformat = 1\nprogram = morbilex-batch 1.0\nsweep = " +
+                  std::string(GRID) +
+                  "\nidentity = 7f6dca1b841daf75\nrows_format = csv\nshard = 2/5\nrows = 5\n");
+    EXPECT_FALSE(std::filesystem::exists(file("all.csv.manifest")));
     ASSERT_EQ(run("--merge=all.csv " + shards).status, 0);
     EXPECT_EQ(read_bytes(file("all.csv")), one.out);
 
@@ -411,39 +421,208 @@ TEST_F(Sweeps, FailedChartLeavesEveryOutputAsItWas) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 4);
 }
 
-TEST_F(Sweeps, InterruptKeepsCompleteRows) {
-    const auto rows_written = [&] {
-        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
-            if (entry.path().filename().string().rfind(".big.csv.", 0) == 0 &&
-                entry.file_size() > 4096)
-                return true;
+// The sweep of the signal tests: long enough to be stopped halfway.
+constexpr const char* LONG_SWEEP = "--sweep=R_0=1:100:0.0005 --jobs=2";
+
+class Stopped : public Sweeps {
+protected:
+    // Starts the program on the arguments (split at spaces) and waits until
+    // more than 4 kB reach a temporary file starting with hidden.
+    pid_t start(const std::string& arguments, const std::string& hidden) const {
+        std::vector<std::string> words{MORBILEX_BATCH_PROGRAM};
+        for (std::size_t at = 0; at < arguments.size();) {
+            const std::size_t space = std::min(arguments.find(' ', at), arguments.size());
+            if (space > at) words.push_back(arguments.substr(at, space - at));
+            at = space + 1;
         }
-        return false;
-    };
-    const pid_t child = fork();
-    if (child == 0) {
-        const std::string output = "--output=" + file("big.csv");
-        execl(MORBILEX_BATCH_PROGRAM, MORBILEX_BATCH_PROGRAM, "--sweep=R_0=1:100:0.0001",
-              "--jobs=2", output.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
+        const pid_t child = fork();
+        if (child == 0) {
+            std::vector<char*> argv;
+            for (std::string& word : words)
+                argv.push_back(word.data());
+            argv.push_back(nullptr);
+            const int err = open(file("stopped.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+            if (chdir(folder.path().c_str()) == 0 && dup2(err, STDERR_FILENO) >= 0)
+                execv(argv[0], argv.data());
+            _exit(127);
+        }
+        const auto under_way = [&] {
+            for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+                if (entry.path().filename().string().rfind(hidden, 0) == 0 &&
+                    entry.file_size() > 4096)
+                    return true;
+            }
+            return false;
+        };
+        for (int wait = 0; wait < 1000 && !under_way(); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return child;
     }
-    // Once rows reach the file under its temporary name, the sweep is under way.
-    for (int wait = 0; wait < 1000 && !rows_written(); ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+
+    static int status_of(pid_t child) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    }
+
+    // Hidden files (temporaries) and lock files in the folder.
+    std::vector<std::string> litter() const {
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            const std::string name = entry.path().filename().string();
+            if (name[0] == '.' || name.ends_with(".lock")) found.push_back(name);
+        }
+        return found;
+    }
+
+    void write(const std::string& name, const std::string& text) const {
+        std::FILE* out = std::fopen(file(name).c_str(), "w");
+        std::fputs(text.c_str(), out);
+        std::fclose(out);
+    }
+};
+
+TEST_F(Stopped, SignalsKeepCompleteRowsApartAndResumeFinishesThem) {
+    const struct {
+        int signal;
+        const char* options;
+        const char* output;
+    } cases[] = {{SIGINT, "", "out.csv"},
+                 {SIGTERM, "--format=jsonl --shard=2/3", "out.jsonl"},
+                 {SIGHUP, "--shard=1/2", "out.csv"}};
+    for (const auto& stop : cases) {
+        const std::string sweep = std::string(LONG_SWEEP) + " " + stop.options;
+        const std::string output = stop.output;
+        ASSERT_EQ(run(sweep + " --output=whole-" + output).status, 0);
+        write(output, "old\n");
+        const pid_t child = start(sweep + " --output=" + output, "." + output + ".tmp-");
+        kill(child, stop.signal);
+        EXPECT_EQ(status_of(child), 128 + stop.signal) << stop.signal;
+        EXPECT_EQ(read_bytes(file(output)), "old\n");
+        EXPECT_TRUE(litter().empty()) << litter()[0];
+        const std::string kept = read_bytes(file(output + ".partial"));
+        ASSERT_FALSE(kept.empty());
+        EXPECT_EQ(kept.back(), '\n');
+        const std::string whole = read_bytes(file("whole-" + output));
+        EXPECT_EQ(whole.compare(0, kept.size(), kept), 0) << "partial rows are the first ones";
+        const std::string told = read_bytes(file("stopped.txt"));
+        EXPECT_EQ(split_lines(told).size(), 1u) << told;
+        EXPECT_NE(told.find("rows are kept in " + output + ".partial"), std::string::npos) << told;
+        const Outcome resumed = run(sweep + " --output=" + output + " --resume");
+        ASSERT_EQ(resumed.status, 0) << resumed.err;
+        EXPECT_EQ(read_bytes(file(output)), whole) << stop.signal;
+        EXPECT_EQ(read_bytes(file(output + ".manifest")),
+                  read_bytes(file("whole-" + output + ".manifest")));
+        EXPECT_FALSE(std::filesystem::exists(file(output + ".partial")));
+        EXPECT_FALSE(std::filesystem::exists(file(output + ".partial.manifest")));
+    }
+    // A resume with nothing to continue, or with another sweep's rows.
+    EXPECT_EQ(run(std::string(LONG_SWEEP) + " --output=out.csv --resume").err,
+              "morbilex-batch: --resume: there is no out.csv.partial (no interrupted run of this "
+              "output)\n");
+    const pid_t child = start(std::string(LONG_SWEEP) + " --output=out.csv", ".out.csv.tmp-");
+    kill(child, SIGTERM);
+    EXPECT_EQ(status_of(child), 143);
+    const Outcome other = run("--sweep=R_0=1:100:0.001 --output=out.csv --resume");
+    EXPECT_EQ(other.status, 1);
+    EXPECT_EQ(other.err, "morbilex-batch: --resume: out.csv.partial belongs to another sweep (" +
+                             std::string(LONG_SWEEP).substr(0, 24) + ")\n");
+}
+
+TEST_F(Stopped, SignalsLeaveNoLitterAndKilledRunsAreCleanedUp) {
+    // The stopped sweep tells where its rows are, on one line.
+    pid_t child = start(std::string(LONG_SWEEP) + " --output=rows.csv", ".rows.csv.tmp-");
     kill(child, SIGINT);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 130);
-    const std::string text = read_bytes(file("big.csv"));
-    ASSERT_FALSE(text.empty());
-    EXPECT_EQ(text.back(), '\n');
-    const auto lines = split_lines(text);
-    for (std::size_t k = 1; k < lines.size(); ++k) {
-        ASSERT_EQ(std::count(lines[k].begin(), lines[k].end(), ','),
-                  std::count(lines[0].begin(), lines[0].end(), ','));
-        ASSERT_EQ(lines[k].substr(0, lines[k].find(',')), std::to_string(k));
+    kill(child, SIGTERM);  // a second signal while it stops ends it at once
+    const int status = status_of(child);
+    EXPECT_TRUE(status == 143 || status == 130) << status;  // unless it had stopped
+    EXPECT_TRUE(litter().empty());
+    std::filesystem::remove(file("rows.csv.partial"));
+    std::filesystem::remove(file("rows.csv.partial.manifest"));
+
+    // kill -9 leaves a temporary and a lock; the next run on the output clears both.
+    child = start(std::string(LONG_SWEEP) + " --output=rows.csv", ".rows.csv.tmp-");
+    kill(child, SIGKILL);
+    EXPECT_EQ(status_of(child), -SIGKILL);
+    EXPECT_EQ(litter().size(), 2u);
+    ASSERT_EQ(run("--sweep=R_0=1,2 --output=rows.csv").status, 0);
+    EXPECT_TRUE(litter().empty());
+
+    // An interrupted merge writes nothing.
+    for (const char* shard : {"1", "2"}) {
+        ASSERT_EQ(
+            run(std::string(LONG_SWEEP) + " --shard=" + shard + "/2 --output=s" + shard + ".csv")
+                .status,
+            0);
     }
+    child = start("--merge=all.csv s1.csv s2.csv", ".all.csv.tmp-");
+    kill(child, SIGTERM);
+    EXPECT_EQ(status_of(child), 143);
+    EXPECT_FALSE(std::filesystem::exists(file("all.csv")));
+    EXPECT_TRUE(litter().empty());
+}
+
+TEST_F(Stopped, SecondRunOnAHeldOutputIsRefused) {
+    // A live holder (this test) refuses the run; a lock left by a dead process does not.
+    const int lock = open(file("rows.csv.lock").c_str(), O_RDWR | O_CREAT, 0666);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    const std::string pid = std::to_string(getpid());
+    ASSERT_EQ(::write(lock, pid.data(), pid.size()), static_cast<ssize_t>(pid.size()));
+    const Outcome refused = run("--sweep=R_0=1,2 --output=rows.csv");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "morbilex-batch: --output=rows.csv: another morbilex-batch (pid " + pid +
+                               ") is writing this file; it is locked by rows.csv.lock\n");
+    EXPECT_EQ(run("--merge=rows.csv good.csv").status, 1);
+    EXPECT_FALSE(std::filesystem::exists(file("rows.csv")));
+    close(lock);
+    EXPECT_EQ(run("--sweep=R_0=1,2 --output=rows.csv").status, 0);
+    EXPECT_TRUE(litter().empty());
+    // Tasks of a job array given one output, one after another.
+    ASSERT_EQ(run("--sweep=R_0=1:2:0.5 --shard=1/2 --output=part.csv").status, 0);
+    const std::string first = read_bytes(file("part.csv"));
+    const Outcome second = run("--sweep=R_0=1:2:0.5 --shard=2/2 --output=part.csv");
+    EXPECT_EQ(second.status, 1);
+    EXPECT_EQ(second.err,
+              "morbilex-batch: --output=part.csv: it holds shard 1/2 of this sweep; give each "
+              "shard its own output (or remove it first)\n");
+    EXPECT_EQ(read_bytes(file("part.csv")), first);
+}
+
+TEST_F(Stopped, WhatAPathIsDecidesHowItIsWritten) {
+    // A regular file under /dev/ is replaced whole or not at all, and is one file.
+    const std::string shm = "/dev/shm/morbilex-test-" + std::to_string(getpid()) + ".csv";
+    if (std::filesystem::is_directory("/dev/shm")) {
+        write("../" + std::filesystem::relative(shm, folder.path()).string(), "old\n");
+        const Outcome failed =
+            run("--sweep=R_0=1:2:0.01 --output=" + shm, "ulimit -f 1; trap '' XFSZ; ");
+        EXPECT_EQ(failed.status, 1);
+        EXPECT_EQ(read_bytes(shm), "old\n");
+        EXPECT_EQ(run("--trace=" + shm + " --summary=" + shm).status, 2);
+        EXPECT_EQ(run("--sweep=R_0=1,2 --output=" + shm).status, 0);
+        EXPECT_EQ(split_lines(read_bytes(shm)).size(), 3u);
+        std::filesystem::remove(shm);
+        std::filesystem::remove(shm + ".manifest");
+    }
+    // A FIFO is written in place, with no manifest beside it.
+    ASSERT_EQ(mkfifo(file("pipe").c_str(), 0666), 0);
+    EXPECT_EQ(run("--sweep=R_0=1,2 --output=pipe", "(cat pipe >piped.csv &);").status, 0);
+    for (int wait = 0; wait < 100 && split_lines(read_bytes(file("piped.csv"))).size() < 3; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(split_lines(read_bytes(file("piped.csv"))).size(), 3u);
+    EXPECT_FALSE(std::filesystem::exists(file("pipe.manifest")));
+    // A dangling chain of links keeps every link; a loop is refused.
+    std::filesystem::create_symlink("second", file("first.csv"));
+    std::filesystem::create_symlink("end.csv", file("second"));
+    EXPECT_EQ(run("--sweep=R_0=1,2 --output=first.csv").status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(file("second")));
+    EXPECT_EQ(split_lines(read_bytes(file("end.csv"))).size(), 3u);
+    std::filesystem::create_symlink("loop2", file("loop1"));
+    std::filesystem::create_symlink("loop1", file("loop2"));
+    const Outcome loop = run("--sweep=R_0=1,2 --output=loop1");
+    EXPECT_EQ(loop.status, 1);
+    EXPECT_EQ(loop.err, "morbilex-batch: --output=loop1: Too many levels of symbolic links\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(file("loop1")));
+    EXPECT_TRUE(std::filesystem::is_symlink(file("loop2")));
 }
 
 }  // namespace
