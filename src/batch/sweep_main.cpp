@@ -83,8 +83,10 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request, s
 int run_analysis_command(const AnalysisOptions& options, const BatchRequest& request,
                          std::string& error) {
     if (options.merge()) {
-        return merge_shard_files(options.merge_output, options.merge_inputs, error) ? EXIT_DONE
-                                                                                    : EXIT_FAILED;
+        return merge_shard_files(options.merge_output, options.merge_inputs, options.merge_partial,
+                                 error)
+                   ? EXIT_DONE
+                   : EXIT_FAILED;
     }
     return sweep_command(options, request, error);
 }

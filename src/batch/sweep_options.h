@@ -34,6 +34,7 @@ struct AnalysisOptions {
 
     std::string merge_output;  // --merge=OUT IN...
     std::vector<std::string> merge_inputs;
+    bool merge_partial = false;  // --partial among them: some shards may be missing
 
     bool sweep() const { return !grid.axes.empty(); }
     bool merge() const { return !merge_output.empty(); }
