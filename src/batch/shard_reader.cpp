@@ -37,9 +37,19 @@ void OpenShards::used(ShardReader* reader) {
     open_.splice(open_.begin(), open_, reader->place_);
 }
 
+ShardReader::ShardReader(std::string path, OpenShards& open, std::size_t block)
+    : path_(std::move(path)), open_(&open), block_(block < 64 ? 64 : block) {
+    compressed_ = path_.size() > 3 && path_.compare(path_.size() - 3, 3, ".gz") == 0;
+}
+
 void ShardReader::close() {
     if (fd_ < 0) return;
-    ::close(fd_);
+    if (gz_ != nullptr) {
+        gzclose(gz_);  // closes fd_ too
+        gz_ = nullptr;
+    } else {
+        ::close(fd_);
+    }
     fd_ = -1;
     open_->closed(this);
 }
@@ -54,11 +64,48 @@ bool ShardReader::reopen(std::string& error) {
         fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     } while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0) {
-        open_->open_.erase(place_);
+        open_->closed(this);
         error = path_ + ": the file cannot be opened (" + std::strerror(errno) + ")";
         return false;
     }
+    if (!compressed_) return true;
+    gz_ = gzdopen(fd_, "rb");
+    if (gz_ == nullptr) {
+        ::close(fd_);
+        fd_ = -1;
+        open_->closed(this);
+        error = path_ + ": the file cannot be opened (no memory for its decompression)";
+        return false;
+    }
+    gzbuffer(gz_, 64 * 1024);
+    if (offset_ > 0 && gzseek(gz_, offset_, SEEK_SET) != offset_) {
+        close();
+        error = path_ + ": the file could not be read again (its compressed data changed?)";
+        return false;
+    }
     return true;
+}
+
+// Reads up to size bytes at the offset; -1 with error set on failure.
+long long ShardReader::read(char* into, std::size_t size, std::string& error) {
+    if (gz_ == nullptr) {
+        ssize_t got = 0;
+        do {
+            got = ::pread(fd_, into, size, offset_);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) error = path_ + ": the file could not be read (" + std::strerror(errno) + ")";
+        return got;
+    }
+    const int got = gzread(gz_, into, static_cast<unsigned>(size));
+    int code = Z_OK;
+    const char* reason = gzerror(gz_, &code);
+    if (got < 0 || (got == 0 && code != Z_OK)) {
+        error = path_ + (code == Z_BUF_ERROR
+                             ? std::string(": the compressed file is cut short")
+                             : ": the file could not be read (" + std::string(reason) + ")");
+        return -1;
+    }
+    return got;
 }
 
 // Reads the next block after what is kept; false with error set when the
@@ -71,13 +118,9 @@ bool ShardReader::fill(std::string& error) {
     start_ = 0;
     const std::size_t kept = buffer_.size();
     buffer_.resize(kept + block_);
-    ssize_t got = 0;
-    do {
-        got = ::pread(fd_, buffer_.data() + kept, block_, offset_);
-    } while (got < 0 && errno == EINTR);
+    const long long got = read(buffer_.data() + kept, block_, error);
     if (got < 0) {
         buffer_.resize(kept);
-        error = path_ + ": the file could not be read (" + std::strerror(errno) + ")";
         return false;
     }
     buffer_.resize(kept + static_cast<std::size_t>(got));

@@ -1,13 +1,17 @@
 // Reading many files line by line with few of them open at once: each keeps
 // a block of what comes next and where it stands in the file; a file whose
 // block is used up is opened again (closing the one used least lately when
-// the open files are at their limit) and read on from there.
+// the open files are at their limit) and read on from there. A file whose
+// name ends in .gz is read through zlib (reopening one decompresses again up
+// to where it stood).
 #pragma once
 
 #include <cstddef>
 #include <list>
 #include <string>
 #include <string_view>
+
+#include <zlib.h>
 
 namespace morbilex::batch {
 
@@ -38,8 +42,7 @@ private:
 class ShardReader {
 public:
     // block: how many bytes to read at a time (more only for a longer line).
-    ShardReader(std::string path, OpenShards& open, std::size_t block)
-        : path_(std::move(path)), open_(&open), block_(block < 64 ? 64 : block) {}
+    ShardReader(std::string path, OpenShards& open, std::size_t block);
     ShardReader(const ShardReader&) = delete;
     ShardReader& operator=(const ShardReader&) = delete;
     ~ShardReader() { close(); }
@@ -59,12 +62,15 @@ private:
     friend class OpenShards;
     bool fill(std::string& error);
     bool reopen(std::string& error);
+    long long read(char* into, std::size_t size, std::string& error);
     void close();
 
     std::string path_;
     OpenShards* open_;
     std::size_t block_;
+    bool compressed_ = false;
     int fd_ = -1;
+    gzFile gz_ = nullptr;
     long long offset_ = 0;  // in the file, of what is read next
     bool ended_ = false;    // read to its end
     std::string buffer_;    // read, from start_ on not yet given

@@ -369,35 +369,49 @@ TEST_F(Sweeps, MergeWithManifestsRefusesWhatIsNotOneWholeSweep) {
 }
 
 // 2,000 shards merge under a limit of 256 open files into the bytes of one
-// sweep, at once and in two stages (--partial, no manifests).
+// sweep: at once, and in two stages (--partial, no manifests); compressed,
+// read and written. Each shard is longer than the block read at a time.
 TEST_F(Sweeps, ManyShardsMergeUnderFewOpenFiles) {
-    const Outcome one = run("--sweep=R_0=1:5:0.001 --T_max=3");
+    const Outcome one = run("--sweep=R_0=1:5:0.001 --sweep=T_max=1:16:1");
     ASSERT_EQ(one.status, 0);
     const auto lines = split_lines(one.out);
     constexpr std::size_t SHARDS = 2000;
-    ASSERT_GT(lines.size(), 2 * SHARDS);
     std::vector<std::string> texts(SHARDS, lines[0] + '\n');
     for (std::size_t r = 1; r < lines.size(); ++r)
         texts[(r - 1) % SHARDS] += lines[r] + '\n';
-    std::string first_half;
-    std::string second_half;
+    ASSERT_GT(texts.back().size(), (std::size_t{16} << 20) / SHARDS);
+    std::string first_part;
+    std::string second_part;
     for (std::size_t k = 0; k < SHARDS; ++k) {
         const std::string name = "s" + std::to_string(k + 1) + ".csv";
         std::FILE* out = std::fopen(file(name).c_str(), "w");
         std::fputs(texts[k].c_str(), out);
         std::fclose(out);
-        (k % 3 == 0 ? first_half : second_half) += ' ' + name;
+        (k % 3 == 0 ? first_part : second_part) += ' ' + name;
     }
     const std::string limited = "ulimit -n 256 &&";
-    const Outcome all = run("--merge=all.csv" + first_half + second_half, limited);
+    const Outcome all = run("--merge=all.csv" + first_part + second_part, limited);
     ASSERT_EQ(all.status, 0) << all.err;
     EXPECT_EQ(read_bytes(file("all.csv")), one.out);
-    ASSERT_EQ(run("--merge=a.csv --partial" + first_half, limited).status, 0);
-    ASSERT_EQ(run("--merge=b.csv --partial" + second_half, limited).status, 0);
+    ASSERT_EQ(run("--merge=a.csv --partial" + first_part, limited).status, 0);
+    ASSERT_EQ(run("--merge=b.csv --partial" + second_part, limited).status, 0);
     ASSERT_EQ(run("--merge=ab.csv b.csv a.csv", limited).status, 0);
     EXPECT_EQ(read_bytes(file("ab.csv")), one.out);
-    EXPECT_EQ(run("--merge=a.csv" + first_half, limited).err.substr(0, 47),
+    EXPECT_EQ(run("--merge=a.csv" + first_part, limited).err.substr(0, 47),
               "morbilex-batch: --merge=a.csv: run_ids 2-3,5-6,");
+
+    // The first part compressed: mixed with plain files, into a compressed file.
+    std::string compressed;
+    for (std::size_t k = 0; k < SHARDS; k += 3)
+        compressed += " s" + std::to_string(k + 1) + ".csv.gz";
+    ASSERT_EQ(run("--merge=all.csv.gz" + compressed + second_part,
+                  "gzip -n" + first_part + " &&" + limited)
+                  .status,
+              0);
+    EXPECT_EQ(run("--merge=-" + std::string(" all.csv.gz")).out, one.out);
+    std::filesystem::resize_file(file("s1.csv.gz"), 100);
+    EXPECT_EQ(run("--merge=cut.csv s1.csv.gz").err,
+              "morbilex-batch: --merge=cut.csv: s1.csv.gz: the compressed file is cut short\n");
 }
 
 }  // namespace
