@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -68,7 +69,11 @@ bool ShardReader::reopen(std::string& error) {
         error = path_ + ": the file cannot be opened (" + std::strerror(errno) + ")";
         return false;
     }
-    if (!compressed_) return true;
+    if (!compressed_) {
+        struct stat status {};
+        if (fstat(fd_, &status) == 0 && S_ISREG(status.st_mode)) size_ = status.st_size;
+        return true;
+    }
     gz_ = gzdopen(fd_, "rb");
     if (gz_ == nullptr) {
         ::close(fd_);
@@ -117,8 +122,14 @@ bool ShardReader::fill(std::string& error) {
     last_ -= std::min(last_, start_);
     start_ = 0;
     const std::size_t kept = buffer_.size();
-    buffer_.resize(kept + block_);
-    const long long got = read(buffer_.data() + kept, block_, error);
+    // No more than the rest of a plain file (and a byte to see its end).
+    const std::size_t want =
+        size_ > offset_
+            ? std::min<std::size_t>(block_, static_cast<std::size_t>(size_ - offset_) + 1)
+        : size_ >= 0 ? 1
+                     : block_;
+    buffer_.resize(kept + want);
+    const long long got = read(buffer_.data() + kept, want, error);
     if (got < 0) {
         buffer_.resize(kept);
         return false;
@@ -160,7 +171,11 @@ bool ShardReader::next(std::string_view& line, bool& cut, std::string& error) {
         searched = buffer_.size() - start_;  // after the compaction fill() does
         if (!fill(error)) return false;
     }
-    if (buffer_.size() == start_) return false;
+    if (buffer_.size() == start_) {
+        std::string().swap(buffer_);  // read to its end: nothing more to keep
+        start_ = last_ = 0;
+        return false;
+    }
     line = std::string_view(buffer_).substr(start_);
     last_ = start_;
     start_ = buffer_.size();

@@ -72,6 +72,7 @@ private:
     int fd_ = -1;
     gzFile gz_ = nullptr;
     long long offset_ = 0;  // in the file, of what is read next
+    long long size_ = -1;   // of a plain file when opened
     bool ended_ = false;    // read to its end
     std::string buffer_;    // read, from start_ on not yet given
     std::size_t start_ = 0;

@@ -418,10 +418,18 @@ bool merge_files(const std::string& output, const std::vector<std::string>& inpu
     if (!read_manifests(inputs, manifests, error)) return false;
     if (!manifests.empty()) {
         if (!join_shards(inputs, manifests, shards, error)) return false;
-        const ShardRanges missing = missing_shards(shards, manifests[0].shard_count);
+        ShardRanges missing = missing_shards(shards, manifests[0].shard_count);
         if (!partial && !missing.empty()) {
-            error = "missing shards: " + ranges_text(missing) + " of " +
-                    std::to_string(manifests[0].shard_count);
+            // The first twenty ranges, and the count when there are more.
+            constexpr std::size_t MOST_RANGES = 20;
+            long long total = 0;
+            for (const auto& [first, last] : missing)
+                total += last - first + 1;
+            const bool more = missing.size() > MOST_RANGES;
+            if (more) missing.resize(MOST_RANGES);
+            error = "missing shards: " + ranges_text(missing) + (more ? ",..." : "") + " of " +
+                    std::to_string(manifests[0].shard_count) +
+                    (more ? " (" + std::to_string(total) + " in all)" : "");
             return false;
         }
     }
