@@ -70,6 +70,11 @@ bool read_manifest(const std::string& path, SweepManifest& manifest, std::string
         } else if (key == "sweep") {
             manifest.sweep = value;
         } else if (key == "identity") {
+            if (value.size() != 16 ||
+                value.find_first_not_of("0123456789abcdef") != std::string::npos) {
+                error = at + "an identity is 16 lower-case hex digits, not " + value;
+                return false;
+            }
             manifest.identity = value;
         } else if (key == "rows_format") {
             if (value != "csv" && value != "jsonl") {

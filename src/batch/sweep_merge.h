@@ -1,5 +1,6 @@
 // Joins the files of a sweep's shards (CSV or JSON Lines) into one file in
-// run_id order, streaming: each file is read once, row by row.
+// run_id order, streaming: each file is read once, a block at a time, with
+// only a few of them open at once (see shard_reader.h).
 #pragma once
 
 #include <string>

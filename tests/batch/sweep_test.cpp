@@ -354,6 +354,10 @@ TEST_F(Sweeps, MergeWithManifestsRefusesWhatIsNotOneWholeSweep) {
          "p1.csv has a manifest and plain.csv has none: give the shards of one sweep, all "
          "with their manifests or none"},
         {"1/4", -1, "00d1f2a3b4c5e6f7", "q.csv", "q.csv.manifest line 8: rows is a count, not -1"},
+        {"1/4", 6, "00D1F2A3B4C5E6F7", "q.csv",
+         "q.csv.manifest line 5: an identity is 16 lower-case hex digits, not 00D1F2A3B4C5E6F7"},
+        {"0/4", 6, "00d1f2a3b4c5e6f7", "q.csv",
+         "q.csv.manifest line 7: a shard is K/N with K from 1 to N, not 0/4"},
         {"1,3,5,7,9,11,13,15,17,19,21,23,25,27,29,31,33,35,37,39,41,43/100", 6, "00d1f2a3b4c5e6f7",
          "q.csv",
          "missing shards: 2,4,6,8,10,12,14,16,18,20,22,24,26,28,30,32,34,36,38,40,... of 100 "
