@@ -82,7 +82,7 @@ bool ShardReader::reopen(std::string& error) {
         error = path_ + ": the file cannot be opened (no memory for its decompression)";
         return false;
     }
-    gzbuffer(gz_, 64 * 1024);
+    gzbuffer(gz_, 16 * 1024);
     if (offset_ > 0 && gzseek(gz_, offset_, SEEK_SET) != offset_) {
         close();
         error = path_ + ": the file could not be read again (its compressed data changed?)";
@@ -128,6 +128,13 @@ bool ShardReader::fill(std::string& error) {
             ? std::min<std::size_t>(block_, static_cast<std::size_t>(size_ - offset_) + 1)
         : size_ >= 0 ? 1
                      : block_;
+    // Grown to just what is needed: a string's own growth would double it.
+    if (buffer_.capacity() < kept + want) {
+        std::string larger;
+        larger.reserve(kept + want);
+        larger.assign(buffer_);
+        buffer_.swap(larger);
+    }
     buffer_.resize(kept + want);
     const long long got = read(buffer_.data() + kept, want, error);
     if (got < 0) {
