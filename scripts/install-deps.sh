@@ -10,7 +10,7 @@ set -euo pipefail
 run_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-  fontconfig fonts-dejavu-core
+  fontconfig fonts-dejavu-core zlib1g-dev
 )
 
 # The tests, benchmarks, Windows build and packages on top of that.

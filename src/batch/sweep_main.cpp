@@ -241,7 +241,10 @@ int run_analysis_command(const AnalysisOptions& options, const BatchRequest& req
         const InterruptHandler handler;
         OutputLock lock;
         if (!lock.take("--merge=", options.merge_output, error)) return EXIT_FAILED;
-        if (merge_shard_files(options.merge_output, options.merge_inputs, error)) return EXIT_DONE;
+        if (merge_shard_files(options.merge_output, options.merge_inputs, options.merge_partial,
+                              error)) {
+            return EXIT_DONE;
+        }
         return interrupt_signal() != 0 ? interrupted_status() : EXIT_FAILED;
     }
     return sweep_command(options, request, error);

@@ -5,14 +5,17 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <queue>
 #include <string_view>
 #include <utility>
 
 #include "batch/interrupt.h"
+#include "batch/manifest_reading.h"
 #include "batch/output_file.h"
+#include "batch/shard_reader.h"
+
+#include <zlib.h>
 
 namespace morbilex::batch {
 namespace {
@@ -87,11 +90,15 @@ std::size_t csv_field_count(std::string_view line) {
 }
 
 struct ShardFile {
+    ShardFile(const std::string& name, OpenShards& open, std::size_t block)
+        : path(name), reader(name, open, block) {}
     std::string path;
-    std::ifstream stream;
+    ShardReader reader;
     std::string line;  // the row read last
     long long line_number = 0;
     long long run_id = 0;
+    long long rows = 0;
+    const SweepManifest* manifest = nullptr;  // when the inputs have them
 };
 
 // What every row of the files shares: the header's fields (CSV) or the keys.
@@ -109,15 +116,16 @@ std::string where(const ShardFile& file) {
 // The next line of the file whole; false at its end or on a line that cannot
 // be a row (error set): one cut short of its end of line, or a blank one.
 bool next_line(ShardFile& file, std::string& error) {
-    if (!std::getline(file.stream, file.line)) {
-        if (file.stream.bad()) error = file.path + ": the file could not be read";
-        return false;
-    }
+    std::string_view line;
+    bool cut = false;
+    const bool got = file.reader.next(line, cut, error);
+    if (!got && !cut) return false;
     ++file.line_number;
-    if (file.stream.eof()) {
+    if (cut) {
         error = where(file) + "the last row is cut short (no end of line)";
         return false;
     }
+    file.line.assign(line);
     if (file.line.empty()) {
         error = where(file) + "a blank line";
         return false;
@@ -153,7 +161,26 @@ bool advance(ShardFile& file, const RowShape& shape, std::string& error) {
                 std::to_string(previous) + " (not a shard's file in run_id order)";
         return false;
     }
+    ++file.rows;
+    if (const SweepManifest* manifest = file.manifest;
+        manifest != nullptr &&
+        !holds_shard(manifest->shards, (file.run_id - 1) % manifest->shard_count + 1)) {
+        error = where(file) + "run_id " + std::to_string(file.run_id) + " is not of shard " +
+                ranges_text(manifest->shards) + '/' + std::to_string(manifest->shard_count) +
+                " its manifest names";
+        return false;
+    }
     return true;
+}
+
+// advance() that also checks, at the end of the file, the count of its rows.
+bool advance_counted(ShardFile& file, const RowShape& shape, std::string& error) {
+    if (advance(file, shape, error)) return true;
+    if (error.empty() && file.manifest != nullptr && file.rows != file.manifest->rows) {
+        error = file.path + ": " + std::to_string(file.rows) + " rows where its manifest says " +
+                std::to_string(file.manifest->rows) + " (incomplete)";
+    }
+    return false;
 }
 
 struct Later {
@@ -174,21 +201,18 @@ bool refuse_output_as_input(const std::string& output, const std::vector<std::st
 
 // Opens every file and reads its header (CSV) or the keys of its first row
 // (JSON Lines): every file must have the same.
-bool open_shards(const std::vector<std::string>& inputs,
+bool open_shards(const std::vector<std::string>& inputs, OpenShards& open,
                  std::vector<std::unique_ptr<ShardFile>>& files, RowShape& shape,
                  std::string& header, std::string& error) {
+    // The blocks of all files together take at most about BUDGET bytes.
+    constexpr std::size_t BUDGET = std::size_t{16} << 20;
+    const std::size_t block = std::clamp<std::size_t>(BUDGET / inputs.size(), 1024, 1 << 20);
     for (const std::string& path : inputs) {
-        auto file = std::make_unique<ShardFile>();
-        file->path = path;
-        file->stream.open(path, std::ios::binary);
-        if (!file->stream) {
-            error = path + ": the file cannot be opened (" + std::strerror(errno) + ")";
-            return false;
-        }
-        const std::streampos start = file->stream.tellg();
-        if (file->stream.peek() == std::ifstream::traits_type::eof()) {
-            error = path + (file->stream.bad() ? ": the file could not be read"
-                                               : ": the file is empty (no header, no row)");
+        auto file = std::make_unique<ShardFile>(path, open, block);
+        bool empty = false;
+        if (!file->reader.empty(empty, error)) return false;
+        if (empty) {
+            error = path + ": the file is empty (no header, no row)";
             return false;
         }
         if (!next_line(*file, error)) {
@@ -209,12 +233,102 @@ bool open_shards(const std::vector<std::string>& inputs,
             return false;
         }
         if (file_json) {  // the first line is a row
-            file->stream.seekg(start);
+            file->reader.again();
             file->line_number = 0;
         }
         files.push_back(std::move(file));
     }
     return true;
+}
+
+// The manifests of the inputs (IN.manifest), all of one sweep: none when no
+// input has one.
+bool read_manifests(const std::vector<std::string>& inputs, std::vector<SweepManifest>& manifests,
+                    std::string& error) {
+    std::size_t with = 0;
+    std::error_code ignored;
+    for (const std::string& input : inputs)
+        with += std::filesystem::exists(input + ".manifest", ignored);
+    if (with == 0) return true;
+    if (with < inputs.size()) {
+        std::size_t a = 0;
+        std::size_t b = 0;
+        for (std::size_t k = 0; k < inputs.size(); ++k) {
+            (std::filesystem::exists(inputs[k] + ".manifest", ignored) ? a : b) = k;
+        }
+        error = inputs[a] + " has a manifest and " + inputs[b] +
+                " has none: give the shards of one sweep, all with their manifests or none";
+        return false;
+    }
+    manifests.resize(inputs.size());
+    for (std::size_t k = 0; k < inputs.size(); ++k) {
+        if (!read_manifest(inputs[k] + ".manifest", manifests[k], error)) return false;
+        const SweepManifest& first = manifests[0];
+        const SweepManifest& own = manifests[k];
+        std::string differs;
+        const auto compare = [&](const char* what, const std::string& a, const std::string& b) {
+            if (a != b)
+                differs +=
+                    std::string(differs.empty() ? "" : "; ") + what + " " + a + " against " + b;
+        };
+        compare("identity", first.identity, own.identity);
+        compare("sweep", '"' + first.sweep + '"', '"' + own.sweep + '"');
+        compare("rows_format", first.rows_format, own.rows_format);
+        compare("shard count", std::to_string(first.shard_count), std::to_string(own.shard_count));
+        if (!differs.empty()) {
+            error =
+                inputs[0] + " and " + inputs[k] + " are not shards of one sweep (" + differs + ")";
+            return false;
+        }
+    }
+    return true;
+}
+
+// The shards the manifests name, each once: their union, or false with the
+// two files that share a shard.
+bool join_shards(const std::vector<std::string>& inputs,
+                 const std::vector<SweepManifest>& manifests, ShardRanges& all,
+                 std::string& error) {
+    std::vector<std::pair<std::pair<long long, long long>, std::size_t>> ranges;
+    for (std::size_t k = 0; k < manifests.size(); ++k) {
+        for (const auto& range : manifests[k].shards)
+            ranges.push_back({range, k});
+    }
+    std::sort(ranges.begin(), ranges.end());
+    all.clear();
+    for (std::size_t r = 0; r < ranges.size(); ++r) {
+        const auto [first, last] = ranges[r].first;
+        if (r > 0 && first <= ranges[r - 1].first.second) {
+            const std::size_t a = ranges[r - 1].second;
+            const std::size_t b = ranges[r].second;
+            error = inputs[a] + " and " + inputs[b] + " both hold shard " + std::to_string(first) +
+                    '/' + std::to_string(manifests[0].shard_count);
+            return false;
+        }
+        if (!all.empty() && first == all.back().second + 1) {
+            all.back().second = last;
+        } else {
+            all.emplace_back(first, last);
+        }
+    }
+    return true;
+}
+
+// The shards of 1 to count not in the ranges.
+ShardRanges missing_shards(const ShardRanges& held, long long count) {
+    ShardRanges missing;
+    long long next = 1;
+    for (const auto& [first, last] : held) {
+        if (first > next) missing.emplace_back(next, first - 1);
+        next = last + 1;
+    }
+    if (next <= count) missing.emplace_back(next, count);
+    return missing;
+}
+
+// Whether OUT.manifest goes beside OUT: not on standard output or a device.
+bool has_manifest_beside(const std::string& output) {
+    return output != "-" && output.rfind("/dev/", 0) != 0;
 }
 
 // The run_ids missing below the largest one, told as ranges: 3,7-9.
@@ -244,23 +358,110 @@ private:
     long long total_ = 0;
 };
 
-bool merge_files(const std::string& output, const std::vector<std::string>& inputs,
+// Where the merged lines go: the file as they are, or compressed (gzip) when
+// its name ends in .gz.
+class LineWriter {
+public:
+    LineWriter(std::FILE* file, bool compressed) : file_(file), compressed_(compressed) {
+        if (compressed_) {
+            deflateInit2(&stream_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8,
+                         Z_DEFAULT_STRATEGY);
+        }
+    }
+    LineWriter(const LineWriter&) = delete;
+    LineWriter& operator=(const LineWriter&) = delete;
+    ~LineWriter() {
+        if (compressed_) deflateEnd(&stream_);
+    }
+
+    void line(const std::string& text) {
+        if (!compressed_) {
+            std::fputs(text.c_str(), file_);
+            std::fputc('\n', file_);
+            return;
+        }
+        pending_ += text;
+        pending_ += '\n';
+        if (pending_.size() >= BLOCK) deflate_pending(Z_NO_FLUSH);
+    }
+    // The end of the compressed stream.
+    void finish() {
+        if (compressed_) deflate_pending(Z_FINISH);
+    }
+
+private:
+    static constexpr std::size_t BLOCK = 1 << 16;
+
+    void deflate_pending(int flush) {
+        stream_.next_in = reinterpret_cast<Bytef*>(pending_.data());
+        stream_.avail_in = static_cast<uInt>(pending_.size());
+        unsigned char out[BLOCK];
+        do {
+            stream_.next_out = out;
+            stream_.avail_out = sizeof out;
+            deflate(&stream_, flush);
+            std::fwrite(out, 1, sizeof out - stream_.avail_out, file_);
+        } while (stream_.avail_out == 0);
+        pending_.clear();
+    }
+
+    std::FILE* file_;
+    bool compressed_;
+    z_stream stream_{};
+    std::string pending_;
+};
+
+bool merge_files(const std::string& output, const std::vector<std::string>& inputs, bool partial,
                  std::string& error) {
     if (refuse_output_as_input(output, inputs, error)) return false;
+    std::vector<SweepManifest> manifests;
+    ShardRanges shards;
+    if (!read_manifests(inputs, manifests, error)) return false;
+    if (!manifests.empty()) {
+        if (!join_shards(inputs, manifests, shards, error)) return false;
+        ShardRanges missing = missing_shards(shards, manifests[0].shard_count);
+        if (!partial && !missing.empty()) {
+            // The first twenty ranges, and the count when there are more.
+            constexpr std::size_t MOST_RANGES = 20;
+            long long total = 0;
+            for (const auto& [first, last] : missing)
+                total += last - first + 1;
+            const bool more = missing.size() > MOST_RANGES;
+            if (more) missing.resize(MOST_RANGES);
+            error = "missing shards: " + ranges_text(missing) + (more ? ",..." : "") + " of " +
+                    std::to_string(manifests[0].shard_count) +
+                    (more ? " (" + std::to_string(total) + " in all)" : "");
+            return false;
+        }
+    }
+    OpenShards open(OpenShards::allowed());
     std::vector<std::unique_ptr<ShardFile>> files;
     RowShape shape;
     std::string header;
-    if (!open_shards(inputs, files, shape, header, error)) return false;
+    if (!open_shards(inputs, open, files, shape, header, error)) return false;
     std::priority_queue<ShardFile*, std::vector<ShardFile*>, Later> queue;
-    for (auto& file : files) {
-        if (advance(*file, shape, error)) queue.push(file.get());
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        ShardFile& file = *files[k];
+        if (!manifests.empty()) {
+            file.manifest = &manifests[k];
+            if ((file.manifest->rows_format == "jsonl") != shape.json) {
+                error = file.path +
+                        ": its manifest says rows_format = " + file.manifest->rows_format +
+                        " but the rows are " + (shape.json ? "JSON Lines" : "CSV");
+                return false;
+            }
+        }
+        if (advance_counted(file, shape, error)) queue.push(&file);
         if (!error.empty()) return false;
     }
     PendingOutput out;
     if (!out.open(output, error)) return false;
-    if (!shape.json) std::fprintf(out.stream(), "%s\n", header.c_str());
+    LineWriter lines(out.stream(),
+                     output.size() > 3 && output.compare(output.size() - 3, 3, ".gz") == 0);
+    if (!shape.json) lines.line(header);
     MissingRuns missing;
-    for (long long expected = 1; !queue.empty();) {
+    long long rows = 0;
+    for (long long expected = 1; !queue.empty(); ++rows) {
         if (interrupt_requested().load()) {
             error = "interrupted by " + signal_name(interrupt_signal()) + "; nothing written";
             return false;
@@ -272,27 +473,40 @@ bool merge_files(const std::string& output, const std::vector<std::string>& inpu
             return false;
         }
         // Every gap is told at the end; the rows after one are not written.
-        if (file->run_id > expected) missing.add(expected, file->run_id - 1);
+        if (file->run_id > expected && !partial) missing.add(expected, file->run_id - 1);
         expected = file->run_id + 1;
         if (missing.empty()) {
-            std::fputs(file->line.c_str(), out.stream());
-            std::fputc('\n', out.stream());
+            lines.line(file->line);
         }
-        if (advance(*file, shape, error)) queue.push(file);
+        if (advance_counted(*file, shape, error)) queue.push(file);
         if (!error.empty()) return false;
     }
     if (!missing.empty()) {
         error = missing.text();
         return false;
     }
-    return out.finish(error) && out.commit(error);
+    lines.finish();
+    if (!out.finish(error)) return false;
+    PendingOutput told;
+    if (!manifests.empty() && has_manifest_beside(output)) {
+        SweepManifest merged = manifests[0];
+        merged.shards = shards;
+        if (missing_shards(shards, merged.shard_count).empty()) {
+            merged.shards = {{1, 1}};
+            merged.shard_count = 1;
+        }
+        merged.rows = rows;
+        if (!prepare_output(told, "", output + ".manifest", manifest_text(merged), error))
+            return false;
+    }
+    return out.commit(error) && told.commit(error);
 }
 
 }  // namespace
 
 bool merge_shard_files(const std::string& output, const std::vector<std::string>& inputs,
-                       std::string& error) {
-    if (merge_files(output, inputs, error)) return true;
+                       bool partial, std::string& error) {
+    if (merge_files(output, inputs, partial, error)) return true;
     error = "--merge=" + output + ": " + error;
     return false;
 }

@@ -27,7 +27,8 @@ bool check_sweep_only(const AnalysisOptions& options, std::string& error) {
     return true;
 }
 
-// --merge=OUT IN...: every argument after it is an input, and nothing else goes.
+// --merge=OUT IN...: every argument after it is an input, and nothing else goes
+// but --partial.
 bool take_merge(int argc, const char* const argv[], int at, const BatchOption& merge,
                 OptionTargets& into, std::string& error) {
     GivenOption given;
@@ -37,6 +38,10 @@ bool take_merge(int argc, const char* const argv[], int at, const BatchOption& m
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (i == at) continue;
+        if (argument == "--partial") {
+            into.analysis->merge_partial = true;
+            continue;
+        }
         if (argument.substr(0, 2) == "--") {
             return refuse_option(error, argument, "--merge=OUT takes only the files to join");
         }
@@ -149,7 +154,11 @@ std::string analysis_usage_text() {
            "                   scenarios\n"
            "  --metric=NAME    the summary column the chart shows (default peak_infectious)\n"
            "  --merge=OUT IN...  join shard files into OUT (same header, every run_id once;\n"
-           "                   OUT -: standard output)\n"
+           "                   OUT -: standard output); files ending in .gz are read\n"
+           "                   and written compressed. With manifests (IN.manifest)\n"
+           "                   every shard of one sweep must be there once, whole;\n"
+           "                   OUT.manifest is written. --partial: shards (run_ids)\n"
+           "                   may be missing, for a later merge of the merged files\n"
            "  --resume         continue the sweep kept in OUTPUT.partial (same options)\n"
            "A scenario whose run overflows is a row with status non-finite (a missing\n"
            "value in the chart), not a failed sweep. Ctrl-C, SIGTERM or SIGHUP stop a\n"

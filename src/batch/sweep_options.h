@@ -39,6 +39,7 @@ struct AnalysisOptions {
 
     std::string merge_output;  // --merge=OUT IN...
     std::vector<std::string> merge_inputs;
+    bool merge_partial = false;  // --partial among them: some shards may be missing
 
     bool sweep() const { return !grid.axes.empty() || grid.has_table(); }
     bool merge() const { return !merge_output.empty(); }

@@ -625,5 +625,138 @@ TEST_F(Stopped, WhatAPathIsDecidesHowItIsWritten) {
     EXPECT_TRUE(std::filesystem::is_symlink(file("loop2")));
 }
 
+// Writes a manifest beside a shard's file, as a sweep does (with a line this
+// reader does not know).
+void write_manifest(const std::string& path, const std::string& shard, int rows,
+                    const std::string& identity = "00d1f2a3b4c5e6f7",
+                    const std::string& format = "csv") {
+    std::FILE* out = std::fopen((path + ".manifest").c_str(), "w");
+    std::fprintf(out,
+                 "# morbilex-batch sweep\nformat = 1\nprogram = morbilex-batch 1.0\n"
+                 "sweep = %s\nidentity = %s\nrows_format = %s\nshard = %s\nrows = %d\n"
+                 "written = later\n",
+                 GRID, identity.c_str(), format.c_str(), shard.c_str(), rows);
+    std::fclose(out);
+}
+
+// With manifests a merge proves itself whole: one sweep, every shard once and
+// whole; merged parts (--partial) merge again into the same bytes.
+TEST_F(Sweeps, MergeWithManifestsRefusesWhatIsNotOneWholeSweep) {
+    const Outcome one = run(GRID);
+    ASSERT_EQ(one.status, 0);
+    for (int k = 1; k <= 4; ++k) {
+        const std::string name = "p" + std::to_string(k) + ".csv";
+        ASSERT_EQ(
+            run(std::string(GRID) + " --shard=" + std::to_string(k) + "/4 --output=" + name).status,
+            0);
+        write_manifest(file(name), std::to_string(k) + "/4", 6);
+    }
+    ASSERT_EQ(run("--merge=all.csv p4.csv p2.csv p3.csv p1.csv").status, 0);
+    EXPECT_EQ(read_bytes(file("all.csv")), one.out);
+    const std::string told = read_bytes(file("all.csv.manifest"));
+    EXPECT_NE(told.find("\nshard = 1/1\nrows = 24\n"), std::string::npos) << told;
+    ASSERT_EQ(run("--merge=odd.csv --partial p3.csv p1.csv").status, 0);
+    EXPECT_NE(read_bytes(file("odd.csv.manifest")).find("\nshard = 1,3/4\nrows = 12\n"),
+              std::string::npos);
+    ASSERT_EQ(run("--merge=even.csv p4.csv p2.csv --partial").status, 0);
+    ASSERT_EQ(run("--merge=again.csv odd.csv even.csv").status, 0);
+    EXPECT_EQ(read_bytes(file("again.csv")), one.out);
+    EXPECT_EQ(run("--merge=more.csv odd.csv p1.csv p2.csv p4.csv").err,
+              "morbilex-batch: --merge=more.csv: odd.csv and p1.csv both hold shard 1/4\n");
+
+    std::filesystem::copy_file(file("p1.csv"), file("q.csv"));
+    std::filesystem::copy_file(file("p1.csv"), file("plain.csv"));
+    const struct {
+        const char* shard;  // of q.csv's manifest
+        int rows;
+        const char* identity;
+        const char* inputs;
+        const char* reason;
+    } refused[] = {
+        {"1/4", 6, "00d1f2a3b4c5e6f7", "p1.csv p2.csv", "missing shards: 3-4 of 4"},
+        {"1/4", 6, "00d1f2a3b4c5e6f7", "p2.csv p4.csv", "missing shards: 1,3 of 4"},
+        {"1/4", 6, "00d1f2a3b4c5e6f7", "p1.csv p2.csv p3.csv p4.csv q.csv",
+         "p1.csv and q.csv both hold shard 1/4"},
+        {"1/4", 7, "00d1f2a3b4c5e6f7", "p2.csv p3.csv p4.csv q.csv",
+         "q.csv: 6 rows where its manifest says 7 (incomplete)"},
+        {"2/4", 6, "00d1f2a3b4c5e6f7", "p1.csv p3.csv p4.csv q.csv",
+         "q.csv line 2: run_id 1 is not of shard 2/4 its manifest names"},
+        {"1/4", 6, "ffffffffffffffff", "p2.csv p3.csv p4.csv q.csv",
+         "p2.csv and q.csv are not shards of one sweep (identity 00d1f2a3b4c5e6f7 against "
+         "ffffffffffffffff)"},
+        {"1/5", 6, "00d1f2a3b4c5e6f7", "p2.csv q.csv",
+         "p2.csv and q.csv are not shards of one sweep (shard count 4 against 5)"},
+        {"1/4", 6, "00d1f2a3b4c5e6f7", "p1.csv plain.csv",
+         "p1.csv has a manifest and plain.csv has none: give the shards of one sweep, all "
+         "with their manifests or none"},
+        {"1/4", -1, "00d1f2a3b4c5e6f7", "q.csv", "q.csv.manifest line 8: rows is a count, not -1"},
+        {"1/4", 6, "00D1F2A3B4C5E6F7", "q.csv",
+         "q.csv.manifest line 5: an identity is 16 lower-case hex digits, not 00D1F2A3B4C5E6F7"},
+        {"0/4", 6, "00d1f2a3b4c5e6f7", "q.csv",
+         "q.csv.manifest line 7: a shard is K/N with K from 1 to N, not 0/4"},
+        {"1,3,5,7,9,11,13,15,17,19,21,23,25,27,29,31,33,35,37,39,41,43/100", 6, "00d1f2a3b4c5e6f7",
+         "q.csv",
+         "missing shards: 2,4,6,8,10,12,14,16,18,20,22,24,26,28,30,32,34,36,38,40,... of 100 "
+         "(78 in all)"},
+    };
+    for (const auto& input : refused) {
+        write_manifest(file("q.csv"), input.shard, input.rows, input.identity);
+        const Outcome outcome = run(std::string("--merge=out.csv ") + input.inputs);
+        EXPECT_EQ(outcome.err,
+                  std::string("morbilex-batch: --merge=out.csv: ") + input.reason + "\n");
+        EXPECT_FALSE(std::filesystem::exists(file("out.csv"))) << input.reason;
+    }
+    write_manifest(file("q.csv"), "1/4", 6, "00d1f2a3b4c5e6f7", "jsonl");
+    EXPECT_EQ(run("--merge=out.csv --partial q.csv").err,
+              "morbilex-batch: --merge=out.csv: q.csv: its manifest says rows_format = jsonl but "
+              "the rows are CSV\n");
+}
+
+// 2,000 shards merge under a limit of 256 open files into the bytes of one
+// sweep: at once, and in two stages (--partial, no manifests); compressed,
+// read and written. Each shard is longer than the block read at a time.
+TEST_F(Sweeps, ManyShardsMergeUnderFewOpenFiles) {
+    const Outcome one = run("--sweep=R_0=1:5:0.001 --sweep=T_max=1:16:1");
+    ASSERT_EQ(one.status, 0);
+    const auto lines = split_lines(one.out);
+    constexpr std::size_t SHARDS = 2000;
+    std::vector<std::string> texts(SHARDS, lines[0] + '\n');
+    for (std::size_t r = 1; r < lines.size(); ++r)
+        texts[(r - 1) % SHARDS] += lines[r] + '\n';
+    ASSERT_GT(texts.back().size(), (std::size_t{16} << 20) / SHARDS);
+    std::string first_part;
+    std::string second_part;
+    for (std::size_t k = 0; k < SHARDS; ++k) {
+        const std::string name = "s" + std::to_string(k + 1) + ".csv";
+        std::FILE* out = std::fopen(file(name).c_str(), "w");
+        std::fputs(texts[k].c_str(), out);
+        std::fclose(out);
+        (k % 3 == 0 ? first_part : second_part) += ' ' + name;
+    }
+    const std::string limited = "ulimit -n 256 &&";
+    const Outcome all = run("--merge=all.csv" + first_part + second_part, limited);
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(read_bytes(file("all.csv")), one.out);
+    ASSERT_EQ(run("--merge=a.csv --partial" + first_part, limited).status, 0);
+    ASSERT_EQ(run("--merge=b.csv --partial" + second_part, limited).status, 0);
+    ASSERT_EQ(run("--merge=ab.csv b.csv a.csv", limited).status, 0);
+    EXPECT_EQ(read_bytes(file("ab.csv")), one.out);
+    EXPECT_EQ(run("--merge=a.csv" + first_part, limited).err.substr(0, 47),
+              "morbilex-batch: --merge=a.csv: run_ids 2-3,5-6,");
+
+    // The first part compressed: mixed with plain files, into a compressed file.
+    std::string compressed;
+    for (std::size_t k = 0; k < SHARDS; k += 3)
+        compressed += " s" + std::to_string(k + 1) + ".csv.gz";
+    ASSERT_EQ(run("--merge=all.csv.gz" + compressed + second_part,
+                  "gzip -n" + first_part + " &&" + limited)
+                  .status,
+              0);
+    EXPECT_EQ(run("--merge=-" + std::string(" all.csv.gz")).out, one.out);
+    std::filesystem::resize_file(file("s1.csv.gz"), 100);
+    EXPECT_EQ(run("--merge=cut.csv s1.csv.gz").err,
+              "morbilex-batch: --merge=cut.csv: s1.csv.gz: the compressed file is cut short\n");
+}
+
 }  // namespace
 }  // namespace morbilex
