@@ -41,7 +41,7 @@ bool read_shards(std::string_view text, ShardRanges& ranges, long long& count) {
 
 }  // namespace
 
-bool read_manifest(const std::string& path, SweepManifest& manifest, std::string& error) {
+bool read_manifest(const std::string& path, ShardSetManifest& manifest, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = path + ": the file cannot be opened";
@@ -121,7 +121,7 @@ std::string ranges_text(const ShardRanges& ranges) {
     return text;
 }
 
-std::string manifest_text(const SweepManifest& manifest) {
+std::string manifest_text(const ShardSetManifest& manifest) {
     return "# morbilex-batch sweep\nformat = 1\nprogram = " + manifest.program +
            "\nsweep = " + manifest.sweep + "\nidentity = " + manifest.identity +
            "\nrows_format = " + manifest.rows_format + "\nshard = " + ranges_text(manifest.shards) +

@@ -12,7 +12,9 @@ namespace morbilex::batch {
 // Shards of a sweep as sorted, disjoint ranges of K (1 to N).
 using ShardRanges = std::vector<std::pair<long long, long long>>;
 
-struct SweepManifest {
+// The merge's view of a manifest: it also reads the shard ranges a partial
+// merge writes, which a sweep's own manifest never holds.
+struct ShardSetManifest {
     std::string program;
     std::string sweep;
     std::string identity;
@@ -24,10 +26,10 @@ struct SweepManifest {
 
 // Reads path; false with "PATH: reason" (or "PATH line L: reason") when a line
 // that is needed is missing or wrong. Lines it does not know are passed over.
-bool read_manifest(const std::string& path, SweepManifest& manifest, std::string& error);
+bool read_manifest(const std::string& path, ShardSetManifest& manifest, std::string& error);
 
 // The manifest's text, the lines read_manifest() reads.
-std::string manifest_text(const SweepManifest& manifest);
+std::string manifest_text(const ShardSetManifest& manifest);
 
 // "3,7-9": the ranges in job-array syntax.
 std::string ranges_text(const ShardRanges& ranges);

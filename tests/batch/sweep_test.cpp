@@ -88,15 +88,14 @@ TEST_F(Sweeps, OutputIsTheSameForAnyJobsAndShardsMergeIntoIt) {
 
     const Outcome missing = run("--merge=some.csv part1.csv part3.csv");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err,
-              "morbilex-batch: --merge=some.csv: run_ids 2,4-5,7,9-10,12,14-15,17,19-20,22 are "
-              "missing\n");
+    EXPECT_EQ(missing.err, "morbilex-batch: --merge=some.csv: missing shards: 2,4-5 of 5\n");
     EXPECT_EQ(run("--merge=some.csv part1.csv part2.csv part4.csv part5.csv").err,
-              "morbilex-batch: --merge=some.csv: run_ids 3,8,13,18,23 are missing\n");
-    EXPECT_NE(run("--merge=twice.csv part1.csv part2.csv part2.csv").err.find("comes twice"),
-              std::string::npos);
+              "morbilex-batch: --merge=some.csv: missing shards: 3 of 5\n");
+    EXPECT_NE(
+        run("--merge=twice.csv part1.csv part2.csv part2.csv").err.find("both hold shard 2/5"),
+        std::string::npos);
     run(std::string(GRID) + " --format=jsonl --output=part.jsonl");
-    EXPECT_NE(run("--merge=mixed.csv part1.csv part.jsonl").err.find("header differs"),
+    EXPECT_NE(run("--merge=mixed.csv part1.csv part.jsonl").err.find("not shards of one sweep"),
               std::string::npos);
 }
 
@@ -293,17 +292,20 @@ TEST_F(Sweeps, MergeRefusesBrokenInputs) {
               "morbilex-batch: --merge=none/all.csv: No such file or directory\n");
 }
 
-// One gap is told as before; many by their first twenty ranges and their count.
+// Files without manifests: one gap is told as before; many by their first
+// twenty ranges and their count.
 TEST_F(Sweeps, MergeTellsMissingRunIdsBriefly) {
     for (const char* shard : {"1", "3"}) {
         ASSERT_EQ(run(std::string("--sweep=R_0=1,2,3 --T_max=5 --output=") + shard +
                       ".csv --shard=" + shard + "/3")
                       .status,
                   0);
+        std::filesystem::remove(file(std::string(shard) + ".csv.manifest"));
     }
     EXPECT_EQ(run("--merge=all.csv 3.csv 1.csv").err,
               "morbilex-batch: --merge=all.csv: run_id 2 is missing\n");
     ASSERT_EQ(run("--sweep=R_0=1:3:0.02 --T_max=5 --shard=1/2 --output=odd.csv").status, 0);
+    std::filesystem::remove(file("odd.csv.manifest"));
     EXPECT_EQ(run("--merge=all.csv odd.csv").err,
               "morbilex-batch: --merge=all.csv: run_ids 2,4,6,8,10,12,14,16,18,20,22,24,26,28,30,"
               "32,34,36,38,40,... are missing (50 in all)\n");
