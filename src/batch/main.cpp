@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "batch/batch_options.h"
+#include "batch/compressed_output.h"
 #include "batch/output_file.h"
 #include "batch/refusal_text.h"
 #include "batch/summary_output.h"
@@ -114,8 +115,13 @@ bool write_outputs(std::FILE* trace, bool trace_wanted, const PreparedFiles& fil
         !prepare_output(chart_output, "--chart=", request.chart_path, files.chart, error)) {
         return false;
     }
+    // A summary file whose name ends in .gz is compressed.
+    const auto write_summary = [&files, &analysis](std::FILE* out) {
+        CompressedOutput summary(out, is_compressed_path(analysis.summary_path));
+        return summary.write(files.summary) && summary.finish();
+    };
     if (!analysis.summary_path.empty() &&
-        !prepare_output(summary_output, "--summary=", analysis.summary_path, files.summary,
+        !prepare_output(summary_output, "--summary=", analysis.summary_path, write_summary,
                         error)) {
         return false;
     }

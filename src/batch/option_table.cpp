@@ -106,6 +106,7 @@ bool read_output(const GivenOption& given, OptionTargets& into, std::string& err
 bool read_format(const GivenOption& given, OptionTargets& into, std::string& error) {
     if (given.value == "csv" || given.value == "jsonl") {
         into.analysis->format = given.value == "csv" ? RowFormat::Csv : RowFormat::JsonLines;
+        into.analysis->format_given = true;
         return true;
     }
     return refuse_option(error, given.argument, "the format is csv or jsonl");

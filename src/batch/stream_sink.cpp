@@ -7,15 +7,15 @@
 
 namespace morbilex::batch {
 
-StreamSink::StreamSink(std::FILE* out)
+StreamSink::StreamSink(CompressedOutput& out)
     : out_(out),
       terminal_(isatty(STDERR_FILENO) == 1),
-      rows_on_terminal_(isatty(fileno(out)) == 1) {}
+      rows_on_terminal_(!out.compressed() && isatty(fileno(out.file())) == 1) {}
 
 bool StreamSink::write(std::string_view rows) {
     // Rows shown on the terminal too go above the progress line, not after it.
     if (rows_on_terminal_) clear_progress();
-    return std::fwrite(rows.data(), 1, rows.size(), out_) == rows.size();
+    return out_.write(rows);
 }
 
 void StreamSink::progress(long long done, long long total) {

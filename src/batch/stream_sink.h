@@ -6,12 +6,13 @@
 #include <string_view>
 
 #include "analysis/sweep_runner.h"
+#include "batch/compressed_output.h"
 
 namespace morbilex::batch {
 
 class StreamSink : public RowSink {
 public:
-    explicit StreamSink(std::FILE* out);
+    explicit StreamSink(CompressedOutput& out);
     ~StreamSink() override { clear_progress(); }
     StreamSink(const StreamSink&) = delete;
     StreamSink& operator=(const StreamSink&) = delete;
@@ -24,7 +25,7 @@ private:
 
     void clear_progress();
 
-    std::FILE* out_;
+    CompressedOutput& out_;
     bool terminal_;
     bool rows_on_terminal_;
     bool shown_ = false;

@@ -24,7 +24,7 @@ SummaryRow run_summary_of(const Records& records, InterventionMode mode) {
 }
 
 std::string summary_file_text(const SummaryRow& row, const std::string& path) {
-    if (ends_with(path, ".jsonl")) {
+    if (ends_with(path, ".jsonl") || ends_with(path, ".jsonl.gz")) {
         std::string text = "{";
         append_summary_json(text, row);
         return text + "}\n";

@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "batch/compressed_output.h"
 #include "batch/interrupt.h"
 #include "batch/output_file.h"
 #include "batch/sweep_chart_data.h"
@@ -65,28 +66,57 @@ std::string interrupted_text() {
     return "interrupted by " + signal_name(interrupt_signal());
 }
 
+// Reads a file as it is, or through zlib when compressed.
+class PartialReader {
+public:
+    PartialReader(const std::string& path, bool compressed) {
+        if (compressed)
+            gz_ = gzopen(path.c_str(), "rb");
+        else
+            plain_ = std::fopen(path.c_str(), "rb");
+    }
+    PartialReader(const PartialReader&) = delete;
+    PartialReader& operator=(const PartialReader&) = delete;
+    ~PartialReader() {
+        if (gz_ != nullptr) gzclose(gz_);
+        if (plain_ != nullptr) std::fclose(plain_);
+    }
+    // The bytes read into chunk (0 at the end), or -1 when it cannot be read.
+    long long read(std::string& chunk) {
+        if (gz_ != nullptr) return gzread(gz_, chunk.data(), static_cast<unsigned>(chunk.size()));
+        if (plain_ == nullptr) return -1;
+        const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), plain_);
+        return std::ferror(plain_) != 0 ? -1 : static_cast<long long>(got);
+    }
+
+private:
+    gzFile gz_ = nullptr;
+    std::FILE* plain_ = nullptr;
+};
+
 // Copies the complete lines of the partial file to out: its header, if any,
 // and its rows, counted in progress (skip); false with the reason.
-bool copy_partial(const std::string& path, bool csv, std::FILE* out, SweepProgress& progress,
+bool copy_partial(const std::string& path, bool csv, CompressedOutput& out, SweepProgress& progress,
                   std::string& error) {
-    std::ifstream in(path, std::ios::binary);
+    PartialReader in(path, out.compressed());
     std::string chunk(1 << 20, '\0'), pending;
     long long lines = 0;
-    while (in) {
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        pending.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+    for (;;) {
+        const long long got = in.read(chunk);
+        if (got < 0) {
+            error = path + ": the file could not be read";
+            return false;
+        }
+        if (got == 0) break;
+        pending.append(chunk.data(), static_cast<std::size_t>(got));
         const std::size_t end = pending.rfind('\n');
         if (end == std::string::npos) continue;
         lines += std::count(pending.begin(), pending.begin() + end + 1, '\n');
-        if (std::fwrite(pending.data(), 1, end + 1, out) != end + 1) {
+        if (!out.write(std::string_view(pending).substr(0, end + 1))) {
             error = "the rows could not be written";
             return false;
         }
         pending.erase(0, end + 1);
-    }
-    if (in.bad()) {
-        error = path + ": the file could not be read";
-        return false;
     }
     progress.header = csv && lines == 0;
     progress.skip = csv && lines > 0 ? lines - 1 : lines;
@@ -95,7 +125,7 @@ bool copy_partial(const std::string& path, bool csv, std::FILE* out, SweepProgre
 
 // Starts out with the rows of OUTPUT.partial when it belongs to this sweep.
 bool resume_from(const AnalysisOptions& options, const SweepPlan& plan, const std::string& partial,
-                 std::FILE* out, SweepProgress& progress, std::string& error) {
+                 CompressedOutput& out, SweepProgress& progress, std::string& error) {
     std::error_code ignored;
     if (!std::filesystem::exists(partial, ignored)) {
         error = "--resume: there is no " + partial + " (no interrupted run of this output)";
@@ -189,17 +219,23 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request, s
     }
     if (file.replaces() && !check_other_shard(options, plan, error)) return EXIT_FAILED;
     const std::string partial = options.output_path + ".partial";
+    // A .gz output is compressed, and so is the partial file kept of it.
+    CompressedOutput out(options.output_path.empty() ? stdout : file.stream(),
+                         is_compressed_path(options.output_path));
     SweepProgress progress;
     if (options.resume) {
         if (!file.replaces()) {
             return fail(error, "--resume: --output= must name a file", EXIT_WRONG_OPTION);
         }
-        if (!resume_from(options, plan, partial, file.stream(), progress, error))
-            return EXIT_FAILED;
+        if (!resume_from(options, plan, partial, out, progress, error)) return EXIT_FAILED;
     }
-    std::FILE* out = options.output_path.empty() ? stdout : file.stream();
-    const bool written =
+    bool written =
         write_sweep(options, plan, out, chart_data ? &*chart_data : nullptr, progress, error);
+    // The rows written end the compressed stream, interrupted or not.
+    if (!out.finish() && written) {
+        written = false;
+        error = "the rows could not be written";
+    }
     const bool flushed =
         options.output_path.empty() ? std::fflush(stdout) == 0 : file.finish(error);
     if (!flushed && !error.empty()) error = "--output=" + options.output_path + ": " + error;

@@ -10,12 +10,11 @@
 #include <string_view>
 #include <utility>
 
+#include "batch/compressed_output.h"
 #include "batch/interrupt.h"
 #include "batch/manifest_reading.h"
 #include "batch/output_file.h"
 #include "batch/shard_reader.h"
-
-#include <zlib.h>
 
 namespace morbilex::batch {
 namespace {
@@ -243,8 +242,8 @@ bool open_shards(const std::vector<std::string>& inputs, OpenShards& open,
 
 // The manifests of the inputs (IN.manifest), all of one sweep: none when no
 // input has one.
-bool read_manifests(const std::vector<std::string>& inputs, std::vector<ShardSetManifest>& manifests,
-                    std::string& error) {
+bool read_manifests(const std::vector<std::string>& inputs,
+                    std::vector<ShardSetManifest>& manifests, std::string& error) {
     std::size_t with = 0;
     std::error_code ignored;
     for (const std::string& input : inputs)
@@ -358,59 +357,6 @@ private:
     long long total_ = 0;
 };
 
-// Where the merged lines go: the file as they are, or compressed (gzip) when
-// its name ends in .gz.
-class LineWriter {
-public:
-    LineWriter(std::FILE* file, bool compressed) : file_(file), compressed_(compressed) {
-        if (compressed_) {
-            deflateInit2(&stream_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8,
-                         Z_DEFAULT_STRATEGY);
-        }
-    }
-    LineWriter(const LineWriter&) = delete;
-    LineWriter& operator=(const LineWriter&) = delete;
-    ~LineWriter() {
-        if (compressed_) deflateEnd(&stream_);
-    }
-
-    void line(const std::string& text) {
-        if (!compressed_) {
-            std::fputs(text.c_str(), file_);
-            std::fputc('\n', file_);
-            return;
-        }
-        pending_ += text;
-        pending_ += '\n';
-        if (pending_.size() >= BLOCK) deflate_pending(Z_NO_FLUSH);
-    }
-    // The end of the compressed stream.
-    void finish() {
-        if (compressed_) deflate_pending(Z_FINISH);
-    }
-
-private:
-    static constexpr std::size_t BLOCK = 1 << 16;
-
-    void deflate_pending(int flush) {
-        stream_.next_in = reinterpret_cast<Bytef*>(pending_.data());
-        stream_.avail_in = static_cast<uInt>(pending_.size());
-        unsigned char out[BLOCK];
-        do {
-            stream_.next_out = out;
-            stream_.avail_out = sizeof out;
-            deflate(&stream_, flush);
-            std::fwrite(out, 1, sizeof out - stream_.avail_out, file_);
-        } while (stream_.avail_out == 0);
-        pending_.clear();
-    }
-
-    std::FILE* file_;
-    bool compressed_;
-    z_stream stream_{};
-    std::string pending_;
-};
-
 bool merge_files(const std::string& output, const std::vector<std::string>& inputs, bool partial,
                  std::string& error) {
     if (refuse_output_as_input(output, inputs, error)) return false;
@@ -456,8 +402,7 @@ bool merge_files(const std::string& output, const std::vector<std::string>& inpu
     }
     PendingOutput out;
     if (!out.open(output, error)) return false;
-    LineWriter lines(out.stream(),
-                     output.size() > 3 && output.compare(output.size() - 3, 3, ".gz") == 0);
+    CompressedOutput lines(out.stream(), is_compressed_path(output));
     if (!shape.json) lines.line(header);
     MissingRuns missing;
     long long rows = 0;
@@ -485,7 +430,10 @@ bool merge_files(const std::string& output, const std::vector<std::string>& inpu
         error = missing.text();
         return false;
     }
-    lines.finish();
+    if (!lines.finish()) {
+        error = "the rows could not be written";
+        return false;
+    }
     if (!out.finish(error)) return false;
     PendingOutput told;
     if (!manifests.empty() && has_manifest_beside(output)) {

@@ -63,6 +63,34 @@ bool where_rows_go(std::string_view argument) {
     return false;
 }
 
+bool ends_with(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// The rows of a .csv or .jsonl output (or .csv.gz, .jsonl.gz) are what its
+// name says; --format saying otherwise is refused.
+bool format_of_output(AnalysisOptions& options, std::string& error) {
+    std::string_view name = options.output_path;
+    if (ends_with(name, ".gz")) name.remove_suffix(3);
+    RowFormat named;
+    if (ends_with(name, ".csv")) {
+        named = RowFormat::Csv;
+    } else if (ends_with(name, ".jsonl")) {
+        named = RowFormat::JsonLines;
+    } else {
+        return true;
+    }
+    if (options.format_given && options.format != named) {
+        error = std::string("--format=") + (options.format == RowFormat::Csv ? "csv" : "jsonl") +
+                ": --output=" + options.output_path + " holds " +
+                (named == RowFormat::Csv ? "CSV" : "JSON Lines") +
+                " rows, as its name says (leave --format out or rename the output)";
+        return false;
+    }
+    options.format = named;
+    return true;
+}
+
 std::string definition_of(int argc, const char* const argv[]) {
     std::string definition;
     for (int i = 1; i < argc; ++i) {
@@ -115,7 +143,8 @@ bool split_analysis_options(int argc, const char* const argv[], AnalysisOptions&
         }
     }
     options.sweep_definition = definition_of(argc, argv);
-    return check_sweep_only(options, error);
+    if (!check_sweep_only(options, error)) return false;
+    return !options.sweep() || format_of_output(options, error);
 }
 
 std::string analysis_usage_text() {
@@ -125,8 +154,8 @@ std::string analysis_usage_text() {
            "                   (the trace then goes only where --trace says; --trace=-\n"
            "                   is standard output)\n"
            "  --summary=FILE   the figures as one CSV row with its header (.jsonl: one\n"
-           "                   JSON line; -: standard output); the trace goes where it\n"
-           "                   would without it\n"
+           "                   JSON line; .gz: compressed; -: standard output); the\n"
+           "                   trace goes where it would without it\n"
            "\n"
            "Sweeps (one summary row per scenario, no trace):\n"
            "  --sweep=NAME=a:b:step  values a, a+step, ... up to b; NAME is a field or mode\n"
@@ -138,8 +167,10 @@ std::string analysis_usage_text() {
            "                   field (no quoting); with --sweep every row takes every\n"
            "                   point of the grid, the rows varying slowest\n"
            "  --off-ratio=F    Off_threshold = F x On_threshold in every scenario\n"
-           "  --output=FILE    the rows (default, or -: standard output)\n"
-           "  --format=csv|jsonl  CSV with a header (default) or JSON Lines\n"
+           "  --output=FILE    the rows (default, or -: standard output); a file ending\n"
+           "                   in .gz is written compressed (gzip)\n"
+           "  --format=csv|jsonl  CSV with a header (default) or JSON Lines; an output\n"
+           "                   named .csv or .jsonl (.gz too) has the format its name says\n"
            "  --jobs=N         threads, 1 to 4 for each CPU this process may run on\n"
            "                   (default: one a CPU, or SLURM_CPUS_PER_TASK if fewer);\n"
            "                   the output is the same for any N\n"

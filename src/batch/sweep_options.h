@@ -24,8 +24,10 @@ struct AnalysisOptions {
     double off_ratio = 0.0;
     std::string off_ratio_option;  // as given, for messages
     std::string output_path;       // empty: standard output
+    // The rows of an output named .csv or .jsonl (.gz or not) are what its name says.
     RowFormat format = RowFormat::Csv;
-    int jobs = 0;  // 0: default_job_count()
+    bool format_given = false;  // --format= appeared
+    int jobs = 0;               // 0: default_job_count()
     Shard shard;
     bool shard_given = false;
     bool count_only = false;

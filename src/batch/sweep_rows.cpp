@@ -17,7 +17,7 @@ int jobs_of(const AnalysisOptions& options) {
 
 }  // namespace
 
-bool write_sweep(const AnalysisOptions& options, const SweepPlan& plan, std::FILE* out,
+bool write_sweep(const AnalysisOptions& options, const SweepPlan& plan, CompressedOutput& out,
                  SweepChartData* chart, SweepProgress& progress, std::string& error) {
     SweepSettings settings;
     settings.jobs = jobs_of(options);
@@ -30,7 +30,7 @@ bool write_sweep(const AnalysisOptions& options, const SweepPlan& plan, std::FIL
     }
     if (!settings.json_lines && progress.header) {
         const std::string header = sweep_csv_header(plan.grid);
-        if (std::fwrite(header.data(), 1, header.size(), out) != header.size()) {
+        if (!out.write(header)) {
             error = "the rows could not be written";
             return false;
         }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "analysis/sweep_grid.h"
+#include "batch/compressed_output.h"
 #include "batch/sweep_chart_data.h"
 #include "batch/sweep_options.h"
 
@@ -18,9 +19,9 @@ struct SweepProgress {
     bool interrupted = false;  // stopped by a signal (see interrupt.h)
 };
 
-// The rows to out, each finished scenario to chart when given; false with
+// The rows to out (not finished), each finished scenario to chart when given; false with
 // the reason. The caller holds an InterruptHandler.
-bool write_sweep(const AnalysisOptions& options, const SweepPlan& plan, std::FILE* out,
+bool write_sweep(const AnalysisOptions& options, const SweepPlan& plan, CompressedOutput& out,
                  SweepChartData* chart, SweepProgress& progress, std::string& error);
 
 }  // namespace morbilex::batch
