@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -24,6 +25,21 @@ namespace {
 using testing::read_bytes;
 using testing::split_lines;
 using testing::TemporaryFolder;
+
+// The text of a file, decompressed when it is ("" when it cannot be read).
+std::string text_of(const std::string& path, bool compressed) {
+    if (!compressed) return read_bytes(path);
+    gzFile in = gzopen(path.c_str(), "rb");
+    if (in == nullptr) return "";
+    std::string text;
+    char chunk[1 << 16];
+    int got = 0;
+    while ((got = gzread(in, chunk, sizeof chunk)) > 0)
+        text.append(chunk, static_cast<std::size_t>(got));
+    const bool read = got == 0;
+    gzclose(in);
+    return read ? text : "";
+}
 
 struct Outcome {
     int status;
@@ -370,6 +386,53 @@ TEST_F(Sweeps, OutputsToStandardOutputFollowOneAnother) {
     EXPECT_EQ(outcome.out, read_bytes(file("s.csv")) + read_bytes(file("t.dat")) + block);
 }
 
+TEST_F(Sweeps, OutputsNamedGzAreCompressedInTheFormatTheirNameSays) {
+    const std::string sweep = std::string(GRID) + " --jobs=2";
+    ASSERT_EQ(run(sweep + " --output=plain.txt").status, 0);
+    ASSERT_EQ(run(sweep + " --format=jsonl --output=plain-jsonl.txt").status, 0);
+    const struct {
+        const char* options;
+        const char* output;
+        const char* plain;  // the same rows, uncompressed; nullptr: refused
+    } cases[] = {
+        {"", "rows.csv.gz", "plain.txt"},
+        {"--format=csv", "rows.csv.gz", "plain.txt"},
+        {"", "rows.jsonl.gz", "plain-jsonl.txt"},
+        {"--format=jsonl", "rows.jsonl.gz", "plain-jsonl.txt"},
+        {"", "rows.jsonl", "plain-jsonl.txt"},
+        {"--format=jsonl", "rows.gz", "plain-jsonl.txt"},
+        {"", "rows.gz", "plain.txt"},
+        {"--format=jsonl", "rows.csv.gz", nullptr},
+        {"--format=csv", "rows.jsonl", nullptr},
+    };
+    for (const auto& want : cases) {
+        const std::string output = want.output;
+        std::filesystem::remove(file(output));
+        const Outcome outcome = run(sweep + " " + want.options + " --output=" + output);
+        if (want.plain == nullptr) {
+            EXPECT_EQ(outcome.status, 2) << output;
+            EXPECT_NE(outcome.err.find("--output=" + output + " holds"), std::string::npos)
+                << outcome.err;
+            EXPECT_FALSE(std::filesystem::exists(file(output)));
+            continue;
+        }
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        EXPECT_EQ(text_of(file(output), output.ends_with(".gz")), read_bytes(file(want.plain)))
+            << output;
+        const bool json = std::string(want.plain) == "plain-jsonl.txt";
+        EXPECT_NE(read_bytes(file(output + ".manifest"))
+                      .find(json ? "rows_format = jsonl\n" : "rows_format = csv\n"),
+                  std::string::npos)
+            << output;
+    }
+    // Shards written compressed merge into the bytes of one process.
+    ASSERT_EQ(run(sweep + " --shard=1/2 --output=s1.csv.gz").status, 0);
+    ASSERT_EQ(run(sweep + " --shard=2/2 --output=s2.csv.gz").status, 0);
+    ASSERT_EQ(run(sweep + " --output=one.csv.gz").status, 0);
+    ASSERT_EQ(run("--merge=merged.csv.gz s1.csv.gz s2.csv.gz").status, 0);
+    EXPECT_TRUE(read_bytes(file("merged.csv.gz")) == read_bytes(file("one.csv.gz")));
+}
+
 TEST_F(Sweeps, RefusedOptionsNameThemselvesAndWriteNothing) {
     for (const char* wrong :
          {"--sweep=R_0=1:2:0", "--sweep=R_0=1,2 --shard=3/2", "--sweep=R_0=1,2 --trace=t.dat",
@@ -491,7 +554,8 @@ TEST_F(Stopped, SignalsKeepCompleteRowsApartAndResumeFinishesThem) {
         const char* output;
     } cases[] = {{SIGINT, "", "out.csv"},
                  {SIGTERM, "--format=jsonl --shard=2/3", "out.jsonl"},
-                 {SIGHUP, "--shard=1/2", "out.csv"}};
+                 {SIGHUP, "--shard=1/2", "out.csv"},
+                 {SIGTERM, "--shard=1/2", "out.jsonl.gz"}};
     for (const auto& stop : cases) {
         const std::string sweep = std::string(LONG_SWEEP) + " " + stop.options;
         const std::string output = stop.output;
@@ -502,17 +566,19 @@ TEST_F(Stopped, SignalsKeepCompleteRowsApartAndResumeFinishesThem) {
         EXPECT_EQ(status_of(child), 128 + stop.signal) << stop.signal;
         EXPECT_EQ(read_bytes(file(output)), "old\n");
         EXPECT_TRUE(litter().empty()) << litter()[0];
-        const std::string kept = read_bytes(file(output + ".partial"));
+        // A .gz output's partial file is compressed too.
+        const bool compressed = output.ends_with(".gz");
+        const std::string kept = text_of(file(output + ".partial"), compressed);
         ASSERT_FALSE(kept.empty());
         EXPECT_EQ(kept.back(), '\n');
-        const std::string whole = read_bytes(file("whole-" + output));
+        const std::string whole = text_of(file("whole-" + output), compressed);
         EXPECT_EQ(whole.compare(0, kept.size(), kept), 0) << "partial rows are the first ones";
         const std::string told = read_bytes(file("stopped.txt"));
         EXPECT_EQ(split_lines(told).size(), 1u) << told;
         EXPECT_NE(told.find("rows are kept in " + output + ".partial"), std::string::npos) << told;
         const Outcome resumed = run(sweep + " --output=" + output + " --resume");
         ASSERT_EQ(resumed.status, 0) << resumed.err;
-        EXPECT_EQ(read_bytes(file(output)), whole) << stop.signal;
+        EXPECT_EQ(read_bytes(file(output)), read_bytes(file("whole-" + output))) << stop.signal;
         EXPECT_EQ(read_bytes(file(output + ".manifest")),
                   read_bytes(file("whole-" + output + ".manifest")));
         EXPECT_FALSE(std::filesystem::exists(file(output + ".partial")));
