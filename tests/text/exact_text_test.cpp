@@ -17,6 +17,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morbilex {
@@ -187,8 +188,18 @@ TEST(ReadNumberAgainstStrtod, HalfwayPointsAndLongTexts) {
                                  "1e-400",
                                  "1e400",
                                  "0e99999999999999999"};
-    for (const char* edge : edges)
+    for (const char* edge : edges) {
+#ifdef __MINGW32__
+        // mingw's strtod rounds a hexadecimal text just above half the
+        // smallest subnormal down to zero; the exact value rounds up.
+        if (std::string_view(edge) == "0x.80000000000000001p-1074") {
+            double ours = 0.0;
+            EXPECT_TRUE(read_leading_number(edge, ours) && ours == 0x1p-1074);
+            continue;
+        }
+#endif
         expect_read_like_strtod(edge);
+    }
 }
 
 // The whole-field reader refuses what from_chars refused: signs after '+',
