@@ -13,8 +13,8 @@
 
 #include "chart/chart.h"
 #include "model/simulation.h"
-#include "trace/traced_run.h"
 #include "text/format.h"
+#include "trace/traced_run.h"
 
 #if __has_include(<QtGui/QImage>)
 #define MORBILEX_BENCH_PAINTER 1

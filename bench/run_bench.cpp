@@ -13,9 +13,9 @@
 
 #include "model/seir.h"
 #include "model/simulation.h"
-#include "trace/traced_run.h"
 #include "ratio_main.h"
 #include "text/format.h"
+#include "trace/traced_run.h"
 
 namespace morbilex {
 namespace {

@@ -6,9 +6,9 @@
 #include <system_error>
 
 #include "model/simulation.h"
-#include "trace/traced_run.h"
 #include "shell/menu.h"
 #include "shell/messages.h"
+#include "trace/traced_run.h"
 
 namespace morbilex {
 namespace {

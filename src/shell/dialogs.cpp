@@ -1,7 +1,6 @@
 // The protocol every editing dialog follows, over its table.
 #include "shell/dialogs.h"
 
-
 #include "text/format.h"
 #include "text/read.h"
 #include "text/shortest.h"

@@ -10,8 +10,8 @@
 #include "analysis/sweep_grid.h"
 #include "model/seir.h"
 #include "model/simulation.h"
-#include "trace/traced_run.h"
 #include "support/test_support.h"
+#include "trace/traced_run.h"
 
 namespace morbilex {
 namespace {

@@ -6,9 +6,9 @@
 
 #include "chart/chart.h"
 #include "model/simulation.h"
-#include "trace/traced_run.h"
 #include "recording_surface.h"
 #include "support/test_support.h"
+#include "trace/traced_run.h"
 
 namespace morbilex::testing {
 

@@ -12,9 +12,9 @@
 
 #include "chart/chart.h"
 #include "model/simulation.h"
-#include "trace/traced_run.h"
 #include "shell/dialogs.h"
 #include "text/read.h"
+#include "trace/traced_run.h"
 
 namespace morbilex {
 namespace {

@@ -9,8 +9,8 @@
 
 #include "model/seir.h"
 #include "model/simulation.h"
-#include "trace/traced_run.h"
 #include "support/test_support.h"
+#include "trace/traced_run.h"
 
 namespace morbilex {
 namespace {

@@ -13,10 +13,10 @@
 #include <sstream>
 
 #include "model/simulation.h"
-#include "trace/traced_run.h"
 #include "painter_test_support.h"
 #include "picture/painter_surface.h"
 #include "support/test_support.h"
+#include "trace/traced_run.h"
 
 namespace morbilex {
 namespace {

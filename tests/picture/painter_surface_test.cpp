@@ -6,9 +6,9 @@
 
 #include "chart/chart.h"
 #include "model/simulation.h"
-#include "trace/traced_run.h"
 #include "painter_test_support.h"
 #include "support/test_support.h"
+#include "trace/traced_run.h"
 
 namespace morbilex {
 namespace {
