@@ -15,6 +15,19 @@ enum CommandId : int {
     COMMAND_ONE_TIME = 111,
     COMMAND_INTERMITTENT = 112,
     COMMAND_SCALE = 114,
+    // Scenario files.
+    COMMAND_OPEN_SCENARIO = 120,
+    COMMAND_SAVE_SCENARIO_AS = 121,
+    // The trace and the chart saved elsewhere.
+    COMMAND_SAVE_TRACE_AS = 122,
+    COMMAND_EXPORT_CHART = 123,
+    // The View menu.
+    COMMAND_FIT_AXES = 130,
+    COMMAND_FIT_AFTER_RUN = 131,
+    COMMAND_COMPARE = 132,
+    COMMAND_CLASSIC_VIEW = 133,
+    COMMAND_COPY_FIGURES = 134,
+    COMMAND_USER_GUIDE = 135,
 };
 
 struct MenuItem {
