@@ -1,43 +1,10 @@
 #include "batch/sweep_manifest.h"
 
-#include <charconv>
+#include "batch/manifest_reading.h"
+
 #include <cstdint>
-#include <fstream>
-#include <string_view>
 
 namespace morbilex::batch {
-namespace {
-
-constexpr std::string_view TITLE = "# morbilex-batch sweep";
-
-std::string_view trimmed(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
-    const std::size_t last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
-
-bool whole_number(std::string_view text, long long& value) {
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return status == std::errc() && end == text.data() + text.size();
-}
-
-bool shard_of(std::string_view text, long long& index, long long& count) {
-    const std::size_t slash = text.find('/');
-    return slash != std::string_view::npos && whole_number(text.substr(0, slash), index) &&
-           whole_number(text.substr(slash + 1), count) && count >= 1 && index >= 1 &&
-           index <= count;
-}
-
-bool hex_identity(std::string_view text) {
-    if (text.size() != 16) return false;
-    for (const char c : text) {
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 std::string sweep_identity(const std::string& sweep) {
     std::uint64_t hash = 0xcbf29ce484222325ULL;
@@ -60,85 +27,41 @@ std::string program_version_text() {
 #endif
 }
 
-std::string sweep_manifest_text(const SweepManifest& manifest) {
-    return std::string(TITLE) + "\nformat = " + std::to_string(manifest.format) +
-           "\nprogram = " + manifest.program + "\nsweep = " + manifest.sweep +
-           "\nidentity = " + manifest.identity + "\nrows_format = " + manifest.rows_format +
-           "\nshard = " + std::to_string(manifest.shard_index) + "/" +
-           std::to_string(manifest.shard_count) + "\nrows = " + std::to_string(manifest.rows) +
-           "\n";
+namespace {
+
+ShardSetManifest shard_set_of(const SweepManifest& manifest) {
+    return {manifest.program,
+            manifest.sweep,
+            manifest.identity,
+            manifest.rows_format,
+            {{manifest.shard_index, manifest.shard_index}},
+            manifest.shard_count,
+            manifest.rows};
 }
 
+}  // namespace
+
+std::string sweep_manifest_text(const SweepManifest& manifest) {
+    return manifest_text(shard_set_of(manifest));
+}
+
+// A sweep's own manifest is the merge's with exactly one shard.
 bool read_sweep_manifest(const std::string& path, SweepManifest& manifest, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": the manifest cannot be opened";
+    ShardSetManifest set;
+    if (!read_manifest(path, set, error)) return false;
+    if (set.shards.size() != 1 || set.shards[0].first != set.shards[0].second) {
+        error = path + ": a sweep's manifest holds one shard, not " + ranges_text(set.shards) +
+                '/' + std::to_string(set.shard_count);
         return false;
     }
-    manifest = {};
-    enum Seen {
-        FORMAT = 1,
-        PROGRAM = 2,
-        SWEEP = 4,
-        IDENTITY = 8,
-        ROWS_FORMAT = 16,
-        SHARD = 32,
-        ROWS = 64,
-        ALL = 127
-    };
-    int seen = 0;
-    std::string line;
-    for (long long number = 1; std::getline(in, line); ++number) {
-        const std::string where = path + " line " + std::to_string(number) + ": ";
-        const std::string_view text = trimmed(line);
-        if (text.empty() || text[0] == '#') continue;
-        const std::size_t equals = text.find('=');
-        if (equals == std::string_view::npos) {
-            error = where + "not a \"name = value\" line";
-            return false;
-        }
-        const std::string_view name = trimmed(text.substr(0, equals));
-        const std::string_view value = trimmed(text.substr(equals + 1));
-        long long number_value = 0;
-        bool good = true;
-        if (name == "format") {
-            good = whole_number(value, number_value) && number_value == 1;
-            manifest.format = static_cast<int>(number_value);
-            seen |= FORMAT;
-        } else if (name == "program") {
-            manifest.program = value;
-            seen |= PROGRAM;
-        } else if (name == "sweep") {
-            manifest.sweep = value;
-            seen |= SWEEP;
-        } else if (name == "identity") {
-            good = hex_identity(value);
-            manifest.identity = value;
-            seen |= IDENTITY;
-        } else if (name == "rows_format") {
-            good = value == "csv" || value == "jsonl";
-            manifest.rows_format = value;
-            seen |= ROWS_FORMAT;
-        } else if (name == "shard") {
-            good = shard_of(value, manifest.shard_index, manifest.shard_count);
-            seen |= SHARD;
-        } else if (name == "rows") {
-            good = whole_number(value, manifest.rows) && manifest.rows >= 0;
-            seen |= ROWS;
-        }  // names this version does not know are skipped
-        if (!good) {
-            error = where + "a wrong value for " + std::string(name) + ": " + std::string(value);
-            return false;
-        }
-    }
-    if (in.bad()) {
-        error = path + ": the manifest could not be read";
-        return false;
-    }
-    if (seen != ALL) {
-        error = path + ": not a whole sweep manifest (a line is missing)";
-        return false;
-    }
+    manifest = {1,
+                set.program,
+                set.sweep,
+                set.identity,
+                set.rows_format,
+                set.shards[0].first,
+                set.shard_count,
+                set.rows};
     return true;
 }
 

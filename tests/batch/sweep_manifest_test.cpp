@@ -43,12 +43,13 @@ TEST(SweepManifest, ReadsWhatIsWrittenAndRefusesWhatIsNot) {
     const struct {
         std::string text, error;
     } broken[] = {
-        {replaced("rows = 43\n", ""), "not a whole sweep manifest"},
-        {replaced("shard = 2/7", "shard = 8/7"), "a wrong value for shard: 8/7"},
+        {replaced("rows = 43\n", ""), "no line \"rows = ...\""},
+        {replaced("shard = 2/7", "shard = 8/7"), "a shard is K/N with K from 1 to N, not 8/7"},
+        {replaced("shard = 2/7", "shard = 2-3/7"), "holds one shard, not 2-3/7"},
         {replaced("rows_format = jsonl", "rows_format = xml"), "rows_format"},
-        {replaced("format = 1\n", "format = 2\n"), "a wrong value for format"},
-        {replaced("identity = ", "identity = X"), "a wrong value for identity"},
-        {replaced("rows = 43", "rows 43"), "line 8: not a \"name = value\" line"},
+        {replaced("format = 1\n", "format = 2\n"), "format 2 is not known"},
+        {replaced("identity = ", "identity = X"), "an identity is 16 lower-case hex digits"},
+        {replaced("rows = 43", "rows 43"), "no line \"rows = ...\""},
     };
     for (const auto& manifest : broken) {
         write(manifest.text);
