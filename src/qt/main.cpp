@@ -30,9 +30,10 @@ int main(int argc, char* argv[]) {
     int exit_code = 0;
     {
         // The window removes the trace it wrote when it goes. The end of a
-        // session or Ctrl+C in the terminal ends the program as Exit does.
+        // session or Ctrl+C in the terminal ends the program as Exit does, also
+        // from inside a dialog, whose command then runs nothing.
         MainWindow window(program_records(), trace_path);
-        const TerminationSignals termination([] { QCoreApplication::exit(0); });
+        const TerminationSignals termination([&window] { window.end_by_signal(); });
         window.show();
         window.activateWindow();  // keys reach it even without a window manager
         exit_code = application.exec();
