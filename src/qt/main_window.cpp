@@ -85,6 +85,10 @@ void MainWindow::execute(int command_id) {
     if (isVisible()) activateWindow();
 }
 
+void MainWindow::open_scenario(const std::string& path) {
+    open_scenario_file(context_, path);
+}
+
 void MainWindow::end_by_signal() {
     ending_ = true;
     QCoreApplication::exit(0);

@@ -31,6 +31,8 @@ public:
     void exit_program() override;
     void report_run_failure(int, const std::string& text) override;
     bool ending() override;
+    std::string choose_scenario_file(bool saving) override;
+    void report_file_problem(const char* caption, const std::string& text) override;
 
 private:
     MainWindow& window_;
@@ -51,6 +53,8 @@ public:
     // Cancel, and the command that opened it stops there.
     void end_by_signal();
     bool ending() const { return ending_; }
+    // The scenario file given on the command line, opened as Open Scenario does.
+    void open_scenario(const std::string& path);
 
     ChartView* view() const { return view_; }
     Printing& printing() { return printing_; }

@@ -99,6 +99,16 @@ std::string refusal_line(const DialogTable& table, const Refusal& refusal) {
     return line + refusal_reason_text(refusal.reason);
 }
 
+ControlSpec refusal_line_control(const DialogTable& table) {
+    int buttons_top = table.height;
+    for (const ControlSpec& control : table.controls) {
+        if (control.control_class == ControlClass::Button && control.y < buttons_top)
+            buttons_top = control.y;
+    }
+    return {CONTROL_ID_REFUSAL_LINE, ControlClass::Static, "", 10,
+            buttons_top + 2,         table.width - 20,     10, REFUSAL_LINE_STYLE};
+}
+
 const FieldSpec* find_field(const DialogTable& table, int control_id) {
     for (const FieldSpec& field : table.fields) {
         if (field.control_id == control_id) return &field;
@@ -165,7 +175,8 @@ DialogCommandOutcome dialog_command(const DialogTable& table, Records& records,
         Refusal refusal;
         const bool accepted =
             accept_dialog(table, records, controls, &refusal) == AcceptResult::Accepted;
-        return {accepted, accepted, DIALOG_RESULT_OK, accepted ? 0 : refusal.control_id};
+        return {accepted, accepted, DIALOG_RESULT_OK, accepted ? 0 : refusal.control_id,
+                refusal.reason};
     }
     if (control_id == CONTROL_ID_CANCEL) return {true, true, DIALOG_RESULT_CANCEL};
     return {false, false, 0};

@@ -152,6 +152,7 @@ struct DialogCommandOutcome {
     bool close;
     int result;
     int refused_control = 0;
+    RefusalReason refused_reason = RefusalReason::None;
 };
 DialogCommandOutcome dialog_command(const DialogTable& table, Records& records,
                                     DialogControls& controls, int control_id);
@@ -159,6 +160,12 @@ DialogCommandOutcome dialog_command(const DialogTable& table, Records& records,
 // Whether value is one the field takes (its range, and for a period that it
 // also shows above zero); the reason when it is not.
 RefusalReason check_field_value(const FieldSpec& field, double value);
+
+// The explorer view's dialogs are REFUSAL_LINE_ROOM dialog units taller: the
+// buttons move down by that much and the refusal line takes their row.
+inline constexpr int REFUSAL_LINE_ROOM = 16;
+inline constexpr std::uint32_t REFUSAL_LINE_STYLE = 0x50020000;  // static, group, left-aligned
+ControlSpec refusal_line_control(const DialogTable& table);
 
 // The text a field shows for a value: its display format, bounded so that it
 // always fits the 64-character buffer and reads back to the same value.

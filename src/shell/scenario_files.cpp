@@ -88,6 +88,9 @@ bool save_scenario_file(std::string& path, const Records& records, std::string& 
 }
 
 std::string settings_file_path() {
+    // Tests and scripts that start the programs keep a user's settings out.
+    if (const char* off = std::getenv("MORBILEX_NO_SETTINGS"); off != nullptr && off[0] != '\0')
+        return {};
     std::filesystem::path folder;
 #ifdef _WIN32
     const char* application_data = std::getenv("APPDATA");

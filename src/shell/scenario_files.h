@@ -21,7 +21,8 @@ bool save_scenario_file(std::string& path, const Records& records, std::string& 
 
 // The remembered settings' file: $XDG_CONFIG_HOME/morbilex (by default
 // ~/.config/morbilex) on Linux, %APPDATA%\Morbilex on Windows, then
-// settings.morbilex. Empty when the environment names no such folder.
+// settings.morbilex. Empty when the environment names no such folder, and
+// when MORBILEX_NO_SETTINGS is set (not empty): nothing is remembered then.
 std::string settings_file_path();
 
 // Takes the remembered scenario, scale and view options into records; a
