@@ -38,6 +38,10 @@ else()
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${MORBILEX_LINUX_FILES}/org.morbilex.Morbilex.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  # Scenario files (.morbilex) as a file type of their own, opened by the program.
+  install(FILES ${MORBILEX_LINUX_FILES}/org.morbilex.Morbilex.mime.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+          RENAME org.morbilex.Morbilex.xml)
   install(FILES ${MORBILEX_ICONS}/morbilex.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   foreach(size 16 32 48 64 128 256)

@@ -89,19 +89,7 @@ ScenarioInputs scenario_inputs_of(const Records& records, InterventionMode mode)
 }
 
 const char* refusal_words(RefusalReason reason) {
-    switch (reason) {
-        case RefusalReason::EmptyField:
-            return "the field is empty";
-        case RefusalReason::NoNumber:
-            return "no finite number at the start of the text";
-        case RefusalReason::NotAboveZero:
-            return "a period must be above zero also as shown (0.005 or more)";
-        case RefusalReason::NegativeValue:
-            return "an initial value must not be negative";
-        case RefusalReason::None:
-            break;
-    }
-    return "refused";
+    return refusal_reason_text(reason);
 }
 
 }  // namespace morbilex

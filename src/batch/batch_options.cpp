@@ -76,7 +76,8 @@ bool parse_options(int argc, const char* const argv[], BatchRequest& request, st
 
 std::string usage_text() {
     std::string text =
-        "Usage: morbilex-batch [--FIELD=VALUE]... [--mode=0|1|2] [--trace=PATH]\n"
+        "Usage: morbilex-batch [--scenario=FILE] [--FIELD=VALUE]... [--mode=0|1|2]\n"
+        "                      [--trace=PATH]\n"
         "                      [--chart=PATH [--size=WIDTHxHEIGHT]]\n"
         "Runs the Morbilex SEIR model once, without a window, and writes its trace.\n"
         "\n"
@@ -106,6 +107,8 @@ std::string usage_text() {
         "\n"
         "Run and output:\n"
         "  --mode=0|1|2     0 no intervention (default), 1 one-time, 2 intermittent\n"
+        "  --scenario=FILE  the fields and mode of a scenario file (.morbilex) the\n"
+        "                   programs saved; options after it change them\n"
         "  --trace=PATH     the trace of the run (default, or -: standard output)\n"
         "  --chart=PATH     the chart of the run as PNG, SVG or PDF (by the extension;\n"
         "                   PNG to a device or a pipe, or to standard output as -)\n"

@@ -2,11 +2,14 @@
 #include "batch/option_table.h"
 
 #include <charconv>
+#include <memory>
 
 #include "batch/array_task.h"
 #include "batch/job_count.h"
 #include "batch/scenario_file.h"
 #include "picture/picture_type.h"
+#include "shell/scenario_files.h"
+#include "text/shortest.h"
 
 namespace morbilex::batch {
 namespace {
@@ -40,6 +43,29 @@ bool read_mode(const GivenOption& given, OptionTargets& into, std::string& error
     }
     return refuse_option(error, given.argument,
                          "the mode is 0 (no intervention), 1 (one-time) or 2 (intermittent)");
+}
+
+// The scenario file's fields typed as they stand there, its mode taken:
+// options after it type over them, options before it are typed over.
+bool read_scenario(const GivenOption& given, OptionTargets& into, std::string& error) {
+    std::string path;
+    if (!read_path(given, path, error)) return false;
+    auto records = std::make_unique<Records>();
+    InterventionMode mode = MODE_NOTHING_CALCULATED;
+    std::string reason;
+    if (!load_scenario_file(path, *records, mode, reason)) {
+        return refuse_option(error, given.argument, reason);
+    }
+    for (DialogKind kind : ALL_DIALOG_KINDS) {
+        for (const FieldSpec& field : dialog_table(kind).fields) {
+            if (field.read_order == 0) continue;
+            TypedField typed{kind, &field, {}};
+            append_shortest(typed.text, field.shown_value(*records));
+            into.request->typed.push_back(std::move(typed));
+        }
+    }
+    if (mode >= 0) into.request->mode = mode;
+    return true;
 }
 
 bool read_trace(const GivenOption& given, OptionTargets& into, std::string& error) {
@@ -161,6 +187,7 @@ using Part = OptionPart;
 // Sweep-only options are refused without a sweep in this order.
 const BatchOption OPTIONS[] = {
     {"mode", Takes::Value, Part::Run, false, read_mode, nullptr},
+    {"scenario", Takes::Value, Part::Run, false, read_scenario, nullptr},
     {"trace", Takes::Value, Part::Run, false, read_trace, nullptr},
     {"chart", Takes::Value, Part::Run, false, read_chart, nullptr},
     {"size", Takes::Value, Part::Run, false, read_size, nullptr},

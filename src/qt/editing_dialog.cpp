@@ -1,7 +1,9 @@
 #include "qt/editing_dialog.h"
 
+#include <QColor>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <algorithm>
 #include <utility>
@@ -112,7 +114,10 @@ EditingDialog::EditingDialog(const DialogTable& table, Records& records, QWidget
     setWindowTitle(QString::fromLatin1(table.title));
     setObjectName(QString::fromLatin1(table.template_name));
     DialogBaseUnits units = dialog_base_units(fontMetrics());
-    QRect frame = dialog_units_to_pixels(units, table.x, table.y, table.width, table.height);
+    // The explorer view tells why an OK was refused on a line of its own.
+    const int extra = records.view.classic ? 0 : REFUSAL_LINE_ROOM;
+    QRect frame =
+        dialog_units_to_pixels(units, table.x, table.y, table.width, table.height + extra);
     setFixedSize(frame.size());
     if (owner_client != nullptr) move(owner_client->mapToGlobal(frame.topLeft()));
     build_controls(units);
@@ -128,8 +133,11 @@ void EditingDialog::build_controls(const DialogBaseUnits& units) {
     for (const ControlSpec& control : table_.controls) {
         QWidget* widget = create_control(control);
         widget->setObjectName(control_name(control.id));
-        widget->setGeometry(
-            dialog_units_to_pixels(units, control.x, control.y, control.width, control.height));
+        const int lower = control.control_class == ControlClass::Button && !records_.view.classic
+                              ? REFUSAL_LINE_ROOM
+                              : 0;
+        widget->setGeometry(dialog_units_to_pixels(units, control.x, control.y + lower,
+                                                   control.width, control.height));
         if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
             fit_edit_height(*edit);
             if (first_edit_ == nullptr) first_edit_ = edit;
@@ -139,6 +147,18 @@ void EditingDialog::build_controls(const DialogBaseUnits& units) {
         end_label_before_fields(*label, edits_);
         widen_to(*label, text_width(*label, label->text()) + 1, Growth::LeftFirst);
     }
+    if (records_.view.classic) return;
+    const ControlSpec line = refusal_line_control(table_);
+    refusal_line_ = new QLabel(this);
+    refusal_line_->setObjectName(control_name(line.id));
+    refusal_line_->setTextFormat(Qt::PlainText);
+    refusal_line_->setWordWrap(true);
+    refusal_line_->setGeometry(
+        dialog_units_to_pixels(units, line.x, line.y, line.width, line.height + 6));
+    refusal_line_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QPalette palette = refusal_line_->palette();
+    palette.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x20));
+    refusal_line_->setPalette(palette);
 }
 
 void EditingDialog::showEvent(QShowEvent* event) {
@@ -189,10 +209,15 @@ void EditingDialog::reject() {
 }
 
 void EditingDialog::command(int control_id) {
-    // OK closes only when every field was accepted; a refusal is silent and
-    // leaves the dialog open with the refusing field's text selected. "Help"
-    // does nothing.
+    // OK closes only when every field was accepted; a refusal leaves the
+    // dialog open with the refusing field's text selected, silently in the
+    // classic view, with the reason under the fields otherwise. "Help" does
+    // nothing.
     DialogCommandOutcome outcome = dialog_command(table_, records_, *this, control_id);
+    if (refusal_line_ != nullptr && control_id == CONTROL_ID_OK) {
+        refusal_line_->setText(QString::fromLatin1(
+            refusal_line(table_, {outcome.refused_control, outcome.refused_reason})));
+    }
     if (auto refused = edits_.find(outcome.refused_control); refused != edits_.end())
         select_field(*refused->second);
     if (!outcome.close) return;

@@ -60,6 +60,7 @@ private:
     QLineEdit* first_edit_ = nullptr;
     std::map<int, QLineEdit*> edits_;
     std::map<int, QLabel*> displays_;
+    QLabel* refusal_line_ = nullptr;  // the explorer view's reason for a refused OK
 };
 
 }  // namespace morbilex

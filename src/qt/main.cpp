@@ -7,6 +7,7 @@
 #include "qt/main_window.h"
 #include "qt/program_start.h"
 #include "qt/termination_signals.h"
+#include "shell/scenario_files.h"
 
 int main(int argc, char* argv[]) {
     using namespace morbilex;
@@ -30,12 +31,19 @@ int main(int argc, char* argv[]) {
     int exit_code = 0;
     {
         // The window removes the trace it wrote when it goes. The end of a
-        // session or Ctrl+C in the terminal ends the program as Exit does.
-        MainWindow window(program_records(), trace_path);
-        const TerminationSignals termination([] { QCoreApplication::exit(0); });
+        // session or Ctrl+C in the terminal ends the program as Exit does, also
+        // from inside a dialog, whose command then runs nothing.
+        // The last session's scenario, scale and view come back; the values
+        // as they stand at the end are kept for the next one.
+        Records& records = program_records();
+        load_remembered_settings(records);
+        MainWindow window(records, trace_path);
+        const TerminationSignals termination([&window] { window.end_by_signal(); });
         window.show();
         window.activateWindow();  // keys reach it even without a window manager
+        if (!options.scenario_path.empty()) window.open_scenario(options.scenario_path);
         exit_code = application.exec();
+        save_remembered_settings(records);
     }
     return exit_code;
 }

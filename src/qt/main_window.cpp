@@ -1,6 +1,7 @@
 #include "qt/main_window.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -82,6 +83,15 @@ void MainWindow::execute(int command_id) {
     // The keyboard comes back here once a command's dialogs and boxes have
     // closed, also on a desktop without a window manager to hand it back.
     if (isVisible()) activateWindow();
+}
+
+void MainWindow::open_scenario(const std::string& path) {
+    open_scenario_file(context_, path);
+}
+
+void MainWindow::end_by_signal() {
+    ending_ = true;
+    QCoreApplication::exit(0);
 }
 
 void MainWindow::build_menu_bar() {
@@ -191,6 +201,10 @@ void MainWindow::export_chart_as() {
 
 int WindowFrontEnd::open_dialog(DialogKind kind) {
     return window_.run_dialog(kind);
+}
+
+bool WindowFrontEnd::ending() {
+    return window_.ending();
 }
 
 void WindowFrontEnd::repaint() {

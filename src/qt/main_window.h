@@ -30,6 +30,9 @@ public:
     void show_help() override;
     void exit_program() override;
     void report_run_failure(int, const std::string& text) override;
+    bool ending() override;
+    std::string choose_scenario_file(bool saving) override;
+    void report_file_problem(const char* caption, const std::string& text) override;
 
 private:
     MainWindow& window_;
@@ -46,6 +49,12 @@ public:
 
     // The command with this id, as the menu or a key would give it.
     void execute(int command_id);
+    // A termination signal: every event loop ends, an open dialog as after
+    // Cancel, and the command that opened it stops there.
+    void end_by_signal();
+    bool ending() const { return ending_; }
+    // The scenario file given on the command line, opened as Open Scenario does.
+    void open_scenario(const std::string& path);
 
     ChartView* view() const { return view_; }
     Printing& printing() { return printing_; }
@@ -72,6 +81,7 @@ private:
     Printing printing_;
     WindowFrontEnd front_end_;
     CommandContext context_;
+    bool ending_ = false;
 };
 
 // The program's icon, in every size it ships.

@@ -9,6 +9,7 @@ add_library(morbilex_qt_program STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/program_icon.qrc
   ${CMAKE_CURRENT_SOURCE_DIR}/program_start.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/result_files.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/scenario_commands.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/termination_signals.cpp)
 set_target_properties(morbilex_qt_program PROPERTIES AUTORCC ON)
 target_compile_definitions(morbilex_qt_program PUBLIC MORBILEX_VERSION="${PROJECT_VERSION}")

@@ -22,7 +22,7 @@ constexpr const char* NO_DISPLAY_TEXT =
 
 std::string help_text() {
     const std::string trace = TRACE_FILE_NAME;
-    return "Usage: morbilex [--state-folder] [--help] [--version]\n"
+    return "Usage: morbilex [--state-folder] [--help] [--version] [FILE.morbilex]\n"
            "\n"
            "Morbilex explores how an infectious disease spreads under a deterministic SEIR\n"
            "model and how reductions of transmission change the epidemic curve. It opens\n"
@@ -31,7 +31,8 @@ std::string help_text() {
            "Every run writes its step-by-step trace to " +
            trace +
            " in the current folder,\n"
-           "deleted when the program ends.\n"
+           "deleted when the program ends. FILE.morbilex, a scenario saved by the\n"
+           "program, is opened and calculated at start.\n"
            "\n"
            "  --state-folder  keep " +
            trace +
@@ -91,6 +92,14 @@ std::optional<int> read_command_line(int argc, char* argv[], StartOptions& optio
         if (argument == "--state-folder") {
             options.state_folder = true;
             continue;
+        }
+        if (argument.empty() || argument[0] != '-' || argument == "-") {
+            if (options.scenario_path.empty()) {
+                options.scenario_path = argument;
+                continue;
+            }
+            std::fprintf(stderr, "morbilex: one scenario file at a time (%s)\n", argv[i]);
+            return 2;
         }
         std::fprintf(stderr, "morbilex: unknown option %s (see morbilex --help)\n", argv[i]);
         return 2;

@@ -11,10 +11,13 @@ struct StartOptions {
     // The trace goes to the per-user state folder instead of the current one
     // (the desktop entry starts the program so).
     bool state_folder = false;
+    // A scenario file to open once the window is up; empty for none.
+    std::string scenario_path;
 };
 
 // Reads the command line. --help and --version print to standard output and
-// give 0; an unknown option prints one line to standard error and gives 2.
+// give 0; an unknown option or a second file prints one line to standard
+// error and gives 2.
 // Otherwise nothing is printed and the options are set.
 std::optional<int> read_command_line(int argc, char* argv[], StartOptions& options);
 

@@ -8,6 +8,7 @@
 #include "model/simulation.h"
 #include "shell/menu.h"
 #include "shell/messages.h"
+#include "shell/scenario_files.h"
 #include "trace/traced_run.h"
 
 namespace morbilex {
@@ -41,11 +42,31 @@ void run_and_repaint(CommandContext& context) {
 
 void edit_then_run(CommandContext& context, DialogKind dialog, InterventionMode mode) {
     context.front_end.open_dialog(dialog);
+    if (context.front_end.ending()) return;
     context.records.mode = mode;
     run_and_repaint(context);
 }
 
+void save_scenario_as(CommandContext& context) {
+    std::string path = context.front_end.choose_scenario_file(true);
+    std::string error;
+    if (!path.empty() && !save_scenario_file(path, context.records, error))
+        context.front_end.report_file_problem(SAVE_SCENARIO_CAPTION, error);
+}
+
 }  // namespace
+
+bool open_scenario_file(CommandContext& context, const std::string& path) {
+    InterventionMode mode = MODE_NOTHING_CALCULATED;
+    std::string error;
+    if (!load_scenario_file(path, context.records, mode, error)) {
+        context.front_end.report_file_problem(OPEN_SCENARIO_CAPTION, error);
+        return false;
+    }
+    context.records.mode = mode >= 0 ? mode : MODE_NO_INTERVENTION;
+    run_and_repaint(context);
+    return true;
+}
 
 void execute_command(CommandContext& context, int command_id) {
     FrontEnd& front_end = context.front_end;
@@ -69,6 +90,7 @@ void execute_command(CommandContext& context, int command_id) {
             break;
         case COMMAND_MAIN_PARAMETERS:
             front_end.open_dialog(DialogKind::ModelParameters);
+            if (front_end.ending()) break;
             if (records.mode < 0) records.mode = MODE_NO_INTERVENTION;
             run_and_repaint(context);
             break;
@@ -78,9 +100,16 @@ void execute_command(CommandContext& context, int command_id) {
         case COMMAND_INTERMITTENT:
             edit_then_run(context, DialogKind::IntermittentPlan, MODE_INTERMITTENT);
             break;
+        case COMMAND_OPEN_SCENARIO:
+            if (const std::string path = front_end.choose_scenario_file(false); !path.empty())
+                open_scenario_file(context, path);
+            break;
+        case COMMAND_SAVE_SCENARIO_AS:
+            save_scenario_as(context);
+            break;
         case COMMAND_SCALE:
             front_end.open_dialog(DialogKind::AxisScale);
-            front_end.repaint();
+            if (!front_end.ending()) front_end.repaint();
             break;
         default:
             break;

@@ -15,6 +15,20 @@ public:
     virtual ~FrontEnd() = default;
     // Runs the dialog modally; 0 after OK, 1 after Cancel or when it cannot be shown.
     virtual int open_dialog(DialogKind kind) = 0;
+    // True once the program has been told to end (a termination signal) while
+    // a command was under way: what the command would do next is left undone.
+    virtual bool ending() { return false; }
+    // The file dialog of Open Scenario (saving false) or Save Scenario As:
+    // the chosen path, or empty when the user cancelled.
+    virtual std::string choose_scenario_file(bool saving) {
+        static_cast<void>(saving);
+        return {};
+    }
+    // A scenario file that cannot be opened or saved: text in an error box.
+    virtual void report_file_problem(const char* caption, const std::string& text) {
+        static_cast<void>(caption);
+        static_cast<void>(text);
+    }
     // The whole view is drawn anew at the next paint.
     virtual void repaint() = 0;
     virtual void print() = 0;
@@ -38,8 +52,13 @@ struct CommandContext {
     int trace_error = 0;
 };
 
-// Carries out the command with this id (104 to 114; any other id does nothing).
+// Carries out the command with this id (104 to 121; any other id does nothing).
 void execute_command(CommandContext& context, int command_id);
+
+// Opens the scenario file: its values and mode taken (a file without a mode
+// runs without intervention), then calculated and drawn. A file that cannot
+// be read, or that holds a bad line, is reported and changes nothing.
+bool open_scenario_file(CommandContext& context, const std::string& path);
 
 // At exit: deletes the trace file if, and only if, this process wrote it.
 void remove_trace_at_exit(const CommandContext& context);

@@ -1,6 +1,7 @@
 // The templates and fields of "Cng_Para0", "Cng_Para1", "Cng_Para2" and
 // "Cng_Scale", with each dialog's acceptance tests and repairs.
 #include <cmath>
+#include <iterator>
 
 #include "shell/dialogs.h"
 
@@ -18,15 +19,9 @@ double* stored(Records& records, DialogScratch&) {
 }
 template <auto Record, auto Member>
 constexpr FieldSpec field(int id, const char* label, const char* format, int read_order,
-                          const char* name, bool must_be_above_zero = false) {
-    return {id,
-            label,
-            format,
-            read_order,
-            shown<Record, Member>,
-            stored<Record, Member>,
-            name,
-            must_be_above_zero};
+                          const char* name, FieldRange range = FieldRange::Any) {
+    return {id,   label, format, read_order, shown<Record, Member>, stored<Record, Member>,
+            name, range};
 }
 
 constexpr ControlSpec label(const char* text, int x, int y, int width) {
@@ -75,10 +70,10 @@ constexpr auto MODEL = &Records::model;
 constexpr FieldSpec MODEL_FIELDS[] = {
     field<MODEL, &ModelParameters::R_0>(205, "R_0 ", "%6.2f", 1, "R_0"),
     field<MODEL, &ModelParameters::latent_period>(206, "Latent day ", "%6.2f", 2, "latent_period",
-                                                  true),
+                                                  FieldRange::AboveZero),
     field<MODEL, &ModelParameters::infectious_period>(207, "Infectious ", "%6.2f", 3,
-                                                      "infectious_period", true),
-    {208, "T_max ", "%8.2f", 4, shown_T_max, stored_T_max, "T_max", false},
+                                                      "infectious_period", FieldRange::AboveZero),
+    {208, "T_max ", "%8.2f", 4, shown_T_max, stored_T_max, "T_max", FieldRange::Any},
     field<MODEL, &ModelParameters::init_S>(210, "S(0) ", "%7.2f", 0, "init_S"),
     field<MODEL, &ModelParameters::init_E>(211, "E(0) ", "%7.2f", 5, "init_E"),
     field<MODEL, &ModelParameters::init_I>(212, "I(0) ", "%7.2f", 6, "init_I"),
@@ -141,13 +136,16 @@ constexpr ControlSpec ONE_TIME_CONTROLS[] = {
 
 constexpr auto ONE_TIME = &Records::one_time;
 constexpr FieldSpec ONE_TIME_FIELDS[] = {
-    field<ONE_TIME, &OneTimePlan::Redct1>(220, "Redct1 ", "%6.3f", 1, "Redct1"),
+    field<ONE_TIME, &OneTimePlan::Redct1>(220, "Redct1 ", "%6.3f", 1, "Redct1",
+                                          FieldRange::Fraction),
     field<ONE_TIME, &OneTimePlan::t_srt1>(221, "t_srt1 ", "%6.2f", 2, "t_srt1"),
     field<ONE_TIME, &OneTimePlan::t_stp1>(222, "t_stp1 ", "%6.2f", 3, "t_stp1"),
-    field<ONE_TIME, &OneTimePlan::Redct2>(223, "Redct2 ", "%6.3f", 4, "Redct2"),
+    field<ONE_TIME, &OneTimePlan::Redct2>(223, "Redct2 ", "%6.3f", 4, "Redct2",
+                                          FieldRange::Fraction),
     field<ONE_TIME, &OneTimePlan::t_srt2>(224, "t_srt2 ", "%6.2f", 5, "t_srt2"),
     field<ONE_TIME, &OneTimePlan::t_stp2>(225, "t_stp2 ", "%6.2f", 6, "t_stp2"),
-    field<ONE_TIME, &OneTimePlan::Redct3>(226, "Redct3 ", "%6.3f", 7, "Redct3"),
+    field<ONE_TIME, &OneTimePlan::Redct3>(226, "Redct3 ", "%6.3f", 7, "Redct3",
+                                          FieldRange::Fraction),
     field<ONE_TIME, &OneTimePlan::t_srt3>(227, "t_srt3 ", "%6.2f", 8, "t_srt3"),
     field<ONE_TIME, &OneTimePlan::t_stp3>(228, "t_stp3 ", "%6.2f", 9, "t_stp3"),
 };
@@ -179,7 +177,8 @@ constexpr ControlSpec INTERMITTENT_CONTROLS[] = {
 
 constexpr auto INTERMITTENT = &Records::intermittent;
 constexpr FieldSpec INTERMITTENT_FIELDS[] = {
-    field<INTERMITTENT, &IntermittentPlan::Reduction>(231, "Reduction ", "%6.3f", 1, "Reduction"),
+    field<INTERMITTENT, &IntermittentPlan::Reduction>(231, "Reduction ", "%6.3f", 1, "Reduction",
+                                                      FieldRange::Fraction),
     field<INTERMITTENT, &IntermittentPlan::On_threshold>(232, "On_threshold ", "%6.2f", 2,
                                                          "On_threshold"),
     field<INTERMITTENT, &IntermittentPlan::Off_threshold>(233, "Off_threshold ", "%6.2f", 3,
@@ -220,6 +219,11 @@ constexpr FieldSpec SCALE_FIELDS[] = {
     field<SCALE, &AxisScale::ymin>(203, "ymin", "%12.5g", 3, "ymin"),
     field<SCALE, &AxisScale::ymax>(204, "ymax", "%12.5g", 4, "ymax"),
 };
+
+static_assert(std::size(MODEL_FIELDS) <= DIALOG_FIELD_LIMIT &&
+              std::size(ONE_TIME_FIELDS) <= DIALOG_FIELD_LIMIT &&
+              std::size(INTERMITTENT_FIELDS) <= DIALOG_FIELD_LIMIT &&
+              std::size(SCALE_FIELDS) <= DIALOG_FIELD_LIMIT);
 
 constexpr DialogTable TABLES[] = {
     {DialogKind::ModelParameters, "Cng_Para0", "Change Parameter0", 20, 20, 250, 90, DIALOG_STYLE,

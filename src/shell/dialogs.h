@@ -15,6 +15,10 @@ inline constexpr int CONTROL_ID_OK = 1;
 inline constexpr int CONTROL_ID_CANCEL = 2;
 inline constexpr int CONTROL_ID_HELP = 9;
 inline constexpr int CONTROL_ID_LABEL = -1;
+// The line under the fields that tells why an OK was refused (explorer view).
+inline constexpr int CONTROL_ID_REFUSAL_LINE = 240;
+// The most fields a dialog reads back.
+inline constexpr int DIALOG_FIELD_LIMIT = 16;
 
 // What a dialog's opener returns.
 inline constexpr int DIALOG_RESULT_OK = 0;
@@ -46,6 +50,13 @@ struct DialogScratch {
     double T_max = 0.0;
 };
 
+// Which values a field takes besides any finite number.
+enum class FieldRange {
+    Any,
+    AboveZero,  // the periods: the run divides by them
+    Fraction,   // the reductions: a share of transmission, 0 to 1
+};
+
 // One displayed value: the control that shows it, its format, where it lives
 // and when it is read back (0: shown only).
 struct FieldSpec {
@@ -55,8 +66,8 @@ struct FieldSpec {
     int read_order;
     double (*shown_value)(const Records&);
     double* (*storage)(Records&, DialogScratch&);
-    const char* name;         // the field's own name: "R_0", "T_max", "Redct1", "xmin", ...
-    bool must_be_above_zero;  // the periods: the run divides by them
+    const char* name;  // the field's own name: "R_0", "T_max", "Redct1", "xmin", ...
+    FieldRange range;
 };
 
 enum class DialogKind { ModelParameters, OneTimePlan, IntermittentPlan, AxisScale };
@@ -71,7 +82,14 @@ enum class RefusalReason {
     NoNumber,       // no finite number at the start of the text
     NotAboveZero,   // a period that is, or shows as, zero or below
     NegativeValue,  // an initial value below zero (acceptance test)
+    DecimalComma,   // "2,5": a decimal comma where the point belongs
+    NotAFraction,   // a reduction outside 0 to 1
 };
+
+// What a refusal means, in a few words ("the field is empty", ...): the one
+// table of reasons that both programs and morbilex-batch show.
+const char* refusal_reason_text(RefusalReason reason);
+
 struct Refusal {
     int control_id = 0;
     RefusalReason reason = RefusalReason::None;
@@ -97,6 +115,10 @@ const DialogTable& dialog_table(DialogKind kind);
 // The field shown in this control, or nullptr.
 const FieldSpec* find_field(const DialogTable& table, int control_id);
 
+// The line a dialog of the explorer view shows under its fields after a
+// refused OK: the refusing field's label, then the reason. Empty for no refusal.
+std::string refusal_line(const DialogTable& table, const Refusal& refusal);
+
 // How the protocol reaches a dialog's controls.
 class DialogControls {
 public:
@@ -111,11 +133,12 @@ void show_dialog_fields(const DialogTable& table, const Records& records, Dialog
 
 enum class AcceptResult { Accepted = 0, Refused = 1 };
 
-// OK pressed: reads the fields in read order straight into the records; a field
-// that is empty, has no leading number, is not finite or (for the periods) is
-// not above zero refuses the OK at once, leaving the fields read before it
-// stored. Then the acceptance tests, then the post-processing. When refusal is
-// given it tells which control refused and why.
+// OK pressed: reads the fields in read order; a field that is empty, has no
+// leading number, is not finite, has a decimal comma, is (for the periods) not
+// above zero or (for the reductions) outside 0 to 1 refuses the OK. Then the
+// acceptance tests, then the post-processing. All fields are stored or, after
+// a refusal, none: the records stay as they were. When refusal is given it
+// tells which control refused and why.
 AcceptResult accept_dialog(const DialogTable& table, Records& records, DialogControls& controls,
                            Refusal* refusal = nullptr);
 
@@ -129,9 +152,20 @@ struct DialogCommandOutcome {
     bool close;
     int result;
     int refused_control = 0;
+    RefusalReason refused_reason = RefusalReason::None;
 };
 DialogCommandOutcome dialog_command(const DialogTable& table, Records& records,
                                     DialogControls& controls, int control_id);
+
+// Whether value is one the field takes (its range, and for a period that it
+// also shows above zero); the reason when it is not.
+RefusalReason check_field_value(const FieldSpec& field, double value);
+
+// The explorer view's dialogs are REFUSAL_LINE_ROOM dialog units taller: the
+// buttons move down by that much and the refusal line takes their row.
+inline constexpr int REFUSAL_LINE_ROOM = 16;
+inline constexpr std::uint32_t REFUSAL_LINE_STYLE = 0x50020000;  // static, group, left-aligned
+ControlSpec refusal_line_control(const DialogTable& table);
 
 // The text a field shows for a value: its display format, bounded so that it
 // always fits the 64-character buffer and reads back to the same value.

@@ -4,6 +4,9 @@ namespace morbilex {
 namespace {
 
 constexpr MenuItem FILE_ITEMS[] = {
+    {"&Open Scenario...", COMMAND_OPEN_SCENARIO},
+    {"Save Scenario &As...", COMMAND_SAVE_SCENARIO_AS},
+    {nullptr, 0},
     {"&Print", COMMAND_PRINT},
     {"p&Rinter setup", COMMAND_PRINTER_SETUP},
     {nullptr, 0},

@@ -24,6 +24,10 @@ inline constexpr const char* PRINT_INCOMPLETE_TEXT =
 const char* run_failure_text(int run_result);
 inline constexpr const char* RUN_FAILURE_CAPTION = "Error";
 
+// The boxes of scenario files that cannot be opened or saved.
+inline constexpr const char* OPEN_SCENARIO_CAPTION = "Open Scenario";
+inline constexpr const char* SAVE_SCENARIO_CAPTION = "Save Scenario As";
+
 // The report of a run that went beyond the numbers: the first day with a value
 // that is not finite.
 std::string non_finite_run_text(const NonFiniteRow& row);

@@ -67,19 +67,53 @@ void end_labels_before_fields(HWND dialog) {
     }
 }
 
+// The explorer view's dialog: taller by the refusal line's room, the buttons
+// moved down by it and the line where they stood.
+void add_refusal_line(HWND dialog, const DialogTable& table) {
+    RECT room = {0, 0, 0, REFUSAL_LINE_ROOM};
+    MapDialogRect(dialog, &room);
+    RECT frame;
+    GetWindowRect(dialog, &frame);
+    SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left,
+                 frame.bottom - frame.top + room.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const ControlSpec& control : table.controls) {
+        if (control.control_class != ControlClass::Button) continue;
+        HWND button = GetDlgItem(dialog, control.id);
+        const RECT area = rectangle_in_dialog(dialog, button);
+        SetWindowPos(button, nullptr, area.left, area.top + room.bottom, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const ControlSpec spec = refusal_line_control(table);
+    RECT line = {spec.x, spec.y, spec.x + spec.width, spec.y + spec.height + 6};
+    MapDialogRect(dialog, &line);
+    HWND created =
+        CreateWindowExA(0, "STATIC", "", spec.style, line.left, line.top, line.right - line.left,
+                        line.bottom - line.top, dialog,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(CONTROL_ID_REFUSAL_LINE)),
+                        user_interface_state().instance_handle, nullptr);
+    SendMessageA(created, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), FALSE);
+}
+
 INT_PTR dialog_protocol(DialogKind kind, HWND dialog, UINT message, WPARAM wParam) {
     const DialogTable& table = dialog_table(kind);
     Win32DialogControls controls(dialog);
     if (message == WM_INITDIALOG) {
         end_labels_before_fields(dialog);
+        if (!program_records().view.classic) add_refusal_line(dialog, table);
         show_dialog_fields(table, program_records(), controls);
         return TRUE;
     }
     if (message != WM_COMMAND) return FALSE;
     const DialogCommandOutcome outcome =
         dialog_command(table, program_records(), controls, LOWORD(wParam));
-    // A refusal is silent: the refusing field takes the focus with its text
-    // selected, as the dialog manager does for the next control.
+    // The refusing field takes the focus with its text selected, as the
+    // dialog manager does for the next control; the explorer view says why.
+    if (LOWORD(wParam) == CONTROL_ID_OK && GetDlgItem(dialog, CONTROL_ID_REFUSAL_LINE)) {
+        const std::string line =
+            refusal_line(table, {outcome.refused_control, outcome.refused_reason});
+        SetDlgItemTextA(dialog, CONTROL_ID_REFUSAL_LINE, line.c_str());
+    }
     if (outcome.refused_control != 0) {
         if (HWND field = GetDlgItem(dialog, outcome.refused_control)) {
             SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);

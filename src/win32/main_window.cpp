@@ -44,6 +44,12 @@ public:
     void report_run_failure(int, const std::string& text) override {
         MessageBoxA(window_, text.c_str(), RUN_FAILURE_CAPTION, MB_OK | MB_ICONERROR);
     }
+    std::string choose_scenario_file(bool saving) override {
+        return morbilex::choose_scenario_file(window_, saving);
+    }
+    void report_file_problem(const char* caption, const std::string& text) override {
+        MessageBoxA(window_, text.c_str(), caption, MB_OK | MB_ICONERROR);
+    }
 
 private:
     HWND window_;
@@ -71,6 +77,15 @@ void carry_out_command(HWND window, int command_id) {
 }
 
 }  // namespace
+
+void open_scenario_at_start(HWND window, const std::string& path) {
+    UserInterfaceState& state = user_interface_state();
+    Win32FrontEnd front_end(window);
+    CommandContext context{program_records(), front_end};
+    context.trace_written = state.trace_written;
+    open_scenario_file(context, path);
+    state.trace_written = context.trace_written;
+}
 
 UserInterfaceState& user_interface_state() {
     static UserInterfaceState state;

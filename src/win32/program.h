@@ -7,6 +7,8 @@
 #include <commdlg.h>
 #include <winspool.h>
 
+#include <string>
+
 #include "chart/chart.h"
 #include "model/records.h"
 #include "shell/dialogs.h"
@@ -39,6 +41,12 @@ void reset_print_dialog_record(PRINTDLGA& record);
 
 bool register_main_window_class(HINSTANCE instance);
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Open Scenario and Save Scenario As: the common file dialogs; the chosen
+// path, or empty when the user cancelled.
+std::string choose_scenario_file(HWND owner, bool saving);
+// The scenario file named on the command line, opened once the window is up.
+void open_scenario_at_start(HWND window, const std::string& path);
 
 // Deletes the trace file at exit when, and only when, this process wrote it.
 void remove_trace_of_this_process(const UserInterfaceState& state);

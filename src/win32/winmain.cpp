@@ -1,11 +1,24 @@
 // The entry point of the Windows program.
+#include <string>
+
 #include "shell/messages.h"
+#include "shell/scenario_files.h"
 #include "win32/program.h"
 
 namespace {
 
+// The command line's one argument, a scenario file, without its quotes.
+std::string scenario_argument(const char* command_line) {
+    std::string path = command_line != nullptr ? command_line : "";
+    while (!path.empty() && (path.back() == ' ' || path.back() == '\t'))
+        path.pop_back();
+    if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
+        path = path.substr(1, path.size() - 2);
+    return path;
+}
+
 // Shows the main window and runs the message loop; the result is the quit code.
-int run_main_window(HINSTANCE instance, int show_command) {
+int run_main_window(HINSTANCE instance, int show_command, const std::string& scenario) {
     using namespace morbilex;
     HWND window = CreateWindowExA(0, WINDOW_CLASS_NAME, PROGRAM_TITLE, WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr,
@@ -13,6 +26,7 @@ int run_main_window(HINSTANCE instance, int show_command) {
     if (window == nullptr) return 0;
     ShowWindow(window, show_command);
     UpdateWindow(window);
+    if (!scenario.empty()) morbilex::open_scenario_at_start(window, scenario);
 
     HACCEL accelerators = LoadAcceleratorsA(instance, ACCELERATOR_TABLE_NAME);
     MSG message = {};
@@ -27,15 +41,19 @@ int run_main_window(HINSTANCE instance, int show_command) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR /*command_line*/,
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR command_line,
                    int show_command) {
     using namespace morbilex;
     int exit_code = 0;
     UserInterfaceState& state = user_interface_state();
     prepare_user_interface(state, instance);
+    // The last session's scenario, scale and view come back, and the values
+    // as they stand at the end are kept for the next one.
+    load_remembered_settings(program_records());
     if (previous_instance != nullptr || register_main_window_class(instance)) {
-        exit_code = run_main_window(instance, show_command);
+        exit_code = run_main_window(instance, show_command, scenario_argument(command_line));
     }
+    save_remembered_settings(program_records());
     remove_trace_of_this_process(state);
     return exit_code;
 }

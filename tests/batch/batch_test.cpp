@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -265,6 +266,28 @@ TEST_F(BatchTool, ChartIsWrittenOrClearlyRefused) {
         EXPECT_NE(outcome.err.find("--chart"), std::string::npos);
         EXPECT_TRUE(written_files().empty());
     }
+}
+
+// A scenario file runs as its fields typed one by one would; options after it
+// change it, a bad line is told with the file's line and writes nothing.
+TEST_F(BatchTool, ScenarioFileRunsAsItsFieldsWouldAndLaterOptionsOverride) {
+    std::ofstream(file("plan.morbilex"))
+        << "# saved\nR_0 = 3.5\nT_max = 120\nRedct1 = 0.6\nt_srt1 = 20\nmode = 1\n";
+    const Outcome by_file = run("--scenario=plan.morbilex --t_stp1=40");
+    const Outcome by_fields =
+        run("--R_0=3.5 --T_max=120 --Redct1=0.6 --t_srt1=20 --t_stp1=40 --mode=1");
+    EXPECT_EQ(by_file.status, 0) << by_file.err;
+    EXPECT_EQ(by_file.out, by_fields.out);
+    EXPECT_EQ(run("--scenario=plan.morbilex --mode=0").out, run("--R_0=3.5 --T_max=120").out);
+
+    std::ofstream(file("bad.morbilex")) << "R_0 = 3\nRedct2 = 80\n";
+    const Outcome bad = run("--scenario=bad.morbilex --trace=out.dat");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("bad.morbilex: line 2: Redct2 = 80 refused: a reduction is a fraction"),
+              std::string::npos)
+        << bad.err;
+    EXPECT_FALSE(std::filesystem::exists(file("out.dat")));
+    EXPECT_EQ(run("--scenarios=plan.morbilex").status, 2);  // the sweep's table: still its own
 }
 
 }  // namespace

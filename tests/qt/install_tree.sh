@@ -12,6 +12,7 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 for file in bin/morbilex bin/morbilex-batch \
   share/applications/org.morbilex.Morbilex.desktop \
+  share/mime/packages/org.morbilex.Morbilex.xml \
   share/metainfo/org.morbilex.Morbilex.metainfo.xml \
   share/icons/hicolor/scalable/apps/morbilex.svg \
   share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/morbilex.png \
@@ -24,7 +25,7 @@ done
 version="$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/morbilex" --version)" || fail "--version"
 [[ "$version" == "morbilex "* ]] || fail "--version says: $version"
 exec_line="$(grep '^Exec=' "$prefix/share/applications/org.morbilex.Morbilex.desktop")"
-[ "$exec_line" = "Exec=morbilex --state-folder" ] || fail "desktop entry: $exec_line"
+[ "$exec_line" = "Exec=morbilex --state-folder %f" ] || fail "desktop entry: $exec_line"
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$prefix/share/applications/org.morbilex.Morbilex.desktop" || fail "desktop entry"
 fi

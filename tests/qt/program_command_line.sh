@@ -3,6 +3,8 @@
 # answer and exit, a missing display is told in one line with exit code 1, and
 # SIGTERM, SIGINT and SIGHUP end a running program as Exit does.
 set -uo pipefail
+# A user's remembered settings stay out of the programs started here.
+export MORBILEX_NO_SETTINGS=1
 program="$1"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }

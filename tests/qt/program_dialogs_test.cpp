@@ -268,14 +268,14 @@ private slots:
             auto* latent = control<QLineEdit>(dialog, 206);
             refusing_field_selected =
                 dialog.focusWidget() == latent && latent->selectedText() == latent->text();
-            // Cancel restores nothing: R_0, read before the refusal, stays.
+            // The refused OK stored nothing: after Cancel R_0 is as it was.
             click(dialog, CONTROL_ID_CANCEL);
         });
         QVERIFY(session.opened && session.closed_by_steps);
         QVERIFY(open_after_ok);
         QVERIFY(nothing_else_came_up);
         QVERIFY(refusing_field_selected);
-        QCOMPARE(program.records().model.R_0, 3.0);
+        QCOMPARE(program.records().model.R_0, 2.5);
         QCOMPARE(program.records().model.latent_period, 4.6);
         // Cancel still runs in the current mode.
         QCOMPARE(program.records().mode, 0);
@@ -283,10 +283,11 @@ private slots:
         QVERIFY(program.view_shows_records());
     }
 
-    void negative_initial_value_refuses_and_cancel_skips_the_repairs() {
+    void negative_initial_value_refuses_and_cancel_stores_nothing() {
         ProgramUnderTest program;
         bool open_after_ok = false;
-        ModalWatch overflow_box;  // a negative E(0) runs away to inf on day 75.5
+        // A negative E(0) kept would run away to inf on day 75.5, with a box.
+        ModalWatch overflow_box;
         run_command_with_dialog(program, 110, [&](QDialog& dialog) {
             type_into(dialog, 211, "-1");
             click(dialog, CONTROL_ID_OK);
@@ -295,8 +296,8 @@ private slots:
             dialog.close();  // the close box acts as Cancel
         });
         QVERIFY(open_after_ok);
-        QVERIFY(overflow_box.called());
-        QCOMPARE(program.records().model.init_E, -1.0);
+        QVERIFY(!overflow_box.called());
+        QCOMPARE(program.records().model.init_E, 0.1);
         QCOMPARE(program.records().model.init_S, 9999.9);
         QCOMPARE(program.records().model.n_steps, 800);
     }
@@ -370,6 +371,40 @@ private slots:
         QCOMPARE(program.records().mode, -1);
         QVERIFY(program.view_shows_records());
         QCOMPARE(coloured_pixels(grab_view(program.window())), 0);
+    }
+
+    // The explorer view tells why an OK was refused on a line under the
+    // fields, the buttons a row lower; the classic view has no such line.
+    void the_explorer_view_tells_the_reason_under_the_fields() {
+        ProgramUnderTest program;
+        QString classic_line = QStringLiteral("none");
+        run_command_with_dialog(program, 111, [&](QDialog& dialog) {
+            if (control<QLabel>(dialog, CONTROL_ID_REFUSAL_LINE) != nullptr)
+                classic_line = QStringLiteral("present");
+        });
+        QCOMPARE(classic_line, QStringLiteral("none"));
+
+        program.records().view.classic = false;
+        QStringList lines;
+        bool buttons_below_line = false;
+        run_command_with_dialog(program, 111, [&](QDialog& dialog) {
+            QLabel* line = control<QLabel>(dialog, CONTROL_ID_REFUSAL_LINE);
+            if (line == nullptr) return;
+            type_into(dialog, 220, "80");
+            click(dialog, CONTROL_ID_OK);
+            lines << line->text();
+            type_into(dialog, 220, "0,8");
+            click(dialog, CONTROL_ID_OK);
+            lines << line->text();
+            buttons_below_line = control<QPushButton>(dialog, CONTROL_ID_OK)->geometry().top() >=
+                                 line->geometry().top() + line->fontMetrics().height();
+        });
+        QCOMPARE(lines, (QStringList{"Redct1: " + QString::fromLatin1(refusal_reason_text(
+                                                      RefusalReason::NotAFraction)),
+                                     "Redct1: " + QString::fromLatin1(refusal_reason_text(
+                                                      RefusalReason::DecimalComma))}));
+        QVERIFY(buttons_below_line);
+        QCOMPARE(program.records().one_time.Redct1, 0.8);
     }
 };
 

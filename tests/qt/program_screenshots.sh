@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Runs morbilex on a virtual X display with the real xcb platform and keeps
-# screenshots of the title screen, the default chart, each dialog and the
-# intermittent chart at ymax 10000 in the output folder.
+# screenshots of the title screen, the default chart, each dialog (one with
+# the reason of a refused OK) and the intermittent chart at ymax 10000 in the
+# output folder. Then a termination signal while a dialog is open must end the
+# program without a run, leaving a trace of the user's own as it was.
 # Usage: program_screenshots.sh <morbilex> <output folder>
 set -euo pipefail
+# A user's remembered settings stay out of the programs started here.
+export MORBILEX_NO_SETTINGS=1
 program="$1"
 output="$2"
 
@@ -90,6 +94,10 @@ screenshot default_chart
 send_keys "$main_window" ctrl+m
 dialog="$(wait_for_window 'Change Parameter0')"
 screenshot dialog_model_parameters
+# R_0 has the focus: a decimal comma is refused, and the line says why.
+xdotool type 2,5
+send_keys "$dialog" Return
+screenshot dialog_refusal_line
 send_keys "$dialog" Escape
 
 send_keys "$main_window" ctrl+o
@@ -126,4 +134,24 @@ done
 wait "$program_pid" || fail "the program ended with status $?"
 program_pid=""
 [ ! -e "$work/temp.dat" ] || fail "the trace was not deleted at exit"
+
+for keys in ctrl+m:TERM ctrl+o:INT ctrl+i:HUP; do
+  key="${keys%%:*}"
+  signal="${keys##*:}"
+  echo "mine" >"$work/temp.dat"
+  (cd "$work" && exec "$program") &
+  program_pid=$!
+  main_window="$(wait_for_window Morbilex)"
+  send_keys "$main_window" "$key"
+  xdotool search --sync --onlyvisible --name 'Change Parameter0|intervention' >/dev/null
+  kill "-$signal" "$program_pid"
+  for _ in $(seq 50); do
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  wait "$program_pid" || fail "SIG$signal in a dialog ($key): status $?"
+  program_pid=""
+  [ "$(cat "$work/temp.dat" 2>/dev/null)" = "mine" ] ||
+    fail "SIG$signal in a dialog ($key): the user's temp.dat was overwritten or deleted"
+done
 echo "Screenshots in $output"

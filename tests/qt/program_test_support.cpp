@@ -102,6 +102,8 @@ bool PaintCounter::eventFilter(QObject*, QEvent* event) {
 ProgramUnderTest::ProgramUnderTest()
     : previous_folder_(QDir::currentPath()), records_(std::make_unique<Records>()) {
     QDir::setCurrent(folder_.path());
+    // These tests hold the classic view to what it has always been.
+    records_->view.classic = true;
     window_ = std::make_unique<MainWindow>(*records_);
     window_->resize(800, 560);
     window_->show();

@@ -157,7 +157,8 @@ private slots:
             file_items << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(file_items,
                  (QStringList{QString::fromUtf8("&Save Trace As\u2026"),
-                              QString::fromUtf8("&Export Chart\u2026"), "-", "&Print\tCtrl+P",
+                              QString::fromUtf8("&Export Chart\u2026"), "-", "&Open Scenario...",
+                              "Save Scenario &As...", "-", "&Print\tCtrl+P",
                               "p&Rinter setup\tCtrl+R", "-", "e&Xit\tCtrl+X"}));
         // Key texts only: the keys themselves are the window's accelerators.
         for (QAction* entry : bar->actions()) {
@@ -412,6 +413,37 @@ private slots:
         QFile kept(program.trace_path());
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), QByteArray("kept\n"));
+    }
+
+    // A scenario named on the command line is opened and calculated; a bad
+    // one is told in a box and changes nothing.
+    void a_scenario_file_opens_and_runs_and_a_bad_one_is_told() {
+        ProgramUnderTest program;
+        QFile good(program.folder() + QStringLiteral("/plan.morbilex"));
+        QVERIFY(good.open(QIODevice::WriteOnly));
+        good.write("R_0 = 1.5\nReduction = 0.5\nmode = 2\n");
+        good.close();
+        program.window().open_scenario(good.fileName().toStdString());
+        QCOMPARE(program.records().model.R_0, 1.5);
+        QCOMPARE(program.records().intermittent.Reduction, 0.5);
+        QCOMPARE(program.records().mode, 2);
+        QVERIFY(program.view_shows_records());
+
+        QFile bad(program.folder() + QStringLiteral("/bad.morbilex"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("R_0 = 3\nReduction = 80\n");
+        bad.close();
+        QString told;
+        auto box = when_modal([&](QWidget* modal) {
+            if (auto* message = qobject_cast<QMessageBox*>(modal)) told = message->text();
+            modal->close();
+        });
+        program.window().open_scenario(bad.fileName().toStdString());
+        QVERIFY(box.called());
+        QVERIFY2(told.contains(QStringLiteral("bad.morbilex: line 2: Reduction = 80 refused")),
+                 qPrintable(told));
+        QCOMPARE(program.records().model.R_0, 1.5);
+        QCOMPARE(program.records().intermittent.Reduction, 0.5);
     }
 };
 

@@ -44,8 +44,10 @@ public:
 
     std::vector<std::string> calls;
     std::string report;
+    bool ending() override { return told_to_end; }
     std::function<void(DialogKind)> on_dialog;
     int dialog_result = DIALOG_RESULT_CANCEL;
+    bool told_to_end = false;
 };
 
 using Calls = std::vector<std::string>;
@@ -182,6 +184,23 @@ TEST_F(CommandFixture, TraceIsRemovedAtExitOnlyWhenThisProcessWroteIt) {
     remove_trace_at_exit(context);
     EXPECT_FALSE(std::filesystem::exists(trace));
     remove_trace_at_exit(context);  // already gone: nothing happens
+}
+
+// A termination signal that ends an open dialog ends the command with it: no
+// run, so a trace of the user's own is neither overwritten nor removed at exit.
+TEST_F(CommandFixture, ASignalDuringADialogRunsNothing) {
+    std::ofstream(trace) << "someone else's\n";
+    front_end.on_dialog = [this](DialogKind) { front_end.told_to_end = true; };
+    for (int command : {COMMAND_MAIN_PARAMETERS, COMMAND_ONE_TIME, COMMAND_INTERMITTENT}) {
+        SCOPED_TRACE(command);
+        front_end.told_to_end = false;
+        EXPECT_EQ(run(command).size(), 1u);
+        EXPECT_EQ(records->mode, MODE_NOTHING_CALCULATED);
+    }
+    EXPECT_EQ(run(COMMAND_SCALE).size(), 1u);
+    EXPECT_FALSE(context.trace_written);
+    remove_trace_at_exit(context);
+    EXPECT_EQ(read_text(trace), "someone else's\n");
 }
 
 }  // namespace

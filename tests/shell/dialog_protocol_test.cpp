@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <map>
+#include <random>
 
 #include "shell/dialog_test_support.h"
 #include "support/test_support.h"
@@ -92,7 +94,7 @@ TEST(ModelDialog, ExcessInitialValuesComeOffRThenIThenE) {
     }
 }
 
-TEST(ModelDialog, NegativeInitialValueRefusesWithTheReadFieldsStored) {
+TEST(ModelDialog, NegativeInitialValueRefusesAndStoresNothing) {
     auto records = default_records();
     records->model.init_S = 1234.0;
     OpenDialog dialog(MODEL, *records);
@@ -102,20 +104,20 @@ TEST(ModelDialog, NegativeInitialValueRefusesWithTheReadFieldsStored) {
     EXPECT_EQ(dialog.refusal.control_id, 211);
     EXPECT_EQ(dialog.refusal.reason, RefusalReason::NegativeValue);
     const ModelParameters& m = records->model;
-    EXPECT_EQ(m.R_0, 3.1);
-    EXPECT_EQ(m.latent_period, 6.0);
-    EXPECT_EQ(m.infectious_period, 7.0);
-    EXPECT_EQ(m.init_E, -1.0);
-    EXPECT_EQ(m.init_I, 7.0);
+    EXPECT_EQ(m.R_0, 2.5);
+    EXPECT_EQ(m.latent_period, 4.6);
+    EXPECT_EQ(m.infectious_period, 5.0);
+    EXPECT_EQ(m.init_E, 0.1);
+    EXPECT_EQ(m.init_I, 0.0);
     EXPECT_EQ(m.init_S, 1234.0);
     EXPECT_EQ(m.n_steps, 800);
-    // Cancel then closes with 1 and puts nothing back.
+    // Cancel then closes with 1: the records are as they were before the dialog.
     const DialogCommandOutcome cancel =
         dialog_command(dialog.table, *records, dialog.controls, CONTROL_ID_CANCEL);
     EXPECT_TRUE(cancel.handled);
     EXPECT_TRUE(cancel.close);
     EXPECT_EQ(cancel.result, DIALOG_RESULT_CANCEL);
-    EXPECT_EQ(m.init_E, -1.0);
+    EXPECT_EQ(m.init_E, 0.1);
     EXPECT_EQ(m.init_S, 1234.0);
 
     OpenDialog second(MODEL, *records);
@@ -136,7 +138,7 @@ TEST(ModelDialog, EmptyOrNumberlessFieldStopsTheReading) {
     OpenDialog empty_second(MODEL, *records);
     empty_second.type(205, "3").type(206, "").type(207, "9");
     EXPECT_EQ(empty_second.press_ok(), AcceptResult::Refused);
-    EXPECT_EQ(records->model.R_0, 3.0);
+    EXPECT_EQ(records->model.R_0, 2.5);
     EXPECT_EQ(records->model.infectious_period, 5.0);
 
     for (const char* text : {"x2.5", "   ", "-", ".", "e5", "+-1"}) {
@@ -145,7 +147,7 @@ TEST(ModelDialog, EmptyOrNumberlessFieldStopsTheReading) {
         dialog.type(205, text);
         EXPECT_EQ(dialog.press_ok(), AcceptResult::Refused);
         EXPECT_EQ(dialog.refusal.reason, RefusalReason::NoNumber);
-        EXPECT_EQ(records->model.R_0, 3.0);
+        EXPECT_EQ(records->model.R_0, 2.5);
     }
 }
 
@@ -168,7 +170,7 @@ TEST(ModelDialog, NonFiniteValuesAreRefusedAndNotStored) {
         EXPECT_EQ(dialog.press_ok(), AcceptResult::Refused);
         EXPECT_EQ(dialog.refusal.control_id, 208);
         EXPECT_EQ(dialog.refusal.reason, RefusalReason::NoNumber);
-        EXPECT_EQ(records->model.R_0, 3.0);
+        EXPECT_EQ(records->model.R_0, 2.5);
         EXPECT_EQ(records->model.n_steps, 800);
 
         OpenDialog scale(SCALE, *records);
@@ -188,7 +190,7 @@ TEST(ModelDialog, PeriodsOfZeroOrBelowAreRefusedAndNotStored) {
         EXPECT_EQ(latent.refusal.control_id, 206);
         EXPECT_EQ(latent.refusal.reason, RefusalReason::NotAboveZero);
         EXPECT_EQ(records->model.latent_period, 4.6);
-        EXPECT_EQ(records->model.R_0, 3.0);
+        EXPECT_EQ(records->model.R_0, 2.5);
 
         OpenDialog infectious(MODEL, *records);
         infectious.type(207, text);
@@ -294,8 +296,8 @@ TEST(OneTimeDialog, WindowsAreSortedIntoTimeOrder) {
          {{224, "80"}, {225, "120"}, {227, "100"}, {228, "80"}},
          {0.8, 10, 70, 0, 80, 120, 0, 120, 120}},
         {"reductions as entered",
-         {{220, "1.5"}, {223, "-2"}, {226, "0.25"}},
-         {1.5, 10, 70, -2, 70, 70, 0.25, 70, 70}},
+         {{220, "1"}, {223, "0"}, {226, "0.25"}},
+         {1, 10, 70, 0, 70, 70, 0.25, 70, 70}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -315,7 +317,7 @@ TEST(OneTimeDialog, WindowsAreSortedIntoTimeOrder) {
     }
 }
 
-TEST(OneTimeDialog, RefusalStoresTheFieldsBeforeItAndRepairsNothing) {
+TEST(OneTimeDialog, RefusalStoresNothingAndRepairsNothing) {
     auto records = default_records();
     OpenDialog dialog(ONE_TIME, *records);
     dialog.type(220, "0.5").type(221, "-5").type(222, "-7").type(223, "0.1").type(224, "");
@@ -323,10 +325,10 @@ TEST(OneTimeDialog, RefusalStoresTheFieldsBeforeItAndRepairsNothing) {
     EXPECT_EQ(dialog.press_ok(), AcceptResult::Refused);
     EXPECT_EQ(dialog.refusal.control_id, 224);
     const OneTimePlan& p = records->one_time;
-    EXPECT_EQ(p.Redct1, 0.5);
-    EXPECT_EQ(p.t_srt1, -5.0);
-    EXPECT_EQ(p.t_stp1, -7.0);
-    EXPECT_EQ(p.Redct2, 0.1);
+    EXPECT_EQ(p.Redct1, 0.8);
+    EXPECT_EQ(p.t_srt1, 10.0);
+    EXPECT_EQ(p.t_stp1, 70.0);
+    EXPECT_EQ(p.Redct2, 0.0);
     EXPECT_EQ(p.t_srt2, 70.0);
     EXPECT_EQ(p.t_stp2, 70.0);
 }
@@ -337,9 +339,9 @@ TEST(IntermittentDialog, OpensWithTheDefaultsAndStoresAnyPlan) {
     EXPECT_EQ(dialog.shown(231), " 0.800");
     EXPECT_EQ(dialog.shown(232), " 35.00");
     EXPECT_EQ(dialog.shown(233), "  5.00");
-    dialog.type(231, "1.5").type(232, "2").type(233, "40");
+    dialog.type(231, "1").type(232, "2").type(233, "40");
     ASSERT_EQ(dialog.press_ok(), AcceptResult::Accepted);
-    EXPECT_EQ(records->intermittent.Reduction, 1.5);
+    EXPECT_EQ(records->intermittent.Reduction, 1.0);
     EXPECT_EQ(records->intermittent.On_threshold, 2.0);
     EXPECT_EQ(records->intermittent.Off_threshold, 40.0);
 }
@@ -401,10 +403,79 @@ TEST(ScaleDialog, LimitsAreStoredAsEnteredWithoutRepair) {
     OpenDialog refused(SCALE, *records);
     refused.type(201, "50").type(202, "150").type(203, "").type(204, "20");
     EXPECT_EQ(refused.press_ok(), AcceptResult::Refused);
-    EXPECT_EQ(records->scale.xmin, 50.0);
-    EXPECT_EQ(records->scale.xmax, 150.0);
+    EXPECT_EQ(records->scale.xmin, 150.0);
+    EXPECT_EQ(records->scale.xmax, 50.0);
     EXPECT_EQ(records->scale.ymin, 7.0);
     EXPECT_EQ(records->scale.ymax, 7.0);
+}
+
+// Whatever is typed, a refused OK leaves every record as it was: the fields
+// of all four dialogs, typed with texts good and bad at random.
+TEST(EveryDialog, RefusedOkStoresNoField) {
+    const char* texts[] = {"3",     "-2", "0.5", "2,5", "",      "x",   "1e999", "80",
+                           "0.001", "-0", "7 d", "1,0", "-5000", "0.9", "12.5",  "1e5"};
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 400; ++round) {
+        auto records = default_records();
+        const DialogKind kind = ALL_DIALOG_KINDS[round % 4];
+        OpenDialog dialog(kind, *records);
+        for (const FieldSpec& field : dialog.table.fields) {
+            if (field.read_order > 0 && random() % 2 == 0)
+                dialog.type(field.control_id, texts[random() % std::size(texts)]);
+        }
+        const auto fresh = default_records();
+        if (dialog.press_ok() == AcceptResult::Accepted) continue;
+        EXPECT_NE(dialog.refusal.reason, RefusalReason::None);
+        EXPECT_FALSE(refusal_line(dialog.table, dialog.refusal).empty());
+        EXPECT_EQ(records->model.n_steps, fresh->model.n_steps) << round;
+        for (DialogKind each : ALL_DIALOG_KINDS) {
+            for (const FieldSpec& field : dialog_table(each).fields) {
+                DialogScratch scratch;
+                EXPECT_EQ(*field.storage(*records, scratch), *field.storage(*fresh, scratch))
+                    << field.name << " in round " << round;
+            }
+        }
+    }
+}
+
+TEST(EveryDialog, DecimalCommaAndReductionsBeyondOneAreRefused) {
+    struct Case {
+        DialogKind kind;
+        int control_id;
+        const char* text;
+        RefusalReason reason;  // None: accepted
+    };
+    const Case cases[] = {
+        {MODEL, 205, "2,5", RefusalReason::DecimalComma},
+        {MODEL, 205, " -1,000", RefusalReason::DecimalComma},
+        {MODEL, 206, "3.5 days", RefusalReason::None},
+        {MODEL, 205, "2, 5", RefusalReason::None},
+        {MODEL, 205, "2.5,1", RefusalReason::None},
+        {SCALE, 204, "2e3,5", RefusalReason::None},
+        {ONE_TIME, 220, "80", RefusalReason::NotAFraction},
+        {ONE_TIME, 223, "-0.001", RefusalReason::NotAFraction},
+        {ONE_TIME, 226, "1.0001", RefusalReason::NotAFraction},
+        {ONE_TIME, 226, "-0", RefusalReason::None},
+        {ONE_TIME, 223, "1", RefusalReason::None},
+        {INTERMITTENT, 231, "-5000", RefusalReason::NotAFraction},
+        {INTERMITTENT, 231, "0,8", RefusalReason::DecimalComma},
+        {INTERMITTENT, 231, "0", RefusalReason::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto records = default_records();
+        OpenDialog dialog(c.kind, *records);
+        const AcceptResult result = dialog.type(c.control_id, c.text).press_ok();
+        EXPECT_EQ(result == AcceptResult::Accepted, c.reason == RefusalReason::None);
+        EXPECT_EQ(dialog.refusal.reason, c.reason);
+        if (c.reason != RefusalReason::None) {
+            EXPECT_EQ(dialog.refusal.control_id, c.control_id);
+        }
+    }
+    Refusal negative{211, RefusalReason::NegativeValue};
+    EXPECT_EQ(refusal_line(dialog_table(MODEL), negative),
+              "E(0): an initial value must not be negative");
+    EXPECT_EQ(refusal_line(dialog_table(MODEL), Refusal{}), "");
 }
 
 }  // namespace

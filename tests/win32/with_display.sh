@@ -11,6 +11,9 @@ work_folder="$1"
 shift
 mkdir -p "$work_folder"
 export WINEDEBUG="${WINEDEBUG:--all}"
+# The program remembers nothing from one start to the next here, and reads
+# nothing a user of this machine left in the prefix.
+export MORBILEX_NO_SETTINGS=1
 
 own_prefix=""
 if [ -z "${WINEPREFIX:-}" ]; then

@@ -1,0 +1,185 @@
+#include "shell/scenario_document.h"
+
+#include <optional>
+#include <vector>
+
+#include "shell/dialogs.h"
+#include "text/read.h"
+#include "text/shortest.h"
+
+namespace morbilex {
+namespace {
+
+constexpr const char* HEADER = "# Morbilex scenario\n";
+
+struct ViewName {
+    const char* name;
+    bool ViewOptions::*member;
+};
+constexpr ViewName VIEW_NAMES[] = {
+    {"classic_view", &ViewOptions::classic},
+    {"compare", &ViewOptions::compare},
+    {"fit_after_run", &ViewOptions::fit_after_run},
+};
+
+std::string_view trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+void append_line(std::string& out, const char* name, double value) {
+    out += name;
+    out += " = ";
+    append_shortest(out, value);
+    out += '\n';
+}
+
+// What one named line sets.
+struct Target {
+    DialogKind dialog;
+    const FieldSpec* field = nullptr;
+    bool ViewOptions::*view = nullptr;
+    bool is_mode = false;
+};
+
+std::optional<Target> target_named(std::string_view name) {
+    for (DialogKind kind : ALL_DIALOG_KINDS) {
+        for (const FieldSpec& field : dialog_table(kind).fields) {
+            if (field.read_order > 0 && name == field.name) return Target{kind, &field};
+        }
+    }
+    for (const ViewName& view : VIEW_NAMES) {
+        if (name == view.name) return Target{DialogKind::ModelParameters, nullptr, view.member};
+    }
+    if (name == "mode") return Target{DialogKind::ModelParameters, nullptr, nullptr, true};
+    return std::nullopt;
+}
+
+// The reason the value of a field's line is refused, or None with value set.
+RefusalReason read_field_value(const FieldSpec& field, std::string_view text, double& value) {
+    if (text.empty()) return RefusalReason::EmptyField;
+    if (text.find(',') != std::string_view::npos) return RefusalReason::DecimalComma;
+    if (!read_full_number(text, value)) return RefusalReason::NoNumber;
+    return check_field_value(field, value);
+}
+
+std::string at_line(int line) {
+    return "line " + std::to_string(line) + ": ";
+}
+
+}  // namespace
+
+std::string write_scenario_document(const Records& records, bool with_view) {
+    std::string out = HEADER;
+    for (DialogKind kind : ALL_DIALOG_KINDS) {
+        for (const FieldSpec& field : dialog_table(kind).fields) {
+            if (field.read_order == 0) continue;
+            // The record itself; T_max is n_steps quarter days, exact.
+            append_line(out, field.name, field.shown_value(records));
+        }
+    }
+    if (records.mode >= 0) out += "mode = " + std::to_string(records.mode) + "\n";
+    if (with_view) {
+        for (const ViewName& view : VIEW_NAMES) {
+            out += view.name;
+            out += records.view.*view.member ? " = 1\n" : " = 0\n";
+        }
+    }
+    return out;
+}
+
+bool read_scenario_document(std::string_view text, Records& records, InterventionMode& mode,
+                            std::string& error) {
+    Records staged;
+    staged.view = records.view;
+    DialogScratch scratch;
+    scratch.T_max = staged.model.n_steps * staged.model.dt;
+    InterventionMode staged_mode = MODE_NOTHING_CALCULATED;
+    struct Seen {
+        std::string name;
+        int line;
+        int control_id;
+    };
+    std::vector<Seen> seen;
+    int line = 0;
+    while (!text.empty()) {
+        ++line;
+        const std::size_t end = text.find('\n');
+        const std::string_view raw = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        const std::string_view content = trimmed(raw);
+        if (content.empty() || content[0] == '#') continue;
+        const std::size_t equals = content.find('=');
+        if (equals == std::string_view::npos) {
+            error = at_line(line) + "not a \"name = value\" line: " + std::string(content);
+            return false;
+        }
+        const std::string name(trimmed(content.substr(0, equals)));
+        const std::string_view value = trimmed(content.substr(equals + 1));
+        const std::optional<Target> target = target_named(name);
+        if (!target) {
+            error = at_line(line) + "unknown name \"" + name + "\"" +
+                    (name == "init_S" ? " (S(0) is what E(0), I(0) and R(0) leave of 10000)" : "");
+            return false;
+        }
+        for (const Seen& earlier : seen) {
+            if (earlier.name == name) {
+                error = at_line(line) + name + " is given twice (first on line " +
+                        std::to_string(earlier.line) + ")";
+                return false;
+            }
+        }
+        seen.push_back({name, line, target->field != nullptr ? target->field->control_id : 0});
+        const std::string refused =
+            at_line(line) + name + " = " + std::string(value) + " refused: ";
+        if (target->is_mode) {
+            if (value.size() != 1 || value[0] < '0' || value[0] > '2') {
+                error =
+                    refused + "the mode is 0 (no intervention), 1 (one-time) or 2 (intermittent)";
+                return false;
+            }
+            staged_mode = value[0] - '0';
+        } else if (target->view != nullptr) {
+            if (value != "0" && value != "1") {
+                error = refused + "a view option is 0 (off) or 1 (on)";
+                return false;
+            }
+            staged.view.*target->view = value == "1";
+        } else {
+            double number = 0.0;
+            const RefusalReason reason = read_field_value(*target->field, value, number);
+            if (reason != RefusalReason::None) {
+                error = refused + refusal_reason_text(reason);
+                return false;
+            }
+            *target->field->storage(staged, scratch) = number;
+        }
+    }
+    // The model dialog's own tests and repairs: no negative initial value,
+    // S(0) what the others leave, the duration in whole steps.
+    const DialogTable& model = dialog_table(DialogKind::ModelParameters);
+    const Refusal refusal = model.acceptance_test(staged, scratch);
+    if (refusal.reason != RefusalReason::None) {
+        // Only a value the document gave can be refused here.
+        for (const Seen& given : seen) {
+            if (given.control_id == refusal.control_id) error = at_line(given.line);
+        }
+        error += std::string(find_field(model, refusal.control_id)->name) +
+                 " refused: " + refusal_reason_text(refusal.reason);
+        return false;
+    }
+    model.post_process(staged, scratch);
+    records.model = staged.model;
+    records.one_time = staged.one_time;
+    records.intermittent = staged.intermittent;
+    records.scale.xmin = staged.scale.xmin;
+    records.scale.xmax = staged.scale.xmax;
+    records.scale.ymin = staged.scale.ymin;
+    records.scale.ymax = staged.scale.ymax;
+    records.view = staged.view;
+    mode = staged_mode;
+    return true;
+}
+
+}  // namespace morbilex

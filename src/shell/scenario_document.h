@@ -1,0 +1,30 @@
+// Scenario files: the values the dialogs edit, the mode and (for the
+// remembered settings) the view options, as "name = value" lines named like
+// morbilex-batch's options. Text in, records out, and back: no files here.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "model/records.h"
+
+namespace morbilex {
+
+inline constexpr const char* SCENARIO_FILE_EXTENSION = ".morbilex";
+
+// The document of records: every field the dialogs read back (R_0, ...,
+// xmin, ..., ymax), the mode when a run has been calculated, and the view
+// options when with_view. Numbers are the shortest texts that read back to
+// the very same values.
+std::string write_scenario_document(const Records& records, bool with_view);
+
+// Reads a document into records, all or nothing. A name not given keeps its
+// default (the view options: what records holds); '#' starts a comment line.
+// mode is set to the document's mode, or MODE_NOTHING_CALCULATED without
+// one; records.mode is left alone. False, with one line naming the line and
+// the field, for an unknown or repeated name, a line without '=', and a value
+// the field's dialog would refuse.
+bool read_scenario_document(std::string_view text, Records& records, InterventionMode& mode,
+                            std::string& error);
+
+}  // namespace morbilex

@@ -1,0 +1,197 @@
+#include "shell/scenario_document.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "shell/dialogs.h"
+#include "shell/scenario_files.h"
+#include "support/test_support.h"
+
+namespace morbilex {
+namespace {
+
+using testing::default_records;
+
+// Every value a document carries, as bits: -0 and 0 differ.
+std::vector<std::uint64_t> carried_bits(const Records& records, InterventionMode mode) {
+    std::vector<std::uint64_t> bits;
+    for (DialogKind kind : ALL_DIALOG_KINDS) {
+        for (const FieldSpec& field : dialog_table(kind).fields)
+            bits.push_back(std::bit_cast<std::uint64_t>(field.shown_value(records)));
+    }
+    bits.push_back(static_cast<std::uint64_t>(records.model.n_steps));
+    bits.push_back(static_cast<std::uint64_t>(mode));
+    bits.push_back(records.view.classic + 2 * records.view.compare +
+                   4 * records.view.fit_after_run);
+    return bits;
+}
+
+// Any finite double: random bits, or a short decimal, either sign.
+double any_value(std::mt19937_64& random) {
+    if (random() % 2 == 0) {
+        double value = 0.0;
+        do {
+            value = std::bit_cast<double>(random());
+        } while (!std::isfinite(value));
+        return value;
+    }
+    const double decimal = static_cast<double>(random() % 100000) / 100.0;
+    return random() % 2 == 0 ? decimal : -decimal;
+}
+
+double in_range(std::mt19937_64& random, double low, double high) {
+    return std::uniform_real_distribution<double>(low, high)(random);
+}
+
+// Records as the dialogs can leave them: values each field takes, initial
+// values that leave a share of 10000 to S(0), whole days of steps.
+void fill_random(Records& records, std::mt19937_64& random) {
+    ModelParameters& m = records.model;
+    m.R_0 = any_value(random);
+    m.latent_period = in_range(random, 0.005, 1e6);
+    m.infectious_period = random() % 4 == 0 ? 1e300 : in_range(random, 0.005, 30);
+    m.n_steps = 4 * static_cast<int>(random() % 20001) - 40000;
+    m.init_E = random() % 8 == 0 ? -0.0 : in_range(random, 0, 3333);
+    m.init_I = in_range(random, 0, 3333);
+    m.init_R = random() % 8 == 0 ? 4e-320 : in_range(random, 0, 3333);
+    m.init_S = ((POPULATION_BASE - m.init_E) - m.init_I) - m.init_R;
+    for (double* reduction : {&records.one_time.Redct1, &records.one_time.Redct2,
+                              &records.one_time.Redct3, &records.intermittent.Reduction})
+        *reduction = random() % 4 == 0 ? static_cast<double>(random() % 2) : in_range(random, 0, 1);
+    for (double* any :
+         {&records.one_time.t_srt1, &records.one_time.t_stp1, &records.one_time.t_srt2,
+          &records.one_time.t_stp2, &records.one_time.t_srt3, &records.one_time.t_stp3,
+          &records.intermittent.On_threshold, &records.intermittent.Off_threshold,
+          &records.scale.xmin, &records.scale.xmax, &records.scale.ymin, &records.scale.ymax})
+        *any = any_value(random);
+    records.mode = static_cast<InterventionMode>(random() % 4) - 1;
+    records.view = {random() % 2 == 0, random() % 2 == 0, random() % 2 == 0};
+}
+
+TEST(ScenarioDocument, SavedThenOpenedIsTheSameScenario) {
+    std::mt19937_64 random(20261207);
+    for (int round = 0; round < 2000; ++round) {
+        auto saved = default_records();
+        fill_random(*saved, random);
+        const std::string text = write_scenario_document(*saved, true);
+        auto opened = default_records();
+        opened->view = {true, false, false};
+        InterventionMode mode = 7;
+        std::string error;
+        ASSERT_TRUE(read_scenario_document(text, *opened, mode, error)) << error << "\n" << text;
+        ASSERT_EQ(carried_bits(*opened, mode), carried_bits(*saved, saved->mode)) << text;
+        EXPECT_EQ(opened->model.init_S, saved->model.init_S);
+        // Written again, word for word the same.
+        opened->mode = mode;
+        ASSERT_EQ(write_scenario_document(*opened, true), text);
+    }
+}
+
+TEST(ScenarioDocument, NamesAreTheBatchOptionsAndMissingOnesKeepTheirDefaults) {
+    auto records = default_records();
+    records->model.R_0 = 3.25;
+    records->mode = MODE_ONE_TIME;
+    const std::string text = write_scenario_document(*records, false);
+    EXPECT_NE(text.find("\nR_0 = 3.25\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nT_max = 200\n"), std::string::npos);
+    EXPECT_NE(text.find("\nRedct1 = 0.8\n"), std::string::npos);
+    EXPECT_NE(text.find("\nmode = 1\n"), std::string::npos);
+    EXPECT_EQ(text.find("classic_view"), std::string::npos);
+
+    auto opened = default_records();
+    opened->model.latent_period = 9.0;
+    InterventionMode mode = 0;
+    std::string error;
+    ASSERT_TRUE(read_scenario_document(
+        "# mine\r\n\n  R_0=4 \r\n init_E = 9000\ninit_I = 2000\nT_max = 50.9\n", *opened, mode,
+        error))
+        << error;
+    EXPECT_EQ(opened->model.R_0, 4.0);
+    EXPECT_EQ(opened->model.latent_period, 4.6);  // the default, not what was there
+    EXPECT_EQ(opened->model.n_steps, 200);
+    EXPECT_EQ(opened->model.init_I, 1000.0);  // the excess comes off as in the dialog
+    EXPECT_EQ(opened->model.init_S, 0.0);
+    EXPECT_EQ(mode, MODE_NOTHING_CALCULATED);
+}
+
+TEST(ScenarioDocument, BadLinesAreRefusedByLineAndFieldAndNothingIsStored) {
+    struct Case {
+        const char* text;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"R_0 = 3\nlatent_period = 2,5\n", "line 2: latent_period = 2,5 refused: a decimal comma"},
+        {"R_0 = 3\n\nlatent = 4\n", "line 3: unknown name \"latent\""},
+        {"init_S = 5\n", "line 1: unknown name \"init_S\" (S(0) is what"},
+        {"R_0 3\n", "line 1: not a \"name = value\" line: R_0 3"},
+        {"Redct2 = 80\n", "line 1: Redct2 = 80 refused: a reduction is a fraction from 0 to 1"},
+        {"Reduction = -5000\n", "line 1: Reduction = -5000 refused: a reduction"},
+        {"latent_period = 0.001\n", "line 1: latent_period = 0.001 refused: a period must be"},
+        {"R_0 = 3.5 days\n", "line 1: R_0 = 3.5 days refused: no finite number"},
+        {"xmax = inf\n", "line 1: xmax = inf refused: no finite number"},
+        {"ymax =\n", "line 1: ymax =  refused: the field is empty"},
+        {"T_max = 10\nT_max = 20\n", "line 2: T_max is given twice (first on line 1)"},
+        {"mode = 3\n", "line 1: mode = 3 refused: the mode is 0"},
+        {"compare = yes\n", "line 1: compare = yes refused: a view option is 0 (off) or 1"},
+        {"R_0 = 2\n\ninit_I = -1\n", "line 3: init_I refused: an initial value must not be"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto records = default_records();
+        records->view.classic = true;
+        const std::string before = write_scenario_document(*records, true);
+        InterventionMode mode = 2;
+        std::string error;
+        EXPECT_FALSE(read_scenario_document(c.text, *records, mode, error));
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+        EXPECT_EQ(write_scenario_document(*records, true), before);
+        EXPECT_EQ(mode, 2);
+    }
+}
+
+// The settings live in $XDG_CONFIG_HOME/morbilex, come back as they were
+// saved, and a bad file there changes nothing.
+TEST(RememberedSettings, ComeBackFromTheConfigurationFolderAndABadFileIsIgnored) {
+#ifndef _WIN32
+    testing::TemporaryFolder folder;
+    const std::string config = folder.path().string();
+    const char* previous = std::getenv("XDG_CONFIG_HOME");
+    const std::string kept = previous != nullptr ? previous : "";
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    unsetenv("MORBILEX_NO_SETTINGS");
+    EXPECT_EQ(settings_file_path(), config + "/morbilex/settings.morbilex");
+    auto saved = default_records();
+    saved->model.R_0 = 1.75;
+    saved->scale.ymax = 2000;
+    saved->view.classic = true;
+    ASSERT_TRUE(save_remembered_settings(*saved));
+    auto loaded = default_records();
+    load_remembered_settings(*loaded);
+    EXPECT_EQ(loaded->model.R_0, 1.75);
+    EXPECT_EQ(loaded->scale.ymax, 2000.0);
+    EXPECT_TRUE(loaded->view.classic);
+    EXPECT_EQ(loaded->mode, MODE_NOTHING_CALCULATED);
+
+    std::ofstream(settings_file_path()) << "R_0 = 9\nymax = oops\n";
+    auto untouched = default_records();
+    load_remembered_settings(*untouched);
+    EXPECT_EQ(untouched->model.R_0, 2.5);
+    setenv("MORBILEX_NO_SETTINGS", "1", 1);
+    EXPECT_EQ(settings_file_path(), "");
+    unsetenv("MORBILEX_NO_SETTINGS");
+    if (previous != nullptr) {
+        setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
+    } else {
+        unsetenv("XDG_CONFIG_HOME");
+    }
+#endif
+}
+
+}  // namespace
+}  // namespace morbilex
