@@ -158,16 +158,30 @@ void draw_round_ticks(Surface& surface, const ChartGeometry& g, const AxisScale&
     }
 }
 
-// The comparison run's curves, one light pen per compartment.
-void draw_comparison(Surface& surface, const ChartGeometry& g, const Records& records,
-                     const Explorer& explorer, const SeriesColours& colours, double x_per_day) {
+// The device pixel a logical point lands on, as far as telling two apart goes.
+struct DevicePixels {
+    double origin_x, origin_y, scale;
+    long long key(int x, int y) const {
+        const auto px = static_cast<long long>(std::floor((x - origin_x) * scale + 0.5));
+        const auto py = static_cast<long long>(std::floor((y - origin_y) * scale + 0.5));
+        return px * 4294967296LL + py;
+    }
+};
+
+// The curves of a table, one pen per compartment: the segments of the
+// classic chart's curves (both ends inside the frame), joined where they meet.
+// A point on the same device pixel as the point before adds nothing and is
+// left out (40000 steps fall on a few hundred pixels).
+void draw_series(Surface& surface, const ChartGeometry& g, const Records& records,
+                 const ResultTable& table, const Colour (&colours)[COMPARTMENT_COUNT],
+                 double x_per_day, const DevicePixels& pixels) {
     const double dt = records.model.dt;
     const double y_per_person = records.scale.y_per_person;
     const int rows = shown_rows(records);
-    const ResultTable& table = explorer.comparison();
     for (int k = 0; k < COMPARTMENT_COUNT; ++k) {
-        Pen pen(surface, comparison_colour(colours.colours[k]));
+        Pen pen(surface, colours[k]);
         bool drawing = false;
+        long long last_pixel = 0;
         for (int j = 0; j < rows; ++j) {
             int x = 0;
             int y = 0;
@@ -178,12 +192,14 @@ void draw_comparison(Surface& surface, const ChartGeometry& g, const Records& re
                 drawing = false;
                 continue;
             }
-            if (drawing) {
-                surface.line_to(x, y);
-            } else {
+            const long long pixel = pixels.key(x, y);
+            if (!drawing) {
                 surface.move_to(x, y);
                 drawing = true;
+            } else if (pixel != last_pixel || j + 1 == rows) {
+                surface.line_to(x, y);
             }
+            last_pixel = pixel;
         }
     }
 }
@@ -277,13 +293,22 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
     draw_header(surface, geometry, records, explorer);
     if (geometry.drawable) {
         const bool comparison = records.view.compare && explorer.has_comparison();
+        const DevicePixels pixels{
+            std::trunc(mapping.origin_x), std::trunc(mapping.origin_y),
+            std::min(width / std::trunc(mapping.extent_x), height / std::trunc(mapping.extent_y))};
         if (records.view.compare)
             draw_bands(surface, geometry, records, explorer, mapping.x_per_day);
         draw_chart_axes(surface, geometry, records.scale);
         draw_round_ticks(surface, geometry, records.scale, mapping.x_per_day);
-        if (comparison)
-            draw_comparison(surface, geometry, records, explorer, colours, mapping.x_per_day);
-        draw_curves(surface, geometry, records, colours);
+        if (comparison) {
+            Colour light[COMPARTMENT_COUNT];
+            for (int k = 0; k < COMPARTMENT_COUNT; ++k)
+                light[k] = comparison_colour(colours.colours[k]);
+            draw_series(surface, geometry, records, explorer.comparison(), light, mapping.x_per_day,
+                        pixels);
+        }
+        draw_series(surface, geometry, records, records.results, colours.colours, mapping.x_per_day,
+                    pixels);
         draw_boxed_legend(surface, geometry, colours, comparison);
         draw_read_out(surface, geometry, records, explorer, mapping.x_per_day);
     } else {
