@@ -60,6 +60,10 @@ void execute_command(CommandContext& context, int command_id);
 // be read, or that holds a bad line, is reported and changes nothing.
 bool open_scenario_file(CommandContext& context, const std::string& path);
 
+// One run in records.mode with its trace, the failure report of a run that
+// did not complete, and a repaint: what every calculating command ends with.
+void run_current_mode(CommandContext& context);
+
 // At exit: deletes the trace file if, and only if, this process wrote it.
 void remove_trace_at_exit(const CommandContext& context);
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Runs morbilex on a virtual X display with the real xcb platform and keeps
-# screenshots of the title screen, the default chart, each dialog (one with
-# the reason of a refused OK) and the intermittent chart at ymax 10000 in the
-# output folder. Then a termination signal while a dialog is open must end the
-# program without a run, leaving a trace of the user's own as it was.
+# screenshots of the title screen, the explorer view and its user's guide,
+# then in the classic view the default chart, each dialog and the
+# intermittent chart at ymax 10000 in the output folder; one dialog shows the
+# reason of a refused OK in the explorer view. Then a termination signal while
+# a dialog is open must end the program without a run, leaving a trace of the
+# user's own as it was.
 # Usage: program_screenshots.sh <morbilex> <output folder>
 set -euo pipefail
 # A user's remembered settings stay out of the programs started here.
@@ -86,6 +88,30 @@ screenshot title
 [ "$(red_pixels title)" -eq 0 ] || fail "the title screen shows a curve"
 [ ! -e "$work/temp.dat" ] || fail "a trace exists before any run"
 
+# The explorer view, the program's default: a one-time run beside the run
+# without intervention, the read-out under the mouse, the user's guide on F1.
+send_keys "$main_window" ctrl+o
+dialog="$(wait_for_window 'One-time intervention')"
+send_keys "$dialog" Return
+xdotool mousemove --window "$main_window" 300 250
+screenshot explorer_one_time
+[ -s "$work/temp.dat" ] || fail "the explorer's run wrote no trace"
+[ "$(red_pixels explorer_one_time)" -gt 0 ] || fail "the explorer view shows no red curve"
+send_keys "$main_window" F1
+dialog="$(wait_for_window "Morbilex User's Guide")"
+screenshot explorer_user_guide
+send_keys "$dialog" Escape
+# R_0 has the focus: a decimal comma is refused, and the line says why.
+send_keys "$main_window" ctrl+m
+dialog="$(wait_for_window 'Change Parameter0')"
+xdotool type 2,5
+send_keys "$dialog" Return
+screenshot dialog_refusal_line
+send_keys "$dialog" Escape
+# Everything below runs in the classic view (View, Classic view).
+send_keys "$main_window" alt+v l
+screenshot classic_after_explorer
+
 send_keys "$main_window" ctrl+n
 screenshot default_chart
 [ -s "$work/temp.dat" ] || fail "Ctrl+N wrote no trace"
@@ -94,10 +120,6 @@ screenshot default_chart
 send_keys "$main_window" ctrl+m
 dialog="$(wait_for_window 'Change Parameter0')"
 screenshot dialog_model_parameters
-# R_0 has the focus: a decimal comma is refused, and the line says why.
-xdotool type 2,5
-send_keys "$dialog" Return
-screenshot dialog_refusal_line
 send_keys "$dialog" Escape
 
 send_keys "$main_window" ctrl+o
