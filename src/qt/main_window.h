@@ -12,8 +12,6 @@
 #include "shell/commands.h"
 #include "trace/trace_writer.h"
 
-class QMenu;
-
 namespace morbilex {
 
 class ChartView;
@@ -30,6 +28,11 @@ public:
     void show_help() override;
     void exit_program() override;
     void report_run_failure(int, const std::string& text) override;
+    bool choose_save_file(const char* caption, const char* name, std::span<const FileType> types,
+                          std::string& path, int& type) override;
+    void show_file_message(const char* caption, const std::string& text, bool error) override;
+    std::span<const FileType> chart_file_types() override;
+    bool export_chart(const std::string& path, int type, std::string& error) override;
 
 private:
     MainWindow& window_;
@@ -54,15 +57,15 @@ public:
     int run_dialog(DialogKind kind);
     void show_help_box();
     void show_run_failure(const std::string& text);
-    // File menu: the trace of the last run copied to a file the user picks, and
-    // the view exported as a PNG, SVG or PDF picture.
-    void save_trace_as();
-    void export_chart_as();
+    // File menu: the save dialog, a box about a file, and the view exported as
+    // a PNG, SVG or PDF picture of the view's size.
+    bool choose_save_file(const char* caption, const char* name, std::span<const FileType> types,
+                          std::string& path, int& type);
+    void show_file_message(const char* caption, const std::string& text, bool error);
+    bool export_view_as(const std::string& path, int type, std::string& error);
 
 private:
     void build_menu_bar();
-    void add_saving_items(QMenu& file_menu);
-    void show_file_problem(const QString& caption, const std::string& text);
     void build_accelerators();
 
     SeriesColours colours_;

@@ -4,6 +4,9 @@ namespace morbilex {
 namespace {
 
 constexpr MenuItem FILE_ITEMS[] = {
+    {"&Save Trace As\u2026", COMMAND_SAVE_TRACE_AS},
+    {"&Export Chart\u2026", COMMAND_EXPORT_CHART},
+    {nullptr, 0},
     {"&Print", COMMAND_PRINT},
     {"p&Rinter setup", COMMAND_PRINTER_SETUP},
     {nullptr, 0},
@@ -48,6 +51,15 @@ std::span<const MenuBarEntry> main_menu_bar() {
 
 std::span<const Accelerator> main_accelerators() {
     return ACCELERATORS;
+}
+
+std::string accelerator_text(int command) {
+    for (const Accelerator& accelerator : ACCELERATORS) {
+        if (accelerator.command != command) continue;
+        if (accelerator.kind == AcceleratorKey::F1) return "F1";
+        return std::string(accelerator.control ? "Ctrl+" : "") + accelerator.letter;
+    }
+    return "";
 }
 
 }  // namespace morbilex

@@ -44,6 +44,18 @@ public:
     void report_run_failure(int, const std::string& text) override {
         MessageBoxA(window_, text.c_str(), RUN_FAILURE_CAPTION, MB_OK | MB_ICONERROR);
     }
+    bool choose_save_file(const char* caption, const char* name, std::span<const FileType> types,
+                          std::string& path, int& type) override {
+        return morbilex::choose_save_file(window_, caption, name, types, path, type);
+    }
+    void show_file_message(const char* caption, const std::string& text, bool error) override {
+        MessageBoxA(window_, text.c_str(), caption,
+                    MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
+    }
+    std::span<const FileType> chart_file_types() override { return morbilex::chart_file_types(); }
+    bool export_chart(const std::string& path, int type, std::string& error) override {
+        return export_window_view(window_, path, type, error);
+    }
 
 private:
     HWND window_;
@@ -55,7 +67,7 @@ void paint_window(HWND window) {
     HDC device_context = BeginPaint(window, &paint);
     RECT client = {};
     GetClientRect(window, &client);
-    GdiSurface surface(device_context);
+    GdiSurface surface(device_context, display_scale(window));
     paint_view(surface, program_records(), user_interface_state().series_colours,
                client.right - client.left, client.bottom - client.top);
     EndPaint(window, &paint);
@@ -66,8 +78,10 @@ void carry_out_command(HWND window, int command_id) {
     Win32FrontEnd front_end(window);
     CommandContext context{program_records(), front_end};
     context.trace_written = state.trace_written;
+    context.trace_complete = state.trace_complete;
     execute_command(context, command_id);
     state.trace_written = context.trace_written;
+    state.trace_complete = context.trace_complete;
 }
 
 }  // namespace
@@ -101,7 +115,7 @@ bool register_main_window_class(HINSTANCE instance) {
     window_class.hIcon = LoadIconA(instance, ICON_NAME);
     window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    window_class.lpszMenuName = MENU_NAME;
+    window_class.lpszMenuName = nullptr;  // create_main_menu() at the window's creation
     window_class.lpszClassName = WINDOW_CLASS_NAME;
     return RegisterClassA(&window_class) != 0;
 }
@@ -116,12 +130,27 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_PAINT:
             paint_window(window);
             return 0;
+        case WM_DPICHANGED: {
+            // Moved to a screen of another scale: the size the system suggests,
+            // and pens and fonts of the new scale at the next paint.
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            InvalidateRect(window, nullptr, TRUE);
+            return 0;
+        }
         case WM_COMMAND:
             carry_out_command(window, LOWORD(wParam));
             return 0;
         default:
             return DefWindowProcA(window, message, wParam, lParam);
     }
+}
+
+double display_scale(HWND window) {
+    const UINT dots_per_inch = window != nullptr ? GetDpiForWindow(window) : 0;
+    return dots_per_inch > 0 ? dots_per_inch / 96.0 : 1.0;
 }
 
 void remove_trace_of_this_process(const UserInterfaceState& state) {

@@ -5,16 +5,16 @@
 namespace {
 
 // Shows the main window and runs the message loop; the result is the quit code.
-int run_main_window(HINSTANCE instance, int show_command) {
+int run_main_window(int show_command) {
     using namespace morbilex;
     HWND window = CreateWindowExA(0, WINDOW_CLASS_NAME, PROGRAM_TITLE, WS_OVERLAPPEDWINDOW,
-                                  CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr,
+                                  CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, create_main_menu(),
                                   user_interface_state().instance_handle, nullptr);
     if (window == nullptr) return 0;
     ShowWindow(window, show_command);
     UpdateWindow(window);
 
-    HACCEL accelerators = LoadAcceleratorsA(instance, ACCELERATOR_TABLE_NAME);
+    HACCEL accelerators = create_main_accelerators();
     MSG message = {};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (TranslateAcceleratorA(window, accelerators, &message) == 0) {
@@ -22,6 +22,7 @@ int run_main_window(HINSTANCE instance, int show_command) {
             DispatchMessageA(&message);
         }
     }
+    DestroyAcceleratorTable(accelerators);
     return static_cast<int>(message.wParam);
 }
 
@@ -34,7 +35,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR /*comm
     UserInterfaceState& state = user_interface_state();
     prepare_user_interface(state, instance);
     if (previous_instance != nullptr || register_main_window_class(instance)) {
-        exit_code = run_main_window(instance, show_command);
+        exit_code = run_main_window(show_command);
     }
     remove_trace_of_this_process(state);
     return exit_code;

@@ -1,4 +1,5 @@
-// The compiled resources agree with the shared dialog, menu and accelerator tables.
+// The compiled dialog resources, and the menu bar and accelerators the program
+// makes, agree with the shared dialog, menu and accelerator tables.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -161,19 +162,22 @@ INSTANTIATE_TEST_SUITE_P(EveryDialog, DialogTemplateTest,
                          ::testing::Values(DialogKind::ModelParameters, DialogKind::OneTimePlan,
                                            DialogKind::IntermittentPlan, DialogKind::AxisScale));
 
+// The item's label as UTF-8.
 std::string item_label(HMENU menu, int position) {
-    char label[64] = {};
-    MENUITEMINFOA item = {};
+    wchar_t label[64] = {};
+    MENUITEMINFOW item = {};
     item.cbSize = sizeof item;
     item.fMask = MIIM_STRING;
     item.dwTypeData = label;
-    item.cch = sizeof label;
-    GetMenuItemInfoA(menu, position, TRUE, &item);
-    return label;
+    item.cch = 64;
+    GetMenuItemInfoW(menu, position, TRUE, &item);
+    char text[256] = {};
+    WideCharToMultiByte(CP_UTF8, 0, label, -1, text, sizeof text, nullptr, nullptr);
+    return text;
 }
 
-TEST(MenuResource, MenuBarMatchesTheSharedTable) {
-    HMENU bar = LoadMenuA(GetModuleHandleA(nullptr), MENU_NAME);
+TEST(MainMenu, MenuBarMatchesTheSharedTableAndShowsTheKeys) {
+    HMENU bar = create_main_menu();
     ASSERT_NE(bar, nullptr);
     auto entries = main_menu_bar();
     ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(entries.size()));
@@ -203,7 +207,9 @@ TEST(MenuResource, MenuBarMatchesTheSharedTable) {
             if (item.label == nullptr) {
                 EXPECT_NE(sub.fType & MFT_SEPARATOR, 0u) << "separator at " << index;
             } else {
-                EXPECT_EQ(item_label(info.hSubMenu, index), item.label);
+                const std::string key = accelerator_text(item.command);
+                EXPECT_EQ(item_label(info.hSubMenu, index),
+                          key.empty() ? std::string(item.label) : item.label + ("\t" + key));
                 EXPECT_EQ(static_cast<int>(sub.wID), item.command);
             }
         }
@@ -211,8 +217,23 @@ TEST(MenuResource, MenuBarMatchesTheSharedTable) {
     DestroyMenu(bar);
 }
 
-TEST(AcceleratorResource, TenEntriesInTheSharedOrder) {
-    HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), ACCELERATOR_TABLE_NAME);
+TEST(MainMenu, PrintShowsItsKeyAndSavingHasNone) {
+    HMENU bar = create_main_menu();
+    const auto label = [bar](int command) {
+        wchar_t text[64] = {};
+        GetMenuStringW(bar, command, text, 64, MF_BYCOMMAND);
+        char utf8[256] = {};
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+        return std::string(utf8);
+    };
+    EXPECT_EQ(label(COMMAND_SAVE_TRACE_AS), "&Save Trace As\xE2\x80\xA6");
+    EXPECT_EQ(label(COMMAND_PRINT), "&Print\tCtrl+P");
+    EXPECT_EQ(label(COMMAND_CALCULATE), "&Calculate\tCtrl+N");
+    DestroyMenu(bar);
+}
+
+TEST(MainAccelerators, TenEntriesInTheSharedOrder) {
+    HACCEL table = create_main_accelerators();
     ASSERT_NE(table, nullptr);
     ACCEL entries[16] = {};
     int count = CopyAcceleratorTableA(table, entries, 16);

@@ -1,0 +1,73 @@
+// The menu bar and the keyboard accelerators, made from the shared tables; each
+// menu item shows its key at the right ("&Print\tCtrl+P").
+#include <string>
+#include <vector>
+
+#include "shell/menu.h"
+#include "win32/program.h"
+
+namespace morbilex {
+
+namespace {
+
+std::wstring wide_text(const std::string& text) {
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
+    return wide;
+}
+
+std::string label_with_key(const MenuItem& item) {
+    const std::string key = accelerator_text(item.command);
+    return key.empty() ? item.label : std::string(item.label) + "\t" + key;
+}
+
+HMENU item_menu(std::span<const MenuItem> items) {
+    HMENU menu = CreatePopupMenu();
+    for (const MenuItem& item : items) {
+        if (item.label == nullptr) {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        } else {
+            AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.command),
+                        wide_text(label_with_key(item)).c_str());
+        }
+    }
+    return menu;
+}
+
+}  // namespace
+
+HMENU create_main_menu() {
+    HMENU bar = CreateMenu();
+    for (const MenuBarEntry& entry : main_menu_bar()) {
+        std::wstring label = wide_text(entry.label);
+        MENUITEMINFOW item = {};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_STRING | MIIM_FTYPE | MIIM_ID;
+        item.fType = MFT_STRING | (entry.right_aligned ? MFT_RIGHTJUSTIFY : 0);
+        item.dwTypeData = label.data();
+        item.wID = static_cast<UINT>(entry.command);
+        if (!entry.items.empty()) {
+            item.fMask |= MIIM_SUBMENU;
+            item.hSubMenu = item_menu(entry.items);
+        }
+        InsertMenuItemW(bar, GetMenuItemCount(bar), TRUE, &item);
+    }
+    return bar;
+}
+
+HACCEL create_main_accelerators() {
+    std::vector<ACCEL> entries;
+    for (const Accelerator& accelerator : main_accelerators()) {
+        ACCEL entry = {};
+        entry.fVirt = FVIRTKEY | (accelerator.control ? FCONTROL : 0);
+        entry.key = accelerator.kind == AcceleratorKey::F1 ? VK_F1 : accelerator.letter;
+        entry.cmd = static_cast<WORD>(accelerator.command);
+        entries.push_back(entry);
+    }
+    return CreateAcceleratorTableA(entries.data(), static_cast<int>(entries.size()));
+}
+
+}  // namespace morbilex
