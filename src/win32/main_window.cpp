@@ -1,7 +1,12 @@
+#include <windowsx.h>
+
 #include <cstring>
 
+#include "explore/explorer_view.h"
+#include "explore/view_commands.h"
 #include "shell/commands.h"
 #include "shell/messages.h"
+#include "win32/explorer_window.h"
 #include "win32/gdi_surface.h"
 #include "win32/program.h"
 
@@ -28,7 +33,11 @@ public:
     explicit Win32FrontEnd(HWND window) : window_(window) {}
 
     int open_dialog(DialogKind kind) override { return morbilex::open_dialog(kind, window_); }
-    void repaint() override { InvalidateRect(window_, nullptr, TRUE); }
+    void repaint() override {
+        InvalidateRect(window_, nullptr, TRUE);
+        if (MainWindowState* state = main_window_state(window_))
+            refresh_explorer_panel(window_, *state, program_records());
+    }
     void print() override {
         CommandsBlocked blocked(window_);
         print_view(window_);
@@ -61,6 +70,23 @@ private:
     HWND window_;
 };
 
+// What the explorer's commands ask of the window besides the FrontEnd.
+class Win32ExplorerHost final : public ExplorerHost {
+public:
+    Win32ExplorerHost(HWND window, MainWindowState& state) : window_(window), state_(state) {}
+    void copy_text(const std::string& text) override { copy_to_clipboard(window_, text); }
+    void show_user_guide() override { show_user_guide_window(window_, state_); }
+    void view_options_changed() override {
+        lay_out_explorer_panel(window_, state_, program_records());
+        refresh_explorer_panel(window_, state_, program_records());
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+
+private:
+    HWND window_;
+    MainWindowState& state_;
+};
+
 // The class brush has erased the background.
 void paint_window(HWND window) {
     PAINTSTRUCT paint = {};
@@ -68,20 +94,57 @@ void paint_window(HWND window) {
     RECT client = {};
     GetClientRect(window, &client);
     GdiSurface surface(device_context, display_scale(window));
-    paint_view(surface, program_records(), user_interface_state().series_colours,
-               client.right - client.left, client.bottom - client.top);
+    Records& records = program_records();
+    if (MainWindowState* state = main_window_state(window)) {
+        paint_explorer_view(surface, records, user_interface_state().series_colours,
+                            state->explorer, chart_width(window, records), client.bottom, false);
+    } else {
+        paint_view(surface, records, user_interface_state().series_colours, client.right,
+                   client.bottom);
+    }
     EndPaint(window, &paint);
 }
 
-void carry_out_command(HWND window, int command_id) {
+// Runs f with the command context of the window, and keeps what it learnt
+// about the trace.
+template <typename Action>
+void with_command_context(HWND window, Action action) {
     UserInterfaceState& state = user_interface_state();
     Win32FrontEnd front_end(window);
     CommandContext context{program_records(), front_end};
     context.trace_written = state.trace_written;
     context.trace_complete = state.trace_complete;
-    execute_command(context, command_id);
+    action(context);
     state.trace_written = context.trace_written;
     state.trace_complete = context.trace_complete;
+}
+
+void carry_out_command(HWND window, int command_id) {
+    MainWindowState* window_state = main_window_state(window);
+    with_command_context(window, [&](CommandContext& context) {
+        if (window_state == nullptr) {
+            execute_command(context, command_id);
+            return;
+        }
+        Win32ExplorerHost host(window, *window_state);
+        ExplorerContext explorer{context, window_state->explorer, host};
+        execute_explorer_command(explorer, command_id);
+    });
+}
+
+// The View menu's checks and greyed items as the view options stand.
+void update_view_menu(HMENU menu) {
+    const ViewOptions& view = program_records().view;
+    for (const MenuItem& item : view_menu_items()) {
+        if (item.label == nullptr) continue;
+        if (view_item_checkable(item.command)) {
+            CheckMenuItem(menu, item.command,
+                          MF_BYCOMMAND | (view_item_checked(view, item.command) ? MF_CHECKED : 0));
+        }
+        EnableMenuItem(
+            menu, item.command,
+            MF_BYCOMMAND | (view_item_enabled(view, item.command) ? MF_ENABLED : MF_GRAYED));
+    }
 }
 
 }  // namespace
@@ -108,6 +171,7 @@ void prepare_user_interface(UserInterfaceState& state, HINSTANCE instance) {
 bool register_main_window_class(HINSTANCE instance) {
     WNDCLASSA window_class = {};
     window_class.style = CS_HREDRAW | CS_VREDRAW;
+    register_guide_window_class(instance);
     window_class.lpfnWndProc = main_window_proc;
     window_class.cbClsExtra = 0;
     window_class.cbWndExtra = 0;
@@ -122,10 +186,50 @@ bool register_main_window_class(HINSTANCE instance) {
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE:
+        case WM_CREATE: {
+            auto* state = new MainWindowState;
+            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+            create_explorer_panel(window, *state);
+            refresh_explorer_panel(window, *state, program_records());
             return 0;
+        }
+        case WM_NCDESTROY:
+            delete main_window_state(window);
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            return DefWindowProcA(window, message, wParam, lParam);
         case WM_DESTROY:
             PostQuitMessage(0);
+            return 0;
+        case WM_SIZE:
+            if (MainWindowState* state = main_window_state(window))
+                lay_out_explorer_panel(window, *state, program_records());
+            return 0;
+        case WM_HSCROLL:
+            if (MainWindowState* state = main_window_state(window); state && lParam != 0) {
+                with_command_context(window, [&](CommandContext& context) {
+                    slider_scrolled(window, *state, context, reinterpret_cast<HWND>(lParam),
+                                    LOWORD(wParam));
+                });
+            }
+            return 0;
+        case WM_MOUSEMOVE:
+            if (MainWindowState* state = main_window_state(window);
+                state && read_out_at(window, *state, program_records(), GET_X_LPARAM(lParam))) {
+                InvalidateRect(window, nullptr, FALSE);
+            }
+            return 0;
+        case WM_LBUTTONDOWN:
+            SetFocus(window);  // the keys of the read-out come here again
+            return 0;
+        case WM_KEYDOWN:
+            if (MainWindowState* state = main_window_state(window);
+                state && (wParam == VK_LEFT || wParam == VK_RIGHT) &&
+                read_out_step_by(*state, program_records(), wParam == VK_LEFT ? -1 : 1)) {
+                InvalidateRect(window, nullptr, FALSE);
+            }
+            return 0;
+        case WM_INITMENUPOPUP:
+            update_view_menu(reinterpret_cast<HMENU>(wParam));
             return 0;
         case WM_PAINT:
             paint_window(window);

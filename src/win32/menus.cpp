@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "explore/view_commands.h"
 #include "shell/menu.h"
 #include "win32/program.h"
 
@@ -19,9 +20,32 @@ std::wstring wide_text(const std::string& text) {
     return wide;
 }
 
+// The key of a command of the View menu, else of the main table.
+std::string key_text(int command) {
+    for (const Accelerator& accelerator : view_accelerators()) {
+        if (accelerator.command == command) return std::string("Ctrl+") + accelerator.letter;
+    }
+    return accelerator_text(command);
+}
+
 std::string label_with_key(const MenuItem& item) {
-    const std::string key = accelerator_text(item.command);
+    const std::string key = key_text(item.command);
     return key.empty() ? item.label : std::string(item.label) + "\t" + key;
+}
+
+void append_popup(HMENU bar, const char* label, HMENU popup, bool right_aligned, int command) {
+    std::wstring text = wide_text(label);
+    MENUITEMINFOW item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STRING | MIIM_FTYPE | MIIM_ID;
+    item.fType = MFT_STRING | (right_aligned ? MFT_RIGHTJUSTIFY : 0);
+    item.dwTypeData = text.data();
+    item.wID = static_cast<UINT>(command);
+    if (popup != nullptr) {
+        item.fMask |= MIIM_SUBMENU;
+        item.hSubMenu = popup;
+    }
+    InsertMenuItemW(bar, GetMenuItemCount(bar), TRUE, &item);
 }
 
 HMENU item_menu(std::span<const MenuItem> items) {
@@ -42,25 +66,20 @@ HMENU item_menu(std::span<const MenuItem> items) {
 HMENU create_main_menu() {
     HMENU bar = CreateMenu();
     for (const MenuBarEntry& entry : main_menu_bar()) {
-        std::wstring label = wide_text(entry.label);
-        MENUITEMINFOW item = {};
-        item.cbSize = sizeof item;
-        item.fMask = MIIM_STRING | MIIM_FTYPE | MIIM_ID;
-        item.fType = MFT_STRING | (entry.right_aligned ? MFT_RIGHTJUSTIFY : 0);
-        item.dwTypeData = label.data();
-        item.wID = static_cast<UINT>(entry.command);
-        if (!entry.items.empty()) {
-            item.fMask |= MIIM_SUBMENU;
-            item.hSubMenu = item_menu(entry.items);
-        }
-        InsertMenuItemW(bar, GetMenuItemCount(bar), TRUE, &item);
+        // The View menu stands last before Help.
+        if (entry.name == MenuName::Help)
+            append_popup(bar, "&View", item_menu(view_menu_items()), false, 0);
+        append_popup(bar, entry.label, entry.items.empty() ? nullptr : item_menu(entry.items),
+                     entry.right_aligned, entry.command);
     }
     return bar;
 }
 
 HACCEL create_main_accelerators() {
     std::vector<ACCEL> entries;
-    for (const Accelerator& accelerator : main_accelerators()) {
+    std::vector<Accelerator> accelerators(main_accelerators().begin(), main_accelerators().end());
+    accelerators.insert(accelerators.end(), view_accelerators().begin(), view_accelerators().end());
+    for (const Accelerator& accelerator : accelerators) {
         ACCEL entry = {};
         entry.fVirt = FVIRTKEY | (accelerator.control ? FCONTROL : 0);
         entry.key = accelerator.kind == AcceleratorKey::F1 ? VK_F1 : accelerator.letter;

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "chart/png_image.h"
+#include "explore/explorer_view.h"
 #include "shell/file_messages.h"
+#include "win32/explorer_window.h"
 #include "win32/gdi_surface.h"
 #include "win32/program.h"
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "explore/view_commands.h"
 #include "shell/dialogs.h"
 #include "shell/menu.h"
 #include "win32/program.h"
@@ -180,9 +181,15 @@ TEST(MainMenu, MenuBarMatchesTheSharedTableAndShowsTheKeys) {
     HMENU bar = create_main_menu();
     ASSERT_NE(bar, nullptr);
     auto entries = main_menu_bar();
-    ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(entries.size()));
-    for (int position = 0; position < static_cast<int>(entries.size()); ++position) {
-        const MenuBarEntry& entry = entries[position];
+    // The View menu of the explorer stands before Help.
+    ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(entries.size()) + 1);
+    const int view_position = static_cast<int>(entries.size()) - 1;
+    EXPECT_EQ(item_label(bar, view_position), "&View");
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, view_position)),
+              static_cast<int>(view_menu_items().size()));
+    for (int bar_index = 0; bar_index < static_cast<int>(entries.size()); ++bar_index) {
+        const MenuBarEntry& entry = entries[bar_index];
+        const int position = bar_index < view_position ? bar_index : bar_index + 1;
         SCOPED_TRACE(entry.label);
         EXPECT_EQ(item_label(bar, position), entry.label);
         MENUITEMINFOA info = {};
@@ -229,15 +236,17 @@ TEST(MainMenu, PrintShowsItsKeyAndSavingHasNone) {
     EXPECT_EQ(label(COMMAND_SAVE_TRACE_AS), "&Save Trace As\xE2\x80\xA6");
     EXPECT_EQ(label(COMMAND_PRINT), "&Print\tCtrl+P");
     EXPECT_EQ(label(COMMAND_CALCULATE), "&Calculate\tCtrl+N");
+    EXPECT_EQ(label(COMMAND_FIT_AXES), "&Fit axes to the run\tCtrl+F");
     DestroyMenu(bar);
 }
 
-TEST(MainAccelerators, TenEntriesInTheSharedOrder) {
+TEST(MainAccelerators, TheSharedTablesInTheirOrder) {
     HACCEL table = create_main_accelerators();
     ASSERT_NE(table, nullptr);
     ACCEL entries[16] = {};
     int count = CopyAcceleratorTableA(table, entries, 16);
-    auto expected = main_accelerators();
+    std::vector<Accelerator> expected(main_accelerators().begin(), main_accelerators().end());
+    expected.insert(expected.end(), view_accelerators().begin(), view_accelerators().end());
     ASSERT_EQ(count, static_cast<int>(expected.size()));
     for (int index = 0; index < count; ++index) {
         const Accelerator& accelerator = expected[index];
