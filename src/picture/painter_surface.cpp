@@ -55,6 +55,8 @@ QFont default_face() {
 PainterSurface::PainterSurface(QPainter& painter, int dots_per_inch)
     : painter_(painter),
       dots_per_inch_(dots_per_inch > 0 ? dots_per_inch : painter.device()->logicalDpiY()) {
+    const double pixel_ratio = std::round(painter.device()->devicePixelRatioF());
+    if (pixel_ratio >= 2) line_pixels_ = pixel_ratio;
     const double default_pixels = DEFAULT_FONT_PIXELS_AT_96_DPI * dots_per_inch_ / 96.0;
     fonts_.push_back(make_font(default_face(), default_pixels));
     fonts_[0].in_use = true;
@@ -219,9 +221,11 @@ void PainterSurface::delete_pen(SurfaceObject pen) {
 
 void PainterSurface::use_painter_pen(const QColor& colour) {
     if (painter_pen_set_ && painter_pen_colour_ == colour) return;
-    // One device pixel wide whatever the mapping; a flat cap leaves out the
-    // end point of a line.
-    painter_.setPen(QPen(colour, 0, Qt::SolidLine, Qt::FlatCap));
+    // Of the display's line width whatever the mapping; a flat cap leaves out
+    // the end point of a line.
+    QPen pen(colour, line_pixels_, Qt::SolidLine, Qt::FlatCap);
+    if (line_pixels_ > 0) pen.setCosmetic(true);  // a width of 0 is cosmetic already
+    painter_.setPen(pen);
     painter_pen_colour_ = colour;
     painter_pen_set_ = true;
 }

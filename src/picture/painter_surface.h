@@ -18,7 +18,9 @@ public:
     // grows with the resolution so that it keeps its size on paper.
     static constexpr int DEFAULT_FONT_PIXELS_AT_96_DPI = 16;
 
-    // dots_per_inch 0 takes the painter's device resolution.
+    // dots_per_inch 0 takes the painter's device resolution. Lines are as many
+    // device pixels wide as the device's pixel ratio, rounded (2 on a display
+    // scaled to 200 %), and never less than one.
     explicit PainterSurface(QPainter& painter, int dots_per_inch = 0);
     // Draws the lines still held for joining.
     ~PainterSurface() override;
@@ -81,6 +83,8 @@ private:
 
     QPainter& painter_;
     int dots_per_inch_;
+    // The painter's pen width in device pixels; 0 is one pixel, cosmetic.
+    double line_pixels_ = 0;
     bool isotropic_ = false;
     int window_x_ = 1, window_y_ = 1, viewport_x_ = 1, viewport_y_ = 1;
     int origin_x_ = 0, origin_y_ = 0;

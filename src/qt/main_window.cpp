@@ -94,7 +94,7 @@ QKeySequence accelerator_key(const Accelerator& accelerator) {
 // The label with the text of the command's first key after a tab, which a
 // menu shows at its right edge, as Qt programs do.
 QString label_with_key(const char* label, int command) {
-    QString text = QString::fromLatin1(label);
+    QString text = QString::fromUtf8(label);
     for (const Accelerator& accelerator : main_accelerators()) {
         if (accelerator.command != command) continue;
         return text + QLatin1Char('\t') +
@@ -174,7 +174,6 @@ void MainWindow::build_menu_bar() {
         int command = entry.command;
         if (!entry.items.empty()) {
             QMenu* menu = bar->addMenu(label);
-            if (entry.name == MenuName::File) add_saving_items(*menu);
             for (const MenuItem& item : entry.items) {
                 if (item.label == nullptr) {
                     menu->addSeparator();
@@ -384,44 +383,35 @@ void MainWindow::show_run_failure(const std::string& text) {
     box.exec();
 }
 
-void MainWindow::add_saving_items(QMenu& file_menu) {
-    connect(file_menu.addAction(QString::fromUtf8("&Save Trace As\u2026")), &QAction::triggered,
-            this, [this] { save_trace_as(); });
-    connect(file_menu.addAction(QString::fromUtf8("&Export Chart\u2026")), &QAction::triggered,
-            this, [this] { export_chart_as(); });
-    file_menu.addSeparator();
+bool MainWindow::choose_save_file(const char* caption, const char* name,
+                                  std::span<const FileType> types, std::string& path, int& type) {
+    QStringList filters;
+    for (const FileType& file_type : types) {
+        filters << QStringLiteral("%1 (*.%2)")
+                       .arg(QString::fromUtf8(file_type.description),
+                            QString::fromUtf8(file_type.extension))
+                       .replace(QStringLiteral("*.*"), QStringLiteral("*"));
+    }
+    QString filter = filters.value(0);
+    const QString target =
+        QFileDialog::getSaveFileName(this, QString::fromUtf8(caption), QString::fromUtf8(name),
+                                     filters.join(QStringLiteral(";;")), &filter);
+    if (target.isEmpty()) return false;
+    path = target.toStdString();
+    type = std::max(0, static_cast<int>(filters.indexOf(filter)));
+    return true;
 }
 
-void MainWindow::show_file_problem(const QString& caption, const std::string& text) {
-    QMessageBox box(QMessageBox::Critical, caption, QString::fromStdString(text), QMessageBox::Ok,
+void MainWindow::show_file_message(const char* caption, const std::string& text, bool error) {
+    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information,
+                    QString::fromUtf8(caption), QString::fromStdString(text), QMessageBox::Ok,
                     this);
     box.exec();
 }
 
-void MainWindow::save_trace_as() {
-    const QString caption = QStringLiteral("Save Trace As");
-    if (!context_.trace_written) {
-        QMessageBox box(QMessageBox::Information, caption,
-                        QStringLiteral("There is no trace yet: calculate a run first (Ctrl+N)."),
-                        QMessageBox::Ok, this);
-        box.exec();
-        return;
-    }
-    const QString target = QFileDialog::getSaveFileName(
-        this, caption, QStringLiteral("trace.dat"), QStringLiteral("Trace (*.dat);;All files (*)"));
-    std::string error;
-    if (!target.isEmpty() && !copy_trace(trace_path_, target.toStdString(), error))
-        show_file_problem(caption, error);
-    activateWindow();
-}
-
-void MainWindow::export_chart_as() {
-    const QString caption = QStringLiteral("Export Chart");
-    QString filter = QStringLiteral("PNG picture (*.png)");
-    const QString target = QFileDialog::getSaveFileName(
-        this, caption, QStringLiteral("chart.png"),
-        QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"), &filter);
-    std::string error;
+bool MainWindow::export_view_as(const std::string& path, int type, std::string& error) {
+    const auto types = picture_file_types();
+    const char* extension = types[type >= 0 && type < int(types.size()) ? type : 0].extension;
     const auto draw = [this](Surface& surface, int width, int height) {
         if (records_.view.classic) {
             paint_view(surface, records_, colours_, width, height);
@@ -432,10 +422,7 @@ void MainWindow::export_chart_as() {
     // The explorer's picture has the figures beside the chart: a third wider.
     QSize size = view_->size();
     if (!records_.view.classic) size.setWidth(size.width() * 3 / 2);
-    if (!target.isEmpty() && !export_view(draw, target.toStdString(),
-                                          filter.section(QLatin1Char('.'), 1).left(3), size, error))
-        show_file_problem(caption, error);
-    activateWindow();
+    return export_view(draw, path, QString::fromLatin1(extension), size, error);
 }
 
 int WindowFrontEnd::open_dialog(DialogKind kind) {
@@ -482,6 +469,24 @@ void WindowFrontEnd::exit_program() {
 
 void WindowFrontEnd::report_run_failure(int, const std::string& text) {
     window_.show_run_failure(text);
+}
+
+bool WindowFrontEnd::choose_save_file(const char* caption, const char* name,
+                                      std::span<const FileType> types, std::string& path,
+                                      int& type) {
+    return window_.choose_save_file(caption, name, types, path, type);
+}
+
+void WindowFrontEnd::show_file_message(const char* caption, const std::string& text, bool error) {
+    window_.show_file_message(caption, text, error);
+}
+
+std::span<const FileType> WindowFrontEnd::chart_file_types() {
+    return picture_file_types();
+}
+
+bool WindowFrontEnd::export_chart(const std::string& path, int type, std::string& error) {
+    return window_.export_view_as(path, type, error);
 }
 
 QIcon program_icon() {

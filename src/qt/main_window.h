@@ -46,6 +46,11 @@ public:
     std::string choose_scenario_file(bool saving) override;
     void report_file_problem(const char* caption, const std::string& text) override;
 
+    bool choose_save_file(const char* caption, const char* name, std::span<const FileType> types,
+                          std::string& path, int& type) override;
+    void show_file_message(const char* caption, const std::string& text, bool error) override;
+    std::span<const FileType> chart_file_types() override;
+    bool export_chart(const std::string& path, int type, std::string& error) override;
 private:
     MainWindow& window_;
 };
@@ -96,10 +101,12 @@ public:
     int run_dialog(DialogKind kind);
     void show_help_box();
     void show_run_failure(const std::string& text);
-    // File menu: the trace of the last run copied to a file the user picks, and
-    // the view exported as a PNG, SVG or PDF picture.
-    void save_trace_as();
-    void export_chart_as();
+    // File menu: the save dialog, a box about a file, and the view exported as
+    // a PNG, SVG or PDF picture of the view's size.
+    bool choose_save_file(const char* caption, const char* name, std::span<const FileType> types,
+                          std::string& path, int& type);
+    void show_file_message(const char* caption, const std::string& text, bool error);
+    bool export_view_as(const std::string& path, int type, std::string& error);
 
     // The explorer view: the guide, the panels shown or hidden with the view
     // options, and their contents brought up to the records after a repaint.
@@ -113,8 +120,6 @@ private:
     void build_panels();
     void build_sliders();
     void refresh_figures();
-    void add_saving_items(QMenu& file_menu);
-    void show_file_problem(const QString& caption, const std::string& text);
     void build_accelerators();
 
     SeriesColours colours_;

@@ -29,6 +29,7 @@ void run_current_mode(CommandContext& context) {
     const int result =
         run_simulation(context.records, context.records.mode, context.trace_path, &non_finite);
     context.trace_error = result == RUN_TRACE_NOT_WRITTEN ? errno : 0;
+    context.trace_complete = result == RUN_COMPLETED || result == RUN_NOT_FINITE;
     // A refused run opens nothing; a failed write may or may not have left a
     // file: it is ours only if it was not there before.
     if (result == RUN_COMPLETED || result == RUN_NOT_FINITE ||
@@ -56,6 +57,40 @@ void save_scenario_as(CommandContext& context) {
     std::string error;
     if (!path.empty() && !save_scenario_file(path, context.records, error))
         context.front_end.report_file_problem(SAVE_SCENARIO_CAPTION, error);
+}
+
+// The trace of the last run copied where the user says; refused with a note
+// while there is no complete trace to copy.
+void save_trace_as(CommandContext& context) {
+    FrontEnd& front_end = context.front_end;
+    if (!context.trace_complete) {
+        front_end.show_file_message(SAVE_TRACE_CAPTION,
+                                    context.trace_written ? TRACE_NOT_WRITTEN_TEXT : NO_TRACE_TEXT,
+                                    false);
+        return;
+    }
+    std::string target;
+    int type = 0;
+    if (!front_end.choose_save_file(SAVE_TRACE_CAPTION, TRACE_COPY_NAME, trace_file_types(), target,
+                                    type)) {
+        return;
+    }
+    std::string error;
+    if (!copy_trace(context.trace_path, target, error))
+        front_end.show_file_message(SAVE_TRACE_CAPTION, error, true);
+}
+
+void export_chart(FrontEnd& front_end) {
+    const std::span<const FileType> types = front_end.chart_file_types();
+    if (types.empty()) return;
+    const std::string name = std::string("chart.") + types[0].extension;
+    std::string path;
+    int type = 0;
+    if (!front_end.choose_save_file(EXPORT_CHART_CAPTION, name.c_str(), types, path, type)) return;
+    path = picture_path_with_type(path, types, type);
+    std::string error;
+    if (!front_end.export_chart(path, type, error))
+        front_end.show_file_message(EXPORT_CHART_CAPTION, error, true);
 }
 
 }  // namespace
@@ -110,6 +145,12 @@ void execute_command(CommandContext& context, int command_id) {
             break;
         case COMMAND_SAVE_SCENARIO_AS:
             save_scenario_as(context);
+            break;
+        case COMMAND_SAVE_TRACE_AS:
+            save_trace_as(context);
+            break;
+        case COMMAND_EXPORT_CHART:
+            export_chart(front_end);
             break;
         case COMMAND_SCALE:
             front_end.open_dialog(DialogKind::AxisScale);

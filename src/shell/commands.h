@@ -1,10 +1,12 @@
 // The main window's commands, written once for both programs.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "model/records.h"
 #include "shell/dialogs.h"
+#include "shell/result_saving.h"
 #include "trace/trace_writer.h"
 
 namespace morbilex {
@@ -39,6 +41,21 @@ public:
     virtual void exit_program() = 0;
     // A run returned anything but 0: show text (run_report_text) in an error box.
     virtual void report_run_failure(int run_result, const std::string& text) = 0;
+
+    // Saving the trace and exporting the chart.
+    // The platform's save dialog, titled caption, offering name and the types
+    // (the first one chosen). False when the user cancels; else the path and
+    // the index of the type chosen in the dialog.
+    virtual bool choose_save_file(const char* caption, const char* name,
+                                  std::span<const FileType> types, std::string& path,
+                                  int& type) = 0;
+    // A box titled caption: an error, or a note when error is false.
+    virtual void show_file_message(const char* caption, const std::string& text, bool error) = 0;
+    // The picture types the program writes, the default one first.
+    virtual std::span<const FileType> chart_file_types() = 0;
+    // The view as the window shows it, written to path as a picture of the
+    // type with this index. False with the full path and the reason in error.
+    virtual bool export_chart(const std::string& path, int type, std::string& error) = 0;
 };
 
 // The program's command state besides the records: where the trace goes and
@@ -50,9 +67,12 @@ struct CommandContext {
     bool trace_written = false;
     // The system's error number of the last run whose trace failed, else 0.
     int trace_error = 0;
+    // Whether the last run wrote its trace completely, so that it can be saved.
+    bool trace_complete = false;
 };
 
-// Carries out the command with this id (104 to 121; any other id does nothing).
+// Carries out the command with this id (104 to 114, the scenario files, Save
+// Trace As and Export Chart; any other id does nothing).
 void execute_command(CommandContext& context, int command_id);
 
 // Opens the scenario file: its values and mode taken (a file without a mode

@@ -4,8 +4,11 @@ namespace morbilex {
 namespace {
 
 constexpr MenuItem FILE_ITEMS[] = {
-    {"&Open Scenario...", COMMAND_OPEN_SCENARIO},
-    {"Save Scenario &As...", COMMAND_SAVE_SCENARIO_AS},
+    {"&Open Scenario\u2026", COMMAND_OPEN_SCENARIO},
+    {"Save Scenario &As\u2026", COMMAND_SAVE_SCENARIO_AS},
+    {nullptr, 0},
+    {"&Save Trace As\u2026", COMMAND_SAVE_TRACE_AS},
+    {"&Export Chart\u2026", COMMAND_EXPORT_CHART},
     {nullptr, 0},
     {"&Print", COMMAND_PRINT},
     {"p&Rinter setup", COMMAND_PRINTER_SETUP},
@@ -51,6 +54,15 @@ std::span<const MenuBarEntry> main_menu_bar() {
 
 std::span<const Accelerator> main_accelerators() {
     return ACCELERATORS;
+}
+
+std::string accelerator_text(int command) {
+    for (const Accelerator& accelerator : ACCELERATORS) {
+        if (accelerator.command != command) continue;
+        if (accelerator.kind == AcceleratorKey::F1) return "F1";
+        return std::string(accelerator.control ? "Ctrl+" : "") + accelerator.letter;
+    }
+    return "";
 }
 
 }  // namespace morbilex

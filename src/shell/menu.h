@@ -2,6 +2,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 
 namespace morbilex {
 
@@ -31,7 +32,7 @@ enum CommandId : int {
 };
 
 struct MenuItem {
-    const char* label;  // with '&' before the mnemonic; nullptr for a separator
+    const char* label;  // UTF-8, '&' before the mnemonic; nullptr for a separator
     int command;        // 0 for a separator
 };
 
@@ -60,5 +61,9 @@ struct Accelerator {
 
 // The ten accelerators in their table order.
 std::span<const Accelerator> main_accelerators();
+
+// The key of the command's first accelerator as a menu shows it beside the
+// label ("Ctrl+P", "F1"); "" for a command without one.
+std::string accelerator_text(int command);
 
 }  // namespace morbilex

@@ -5,6 +5,7 @@
 
 #include "shell/dialog_layout.h"
 #include "shell/messages.h"
+#include "win32/explorer_window.h"
 #include "win32/program.h"
 
 namespace morbilex {
@@ -101,6 +102,11 @@ INT_PTR dialog_protocol(DialogKind kind, HWND dialog, UINT message, WPARAM wPara
     if (message == WM_INITDIALOG) {
         end_labels_before_fields(dialog);
         if (!program_records().view.classic) add_refusal_line(dialog, table);
+        // Each field tells what it means and in which unit when the pointer rests on it.
+        HWND tooltip = create_tooltip(dialog);
+        for (const FieldSpec& field : table.fields)
+            add_tooltip(tooltip, dialog, GetDlgItem(dialog, field.control_id),
+                        field_tip(field.name));
         show_dialog_fields(table, program_records(), controls);
         return TRUE;
     }

@@ -78,8 +78,26 @@ int GdiSurface::text_cell_height() {
     return metrics.tmHeight;
 }
 
+int GdiSurface::scaled_pen_width() {
+    const double pixels = std::floor(display_scale_ + 0.5);
+    if (!(pixels >= 2)) return 0;
+    SIZE window = {1, 1};
+    SIZE viewport = {1, 1};
+    GetWindowExtEx(device_context_, &window);
+    GetViewportExtEx(device_context_, &viewport);
+    if (viewport.cx == 0 || GetMapMode(device_context_) == MM_TEXT) return static_cast<int>(pixels);
+    const double logical =
+        std::ceil(pixels * std::fabs(static_cast<double>(window.cx) / viewport.cx));
+    return logical < INT_MAX ? static_cast<int>(logical) : 0;
+}
+
 SurfaceObject GdiSurface::create_pen(Colour colour) {
-    return from_gdi(CreatePen(PS_SOLID, 0, static_cast<COLORREF>(colour)));
+    const int width = scaled_pen_width();
+    if (width == 0) return from_gdi(CreatePen(PS_SOLID, 0, static_cast<COLORREF>(colour)));
+    // Flat ends, so that a wide line too leaves out its end point.
+    LOGBRUSH brush = {BS_SOLID, static_cast<COLORREF>(colour), 0};
+    return from_gdi(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT | PS_JOIN_MITER,
+                                 static_cast<DWORD>(width), &brush, 0, nullptr));
 }
 
 SurfaceObject GdiSurface::select_pen(SurfaceObject pen) {

@@ -9,7 +9,10 @@ namespace morbilex {
 
 class GdiSurface final : public Surface {
 public:
-    explicit GdiSurface(HDC device_context) : device_context_(device_context) {}
+    // display_scale: the device's scale of a 96 dots per inch display (2 at
+    // 200 %); pens are as many device pixels wide, rounded.
+    explicit GdiSurface(HDC device_context, double display_scale = 1.0)
+        : device_context_(device_context), display_scale_(display_scale) {}
 
     void select_device_default_font() override;
     void set_isotropic_mode() override;
@@ -35,7 +38,12 @@ private:
     // The logical height the chart font is made at (readable_chart_font_pixels).
     int readable_cell_height(int cell_height);
 
+    // The logical width of a pen of the display scale's width in pixels; 0
+    // (one pixel) at a scale below 1.5.
+    int scaled_pen_width();
+
     HDC device_context_;
+    double display_scale_;
 };
 
 }  // namespace morbilex

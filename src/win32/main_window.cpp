@@ -1,7 +1,12 @@
+#include <windowsx.h>
+
 #include <cstring>
 
+#include "explore/explorer_view.h"
+#include "explore/view_commands.h"
 #include "shell/commands.h"
 #include "shell/messages.h"
+#include "win32/explorer_window.h"
 #include "win32/gdi_surface.h"
 #include "win32/program.h"
 
@@ -28,7 +33,11 @@ public:
     explicit Win32FrontEnd(HWND window) : window_(window) {}
 
     int open_dialog(DialogKind kind) override { return morbilex::open_dialog(kind, window_); }
-    void repaint() override { InvalidateRect(window_, nullptr, TRUE); }
+    void repaint() override {
+        InvalidateRect(window_, nullptr, TRUE);
+        if (MainWindowState* state = main_window_state(window_))
+            refresh_explorer_panel(window_, *state, program_records());
+    }
     void print() override {
         CommandsBlocked blocked(window_);
         print_view(window_);
@@ -44,6 +53,18 @@ public:
     void report_run_failure(int, const std::string& text) override {
         MessageBoxA(window_, text.c_str(), RUN_FAILURE_CAPTION, MB_OK | MB_ICONERROR);
     }
+    bool choose_save_file(const char* caption, const char* name, std::span<const FileType> types,
+                          std::string& path, int& type) override {
+        return morbilex::choose_save_file(window_, caption, name, types, path, type);
+    }
+    void show_file_message(const char* caption, const std::string& text, bool error) override {
+        MessageBoxA(window_, text.c_str(), caption,
+                    MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
+    }
+    std::span<const FileType> chart_file_types() override { return morbilex::chart_file_types(); }
+    bool export_chart(const std::string& path, int type, std::string& error) override {
+        return export_window_view(window_, path, type, error);
+    }
     std::string choose_scenario_file(bool saving) override {
         return morbilex::choose_scenario_file(window_, saving);
     }
@@ -55,25 +76,81 @@ private:
     HWND window_;
 };
 
+// What the explorer's commands ask of the window besides the FrontEnd.
+class Win32ExplorerHost final : public ExplorerHost {
+public:
+    Win32ExplorerHost(HWND window, MainWindowState& state) : window_(window), state_(state) {}
+    void copy_text(const std::string& text) override { copy_to_clipboard(window_, text); }
+    void show_user_guide() override { show_user_guide_window(window_, state_); }
+    void view_options_changed() override {
+        lay_out_explorer_panel(window_, state_, program_records());
+        refresh_explorer_panel(window_, state_, program_records());
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+
+private:
+    HWND window_;
+    MainWindowState& state_;
+};
+
 // The class brush has erased the background.
 void paint_window(HWND window) {
     PAINTSTRUCT paint = {};
     HDC device_context = BeginPaint(window, &paint);
     RECT client = {};
     GetClientRect(window, &client);
-    GdiSurface surface(device_context);
-    paint_view(surface, program_records(), user_interface_state().series_colours,
-               client.right - client.left, client.bottom - client.top);
+    GdiSurface surface(device_context, display_scale(window));
+    Records& records = program_records();
+    if (MainWindowState* state = main_window_state(window)) {
+        paint_explorer_view(surface, records, user_interface_state().series_colours,
+                            state->explorer, chart_width(window, records), client.bottom, false);
+    } else {
+        paint_view(surface, records, user_interface_state().series_colours, client.right,
+                   client.bottom);
+    }
     EndPaint(window, &paint);
 }
 
-void carry_out_command(HWND window, int command_id) {
+// Runs f with the command context of the window, and keeps what it learnt
+// about the trace.
+template <typename Action>
+void with_command_context(HWND window, Action action) {
     UserInterfaceState& state = user_interface_state();
     Win32FrontEnd front_end(window);
     CommandContext context{program_records(), front_end};
     context.trace_written = state.trace_written;
-    execute_command(context, command_id);
+    context.trace_complete = state.trace_complete;
+    action(context);
     state.trace_written = context.trace_written;
+    state.trace_complete = context.trace_complete;
+}
+
+void carry_out_command(HWND window, int command_id) {
+    MainWindowState* window_state = main_window_state(window);
+    with_command_context(window, [&](CommandContext& context) {
+        if (window_state == nullptr) {
+            execute_command(context, command_id);
+            return;
+        }
+        Win32ExplorerHost host(window, *window_state);
+        ExplorerContext explorer{context, window_state->explorer, host};
+        execute_explorer_command(explorer, command_id);
+    });
+}
+
+// The View menu's checks and greyed items as the view options stand.
+void update_view_menu(HMENU menu) {
+    const ViewOptions& view = program_records().view;
+    for (const MenuItem& item : view_menu_items()) {
+        if (item.label == nullptr) continue;
+        if (view_item_checkable(item.command)) {
+            CheckMenuItem(menu, item.command,
+                          MF_BYCOMMAND | (view_item_checked(view, item.command) ? MF_CHECKED : 0));
+        }
+        EnableMenuItem(
+            menu, item.command,
+            MF_BYCOMMAND | (view_item_enabled(view, item.command) ? MF_ENABLED : MF_GRAYED));
+    }
 }
 
 }  // namespace
@@ -109,6 +186,7 @@ void prepare_user_interface(UserInterfaceState& state, HINSTANCE instance) {
 bool register_main_window_class(HINSTANCE instance) {
     WNDCLASSA window_class = {};
     window_class.style = CS_HREDRAW | CS_VREDRAW;
+    register_guide_window_class(instance);
     window_class.lpfnWndProc = main_window_proc;
     window_class.cbClsExtra = 0;
     window_class.cbWndExtra = 0;
@@ -116,27 +194,82 @@ bool register_main_window_class(HINSTANCE instance) {
     window_class.hIcon = LoadIconA(instance, ICON_NAME);
     window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    window_class.lpszMenuName = MENU_NAME;
+    window_class.lpszMenuName = nullptr;  // create_main_menu() at the window's creation
     window_class.lpszClassName = WINDOW_CLASS_NAME;
     return RegisterClassA(&window_class) != 0;
 }
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE:
+        case WM_CREATE: {
+            auto* state = new MainWindowState;
+            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+            create_explorer_panel(window, *state);
+            refresh_explorer_panel(window, *state, program_records());
             return 0;
+        }
+        case WM_NCDESTROY:
+            delete main_window_state(window);
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            return DefWindowProcA(window, message, wParam, lParam);
         case WM_DESTROY:
             PostQuitMessage(0);
+            return 0;
+        case WM_SIZE:
+            if (MainWindowState* state = main_window_state(window))
+                lay_out_explorer_panel(window, *state, program_records());
+            return 0;
+        case WM_HSCROLL:
+            if (MainWindowState* state = main_window_state(window); state && lParam != 0) {
+                with_command_context(window, [&](CommandContext& context) {
+                    slider_scrolled(window, *state, context, reinterpret_cast<HWND>(lParam),
+                                    LOWORD(wParam));
+                });
+            }
+            return 0;
+        case WM_MOUSEMOVE:
+            if (MainWindowState* state = main_window_state(window);
+                state && read_out_at(window, *state, program_records(), GET_X_LPARAM(lParam))) {
+                InvalidateRect(window, nullptr, FALSE);
+            }
+            return 0;
+        case WM_LBUTTONDOWN:
+            SetFocus(window);  // the keys of the read-out come here again
+            return 0;
+        case WM_KEYDOWN:
+            if (MainWindowState* state = main_window_state(window);
+                state && (wParam == VK_LEFT || wParam == VK_RIGHT) &&
+                read_out_step_by(*state, program_records(), wParam == VK_LEFT ? -1 : 1)) {
+                InvalidateRect(window, nullptr, FALSE);
+            }
+            return 0;
+        case WM_INITMENUPOPUP:
+            update_view_menu(reinterpret_cast<HMENU>(wParam));
             return 0;
         case WM_PAINT:
             paint_window(window);
             return 0;
+        case WM_DPICHANGED: {
+            // Moved to a screen of another scale: the size the system suggests,
+            // and pens and fonts of the new scale at the next paint.
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            InvalidateRect(window, nullptr, TRUE);
+            return 0;
+        }
         case WM_COMMAND:
             carry_out_command(window, LOWORD(wParam));
             return 0;
         default:
             return DefWindowProcA(window, message, wParam, lParam);
     }
+}
+
+double display_scale(HWND window) {
+    const UINT dots_per_inch = window != nullptr ? GetDpiForWindow(window) : 0;
+    return dots_per_inch > 0 ? dots_per_inch / 96.0 : 1.0;
 }
 
 void remove_trace_of_this_process(const UserInterfaceState& state) {

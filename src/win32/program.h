@@ -7,17 +7,17 @@
 #include <commdlg.h>
 #include <winspool.h>
 
+#include <span>
 #include <string>
 
 #include "chart/chart.h"
 #include "model/records.h"
 #include "shell/dialogs.h"
+#include "shell/result_saving.h"
 
 namespace morbilex {
 
 inline constexpr const char* WINDOW_CLASS_NAME = "Morbilex";
-inline constexpr const char* MENU_NAME = "Morbilex_menu";
-inline constexpr const char* ACCELERATOR_TABLE_NAME = "Morbilex_acc";
 inline constexpr const char* ICON_NAME = "Morbilex";
 // PD_NOSELECTION | PD_NOPAGENUMS | PD_RETURNDC | PD_SHOWHELP
 inline constexpr DWORD PRINT_DIALOG_FLAGS = 0x90C;
@@ -30,6 +30,8 @@ struct UserInterfaceState {
     SeriesColours series_colours;
     // Whether a run of this process has written the trace file.
     bool trace_written = false;
+    // Whether the last run wrote its trace completely.
+    bool trace_complete = false;
 };
 
 UserInterfaceState& user_interface_state();
@@ -40,6 +42,12 @@ void prepare_user_interface(UserInterfaceState& state, HINSTANCE instance);
 void reset_print_dialog_record(PRINTDLGA& record);
 
 bool register_main_window_class(HINSTANCE instance);
+// The menu bar and the accelerators of the shared tables; the menu items show
+// their keys.
+HMENU create_main_menu();
+HACCEL create_main_accelerators();
+// The window's display scale: its dots per inch over 96.
+double display_scale(HWND window);
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Open Scenario and Save Scenario As: the common file dialogs; the chosen
@@ -73,6 +81,13 @@ PrintDialogOutcome print_dialog_outcome(BOOL dialog_result, DWORD extended_error
 bool printer_installed();
 // The document record of a print job: "Morbilex", output to the device.
 DOCINFOA document_record();
+
+// Saving: the save dialog (false when cancelled), the picture types and the
+// view of the window's client area written as one of them.
+bool choose_save_file(HWND owner, const char* caption, const char* name,
+                      std::span<const FileType> types, std::string& path, int& type);
+std::span<const FileType> chart_file_types();
+bool export_window_view(HWND window, const std::string& path, int type, std::string& error);
 
 // Prints the current view on one page of the printer the user picks.
 void print_view(HWND window);

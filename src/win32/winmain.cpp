@@ -4,6 +4,8 @@
 #include "shell/messages.h"
 #include "shell/scenario_files.h"
 #include "win32/program.h"
+// After windows.h:
+#include <commctrl.h>
 
 namespace {
 
@@ -18,17 +20,18 @@ std::string scenario_argument(const char* command_line) {
 }
 
 // Shows the main window and runs the message loop; the result is the quit code.
-int run_main_window(HINSTANCE instance, int show_command, const std::string& scenario) {
+int run_main_window(int show_command, const std::string& scenario) {
     using namespace morbilex;
-    HWND window = CreateWindowExA(0, WINDOW_CLASS_NAME, PROGRAM_TITLE, WS_OVERLAPPEDWINDOW,
-                                  CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr,
-                                  user_interface_state().instance_handle, nullptr);
+    HWND window =
+        CreateWindowExA(0, WINDOW_CLASS_NAME, PROGRAM_TITLE, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                        CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, create_main_menu(),
+                        user_interface_state().instance_handle, nullptr);
     if (window == nullptr) return 0;
     ShowWindow(window, show_command);
     UpdateWindow(window);
     if (!scenario.empty()) morbilex::open_scenario_at_start(window, scenario);
 
-    HACCEL accelerators = LoadAcceleratorsA(instance, ACCELERATOR_TABLE_NAME);
+    HACCEL accelerators = create_main_accelerators();
     MSG message = {};
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (TranslateAcceleratorA(window, accelerators, &message) == 0) {
@@ -36,6 +39,7 @@ int run_main_window(HINSTANCE instance, int show_command, const std::string& sce
             DispatchMessageA(&message);
         }
     }
+    DestroyAcceleratorTable(accelerators);
     return static_cast<int>(message.wParam);
 }
 
@@ -45,13 +49,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
                    int show_command) {
     using namespace morbilex;
     int exit_code = 0;
+    // The sliders and tooltips of the explorer view.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
     UserInterfaceState& state = user_interface_state();
     prepare_user_interface(state, instance);
     // The last session's scenario, scale and view come back, and the values
     // as they stand at the end are kept for the next one.
     load_remembered_settings(program_records());
     if (previous_instance != nullptr || register_main_window_class(instance)) {
-        exit_code = run_main_window(instance, show_command, scenario_argument(command_line));
+        exit_code = run_main_window(show_command, scenario_argument(command_line));
     }
     save_remembered_settings(program_records());
     remove_trace_of_this_process(state);

@@ -58,6 +58,33 @@ TEST(PainterSurface, LinesLeaveOutTheirEndPoint) {
     EXPECT_EQ(image.pixel(21, 10) & 0xFFFFFF, 0xFFFFFFu);
 }
 
+// On a display scaled to 200 % a line is two device pixels wide, at 100 % one.
+TEST(PainterSurface, LinesFollowTheDisplayScale) {
+    for (int ratio : {1, 2, 3}) {
+        QImage image = white_image(60 * ratio, 60 * ratio);
+        image.setDevicePixelRatio(ratio);
+        QPainter painter(&image);
+        PainterSurface surface(painter);
+        surface.set_isotropic_mode();
+        surface.set_window_extent(600, -600);  // ten logical units a pixel, y upward
+        surface.set_viewport_extent(60, 60);
+        surface.set_window_origin(0, 600);
+        surface.select_pen(surface.create_pen(0x0000FF));
+        surface.move_to(100, 300);
+        surface.line_to(500, 300);
+        surface.move_to(300, 100);
+        surface.line_to(300, 500);
+        painter.end();
+        int across = 0, along = 0;
+        for (int y = 0; y < image.height(); ++y)
+            across += (image.pixel(20 * ratio, y) & 0xFFFFFF) == 0xFF0000u;
+        for (int x = 0; x < image.width(); ++x)
+            along += (image.pixel(x, 20 * ratio) & 0xFFFFFF) == 0xFF0000u;
+        EXPECT_EQ(across, ratio) << "horizontal line at ratio " << ratio;
+        EXPECT_EQ(along, ratio) << "vertical line at ratio " << ratio;
+    }
+}
+
 TEST(PainterSurface, IsotropicMappingAndChartFontCell) {
     QImage image(400, 300, QImage::Format_RGB32);
     image.fill(Qt::gray);

@@ -158,9 +158,10 @@ private slots:
         for (QAction* action : bar->actions().first()->menu()->actions())
             file_items << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(file_items,
-                 (QStringList{QString::fromUtf8("&Save Trace As\u2026"),
-                              QString::fromUtf8("&Export Chart\u2026"), "-", "&Open Scenario...",
-                              "Save Scenario &As...", "-", "&Print\tCtrl+P",
+                 (QStringList{QString::fromUtf8("&Open Scenario\u2026"),
+                              QString::fromUtf8("Save Scenario &As\u2026"), "-",
+                              QString::fromUtf8("&Save Trace As\u2026"),
+                              QString::fromUtf8("&Export Chart\u2026"), "-", "&Print\tCtrl+P",
                               "p&Rinter setup\tCtrl+R", "-", "e&Xit\tCtrl+X"}));
         // Key texts only: the keys themselves are the window's accelerators.
         for (QAction* entry : bar->actions()) {

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "shell/dialog_test_support.h"
 #include "shell/file_messages.h"
 #include "shell/menu.h"
+#include "shell/result_saving.h"
 #include "support/test_support.h"
 
 namespace morbilex {
@@ -41,6 +44,25 @@ public:
         calls.push_back("failure " + std::to_string(run_result));
         report = text;
     }
+    bool choose_save_file(const char* caption, const char* name, std::span<const FileType> types,
+                          std::string& path, int& type) override {
+        calls.push_back(std::string("save dialog ") + caption + " " + name + " " +
+                        std::to_string(types.size()));
+        if (chosen_path.empty()) return false;
+        path = chosen_path;
+        type = chosen_type;
+        return true;
+    }
+    void show_file_message(const char* caption, const std::string& text, bool error) override {
+        calls.push_back(std::string(error ? "error " : "note ") + caption);
+        report = text;
+    }
+    std::span<const FileType> chart_file_types() override { return PICTURE_TYPES; }
+    bool export_chart(const std::string& path, int type, std::string& error) override {
+        calls.push_back("export " + path + " " + std::to_string(type));
+        error = "cannot";
+        return export_succeeds;
+    }
 
     std::vector<std::string> calls;
     std::string report;
@@ -48,6 +70,10 @@ public:
     std::function<void(DialogKind)> on_dialog;
     int dialog_result = DIALOG_RESULT_CANCEL;
     bool told_to_end = false;
+    std::string chosen_path;  // "": the save dialog is cancelled
+    int chosen_type = 0;
+    bool export_succeeds = true;
+    static constexpr FileType PICTURE_TYPES[] = {{"PNG picture", "png"}, {"Vectors", "svg"}};
 };
 
 using Calls = std::vector<std::string>;
@@ -201,6 +227,76 @@ TEST_F(CommandFixture, ASignalDuringADialogRunsNothing) {
     EXPECT_FALSE(context.trace_written);
     remove_trace_at_exit(context);
     EXPECT_EQ(read_text(trace), "someone else's\n");
+}
+
+TEST_F(CommandFixture, SaveTraceAsCopiesOnlyAWholeTrace) {
+    EXPECT_EQ(run(COMMAND_SAVE_TRACE_AS), Calls{"note Save Trace As"});
+    EXPECT_EQ(front_end.report, NO_TRACE_TEXT);
+
+    run(COMMAND_CALCULATE);
+    EXPECT_EQ(run(COMMAND_SAVE_TRACE_AS), Calls{"save dialog Save Trace As trace.dat 2"});
+    front_end.chosen_path = folder.file("kept.dat");
+    std::ofstream(front_end.chosen_path) << "an older file\n";
+    EXPECT_EQ(run(COMMAND_SAVE_TRACE_AS), Calls{"save dialog Save Trace As trace.dat 2"});
+    EXPECT_EQ(testing::read_bytes(front_end.chosen_path), testing::read_bytes(trace));
+
+    front_end.chosen_path = trace;  // the trace itself goes at exit
+    EXPECT_EQ(run(COMMAND_SAVE_TRACE_AS).back(), "error Save Trace As");
+    EXPECT_NE(front_end.report.find("is the trace itself"), std::string::npos);
+    front_end.chosen_path = folder.file("missing/kept.dat");
+    EXPECT_EQ(run(COMMAND_SAVE_TRACE_AS).back(), "error Save Trace As");
+    EXPECT_EQ(front_end.report, file_problem_text(front_end.chosen_path, ENOENT));
+
+    // A later run whose trace failed leaves a stale or partial file behind.
+    const std::string nowhere = folder.file("missing/temp.dat");
+    context.trace_path = nowhere.c_str();
+    run(COMMAND_CALCULATE);
+    EXPECT_EQ(run(COMMAND_SAVE_TRACE_AS), Calls{"note Save Trace As"});
+    EXPECT_EQ(front_end.report, TRACE_NOT_WRITTEN_TEXT);
+}
+
+TEST_F(CommandFixture, ExportChartWritesTheTypeOfTheNameOrTheChosenOne) {
+    EXPECT_EQ(run(COMMAND_EXPORT_CHART), Calls{"save dialog Export Chart chart.png 2"});
+    front_end.chosen_path = "view";
+    front_end.chosen_type = 1;
+    EXPECT_EQ(run(COMMAND_EXPORT_CHART).back(), "export view.svg 1");
+    front_end.chosen_path = "view.PNG";
+    EXPECT_EQ(run(COMMAND_EXPORT_CHART).back(), "export view.PNG 0");
+    front_end.chosen_path = "view.png.bak";
+    front_end.chosen_type = 0;
+    EXPECT_EQ(run(COMMAND_EXPORT_CHART).back(), "export view.png.bak.png 0");
+    front_end.export_succeeds = false;
+    EXPECT_EQ(run(COMMAND_EXPORT_CHART).back(), "error Export Chart");
+    EXPECT_EQ(front_end.report, "cannot");
+}
+
+TEST(WholeFile, ReplacesAFileOnlyWhenAllIsWritten) {
+    TemporaryFolder folder;
+    const std::string path = folder.file("out.bin");
+    std::string error;
+    const std::string bytes("a\0b\r\n", 5);
+    EXPECT_TRUE(write_whole_file(path, "old", error));
+    EXPECT_TRUE(write_whole_file(path, bytes, error));
+    EXPECT_EQ(testing::read_bytes(path), bytes);
+    // Nothing beside it is left over.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+    // A folder in the way is reported by its full path and left alone.
+    std::filesystem::create_directory(folder.file("taken"));
+    EXPECT_FALSE(write_whole_file(folder.file("taken"), bytes, error));
+    EXPECT_EQ(error.rfind(file_problem_text(folder.file("taken"), 0) + ": ", 0), 0u) << error;
+    EXPECT_TRUE(std::filesystem::is_directory(folder.file("taken")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator()),
+              2);
+}
+
+TEST(MenuKeys, ItemsShowTheirFirstAccelerator) {
+    EXPECT_EQ(accelerator_text(COMMAND_PRINT), "Ctrl+P");
+    EXPECT_EQ(accelerator_text(COMMAND_CALCULATE), "Ctrl+N");
+    EXPECT_EQ(accelerator_text(COMMAND_HELP), "F1");
+    EXPECT_EQ(accelerator_text(COMMAND_SAVE_TRACE_AS), "");
 }
 
 }  // namespace

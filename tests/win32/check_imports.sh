@@ -3,7 +3,7 @@
 # every Windows installation has.
 #   check_imports.sh <objdump> <morbilex.exe>
 set -euo pipefail
-system_libraries='^(kernel32|user32|gdi32|comdlg32|winspool\.drv|msvcrt|advapi32|shell32|ole32|oleaut32)(\.dll)?$'
+system_libraries='^(kernel32|user32|gdi32|comdlg32|comctl32|winspool\.drv|msvcrt|advapi32|shell32|ole32|oleaut32)(\.dll)?$'
 imports="$("$1" -p "$2" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')"
 echo "imports: $(echo $imports)"
 [ -n "$imports" ] || { echo "no import table found" >&2; exit 1; }

@@ -9,6 +9,7 @@
 
 #include "driver_support.h"
 #include "shell/messages.h"
+#include "shell/result_saving.h"
 
 using namespace morbilex::driver;
 
@@ -369,6 +370,101 @@ void trace_cannot_be_written() {
           "what stood in the trace's place is left alone");
 }
 
+// The platform's save dialog with this caption: types name into its file name
+// box and presses Save.
+bool save_as(const RunningProgram& program, const char* caption, const std::string& name) {
+    HWND dialog = wait_for_window(program, caption);
+    check(dialog != nullptr, std::string("a save dialog titled \"") + caption + "\" appears");
+    if (dialog == nullptr) return false;
+    constexpr int FILE_NAME_BOX = 0x47C;  // the dialog's file name combo box (cmb13)
+    HWND box = GetDlgItem(dialog, FILE_NAME_BOX);
+    if (box == nullptr) box = GetDlgItem(dialog, 0x480);  // an older dialog's edit (edt1)
+    SetWindowTextA(box, name.c_str());
+    if (HWND edit = FindWindowExA(box, nullptr, "Edit", nullptr))
+        SetWindowTextA(edit, name.c_str());
+    press_button(dialog, IDOK);
+    check(wait_until_gone(dialog), std::string(caption) + ": Save closes the dialog");
+    return true;
+}
+
+unsigned big_endian(const std::string& bytes, size_t at) {
+    unsigned value = 0;
+    for (size_t i = 0; i < 4 && at + i < bytes.size(); ++i)
+        value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+// Save Trace As and Export Chart from the File menu.
+void saving_trace_and_chart() {
+    RunningProgram program;
+    if (!start("saving", program)) return;
+    HWND window = program.main_window;
+    post_command(window, 122);
+    expect_message_box(program, morbilex::SAVE_TRACE_CAPTION, morbilex::NO_TRACE_TEXT, window,
+                       "Save Trace As before a run");
+
+    press_control_key(window, 'I');
+    HWND plan = wait_for_window(program, "Intermittent intervention");
+    if (plan != nullptr) press_button(plan, IDOK);
+    check(wait_for_lines(trace_path(program), HEADER_LINES + 801), "a run to save");
+    settle(window);
+
+    post_command(window, 122);
+    if (save_as(program, morbilex::SAVE_TRACE_CAPTION, program.folder + "kept.dat")) {
+        settle(window);
+        check(read_file(program.folder + "kept.dat") == read_file(trace_path(program)),
+              "Save Trace As: kept.dat holds the trace byte for byte");
+    }
+
+    RECT client = {};
+    GetClientRect(window, &client);
+    post_command(window, 123);
+    if (save_as(program, morbilex::EXPORT_CHART_CAPTION, program.folder + "chart_view")) {
+        settle(window);
+        const std::string png = read_file(program.folder + "chart_view.png");
+        check(png.compare(0, 8, "\x89PNG\r\n\x1A\n") == 0,
+              "Export Chart: a name without a type becomes a PNG file");
+        check(big_endian(png, 16) == static_cast<unsigned>(client.right) &&
+                  big_endian(png, 20) == static_cast<unsigned>(client.bottom),
+              "the PNG has the size of the window's view");
+        std::ofstream(work_folder + "\\exported_chart.png", std::ios::binary) << png;
+    }
+    post_command(window, 123);
+    if (save_as(program, morbilex::EXPORT_CHART_CAPTION, program.folder + "chart_view.emf")) {
+        settle(window);
+        const std::string emf = read_file(program.folder + "chart_view.emf");
+        check(emf.size() > 100 && emf.compare(40, 4, " EMF") == 0,
+              "Export Chart: a .emf name gives an enhanced metafile");
+        if (HENHMETAFILE metafile = GetEnhMetaFileA((program.folder + "chart_view.emf").c_str())) {
+            // Played back on a bitmap of the view's size, as another program would show it.
+            HDC screen = GetDC(nullptr);
+            HDC memory = CreateCompatibleDC(screen);
+            HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+            ReleaseDC(nullptr, screen);
+            HGDIOBJ kept = SelectObject(memory, bitmap);
+            FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            PlayEnhMetaFile(memory, metafile, &client);
+            SelectObject(memory, kept);
+            DeleteDC(memory);
+            HWND shown =
+                CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE | SS_BITMAP, 0, 0,
+                                client.right, client.bottom, nullptr, nullptr, nullptr, nullptr);
+            SendMessageA(shown, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+            UpdateWindow(shown);
+            save_picture(shown, picture("exported_chart_emf"));
+            DestroyWindow(shown);
+            DeleteObject(bitmap);
+            DeleteEnhMetaFile(metafile);
+        }
+    }
+    save_picture(window, picture("saving_window"));
+    check(other_windows(program).empty(),
+          "saving: nothing else is left open" + open_windows(program));
+    post_command(window, 106);
+    expect_exit(program, "e&Xit after saving");
+    check(file_exists(program.folder + "kept.dat"), "the saved trace stays after exit");
+}
+
 // The spooled job that a print has finished, or "" after the timeout.
 std::string wait_for_finished_job() {
     for (int attempt = 0; attempt < 200; ++attempt) {
@@ -480,7 +576,8 @@ int main(int argc, char** argv) {
     const std::pair<const char*, void (*)()> scenarios[] = {
         {"calculate", title_calculate_help_print},  {"parameters", model_parameters},
         {"interventions", interventions_and_scale}, {"earlier_trace", earlier_trace_survives},
-        {"blocked_trace", trace_cannot_be_written}, {"printing", printing_with_a_printer}};
+        {"blocked_trace", trace_cannot_be_written}, {"saving", saving_trace_and_chart},
+        {"printing", printing_with_a_printer}};
     for (auto [name, scenario] : scenarios) {
         if (argc < 3 || std::string(argv[2]) == name) scenario();
     }

@@ -91,6 +91,37 @@ TEST_F(BitmapSurfaceTest, PensDrawSolidLinesOfTheirColour) {
     surface.delete_pen(red);
 }
 
+// On a display scaled to 200 % a line is two device pixels wide, at 100 % one.
+TEST_F(BitmapSurfaceTest, LinesFollowTheDisplayScale) {
+    for (double scale : {1.0, 1.25, 2.0, 3.0}) {
+        std::memset(pixels_, 0xFF, WIDTH * HEIGHT * 4);
+        GdiSurface surface(device_context_, scale);
+        surface.set_isotropic_mode();
+        surface.set_window_extent(1000, 1000);  // ten logical units a pixel
+        surface.set_viewport_extent(HEIGHT, -HEIGHT);
+        surface.set_window_origin(0, 1000);
+        const SurfaceObject pen = surface.create_pen(0x0000FF);
+        const SurfaceObject kept = surface.select_pen(pen);
+        surface.move_to(100, 500);
+        surface.line_to(900, 500);
+        surface.move_to(500, 100);
+        surface.line_to(500, 900);
+        int across = 0, along = 0;
+        for (int y = 0; y < HEIGHT; ++y)
+            across += pixel(30, y) == 0xFF0000u;
+        for (int x = 0; x < WIDTH; ++x)
+            along += pixel(x, 30) == 0xFF0000u;
+        const int expected = scale < 1.5 ? 1 : static_cast<int>(scale);
+        EXPECT_EQ(across, expected) << "horizontal line at scale " << scale;
+        EXPECT_EQ(along, expected) << "vertical line at scale " << scale;
+        EXPECT_EQ(pixel(90, 50), 0xFFFFFFu) << "the end point stays out at scale " << scale;
+        surface.select_pen(kept);
+        surface.delete_pen(pen);
+        SetMapMode(device_context_, MM_TEXT);
+        SetWindowOrgEx(device_context_, 0, 0, nullptr);
+    }
+}
+
 TEST_F(BitmapSurfaceTest, ChartFontHasTheRequestedCellHeight) {
     GdiSurface surface(device_context_);
     SurfaceObject font = surface.create_chart_font(24);

@@ -1,4 +1,5 @@
-// The compiled resources agree with the shared dialog, menu and accelerator tables.
+// The compiled dialog resources, and the menu bar and accelerators the program
+// makes, agree with the shared dialog, menu and accelerator tables.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "explore/view_commands.h"
 #include "shell/dialogs.h"
 #include "shell/menu.h"
 #include "win32/program.h"
@@ -161,24 +163,33 @@ INSTANTIATE_TEST_SUITE_P(EveryDialog, DialogTemplateTest,
                          ::testing::Values(DialogKind::ModelParameters, DialogKind::OneTimePlan,
                                            DialogKind::IntermittentPlan, DialogKind::AxisScale));
 
+// The item's label as UTF-8.
 std::string item_label(HMENU menu, int position) {
-    char label[64] = {};
-    MENUITEMINFOA item = {};
+    wchar_t label[64] = {};
+    MENUITEMINFOW item = {};
     item.cbSize = sizeof item;
     item.fMask = MIIM_STRING;
     item.dwTypeData = label;
-    item.cch = sizeof label;
-    GetMenuItemInfoA(menu, position, TRUE, &item);
-    return label;
+    item.cch = 64;
+    GetMenuItemInfoW(menu, position, TRUE, &item);
+    char text[256] = {};
+    WideCharToMultiByte(CP_UTF8, 0, label, -1, text, sizeof text, nullptr, nullptr);
+    return text;
 }
 
-TEST(MenuResource, MenuBarMatchesTheSharedTable) {
-    HMENU bar = LoadMenuA(GetModuleHandleA(nullptr), MENU_NAME);
+TEST(MainMenu, MenuBarMatchesTheSharedTableAndShowsTheKeys) {
+    HMENU bar = create_main_menu();
     ASSERT_NE(bar, nullptr);
     auto entries = main_menu_bar();
-    ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(entries.size()));
-    for (int position = 0; position < static_cast<int>(entries.size()); ++position) {
-        const MenuBarEntry& entry = entries[position];
+    // The View menu of the explorer stands before Help.
+    ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(entries.size()) + 1);
+    const int view_position = static_cast<int>(entries.size()) - 1;
+    EXPECT_EQ(item_label(bar, view_position), "&View");
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, view_position)),
+              static_cast<int>(view_menu_items().size()));
+    for (int bar_index = 0; bar_index < static_cast<int>(entries.size()); ++bar_index) {
+        const MenuBarEntry& entry = entries[bar_index];
+        const int position = bar_index < view_position ? bar_index : bar_index + 1;
         SCOPED_TRACE(entry.label);
         EXPECT_EQ(item_label(bar, position), entry.label);
         MENUITEMINFOA info = {};
@@ -203,7 +214,9 @@ TEST(MenuResource, MenuBarMatchesTheSharedTable) {
             if (item.label == nullptr) {
                 EXPECT_NE(sub.fType & MFT_SEPARATOR, 0u) << "separator at " << index;
             } else {
-                EXPECT_EQ(item_label(info.hSubMenu, index), item.label);
+                const std::string key = accelerator_text(item.command);
+                EXPECT_EQ(item_label(info.hSubMenu, index),
+                          key.empty() ? std::string(item.label) : item.label + ("\t" + key));
                 EXPECT_EQ(static_cast<int>(sub.wID), item.command);
             }
         }
@@ -211,12 +224,29 @@ TEST(MenuResource, MenuBarMatchesTheSharedTable) {
     DestroyMenu(bar);
 }
 
-TEST(AcceleratorResource, TenEntriesInTheSharedOrder) {
-    HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), ACCELERATOR_TABLE_NAME);
+TEST(MainMenu, PrintShowsItsKeyAndSavingHasNone) {
+    HMENU bar = create_main_menu();
+    const auto label = [bar](int command) {
+        wchar_t text[64] = {};
+        GetMenuStringW(bar, command, text, 64, MF_BYCOMMAND);
+        char utf8[256] = {};
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+        return std::string(utf8);
+    };
+    EXPECT_EQ(label(COMMAND_SAVE_TRACE_AS), "&Save Trace As\xE2\x80\xA6");
+    EXPECT_EQ(label(COMMAND_PRINT), "&Print\tCtrl+P");
+    EXPECT_EQ(label(COMMAND_CALCULATE), "&Calculate\tCtrl+N");
+    EXPECT_EQ(label(COMMAND_FIT_AXES), "&Fit axes to the run\tCtrl+F");
+    DestroyMenu(bar);
+}
+
+TEST(MainAccelerators, TheSharedTablesInTheirOrder) {
+    HACCEL table = create_main_accelerators();
     ASSERT_NE(table, nullptr);
     ACCEL entries[16] = {};
     int count = CopyAcceleratorTableA(table, entries, 16);
-    auto expected = main_accelerators();
+    std::vector<Accelerator> expected(main_accelerators().begin(), main_accelerators().end());
+    expected.insert(expected.end(), view_accelerators().begin(), view_accelerators().end());
     ASSERT_EQ(count, static_cast<int>(expected.size()));
     for (int index = 0; index < count; ++index) {
         const Accelerator& accelerator = expected[index];

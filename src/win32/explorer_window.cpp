@@ -1,0 +1,315 @@
+#include "win32/explorer_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "explore/field_help.h"
+#include "explore/figures.h"
+#include "explore/user_guide.h"
+#include "win32/program.h"
+
+namespace morbilex {
+
+namespace {
+
+constexpr const char* GUIDE_CLASS_NAME = "Morbilex_guide";
+constexpr int PANEL_WIDTH_AT_96_DPI = 300;
+constexpr int MARGIN_AT_96_DPI = 8;
+constexpr int ROW_AT_96_DPI = 20;
+constexpr int TRACKBAR_AT_96_DPI = 26;
+constexpr int VALUE_WIDTH_AT_96_DPI = 56;
+// Control ids of the panel: the figures, then one trackbar per slider.
+constexpr int FIGURES_ID = 300;
+constexpr int FIRST_SLIDER_ID = 310;
+
+int scaled(HWND window, int pixels) {
+    return static_cast<int>(pixels * display_scale(window) + 0.5);
+}
+
+// Text with the CR LF line ends a multi-line edit wants.
+std::string windows_lines(const std::string& text) {
+    std::string lines;
+    lines.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') lines += '\r';
+        if (c != '\r') lines += c;
+    }
+    return lines;
+}
+
+std::string figures_text(const ViewFigures& figures) {
+    if (!figures.available) return "Figures of the run\r\n\r\nCalculate a run (Ctrl+N).";
+    std::string text = "Figures of the run\r\n";
+    for (const FigureLine& line : figure_lines(figures)) {
+        text += std::string("\r\n") + line.label + ": " + line.value;
+        if (figures.has_baseline && !line.baseline.empty()) {
+            text += "\r\n    no intervention " + line.baseline;
+            if (!line.difference.empty()) text += " (" + line.difference + ")";
+        }
+    }
+    const std::string change = peak_change_text(figures);
+    if (!change.empty()) text += "\r\n\r\nAgainst no intervention: " + change;
+    return text;
+}
+
+HWND make_child(HWND parent, const char* window_class, const char* text, DWORD style, int id) {
+    HWND child = CreateWindowExA(0, window_class, text, WS_CHILD | style, 0, 0, 0, 0, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 user_interface_state().instance_handle, nullptr);
+    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                 FALSE);
+    return child;
+}
+
+void destroy_sliders(MainWindowState& state) {
+    for (const SliderControls& slider : state.sliders) {
+        DestroyWindow(slider.label);
+        DestroyWindow(slider.trackbar);
+        DestroyWindow(slider.value);
+    }
+    state.sliders.clear();
+}
+
+void make_sliders(HWND window, MainWindowState& state, InterventionMode mode) {
+    destroy_sliders(state);
+    int id = FIRST_SLIDER_ID;
+    for (const SliderField* field : sliders_for_mode(mode)) {
+        SliderControls controls{field, nullptr, nullptr, nullptr};
+        controls.label = make_child(window, "Static", field->label, WS_VISIBLE, -1);
+        controls.trackbar = make_child(window, TRACKBAR_CLASSA, "",
+                                       WS_VISIBLE | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS, id++);
+        SendMessageA(controls.trackbar, TBM_SETRANGEMIN, FALSE, 0);
+        SendMessageA(controls.trackbar, TBM_SETRANGEMAX, FALSE, slider_positions(*field) - 1);
+        SendMessageA(controls.trackbar, TBM_SETPAGESIZE, 0,
+                     std::max(1, slider_positions(*field) / 20));
+        controls.value = make_child(window, "Static", "", WS_VISIBLE | SS_RIGHT, -1);
+        add_tooltip(state.tooltip, window, controls.trackbar, field_tip(field->name));
+        state.sliders.push_back(controls);
+    }
+    state.sliders_mode = mode;
+    state.sliders_made = true;
+}
+
+void show_slider_value(const SliderControls& slider, const Records& records) {
+    const double value = slider_value(records, *slider.field);
+    SetWindowTextA(slider.value, slider_value_text(*slider.field, value).c_str());
+}
+
+LRESULT CALLBACK guide_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SIZE: {
+            HWND text = GetWindow(window, GW_CHILD);
+            if (text != nullptr) MoveWindow(text, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+            return 0;
+        }
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            if (HWND owner = GetWindow(window, GW_OWNER)) {
+                if (MainWindowState* state = main_window_state(owner)) state->guide = nullptr;
+            }
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+MainWindowState* main_window_state(HWND window) {
+    return reinterpret_cast<MainWindowState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+int explorer_panel_width(HWND window, const Records& records) {
+    if (records.view.classic) return 0;
+    RECT client = {};
+    GetClientRect(window, &client);
+    // Never more than half the window: the chart keeps the larger part.
+    return std::min(scaled(window, PANEL_WIDTH_AT_96_DPI), static_cast<int>(client.right / 2));
+}
+
+int chart_width(HWND window, const Records& records) {
+    RECT client = {};
+    GetClientRect(window, &client);
+    return std::max(1, static_cast<int>(client.right) - explorer_panel_width(window, records));
+}
+
+void create_explorer_panel(HWND window, MainWindowState& state) {
+    state.tooltip = create_tooltip(window);
+    state.figures = make_child(window, "Edit", "",
+                               WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                               FIGURES_ID);
+}
+
+void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& records) {
+    const int panel = explorer_panel_width(window, records);
+    const bool shown = panel > 0;
+    ShowWindow(state.figures, shown ? SW_SHOWNA : SW_HIDE);
+    for (const SliderControls& slider : state.sliders) {
+        for (HWND control : {slider.label, slider.trackbar, slider.value})
+            ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+    }
+    if (!shown) return;
+    RECT client = {};
+    GetClientRect(window, &client);
+    const int margin = scaled(window, MARGIN_AT_96_DPI);
+    const int left = client.right - panel + margin;
+    const int width = panel - 2 * margin;
+    const int row = scaled(window, ROW_AT_96_DPI);
+    const int bar = scaled(window, TRACKBAR_AT_96_DPI);
+    const int value_width = scaled(window, VALUE_WIDTH_AT_96_DPI);
+    const int sliders_height = static_cast<int>(state.sliders.size()) * (row + bar);
+    const int figures_height =
+        std::max(3 * row, static_cast<int>(client.bottom) - sliders_height - 3 * margin);
+    MoveWindow(state.figures, left, margin, width, figures_height, TRUE);
+    int y = 2 * margin + figures_height;
+    for (const SliderControls& slider : state.sliders) {
+        MoveWindow(slider.label, left, y, width - value_width, row, TRUE);
+        MoveWindow(slider.value, left + width - value_width, y, value_width, row, TRUE);
+        MoveWindow(slider.trackbar, left, y + row, width, bar, TRUE);
+        y += row + bar;
+    }
+    // The strip between chart and panel belongs to neither: the chart's paint
+    // leaves it, the class brush clears it.
+    RECT strip = {client.right - panel, 0, client.right, client.bottom};
+    InvalidateRect(window, &strip, TRUE);
+}
+
+void refresh_explorer_panel(HWND window, MainWindowState& state, Records& records) {
+    if (records.view.classic) return;
+    state.explorer.sync(records);
+    SetWindowTextA(state.figures, figures_text(state.explorer.figures()).c_str());
+    const InterventionMode mode = records.mode < 0 ? MODE_NO_INTERVENTION : records.mode;
+    if (!state.sliders_made || mode != state.sliders_mode) {
+        make_sliders(window, state, mode);
+        lay_out_explorer_panel(window, state, records);
+    }
+    for (const SliderControls& slider : state.sliders) {
+        // A slider being dragged keeps its place under the pointer.
+        if (GetCapture() != slider.trackbar) {
+            SendMessageA(slider.trackbar, TBM_SETPOS, TRUE,
+                         slider_position_of(*slider.field, slider_value(records, *slider.field)));
+        }
+        show_slider_value(slider, records);
+    }
+}
+
+void slider_scrolled(HWND window, MainWindowState& state, CommandContext& context, HWND trackbar,
+                     int scroll_code) {
+    auto slider =
+        std::find_if(state.sliders.begin(), state.sliders.end(),
+                     [trackbar](const SliderControls& s) { return s.trackbar == trackbar; });
+    if (slider == state.sliders.end() || scroll_code == TB_ENDTRACK) return;
+    const int position = static_cast<int>(SendMessageA(trackbar, TBM_GETPOS, 0, 0));
+    const double value = slider_value_at(*slider->field, position);
+    // While the thumb is dragged, runs without a trace; its release (and every
+    // key or click step) runs with the trace and its reports.
+    const bool released = scroll_code != TB_THUMBTRACK;
+    if (!released && value == slider_value(context.records, *slider->field)) return;
+    slider_moved(context, state.explorer, *slider->field, value, released);
+    refresh_explorer_panel(window, state, context.records);
+    UpdateWindow(window);
+}
+
+bool read_out_at(HWND window, MainWindowState& state, const Records& records, int x) {
+    if (records.view.classic) return false;
+    RECT client = {};
+    GetClientRect(window, &client);
+    const int width = chart_width(window, records);
+    const int step = x < width ? step_at_device_x(records, x, width, client.bottom) : -1;
+    if (step == state.explorer.read_out_step) return false;
+    state.explorer.read_out_step = step;
+    return true;
+}
+
+bool read_out_step_by(MainWindowState& state, const Records& records, int steps) {
+    if (records.view.classic || records.mode < 0) return false;
+    const int rows = shown_rows(records);
+    if (rows <= 0) return false;
+    const int from = state.explorer.read_out_step < 0 ? 0 : state.explorer.read_out_step + steps;
+    const int step = std::clamp(from, 0, rows - 1);
+    if (step == state.explorer.read_out_step) return false;
+    state.explorer.read_out_step = step;
+    return true;
+}
+
+bool register_guide_window_class(HINSTANCE instance) {
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = guide_window_proc;
+    window_class.hInstance = instance;
+    window_class.hIcon = LoadIconA(instance, ICON_NAME);
+    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    window_class.lpszClassName = GUIDE_CLASS_NAME;
+    return RegisterClassA(&window_class) != 0;
+}
+
+void show_user_guide_window(HWND owner, MainWindowState& state) {
+    if (state.guide != nullptr) {
+        SetForegroundWindow(state.guide);
+        return;
+    }
+    const int width = scaled(owner, 640);
+    const int height = scaled(owner, 560);
+    state.guide =
+        CreateWindowExA(0, GUIDE_CLASS_NAME, "Morbilex: user's guide",
+                        WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, width,
+                        height, owner, nullptr, user_interface_state().instance_handle, nullptr);
+    if (state.guide == nullptr) return;
+    const std::string_view guide = user_guide_markdown();
+    HWND text = CreateWindowExA(
+        0, "Edit", windows_lines(std::string(guide)).c_str(),
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0, 0,
+        0, state.guide, nullptr, user_interface_state().instance_handle, nullptr);
+    SendMessageA(text, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)),
+                 FALSE);
+    RECT client = {};
+    GetClientRect(state.guide, &client);
+    MoveWindow(text, 0, 0, client.right, client.bottom, TRUE);
+    SetFocus(text);
+}
+
+HWND create_tooltip(HWND parent) {
+    HWND tooltip =
+        CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, parent,
+                        nullptr, user_interface_state().instance_handle, nullptr);
+    if (tooltip != nullptr) SendMessageA(tooltip, TTM_SETMAXTIPWIDTH, 0, 400);
+    return tooltip;
+}
+
+void add_tooltip(HWND tooltip, HWND parent, HWND control, const std::string& text) {
+    if (tooltip == nullptr || control == nullptr || text.empty()) return;
+    TTTOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = parent;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<char*>(text.c_str());  // the tooltip keeps a copy
+    SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+std::string field_tip(const char* name) {
+    const FieldHelp* help = name != nullptr ? field_help(name) : nullptr;
+    if (help == nullptr) return "";
+    std::string tip = help->meaning;
+    if (std::strcmp(help->unit, "-") != 0) tip += std::string(" (") + help->unit + ")";
+    return tip;
+}
+
+void copy_to_clipboard(HWND window, const std::string& text) {
+    if (text.empty() || !OpenClipboard(window)) return;
+    EmptyClipboard();
+    const std::string lines = windows_lines(text);
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, lines.size() + 1)) {
+        std::memcpy(GlobalLock(memory), lines.c_str(), lines.size() + 1);
+        GlobalUnlock(memory);
+        if (SetClipboardData(CF_TEXT, memory) == nullptr) GlobalFree(memory);
+    }
+    CloseClipboard();
+}
+
+}  // namespace morbilex

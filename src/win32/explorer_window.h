@@ -1,0 +1,70 @@
+// The explorer view in the Windows program: the panel beside the chart with
+// the run's figures and the sliders, the read-out, the user's guide window
+// and the tooltips of the fields.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "explore/explorer.h"
+#include "explore/sliders.h"
+#include "shell/commands.h"
+
+namespace morbilex {
+
+struct SliderControls {
+    const SliderField* field;
+    HWND label;
+    HWND trackbar;
+    HWND value;
+};
+
+// What the main window keeps besides the program's records; it lives from
+// WM_CREATE to WM_NCDESTROY (the window's user data).
+struct MainWindowState {
+    Explorer explorer;
+    HWND figures = nullptr;  // read-only multi-line edit
+    HWND tooltip = nullptr;
+    std::vector<SliderControls> sliders;
+    InterventionMode sliders_mode = MODE_NOTHING_CALCULATED;
+    bool sliders_made = false;
+    HWND guide = nullptr;
+};
+
+MainWindowState* main_window_state(HWND window);
+
+// The panel's width in device pixels: 0 in the classic view.
+int explorer_panel_width(HWND window, const Records& records);
+// The width the chart is drawn in: the client area left of the panel.
+int chart_width(HWND window, const Records& records);
+
+// Makes the panel's controls; WM_CREATE.
+void create_explorer_panel(HWND window, MainWindowState& state);
+// Puts the panel at the right of the client area, or hides it in the classic view.
+void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& records);
+// The figures and the sliders of the records' run and mode brought up to date.
+void refresh_explorer_panel(HWND window, MainWindowState& state, Records& records);
+
+// WM_HSCROLL from a slider: sets its field and runs, live while dragging.
+void slider_scrolled(HWND window, MainWindowState& state, CommandContext& context, HWND trackbar,
+                     int scroll_code);
+// The read-out follows the pointer over the chart; false when its step stays.
+bool read_out_at(HWND window, MainWindowState& state, const Records& records, int x);
+// Left and Right move the read-out a step; false when it stays.
+bool read_out_step_by(MainWindowState& state, const Records& records, int steps);
+
+// The user's guide in a window of its own (one at a time).
+void show_user_guide_window(HWND owner, MainWindowState& state);
+bool register_guide_window_class(HINSTANCE instance);
+
+// A tooltip window for the controls of parent, and one control's tip.
+HWND create_tooltip(HWND parent);
+void add_tooltip(HWND tooltip, HWND parent, HWND control, const std::string& text);
+// The tip of a dialog field or slider by the field's name: its meaning and unit.
+std::string field_tip(const char* name);
+
+// Puts text on the clipboard.
+void copy_to_clipboard(HWND window, const std::string& text);
+
+}  // namespace morbilex
