@@ -44,7 +44,6 @@ public:
     void report_run_failure(int, const std::string& text) override;
     bool ending() override;
     std::string choose_scenario_file(bool saving) override;
-    void report_file_problem(const char* caption, const std::string& text) override;
 
     bool choose_save_file(const char* caption, const char* name, std::span<const FileType> types,
                           std::string& path, int& type) override;

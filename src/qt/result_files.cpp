@@ -1,5 +1,6 @@
 #include "qt/result_files.h"
 
+#include <QFileInfo>
 #include <cerrno>
 
 #include "picture/chart_export.h"

@@ -1,7 +1,6 @@
 // Open Scenario and Save Scenario As: the file dialogs and the error box; the
 // reading and writing are the core's.
 #include <QFileDialog>
-#include <QMessageBox>
 
 #include "qt/main_window.h"
 #include "shell/scenario_document.h"
@@ -19,12 +18,6 @@ std::string WindowFrontEnd::choose_scenario_file(bool saving) {
                                               filter);
     window_.activateWindow();
     return path.toStdString();
-}
-
-void WindowFrontEnd::report_file_problem(const char* caption, const std::string& text) {
-    QMessageBox box(QMessageBox::Critical, QString::fromLatin1(caption),
-                    QString::fromStdString(text), QMessageBox::Ok, &window_);
-    box.exec();
 }
 
 }  // namespace morbilex

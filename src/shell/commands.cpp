@@ -56,7 +56,7 @@ void save_scenario_as(CommandContext& context) {
     std::string path = context.front_end.choose_scenario_file(true);
     std::string error;
     if (!path.empty() && !save_scenario_file(path, context.records, error))
-        context.front_end.report_file_problem(SAVE_SCENARIO_CAPTION, error);
+        context.front_end.show_file_message(SAVE_SCENARIO_CAPTION, error, true);
 }
 
 // The trace of the last run copied where the user says; refused with a note
@@ -99,11 +99,11 @@ bool open_scenario_file(CommandContext& context, const std::string& path) {
     InterventionMode mode = MODE_NOTHING_CALCULATED;
     std::string error;
     if (!load_scenario_file(path, context.records, mode, error)) {
-        context.front_end.report_file_problem(OPEN_SCENARIO_CAPTION, error);
+        context.front_end.show_file_message(OPEN_SCENARIO_CAPTION, error, true);
         return false;
     }
     context.records.mode = mode >= 0 ? mode : MODE_NO_INTERVENTION;
-    run_and_repaint(context);
+    run_current_mode(context);
     return true;
 }
 

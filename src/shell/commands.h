@@ -26,11 +26,6 @@ public:
         static_cast<void>(saving);
         return {};
     }
-    // A scenario file that cannot be opened or saved: text in an error box.
-    virtual void report_file_problem(const char* caption, const std::string& text) {
-        static_cast<void>(caption);
-        static_cast<void>(text);
-    }
     // The whole view is drawn anew at the next paint.
     virtual void repaint() = 0;
     virtual void print() = 0;
@@ -42,20 +37,29 @@ public:
     // A run returned anything but 0: show text (run_report_text) in an error box.
     virtual void report_run_failure(int run_result, const std::string& text) = 0;
 
-    // Saving the trace and exporting the chart.
+    // Saving the trace and exporting the chart; a program without files
+    // (a test's) keeps the defaults, which save nothing.
     // The platform's save dialog, titled caption, offering name and the types
     // (the first one chosen). False when the user cancels; else the path and
     // the index of the type chosen in the dialog.
     virtual bool choose_save_file(const char* caption, const char* name,
-                                  std::span<const FileType> types, std::string& path,
-                                  int& type) = 0;
+                                  std::span<const FileType> types, std::string& path, int& type) {
+        static_cast<void>(caption), static_cast<void>(name), static_cast<void>(types);
+        static_cast<void>(path), static_cast<void>(type);
+        return false;
+    }
     // A box titled caption: an error, or a note when error is false.
-    virtual void show_file_message(const char* caption, const std::string& text, bool error) = 0;
+    virtual void show_file_message(const char* caption, const std::string& text, bool error) {
+        static_cast<void>(caption), static_cast<void>(text), static_cast<void>(error);
+    }
     // The picture types the program writes, the default one first.
-    virtual std::span<const FileType> chart_file_types() = 0;
+    virtual std::span<const FileType> chart_file_types() { return {}; }
     // The view as the window shows it, written to path as a picture of the
     // type with this index. False with the full path and the reason in error.
-    virtual bool export_chart(const std::string& path, int type, std::string& error) = 0;
+    virtual bool export_chart(const std::string& path, int type, std::string& error) {
+        static_cast<void>(path), static_cast<void>(type), static_cast<void>(error);
+        return false;
+    }
 };
 
 // The program's command state besides the records: where the trace goes and

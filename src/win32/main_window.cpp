@@ -68,9 +68,6 @@ public:
     std::string choose_scenario_file(bool saving) override {
         return morbilex::choose_scenario_file(window_, saving);
     }
-    void report_file_problem(const char* caption, const std::string& text) override {
-        MessageBoxA(window_, text.c_str(), caption, MB_OK | MB_ICONERROR);
-    }
 
 private:
     HWND window_;

@@ -355,8 +355,10 @@ private slots:
         SeriesColours colours;
         init_series_colours(colours);
         const QString chart = QDir(program.folder()).filePath("chart");
-        QVERIFY(export_view(program.records(), colours, chart.toStdString(), "svg", QSize(600, 350),
-                            error));
+        const ViewDrawing draw = [&](Surface& surface, int width, int height) {
+            paint_view(surface, program.records(), colours, width, height);
+        };
+        QVERIFY(export_view(draw, chart.toStdString(), "svg", QSize(600, 350), error));
         QVERIFY(QFile::exists(chart + ".svg"));
     }
 
@@ -389,8 +391,10 @@ private slots:
         QCOMPARE(QString::fromStdString(error), device + ": No space left on device");
         SeriesColours colours;
         init_series_colours(colours);
-        QVERIFY(!export_view(program.records(), colours, device.toStdString(), "png", QSize(60, 35),
-                             error));
+        const ViewDrawing draw = [&](Surface& surface, int width, int height) {
+            paint_view(surface, program.records(), colours, width, height);
+        };
+        QVERIFY(!export_view(draw, device.toStdString(), "png", QSize(60, 35), error));
         QVERIFY(QFileInfo(device).isSymLink() && QFileInfo::exists("/dev/full"));
         QCOMPARE(QDir(program.folder()).entryList(QDir::Files | QDir::System).size(), 3);
     }
