@@ -280,6 +280,10 @@ TEST_F(BatchTool, ScenarioFileRunsAsItsFieldsWouldAndLaterOptionsOverride) {
     EXPECT_EQ(by_file.out, by_fields.out);
     EXPECT_EQ(run("--scenario=plan.morbilex --mode=0").out, run("--R_0=3.5 --T_max=120").out);
 
+    // A sweep starts from it too, and may sweep what the file sets.
+    EXPECT_EQ(run("--scenario=plan.morbilex --sweep=R_0=2,3 --t_stp1=40").out,
+              run("--T_max=120 --Redct1=0.6 --t_srt1=20 --t_stp1=40 --mode=1 --sweep=R_0=2,3").out);
+
     std::ofstream(file("bad.morbilex")) << "R_0 = 3\nRedct2 = 80\n";
     const Outcome bad = run("--scenario=bad.morbilex --trace=out.dat");
     EXPECT_EQ(bad.status, 2);
