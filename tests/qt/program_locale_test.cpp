@@ -24,25 +24,32 @@ private slots:
     void numbers_keep_their_full_stops() {
         ProgramUnderTest program;
         QString shown;
+        bool refused_comma = false;
         auto answer = when_modal([&](QWidget* modal) {
             auto* dialog = qobject_cast<QDialog*>(modal);
             auto* R_0 = dialog->findChild<QLineEdit*>(QStringLiteral("control205"));
             shown = R_0->text();
             R_0->setText(QStringLiteral("2.75"));
-            dialog->findChild<QLineEdit*>(QStringLiteral("control206"))->setText("4,5");
+            auto* latent = dialog->findChild<QLineEdit*>(QStringLiteral("control206"));
+            latent->setText("4,5");
+            // The locale's decimal comma is refused as everywhere, and the
+            // dialog stays open; the full stop is what it reads.
             QTest::keyClick(R_0, Qt::Key_Return);
-            // "4,5" reads as 4, as "%lf" reads it in the C locale.
+            refused_comma = dialog->isVisible();
+            latent->setText("4.5");
+            QTest::keyClick(R_0, Qt::Key_Return);
         });
         program.window().execute(110);
         QCOMPARE(shown, QStringLiteral("  2.50"));
         QCOMPARE(program.records().model.R_0, 2.75);
-        QCOMPARE(program.records().model.latent_period, 4.0);
+        QVERIFY(refused_comma);
+        QCOMPARE(program.records().model.latent_period, 4.5);
 
         QFile trace(program.trace_path());
         QVERIFY(trace.open(QIODevice::ReadOnly));
         QByteArray header = trace.readLine();
         QVERIFY2(header.contains("R_0 =  2.75,"), header.constData());
-        QVERIFY(header.contains("Latent period =  4.00,"));
+        QVERIFY(header.contains("Latent period =  4.50,"));
 
         QString pdf = QDir(program.folder()).filePath(QStringLiteral("chart.pdf"));
         program.window().printing().printer().setOutputFileName(pdf);
