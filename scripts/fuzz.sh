@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 seconds="${1:-40}"
 shift || true
 targets=("$@")
-[ "${#targets[@]}" -gt 0 ] || targets=(number_text number_reading dialog_chain batch_options merge_input)
+[ "${#targets[@]}" -gt 0 ] || targets=(number_text number_reading dialog_chain batch_options merge_input
+  scenario_document)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DMORBILEX_FUZZ=ON >/dev/null

@@ -18,6 +18,9 @@ struct TypedField {
     DialogKind dialog;
     const FieldSpec* field;
     std::string text;
+    // Typed from a scenario file: an option, a sweep or a table may type
+    // over it, as it may over a field the dialog only shows.
+    bool from_scenario_file = false;
 };
 
 // The editable field of any dialog with this name, with an empty text.

@@ -59,7 +59,7 @@ bool read_scenario(const GivenOption& given, OptionTargets& into, std::string& e
     for (DialogKind kind : ALL_DIALOG_KINDS) {
         for (const FieldSpec& field : dialog_table(kind).fields) {
             if (field.read_order == 0) continue;
-            TypedField typed{kind, &field, {}};
+            TypedField typed{kind, &field, {}, true};
             append_shortest(typed.text, field.shown_value(*records));
             into.request->typed.push_back(std::move(typed));
         }

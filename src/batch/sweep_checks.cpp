@@ -10,8 +10,9 @@ namespace morbilex::batch {
 namespace {
 
 bool given_as_base(const BatchRequest& request, std::string_view name) {
-    return std::any_of(request.typed.begin(), request.typed.end(),
-                       [&](const TypedField& typed) { return name == typed.field->name; });
+    return std::any_of(request.typed.begin(), request.typed.end(), [&](const TypedField& typed) {
+        return !typed.from_scenario_file && name == typed.field->name;
+    });
 }
 
 bool in_table(const ScenarioTable& table, std::string_view name) {

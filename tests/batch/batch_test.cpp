@@ -154,6 +154,10 @@ TEST_F(BatchTool, RefusalsSayWhyAndWriteNothing) {
         {"--infectious_period=-5", 1, "--infectious_period"},
         {"--init_I=-1", 1, "--init_I"},
         {"--xmax=inf", 1, "--xmax"},
+        {"--R_0=2,5", 1, "--R_0=2,5 refused: a decimal comma"},
+        {"--Redct2=80", 1, "--Redct2=80 refused: a reduction is a fraction from 0 to 1"},
+        {"--Reduction=-0.001", 1, "--Reduction=-0.001 refused: a reduction"},
+        {"--scenario=missing.morbilex", 2, "--scenario=missing.morbilex: "},
         {"--bogus=1", 2, "--bogus"},
         {"--init_S=5", 2, "--init_S"},
         {"--mode=3", 2, "--mode=3"},
@@ -279,6 +283,10 @@ TEST_F(BatchTool, ScenarioFileRunsAsItsFieldsWouldAndLaterOptionsOverride) {
     EXPECT_EQ(by_file.status, 0) << by_file.err;
     EXPECT_EQ(by_file.out, by_fields.out);
     EXPECT_EQ(run("--scenario=plan.morbilex --mode=0").out, run("--R_0=3.5 --T_max=120").out);
+
+    // A sweep starts from it too, and may sweep what the file sets.
+    EXPECT_EQ(run("--scenario=plan.morbilex --sweep=R_0=2,3 --t_stp1=40").out,
+              run("--T_max=120 --Redct1=0.6 --t_srt1=20 --t_stp1=40 --mode=1 --sweep=R_0=2,3").out);
 
     std::ofstream(file("bad.morbilex")) << "R_0 = 3\nRedct2 = 80\n";
     const Outcome bad = run("--scenario=bad.morbilex --trace=out.dat");

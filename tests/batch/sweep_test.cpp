@@ -329,11 +329,11 @@ TEST_F(Sweeps, MergeTellsMissingRunIdsBriefly) {
 
 // Sweeps are integrated side by side in lanes, bit for bit as one run at a
 // time: the same bytes on the single run's path, over every mode, several
-// lengths and runs that overflow.
+// lengths and runs that overflow (an R_0 of 1e308).
 TEST_F(Sweeps, LanesWriteTheBytesOfTheSingleRunPath) {
     const std::string grid =
         "--sweep=mode=0,1,2 --sweep=T_max=0,10,200,1000 --sweep=Reduction=0:1:0.25 "
-        "--sweep=R_0=0.5,1.6,2.7,3.8,4.9,1e300 --sweep=t_srt1=0,7.5 --off-ratio=0.25";
+        "--sweep=R_0=0.5,1.6,2.7,3.8,4.9,6,1e308 --sweep=t_srt1=0,7.5 --off-ratio=0.25";
     const Outcome lanes = run(grid);
     ASSERT_EQ(lanes.status, 0) << lanes.err;
     EXPECT_NE(lanes.out.find("non-finite"), std::string::npos);
