@@ -1,6 +1,10 @@
 // Drives morbilex.exe as a user would and checks what the user sees and gets.
 //   end_to_end_driver <morbilex.exe> [scenario]: works and keeps its pictures in the current
 //   directory.
+#include <windows.h>
+// After windows.h:
+#include <commctrl.h>
+
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -465,6 +469,95 @@ void saving_trace_and_chart() {
     check(file_exists(program.folder + "kept.dat"), "the saved trace stays after exit");
 }
 
+// The visible child windows of the main window of this class, in their order.
+std::vector<HWND> children_of_class(HWND window, const char* window_class) {
+    std::vector<HWND> found;
+    for (HWND child = FindWindowExA(window, nullptr, window_class, nullptr); child != nullptr;
+         child = FindWindowExA(window, child, window_class, nullptr)) {
+        if (IsWindowVisible(child)) found.push_back(child);
+    }
+    return found;
+}
+
+// Whether the condition holds within five seconds; posted messages are handled
+// after sent ones, so settle() alone does not wait for them.
+template <typename Condition>
+bool eventually(Condition condition) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (condition()) return true;
+        Sleep(50);
+    }
+    return false;
+}
+
+// The explorer view: figures, a slider that re-runs, the read-out, the
+// user's guide on F1, and the classic view without the panel.
+void explorer_view() {
+    RunningProgram program;
+    if (!start("explorer", program)) return;
+    HWND window = program.main_window;
+    press_control_key(window, 'N');
+    check(wait_for_lines(trace_path(program), HEADER_LINES + 801), "explorer: Ctrl+N runs");
+    settle(window);
+    const std::vector<HWND> edits = children_of_class(window, "Edit");
+    check(edits.size() == 1 && control_text(window, 300).find("Peak infectious: 1196.64 persons") !=
+                                   std::string::npos,
+          "explorer: the panel shows the run's figures");
+    const std::vector<HWND> sliders = children_of_class(window, "msctls_trackbar32");
+    check(sliders.size() == 6, "explorer: six sliders of the model without intervention (got " +
+                                   std::to_string(sliders.size()) + ")");
+    if (!sliders.empty()) {
+        // R_0 from 0.5 in steps of 0.05: position 50 is 3.00.
+        SendMessageA(sliders[0], TBM_SETPOS, TRUE, 50);
+        PostMessageA(window, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 50),
+                     reinterpret_cast<LPARAM>(sliders[0]));
+        std::vector<std::string> lines;
+        check(eventually([&] {
+                  lines = read_lines(trace_path(program));
+                  return !lines.empty() && lines[0].find("R_0 =  3.00") != std::string::npos;
+              }),
+              "explorer: the R_0 slider at 3.00 runs again with its trace: " +
+                  (lines.empty() ? std::string() : lines[0]));
+    }
+    RECT client = {};
+    GetClientRect(window, &client);
+    PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(client.right / 4, client.bottom / 2));
+    settle(window);
+    save_picture(window, picture("explorer_read_out"));
+
+    press_keys(window, {VK_F1});
+    HWND guide = wait_for_window(program, "Morbilex: user's guide");
+    check(guide != nullptr, "explorer: F1 opens the user's guide in a window of its own");
+    if (guide != nullptr) {
+        HWND text = FindWindowExA(guide, nullptr, "Edit", nullptr);
+        char start_of_guide[64] = {};
+        SendMessageA(text, WM_GETTEXT, sizeof start_of_guide,
+                     reinterpret_cast<LPARAM>(start_of_guide));
+        check(std::string(start_of_guide).find("What it is for") != std::string::npos,
+              std::string("explorer: the guide shows the README's user's guide: ") +
+                  start_of_guide);
+        save_picture(guide, picture("explorer_user_guide"));
+        PostMessageA(guide, WM_CLOSE, 0, 0);
+        check(wait_until_gone(guide), "explorer: the guide closes");
+    }
+
+    post_command(window, 133);  // View, Classic view
+    check(eventually([&] {
+              return children_of_class(window, "Edit").empty() &&
+                     children_of_class(window, "msctls_trackbar32").empty();
+          }),
+          "explorer: the classic view has no panel");
+    save_picture(window, picture("explorer_classic_view"));
+    press_keys(window, {VK_F1});
+    expect_message_box(program, morbilex::HELP_CAPTION, morbilex::HELP_TEXT, window,
+                       "F1 in the classic view");
+    post_command(window, 133);
+    check(eventually([&] { return children_of_class(window, "msctls_trackbar32").size() == 6; }),
+          "explorer: back from the classic view, the panel shows again");
+    post_command(window, 106);
+    expect_exit(program, "e&Xit from the explorer view");
+}
+
 // The spooled job that a print has finished, or "" after the timeout.
 std::string wait_for_finished_job() {
     for (int attempt = 0; attempt < 200; ++attempt) {
@@ -577,6 +670,7 @@ int main(int argc, char** argv) {
         {"calculate", title_calculate_help_print},  {"parameters", model_parameters},
         {"interventions", interventions_and_scale}, {"earlier_trace", earlier_trace_survives},
         {"blocked_trace", trace_cannot_be_written}, {"saving", saving_trace_and_chart},
+        {"explorer", explorer_view},
         {"printing", printing_with_a_printer}};
     for (auto [name, scenario] : scenarios) {
         if (argc < 3 || std::string(argv[2]) == name) scenario();
