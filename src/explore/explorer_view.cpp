@@ -62,20 +62,19 @@ std::string schedule_text(const Records& records) {
         const double windows[3][3] = {{p.Redct1, p.t_srt1, p.t_stp1},
                                       {p.Redct2, p.t_srt2, p.t_stp2},
                                       {p.Redct3, p.t_srt3, p.t_stp3}};
-        std::string text = "One-time reduction:";
+        std::string text = "Reduction";
         bool any = false;
         for (const auto& w : windows) {
             if (w[0] == 0.0 || !(w[2] > w[1])) continue;
-            text +=
-                formatted(any ? "; %.0f %% on days %.2f to %.2f" : " %.0f %% on days %.2f to %.2f",
-                          {w[0] * 100.0, w[1], w[2]});
+            text += formatted(any ? "; %.0f %% days %g-%g" : " %.0f %% days %g-%g",
+                              {w[0] * 100.0, w[1], w[2]});
             any = true;
         }
-        return any ? text : text + " no window in force";
+        return any ? text : text + ": no window in force";
     }
     if (records.mode == MODE_INTERMITTENT) {
         const IntermittentPlan& p = records.intermittent;
-        return formatted("Intermittent reduction %.0f %%: on at I >= %.2f, off at I <= %.2f",
+        return formatted("Reduction %.0f %% while I: on at %g, off at %g",
                          {p.Reduction * 100.0, p.On_threshold, p.Off_threshold});
     }
     return "No intervention";
@@ -86,16 +85,15 @@ void draw_header(Surface& surface, const ChartGeometry& g, const Records& record
     const int x = g.frame_left;
     int y = g.frame_top + plot_length(g, 0.27);
     const ModelParameters& m = records.model;
-    draw_text(
-        surface, x, y,
-        formatted("R_0 = %.2f   latent period %.2f d   infectious period %.2f d   T_max %.2f d",
-                  {m.R_0, m.latent_period, m.infectious_period, m.n_steps * m.dt}));
+    draw_text(surface, x, y,
+              formatted("R_0 %.2f  latent %.2f d  infectious %.2f d  T_max %.0f d",
+                        {m.R_0, m.latent_period, m.infectious_period, m.n_steps * m.dt}));
     y -= g.line_step;
     draw_text(surface, x, y, schedule_text(records));
     const std::string change = peak_change_text(explorer.figures());
     if (!change.empty()) {
         y -= g.line_step;
-        draw_text(surface, x, y, "Against no intervention (light curves): " + change);
+        draw_text(surface, x, y, "vs no intervention (light): " + change);
     }
 }
 
@@ -127,39 +125,63 @@ void draw_round_ticks(Surface& surface, const ChartGeometry& g, const AxisScale&
     const double x_step = round_tick_step(scale.xmax - scale.xmin);
     if (x_step > 0.0) {
         const int label_drop = g.frame_bottom - plot_length(g, 0.02);
+        // The classic "day" label stands left of the middle.
+        const int day_left = (g.frame_left + g.frame_right) / 2 - plot_length(g, 0.1);
         for (double v = std::ceil(scale.xmin / x_step) * x_step; v < scale.xmax; v += x_step) {
             if (v - scale.xmin < 0.5 * x_step || scale.xmax - v < 0.5 * x_step) continue;
             int x = 0;
             if (!coordinate(v * x_per_day, x)) continue;
             surface.move_to(x, g.frame_bottom);
             surface.line_to(x, g.frame_bottom + tick);
+            const int label_left = x - g.line_step / 2;
+            if (label_left < day_left + 2 * g.line_step && label_left + 3 * g.line_step > day_left)
+                continue;
             draw_text(surface, x - g.line_step / 2, label_drop, tick_text(v, x_step));
         }
     }
     const double y_step = round_tick_step(scale.ymax - scale.ymin);
     if (y_step > 0.0) {
         const int value_left = g.frame_left - plot_length(g, 0.1);
+        // The classic "Persons" and "per 10K" labels stand at the middle.
+        const int middle_y = (g.frame_top + g.frame_bottom) / 2;
+        const int units_top = middle_y + g.line_step;
+        const int units_bottom = middle_y - plot_length(g, 0.04) - 2 * g.line_step;
         for (double v = std::ceil(scale.ymin / y_step) * y_step; v < scale.ymax; v += y_step) {
             if (v - scale.ymin < 0.5 * y_step || scale.ymax - v < 0.5 * y_step) continue;
             int y = 0;
             if (!coordinate(v * scale.y_per_person, y)) continue;
             surface.move_to(g.frame_left, y);
             surface.line_to(g.frame_left + tick, y);
+            if (y < units_top && y > units_bottom) continue;
             draw_text(surface, value_left, y + g.line_step / 2, tick_text(v, y_step));
         }
     }
 }
 
-// The comparison run's curves, one light pen per compartment.
-void draw_comparison(Surface& surface, const ChartGeometry& g, const Records& records,
-                     const Explorer& explorer, const SeriesColours& colours, double x_per_day) {
+// The device pixel a logical point lands on, as far as telling two apart goes.
+struct DevicePixels {
+    double origin_x, origin_y, scale;
+    long long key(int x, int y) const {
+        const auto px = static_cast<long long>(std::floor((x - origin_x) * scale + 0.5));
+        const auto py = static_cast<long long>(std::floor((y - origin_y) * scale + 0.5));
+        return px * 4294967296LL + py;
+    }
+};
+
+// The curves of a table, one pen per compartment: the segments of the
+// classic chart's curves (both ends inside the frame), joined where they meet.
+// A point on the same device pixel as the point before adds nothing and is
+// left out (40000 steps fall on a few hundred pixels).
+void draw_series(Surface& surface, const ChartGeometry& g, const Records& records,
+                 const ResultTable& table, const Colour (&colours)[COMPARTMENT_COUNT],
+                 double x_per_day, const DevicePixels& pixels) {
     const double dt = records.model.dt;
     const double y_per_person = records.scale.y_per_person;
     const int rows = shown_rows(records);
-    const ResultTable& table = explorer.comparison();
     for (int k = 0; k < COMPARTMENT_COUNT; ++k) {
-        Pen pen(surface, comparison_colour(colours.colours[k]));
+        Pen pen(surface, colours[k]);
         bool drawing = false;
+        long long last_pixel = 0;
         for (int j = 0; j < rows; ++j) {
             int x = 0;
             int y = 0;
@@ -170,12 +192,14 @@ void draw_comparison(Surface& surface, const ChartGeometry& g, const Records& re
                 drawing = false;
                 continue;
             }
-            if (drawing) {
-                surface.line_to(x, y);
-            } else {
+            const long long pixel = pixels.key(x, y);
+            if (!drawing) {
                 surface.move_to(x, y);
                 drawing = true;
+            } else if (pixel != last_pixel || j + 1 == rows) {
+                surface.line_to(x, y);
             }
+            last_pixel = pixel;
         }
     }
 }
@@ -187,7 +211,8 @@ void draw_boxed_legend(Surface& surface, const ChartGeometry& g, const SeriesCol
     const int step = g.line_step;
     const int lines = COMPARTMENT_COUNT + (comparison ? 2 : 0);
     const int left = g.frame_right - plot_length(g, 0.52);
-    const int right = std::min(g.frame_right - 1, g.frame_right - plot_length(g, 0.38) + 9 * step);
+    // The names run past the frame; the box holds the longest, "No intervention".
+    const int right = g.frame_right - plot_length(g, 0.38) + 8 * step;
     const int top = g.frame_top - 1;
     const int bottom = g.frame_top - step / 4 - lines * step;
     surface.fill_rectangle(left, top, right, bottom, WHITE);
@@ -268,13 +293,22 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
     draw_header(surface, geometry, records, explorer);
     if (geometry.drawable) {
         const bool comparison = records.view.compare && explorer.has_comparison();
+        const DevicePixels pixels{
+            std::trunc(mapping.origin_x), std::trunc(mapping.origin_y),
+            std::min(width / std::trunc(mapping.extent_x), height / std::trunc(mapping.extent_y))};
         if (records.view.compare)
             draw_bands(surface, geometry, records, explorer, mapping.x_per_day);
         draw_chart_axes(surface, geometry, records.scale);
         draw_round_ticks(surface, geometry, records.scale, mapping.x_per_day);
-        if (comparison)
-            draw_comparison(surface, geometry, records, explorer, colours, mapping.x_per_day);
-        draw_curves(surface, geometry, records, colours);
+        if (comparison) {
+            Colour light[COMPARTMENT_COUNT];
+            for (int k = 0; k < COMPARTMENT_COUNT; ++k)
+                light[k] = comparison_colour(colours.colours[k]);
+            draw_series(surface, geometry, records, explorer.comparison(), light, mapping.x_per_day,
+                        pixels);
+        }
+        draw_series(surface, geometry, records, records.results, colours.colours, mapping.x_per_day,
+                    pixels);
         draw_boxed_legend(surface, geometry, colours, comparison);
         draw_read_out(surface, geometry, records, explorer, mapping.x_per_day);
     } else {

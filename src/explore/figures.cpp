@@ -83,9 +83,13 @@ std::string difference_text(const char* name, double value, double base) {
         return formatted("%.2f", std::fabs(days)) + (days > 0.0 ? " days later" : " days earlier");
     }
     if (n == "attack_rate") return formatted("%+.1f", (value - base) * 100.0) + " points";
+    // Persons still exposed or infectious at the end: near zero without an
+    // intervention, so told in persons, not relative to that.
+    if (n == "final_E" || n == "final_I") return formatted("%+.2f", value - base) + " persons";
     if (n == "days_reduced" || n == "switches_on" || n == "herd_immunity_threshold") return {};
     if (base == 0.0) return value == 0.0 ? "0 %" : std::string{};
-    return formatted("%+.0f", (value - base) / base * 100.0) + " %";
+    const double percent = (value - base) / base * 100.0;
+    return formatted(std::fabs(percent) < 10.0 ? "%+.1f" : "%+.0f", percent) + " %";
 }
 
 }  // namespace
