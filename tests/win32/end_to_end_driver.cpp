@@ -29,10 +29,31 @@ std::string picture(const std::string& name) {
     return work_folder + "\\" + name + ".bmp";
 }
 
-bool start(const std::string& scenario, RunningProgram& program) {
+// The classic view's scenarios switch to it first (View, Classic view): the
+// program starts in the explorer view.
+bool start(const std::string& scenario, RunningProgram& program, bool classic_view = true) {
     bool started = start_program(program_path, work_folder + "\\" + scenario, program);
     check(started, scenario + ": the main window of class Morbilex appears");
+    if (started && classic_view) {
+        SendMessageA(program.main_window, WM_COMMAND, MAKEWPARAM(133, 0), 0);
+        check(
+            FindWindowExA(program.main_window, nullptr, "msctls_trackbar32", nullptr) == nullptr ||
+                !IsWindowVisible(
+                    FindWindowExA(program.main_window, nullptr, "msctls_trackbar32", nullptr)),
+            scenario + ": the classic view shows no panel");
+    }
     return started;
+}
+
+// Whether the condition holds within five seconds; posted messages are handled
+// after sent ones, so settle() alone does not wait for them.
+template <typename Condition>
+bool eventually(Condition condition) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (condition()) return true;
+        Sleep(50);
+    }
+    return false;
 }
 
 std::string trace_path(const RunningProgram& program) {
@@ -401,7 +422,7 @@ unsigned big_endian(const std::string& bytes, size_t at) {
 // Save Trace As and Export Chart from the File menu.
 void saving_trace_and_chart() {
     RunningProgram program;
-    if (!start("saving", program)) return;
+    if (!start("saving", program, false)) return;
     HWND window = program.main_window;
     post_command(window, 122);
     expect_message_box(program, morbilex::SAVE_TRACE_CAPTION, morbilex::NO_TRACE_TEXT, window,
@@ -415,7 +436,7 @@ void saving_trace_and_chart() {
 
     post_command(window, 122);
     if (save_as(program, morbilex::SAVE_TRACE_CAPTION, program.folder + "kept.dat")) {
-        settle(window);
+        eventually([&] { return file_exists(program.folder + "kept.dat"); });
         check(read_file(program.folder + "kept.dat") == read_file(trace_path(program)),
               "Save Trace As: kept.dat holds the trace byte for byte");
     }
@@ -424,8 +445,8 @@ void saving_trace_and_chart() {
     GetClientRect(window, &client);
     post_command(window, 123);
     if (save_as(program, morbilex::EXPORT_CHART_CAPTION, program.folder + "chart_view")) {
-        settle(window);
-        const std::string png = read_file(program.folder + "chart_view.png");
+        std::string png;
+        eventually([&] { return (png = read_file(program.folder + "chart_view.png")).size() > 8; });
         check(png.compare(0, 8, "\x89PNG\r\n\x1A\n") == 0,
               "Export Chart: a name without a type becomes a PNG file");
         check(big_endian(png, 16) == static_cast<unsigned>(client.right) &&
@@ -435,8 +456,9 @@ void saving_trace_and_chart() {
     }
     post_command(window, 123);
     if (save_as(program, morbilex::EXPORT_CHART_CAPTION, program.folder + "chart_view.emf")) {
-        settle(window);
-        const std::string emf = read_file(program.folder + "chart_view.emf");
+        std::string emf;
+        eventually(
+            [&] { return (emf = read_file(program.folder + "chart_view.emf")).size() > 100; });
         check(emf.size() > 100 && emf.compare(40, 4, " EMF") == 0,
               "Export Chart: a .emf name gives an enhanced metafile");
         if (HENHMETAFILE metafile = GetEnhMetaFileA((program.folder + "chart_view.emf").c_str())) {
@@ -479,22 +501,11 @@ std::vector<HWND> children_of_class(HWND window, const char* window_class) {
     return found;
 }
 
-// Whether the condition holds within five seconds; posted messages are handled
-// after sent ones, so settle() alone does not wait for them.
-template <typename Condition>
-bool eventually(Condition condition) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if (condition()) return true;
-        Sleep(50);
-    }
-    return false;
-}
-
 // The explorer view: figures, a slider that re-runs, the read-out, the
 // user's guide on F1, and the classic view without the panel.
 void explorer_view() {
     RunningProgram program;
-    if (!start("explorer", program)) return;
+    if (!start("explorer", program, false)) return;
     HWND window = program.main_window;
     press_control_key(window, 'N');
     check(wait_for_lines(trace_path(program), HEADER_LINES + 801), "explorer: Ctrl+N runs");
@@ -533,9 +544,9 @@ void explorer_view() {
         char start_of_guide[64] = {};
         SendMessageA(text, WM_GETTEXT, sizeof start_of_guide,
                      reinterpret_cast<LPARAM>(start_of_guide));
-        check(std::string(start_of_guide).find("What it is for") != std::string::npos,
-              std::string("explorer: the guide shows the README's user's guide: ") +
-                  start_of_guide);
+        check(
+            std::string(start_of_guide).find("What it is for") != std::string::npos,
+            std::string("explorer: the guide shows the README's user's guide: ") + start_of_guide);
         save_picture(guide, picture("explorer_user_guide"));
         PostMessageA(guide, WM_CLOSE, 0, 0);
         check(wait_until_gone(guide), "explorer: the guide closes");
@@ -667,9 +678,12 @@ int main(int argc, char** argv) {
 
     // A second argument runs only the scenario of that name.
     const std::pair<const char*, void (*)()> scenarios[] = {
-        {"calculate", title_calculate_help_print},  {"parameters", model_parameters},
-        {"interventions", interventions_and_scale}, {"earlier_trace", earlier_trace_survives},
-        {"blocked_trace", trace_cannot_be_written}, {"saving", saving_trace_and_chart},
+        {"calculate", title_calculate_help_print},
+        {"parameters", model_parameters},
+        {"interventions", interventions_and_scale},
+        {"earlier_trace", earlier_trace_survives},
+        {"blocked_trace", trace_cannot_be_written},
+        {"saving", saving_trace_and_chart},
         {"explorer", explorer_view},
         {"printing", printing_with_a_printer}};
     for (auto [name, scenario] : scenarios) {
