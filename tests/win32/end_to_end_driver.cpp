@@ -450,7 +450,7 @@ void saving_trace_and_chart() {
         check(png.compare(0, 8, "\x89PNG\r\n\x1A\n") == 0,
               "Export Chart: a name without a type becomes a PNG file");
         // The explorer view's picture has the figures beside the chart.
-        check(big_endian(png, 16) == static_cast<unsigned>(client.right * 3 / 2) &&
+        check(big_endian(png, 16) == static_cast<unsigned>(client.right * 5 / 3) &&
                   big_endian(png, 20) == static_cast<unsigned>(client.bottom),
               "the PNG has the size of the window's view and its figures");
         std::ofstream(work_folder + "\\exported_chart.png", std::ios::binary) << png;
@@ -466,7 +466,7 @@ void saving_trace_and_chart() {
             // Played back on a bitmap of the view's size, as another program would show it.
             HDC screen = GetDC(nullptr);
             HDC memory = CreateCompatibleDC(screen);
-            client.right = client.right * 3 / 2;
+            client.right = client.right * 5 / 3;
             HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
             ReleaseDC(nullptr, screen);
             HGDIOBJ kept = SelectObject(memory, bitmap);
