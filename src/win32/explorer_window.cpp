@@ -159,19 +159,23 @@ void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& 
     const int margin = scaled(window, MARGIN_AT_96_DPI);
     const int left = client.right - panel + margin;
     const int width = panel - 2 * margin;
-    const int row = scaled(window, ROW_AT_96_DPI);
-    const int bar = scaled(window, TRACKBAR_AT_96_DPI);
+    const int row = scaled(window, TRACKBAR_AT_96_DPI);
     const int value_width = scaled(window, VALUE_WIDTH_AT_96_DPI);
-    const int sliders_height = static_cast<int>(state.sliders.size()) * (row + bar);
+    const int label_width = width * 9 / 20;
+    // One row a slider: its label, the trackbar, its value.
+    const int sliders_height = static_cast<int>(state.sliders.size()) * row;
     const int figures_height =
         std::max(3 * row, static_cast<int>(client.bottom) - sliders_height - 3 * margin);
     MoveWindow(state.figures, left, margin, width, figures_height, TRUE);
     int y = 2 * margin + figures_height;
+    const int label_offset = (row - scaled(window, ROW_AT_96_DPI)) / 2 + 1;
     for (const SliderControls& slider : state.sliders) {
-        MoveWindow(slider.label, left, y, width - value_width, row, TRUE);
-        MoveWindow(slider.value, left + width - value_width, y, value_width, row, TRUE);
-        MoveWindow(slider.trackbar, left, y + row, width, bar, TRUE);
-        y += row + bar;
+        MoveWindow(slider.label, left, y + label_offset, label_width, row - label_offset, TRUE);
+        MoveWindow(slider.trackbar, left + label_width, y, width - label_width - value_width, row,
+                   TRUE);
+        MoveWindow(slider.value, left + width - value_width, y + label_offset, value_width,
+                   row - label_offset, TRUE);
+        y += row;
     }
     // The strip between chart and panel belongs to neither: the chart's paint
     // leaves it, the class brush clears it.

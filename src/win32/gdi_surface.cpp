@@ -1,5 +1,6 @@
 #include "win32/gdi_surface.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -47,14 +48,17 @@ void GdiSurface::set_isotropic_mode() {
 }
 
 void GdiSurface::set_window_extent(int x, int y) {
+    flush_lines();
     SetWindowExtEx(device_context_, x, y, nullptr);
 }
 
 void GdiSurface::set_viewport_extent(int x, int y) {
+    flush_lines();
     SetViewportExtEx(device_context_, x, y, nullptr);
 }
 
 void GdiSurface::set_window_origin(int x, int y) {
+    flush_lines();
     SetWindowOrgEx(device_context_, x, y, nullptr);
 }
 
@@ -91,36 +95,108 @@ int GdiSurface::scaled_pen_width() {
     return logical < INT_MAX ? static_cast<int>(logical) : 0;
 }
 
+GdiSurface::~GdiSurface() {
+    flush_lines();
+    const HGDIOBJ current = GetCurrentObject(device_context_, OBJ_PEN);
+    for (const MadePen& made : pens_) {
+        if (made.pen == current) SelectObject(device_context_, GetStockObject(BLACK_PEN));
+        DeleteObject(made.pen);
+    }
+}
+
 SurfaceObject GdiSurface::create_pen(Colour colour) {
     const int width = scaled_pen_width();
-    if (width == 0) return from_gdi(CreatePen(PS_SOLID, 0, static_cast<COLORREF>(colour)));
-    // Flat ends, so that a wide line too leaves out its end point.
-    LOGBRUSH brush = {BS_SOLID, static_cast<COLORREF>(colour), 0};
-    return from_gdi(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT | PS_JOIN_MITER,
-                                 static_cast<DWORD>(width), &brush, 0, nullptr));
+    for (const MadePen& made : pens_) {
+        if (made.colour == colour && made.width == width) return from_gdi(made.pen);
+    }
+    HPEN pen = nullptr;
+    if (width == 0) {
+        pen = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(colour));
+    } else {
+        // Flat ends, so that a wide line too leaves out its end point.
+        LOGBRUSH brush = {BS_SOLID, static_cast<COLORREF>(colour), 0};
+        pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT | PS_JOIN_MITER,
+                           static_cast<DWORD>(width), &brush, 0, nullptr);
+    }
+    if (pen != nullptr) pens_.push_back({colour, width, pen});
+    return from_gdi(pen);
 }
 
 SurfaceObject GdiSurface::select_pen(SurfaceObject pen) {
+    if (join_lines_) {
+        // The device's pen changes when the joined lines are drawn.
+        const HGDIOBJ replaced = current_pen_;
+        current_pen_ = to_gdi(pen);
+        return from_gdi(replaced);
+    }
     return from_gdi(SelectObject(device_context_, to_gdi(pen)));
 }
 
-void GdiSurface::delete_pen(SurfaceObject pen) {
-    DeleteObject(to_gdi(pen));
+void GdiSurface::join_lines(bool joined) {
+    flush_lines();
+    if (joined && !join_lines_) {
+        current_pen_ = GetCurrentObject(device_context_, OBJ_PEN);
+        GetCurrentPositionEx(device_context_, &position_);
+    } else if (!joined && join_lines_) {
+        SelectObject(device_context_, current_pen_);
+    }
+    join_lines_ = joined;
+}
+
+void GdiSurface::flush_lines() {
+    if (joined_.empty()) return;
+    for (const JoinedLine& line : joined_) {
+        SelectObject(device_context_, line.pen);
+        Polyline(device_context_, line.points.data(), static_cast<int>(line.points.size()));
+    }
+    joined_.clear();
+    SelectObject(device_context_, current_pen_);
+    MoveToEx(device_context_, position_.x, position_.y, nullptr);
+}
+
+void GdiSurface::delete_pen(SurfaceObject) {
+    // Kept for the next segment of the colour; deleted with the surface.
 }
 
 void GdiSurface::move_to(int x, int y) {
+    if (join_lines_) {
+        position_ = {x, y};
+        return;
+    }
     MoveToEx(device_context_, x, y, nullptr);
 }
 
 void GdiSurface::line_to(int x, int y) {
-    LineTo(device_context_, x, y);
+    if (!join_lines_) {
+        LineTo(device_context_, x, y);
+        return;
+    }
+    const POINT from = position_;
+    position_ = {x, y};
+    auto same_pen = std::find_if(joined_.begin(), joined_.end(), [this](const JoinedLine& line) {
+        return line.pen == current_pen_;
+    });
+    if (same_pen != joined_.end() && same_pen->points.back().x == from.x &&
+        same_pen->points.back().y == from.y) {
+        same_pen->points.push_back(position_);
+        return;
+    }
+    if (same_pen != joined_.end()) {
+        const POINT end = position_;
+        position_ = from;
+        flush_lines();
+        position_ = end;
+    }
+    joined_.push_back({current_pen_, {from, position_}});
 }
 
 void GdiSurface::text_out(int x, int y, const char* text, int length) {
+    flush_lines();  // text cells cover the lines drawn before them
     TextOutA(device_context_, x, y, text, length);
 }
 
 void GdiSurface::fill_rectangle(int left, int top, int right, int bottom, Colour colour) {
+    flush_lines();
     // Rectangle with no pen fills the inside in logical units under any
     // mapping; the current pen and position stay.
     HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(colour));

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "chart/surface.h"
 
 namespace morbilex {
@@ -13,6 +15,17 @@ public:
     // 200 %); pens are as many device pixels wide, rounded.
     explicit GdiSurface(HDC device_context, double display_scale = 1.0)
         : device_context_(device_context), display_scale_(display_scale) {}
+    // Draws the lines still held for joining, then deletes the pens it made,
+    // the current one first put back to the stock pen.
+    ~GdiSurface() override;
+
+    // For long curves: a line that starts where the last line of its pen
+    // ended continues that pen's polyline, drawn at the next text, fill,
+    // mapping change and at the end. Where curves of two colours cross, the
+    // one on top may differ; every other pixel is the same.
+    void join_lines(bool joined);
+    GdiSurface(const GdiSurface&) = delete;
+    GdiSurface& operator=(const GdiSurface&) = delete;
 
     void select_device_default_font() override;
     void set_isotropic_mode() override;
@@ -44,6 +57,24 @@ private:
 
     HDC device_context_;
     double display_scale_;
+    // A chart makes a pen for every segment of a curve; each colour and width
+    // is made once and kept until the surface ends (delete_pen leaves it).
+    struct MadePen {
+        Colour colour;
+        int width;
+        HPEN pen;
+    };
+    std::vector<MadePen> pens_;
+
+    void flush_lines();
+    struct JoinedLine {
+        HGDIOBJ pen;
+        std::vector<POINT> points;
+    };
+    bool join_lines_ = false;
+    std::vector<JoinedLine> joined_;
+    HGDIOBJ current_pen_ = nullptr;  // while joining
+    POINT position_ = {0, 0};        // while joining
 };
 
 }  // namespace morbilex

@@ -99,6 +99,9 @@ void paint_window(HWND window) {
     GdiSurface surface(device_context, display_scale(window));
     Records& records = program_records();
     if (MainWindowState* state = main_window_state(window)) {
+        // The explorer's curves of up to 40000 steps as polylines; the classic
+        // view draws segment by segment, as it always has.
+        surface.join_lines(!records.view.classic);
         paint_explorer_view(surface, records, user_interface_state().series_colours,
                             state->explorer, chart_width(window, records), client.bottom, false);
     } else {

@@ -32,19 +32,35 @@ std::string last_error_text() {
     return reason.empty() ? "error " + std::to_string(code) : reason;
 }
 
-// The client area's size in device pixels; at least one pixel each way.
+// The picture's size in device pixels: the client area's, at least one pixel
+// each way; in the explorer view wider by the figures beside the chart, so
+// that the chart keeps the window's size in three fifths of the picture, as
+// in the Linux program's pictures.
 SIZE client_size(HWND window) {
     RECT client = {};
     GetClientRect(window, &client);
-    return {std::max<LONG>(1, client.right - client.left),
-            std::max<LONG>(1, client.bottom - client.top)};
+    SIZE size = {std::max<LONG>(1, client.right - client.left),
+                 std::max<LONG>(1, client.bottom - client.top)};
+    if (main_window_state(window) != nullptr && !program_records().view.classic)
+        size.cx = size.cx * 5 / 3;
+    return size;
 }
 
 void draw_window_view(HDC device_context, HWND window, SIZE size) {
     RECT area = {0, 0, size.cx, size.cy};
     FillRect(device_context, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     GdiSurface surface(device_context, display_scale(window));
-    paint_view(surface, program_records(), user_interface_state().series_colours, size.cx, size.cy);
+    Records& records = program_records();
+    MainWindowState* state = main_window_state(window);
+    if (state == nullptr) {
+        paint_view(surface, records, user_interface_state().series_colours, size.cx, size.cy);
+        return;
+    }
+    // The figures the panel shows stand beside the chart in the picture; the
+    // explorer's long curves are drawn as polylines, as in the window.
+    surface.join_lines(!records.view.classic);
+    paint_explorer_view(surface, records, user_interface_state().series_colours, state->explorer,
+                        size.cx, size.cy, !records.view.classic);
 }
 
 // The view's pixels, rows top to bottom, red, green and blue bytes each.

@@ -1,6 +1,10 @@
 // Drives morbilex.exe as a user would and checks what the user sees and gets.
 //   end_to_end_driver <morbilex.exe> [scenario]: works and keeps its pictures in the current
 //   directory.
+#include <windows.h>
+// After windows.h:
+#include <commctrl.h>
+
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -25,10 +29,31 @@ std::string picture(const std::string& name) {
     return work_folder + "\\" + name + ".bmp";
 }
 
-bool start(const std::string& scenario, RunningProgram& program) {
+// The classic view's scenarios switch to it first (View, Classic view): the
+// program starts in the explorer view.
+bool start(const std::string& scenario, RunningProgram& program, bool classic_view = true) {
     bool started = start_program(program_path, work_folder + "\\" + scenario, program);
     check(started, scenario + ": the main window of class Morbilex appears");
+    if (started && classic_view) {
+        SendMessageA(program.main_window, WM_COMMAND, MAKEWPARAM(133, 0), 0);
+        check(
+            FindWindowExA(program.main_window, nullptr, "msctls_trackbar32", nullptr) == nullptr ||
+                !IsWindowVisible(
+                    FindWindowExA(program.main_window, nullptr, "msctls_trackbar32", nullptr)),
+            scenario + ": the classic view shows no panel");
+    }
     return started;
+}
+
+// Whether the condition holds within five seconds; posted messages are handled
+// after sent ones, so settle() alone does not wait for them.
+template <typename Condition>
+bool eventually(Condition condition) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (condition()) return true;
+        Sleep(50);
+    }
+    return false;
 }
 
 std::string trace_path(const RunningProgram& program) {
@@ -397,7 +422,7 @@ unsigned big_endian(const std::string& bytes, size_t at) {
 // Save Trace As and Export Chart from the File menu.
 void saving_trace_and_chart() {
     RunningProgram program;
-    if (!start("saving", program)) return;
+    if (!start("saving", program, false)) return;
     HWND window = program.main_window;
     post_command(window, 122);
     expect_message_box(program, morbilex::SAVE_TRACE_CAPTION, morbilex::NO_TRACE_TEXT, window,
@@ -411,7 +436,7 @@ void saving_trace_and_chart() {
 
     post_command(window, 122);
     if (save_as(program, morbilex::SAVE_TRACE_CAPTION, program.folder + "kept.dat")) {
-        settle(window);
+        eventually([&] { return file_exists(program.folder + "kept.dat"); });
         check(read_file(program.folder + "kept.dat") == read_file(trace_path(program)),
               "Save Trace As: kept.dat holds the trace byte for byte");
     }
@@ -420,25 +445,28 @@ void saving_trace_and_chart() {
     GetClientRect(window, &client);
     post_command(window, 123);
     if (save_as(program, morbilex::EXPORT_CHART_CAPTION, program.folder + "chart_view")) {
-        settle(window);
-        const std::string png = read_file(program.folder + "chart_view.png");
+        std::string png;
+        eventually([&] { return (png = read_file(program.folder + "chart_view.png")).size() > 8; });
         check(png.compare(0, 8, "\x89PNG\r\n\x1A\n") == 0,
               "Export Chart: a name without a type becomes a PNG file");
-        check(big_endian(png, 16) == static_cast<unsigned>(client.right) &&
+        // The explorer view's picture has the figures beside the chart.
+        check(big_endian(png, 16) == static_cast<unsigned>(client.right * 5 / 3) &&
                   big_endian(png, 20) == static_cast<unsigned>(client.bottom),
-              "the PNG has the size of the window's view");
+              "the PNG has the size of the window's view and its figures");
         std::ofstream(work_folder + "\\exported_chart.png", std::ios::binary) << png;
     }
     post_command(window, 123);
     if (save_as(program, morbilex::EXPORT_CHART_CAPTION, program.folder + "chart_view.emf")) {
-        settle(window);
-        const std::string emf = read_file(program.folder + "chart_view.emf");
+        std::string emf;
+        eventually(
+            [&] { return (emf = read_file(program.folder + "chart_view.emf")).size() > 100; });
         check(emf.size() > 100 && emf.compare(40, 4, " EMF") == 0,
               "Export Chart: a .emf name gives an enhanced metafile");
         if (HENHMETAFILE metafile = GetEnhMetaFileA((program.folder + "chart_view.emf").c_str())) {
             // Played back on a bitmap of the view's size, as another program would show it.
             HDC screen = GetDC(nullptr);
             HDC memory = CreateCompatibleDC(screen);
+            client.right = client.right * 5 / 3;
             HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
             ReleaseDC(nullptr, screen);
             HGDIOBJ kept = SelectObject(memory, bitmap);
@@ -463,6 +491,84 @@ void saving_trace_and_chart() {
     post_command(window, 106);
     expect_exit(program, "e&Xit after saving");
     check(file_exists(program.folder + "kept.dat"), "the saved trace stays after exit");
+}
+
+// The visible child windows of the main window of this class, in their order.
+std::vector<HWND> children_of_class(HWND window, const char* window_class) {
+    std::vector<HWND> found;
+    for (HWND child = FindWindowExA(window, nullptr, window_class, nullptr); child != nullptr;
+         child = FindWindowExA(window, child, window_class, nullptr)) {
+        if (IsWindowVisible(child)) found.push_back(child);
+    }
+    return found;
+}
+
+// The explorer view: figures, a slider that re-runs, the read-out, the
+// user's guide on F1, and the classic view without the panel.
+void explorer_view() {
+    RunningProgram program;
+    if (!start("explorer", program, false)) return;
+    HWND window = program.main_window;
+    press_control_key(window, 'N');
+    check(wait_for_lines(trace_path(program), HEADER_LINES + 801), "explorer: Ctrl+N runs");
+    settle(window);
+    const std::vector<HWND> edits = children_of_class(window, "Edit");
+    check(edits.size() == 1 && control_text(window, 300).find("Peak infectious: 1196.64 persons") !=
+                                   std::string::npos,
+          "explorer: the panel shows the run's figures");
+    const std::vector<HWND> sliders = children_of_class(window, "msctls_trackbar32");
+    check(sliders.size() == 6, "explorer: six sliders of the model without intervention (got " +
+                                   std::to_string(sliders.size()) + ")");
+    if (!sliders.empty()) {
+        // R_0 from 0.5 in steps of 0.05: position 50 is 3.00.
+        SendMessageA(sliders[0], TBM_SETPOS, TRUE, 50);
+        PostMessageA(window, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 50),
+                     reinterpret_cast<LPARAM>(sliders[0]));
+        std::vector<std::string> lines;
+        check(eventually([&] {
+                  lines = read_lines(trace_path(program));
+                  return !lines.empty() && lines[0].find("R_0 =  3.00") != std::string::npos;
+              }),
+              "explorer: the R_0 slider at 3.00 runs again with its trace: " +
+                  (lines.empty() ? std::string() : lines[0]));
+    }
+    RECT client = {};
+    GetClientRect(window, &client);
+    PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(client.right / 4, client.bottom / 2));
+    settle(window);
+    save_picture(window, picture("explorer_read_out"));
+
+    press_keys(window, {VK_F1});
+    HWND guide = wait_for_window(program, "Morbilex: user's guide");
+    check(guide != nullptr, "explorer: F1 opens the user's guide in a window of its own");
+    if (guide != nullptr) {
+        HWND text = FindWindowExA(guide, nullptr, "Edit", nullptr);
+        char start_of_guide[64] = {};
+        SendMessageA(text, WM_GETTEXT, sizeof start_of_guide,
+                     reinterpret_cast<LPARAM>(start_of_guide));
+        check(
+            std::string(start_of_guide).find("What it is for") != std::string::npos,
+            std::string("explorer: the guide shows the README's user's guide: ") + start_of_guide);
+        save_picture(guide, picture("explorer_user_guide"));
+        PostMessageA(guide, WM_CLOSE, 0, 0);
+        check(wait_until_gone(guide), "explorer: the guide closes");
+    }
+
+    post_command(window, 133);  // View, Classic view
+    check(eventually([&] {
+              return children_of_class(window, "Edit").empty() &&
+                     children_of_class(window, "msctls_trackbar32").empty();
+          }),
+          "explorer: the classic view has no panel");
+    save_picture(window, picture("explorer_classic_view"));
+    press_keys(window, {VK_F1});
+    expect_message_box(program, morbilex::HELP_CAPTION, morbilex::HELP_TEXT, window,
+                       "F1 in the classic view");
+    post_command(window, 133);
+    check(eventually([&] { return children_of_class(window, "msctls_trackbar32").size() == 6; }),
+          "explorer: back from the classic view, the panel shows again");
+    post_command(window, 106);
+    expect_exit(program, "e&Xit from the explorer view");
 }
 
 // The spooled job that a print has finished, or "" after the timeout.
@@ -574,9 +680,13 @@ int main(int argc, char** argv) {
 
     // A second argument runs only the scenario of that name.
     const std::pair<const char*, void (*)()> scenarios[] = {
-        {"calculate", title_calculate_help_print},  {"parameters", model_parameters},
-        {"interventions", interventions_and_scale}, {"earlier_trace", earlier_trace_survives},
-        {"blocked_trace", trace_cannot_be_written}, {"saving", saving_trace_and_chart},
+        {"calculate", title_calculate_help_print},
+        {"parameters", model_parameters},
+        {"interventions", interventions_and_scale},
+        {"earlier_trace", earlier_trace_survives},
+        {"blocked_trace", trace_cannot_be_written},
+        {"saving", saving_trace_and_chart},
+        {"explorer", explorer_view},
         {"printing", printing_with_a_printer}};
     for (auto [name, scenario] : scenarios) {
         if (argc < 3 || std::string(argv[2]) == name) scenario();

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace morbilex {
 namespace {
@@ -120,6 +122,42 @@ TEST_F(BitmapSurfaceTest, LinesFollowTheDisplayScale) {
         SetMapMode(device_context_, MM_TEXT);
         SetWindowOrgEx(device_context_, 0, 0, nullptr);
     }
+}
+
+// Joined one-pixel lines give the pixels of the same lines drawn one by one,
+// where the curves do not cross; text drawn between them still covers what
+// came before. (Wide lines join at their corners instead of leaving notches.)
+TEST_F(BitmapSurfaceTest, JoinedLinesDrawWhatSingleLinesDraw) {
+    const auto draw = [this](bool joined) {
+        std::memset(pixels_, 0xFF, WIDTH * HEIGHT * 4);
+        {
+            GdiSurface surface(device_context_);
+            surface.join_lines(joined);
+            surface.set_isotropic_mode();
+            surface.set_window_extent(2000, 1000);
+            surface.set_viewport_extent(WIDTH, -HEIGHT);
+            surface.set_window_origin(0, 1000);
+            const Colour colours[] = {0x0000FF, 0xFF0000};
+            for (int step = 1; step < 190; ++step) {
+                for (int k = 0; k < 2; ++k) {  // two curves, their segments interleaved
+                    const SurfaceObject pen = surface.create_pen(colours[k]);
+                    const SurfaceObject kept = surface.select_pen(pen);
+                    surface.move_to((step - 1) * 10, 200 + 400 * k + (step - 1) % 7 * 20);
+                    surface.line_to(step * 10, 200 + 400 * k + step % 7 * 20);
+                    surface.select_pen(kept);
+                    surface.delete_pen(pen);
+                }
+                if (step == 120) surface.text_out(1000, 700, "Morbilex", 8);
+            }
+        }
+        GdiFlush();
+        return std::vector<DWORD>(pixels_, pixels_ + WIDTH * HEIGHT);
+    };
+    const std::vector<DWORD> single = draw(false);
+    EXPECT_GT(std::count(single.begin(), single.end(), 0xFF0000u), 300);
+    EXPECT_EQ(draw(true), single);
+    EXPECT_EQ(GetCurrentObject(device_context_, OBJ_PEN), GetStockObject(BLACK_PEN))
+        << "the surface's pens are gone with it, none left selected";
 }
 
 TEST_F(BitmapSurfaceTest, ChartFontHasTheRequestedCellHeight) {
