@@ -281,8 +281,12 @@ $("copy-link").addEventListener("click", async () => {
   }
 });
 
-// Sweeps, in a worker so that the page keeps answering.
-const sweep = { worker: null, chunks: [], header: "", values: null, shape: null, done: 0, total: 0, began: 0 };
+// Sweeps, in workers so that the page keeps answering: the picture's column
+// from as many workers as the machine has processors, each a shard of the
+// scenarios; the rows, when asked for, from one worker in run_id order.
+const sweep = { workers: [], definition: null, values: null, shape: null, done: [], total: 0, began: 0, finished: 0 };
+// One processor is left to the page itself.
+const WORKERS = Math.max(1, Math.min(8, (navigator.hardwareConcurrency || 2) - 1));
 
 function fillSweepSelects(columns) {
   for (const id of ["ax1-name", "ax2-name"]) {
@@ -300,69 +304,107 @@ function axisText(k) {
   return `${name}=${$(`ax${k}-from`).value}:${$(`ax${k}-to`).value}:${$(`ax${k}-step`).value}`;
 }
 
+function sweepWorker(shard, rows, onMessage) {
+  const worker = new Worker("sweep-worker.js");
+  worker.onmessage = (event) => onMessage(event.data);
+  worker.postMessage({ ...sweep.definition, shard, rows });
+  sweep.workers.push(worker);
+  return worker;
+}
+
+function endWorkers() {
+  for (const worker of sweep.workers) worker.terminate();
+  sweep.workers = [];
+}
+
+function setRunning(running) {
+  $("sweep-run").disabled = running;
+  $("sweep-stop").disabled = !running;
+  $("sweep-rows").disabled = running || sweep.definition === null;
+}
+
 function startSweep() {
-  stopSweep(false);
-  const axes = [axisText(1), axisText(2)].filter((text) => text !== null);
-  const fields = [...scenarioParams()].filter(([name]) => name !== "mode" && name !== "fit");
-  sweep.chunks = [];
+  endWorkers();
+  sweep.definition = {
+    fields: [...scenarioParams()].filter(([name]) => name !== "mode" && name !== "fit"),
+    mode: mode(), axes: [axisText(1), axisText(2)].filter((text) => text !== null), metric: $("metric").value,
+  };
   sweep.values = null;
-  sweep.done = 0;
+  sweep.shape = null;
+  sweep.done = new Array(WORKERS).fill(0);
+  sweep.finished = 0;
   sweep.began = performance.now();
-  sweep.worker = new Worker("sweep-worker.js");
-  sweep.worker.onmessage = (event) => sweepMessage(event.data);
-  sweep.worker.postMessage({ fields, mode: mode(), axes, metric: $("metric").value });
-  $("sweep-run").disabled = true;
-  $("sweep-stop").disabled = false;
-  $("sweep-rows").disabled = true;
+  for (let k = 0; k < WORKERS; ++k) sweepWorker([k + 1, WORKERS], false, (message) => sweepMessage(k, message));
+  setRunning(true);
   $("sweep-status").textContent = "Starting…";
 }
 
-function stopSweep(tell) {
-  if (sweep.worker) sweep.worker.terminate();
-  sweep.worker = null;
-  $("sweep-run").disabled = false;
-  $("sweep-stop").disabled = true;
-  if (tell) {
-    $("sweep-status").textContent = `Stopped after ${sweep.done} of ${sweep.total} scenarios.`;
-    $("sweep-rows").disabled = sweep.chunks.length === 0;
-    drawSweep();
-  }
+function stopSweep() {
+  endWorkers();
+  setRunning(false);
+  const done = sweep.done.reduce((a, b) => a + b, 0);
+  $("sweep-status").textContent = `Stopped after ${done} of ${sweep.total} scenarios.`;
+  drawSweep();
 }
 
 let sweepDrawPending = false;
-function sweepMessage(message) {
+function sweepMessage(k, message) {
   if (message.kind === "start") {
-    sweep.header = message.header;
-    sweep.total = message.size;
-    sweep.shape = message.shape;
-    sweep.values = new Float64Array(message.size).fill(NaN);
-    $("sweep-progress").value = 0;
+    if (sweep.values === null) {
+      sweep.total = message.size;
+      sweep.shape = message.shape;
+      sweep.values = new Float64Array(message.size).fill(NaN);
+      $("sweep-progress").value = 0;
+    }
   } else if (message.kind === "rows") {
-    sweep.chunks.push(message.rows);
     const values = message.values;
-    for (let k = 0; k < values.length; k += 2) sweep.values[values[k] - 1] = values[k + 1];
-    sweep.done = message.done;
-    $("sweep-progress").value = message.done / message.total;
-    $("sweep-status").textContent = `${message.done} of ${message.total} scenarios`;
+    for (let i = 0; i < values.length; i += 2) sweep.values[values[i] - 1] = values[i + 1];
+    sweep.done[k] = message.done;
+    const done = sweep.done.reduce((a, b) => a + b, 0);
+    $("sweep-progress").value = done / sweep.total;
+    $("sweep-status").textContent = `${done} of ${sweep.total} scenarios`;
     if (!sweepDrawPending) {
       sweepDrawPending = true;
       setTimeout(() => { sweepDrawPending = false; drawSweep(); }, 250);
     }
   } else if (message.kind === "done") {
-    sweep.seconds = (performance.now() - sweep.began) / 1000;
+    if (++sweep.finished < WORKERS) return;
     timings.sweepMs = performance.now() - sweep.began;
-    sweep.worker.terminate();
-    sweep.worker = null;
+    endWorkers();
     drawSweep();
-    $("sweep-run").disabled = false;
-    $("sweep-stop").disabled = true;
-    $("sweep-rows").disabled = false;
-    $("sweep-status").textContent = `${sweep.total} scenarios in ${sweep.seconds.toFixed(2)} s`;
+    setRunning(false);
+    $("sweep-progress").value = 1;
+    $("sweep-status").textContent = `${sweep.total} scenarios in ${(timings.sweepMs / 1000).toFixed(2)} s (${WORKERS} workers)`;
     document.body.dataset.sweeps = String((Number(document.body.dataset.sweeps) || 0) + 1);
   } else if (message.kind === "refused") {
-    stopSweep(false);
+    endWorkers();
+    setRunning(false);
     $("sweep-status").textContent = "Not run: " + message.message;
   }
+}
+
+// The rows of the last sweep as morbilex-batch writes them.
+function sweepRows() {
+  endWorkers();
+  const chunks = [];
+  setRunning(true);
+  $("sweep-status").textContent = "Writing the rows…";
+  sweepWorker([1, 1], true, (message) => {
+    if (message.kind === "start") chunks.push(message.header);
+    else if (message.kind === "rows") {
+      chunks.push(message.rows);
+      $("sweep-progress").value = message.done / message.total;
+    } else if (message.kind === "done") {
+      endWorkers();
+      setRunning(false);
+      $("sweep-status").textContent = `${sweep.total} rows written.`;
+      download("sweep.csv", new Blob(chunks, { type: "text/csv" }));
+    } else if (message.kind === "refused") {
+      endWorkers();
+      setRunning(false);
+      $("sweep-status").textContent = "Not run: " + message.message;
+    }
+  });
 }
 
 // Low values dark blue, high ones yellow.
@@ -436,10 +478,8 @@ function drawSweep() {
 }
 
 $("sweep-run").addEventListener("click", startSweep);
-$("sweep-stop").addEventListener("click", () => stopSweep(true));
-$("sweep-rows").addEventListener("click", () => {
-  download("sweep.csv", new Blob([sweep.header, ...sweep.chunks], { type: "text/csv" }));
-});
+$("sweep-stop").addEventListener("click", stopSweep);
+$("sweep-rows").addEventListener("click", sweepRows);
 
 // Start: the module, then the scenario of the address.
 restoreFromAddress();

@@ -1,5 +1,5 @@
-// A sweep in its own thread: the core's sweep runner posts each block's CSV
-// rows and metric values as it finishes them.
+// A sweep's shard in its own thread: the core's sweep runner posts each
+// block's metric values, and CSV rows when asked, as it finishes them.
 "use strict";
 importScripts("morbilex.js");
 
@@ -7,7 +7,7 @@ const ready = MorbilexCore();
 
 onmessage = async (event) => {
   const core = await ready;
-  const { fields, mode, axes, metric } = event.data;
+  const { fields, mode, axes, metric, shard, rows } = event.data;
   const call = (name, ret, types, ...args) => core.ccall(name, ret, types, args);
   const page = call("page_create", "number", []);
   for (const [name, value] of fields) call("page_set_field", "number", ["number", "string", "string"], page, name, value);
@@ -25,6 +25,7 @@ onmessage = async (event) => {
   const header = core.UTF8ToString(call("page_sweep_header", "number", ["number"], page));
   const size = call("page_sweep_size", "number", ["number"], page);
   postMessage({ kind: "start", header, size, shape });
-  if (!call("page_sweep_run", "number", ["number"], page)) return refused();
+  const run = call("page_sweep_run", "number", ["number", "number", "number", "number"], page, shard[0], shard[1], rows ? 1 : 0);
+  if (!run) return refused();
   postMessage({ kind: "done" });
 };

@@ -149,13 +149,13 @@ bool work_block(const SweepPlan& plan, const SweepSettings& settings, const Swee
     integrate_run_figures(std::span(work.inputs).first(count),
                           std::span(work.figures).first(count));
     rows.clear();
-    rows.reserve(static_cast<std::size_t>(count) * 512);
+    if (settings.rows) rows.reserve(static_cast<std::size_t>(count) * 512);
     for (long long k = 0; k < count; ++k) {
         const long long run_id = settings.shard.run_id(settings.skip + first + k);
         summarise_run(work.inputs[k], work.figures[k], work.row);
-        if (settings.json_lines) {
+        if (settings.rows && settings.json_lines) {
             append_sweep_json_row(rows, plan.grid, run_id, work.row);
-        } else {
+        } else if (settings.rows) {
             append_sweep_csv_row(rows, plan.grid, run_id, work.row);
         }
         if (settings.on_scenario) {

@@ -300,11 +300,14 @@ EMSCRIPTEN_KEEPALIVE const char* page_sweep_header(Page* page) {
     return handed_out(*page, sweep_csv_header(page->plan.grid));
 }
 
-// Runs the sweep, posting each block's CSV rows and (run_id, metric) pairs
-// to the worker's owner; 0 when a scenario was refused (page_refusal).
-EMSCRIPTEN_KEEPALIVE int page_sweep_run(Page* page) {
+// Runs shard index of count of the sweep, posting each block's (run_id,
+// metric) pairs, and its CSV rows when with_rows, to the worker's owner; 0
+// when a scenario was refused (page_refusal).
+EMSCRIPTEN_KEEPALIVE int page_sweep_run(Page* page, int index, int count, int with_rows) {
     std::vector<double> values;
     SweepSettings settings;
+    settings.shard = Shard{index, count};
+    settings.rows = with_rows != 0;
     const int metric = page->metric;
     settings.on_scenario = [&values, metric](const FinishedScenario& finished) {
         values.push_back(static_cast<double>(finished.run_id));

@@ -3,16 +3,19 @@
 // summary; a shared link restores its scenario and its trace download
 // matches the native trace; sweeps' rows match the native sweep's; the
 // timings are measured and screenshots kept.
-//   node browser_test.mjs SITE_URL NATIVE_BATCH OUT_DIR
+//   node browser_test.mjs SITE_URL NATIVE_BATCH BUILD_DIR
+// (screenshots in BUILD_DIR/screenshots, the rest in BUILD_DIR/browser)
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
 import puppeteer from "puppeteer-core";
 
 const [siteUrl, nativeBatch, outDir] = process.argv.slice(2);
-const downloads = path.join(outDir, "downloads");
+const downloads = path.join(outDir, "browser", "downloads");
 const shots = path.join(outDir, "screenshots");
-fs.rmSync(downloads, { recursive: true, force: true });
+const work = path.join(outDir, "browser");
+fs.rmSync(work, { recursive: true, force: true });
+fs.mkdirSync(work, { recursive: true });
 fs.mkdirSync(downloads, { recursive: true });
 fs.mkdirSync(shots, { recursive: true });
 
@@ -24,12 +27,12 @@ function check(what, ok, detail = "") {
 // A NaN's sign is the compiler's choice: compared without it.
 const unsigned = (text) => text.replace(/-nan/g, " nan");
 function native(args, file) {
-  const where = path.join(outDir, "native-" + file);
+  const where = path.join(work, "native-" + file);
   execFileSync(nativeBatch, [...args, `--output=${where}`]);
   return fs.readFileSync(where, "utf8");
 }
 function nativeFile(args, option, file) {
-  const where = path.join(outDir, "native-" + file);
+  const where = path.join(work, "native-" + file);
   execFileSync(nativeBatch, [...args, `${option}=${where}`, ...(option === "--trace" ? [] : ["--trace=/dev/null"])]);
   return fs.readFileSync(where, "utf8");
 }
@@ -39,7 +42,7 @@ const browser = await puppeteer.launch({
   headless: "new",
   args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
          "--disable-background-networking", "--disable-component-update", "--disable-sync",
-         `--user-data-dir=${path.join(outDir, "profile")}`],
+         `--user-data-dir=${path.join(work, "profile")}`],
 });
 const page = await browser.newPage();
 const errors = [];
@@ -109,7 +112,8 @@ check("slider to repainted chart at 800 steps", repaint.median < 16,
 
 // The read-out under the pointer.
 const box = await page.$eval("#chart", (canvas) => { const r = canvas.getBoundingClientRect(); return [r.left, r.top, r.width, r.height]; });
-await page.mouse.move(box[0] + box[2] * 0.45, box[1] + box[3] * 0.5);
+await page.mouse.move(box[0] + box[2] * 0.45, box[1] + box[3] * 0.5, { steps: 3 });
+await new Promise((resolve) => setTimeout(resolve, 100));
 check("read-out under the pointer", /^Day [0-9.]+: S /.test(await text("#readout")), await text("#readout"));
 
 // A shared link: its scenario restored, its trace the native one.
@@ -179,7 +183,7 @@ const answer = await page.evaluate(async () => {
 });
 await page.click("#sweep-stop");
 const stopped = await text("#sweep-status");
-check("page answers during a sweep, Stop stops it", answer < 100 && /^Stopped after/.test(stopped), `${answer.toFixed(1)} ms; ${stopped}`);
+check("page answers during a sweep, Stop stops it", answer < 250 && /^Stopped after/.test(stopped), `${answer.toFixed(1)} ms; ${stopped}`);
 
 // The phone.
 await open(shared, 390, 844);
