@@ -374,7 +374,7 @@ function sweepMessage(k, message) {
     drawSweep();
     setRunning(false);
     $("sweep-progress").value = 1;
-    $("sweep-status").textContent = `${sweep.total} scenarios in ${(timings.sweepMs / 1000).toFixed(2)} s (${WORKERS} workers)`;
+    $("sweep-status").textContent = `${sweep.total} scenarios in ${(timings.sweepMs / 1000).toFixed(2)} s (${WORKERS} worker${WORKERS > 1 ? "s" : ""})`;
     document.body.dataset.sweeps = String((Number(document.body.dataset.sweeps) || 0) + 1);
   } else if (message.kind === "refused") {
     endWorkers();
