@@ -73,6 +73,7 @@ public:
     void move_to(int, int) override {}
     void line_to(int, int) override { ++lines; }
     void text_out(int, int, const char*, int) override {}
+    void fill_rectangle(int, int, int, int, Colour) override {}
 
 private:
     int font_height_ = 16;

@@ -49,6 +49,9 @@ public:
     virtual void line_to(int x, int y) = 0;
     // Black text on an opaque white cell, reference point at its top-left corner.
     virtual void text_out(int x, int y, const char* text, int length) = 0;
+    // The rectangle between the two corners, edges included, filled with the
+    // colour; no outline, the current pen and position stay.
+    virtual void fill_rectangle(int left, int top, int right, int bottom, Colour colour) = 0;
 };
 
 }  // namespace morbilex

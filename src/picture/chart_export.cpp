@@ -27,6 +27,27 @@ bool render_chart(Records& records, const SeriesColours& colours, const std::str
     return render_picture(path, width, height, PictureStyle(), draw, bytes, error);
 }
 
+bool render_view_picture(const ViewDrawing& draw, const std::string& path, int width, int height,
+                         std::string& bytes, std::string& error) {
+    const auto paint = [&](PictureCanvas& canvas) {
+        PainterSurface surface(canvas.painter, canvas.dots_per_inch);
+        surface.join_lines(canvas.vectors);
+        draw(surface, canvas.area.width(), canvas.area.height());
+    };
+    return render_picture(path, width, height, PictureStyle(), paint, bytes, error);
+}
+
+bool export_view_picture(const ViewDrawing& draw, const std::string& path, int width, int height,
+                         std::string& error) {
+    std::string bytes;
+    if (!render_view_picture(draw, path, width, height, bytes, error)) return false;
+    const QByteArray data =
+        QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (write_whole_file(path, data, error)) return true;
+    error = "cannot write " + path + ": " + error;
+    return false;
+}
+
 bool write_whole_file(const std::string& path, const QByteArray& bytes, std::string& error) {
     const QString name = QString::fromStdString(path);
     const QFileInfo info(name);

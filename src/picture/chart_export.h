@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <functional>
 #include <string>
 
 #include "chart/chart.h"
@@ -21,6 +22,14 @@ bool export_chart(Records& records, const SeriesColours& colours, const std::str
 // nothing is written.
 bool render_chart(Records& records, const SeriesColours& colours, const std::string& path,
                   int width, int height, std::string& bytes, std::string& error);
+
+// Any view as a picture: draw paints width by height device units from the
+// surface's top-left corner (the explorer view, as the window shows it).
+using ViewDrawing = std::function<void(Surface& surface, int width, int height)>;
+bool render_view_picture(const ViewDrawing& draw, const std::string& path, int width, int height,
+                         std::string& bytes, std::string& error);
+bool export_view_picture(const ViewDrawing& draw, const std::string& path, int width, int height,
+                         std::string& error);
 
 // Puts bytes at path whole or not at all: a regular file, or a path where
 // nothing stands, is replaced only once all of it is written (a failure leaves

@@ -275,4 +275,15 @@ void PainterSurface::text_out(int x, int y, const char* text, int length) {
     }
 }
 
+void PainterSurface::fill_rectangle(int left, int top, int right, int bottom, Colour colour) {
+    flush_lines();  // the fill covers the lines drawn before it
+    QPoint corner_a;
+    QPoint corner_b;
+    if (!device_pixel(device_point(left, top), corner_a) ||
+        !device_pixel(device_point(right, bottom), corner_b)) {
+        return;
+    }
+    painter_.fillRect(QRect(corner_a, corner_b).normalized(), colour_of(colour));
+}
+
 }  // namespace morbilex

@@ -43,6 +43,7 @@ public:
     void move_to(int x, int y) override;
     void line_to(int x, int y) override;
     void text_out(int x, int y, const char* text, int length) override;
+    void fill_rectangle(int left, int top, int right, int bottom, Colour colour) override;
 
     // Device point of a logical point under the current mapping.
     QPointF device_point(double x, double y) const;

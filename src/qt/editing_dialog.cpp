@@ -7,11 +7,21 @@
 #include <utility>
 #include <vector>
 
+#include "explore/field_help.h"
 #include "shell/dialog_layout.h"
 
 namespace morbilex {
 
 namespace {
+
+// The unit and meaning of the field a control shows.
+QString field_tool_tip(const DialogTable& table, int control_id) {
+    const FieldSpec* field = find_field(table, control_id);
+    const FieldHelp* help = field != nullptr ? field_help(field->name) : nullptr;
+    if (help == nullptr) return {};
+    return QStringLiteral("%1 (%2)").arg(QString::fromUtf8(help->meaning),
+                                         QString::fromUtf8(help->unit));
+}
 
 // value * numerator / denominator rounded to the nearest integer, halves away
 // from zero, for the small non-negative sizes of a dialog.
@@ -170,6 +180,7 @@ QWidget* EditingDialog::create_control(const ControlSpec& control) {
         case ControlClass::Edit: {
             auto* edit = new QLineEdit(this);
             edit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            edit->setToolTip(field_tool_tip(table_, control.id));
             edits_[control.id] = edit;
             return edit;
         }

@@ -1,15 +1,31 @@
 #include "qt/main_window.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QDialog>
+#include <QDockWidget>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <string_view>
 
+#include "explore/explorer_view.h"
+#include "explore/field_help.h"
+#include "explore/user_guide.h"
 #include "qt/chart_view.h"
 #include "qt/editing_dialog.h"
 #include "qt/result_files.h"
@@ -24,6 +40,48 @@ static void load_icon_resources() {
 namespace morbilex {
 
 namespace {
+
+QString html_escaped(const std::string& text) {
+    return QString::fromStdString(text).toHtmlEscaped();
+}
+
+// The figures as a small table: label, value, and after an intervention the
+// no-intervention value and the difference.
+QString figures_html(const ViewFigures& figures) {
+    if (!figures.available) return QStringLiteral("<p>No run yet: calculate one (Ctrl+N).</p>");
+    QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"1\">");
+    if (figures.has_baseline) {
+        html += QStringLiteral(
+            "<tr><th></th><th align=\"right\">run</th><th align=\"right\">none</th>"
+            "<th align=\"left\">&nbsp;change</th></tr>");
+    }
+    // The unit goes with the label, so the columns hold numbers only.
+    const auto number = [](const std::string& value) { return value.substr(0, value.find(' ')); };
+    for (const FigureLine& line : figure_lines(figures)) {
+        const std::size_t space = line.value.find(' ');
+        std::string label = line.label;
+        if (space != std::string::npos && label.find("day") == std::string::npos)
+            label += " (" + line.value.substr(space + 1) + ")";
+        html += QStringLiteral("<tr><td>%1</td><td align=\"right\">%2</td>")
+                    .arg(html_escaped(label), html_escaped(number(line.value)));
+        if (figures.has_baseline) {
+            html += QStringLiteral("<td align=\"right\">&nbsp;%1</td><td>&nbsp;%2</td>")
+                        .arg(html_escaped(number(line.baseline)), html_escaped(line.difference));
+        }
+        html += QStringLiteral("</tr>");
+    }
+    html += QStringLiteral("</table>");
+    const std::string change = peak_change_text(figures);
+    if (!change.empty()) html += QStringLiteral("<p><b>%1</b></p>").arg(html_escaped(change));
+    return html;
+}
+
+QString help_text(const char* name) {
+    const FieldHelp* help = field_help(name);
+    if (help == nullptr) return {};
+    return QStringLiteral("%1 (%2)").arg(QString::fromUtf8(help->meaning),
+                                         QString::fromUtf8(help->unit));
+}
 
 QKeySequence accelerator_key(const Accelerator& accelerator) {
     if (accelerator.kind == AcceleratorKey::F1) return QKeySequence(Qt::Key_F1);
@@ -61,15 +119,28 @@ MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent
       view_(nullptr),
       printing_(records, colours_),
       front_end_(*this),
-      context_{records, front_end_} {
+      context_{records, front_end_},
+      explorer_host_(*this),
+      explorer_context_{context_, explorer_, explorer_host_} {
     context_.trace_path = trace_path_.c_str();
     init_series_colours(colours_);
     setWindowTitle(QString::fromLatin1(PROGRAM_TITLE));
     setWindowIcon(program_icon());
-    view_ = new ChartView(records_, colours_, this);
+    view_ = new ChartView(records_, colours_, explorer_, this);
     setCentralWidget(view_);
     build_menu_bar();
     build_accelerators();
+    build_panels();
+    // Printing and pictures show what the window shows: in the explorer view
+    // the chart with its comparison and the figures beside it.
+    printing_.set_page_painter([this](Surface& surface, int width, int height) {
+        if (records_.view.classic) {
+            paint_view(surface, records_, colours_, width, height);
+        } else {
+            paint_explorer_view(surface, records_, colours_, explorer_, width, height, true);
+        }
+    });
+    follow_view_options();
     resize(default_window_size());
 }
 
@@ -78,7 +149,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::execute(int command_id) {
-    execute_command(context_, command_id);
+    execute_explorer_command(explorer_context_, command_id);
     // The keyboard comes back here once a command's dialogs and boxes have
     // closed, also on a desktop without a window manager to hand it back.
     if (isVisible()) activateWindow();
@@ -87,6 +158,8 @@ void MainWindow::execute(int command_id) {
 void MainWindow::build_menu_bar() {
     QMenuBar* bar = menuBar();
     for (const MenuBarEntry& entry : main_menu_bar()) {
+        // The View menu stands last before Help.
+        if (entry.name == MenuName::Help) build_view_menu(*bar);
         QString label = QString::fromLatin1(entry.label);
         int command = entry.command;
         if (!entry.items.empty()) {
@@ -116,15 +189,172 @@ void MainWindow::build_menu_bar() {
     }
 }
 
+void MainWindow::build_view_menu(QMenuBar& bar) {
+    QMenu* menu = bar.addMenu(QStringLiteral("&View"));
+    menu->setObjectName(QStringLiteral("view_menu"));
+    for (const MenuItem& item : view_menu_items()) {
+        if (item.label == nullptr) {
+            menu->addSeparator();
+            continue;
+        }
+        const int command = item.command;
+        QString label = QString::fromLatin1(item.label);
+        for (const Accelerator& accelerator : view_accelerators()) {
+            if (accelerator.command == command)
+                label += QLatin1Char('\t') +
+                         accelerator_key(accelerator).toString(QKeySequence::NativeText);
+        }
+        QAction* action = menu->addAction(label);
+        action->setCheckable(view_item_checkable(command));
+        // The action's own check follows the records, not the click.
+        connect(action, &QAction::triggered, this, [this, command] {
+            execute(command);
+            follow_view_options();
+        });
+        view_actions_.emplace_back(command, action);
+    }
+}
+
 void MainWindow::build_accelerators() {
     // Keys of this window only, so a dialog's own keys (copy in an edit) stay
     // its own; the menu labels show the key text only.
-    for (const Accelerator& accelerator : main_accelerators()) {
-        auto* shortcut = new QShortcut(accelerator_key(accelerator), this);
-        shortcut->setContext(Qt::WindowShortcut);
-        int command = accelerator.command;
-        connect(shortcut, &QShortcut::activated, this, [this, command] { execute(command); });
+    for (const auto& table : {main_accelerators(), view_accelerators()}) {
+        for (const Accelerator& accelerator : table) {
+            auto* shortcut = new QShortcut(accelerator_key(accelerator), this);
+            shortcut->setContext(Qt::WindowShortcut);
+            int command = accelerator.command;
+            connect(shortcut, &QShortcut::activated, this, [this, command] { execute(command); });
+        }
     }
+}
+
+void MainWindow::build_panels() {
+    figures_ = new QLabel(this);
+    figures_->setObjectName(QStringLiteral("figures"));
+    figures_->setTextFormat(Qt::RichText);
+    figures_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    figures_->setMargin(4);
+    QFont small = figures_->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    figures_->setFont(small);
+    figures_dock_ = new QDockWidget(QStringLiteral("Figures"), this);
+    figures_dock_->setObjectName(QStringLiteral("figures_panel"));
+    figures_dock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    figures_dock_->setWidget(figures_);
+    addDockWidget(Qt::RightDockWidgetArea, figures_dock_);
+
+    auto* sliders = new QWidget(this);
+    sliders_layout_ = new QVBoxLayout(sliders);
+    sliders_layout_->setContentsMargins(6, 2, 6, 2);
+    sliders_layout_->setSpacing(0);
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidget(sliders);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    sliders_dock_ = new QDockWidget(QStringLiteral("Parameters"), this);
+    sliders_dock_->setObjectName(QStringLiteral("sliders_panel"));
+    sliders_dock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    sliders_dock_->setWidget(scroll);
+    addDockWidget(Qt::RightDockWidgetArea, sliders_dock_);
+    resizeDocks({figures_dock_, sliders_dock_}, {340, 340}, Qt::Horizontal);
+    refresh_panels();
+}
+
+void MainWindow::build_sliders() {
+    while (QLayoutItem* item = sliders_layout_->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    sliders_.clear();
+    sliders_mode_ = records_.mode;
+    for (const SliderField* field : sliders_for_mode(records_.mode)) {
+        auto* row = new QWidget;
+        auto* layout = new QGridLayout(row);
+        layout->setContentsMargins(0, 2, 0, 2);
+        layout->setVerticalSpacing(0);
+        auto* name = new QLabel(QString::fromLatin1(field->label));
+        auto* number = new QLabel;
+        number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        auto* slider = new QSlider(Qt::Horizontal);
+        slider->setObjectName(QString::fromLatin1(field->name));
+        slider->setRange(0, slider_positions(*field) - 1);
+        slider->setPageStep(std::max(1, slider_positions(*field) / 20));
+        const QString help = help_text(field->name);
+        name->setToolTip(help);
+        slider->setToolTip(help);
+        layout->addWidget(name, 0, 0);
+        layout->addWidget(number, 0, 1);
+        layout->addWidget(slider, 1, 0, 1, 2);
+        sliders_layout_->addWidget(row);
+        // Dragging runs without a trace; the release, a click or a key
+        // writes the trace of the run on screen.
+        connect(slider, &QSlider::valueChanged, this, [this, field, slider](int position) {
+            slider_moved(context_, explorer_, *field, slider_value_at(*field, position),
+                         !slider->isSliderDown());
+        });
+        connect(slider, &QSlider::sliderReleased, this, [this, field, slider] {
+            slider_moved(context_, explorer_, *field, slider_value_at(*field, slider->value()),
+                         true);
+        });
+        sliders_.push_back({field, slider, number});
+    }
+    sliders_layout_->addStretch(1);
+}
+
+void MainWindow::refresh_figures() {
+    explorer_.sync(records_);
+    figures_->setText(figures_html(explorer_.figures()));
+}
+
+void MainWindow::refresh_panels() {
+    if (records_.view.classic) return;
+    refresh_figures();
+    if (sliders_mode_ != records_.mode) build_sliders();
+    for (const SliderRow& row : sliders_) {
+        const double value = slider_value(records_, *row.field);
+        row.number->setText(QString::fromStdString(slider_value_text(*row.field, value)));
+        if (row.slider->isSliderDown()) continue;
+        const QSignalBlocker quiet(row.slider);
+        row.slider->setValue(slider_position_of(*row.field, value));
+    }
+}
+
+QSlider* MainWindow::slider(const char* name) const {
+    for (const SliderRow& row : sliders_) {
+        if (std::string_view(row.field->name) == name) return row.slider;
+    }
+    return nullptr;
+}
+
+void MainWindow::follow_view_options() {
+    const bool explorer = !records_.view.classic;
+    figures_dock_->setVisible(explorer);
+    sliders_dock_->setVisible(explorer);
+    view_->follow_view_options();
+    for (const auto& [command, action] : view_actions_) {
+        action->setChecked(view_item_checked(records_.view, command));
+        action->setEnabled(view_item_enabled(records_.view, command));
+    }
+    refresh_panels();
+}
+
+void MainWindow::show_user_guide() {
+    if (guide_ == nullptr) {
+        guide_ = new QDialog(this);
+        guide_->setObjectName(QStringLiteral("user_guide"));
+        guide_->setWindowTitle(QStringLiteral("Morbilex User's Guide"));
+        auto* browser = new QTextBrowser(guide_);
+        const std::string_view guide = user_guide_markdown();
+        browser->setMarkdown(QString::fromUtf8(guide.data(), static_cast<qsizetype>(guide.size())));
+        browser->setOpenExternalLinks(false);
+        auto* layout = new QVBoxLayout(guide_);
+        layout->addWidget(browser);
+        guide_->resize(720, 640);
+    }
+    guide_->show();
+    guide_->raise();
+    guide_->activateWindow();
 }
 
 int MainWindow::run_dialog(DialogKind kind) {
@@ -182,9 +412,18 @@ void MainWindow::export_chart_as() {
         this, caption, QStringLiteral("chart.png"),
         QStringLiteral("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"), &filter);
     std::string error;
-    if (!target.isEmpty() &&
-        !export_view(records_, colours_, target.toStdString(),
-                     filter.section(QLatin1Char('.'), 1).left(3), view_->size(), error))
+    const auto draw = [this](Surface& surface, int width, int height) {
+        if (records_.view.classic) {
+            paint_view(surface, records_, colours_, width, height);
+        } else {
+            paint_explorer_view(surface, records_, colours_, explorer_, width, height, true);
+        }
+    };
+    // The explorer's picture has the figures beside the chart: a third wider.
+    QSize size = view_->size();
+    if (!records_.view.classic) size.setWidth(size.width() * 3 / 2);
+    if (!target.isEmpty() && !export_view(draw, target.toStdString(),
+                                          filter.section(QLatin1Char('.'), 1).left(3), size, error))
         show_file_problem(caption, error);
     activateWindow();
 }
@@ -195,6 +434,20 @@ int WindowFrontEnd::open_dialog(DialogKind kind) {
 
 void WindowFrontEnd::repaint() {
     window_.view()->update();
+    window_.refresh_panels();
+}
+
+void WindowExplorerHost::copy_text(const std::string& text) {
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText(QString::fromStdString(text));
+}
+
+void WindowExplorerHost::show_user_guide() {
+    window_.show_user_guide();
+}
+
+void WindowExplorerHost::view_options_changed() {
+    window_.follow_view_options();
 }
 
 void WindowFrontEnd::print() {

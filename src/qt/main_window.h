@@ -5,14 +5,26 @@
 #include <QIcon>
 #include <QMainWindow>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "chart/chart.h"
+#include "explore/explorer.h"
+#include "explore/sliders.h"
+#include "explore/view_commands.h"
 #include "model/records.h"
 #include "qt/printing.h"
 #include "shell/commands.h"
 #include "trace/trace_writer.h"
 
+class QAction;
 class QMenu;
+class QMenuBar;
+class QDialog;
+class QDockWidget;
+class QLabel;
+class QSlider;
+class QVBoxLayout;
 
 namespace morbilex {
 
@@ -35,6 +47,19 @@ private:
     MainWindow& window_;
 };
 
+// What the explorer's commands ask of the program: the clipboard, the guide
+// and the panels.
+class WindowExplorerHost final : public ExplorerHost {
+public:
+    explicit WindowExplorerHost(MainWindow& window) : window_(window) {}
+    void copy_text(const std::string& text) override;
+    void show_user_guide() override;
+    void view_options_changed() override;
+
+private:
+    MainWindow& window_;
+};
+
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -48,6 +73,14 @@ public:
     void execute(int command_id);
 
     ChartView* view() const { return view_; }
+    Explorer& explorer() { return explorer_; }
+    // The explorer view's panels: the figures and the sliders.
+    QDockWidget* figures_panel() const { return figures_dock_; }
+    QDockWidget* sliders_panel() const { return sliders_dock_; }
+    // The slider of the field with this name, when the panel shows one.
+    QSlider* slider(const char* name) const;
+    // The user's guide window, once shown.
+    QDialog* user_guide() const { return guide_; }
     Printing& printing() { return printing_; }
 
     // The modal parts of the commands; each returns when it has closed.
@@ -59,8 +92,18 @@ public:
     void save_trace_as();
     void export_chart_as();
 
+    // The explorer view: the guide, the panels shown or hidden with the view
+    // options, and their contents brought up to the records after a repaint.
+    void show_user_guide();
+    void follow_view_options();
+    void refresh_panels();
+
 private:
     void build_menu_bar();
+    void build_view_menu(QMenuBar& bar);
+    void build_panels();
+    void build_sliders();
+    void refresh_figures();
     void add_saving_items(QMenu& file_menu);
     void show_file_problem(const QString& caption, const std::string& text);
     void build_accelerators();
@@ -72,6 +115,22 @@ private:
     Printing printing_;
     WindowFrontEnd front_end_;
     CommandContext context_;
+    Explorer explorer_;
+    WindowExplorerHost explorer_host_;
+    ExplorerContext explorer_context_;
+    std::vector<std::pair<int, QAction*>> view_actions_;
+    QDockWidget* figures_dock_ = nullptr;
+    QLabel* figures_ = nullptr;
+    QDockWidget* sliders_dock_ = nullptr;
+    QVBoxLayout* sliders_layout_ = nullptr;
+    InterventionMode sliders_mode_ = MODE_NOTHING_CALCULATED - 1;
+    struct SliderRow {
+        const SliderField* field;
+        QSlider* slider;
+        QLabel* number;
+    };
+    std::vector<SliderRow> sliders_;
+    QDialog* guide_ = nullptr;
 };
 
 // The program's icon, in every size it ships.

@@ -73,7 +73,12 @@ Printing::PrintOutcome Printing::print_page(QPagedPaintDevice& device) {
     if (!painter.begin(&device)) return PrintOutcome::NotStarted;
     {
         PainterSurface surface(painter);
-        draw_page_view(surface, records_, colours_, device.logicalDpiX(), device.logicalDpiY());
+        if (page_painter_) {
+            const PageRectangle page = page_rectangle(device.logicalDpiX(), device.logicalDpiY());
+            page_painter_(surface, page.right - page.left, page.top - page.bottom);
+        } else {
+            draw_page_view(surface, records_, colours_, device.logicalDpiX(), device.logicalDpiY());
+        }
     }
     return painter.end() ? PrintOutcome::Printed : PrintOutcome::NotFinished;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPrinter>
+#include <functional>
 
 #include "chart/chart.h"
 #include "model/records.h"
@@ -24,6 +25,11 @@ public:
     // next print; Cancel keeps the previous ones. Returns true when confirmed.
     bool printer_setup(QWidget* window);
 
+    // What a page shows instead of the classic view, on width by height
+    // device units of the page rectangle; empty: the classic view.
+    using PagePainter = std::function<void(Surface& surface, int width, int height)>;
+    void set_page_painter(PagePainter painter) { page_painter_ = std::move(painter); }
+
     // The printer and settings kept for the life of the program.
     QPrinter& printer() { return printer_; }
 
@@ -38,6 +44,7 @@ private:
     Records& records_;
     const SeriesColours& colours_;
     QPrinter printer_;
+    PagePainter page_painter_;
 };
 
 }  // namespace morbilex

@@ -14,7 +14,7 @@ set_target_properties(morbilex_qt_program PROPERTIES AUTORCC ON)
 target_compile_definitions(morbilex_qt_program PUBLIC MORBILEX_VERSION="${PROJECT_VERSION}")
 target_include_directories(morbilex_qt_program PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(morbilex_qt_program PUBLIC
-  morbilex_core morbilex_picture Qt6::Widgets Qt6::PrintSupport)
+  morbilex_core morbilex_explore morbilex_picture Qt6::Widgets Qt6::PrintSupport)
 
 add_executable(morbilex ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
 target_link_libraries(morbilex PRIVATE morbilex_qt_program)

@@ -36,6 +36,18 @@ bool copy_trace(const std::string& trace_path, const std::string& target, std::s
     return false;
 }
 
+bool export_view(const ViewDrawing& draw, std::string path, const QString& default_extension,
+                 QSize size, std::string& error) {
+    const QString suffix = QFileInfo(QString::fromStdString(path)).suffix().toLower();
+    if (suffix != "png" && suffix != "svg" && suffix != "pdf")
+        path += "." + default_extension.toStdString();
+    error.clear();
+    errno = 0;
+    if (export_view_picture(draw, path, size.width(), size.height(), error)) return true;
+    if (errno != 0) error = file_problem_text(path, errno);
+    return false;
+}
+
 bool export_view(Records& records, const SeriesColours& colours, std::string path,
                  const QString& default_extension, QSize size, std::string& error) {
     const QString suffix = QFileInfo(QString::fromStdString(path)).suffix().toLower();

@@ -8,6 +8,7 @@
 
 #include "chart/chart.h"
 #include "model/records.h"
+#include "picture/chart_export.h"
 
 namespace morbilex {
 
@@ -21,5 +22,8 @@ bool copy_trace(const std::string& trace_path, const std::string& target, std::s
 // the full path and the reason in error.
 bool export_view(Records& records, const SeriesColours& colours, std::string path,
                  const QString& default_extension, QSize size, std::string& error);
+// The same with what draw paints (the explorer view with its figures).
+bool export_view(const ViewDrawing& draw, std::string path, const QString& default_extension,
+                 QSize size, std::string& error);
 
 }  // namespace morbilex

@@ -18,8 +18,10 @@ bool file_exists(const char* path) {
     return std::filesystem::exists(path, ignored);
 }
 
+}  // namespace
+
 // One run in the current mode, then a repaint whatever its outcome.
-void run_and_repaint(CommandContext& context) {
+void run_current_mode(CommandContext& context) {
     const bool existed_before = file_exists(context.trace_path);
     NonFiniteRow non_finite;
     errno = 0;
@@ -39,10 +41,12 @@ void run_and_repaint(CommandContext& context) {
     context.front_end.repaint();
 }
 
+namespace {
+
 void edit_then_run(CommandContext& context, DialogKind dialog, InterventionMode mode) {
     context.front_end.open_dialog(dialog);
     context.records.mode = mode;
-    run_and_repaint(context);
+    run_current_mode(context);
 }
 
 }  // namespace
@@ -65,12 +69,12 @@ void execute_command(CommandContext& context, int command_id) {
             break;
         case COMMAND_CALCULATE:
             records.mode = MODE_NO_INTERVENTION;
-            run_and_repaint(context);
+            run_current_mode(context);
             break;
         case COMMAND_MAIN_PARAMETERS:
             front_end.open_dialog(DialogKind::ModelParameters);
             if (records.mode < 0) records.mode = MODE_NO_INTERVENTION;
-            run_and_repaint(context);
+            run_current_mode(context);
             break;
         case COMMAND_ONE_TIME:
             edit_then_run(context, DialogKind::OneTimePlan, MODE_ONE_TIME);

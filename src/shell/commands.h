@@ -41,6 +41,10 @@ struct CommandContext {
 // Carries out the command with this id (104 to 114; any other id does nothing).
 void execute_command(CommandContext& context, int command_id);
 
+// One run in records.mode with its trace, the failure report of a run that
+// did not complete, and a repaint: what every calculating command ends with.
+void run_current_mode(CommandContext& context);
+
 // At exit: deletes the trace file if, and only if, this process wrote it.
 void remove_trace_at_exit(const CommandContext& context);
 

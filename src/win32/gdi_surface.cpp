@@ -102,4 +102,17 @@ void GdiSurface::text_out(int x, int y, const char* text, int length) {
     TextOutA(device_context_, x, y, text, length);
 }
 
+void GdiSurface::fill_rectangle(int left, int top, int right, int bottom, Colour colour) {
+    // Rectangle with no pen fills the inside in logical units under any
+    // mapping; the current pen and position stay.
+    HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(colour));
+    if (brush == nullptr) return;
+    HGDIOBJ kept_pen = SelectObject(device_context_, GetStockObject(NULL_PEN));
+    HGDIOBJ kept_brush = SelectObject(device_context_, brush);
+    Rectangle(device_context_, left, top, right, bottom);
+    SelectObject(device_context_, kept_brush);
+    SelectObject(device_context_, kept_pen);
+    DeleteObject(brush);
+}
+
 }  // namespace morbilex

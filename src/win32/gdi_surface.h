@@ -29,6 +29,7 @@ public:
     void move_to(int x, int y) override;
     void line_to(int x, int y) override;
     void text_out(int x, int y, const char* text, int length) override;
+    void fill_rectangle(int left, int top, int right, int bottom, Colour colour) override;
 
 private:
     // The logical height the chart font is made at (readable_chart_font_pixels).

@@ -110,6 +110,10 @@ public:
         log("text_out", x, y, std::string(text, static_cast<std::size_t>(length)));
         texts_.push_back({x, y, std::string(text, static_cast<std::size_t>(length))});
     }
+    void fill_rectangle(int left, int top, int right, int bottom, Colour colour) override {
+        log("fill_rectangle", left, top, std::to_string(right) + "," + std::to_string(bottom), 0,
+            colour);
+    }
 
     const std::vector<Segment>& segments() const { return segments_; }
     const std::vector<PlacedText>& texts() const { return texts_; }

@@ -45,6 +45,10 @@ public:
     void delete_pen(SurfaceObject pen) override { release(pen, pen_); }
     void move_to(int x, int y) override { device_point(x, y); }
     void line_to(int x, int y) override { device_point(x, y); }
+    void fill_rectangle(int left, int top, int right, int bottom, Colour) override {
+        device_point(left, top);
+        device_point(right, bottom);
+    }
     void text_out(int x, int y, const char*, int length) override {
         device_point(x, y);
         check(length >= 0 && length <= 255);

@@ -6,7 +6,7 @@ add_library(morbilex_program_test_support STATIC
 target_include_directories(morbilex_program_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(morbilex_program_test_support PUBLIC morbilex_qt_program Qt6::Test)
 
-foreach(area window dialogs printing locale)
+foreach(area window dialogs printing locale explorer)
   add_executable(program_${area}_test ${CMAKE_CURRENT_SOURCE_DIR}/program_${area}_test.cpp)
   set_target_properties(program_${area}_test PROPERTIES AUTOMOC ON)
   target_link_libraries(program_${area}_test PRIVATE morbilex_program_test_support)

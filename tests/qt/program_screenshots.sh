@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs morbilex on a virtual X display with the real xcb platform and keeps
-# screenshots of the title screen, the default chart, each dialog and the
+# screenshots of the title screen, the explorer view and its user's guide,
+# then in the classic view the default chart, each dialog and the
 # intermittent chart at ymax 10000 in the output folder.
 # Usage: program_screenshots.sh <morbilex> <output folder>
 set -euo pipefail
@@ -81,6 +82,23 @@ main_window="$(wait_for_window Morbilex)"
 screenshot title
 [ "$(red_pixels title)" -eq 0 ] || fail "the title screen shows a curve"
 [ ! -e "$work/temp.dat" ] || fail "a trace exists before any run"
+
+# The explorer view, the program's default: a one-time run beside the run
+# without intervention, the read-out under the mouse, the user's guide on F1.
+send_keys "$main_window" ctrl+o
+dialog="$(wait_for_window 'One-time intervention')"
+send_keys "$dialog" Return
+xdotool mousemove --window "$main_window" 300 250
+screenshot explorer_one_time
+[ -s "$work/temp.dat" ] || fail "the explorer's run wrote no trace"
+[ "$(red_pixels explorer_one_time)" -gt 0 ] || fail "the explorer view shows no red curve"
+send_keys "$main_window" F1
+dialog="$(wait_for_window "Morbilex User's Guide")"
+screenshot explorer_user_guide
+send_keys "$dialog" Escape
+# Everything below runs in the classic view (View, Classic view).
+send_keys "$main_window" alt+v l
+screenshot classic_after_explorer
 
 send_keys "$main_window" ctrl+n
 screenshot default_chart

@@ -99,9 +99,10 @@ bool PaintCounter::eventFilter(QObject*, QEvent* event) {
     return false;
 }
 
-ProgramUnderTest::ProgramUnderTest()
+ProgramUnderTest::ProgramUnderTest(bool classic)
     : previous_folder_(QDir::currentPath()), records_(std::make_unique<Records>()) {
     QDir::setCurrent(folder_.path());
+    records_->view.classic = classic;
     window_ = std::make_unique<MainWindow>(*records_);
     window_->resize(800, 560);
     window_->show();

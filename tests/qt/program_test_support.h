@@ -70,7 +70,9 @@ private:
 // current directory for its trace file.
 class ProgramUnderTest {
 public:
-    ProgramUnderTest();
+    // classic: the classic view (the window as it was before the explorer
+    // view), which the tests of the menus, dialogs and printing look at.
+    explicit ProgramUnderTest(bool classic = true);
     ~ProgramUnderTest();
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;

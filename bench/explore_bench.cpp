@@ -1,0 +1,71 @@
+// The explorer view's latency: a slider moved until the window shows the new
+// chart and figures. One iteration is what a drag step costs: the value set
+// through its dialog, the run without a trace, the figures of the run and of
+// the run without intervention, the comparison curves and reduction bands,
+// the fitted axes, the figures' text, and the chart painted through the
+// painter surface into an image of the window's default chart size. The
+// targets are 16 ms at 800 steps (200 days) and 33 ms at 40000 steps.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include "explore/explorer_view.h"
+#include "explore/sliders.h"
+#include "picture/painter_surface.h"
+#include "trace/traced_run.h"
+
+namespace morbilex {
+namespace {
+
+// The chart's part of a 960 by 600 window beside the figures and sliders.
+constexpr int CHART_WIDTH = 620;
+constexpr int CHART_HEIGHT = 580;
+
+void BM_SliderToRepaintedChart(benchmark::State& state) {
+    auto records = std::make_unique<Records>();
+    records->model.n_steps = static_cast<int>(state.range(0));
+    records->mode = MODE_ONE_TIME;
+    SeriesColours colours;
+    init_series_colours(colours);
+    Explorer explorer;
+    explorer.read_out_step = 100;
+    QImage image(CHART_WIDTH, CHART_HEIGHT, QImage::Format_RGB32);
+    const SliderField& r0 = slider_fields()[0];
+    int k = 0;
+    for (auto _ : state) {
+        // Each step a new value, so nothing is reused from the step before.
+        apply_slider_value(*records, r0, slider_value_at(r0, 30 + (k++ % 60)));
+        run_simulation_to_stream(*records, records->mode, nullptr);
+        explorer.sync(*records);
+        fit_axes(*records, explorer);
+        std::string figures;
+        for (const FigureLine& line : figure_lines(explorer.figures()))
+            figures += line.value + line.baseline + line.difference;
+        benchmark::DoNotOptimize(figures);
+        QPainter painter(&image);
+        painter.fillRect(0, 0, CHART_WIDTH, CHART_HEIGHT, Qt::white);
+        {
+            PainterSurface surface(painter);
+            paint_explorer_view(surface, *records, colours, explorer, CHART_WIDTH, CHART_HEIGHT,
+                                false);
+        }
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["steps"] = static_cast<double>(state.range(0));
+}
+BENCHMARK(BM_SliderToRepaintedChart)->Arg(800)->Arg(40000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace morbilex
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

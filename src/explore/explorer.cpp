@@ -1,0 +1,187 @@
+#include "explore/explorer.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+#include "analysis/scenario_setup.h"
+#include "model/run_loop.h"
+
+namespace morbilex {
+namespace {
+
+bool same(double a, double b) {
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+bool same_inputs(const ScenarioInputs& a, const ScenarioInputs& b) {
+    const ModelParameters& m = a.model;
+    const ModelParameters& n = b.model;
+    const OneTimePlan& p = a.one_time;
+    const OneTimePlan& q = b.one_time;
+    const IntermittentPlan& r = a.intermittent;
+    const IntermittentPlan& s = b.intermittent;
+    return a.mode == b.mode && m.n_steps == n.n_steps && same(m.R_0, n.R_0) &&
+           same(m.latent_period, n.latent_period) &&
+           same(m.infectious_period, n.infectious_period) && same(m.dt, n.dt) &&
+           same(m.init_S, n.init_S) && same(m.init_E, n.init_E) && same(m.init_I, n.init_I) &&
+           same(m.init_R, n.init_R) && same(p.Redct1, q.Redct1) && same(p.t_srt1, q.t_srt1) &&
+           same(p.t_stp1, q.t_stp1) && same(p.Redct2, q.Redct2) && same(p.t_srt2, q.t_srt2) &&
+           same(p.t_stp2, q.t_stp2) && same(p.Redct3, q.Redct3) && same(p.t_srt3, q.t_srt3) &&
+           same(p.t_stp3, q.t_stp3) && same(r.Reduction, s.Reduction) &&
+           same(r.On_threshold, s.On_threshold) && same(r.Off_threshold, s.Off_threshold);
+}
+
+// Collects the periods of a run whose on_flag is set; the rows go to one
+// scratch row.
+class ScheduleSink {
+public:
+    explicit ScheduleSink(std::vector<ReducedPeriod>& periods) : periods_(periods) {}
+    double* slot(int) { return scratch_; }
+    void row(int step, double, int on_flag, const double*) {
+        if (on_flag == 0) return;
+        if (!periods_.empty() && periods_.back().end_step == step) {
+            ++periods_.back().end_step;
+        } else {
+            periods_.push_back({step, step + 1});
+        }
+    }
+    void last_row(int, double, int, const double*) {}
+
+private:
+    std::vector<ReducedPeriod>& periods_;
+    double scratch_[COMPARTMENT_COUNT] = {};
+};
+
+// The highest finite value of the table's rows.
+double highest_value(const ResultTable& table, int rows) {
+    double highest = 0.0;
+    for (int j = 0; j < rows; ++j) {
+        for (double value : table[j]) {
+            if (std::isfinite(value) && value > highest) highest = value;
+        }
+    }
+    return highest;
+}
+
+}  // namespace
+
+void Explorer::sync(const Records& records) {
+    const InterventionMode mode = records.mode;
+    const bool runnable = mode >= MODE_NO_INTERVENTION && mode <= MODE_INTERMITTENT &&
+                          run_inputs_acceptable(records, mode);
+    const ScenarioInputs inputs =
+        scenario_inputs_of(records, runnable ? mode : MODE_NO_INTERVENTION);
+    if (synced_ && runnable == figures_.available && (!runnable || same_inputs(inputs, inputs_)))
+        return;
+    synced_ = true;
+    inputs_ = inputs;
+    reduced_.clear();
+    has_comparison_ = false;
+    figures_ = compute_view_figures(records);
+    if (!runnable) return;
+    RateConstants rates;
+    ScheduleSink schedule(reduced_);
+    integrate_run(inputs.model, inputs.one_time, inputs.intermittent, mode, rates, schedule);
+    if (mode == MODE_NO_INTERVENTION || !figures_.has_baseline) return;
+    ResultTableSink table(comparison_);
+    integrate_run(inputs.model, inputs.one_time, inputs.intermittent, MODE_NO_INTERVENTION, rates,
+                  table);
+    has_comparison_ = true;
+}
+
+bool Explorer::reduced_at(int step) const {
+    for (const ReducedPeriod& period : reduced_) {
+        if (period.first_step <= step && step < period.end_step) return true;
+    }
+    return false;
+}
+
+ExplorerMapping explorer_mapping(const AxisScale& scale) {
+    AxisScale copy = scale;
+    ExplorerMapping mapping;
+    mapping.geometry = compute_chart_geometry(copy);
+    mapping.x_per_day = copy.x_per_day;
+    const double H = mapping.geometry.plot_height;
+    mapping.extent_x = 2.4 * H;
+    mapping.extent_y = 1.5 * H;
+    mapping.origin_x = mapping.geometry.frame_left - 0.2 * H;
+    mapping.origin_y = mapping.geometry.frame_top + 0.3 * H;
+    mapping.valid = true;
+    return mapping;
+}
+
+int explorer_chart_width(int width, bool with_figures) {
+    return with_figures ? width - width / 3 : width;
+}
+
+int shown_rows(const Records& records) {
+    return std::clamp(records.model.n_steps, 0, MAX_STEPS);
+}
+
+int step_at_device_x(const Records& records, int device_x, int width, int height) {
+    if (records.mode < 0 || width <= 0 || height <= 0) return -1;
+    const ExplorerMapping mapping = explorer_mapping(records.scale);
+    const ChartGeometry& g = mapping.geometry;
+    const double dt = records.model.dt;
+    if (!g.drawable || !(dt > 0.0) || !(mapping.x_per_day > 0.0)) return -1;
+    // The mapping as set_chart_mapping forms it: truncated extents and
+    // origin, one scale for both axes, the origin at the device's corner.
+    const double extent_x = std::trunc(mapping.extent_x);
+    const double extent_y = std::trunc(mapping.extent_y);
+    const double origin_x = std::trunc(mapping.origin_x);
+    const double scale = std::min(width / extent_x, height / extent_y);
+    const double logical_x = origin_x + device_x / scale;
+    const double per_step = dt * mapping.x_per_day;
+    // The steps whose points trunc(j * per_step + 0.5) lie inside the frame.
+    const int rows = shown_rows(records);
+    const double lowest = std::max(0.0, std::ceil((g.frame_left - 0.5) / per_step));
+    const double highest = std::min(rows - 1.0, std::ceil((g.frame_right + 0.5) / per_step) - 1.0);
+    if (!(lowest <= highest)) return -1;
+    const double nearest = std::nearbyint(logical_x / per_step);
+    return static_cast<int>(std::clamp(nearest, lowest, highest));
+}
+
+double round_number_above(double value) {
+    if (!(value > 0.0) || !std::isfinite(value)) return 1.0;
+    double power = std::pow(10.0, std::floor(std::log10(value)));
+    for (int k = 0; k < 2; ++k, power *= 10.0) {
+        for (double factor : {1.0, 2.0, 2.5, 5.0}) {
+            if (factor * power >= value) return factor * power;
+        }
+    }
+    return 10.0 * power;
+}
+
+double round_tick_step(double range) {
+    if (!(range > 0.0) || !std::isfinite(range)) return 0.0;
+    const double rough = range / 8.0;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (double factor : {1.0, 2.0, 5.0}) {
+        if (factor * power >= rough) return factor * power;
+    }
+    return 10.0 * power;
+}
+
+bool fit_axes(Records& records, const Explorer& explorer) {
+    if (records.mode < 0) return false;
+    const int rows = shown_rows(records);
+    const double duration = records.model.n_steps * records.model.dt;
+    double highest = highest_value(records.results, rows);
+    if (records.view.compare && explorer.has_comparison())
+        highest = std::max(highest, highest_value(explorer.comparison(), rows));
+    AxisScale fitted = records.scale;
+    fitted.xmin = 0.0;
+    if (duration > 0.0 && std::isfinite(duration)) fitted.xmax = duration;
+    fitted.ymin = 0.0;
+    fitted.ymax = round_number_above(highest);
+    AxisScale probe = fitted;
+    if (!compute_chart_geometry(probe).drawable) return false;
+    const bool changed = fitted.xmin != records.scale.xmin || fitted.xmax != records.scale.xmax ||
+                         fitted.ymin != records.scale.ymin || fitted.ymax != records.scale.ymax;
+    records.scale = fitted;
+    return changed;
+}
+
+}  // namespace morbilex

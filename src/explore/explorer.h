@@ -1,0 +1,87 @@
+// What the explorer view adds to the chart, kept beside the records: the
+// figures, the no-intervention run of the same parameters, the periods with a
+// reduction in force, the read-out's step, and the mapping between device
+// points and the run's steps. The records stay the single source of truth:
+// everything here follows from them and is brought up to date by sync().
+#pragma once
+
+#include <vector>
+
+#include "analysis/run_figures.h"
+#include "chart/chart.h"
+#include "explore/figures.h"
+#include "model/records.h"
+
+namespace morbilex {
+
+// Steps first..end-1 of the run with a reduction of transmission in force.
+struct ReducedPeriod {
+    int first_step;
+    int end_step;
+};
+
+class Explorer {
+public:
+    // Recomputes what follows from the records' run when its inputs changed
+    // since the last call (the mode, the parameters or a plan).
+    void sync(const Records& records);
+    // Forgets everything: the next sync recomputes.
+    void invalidate() { synced_ = false; }
+
+    const ViewFigures& figures() const { return figures_; }
+    // The no-intervention run of an intervention run (rows 0..n_steps-1).
+    bool has_comparison() const { return has_comparison_; }
+    const ResultTable& comparison() const { return comparison_; }
+    const std::vector<ReducedPeriod>& reduced_periods() const { return reduced_; }
+    // True when step lies in a reduced period.
+    bool reduced_at(int step) const;
+
+    // The read-out's step, or -1 when none is shown.
+    int read_out_step = -1;
+
+private:
+    bool synced_ = false;
+    ScenarioInputs inputs_;
+    ViewFigures figures_;
+    bool has_comparison_ = false;
+    ResultTable comparison_;
+    std::vector<ReducedPeriod> reduced_;
+};
+
+// How the explorer view places the chart in a device rectangle of width by
+// height from the top-left corner: the logical window of the chart mapping.
+// The chart keeps the classic chart's frame and scale; above the frame it
+// leaves room for three header lines.
+struct ExplorerMapping {
+    bool valid = false;
+    ChartGeometry geometry;  // of a copy of the scale
+    double x_per_day = 0.0;
+    double extent_x = 0.0, extent_y = 0.0, origin_x = 0.0, origin_y = 0.0;
+};
+ExplorerMapping explorer_mapping(const AxisScale& scale);
+// The width of the chart's part of a device width: all of it in the window,
+// the left part when the figures are drawn beside the chart (pictures, print).
+int explorer_chart_width(int width, bool with_figures);
+
+// The step of the records' run nearest to the device x (the inverse of the
+// chart's mapping onto a device width by height), limited to the steps inside
+// the frame; -1 when no step is shown.
+int step_at_device_x(const Records& records, int device_x, int width, int height);
+
+// The rows shown: 0..min(n_steps, MAX_STEPS)-1.
+int shown_rows(const Records& records);
+
+// The smallest of 1, 2, 2.5 and 5 times a power of ten that is at least value
+// (value > 0); 1 for anything else.
+double round_number_above(double value);
+// The spacing of round tick values over a range: 1, 2 or 5 times a power of
+// ten giving at most about eight ticks; 0 for an empty or non-finite range.
+double round_tick_step(double range);
+
+// Fits the axes to the run: x from 0 to T_max, y from 0 to a round number at
+// or above the highest value of the curves shown (the comparison's included
+// when records.view.compare). The scale stays as it was when there is no run
+// or the fitted ranges could not be drawn. Returns true when it changed.
+bool fit_axes(Records& records, const Explorer& explorer);
+
+}  // namespace morbilex

@@ -1,0 +1,372 @@
+// The explorer's drawing, in the chart's logical units, back to front: header,
+// bands, axes and grid, round ticks, comparison curves, the run's curves, the
+// legend on its box, the read-out.
+#include "explore/explorer_view.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <string>
+
+#include "chart/chart_text.h"
+#include "text/format.h"
+
+namespace morbilex {
+namespace {
+
+constexpr Colour WHITE = 0xFFFFFF;
+constexpr Colour GREY = 0x808080;
+
+class Pen {
+public:
+    Pen(Surface& surface, Colour colour) : surface_(surface), pen_(surface.create_pen(colour)) {
+        if (pen_ != 0) kept_ = surface_.select_pen(pen_);
+    }
+    ~Pen() {
+        if (pen_ == 0) return;
+        surface_.select_pen(kept_);
+        surface_.delete_pen(pen_);
+    }
+    Pen(const Pen&) = delete;
+    Pen& operator=(const Pen&) = delete;
+
+private:
+    Surface& surface_;
+    SurfaceObject pen_;
+    SurfaceObject kept_ = 0;
+};
+
+// A text as it stands (no format), cut to the chart's text capacity.
+void draw_text(Surface& surface, int x, int y, const std::string& text) {
+    const std::size_t length = std::min(text.size(), CHART_TEXT_CAPACITY - 1);
+    surface.text_out(x, y, text.data(), static_cast<int>(length));
+}
+
+std::string formatted(const char* format, std::initializer_list<FormatArgument> arguments) {
+    char text[160];
+    format_text(text, sizeof text, format, arguments);
+    return text;
+}
+
+// A real as a logical coordinate, rounded; false when it has no 32-bit value.
+bool coordinate(double value, int& out) {
+    const double shifted = value + 0.5;
+    if (!(shifted > INT_MIN / 2 && shifted < INT_MAX / 2)) return false;
+    out = static_cast<int>(shifted);
+    return true;
+}
+
+std::string schedule_text(const Records& records) {
+    if (records.mode == MODE_ONE_TIME) {
+        const OneTimePlan& p = records.one_time;
+        const double windows[3][3] = {{p.Redct1, p.t_srt1, p.t_stp1},
+                                      {p.Redct2, p.t_srt2, p.t_stp2},
+                                      {p.Redct3, p.t_srt3, p.t_stp3}};
+        std::string text = "Reduction";
+        bool any = false;
+        for (const auto& w : windows) {
+            if (w[0] == 0.0 || !(w[2] > w[1])) continue;
+            text += formatted(any ? "; %.0f %% days %g-%g" : " %.0f %% days %g-%g",
+                              {w[0] * 100.0, w[1], w[2]});
+            any = true;
+        }
+        return any ? text : text + ": no window in force";
+    }
+    if (records.mode == MODE_INTERMITTENT) {
+        const IntermittentPlan& p = records.intermittent;
+        return formatted("Reduction %.0f %% while I: on at %g, off at %g",
+                         {p.Reduction * 100.0, p.On_threshold, p.Off_threshold});
+    }
+    return "No intervention";
+}
+
+void draw_header(Surface& surface, const ChartGeometry& g, const Records& records,
+                 const Explorer& explorer) {
+    const int x = g.frame_left;
+    int y = g.frame_top + plot_length(g, 0.27);
+    const ModelParameters& m = records.model;
+    draw_text(surface, x, y,
+              formatted("R_0 %.2f  latent %.2f d  infectious %.2f d  T_max %.0f d",
+                        {m.R_0, m.latent_period, m.infectious_period, m.n_steps * m.dt}));
+    y -= g.line_step;
+    draw_text(surface, x, y, schedule_text(records));
+    const std::string change = peak_change_text(explorer.figures());
+    if (!change.empty()) {
+        y -= g.line_step;
+        draw_text(surface, x, y, "vs no intervention (light): " + change);
+    }
+}
+
+int step_x(int step, double dt, double x_per_day) {
+    int x = 0;
+    coordinate(step * dt * x_per_day, x);
+    return x;
+}
+
+void draw_bands(Surface& surface, const ChartGeometry& g, const Records& records,
+                const Explorer& explorer, double x_per_day) {
+    const double dt = records.model.dt;
+    for (const ReducedPeriod& period : explorer.reduced_periods()) {
+        const int left = std::max(step_x(period.first_step, dt, x_per_day), g.frame_left);
+        const int right = std::min(step_x(period.end_step, dt, x_per_day), g.frame_right);
+        if (left >= right) continue;
+        surface.fill_rectangle(left, g.frame_top, right, g.frame_bottom, REDUCTION_BAND_COLOUR);
+    }
+}
+
+std::string tick_text(double value, double step) {
+    return formatted(step >= 1.0 ? "%.0f" : "%g", {value});
+}
+
+// Labels at round values between the classic labels of the axis ends.
+void draw_round_ticks(Surface& surface, const ChartGeometry& g, const AxisScale& scale,
+                      double x_per_day) {
+    const int tick = plot_length(g, 0.02);
+    const double x_step = round_tick_step(scale.xmax - scale.xmin);
+    if (x_step > 0.0) {
+        const int label_drop = g.frame_bottom - plot_length(g, 0.02);
+        // The classic "day" label stands left of the middle.
+        const int day_left = (g.frame_left + g.frame_right) / 2 - plot_length(g, 0.1);
+        for (double v = std::ceil(scale.xmin / x_step) * x_step; v < scale.xmax; v += x_step) {
+            if (v - scale.xmin < 0.5 * x_step || scale.xmax - v < 0.5 * x_step) continue;
+            int x = 0;
+            if (!coordinate(v * x_per_day, x)) continue;
+            surface.move_to(x, g.frame_bottom);
+            surface.line_to(x, g.frame_bottom + tick);
+            const int label_left = x - g.line_step / 2;
+            if (label_left < day_left + 2 * g.line_step && label_left + 3 * g.line_step > day_left)
+                continue;
+            draw_text(surface, x - g.line_step / 2, label_drop, tick_text(v, x_step));
+        }
+    }
+    const double y_step = round_tick_step(scale.ymax - scale.ymin);
+    if (y_step > 0.0) {
+        const int value_left = g.frame_left - plot_length(g, 0.1);
+        // The classic "Persons" and "per 10K" labels stand at the middle.
+        const int middle_y = (g.frame_top + g.frame_bottom) / 2;
+        const int units_top = middle_y + g.line_step;
+        const int units_bottom = middle_y - plot_length(g, 0.04) - 2 * g.line_step;
+        for (double v = std::ceil(scale.ymin / y_step) * y_step; v < scale.ymax; v += y_step) {
+            if (v - scale.ymin < 0.5 * y_step || scale.ymax - v < 0.5 * y_step) continue;
+            int y = 0;
+            if (!coordinate(v * scale.y_per_person, y)) continue;
+            surface.move_to(g.frame_left, y);
+            surface.line_to(g.frame_left + tick, y);
+            if (y < units_top && y > units_bottom) continue;
+            draw_text(surface, value_left, y + g.line_step / 2, tick_text(v, y_step));
+        }
+    }
+}
+
+// The device pixel a logical point lands on, as far as telling two apart goes.
+struct DevicePixels {
+    double origin_x, origin_y, scale;
+    long long key(int x, int y) const {
+        const auto px = static_cast<long long>(std::floor((x - origin_x) * scale + 0.5));
+        const auto py = static_cast<long long>(std::floor((y - origin_y) * scale + 0.5));
+        return px * 4294967296LL + py;
+    }
+};
+
+// The curves of a table, one pen per compartment: the segments of the
+// classic chart's curves (both ends inside the frame), joined where they meet.
+// A point on the same device pixel as the point before adds nothing and is
+// left out (40000 steps fall on a few hundred pixels).
+void draw_series(Surface& surface, const ChartGeometry& g, const Records& records,
+                 const ResultTable& table, const Colour (&colours)[COMPARTMENT_COUNT],
+                 double x_per_day, const DevicePixels& pixels) {
+    const double dt = records.model.dt;
+    const double y_per_person = records.scale.y_per_person;
+    const int rows = shown_rows(records);
+    for (int k = 0; k < COMPARTMENT_COUNT; ++k) {
+        Pen pen(surface, colours[k]);
+        bool drawing = false;
+        long long last_pixel = 0;
+        for (int j = 0; j < rows; ++j) {
+            int x = 0;
+            int y = 0;
+            const bool inside = coordinate(j * dt * x_per_day, x) &&
+                                coordinate(table[j][k] * y_per_person, y) && g.frame_left <= x &&
+                                x <= g.frame_right && g.frame_bottom <= y && y <= g.frame_top;
+            if (!inside) {
+                drawing = false;
+                continue;
+            }
+            const long long pixel = pixels.key(x, y);
+            if (!drawing) {
+                surface.move_to(x, y);
+                drawing = true;
+            } else if (pixel != last_pixel || j + 1 == rows) {
+                surface.line_to(x, y);
+            }
+            last_pixel = pixel;
+        }
+    }
+}
+
+// The legend again, over an opaque box, so curves crossing it leave it readable;
+// with a comparison, a line for it and a swatch of the band.
+void draw_boxed_legend(Surface& surface, const ChartGeometry& g, const SeriesColours& colours,
+                       bool comparison) {
+    const int step = g.line_step;
+    const int lines = COMPARTMENT_COUNT + (comparison ? 2 : 0);
+    const int left = g.frame_right - plot_length(g, 0.52);
+    // The names run past the frame; the box holds the longest, "No intervention".
+    const int right = g.frame_right - plot_length(g, 0.38) + 8 * step;
+    const int top = g.frame_top - 1;
+    const int bottom = g.frame_top - step / 4 - lines * step;
+    surface.fill_rectangle(left, top, right, bottom, WHITE);
+    draw_legend(surface, g, colours);
+    if (!comparison) return;
+    const int line_left = g.frame_right - plot_length(g, 0.5);
+    const int line_right = g.frame_right - plot_length(g, 0.4);
+    const int name_left = line_right + plot_length(g, 0.02);
+    int y = g.frame_top - step / 2 - COMPARTMENT_COUNT * step;
+    {
+        Pen pen(surface, comparison_colour(colours.colours[2]));
+        surface.move_to(line_left, y - step / 2);
+        surface.line_to(line_right, y - step / 2);
+    }
+    draw_text(surface, name_left, y, "No intervention");
+    y -= step;
+    surface.fill_rectangle(line_left, y - step / 4, line_right, y - 3 * step / 4,
+                           REDUCTION_BAND_COLOUR);
+    draw_text(surface, name_left, y, "Reduction on");
+}
+
+void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& records,
+                   const Explorer& explorer, double x_per_day) {
+    const int step = explorer.read_out_step;
+    if (step < 0 || step >= shown_rows(records)) return;
+    const int x = step_x(step, records.model.dt, x_per_day);
+    if (x < g.frame_left || x > g.frame_right) return;
+    {
+        Pen pen(surface, GREY);
+        surface.move_to(x, g.frame_bottom);
+        surface.line_to(x, g.frame_top);
+    }
+    const CompartmentValues& row = records.results[step];
+    const std::string lines[] = {
+        formatted("day %.2f", {step * records.model.dt}),
+        formatted("S %.2f", {row[0]}),
+        formatted("E %.2f", {row[1]}),
+        formatted("I %.2f", {row[2]}),
+        formatted("R %.2f", {row[3]}),
+        records.mode == MODE_NO_INTERVENTION
+            ? std::string("no intervention")
+            : std::string(explorer.reduced_at(step) ? "reduction on" : "reduction off"),
+    };
+    const int line_step = g.line_step;
+    const int width = 9 * line_step;
+    const int gap = plot_length(g, 0.01);
+    // Beside the line, on the side with more room.
+    const int left = x + gap + width <= g.frame_right ? x + gap : x - gap - width;
+    const int top = g.frame_top - plot_length(g, 0.2);
+    const int bottom = top - static_cast<int>(std::size(lines)) * line_step - line_step / 4;
+    surface.fill_rectangle(left, top, left + width, bottom, WHITE);
+    {
+        Pen pen(surface, GREY);
+        surface.move_to(left, top);
+        surface.line_to(left + width, top);
+        surface.line_to(left + width, bottom);
+        surface.line_to(left, bottom);
+        surface.line_to(left, top);
+    }
+    int y = top - line_step / 8;
+    for (const std::string& line : lines) {
+        draw_text(surface, left + line_step / 4, y, line);
+        y -= line_step;
+    }
+}
+
+void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours& colours,
+                         const Explorer& explorer, int width, int height) {
+    const ExplorerMapping mapping = explorer_mapping(records.scale);
+    ChartGeometry geometry = mapping.geometry;
+    if (!set_chart_mapping(surface, 0, 0, width, height, mapping.extent_x, mapping.extent_y,
+                           mapping.origin_x, mapping.origin_y)) {
+        return;
+    }
+    // The chart's own drawing writes x_per_day back, as the classic chart does.
+    if (geometry.drawable) records.scale.x_per_day = mapping.x_per_day;
+    const ChartFont font = select_chart_font(surface, geometry);
+    draw_header(surface, geometry, records, explorer);
+    if (geometry.drawable) {
+        const bool comparison = records.view.compare && explorer.has_comparison();
+        const DevicePixels pixels{
+            std::trunc(mapping.origin_x), std::trunc(mapping.origin_y),
+            std::min(width / std::trunc(mapping.extent_x), height / std::trunc(mapping.extent_y))};
+        if (records.view.compare)
+            draw_bands(surface, geometry, records, explorer, mapping.x_per_day);
+        draw_chart_axes(surface, geometry, records.scale);
+        draw_round_ticks(surface, geometry, records.scale, mapping.x_per_day);
+        if (comparison) {
+            Colour light[COMPARTMENT_COUNT];
+            for (int k = 0; k < COMPARTMENT_COUNT; ++k)
+                light[k] = comparison_colour(colours.colours[k]);
+            draw_series(surface, geometry, records, explorer.comparison(), light, mapping.x_per_day,
+                        pixels);
+        }
+        draw_series(surface, geometry, records, records.results, colours.colours, mapping.x_per_day,
+                    pixels);
+        draw_boxed_legend(surface, geometry, colours, comparison);
+        draw_read_out(surface, geometry, records, explorer, mapping.x_per_day);
+    } else {
+        draw_formatted_text(surface, geometry.frame_left,
+                            (geometry.frame_top + geometry.frame_bottom) / 2, RANGE_NOTICE);
+    }
+    release_chart_font(surface, font);
+}
+
+// The figures in device pixels right of the chart, in the device default font.
+void draw_figures_beside(Surface& surface, const Explorer& explorer, int left, int width,
+                         int height) {
+    surface.select_device_default_font();
+    surface.set_isotropic_mode();
+    surface.set_window_extent(width, height);
+    surface.set_viewport_extent(width, height);
+    surface.set_window_origin(-left, 0);
+    const int step = surface.text_cell_height() + 2;
+    if (step <= 2) return;
+    int y = step;
+    const ViewFigures& figures = explorer.figures();
+    draw_text(surface, 0, y, "Figures of the run");
+    y += step + step / 2;
+    for (const FigureLine& line : figure_lines(figures)) {
+        draw_text(surface, 0, y, std::string(line.label) + ": " + line.value);
+        y += step;
+        if (figures.has_baseline && !line.baseline.empty()) {
+            std::string compared = "  no intervention " + line.baseline;
+            if (!line.difference.empty()) compared += " (" + line.difference + ")";
+            draw_text(surface, 0, y, compared);
+            y += step;
+        }
+        if (y > height) break;
+    }
+}
+
+}  // namespace
+
+Colour comparison_colour(Colour colour) {
+    Colour light = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int channel = static_cast<int>((colour >> shift) & 0xFF);
+        light |= static_cast<Colour>(255 - (255 - channel) * 35 / 100) << shift;
+    }
+    return light;
+}
+
+void paint_explorer_view(Surface& surface, Records& records, const SeriesColours& colours,
+                         Explorer& explorer, int width, int height, bool with_figures) {
+    if (records.view.classic || records.mode < 0) {
+        paint_view(surface, records, colours, width, height);
+        return;
+    }
+    explorer.sync(records);
+    const int chart_width = explorer_chart_width(width, with_figures);
+    draw_explorer_chart(surface, records, colours, explorer, chart_width, height);
+    if (with_figures)
+        draw_figures_beside(surface, explorer, chart_width + 8, width - chart_width - 8, height);
+}
+
+}  // namespace morbilex

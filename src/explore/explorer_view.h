@@ -1,0 +1,25 @@
+// The explorer view: the classic chart with the comparison run, the bands of
+// the reduction, round tick labels, a readable legend and header, the
+// read-out, and (for pictures and print) the figures beside the chart. In the
+// classic view it is exactly paint_view.
+#pragma once
+
+#include "chart/chart.h"
+#include "explore/explorer.h"
+#include "model/records.h"
+
+namespace morbilex {
+
+// Light colours of the comparison curves and the band of the reduction.
+Colour comparison_colour(Colour colour);
+inline constexpr Colour REDUCTION_BAND_COLOUR = 0xC8EEFF;  // pale orange
+
+// The view of a window's client area or a picture, width by height device
+// units from the surface's top-left corner (the surface brings its own
+// background). The explorer is brought up to date with the records first.
+// with_figures puts the figures at the right of the chart, for pictures and
+// print where no panel shows them.
+void paint_explorer_view(Surface& surface, Records& records, const SeriesColours& colours,
+                         Explorer& explorer, int width, int height, bool with_figures);
+
+}  // namespace morbilex

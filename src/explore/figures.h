@@ -1,0 +1,50 @@
+// The figures of the run on screen, as morbilex-batch --summary gives them,
+// and after an intervention the figures of the same parameters without one
+// beside them, with the difference.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analysis/run_summary.h"
+#include "model/records.h"
+
+namespace morbilex {
+
+struct ViewFigures {
+    bool available = false;  // false before the first run or for inputs no run can integrate
+    InterventionMode mode = MODE_NO_INTERVENTION;
+    SummaryRow run;
+    bool has_baseline = false;  // an intervention run: the no-intervention figures beside it
+    SummaryRow baseline;
+};
+
+// The figures of the records' run in records.mode (the same integration and
+// summary as morbilex-batch --summary) and, for modes 1 and 2, of mode 0.
+ViewFigures compute_view_figures(const Records& records);
+
+// One line of the figures: its name as in the summary, a readable label, the
+// value with its unit, the no-intervention value and the difference (both
+// empty without a baseline or where no difference is told).
+struct FigureLine {
+    const char* name;
+    const char* label;
+    std::string value;
+    std::string baseline;
+    std::string difference;
+};
+std::vector<FigureLine> figure_lines(const ViewFigures& figures);
+
+// The value of one summary column as --summary prints it, with its unit:
+// "1234.57 persons", "0.6000", "3"; empty for an empty value.
+std::string summary_value_text(const SummaryRow& row, int column);
+
+// "peak -57 %, 38 days later": the change of the infectious peak from the
+// no-intervention run; empty without a baseline.
+std::string peak_change_text(const ViewFigures& figures);
+
+// The figures as tab-separated text with a header line: figure, value, unit,
+// and with a baseline no_intervention and difference.
+std::string figures_tab_text(const ViewFigures& figures);
+
+}  // namespace morbilex

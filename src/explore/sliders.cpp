@@ -1,0 +1,126 @@
+#include "explore/sliders.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/scenario_setup.h"
+#include "text/format.h"
+#include "text/shortest.h"
+#include "trace/traced_run.h"
+
+namespace morbilex {
+namespace {
+
+constexpr SliderField SLIDERS[] = {
+    {"R_0", "R_0", 0.5, 8.0, 0.05, MODE_NO_INTERVENTION},
+    {"latent_period", "Latent period (days)", 0.5, 20.0, 0.1, MODE_NO_INTERVENTION},
+    {"infectious_period", "Infectious period (days)", 0.5, 20.0, 0.1, MODE_NO_INTERVENTION},
+    {"T_max", "T_max (days)", 10.0, 1000.0, 5.0, MODE_NO_INTERVENTION},
+    {"init_E", "E(0) (persons)", 0.0, 100.0, 0.1, MODE_NO_INTERVENTION},
+    {"init_I", "I(0) (persons)", 0.0, 100.0, 0.1, MODE_NO_INTERVENTION},
+    {"Redct1", "Reduction 1", 0.0, 1.0, 0.01, MODE_ONE_TIME},
+    {"t_srt1", "Start 1 (day)", 0.0, 365.0, 1.0, MODE_ONE_TIME},
+    {"t_stp1", "End 1 (day)", 0.0, 365.0, 1.0, MODE_ONE_TIME},
+    {"Redct2", "Reduction 2", 0.0, 1.0, 0.01, MODE_ONE_TIME},
+    {"t_srt2", "Start 2 (day)", 0.0, 365.0, 1.0, MODE_ONE_TIME},
+    {"t_stp2", "End 2 (day)", 0.0, 365.0, 1.0, MODE_ONE_TIME},
+    {"Redct3", "Reduction 3", 0.0, 1.0, 0.01, MODE_ONE_TIME},
+    {"t_srt3", "Start 3 (day)", 0.0, 365.0, 1.0, MODE_ONE_TIME},
+    {"t_stp3", "End 3 (day)", 0.0, 365.0, 1.0, MODE_ONE_TIME},
+    {"Reduction", "Reduction", 0.0, 1.0, 0.01, MODE_INTERMITTENT},
+    {"On_threshold", "On at I (persons)", 0.0, 500.0, 1.0, MODE_INTERMITTENT},
+    {"Off_threshold", "Off at I (persons)", 0.0, 500.0, 1.0, MODE_INTERMITTENT},
+};
+
+}  // namespace
+
+std::span<const SliderField> slider_fields() {
+    return SLIDERS;
+}
+
+std::vector<const SliderField*> sliders_for_mode(InterventionMode mode) {
+    std::vector<const SliderField*> shown;
+    for (const SliderField& slider : SLIDERS) {
+        if (slider.mode == MODE_NO_INTERVENTION || slider.mode == mode) shown.push_back(&slider);
+    }
+    return shown;
+}
+
+const FieldSpec* slider_field_spec(const SliderField& slider, DialogKind* dialog) {
+    TypedField found;
+    if (!find_editable_field(slider.name, found)) return nullptr;
+    if (dialog != nullptr) *dialog = found.dialog;
+    return found.field;
+}
+
+double slider_value(const Records& records, const SliderField& slider) {
+    const FieldSpec* field = slider_field_spec(slider);
+    return field != nullptr ? field->shown_value(records) : 0.0;
+}
+
+int slider_positions(const SliderField& slider) {
+    return static_cast<int>(std::lround((slider.maximum - slider.minimum) / slider.step)) + 1;
+}
+
+int slider_position_of(const SliderField& slider, double value) {
+    if (!std::isfinite(value)) return 0;
+    const double position = std::nearbyint((value - slider.minimum) / slider.step);
+    return static_cast<int>(std::clamp(position, 0.0, slider_positions(slider) - 1.0));
+}
+
+double slider_value_at(const SliderField& slider, int position) {
+    position = std::clamp(position, 0, slider_positions(slider) - 1);
+    // Rounded to the step's decimals, so 0.05 * 47 reads 2.35, not 2.3500000000000001.
+    char text[64];
+    format_text(text, sizeof text, "%.6f", {slider.minimum + position * slider.step});
+    return std::strtod(text, nullptr);
+}
+
+std::string slider_value_text(const SliderField& slider, double value) {
+    const int decimals = slider.step >= 1.0 ? 0 : slider.step >= 0.1 ? 1 : 2;
+    char text[64];
+    format_text(text, sizeof text,
+                decimals == 0   ? "%.0f"
+                : decimals == 1 ? "%.1f"
+                                : "%.2f",
+                {value});
+    return text;
+}
+
+bool apply_slider_value(Records& records, const SliderField& slider, double value) {
+    TypedField typed;
+    if (!find_editable_field(slider.name, typed)) return false;
+    append_shortest(typed.text, value);
+    Records trial;
+    trial.model = records.model;
+    trial.one_time = records.one_time;
+    trial.intermittent = records.intermittent;
+    trial.scale = records.scale;
+    SetupRefusal refused;
+    if (!apply_typed_fields(trial, std::span<const TypedField>(&typed, 1), refused)) return false;
+    records.model = trial.model;
+    records.one_time = trial.one_time;
+    records.intermittent = trial.intermittent;
+    records.scale = trial.scale;
+    return true;
+}
+
+void slider_moved(CommandContext& context, Explorer& explorer, const SliderField& slider,
+                  double value, bool released) {
+    Records& records = context.records;
+    if (!apply_slider_value(records, slider, value)) return;
+    if (records.mode < 0) records.mode = MODE_NO_INTERVENTION;
+    if (released) {
+        run_current_mode(context);  // repaints
+    } else {
+        run_simulation_to_stream(records, records.mode, nullptr);
+        context.front_end.repaint();
+    }
+    explorer.read_out_step = std::min(explorer.read_out_step, shown_rows(records) - 1);
+    if (!records.view.classic && records.view.fit_after_run) {
+        explorer.sync(records);
+        if (fit_axes(records, explorer)) context.front_end.repaint();
+    }
+}
+
+}  // namespace morbilex

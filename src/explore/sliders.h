@@ -1,0 +1,55 @@
+// The sliders: one table of the fields a slider moves, each with its range and
+// step, stored where its dialog stores it (the dialog's FieldSpec) and set as
+// if typed into that dialog and confirmed with OK, so that dialogs and sliders
+// always agree and get the same repairs.
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "explore/explorer.h"
+#include "model/records.h"
+#include "shell/commands.h"
+#include "shell/dialogs.h"
+
+namespace morbilex {
+
+struct SliderField {
+    const char* name;  // the dialog field's name: "R_0", "T_max", "Redct1", ...
+    const char* label;
+    double minimum;
+    double maximum;
+    double step;
+    InterventionMode mode;  // the schedule it belongs to; MODE_NO_INTERVENTION: every mode
+};
+
+// Every slider, the model's first, then the one-time plan's and the intermittent's.
+std::span<const SliderField> slider_fields();
+// The sliders of a mode: the model's, and those of the mode's schedule.
+std::vector<const SliderField*> sliders_for_mode(InterventionMode mode);
+
+// The dialog and field a slider edits (never null for the table's sliders).
+const FieldSpec* slider_field_spec(const SliderField& slider, DialogKind* dialog = nullptr);
+// The value the field's dialog would show now.
+double slider_value(const Records& records, const SliderField& slider);
+
+// Positions 0..slider_positions()-1 stand for minimum + position * step.
+int slider_positions(const SliderField& slider);
+int slider_position_of(const SliderField& slider, double value);
+double slider_value_at(const SliderField& slider, int position);
+// The value as the number beside the slider shows it.
+std::string slider_value_text(const SliderField& slider, double value);
+
+// Sets the field as its dialog would after typing the value and OK; false,
+// with the records untouched, when the dialog refuses it.
+bool apply_slider_value(Records& records, const SliderField& slider, double value);
+
+// A slider moved: the value set, the run of the mode on screen (the first run
+// before any, of no intervention) made without a trace while dragging, or with
+// its trace and reports once released; then the axes fitted when the
+// explorer fits after every run, and a repaint.
+void slider_moved(CommandContext& context, Explorer& explorer, const SliderField& slider,
+                  double value, bool released);
+
+}  // namespace morbilex

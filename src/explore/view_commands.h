@@ -1,0 +1,51 @@
+// The View menu and the commands of the explorer view, for both programs.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "explore/explorer.h"
+#include "shell/commands.h"
+#include "shell/menu.h"
+
+namespace morbilex {
+
+// What the explorer's commands need from the program besides its FrontEnd.
+class ExplorerHost {
+public:
+    virtual ~ExplorerHost() = default;
+    // Puts the text on the clipboard.
+    virtual void copy_text(const std::string& text) = 0;
+    // Shows the user's guide (user_guide_markdown()).
+    virtual void show_user_guide() = 0;
+    // records.view changed: show or hide the panels, update the menu's checks.
+    virtual void view_options_changed() = 0;
+};
+
+// "&View": Fit axes to the run (Ctrl+F), Fit after every run, Compare with no
+// intervention, Copy figures, Classic view, the user's guide.
+std::span<const MenuItem> view_menu_items();
+// Ctrl+F: fit axes.
+std::span<const Accelerator> view_accelerators();
+// Whether a View item is checkable, and checked now.
+bool view_item_checkable(int command);
+bool view_item_checked(const ViewOptions& view, int command);
+// Items that do nothing in the classic view are disabled there.
+bool view_item_enabled(const ViewOptions& view, int command);
+
+struct ExplorerContext {
+    CommandContext& commands;
+    Explorer& explorer;
+    ExplorerHost& host;
+};
+
+// Any command of the window: the View menu's here; Help shows the user's guide
+// in the explorer view and the classic box in the classic view; every other
+// command goes to execute_command, and a run it makes is fitted to afterwards
+// when the explorer view fits after every run.
+void execute_explorer_command(ExplorerContext& context, int command_id);
+
+// The figures of the run on screen as tab-separated text (empty before a run).
+std::string copied_figures(ExplorerContext& context);
+
+}  // namespace morbilex

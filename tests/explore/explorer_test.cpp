@@ -1,0 +1,308 @@
+// The explorer view's core: the drawing against the classic one, the
+// comparison run and its bands, the read-out's hit-test, fitting, the
+// sliders against the dialogs, the field help and the View commands.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "../chart/chart_test_support.h"
+#include "analysis/scenario_setup.h"
+#include "explore/explorer_view.h"
+#include "explore/field_help.h"
+#include "explore/sliders.h"
+#include "explore/user_guide.h"
+#include "explore/view_commands.h"
+
+namespace morbilex::testing {
+namespace {
+
+bool same_calls(const RecordingSurface& a, const RecordingSurface& b) {
+    if (a.calls.size() != b.calls.size()) return false;
+    for (std::size_t k = 0; k < a.calls.size(); ++k) {
+        const SurfaceCall& x = a.calls[k];
+        const SurfaceCall& y = b.calls[k];
+        if (x.operation != y.operation || x.x != y.x || x.y != y.y || x.text != y.text ||
+            x.object != y.object || x.colour != y.colour) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST(ExplorerView, ClassicViewAndTitleDrawExactlyAsPaintView) {
+    for (InterventionMode mode : {MODE_NOTHING_CALCULATED, MODE_ONE_TIME}) {
+        auto records = records_after_run(mode < 0 ? MODE_NO_INTERVENTION : mode);
+        records->mode = mode;
+        records->view.classic = mode >= 0;
+        Explorer explorer;
+        explorer.read_out_step = 100;
+        RecordingSurface explorer_log;
+        paint_explorer_view(explorer_log, *records, series_colours(), explorer, 900, 500, true);
+        RecordingSurface classic_log;
+        paint_view(classic_log, *records, series_colours(), 900, 500);
+        EXPECT_TRUE(same_calls(explorer_log, classic_log)) << mode;
+    }
+}
+
+TEST(ExplorerView, DrawsComparisonBandsLegendBoxReadOutAndFigures) {
+    auto records = records_after_run(MODE_ONE_TIME);
+    Explorer explorer;
+    explorer.read_out_step = 200;
+    RecordingSurface surface(16);
+    paint_explorer_view(surface, *records, series_colours(), explorer, 1500, 700, true);
+    // The comparison's light pens, the band and the boxes, and the read-out's text.
+    int light_pens = 0;
+    int bands = 0;
+    for (const SurfaceCall& call : surface.calls) {
+        light_pens += call.operation == "create_pen" &&
+                      call.colour == comparison_colour(series_colours().colours[2]);
+        bands += call.operation == "fill_rectangle" && call.colour == REDUCTION_BAND_COLOUR;
+    }
+    EXPECT_EQ(light_pens, 2);  // the curve and its legend line
+    EXPECT_EQ(bands, 2);       // the window of days 10 to 70 and the legend's swatch
+    bool day_shown = false;
+    bool reduction_on = false;
+    bool peak_shown = false;
+    for (const PlacedText& text : surface.texts()) {
+        day_shown |= text.text == "day 50.00";
+        reduction_on |= text.text == "reduction on";
+        peak_shown |= text.text.rfind("Peak infectious: 1196.40 persons", 0) == 0;
+    }
+    EXPECT_TRUE(day_shown);
+    EXPECT_TRUE(reduction_on);
+    EXPECT_TRUE(peak_shown);
+    EXPECT_EQ(surface.objects_deleted_while_selected, 0);
+    EXPECT_EQ(surface.live_objects(), 0);
+}
+
+TEST(Explorer, ComparisonIsTheNoInterventionRunAndBandsFollowTheSchedule) {
+    auto records = records_after_run(MODE_ONE_TIME);
+    Explorer explorer;
+    explorer.sync(*records);
+    ASSERT_TRUE(explorer.has_comparison());
+    auto baseline = records_after_run(MODE_NO_INTERVENTION);
+    for (int j = 0; j < 800; ++j)
+        ASSERT_EQ(explorer.comparison()[j], baseline->results[j]) << j;
+    // Days 10 to 70 in quarter-day steps.
+    ASSERT_EQ(explorer.reduced_periods().size(), 1u);
+    EXPECT_EQ(explorer.reduced_periods()[0].first_step, 40);
+    EXPECT_EQ(explorer.reduced_periods()[0].end_step, 280);
+    EXPECT_TRUE(explorer.figures().has_baseline);
+    EXPECT_EQ(peak_change_text(explorer.figures()).rfind("peak -", 0), 0u);
+
+    // The intermittent schedule switches on and off with the infectious count.
+    records = records_after_run(MODE_INTERMITTENT);
+    explorer.sync(*records);
+    ASSERT_GT(explorer.reduced_periods().size(), 1u);
+    for (const ReducedPeriod& period : explorer.reduced_periods())
+        EXPECT_GE(records->results[period.first_step][2], records->intermittent.On_threshold);
+
+    records = records_after_run(MODE_NO_INTERVENTION);
+    explorer.sync(*records);
+    EXPECT_FALSE(explorer.has_comparison());
+    EXPECT_TRUE(explorer.reduced_periods().empty());
+}
+
+// The device x of a logical x under the mapping the drawing set, as the
+// platform maps it.
+int device_x_of(const RecordingSurface& surface, int logical_x, int width, int height) {
+    int extent_x = 0, extent_y = 0, origin_x = 0;
+    for (const SurfaceCall& call : surface.calls) {
+        if (call.operation == "set_window_extent") extent_x = call.x, extent_y = call.y;
+        if (call.operation == "set_window_origin") {
+            origin_x = call.x;
+            break;
+        }
+    }
+    const double scale = std::min(double(width) / extent_x, double(height) / extent_y);
+    return static_cast<int>(std::lround((logical_x - origin_x) * scale));
+}
+
+TEST(Explorer, ReadOutHitTestInvertsTheChartMapping) {
+    auto records = records_after_run(MODE_NO_INTERVENTION);
+    struct Case {
+        double xmin, xmax, ymax;
+        int width, height;
+    };
+    for (const Case& c : {Case{0, 200, 100, 800, 500}, Case{0, 200, 10000, 640, 520},
+                          Case{50, 120, 2000, 1600, 400}, Case{0, 10, 100, 300, 300}}) {
+        records->scale.xmin = c.xmin;
+        records->scale.xmax = c.xmax;
+        records->scale.ymax = c.ymax;
+        Explorer explorer;
+        RecordingSurface surface;
+        paint_explorer_view(surface, *records, series_colours(), explorer, c.width, c.height,
+                            false);
+        const ExplorerMapping mapping = explorer_mapping(records->scale);
+        const double per_step = 0.25 * mapping.x_per_day;
+        for (int step : {int(c.xmin * 4), int(c.xmin * 4) + 3, int(c.xmax * 4) - 1}) {
+            if (step >= 800) step = 799;
+            const int logical = static_cast<int>(step * per_step + 0.5);
+            const int device = device_x_of(surface, logical, c.width, c.height);
+            const int found = step_at_device_x(*records, device, c.width, c.height);
+            // Several steps may share a device pixel; the one found lies there.
+            EXPECT_EQ(
+                device_x_of(surface, static_cast<int>(found * per_step + 0.5), c.width, c.height),
+                device)
+                << c.xmax << " " << step << " " << found;
+        }
+        // Far outside the frame: the nearest step drawn inside it.
+        int first = 0;
+        while (static_cast<int>(first * per_step + 0.5) < mapping.geometry.frame_left)
+            ++first;
+        int last = 799;
+        while (static_cast<int>(last * per_step + 0.5) > mapping.geometry.frame_right)
+            --last;
+        EXPECT_EQ(step_at_device_x(*records, -1000, c.width, c.height), first);
+        EXPECT_EQ(step_at_device_x(*records, 100000, c.width, c.height), last);
+    }
+    records->mode = MODE_NOTHING_CALCULATED;
+    EXPECT_EQ(step_at_device_x(*records, 100, 800, 500), -1);
+}
+
+TEST(Explorer, FitsAxesToRoundNumbersAboveTheCurvesShown) {
+    EXPECT_EQ(round_number_above(1196.4), 2000.0);
+    EXPECT_EQ(round_number_above(2400.0), 2500.0);
+    EXPECT_EQ(round_number_above(9999.9), 10000.0);
+    EXPECT_EQ(round_number_above(0.0), 1.0);
+    EXPECT_EQ(round_tick_step(200.0), 25.0 == 0 ? 0 : 50.0);
+    EXPECT_EQ(round_tick_step(10000.0), 2000.0);
+
+    auto records = records_after_run(MODE_ONE_TIME);
+    records->model.n_steps = 400;  // the table still holds the 800 steps' first half
+    Explorer explorer;
+    explorer.sync(*records);
+    records->view.compare = false;
+    EXPECT_TRUE(fit_axes(*records, explorer));
+    EXPECT_EQ(records->scale.xmin, 0.0);
+    EXPECT_EQ(records->scale.xmax, 100.0);
+    EXPECT_EQ(records->scale.ymin, 0.0);
+    EXPECT_EQ(records->scale.ymax, 10000.0);
+    EXPECT_FALSE(fit_axes(*records, explorer));
+
+    records->mode = MODE_NOTHING_CALCULATED;
+    records->scale = AxisScale{};
+    EXPECT_FALSE(fit_axes(*records, explorer));
+    EXPECT_EQ(records->scale.ymax, 100.0);
+}
+
+TEST(Sliders, SetTheFieldsExactlyAsTheirDialogsDo) {
+    for (const SliderField& slider : slider_fields()) {
+        DialogKind dialog{};
+        const FieldSpec* field = slider_field_spec(slider, &dialog);
+        ASSERT_NE(field, nullptr) << slider.name;
+        ASSERT_NE(field_help(slider.name), nullptr) << slider.name;
+        EXPECT_EQ(slider_position_of(slider, slider_value_at(slider, 7)), 7) << slider.name;
+        EXPECT_EQ(slider_value_at(slider, slider_positions(slider) - 1), slider.maximum);
+
+        const double value = slider_value_at(slider, slider_positions(slider) / 3);
+        auto by_slider = default_records();
+        ASSERT_TRUE(apply_slider_value(*by_slider, slider, value)) << slider.name;
+        auto by_dialog = default_records();
+        std::string text;
+        append_shortest(text, value);
+        const TypedField typed{dialog, field, text};
+        SetupRefusal refused;
+        ASSERT_TRUE(
+            apply_typed_fields(*by_dialog, std::span<const TypedField>(&typed, 1), refused));
+        EXPECT_EQ(slider_value(*by_slider, slider), field->shown_value(*by_dialog)) << slider.name;
+        EXPECT_EQ(by_slider->model.n_steps, by_dialog->model.n_steps);
+        EXPECT_EQ(by_slider->model.init_S, by_dialog->model.init_S);
+        EXPECT_EQ(by_slider->one_time.t_stp3, by_dialog->one_time.t_stp3);
+    }
+    // Each mode shows the model's sliders and its schedule's.
+    EXPECT_EQ(sliders_for_mode(MODE_NO_INTERVENTION).size(), 6u);
+    EXPECT_EQ(sliders_for_mode(MODE_ONE_TIME).size(), 15u);
+    EXPECT_EQ(sliders_for_mode(MODE_INTERMITTENT).size(), 9u);
+    // Every field a dialog shows has its help.
+    for (DialogKind kind : ALL_DIALOG_KINDS) {
+        for (const FieldSpec& field : dialog_table(kind).fields)
+            EXPECT_NE(field_help(field.name), nullptr) << field.name;
+    }
+}
+
+TEST(UserGuide, IsTheReadmeSectionWithoutPictures) {
+    const std::string_view guide = user_guide_markdown();
+    EXPECT_EQ(guide.rfind("## User's guide\n", 0), 0u);
+    EXPECT_NE(guide.find("### Keys"), std::string_view::npos);
+    EXPECT_EQ(guide.find("\n## "), std::string_view::npos);
+    EXPECT_EQ(guide.find("!["), std::string_view::npos);
+}
+
+class FakeFrontEnd final : public FrontEnd, public ExplorerHost {
+public:
+    int open_dialog(DialogKind) override { return DIALOG_RESULT_OK; }
+    void repaint() override { ++repaints; }
+    void print() override {}
+    void printer_setup() override {}
+    void show_help() override { ++help_boxes; }
+    void exit_program() override {}
+    void report_run_failure(int, const std::string&) override {}
+    void copy_text(const std::string& text) override { copied = text; }
+    void show_user_guide() override { ++guides; }
+    void view_options_changed() override { ++view_changes; }
+    int repaints = 0, help_boxes = 0, guides = 0, view_changes = 0;
+    std::string copied;
+};
+
+TEST(ViewCommands, FitAfterRunHelpAndCopyFollowTheView) {
+    TemporaryFolder folder(true);
+    auto records = default_records();
+    FakeFrontEnd front_end;
+    CommandContext commands{*records, front_end};
+    Explorer explorer;
+    ExplorerContext context{commands, explorer, front_end};
+
+    execute_explorer_command(context, COMMAND_HELP);
+    EXPECT_EQ(front_end.guides, 1);
+    execute_explorer_command(context, COMMAND_CALCULATE);
+    EXPECT_EQ(records->scale.ymax, 10000.0);  // fitted after the run
+    execute_explorer_command(context, COMMAND_COPY_FIGURES);
+    EXPECT_EQ(front_end.copied.rfind("figure\tvalue\tunit\npeak_infectious\t1196.64\tpersons\n", 0),
+              0u);
+
+    execute_explorer_command(context, COMMAND_CLASSIC_VIEW);
+    EXPECT_TRUE(records->view.classic);
+    records->scale = AxisScale{};
+    execute_explorer_command(context, COMMAND_ONE_TIME);
+    EXPECT_EQ(records->scale.ymax, 100.0);  // the classic view keeps its scale
+    execute_explorer_command(context, COMMAND_FIT_AXES);
+    EXPECT_EQ(records->scale.ymax, 100.0);
+    execute_explorer_command(context, COMMAND_HELP);
+    EXPECT_EQ(front_end.help_boxes, 1);
+    EXPECT_EQ(front_end.guides, 1);
+    EXPECT_FALSE(view_item_enabled(records->view, COMMAND_COMPARE));
+    EXPECT_TRUE(view_item_checked(records->view, COMMAND_CLASSIC_VIEW));
+
+    execute_explorer_command(context, COMMAND_CLASSIC_VIEW);
+    execute_explorer_command(context, COMMAND_FIT_AFTER_RUN);
+    EXPECT_FALSE(records->view.fit_after_run);
+    execute_explorer_command(context, COMMAND_CALCULATE);
+    EXPECT_EQ(records->scale.ymax, 100.0);
+    execute_explorer_command(context, COMMAND_FIT_AXES);
+    EXPECT_EQ(records->scale.ymax, 10000.0);
+    EXPECT_EQ(front_end.view_changes, 3);
+}
+
+TEST(Sliders, DraggingRunsWithoutTraceAndReleaseWritesIt) {
+    TemporaryFolder folder(true);
+    auto records = default_records();
+    FakeFrontEnd front_end;
+    CommandContext commands{*records, front_end};
+    Explorer explorer;
+    const SliderField& r0 = slider_fields()[0];
+    slider_moved(commands, explorer, r0, 3.0, false);
+    EXPECT_EQ(records->mode, MODE_NO_INTERVENTION);
+    EXPECT_EQ(records->model.R_0, 3.0);
+    EXPECT_FALSE(std::filesystem::exists("temp.dat"));
+    EXPECT_EQ(records->scale.ymax, 10000.0);
+    const CompartmentValues dragged = records->results[400];
+    slider_moved(commands, explorer, r0, 3.0, true);
+    EXPECT_TRUE(commands.trace_written);
+    EXPECT_TRUE(std::filesystem::exists("temp.dat"));
+    EXPECT_EQ(records->results[400], dragged);
+}
+
+}  // namespace
+}  // namespace morbilex::testing

@@ -1,0 +1,95 @@
+// The explorer view in the window, driven as a user would: a slider dragged
+// and released, the read-out under the mouse and on the arrow keys, fitting,
+// the figures panel, and the classic view that turns it all off.
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QDockWidget>
+#include <QFile>
+#include <QLabel>
+#include <QSlider>
+#include <QTest>
+
+#include "explore/sliders.h"
+#include "program_test_support.h"
+#include "shell/menu.h"
+
+using namespace morbilex;
+using namespace morbilex::testing;
+
+class ProgramExplorerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void slider_read_out_fit_and_classic_view() {
+        ProgramUnderTest program(false);
+        MainWindow& window = program.window();
+        Records& records = program.records();
+        QVERIFY(window.figures_panel()->isVisible());
+        {
+            // The dialog closed as with Cancel: the run takes the plan as it is.
+            auto cancel =
+                when_modal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+            window.execute(COMMAND_ONE_TIME);
+        }
+        QCOMPARE(records.mode, MODE_ONE_TIME);
+        // Fitted after the run: the whole epidemic and the comparison.
+        QCOMPARE(records.scale.ymax, 10000.0);
+        QCOMPARE(records.scale.xmax, 200.0);
+        auto* figures = window.figures_panel()->findChild<QLabel*>(QStringLiteral("figures"));
+        QVERIFY(figures->text().contains(QStringLiteral("1196.64")));  // no intervention's peak
+
+        // Dragging R_0: runs without a trace; the release writes it.
+        QFile::remove(program.trace_path());
+        QSlider* r0 = window.slider("R_0");
+        QVERIFY(r0 != nullptr);
+        r0->setSliderDown(true);
+        r0->setValue(r0->value() + 10);  // 0.5 more
+        QCOMPARE(records.model.R_0, 3.0);
+        QVERIFY(!QFile::exists(program.trace_path()));
+        r0->setSliderDown(false);
+        QVERIFY(QFile::exists(program.trace_path()));
+        QApplication::processEvents();
+        QImage dragged = grab_view(window);
+        dragged.save(QDir(program.folder()).filePath(QStringLiteral("explorer.png")));
+
+        // The read-out follows the mouse, then the keys step by step.
+        ChartView* view = window.view();
+        const int x = view->width() / 2;
+        QTest::mouseMove(view, QPoint(x, view->height() / 3));
+        QTRY_VERIFY(window.explorer().read_out_step > 0);
+        QCOMPARE(window.explorer().read_out_step,
+                 step_at_device_x(records, x, view->width(), view->height()));
+        const int step = window.explorer().read_out_step;
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Right);
+        QTest::keyClick(view, Qt::Key_Right);
+        QTest::keyClick(view, Qt::Key_Left);
+        QCOMPARE(window.explorer().read_out_step, step + 1);
+        QImage read_out = grab_view(window);
+        QVERIFY(read_out != dragged);
+
+        // Fit after the scale was changed by hand.
+        records.scale.ymax = 50.0;
+        window.execute(COMMAND_FIT_AXES);
+        QCOMPARE(records.scale.ymax, 10000.0);
+
+        // The classic view: panels hidden, the view exactly the classic drawing.
+        window.execute(COMMAND_CLASSIC_VIEW);
+        QVERIFY(records.view.classic);
+        QVERIFY(!window.figures_panel()->isVisible());
+        QVERIFY(!window.sliders_panel()->isVisible());
+        QVERIFY(program.view_shows_records());
+        records.scale.ymax = 100.0;
+        window.execute(COMMAND_CALCULATE);
+        QCOMPARE(records.scale.ymax, 100.0);  // not fitted in the classic view
+        QVERIFY(program.view_shows_records());
+
+        // And back.
+        window.execute(COMMAND_CLASSIC_VIEW);
+        QVERIFY(window.figures_panel()->isVisible());
+        QVERIFY(!program.view_shows_records());
+    }
+};
+
+QTEST_MAIN(ProgramExplorerTest)
+#include "program_explorer_test.moc"
