@@ -3,7 +3,7 @@
 "use strict";
 
 const ChartCommands = (() => {
-  const PEN = 1, LINE = 2, TEXT = 3;
+  const PEN = 1, LINE = 2, TEXT = 3, FILL = 4;
   const MONO = '"DejaVu Sans Mono", "Liberation Mono", monospace';
   const SANS = '"DejaVu Sans", "Liberation Sans", sans-serif';
   // A font's cell (ascent + descent) is about 1.16 of its size.
@@ -18,7 +18,8 @@ const ChartCommands = (() => {
     return `${(cell / CELL_PER_EM).toFixed(2)}px ${monospace ? MONO : SANS}`;
   }
 
-  // Walks the commands: line(colour, x0, y0, x1, y1), text(x, y, cell, mono, string).
+  // Walks the commands: line(colour, x0, y0, x1, y1), text(x, y, cell, mono,
+  // string), fill(colour, left, top, right, bottom).
   function walk(commands, text, on) {
     let pen = "rgb(0,0,0)";
     for (let i = 0; i < commands.length;) {
@@ -32,6 +33,10 @@ const ChartCommands = (() => {
           i += 7;
           break;
         }
+        case FILL:
+          on.fill(colour(commands[i + 5]), commands[i + 1], commands[i + 2], commands[i + 3], commands[i + 4]);
+          i += 6;
+          break;
         default: return;  // a buffer this page does not know
       }
     }
@@ -51,6 +56,11 @@ const ChartCommands = (() => {
         if (open !== pen) { close(); ctx.strokeStyle = pen; ctx.beginPath(); open = pen; }
         ctx.moveTo(x0 + 0.5, y0 + 0.5);
         ctx.lineTo(x1 + 0.5, y1 + 0.5);
+      },
+      fill(fill, left, top, right, bottom) {
+        close();
+        ctx.fillStyle = fill;
+        ctx.fillRect(left, top, right - left + 1, bottom - top + 1);
       },
       text(x, y, cell, mono, string) {
         close();
@@ -83,6 +93,10 @@ const ChartCommands = (() => {
       line(pen, x0, y0, x1, y1) {
         if (pen !== pathPen || path === null) { close(); path = []; pathPen = pen; }
         path.push(`M${x0 + 0.5} ${y0 + 0.5}L${x1 + 0.5} ${y1 + 0.5}`);
+      },
+      fill(fill, left, top, right, bottom) {
+        close();
+        out.push(`<rect x="${left}" y="${top}" width="${right - left + 1}" height="${bottom - top + 1}" fill="${fill}"/>`);
       },
       text(x, y, cell, mono, string) {
         close();

@@ -45,7 +45,7 @@ for (const div of fieldDivs) {
 }
 for (const radio of document.querySelectorAll('input[name="mode"]')) radio.addEventListener("change", changed);
 $("fit").addEventListener("change", changed);
-$("fit-now").addEventListener("click", () => { fitAxes(); changed(); });
+$("fit-now").addEventListener("click", () => { if (lastRun.ok) { showScale(api.fit(page)); $("fit").checked = false; changed(); } });
 
 function mode() {
   return Number(document.querySelector('input[name="mode"]:checked').value);
@@ -98,18 +98,19 @@ function typeFields(params) {
   }
 }
 
-// One run, fitted when asked: the fitted scale is typed like any other.
+// One run, its axes fitted when asked (the fitted scale is shown, not typed).
 function run() {
   const params = scenarioParams();
   typeFields(params);
-  let status = api.run(page, mode());
-  if (status === 0 && fitting()) {
-    const fit = new Float64Array(core.HEAPF64.buffer, api.fit(page), 4);
-    SCALE_NAMES.forEach((name, k) => { $("f-" + name).value = String(fit[k]); api.setField(page, name, String(fit[k])); });
-    status = api.run(page, mode());
-  }
+  const status = api.run(page, mode());
+  if (status === 0 && fitting()) showScale(api.fit(page));
   lastRun = { ok: status === 0, message: status === 0 ? "" : core.UTF8ToString(api.refusal(page)) };
   return params;
+}
+
+function showScale(pointer) {
+  const scale = new Float64Array(core.HEAPF64.buffer, pointer, 4);
+  SCALE_NAMES.forEach((name, k) => { $("f-" + name).value = String(scale[k]); });
 }
 
 function chartSize() {
@@ -138,15 +139,6 @@ function draw() {
   const drawing = commands(width, height, ratio);
   const ctx = canvas.getContext("2d");
   ChartCommands.drawOnCanvas(ctx, width, height, drawing.commands, drawing.text);
-  if (pointerX !== null && lastRun.ok) {
-    ctx.strokeStyle = "rgba(0,0,0,0.45)";
-    ctx.setLineDash([4 * ratio, 4 * ratio]);
-    ctx.beginPath();
-    ctx.moveTo(Math.round(pointerX) + 0.5, 0);
-    ctx.lineTo(Math.round(pointerX) + 0.5, height);
-    ctx.stroke();
-    ctx.setLineDash([]);
-  }
 }
 
 const number = (value, digits) => (Number.isFinite(value) ? value.toFixed(digits) : "–");
@@ -175,9 +167,11 @@ function showFigures() {
                final: rows[0].final - rows[1].final, attack: rows[0].attack - rows[1].attack }, signed);
 }
 
+// The read-out at the pointer's x: the core marks its step on the next paint.
 function showReadout() {
   if (pointerX === null || !lastRun.ok) return;
-  const values = new Float64Array(core.HEAPF64.buffer, api.readout(page, pointerX, 0), 6);
+  const { width, height } = chartSize();
+  const values = new Float64Array(core.HEAPF64.buffer, api.readout(page, Math.round(pointerX), width, height), 6);
   $("readout").textContent = values[5] === 1
     ? `Day ${values[0].toFixed(2)}: S ${values[1].toFixed(2)}, E ${values[2].toFixed(2)}, I ${values[3].toFixed(2)}, R ${values[4].toFixed(2)}`
     : "Outside the run.";
@@ -194,9 +188,9 @@ function changed() {
 function update() {
   const began = performance.now();
   const params = run();
+  showReadout();
   draw();
   showFigures();
-  showReadout();
   $("message").textContent = lastRun.ok ? "" : "Not run: " + lastRun.message;
   const query = params.toString();
   history.replaceState(null, "", query ? "?" + query : location.pathname);
@@ -207,19 +201,13 @@ function update() {
   document.body.dataset.runs = String((Number(document.body.dataset.runs) || 0) + 1);
 }
 
-function fitAxes() {
-  if (!lastRun.ok) return;
-  const fit = new Float64Array(core.HEAPF64.buffer, api.fit(page), 4);
-  SCALE_NAMES.forEach((name, k) => { $("f-" + name).value = String(fit[k]); });
-}
-
 // Read-out under the pointer or finger, and from the keyboard.
 const chartCanvas = $("chart");
 function pointAt(event) {
   const rect = chartCanvas.getBoundingClientRect();
   pointerX = (event.clientX - rect.left) * (window.devicePixelRatio || 1);
-  draw();
   showReadout();
+  draw();
 }
 chartCanvas.addEventListener("pointermove", pointAt);
 chartCanvas.addEventListener("pointerdown", pointAt);
@@ -230,8 +218,8 @@ chartCanvas.addEventListener("keydown", (event) => {
     if (pointerX === null) pointerX = width / 2;
     pointerX = Math.min(width - 1, Math.max(0, pointerX + (event.key === "ArrowRight" ? step : -step)));
     event.preventDefault();
-    draw();
     showReadout();
+    draw();
   }
 });
 window.addEventListener("resize", () => { if (api) draw(); });
@@ -496,7 +484,7 @@ MorbilexCore().then((module) => {
     commandsSize: core.cwrap("page_commands_size", "number", ["number"]),
     commandsText: core.cwrap("page_commands_text", "number", ["number"]),
     figure: core.cwrap("page_figure", "number", ["number", "number", "string"]),
-    readout: core.cwrap("page_readout", "number", ["number", "number", "number"]),
+    readout: core.cwrap("page_readout", "number", ["number", "number", "number", "number"]),
     fit: core.cwrap("page_fit", "number", ["number"]),
     trace: core.cwrap("page_trace", "number", ["number"]),
     figuresCsv: core.cwrap("page_figures_csv", "number", ["number"]),

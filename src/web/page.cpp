@@ -16,27 +16,19 @@
 #include "analysis/sweep_grid.h"
 #include "analysis/sweep_runner.h"
 #include "chart/chart.h"
+#include "explore/explorer.h"
+#include "explore/explorer_view.h"
 #include "model/simulation.h"
 #include "trace/traced_run.h"
 #include "web_surface.h"
 
 namespace morbilex::web {
-namespace {
-
-// A run's figures and the same scenario without intervention.
-struct Figures {
-    SummaryRow scenario;
-    SummaryRow unchanged;
-};
-
-}  // namespace
-
 struct Page {
     std::vector<TypedField> typed;
     InterventionMode mode = MODE_NO_INTERVENTION;
     Records records;
     SeriesColours colours;
-    Figures figures;
+    Explorer explorer;  // figures, comparison run, read-out
     std::string refusal;
     std::string text;  // the last text handed out: trace, CSV or chart commands' text
     std::unique_ptr<WebSurface> surface;
@@ -142,11 +134,8 @@ EMSCRIPTEN_KEEPALIVE int page_run(Page* page, int mode) {
         records.mode = MODE_NOTHING_CALCULATED;
         return 2;
     }
-    const ScenarioInputs inputs = scenario_inputs_of(records, mode);
-    summarise_run(inputs, integrate_run_figures(inputs), page->figures.scenario);
-    ScenarioInputs unchanged = inputs;
-    unchanged.mode = MODE_NO_INTERVENTION;
-    summarise_run(unchanged, integrate_run_figures(unchanged), page->figures.unchanged);
+    page->explorer.read_out_step = -1;
+    page->explorer.sync(records);
     return 0;
 }
 
@@ -159,7 +148,8 @@ EMSCRIPTEN_KEEPALIVE const char* page_refusal(Page* page) {
 EMSCRIPTEN_KEEPALIVE const std::int32_t* page_paint(Page* page, int width, int height,
                                                     double default_font_pixels) {
     page->surface = std::make_unique<web::WebSurface>(default_font_pixels);
-    paint_view(*page->surface, page->records, page->colours, width, height);
+    paint_explorer_view(*page->surface, page->records, page->colours, page->explorer, width, height,
+                        false);
     return page->surface->commands().data();
 }
 EMSCRIPTEN_KEEPALIVE int page_commands_size(Page* page) {
@@ -170,64 +160,42 @@ EMSCRIPTEN_KEEPALIVE const char* page_commands_text(Page* page) {
 }
 
 // A figure of the run (which 0) or of the run without intervention (1), by
-// its summary column; NaN when empty.
+// its summary column; NaN when empty or not there.
 EMSCRIPTEN_KEEPALIVE double page_figure(Page* page, int which, const char* column) {
     const int index = summary_column_index(column);
-    if (index < 0) return NAN;
-    const SummaryRow& row = which == 0 ? page->figures.scenario : page->figures.unchanged;
-    return row[index].as_number();
+    const ViewFigures& figures = page->explorer.figures();
+    if (index < 0 || !figures.available) return NAN;
+    if (which == 0) return figures.run[index].as_number();
+    return (figures.has_baseline ? figures.baseline : figures.run)[index].as_number();
 }
 
-// What a device point of the last painted chart reads: day, S, E, I, R of
-// the step under it and 1 when the day lies within the run (else 0).
-EMSCRIPTEN_KEEPALIVE const double* page_readout(Page* page, double x, double y) {
+// The read-out at a device x of the chart painted width x height: the step
+// under it is shown by the next paint. Returns day, S, E, I, R of that step
+// and 1 when there is one (else 0).
+EMSCRIPTEN_KEEPALIVE const double* page_readout(Page* page, int x, int width, int height) {
     double* out = page->readout;
     std::fill(out, out + 6, 0.0);
     const Records& records = page->records;
-    if (!page->surface || records.mode < 0 || !(records.scale.x_per_day != 0.0)) return out;
-    (void)y;
-    const double day = page->surface->logical_x(x) / records.scale.x_per_day;
-    const int steps = std::max(records.model.n_steps, 0);
-    const double step = std::round(day / records.model.dt);
-    if (!(step >= 0 && step <= steps)) return out;
-    const int row = static_cast<int>(step);
-    out[0] = row * records.model.dt;
+    const int step = records.mode < 0 ? -1 : step_at_device_x(records, x, width, height);
+    page->explorer.read_out_step = step;
+    if (step < 0) return out;
+    out[0] = step * records.model.dt;
     for (int k = 0; k < COMPARTMENT_COUNT; ++k)
-        out[1 + k] = records.results[row][k];
+        out[1 + k] = records.results[step][k];
     out[5] = 1.0;
     return out;
 }
 
-// Axes fitted to the last run: the whole run in x, 0 up to a round number
-// above the largest value of any compartment in y. Returns xmin, xmax,
-// ymin, ymax, which the page then types into the scale's fields.
+// The axes fitted to the last run (the comparison's curves included);
+// returns the scale's xmin, xmax, ymin, ymax, which the page shows.
 EMSCRIPTEN_KEEPALIVE const double* page_fit(Page* page) {
-    const Records& records = page->records;
-    const int steps = std::max(records.model.n_steps, 0);
-    double largest = 0.0;
-    for (int row = 0; row <= steps && records.mode >= 0; ++row) {
-        for (int k = 0; k < COMPARTMENT_COUNT; ++k) {
-            const double value = records.results[row][k];
-            if (std::isfinite(value) && value > largest) largest = value;
-        }
-    }
-    // 1, 2 or 5 times a power of ten, at least 1.
-    double top = 1.0;
-    while (top < largest && std::isfinite(top)) {
-        if (top * 2 >= largest) {
-            top *= 2;
-        } else if (top * 5 >= largest) {
-            top *= 5;
-        } else {
-            top *= 10;
-        }
-    }
-    const double days = steps * records.model.dt;
+    fit_axes(page->records, page->explorer);
+    const AxisScale& scale = page->records.scale;
     double* out = page->readout;
-    out[0] = 0.0;
-    out[1] = days > 0.0 ? days : 1.0;
-    out[2] = 0.0;
-    out[3] = top;
+    out[0] = scale.xmin;
+    out[1] = scale.xmax;
+    out[2] = scale.ymin;
+    out[3] = scale.ymax;
     return out;
 }
 
@@ -251,7 +219,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_trace(Page* page) {
 // The run's figures as morbilex-batch --summary=FILE.csv writes them.
 EMSCRIPTEN_KEEPALIVE const char* page_figures_csv(Page* page) {
     std::string text = summary_csv_header() + "\n";
-    append_summary_csv(text, page->figures.scenario);
+    append_summary_csv(text, page->explorer.figures().run);
     return handed_out(*page, text + "\n");
 }
 

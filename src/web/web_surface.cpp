@@ -164,4 +164,11 @@ void WebSurface::text_out(int x, int y, const char* text, int length) {
     text_.append(text, static_cast<std::size_t>(length));
 }
 
+void WebSurface::fill_rectangle(int left, int top, int right, int bottom, Colour colour) {
+    std::int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    if (!device_pixel(left, top, x0, y0) || !device_pixel(right, bottom, x1, y1)) return;
+    commands_.insert(commands_.end(), {FILL, std::min(x0, x1), std::min(y0, y1), std::max(x0, x1),
+                                       std::max(y0, y1), static_cast<std::int32_t>(colour)});
+}
+
 }  // namespace morbilex::web

@@ -18,7 +18,8 @@ namespace morbilex::web {
 //   TEXT x y size16 monospace at length
 //       black text on a white cell whose top-left corner is (x, y); size16 is
 //       the cell height in 1/16 pixel; the text is bytes at..at+length of text()
-enum Command : std::int32_t { PEN = 1, LINE = 2, TEXT = 3 };
+//   FILL left top right bottom colour  a rectangle, edges included
+enum Command : std::int32_t { PEN = 1, LINE = 2, TEXT = 3, FILL = 4 };
 
 class WebSurface : public Surface {
 public:
@@ -43,6 +44,7 @@ public:
     void move_to(int x, int y) override;
     void line_to(int x, int y) override;
     void text_out(int x, int y, const char* text, int length) override;
+    void fill_rectangle(int left, int top, int right, int bottom, Colour colour) override;
 
     const std::vector<std::int32_t>& commands() const { return commands_; }
     const std::string& text() const { return text_; }
