@@ -114,7 +114,7 @@ ExplorerMapping explorer_mapping(const AxisScale& scale) {
 }
 
 int explorer_chart_width(int width, bool with_figures) {
-    return with_figures ? width - width / 3 : width;
+    return with_figures ? width - width * 2 / 5 : width;
 }
 
 int shown_rows(const Records& records) {

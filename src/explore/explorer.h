@@ -60,7 +60,8 @@ struct ExplorerMapping {
 };
 ExplorerMapping explorer_mapping(const AxisScale& scale);
 // The width of the chart's part of a device width: all of it in the window,
-// the left part when the figures are drawn beside the chart (pictures, print).
+// the left three fifths when the figures are drawn beside the chart
+// (pictures, print).
 int explorer_chart_width(int width, bool with_figures);
 
 // The step of the records' run nearest to the device x (the inverse of the

@@ -261,7 +261,8 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
     const int gap = plot_length(g, 0.01);
     // Beside the line, on the side with more room.
     const int left = x + gap + width <= g.frame_right ? x + gap : x - gap - width;
-    const int top = g.frame_top - plot_length(g, 0.2);
+    // Below the legend's box (at most six lines), clear of it.
+    const int top = g.frame_top - 7 * line_step;
     const int bottom = top - static_cast<int>(std::size(lines)) * line_step - line_step / 4;
     surface.fill_rectangle(left, top, left + width, bottom, WHITE);
     {
@@ -330,13 +331,15 @@ void draw_figures_beside(Surface& surface, const Explorer& explorer, int left, i
     if (step <= 2) return;
     int y = step;
     const ViewFigures& figures = explorer.figures();
-    draw_text(surface, 0, y, "Figures of the run");
+    draw_text(surface, 0, y,
+              figures.has_baseline ? "Figures, and without intervention" : "Figures of the run");
     y += step + step / 2;
     for (const FigureLine& line : figure_lines(figures)) {
         draw_text(surface, 0, y, std::string(line.label) + ": " + line.value);
         y += step;
         if (figures.has_baseline && !line.baseline.empty()) {
-            std::string compared = "  no intervention " + line.baseline;
+            // The unit is the line's above.
+            std::string compared = "  without: " + line.baseline.substr(0, line.baseline.find(' '));
             if (!line.difference.empty()) compared += " (" + line.difference + ")";
             draw_text(surface, 0, y, compared);
             y += step;

@@ -5,6 +5,7 @@
 
 #include "analysis/scenario_setup.h"
 #include "text/format.h"
+#include "text/read.h"
 #include "text/shortest.h"
 #include "trace/traced_run.h"
 
@@ -70,10 +71,13 @@ int slider_position_of(const SliderField& slider, double value) {
 
 double slider_value_at(const SliderField& slider, int position) {
     position = std::clamp(position, 0, slider_positions(slider) - 1);
-    // Rounded to the step's decimals, so 0.05 * 47 reads 2.35, not 2.3500000000000001.
+    // Rounded to six decimals, so 0.05 * 47 reads 2.35, not 2.3500000000000001;
+    // text and reading are the locale-free ones.
     char text[64];
     format_text(text, sizeof text, "%.6f", {slider.minimum + position * slider.step});
-    return std::strtod(text, nullptr);
+    double value = 0.0;
+    read_full_number(text, value);
+    return value;
 }
 
 std::string slider_value_text(const SliderField& slider, double value) {

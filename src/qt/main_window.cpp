@@ -262,13 +262,18 @@ void MainWindow::build_panels() {
 }
 
 void MainWindow::build_sliders() {
+    // The rows may be rebuilt from inside a slider's own signal: they go once
+    // control is back in the event loop.
     while (QLayoutItem* item = sliders_layout_->takeAt(0)) {
-        delete item->widget();
+        if (QWidget* row = item->widget()) {
+            row->hide();
+            row->deleteLater();
+        }
         delete item;
     }
     sliders_.clear();
-    sliders_mode_ = records_.mode;
-    for (const SliderField* field : sliders_for_mode(records_.mode)) {
+    sliders_mode_ = std::max(records_.mode, MODE_NO_INTERVENTION);
+    for (const SliderField* field : sliders_for_mode(sliders_mode_)) {
         auto* row = new QWidget;
         auto* layout = new QGridLayout(row);
         layout->setContentsMargins(0, 2, 0, 2);
@@ -310,7 +315,7 @@ void MainWindow::refresh_figures() {
 void MainWindow::refresh_panels() {
     if (records_.view.classic) return;
     refresh_figures();
-    if (sliders_mode_ != records_.mode) build_sliders();
+    if (sliders_mode_ != std::max(records_.mode, MODE_NO_INTERVENTION)) build_sliders();
     for (const SliderRow& row : sliders_) {
         const double value = slider_value(records_, *row.field);
         row.number->setText(QString::fromStdString(slider_value_text(*row.field, value)));
@@ -419,9 +424,10 @@ void MainWindow::export_chart_as() {
             paint_explorer_view(surface, records_, colours_, explorer_, width, height, true);
         }
     };
-    // The explorer's picture has the figures beside the chart: a third wider.
+    // The explorer's picture has the figures beside the chart, which keeps
+    // the window's size in three fifths of the picture.
     QSize size = view_->size();
-    if (!records_.view.classic) size.setWidth(size.width() * 3 / 2);
+    if (!records_.view.classic) size.setWidth(size.width() * 5 / 3);
     if (!target.isEmpty() && !export_view(draw, target.toStdString(),
                                           filter.section(QLatin1Char('.'), 1).left(3), size, error))
         show_file_problem(caption, error);

@@ -89,6 +89,19 @@ private slots:
         QVERIFY(window.figures_panel()->isVisible());
         QVERIFY(!program.view_shows_records());
     }
+
+    void a_slider_before_any_run_makes_the_first_run() {
+        ProgramUnderTest program(false);
+        QSlider* r0 = program.window().slider("R_0");
+        QVERIFY(r0 != nullptr);
+        r0->setValue(r0->value() + 4);  // a click beside the handle: released at once
+        QCOMPARE(program.records().mode, MODE_NO_INTERVENTION);
+        QCOMPARE(program.records().model.R_0, 2.7);
+        QVERIFY(QFile::exists(program.trace_path()));
+        QApplication::processEvents();
+        QVERIFY(program.window().slider("R_0") != nullptr);
+        QCOMPARE(program.window().slider("R_0")->value(), r0->value());
+    }
 };
 
 QTEST_MAIN(ProgramExplorerTest)
