@@ -25,12 +25,21 @@ test_packages=(
   slurm-wlm munge
 )
 
+# The web edition: emscripten and node build it, python3 serves it; the
+# browser test drives Debian's chromium (npm installs its driver).
+web_packages=(emscripten nodejs python3 cmake ninja-build)
+web_test_packages=(chromium)
+
 job="${1:---test}"
 case "$job" in
   --run) packages=("${run_packages[@]}") ;;
-  --test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  --web) packages=("${web_packages[@]}") ;;
+  --test)
+    packages=("${run_packages[@]}" "${test_packages[@]}" "${web_packages[@]}"
+      "${web_test_packages[@]}")
+    ;;
   *)
-    echo "usage: $0 [--run | --test]" >&2
+    echo "usage: $0 [--run | --web | --test]" >&2
     exit 2
     ;;
 esac
@@ -43,6 +52,11 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
+
+# npm comes with some builds of node; Debian's own is wanted only without it.
+if [ "$job" = --test ] && ! command -v npm >/dev/null; then
+  missing+=(npm)
+fi
 
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "Installing: ${missing[*]}"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test:
-# native, under the address, undefined-behaviour and leak sanitizers, the fuzz
-# targets for a bounded time, and the Windows build under wine.
+# native, the web build (under node and in Chromium), under the address,
+# undefined-behaviour and leak sanitizers, the fuzz targets for a bounded
+# time, and the Windows build under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh --test
@@ -10,6 +11,9 @@ echo "== native build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORBILEX_TESTS=ON >/dev/null
 cmake --build build
 (cd build && ctest --output-on-failure)
+
+echo "== web build: unit tests under node, morbilex-batch for node against build/, the page in Chromium"
+bash scripts/web.sh --test
 
 # The scheduler test runs natively only: under the sanitizers its large sweep
 # would take many minutes, and it tests the cluster, not memory.

@@ -18,6 +18,9 @@ void integrate_sse2_lanes(const LaneBatch&, LaneFigures&, const LaneObserver*);
 void integrate_avx2_lanes(const LaneBatch&, LaneFigures&, const LaneObserver*);
 void integrate_avx512_lanes(const LaneBatch&, LaneFigures&, const LaneObserver*);
 #endif
+#if defined(MORBILEX_LANE_SIMD128)
+void integrate_simd128_lanes(const LaneBatch&, LaneFigures&, const LaneObserver*);
+#endif
 
 namespace {
 
@@ -35,6 +38,10 @@ KernelList kernels_of_this_machine() {
     list.add({"sse2", 8, integrate_sse2_lanes});
     if (__builtin_cpu_supports("avx2")) list.add({"avx2", 16, integrate_avx2_lanes});
     if (__builtin_cpu_supports("avx512f")) list.add({"avx512", 32, integrate_avx512_lanes});
+#endif
+#if defined(MORBILEX_LANE_SIMD128)
+    // WebAssembly's vector unit: the whole program is built for it.
+    list.add({"simd128", 8, integrate_simd128_lanes});
 #endif
     return list;
 }

@@ -15,6 +15,8 @@ namespace {
 
 // Scenarios of one block, integrated together (the lane kernel's batch).
 constexpr long long LARGEST_BLOCK = 64;
+
+#if !defined(MORBILEX_SWEEP_WITHOUT_THREADS)
 // Finished blocks waiting for their turn, per thread: bounds the memory.
 constexpr long long BLOCKS_AHEAD_PER_JOB = 4;
 constexpr auto POLL = std::chrono::milliseconds(100);
@@ -102,6 +104,7 @@ private:
     std::optional<ScenarioRefusal> refused_;
     bool write_failed_ = false;
 };
+#endif
 
 struct SweepShape {
     long long total = 0;   // scenarios of the whole grid
@@ -122,47 +125,93 @@ SweepShape shape_of(const SweepPlan& plan, const SweepSettings& settings) {
     return shape;
 }
 
+// What one worker reuses from block to block.
+struct BlockWork {
+    BlockWork(const SweepPlan& plan, const SweepShape& shape)
+        : builder(plan), inputs(shape.block), figures(shape.block) {}
+    ScenarioBuilder builder;
+    std::vector<ScenarioInputs> inputs;
+    std::vector<RunFigures> figures;
+    SummaryRow row;
+};
+
+// One block's scenarios set up, integrated together and summed up into rows;
+// false with refused filled in when a scenario is refused.
+bool work_block(const SweepPlan& plan, const SweepSettings& settings, const SweepShape& shape,
+                long long block, BlockWork& work, std::string& rows, ScenarioRefusal& refused) {
+    const long long first = block * shape.block;
+    const long long count = std::min(shape.block, shape.ours - first);
+    for (long long k = 0; k < count; ++k) {
+        if (!work.builder.build(settings.shard.run_id(settings.skip + first + k), work.inputs[k],
+                                refused))
+            return false;
+    }
+    integrate_run_figures(std::span(work.inputs).first(count),
+                          std::span(work.figures).first(count));
+    rows.clear();
+    if (settings.rows) rows.reserve(static_cast<std::size_t>(count) * 512);
+    for (long long k = 0; k < count; ++k) {
+        const long long run_id = settings.shard.run_id(settings.skip + first + k);
+        summarise_run(work.inputs[k], work.figures[k], work.row);
+        if (settings.rows && settings.json_lines) {
+            append_sweep_json_row(rows, plan.grid, run_id, work.row);
+        } else if (settings.rows) {
+            append_sweep_csv_row(rows, plan.grid, run_id, work.row);
+        }
+        if (settings.on_scenario) {
+            settings.on_scenario({run_id, work.row, work.figures[k].first_non_finite_row < 0});
+        }
+    }
+    return true;
+}
+
+#if !defined(MORBILEX_SWEEP_WITHOUT_THREADS)
 // One thread: blocks of scenarios set up, integrated together, summed up.
 void work(const SweepPlan& plan, const SweepSettings& settings, const SweepShape& shape,
           BlockQueue& queue) {
-    ScenarioBuilder builder(plan);
-    std::vector<ScenarioInputs> inputs(shape.block);
-    std::vector<RunFigures> figures(shape.block);
-    SummaryRow row;
+    BlockWork work(plan, shape);
     ScenarioRefusal refused;
+    std::string rows;
     for (long long block; (block = queue.take(settings.stop)) >= 0;) {
-        const long long first = block * shape.block;
-        const long long count = std::min(shape.block, shape.ours - first);
-        bool built = true;
-        for (long long k = 0; k < count && built; ++k)
-            built =
-                builder.build(settings.shard.run_id(settings.skip + first + k), inputs[k], refused);
-        if (!built) {
+        if (!work_block(plan, settings, shape, block, work, rows, refused)) {
             queue.fail(&refused);
             break;
-        }
-        integrate_run_figures(std::span(inputs).first(count), std::span(figures).first(count));
-        std::string rows;
-        rows.reserve(static_cast<std::size_t>(count) * 512);
-        for (long long k = 0; k < count; ++k) {
-            const long long run_id = settings.shard.run_id(settings.skip + first + k);
-            summarise_run(inputs[k], figures[k], row);
-            if (settings.json_lines) {
-                append_sweep_json_row(rows, plan.grid, run_id, row);
-            } else {
-                append_sweep_csv_row(rows, plan.grid, run_id, row);
-            }
-            if (settings.on_scenario) {
-                settings.on_scenario({run_id, row, figures[k].first_non_finite_row < 0});
-            }
         }
         queue.deliver(block, std::move(rows));
     }
     queue.worker_done();
 }
+#endif
 
 }  // namespace
 
+#if defined(MORBILEX_SWEEP_WITHOUT_THREADS)
+// A build without threads (the web's) works through the blocks in order on
+// the calling thread: the same rows, written block by block.
+SweepOutcome run_sweep(const SweepPlan& plan, const SweepSettings& settings, RowSink& sink) {
+    const SweepShape shape = shape_of(plan, settings);
+    BlockWork work(plan, shape);
+    ScenarioRefusal refused;
+    std::string rows;
+    SweepOutcome outcome;
+    for (long long block = 0; block < shape.blocks; ++block) {
+        if (settings.stop != nullptr && settings.stop->load()) break;
+        if (!work_block(plan, settings, shape, block, work, rows, refused)) {
+            outcome.refused = refused;
+            break;
+        }
+        if (!sink.write(rows)) {
+            outcome.write_failed = true;
+            break;
+        }
+        outcome.rows_written = std::min((block + 1) * shape.block, shape.ours);
+        sink.progress(outcome.rows_written, shape.ours);
+    }
+    outcome.complete =
+        !outcome.refused && !outcome.write_failed && outcome.rows_written == shape.ours;
+    return outcome;
+}
+#else
 SweepOutcome run_sweep(const SweepPlan& plan, const SweepSettings& settings, RowSink& sink) {
     const SweepShape shape = shape_of(plan, settings);
     const int workers = static_cast<int>(std::clamp<long long>(shape.blocks, 1, settings.jobs));
@@ -190,5 +239,6 @@ SweepOutcome run_sweep(const SweepPlan& plan, const SweepSettings& settings, Row
         !outcome.refused && !outcome.write_failed && outcome.rows_written == shape.ours;
     return outcome;
 }
+#endif
 
 }  // namespace morbilex

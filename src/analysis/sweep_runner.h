@@ -40,6 +40,9 @@ struct SweepSettings {
     // continues from the one after them.
     long long skip = 0;
     bool json_lines = false;
+    // False: no rows are made and the sink gets empty writes; on_scenario
+    // alone sees the scenarios (a picture that needs one column).
+    bool rows = true;
     // Set from outside (Ctrl-C): no new scenarios start; the rows finished
     // before are still written.
     const std::atomic<bool>* stop = nullptr;

@@ -12,6 +12,9 @@
 namespace morbilex::batch {
 
 int usable_cpu_count() {
+#if defined(__EMSCRIPTEN__)
+    return 1;  // the web build sweeps on the one thread it has
+#else
     // A mask of fixed size is too small on machines of many CPUs: grow it.
     for (int cpus = 1024; cpus <= 1 << 20; cpus *= 2) {
         cpu_set_t* mask = CPU_ALLOC(cpus);
@@ -24,6 +27,7 @@ int usable_cpu_count() {
         if (errno != EINVAL) break;
     }
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+#endif
 }
 
 int default_job_count() {

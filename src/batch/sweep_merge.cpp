@@ -15,6 +15,7 @@
 #include "batch/manifest_reading.h"
 #include "batch/output_file.h"
 #include "batch/shard_reader.h"
+#include "text/read.h"
 
 namespace morbilex::batch {
 namespace {
@@ -48,9 +49,17 @@ bool skip_json_string(std::string_view line, std::size_t& at) {
 bool bare_json_value(std::string_view token) {
     if (token == "null" || token == "true" || token == "false") return true;
     double number = 0.0;
+#if defined(__cpp_lib_to_chars)
     const auto [end, status] = std::from_chars(token.data(), token.data() + token.size(), number);
     return status == std::errc() && end == token.data() + token.size() &&
            (token[0] == '-' || (token[0] >= '0' && token[0] <= '9'));
+#else
+    // A library whose from_chars reads no floating point (the web build's):
+    // the digits after an optional minus, read as a finite decimal number.
+    const std::string_view digits = token.substr(token[0] == '-' ? 1 : 0);
+    return !digits.empty() && digits[0] >= '0' && digits[0] <= '9' &&
+           read_full_number(digits, number);
+#endif
 }
 
 // The keys of a JSON Lines row, in order: what a header is to CSV. False

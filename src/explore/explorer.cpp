@@ -7,12 +7,13 @@
 
 #include "analysis/scenario_setup.h"
 #include "model/run_loop.h"
+#include "model/seir_step.h"
 
 namespace morbilex {
 namespace {
 
 bool same(double a, double b) {
-    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+    return MORBILEX_BIT_CAST(std::uint64_t, a) == MORBILEX_BIT_CAST(std::uint64_t, b);
 }
 
 bool same_inputs(const ScenarioInputs& a, const ScenarioInputs& b) {

@@ -18,14 +18,24 @@
 #define MORBILEX_UNROLL
 #endif
 
+// A standard library without std::bit_cast (the web build's) has the builtin
+// behind it.
+#if defined(__cpp_lib_bit_cast)
+#define MORBILEX_BIT_CAST(To, value) std::bit_cast<To>(value)
+#else
+#define MORBILEX_BIT_CAST(To, value) __builtin_bit_cast(To, value)
+#endif
+
 namespace morbilex {
 
 // The coefficients of the method. The weights are the decimal-rounded values
 // the method has always used: 1/3 is the nearest double, 1/6 is
 // 0.1666666666666667 (two units above the nearest).
 inline constexpr double RK4_TIME_INCREMENTS[4] = {0.0, 0.5, 0.0, 0.5};
-inline constexpr double RK4_ONE_THIRD = std::bit_cast<double>(std::uint64_t{0x3FD5555555555555});
-inline constexpr double RK4_ONE_SIXTH = std::bit_cast<double>(std::uint64_t{0x3FC5555555555557});
+inline constexpr double RK4_ONE_THIRD =
+    MORBILEX_BIT_CAST(double, std::uint64_t{0x3FD5555555555555});
+inline constexpr double RK4_ONE_SIXTH =
+    MORBILEX_BIT_CAST(double, std::uint64_t{0x3FC5555555555557});
 inline constexpr double RK4_WEIGHTS[4] = {RK4_ONE_SIXTH, RK4_ONE_THIRD, RK4_ONE_THIRD,
                                           RK4_ONE_SIXTH};
 inline constexpr double RK4_STAGE_FACTORS[4] = {0.5, 0.5, 1.0, 0.0};

@@ -17,7 +17,11 @@ namespace {
 
 void print(std::string& out, const char* format, auto... values) {
     char line[8192];
-    std::snprintf(line, sizeof line, format, values...);
+    if constexpr (sizeof...(values) == 0) {
+        std::snprintf(line, sizeof line, format, 0);  // not a lone format: clang warns of that
+    } else {
+        std::snprintf(line, sizeof line, format, values...);
+    }
     out += line;
 }
 

@@ -54,6 +54,20 @@ private:
     long long count_ = 0;
 };
 
+// The standard library's shortest text, the reference; a library without
+// floating-point to_chars (the web build's) skips the comparisons.
+#if defined(__cpp_lib_to_chars)
+#define MORBILEX_SKIP_WITHOUT_TO_CHARS()
+char* reference_shortest(char* first, std::size_t size, double value) {
+    return std::to_chars(first, first + size, value).ptr;
+}
+#else
+#define MORBILEX_SKIP_WITHOUT_TO_CHARS() GTEST_SKIP() << "no floating-point std::to_chars"
+char* reference_shortest(char* first, std::size_t, double) {
+    return first;
+}
+#endif
+
 TEST(WideProduct, PortableHalvesEqualTheCompilersProduct) {
     std::mt19937_64 generator(5);
     for (int i = 0; i < 1000000; ++i) {
@@ -66,18 +80,20 @@ TEST(WideProduct, PortableHalvesEqualTheCompilersProduct) {
 }
 
 TEST(ShortestText, EqualsToCharsForMillionsOfDoubles) {
+    MORBILEX_SKIP_WITHOUT_TO_CHARS();
     DoubleSource values(11);
     for (int i = 0; i < 4000000; ++i) {
         const double value = values.next();
         char ours[SHORTEST_TEXT_LIMIT + 1];
         char reference[64];
         *write_shortest(ours, value) = '\0';
-        *std::to_chars(reference, reference + sizeof reference, value).ptr = '\0';
+        *reference_shortest(reference, sizeof reference, value) = '\0';
         ASSERT_STREQ(ours, reference) << std::hexfloat << value;
     }
 }
 
 TEST(ShortestText, WholeNumbersPowersAndSpecialValues) {
+    MORBILEX_SKIP_WITHOUT_TO_CHARS();
     std::vector<double> values = {0.0,
                                   -0.0,
                                   5e-324,
@@ -102,7 +118,7 @@ TEST(ShortestText, WholeNumbersPowersAndSpecialValues) {
         char ours[SHORTEST_TEXT_LIMIT + 1];
         char reference[64];
         *write_shortest(ours, value) = '\0';
-        *std::to_chars(reference, reference + sizeof reference, value).ptr = '\0';
+        *reference_shortest(reference, sizeof reference, value) = '\0';
         ASSERT_STREQ(ours, reference) << std::hexfloat << value;
     }
     std::string text;

@@ -1,0 +1,295 @@
+// The page's entry points into the core: a scenario typed into the dialogs'
+// fields, its run, chart, figures and trace, and sweeps for the page's
+// worker. The page holds a Page and hands it to every call.
+#include <emscripten.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/run_summary.h"
+#include "analysis/scenario_setup.h"
+#include "analysis/sweep_grid.h"
+#include "analysis/sweep_runner.h"
+#include "chart/chart.h"
+#include "explore/explorer.h"
+#include "explore/explorer_view.h"
+#include "model/simulation.h"
+#include "trace/traced_run.h"
+#include "web_surface.h"
+
+namespace morbilex::web {
+struct Page {
+    std::vector<TypedField> typed;
+    InterventionMode mode = MODE_NO_INTERVENTION;
+    Records records;
+    SeriesColours colours;
+    Explorer explorer;  // figures, comparison run, read-out
+    std::string refusal;
+    std::string text;  // the last text handed out: trace, CSV or chart commands' text
+    std::unique_ptr<WebSurface> surface;
+    double readout[6] = {};
+    // A sweep's working state.
+    SweepPlan plan;
+    std::string sweep_error;
+    int metric = 0;
+};
+
+namespace {
+
+// Sweep rows and metric values go to the worker's script block by block.
+// clang-format off
+EM_JS(void, post_sweep_block, (const char* rows, int length, const double* values, int count,
+                                double done, double total), {
+    const text = UTF8ToString(rows, length);
+    const metric = HEAPF64.slice(values >> 3, (values >> 3) + 2 * count);
+    postMessage({kind: "rows", rows: text, values: metric, done: done, total: total},
+                [metric.buffer]);
+});
+// clang-format on
+
+class WorkerSink : public RowSink {
+public:
+    explicit WorkerSink(std::vector<double>& values) : values_(values) {}
+    bool write(std::string_view rows) override {
+        rows_ = rows;
+        return true;
+    }
+    void progress(long long done, long long total) override {
+        post_sweep_block(rows_.data(), static_cast<int>(rows_.size()), values_.data(),
+                         static_cast<int>(values_.size() / 2), static_cast<double>(done),
+                         static_cast<double>(total));
+        values_.clear();
+    }
+
+private:
+    std::vector<double>& values_;
+    std::string rows_;
+};
+
+const char* handed_out(Page& page, std::string text) {
+    page.text = std::move(text);
+    return page.text.c_str();
+}
+
+}  // namespace
+}  // namespace morbilex::web
+
+using morbilex::web::handed_out;
+using morbilex::web::Page;
+using namespace morbilex;
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE Page* page_create() {
+    Page* page = new Page;
+    init_series_colours(page->colours);
+    return page;
+}
+
+// Forgets the typed fields: the next run starts from the dialogs' defaults.
+EMSCRIPTEN_KEEPALIVE void page_clear_fields(Page* page) {
+    page->typed.clear();
+}
+
+// Types a field by its name (R_0, T_max, Redct1, xmin, ...); 0 when no
+// dialog has a field of that name.
+EMSCRIPTEN_KEEPALIVE int page_set_field(Page* page, const char* name, const char* text) {
+    TypedField field;
+    if (!find_editable_field(name, field)) return 0;
+    field.text = text;
+    for (TypedField& typed : page->typed) {
+        if (typed.field == field.field) {
+            typed.text = field.text;
+            return 1;
+        }
+    }
+    page->typed.push_back(std::move(field));
+    return 1;
+}
+
+// The scenario as the dialogs take it, then its run (table only) and figures.
+// 0 when it ran; otherwise page_refusal says why.
+EMSCRIPTEN_KEEPALIVE int page_run(Page* page, int mode) {
+    Records& records = page->records;
+    reset_scenario_fields(records);
+    records.scale = AxisScale{};
+    SetupRefusal refused;
+    if (!apply_typed_fields(records, page->typed, refused)) {
+        const ScenarioRefusal refusal = refused_field(refused, page->typed, 0);
+        page->refusal = std::string(refusal.field != nullptr ? refusal.field->name : "a field") +
+                        ": " + refusal_words(refusal.reason);
+        records.mode = MODE_NOTHING_CALCULATED;
+        return 1;
+    }
+    page->mode = mode;
+    records.mode = mode;
+    const int result = run_simulation_to_stream(records, mode, nullptr);
+    if (result != RUN_COMPLETED && result != RUN_NOT_FINITE) {
+        page->refusal = "the values cannot be integrated";
+        records.mode = MODE_NOTHING_CALCULATED;
+        return 2;
+    }
+    page->explorer.read_out_step = -1;
+    page->explorer.sync(records);
+    return 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* page_refusal(Page* page) {
+    return page->refusal.c_str();
+}
+
+// The chart for a canvas of width x height device pixels: the commands'
+// count is page_commands_size, their text page_commands_text.
+EMSCRIPTEN_KEEPALIVE const std::int32_t* page_paint(Page* page, int width, int height,
+                                                    double default_font_pixels) {
+    page->surface = std::make_unique<web::WebSurface>(default_font_pixels);
+    paint_explorer_view(*page->surface, page->records, page->colours, page->explorer, width, height,
+                        false);
+    return page->surface->commands().data();
+}
+EMSCRIPTEN_KEEPALIVE int page_commands_size(Page* page) {
+    return static_cast<int>(page->surface->commands().size());
+}
+EMSCRIPTEN_KEEPALIVE const char* page_commands_text(Page* page) {
+    return page->surface->text().data();
+}
+
+// A figure of the run (which 0) or of the run without intervention (1), by
+// its summary column; NaN when empty or not there.
+EMSCRIPTEN_KEEPALIVE double page_figure(Page* page, int which, const char* column) {
+    const int index = summary_column_index(column);
+    const ViewFigures& figures = page->explorer.figures();
+    if (index < 0 || !figures.available) return NAN;
+    if (which == 0) return figures.run[index].as_number();
+    return (figures.has_baseline ? figures.baseline : figures.run)[index].as_number();
+}
+
+// The read-out at a device x of the chart painted width x height: the step
+// under it is shown by the next paint. Returns day, S, E, I, R of that step
+// and 1 when there is one (else 0).
+EMSCRIPTEN_KEEPALIVE const double* page_readout(Page* page, int x, int width, int height) {
+    double* out = page->readout;
+    std::fill(out, out + 6, 0.0);
+    const Records& records = page->records;
+    const int step = records.mode < 0 ? -1 : step_at_device_x(records, x, width, height);
+    page->explorer.read_out_step = step;
+    if (step < 0) return out;
+    out[0] = step * records.model.dt;
+    for (int k = 0; k < COMPARTMENT_COUNT; ++k)
+        out[1 + k] = records.results[step][k];
+    out[5] = 1.0;
+    return out;
+}
+
+// The axes fitted to the last run (the comparison's curves included);
+// returns the scale's xmin, xmax, ymin, ymax, which the page shows.
+EMSCRIPTEN_KEEPALIVE const double* page_fit(Page* page) {
+    fit_axes(page->records, page->explorer);
+    const AxisScale& scale = page->records.scale;
+    double* out = page->readout;
+    out[0] = scale.xmin;
+    out[1] = scale.xmax;
+    out[2] = scale.ymin;
+    out[3] = scale.ymax;
+    return out;
+}
+
+// The trace of the last run, as the desktop writes temp.dat; its length is
+// page_text_size.
+EMSCRIPTEN_KEEPALIVE const char* page_trace(Page* page) {
+    std::string text;
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* stream = open_memstream(&buffer, &size);
+    if (stream != nullptr && page->records.mode >= 0) {
+        Records copy = page->records;
+        run_simulation_to_stream(copy, page->mode, stream);
+    }
+    if (stream != nullptr) std::fclose(stream);
+    if (buffer != nullptr) text.assign(buffer, size);
+    std::free(buffer);
+    return handed_out(*page, std::move(text));
+}
+
+// The run's figures as morbilex-batch --summary=FILE.csv writes them.
+EMSCRIPTEN_KEEPALIVE const char* page_figures_csv(Page* page) {
+    std::string text = summary_csv_header() + "\n";
+    append_summary_csv(text, page->explorer.figures().run);
+    return handed_out(*page, text + "\n");
+}
+
+EMSCRIPTEN_KEEPALIVE int page_text_size(Page* page) {
+    return static_cast<int>(page->text.size());
+}
+
+// Every summary column's name, one a line.
+EMSCRIPTEN_KEEPALIVE const char* page_summary_columns(Page* page) {
+    std::string names;
+    for (const SummaryColumn& column : SUMMARY_COLUMNS)
+        names += std::string(column.name) + "\n";
+    return handed_out(*page, names);
+}
+
+// A sweep: the typed fields and mode as its base (morbilex-batch's other
+// options), then axes as --sweep=TEXT takes them; 0 when refused, with
+// page_refusal saying why.
+EMSCRIPTEN_KEEPALIVE int page_sweep_begin(Page* page, int mode, const char* metric) {
+    page->plan = SweepPlan{};
+    page->plan.base = page->typed;
+    page->plan.base_mode = mode;
+    page->metric = summary_column_index(metric);
+    if (page->metric < 0) {
+        page->refusal = std::string("no summary column ") + metric;
+        return 0;
+    }
+    return 1;
+}
+EMSCRIPTEN_KEEPALIVE int page_sweep_axis(Page* page, const char* text) {
+    SweepAxis axis;
+    if (!parse_sweep_axis(text, axis, page->refusal)) return 0;
+    return add_sweep_axis(page->plan.grid, std::move(axis), page->refusal) ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE double page_sweep_size(Page* page) {
+    return static_cast<double>(page->plan.grid.size());
+}
+// The points of sweep axis k and the value of its point i.
+EMSCRIPTEN_KEEPALIVE double page_sweep_points(Page* page, int k) {
+    return static_cast<double>(page->plan.grid.axes.at(k).count);
+}
+EMSCRIPTEN_KEEPALIVE double page_sweep_value(Page* page, int k, double i) {
+    return page->plan.grid.axes.at(k).value(static_cast<long long>(i));
+}
+EMSCRIPTEN_KEEPALIVE const char* page_sweep_header(Page* page) {
+    return handed_out(*page, sweep_csv_header(page->plan.grid));
+}
+
+// Runs shard index of count of the sweep, posting each block's (run_id,
+// metric) pairs, and its CSV rows when with_rows, to the worker's owner; 0
+// when a scenario was refused (page_refusal).
+EMSCRIPTEN_KEEPALIVE int page_sweep_run(Page* page, int index, int count, int with_rows) {
+    std::vector<double> values;
+    SweepSettings settings;
+    settings.shard = Shard{index, count};
+    settings.rows = with_rows != 0;
+    const int metric = page->metric;
+    settings.on_scenario = [&values, metric](const FinishedScenario& finished) {
+        values.push_back(static_cast<double>(finished.run_id));
+        values.push_back(finished.row[metric].as_number());
+    };
+    web::WorkerSink sink(values);
+    const SweepOutcome outcome = run_sweep(page->plan, settings, sink);
+    if (outcome.refused) {
+        page->refusal = "run_id " + std::to_string(outcome.refused->run_id) + " refused: " +
+                        (outcome.refused->field != nullptr ? outcome.refused->field->name : "") +
+                        "=" + outcome.refused->text + " " + refusal_words(outcome.refused->reason);
+        return 0;
+    }
+    return 1;
+}
+
+}  // extern "C"

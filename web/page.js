@@ -1,0 +1,498 @@
+// The explorer page: the scenario's fields, the chart the core draws, the
+// figures, the read-out, downloads, the shared link and sweeps in a worker.
+"use strict";
+
+const timings = { start: performance.now(), firstChart: null, repaints: [] };
+window.morbilexTimings = timings;
+
+const $ = (id) => document.getElementById(id);
+const fieldDivs = [...document.querySelectorAll(".field")];
+const FIELD_NAMES = fieldDivs.map((div) => div.dataset.field);
+const SCALE_NAMES = ["xmin", "xmax", "ymin", "ymax"];
+const SKIPPED_COLUMNS = new Set(["status"]);
+
+let core = null, page = 0, api = null;
+let lastRun = { ok: false };
+let pointerX = null;  // device x of the read-out, or null
+
+// Fields: a slider and a text box each; the text is what the dialogs get.
+for (const div of fieldDivs) {
+  const name = div.dataset.field;
+  const label = div.querySelector("label");
+  const text = document.createElement("input");
+  text.id = "f-" + name;
+  text.name = name;
+  text.inputMode = "decimal";
+  text.autocomplete = "off";
+  text.value = div.dataset.default;
+  label.htmlFor = text.id;
+  if (!("plain" in div.dataset)) {
+    const slider = document.createElement("input");
+    slider.type = "range";
+    slider.id = "s-" + name;
+    slider.min = div.dataset.min;
+    slider.max = div.dataset.max;
+    slider.step = div.dataset.step;
+    slider.value = div.dataset.default;
+    slider.setAttribute("aria-label", label.textContent + " slider");
+    slider.addEventListener("input", () => { text.value = slider.value; changed(); });
+    text.addEventListener("input", () => { if (isFinite(parseFloat(text.value))) slider.value = parseFloat(text.value); changed(); });
+    div.append(slider);
+  } else {
+    text.addEventListener("input", changed);
+  }
+  div.append(text);
+}
+for (const radio of document.querySelectorAll('input[name="mode"]')) radio.addEventListener("change", changed);
+$("fit").addEventListener("change", changed);
+$("fit-now").addEventListener("click", () => { if (lastRun.ok) { showScale(api.fit(page)); $("fit").checked = false; changed(); } });
+
+function mode() {
+  return Number(document.querySelector('input[name="mode"]:checked').value);
+}
+function fitting() {
+  return $("fit").checked;
+}
+
+// The scenario as the address holds it: the mode and every field whose text
+// differs from its default (morbilex-batch's option names), fit=0 when the
+// scale is typed.
+function scenarioParams() {
+  const params = new URLSearchParams();
+  if (mode() !== 0) params.set("mode", String(mode()));
+  for (const div of fieldDivs) {
+    const name = div.dataset.field;
+    if (fitting() && SCALE_NAMES.includes(name)) continue;
+    const value = $("f-" + name).value;
+    if (value !== div.dataset.default) params.set(name, value);
+  }
+  if (!fitting()) params.set("fit", "0");
+  return params;
+}
+
+function restoreFromAddress() {
+  const params = new URLSearchParams(location.hash.length > 1 ? location.hash.slice(1) : location.search);
+  const m = params.get("mode");
+  if (m === "1" || m === "2") document.querySelector(`input[name="mode"][value="${m}"]`).checked = true;
+  $("fit").checked = params.get("fit") !== "0";
+  for (const name of FIELD_NAMES) {
+    if (!params.has(name)) continue;
+    const value = params.get(name);
+    $("f-" + name).value = value;
+    const slider = $("s-" + name);
+    if (slider && isFinite(parseFloat(value))) slider.value = parseFloat(value);
+  }
+}
+
+function showModeFieldsets() {
+  for (const set of document.querySelectorAll("fieldset[data-mode]")) {
+    set.hidden = Number(set.dataset.mode) !== mode();
+  }
+}
+
+function typeFields(params) {
+  api.clearFields(page);
+  for (const [name, value] of params) {
+    if (name === "mode" || name === "fit") continue;
+    api.setField(page, name, value);
+  }
+}
+
+// One run, its axes fitted when asked (the fitted scale is shown, not typed).
+function run() {
+  const params = scenarioParams();
+  typeFields(params);
+  const status = api.run(page, mode());
+  if (status === 0 && fitting()) showScale(api.fit(page));
+  lastRun = { ok: status === 0, message: status === 0 ? "" : core.UTF8ToString(api.refusal(page)) };
+  return params;
+}
+
+function showScale(pointer) {
+  const scale = new Float64Array(core.HEAPF64.buffer, pointer, 4);
+  SCALE_NAMES.forEach((name, k) => { $("f-" + name).value = String(scale[k]); });
+}
+
+function chartSize() {
+  const canvas = $("chart");
+  const ratio = window.devicePixelRatio || 1;
+  const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
+  const height = Math.max(1, Math.round(canvas.clientHeight * ratio));
+  return { canvas, ratio, width, height };
+}
+
+// The commands of the chart for width x height device pixels.
+function commands(width, height, ratio) {
+  // The page's own text size, smaller on narrow screens, where the chart's
+  // text would otherwise cover its curves.
+  const font = Math.min(16, Math.max(9, width / ratio / 60)) * ratio;
+  const pointer = api.paint(page, width, height, font);
+  const count = api.commandsSize(page);
+  return { commands: core.HEAP32.slice(pointer >> 2, (pointer >> 2) + count),
+           text: core.UTF8ToString(api.commandsText(page)) };
+}
+
+function draw() {
+  const { canvas, ratio, width, height } = chartSize();
+  if (canvas.width !== width) canvas.width = width;
+  if (canvas.height !== height) canvas.height = height;
+  const drawing = commands(width, height, ratio);
+  const ctx = canvas.getContext("2d");
+  ChartCommands.drawOnCanvas(ctx, width, height, drawing.commands, drawing.text);
+}
+
+const number = (value, digits) => (Number.isFinite(value) ? value.toFixed(digits) : "–");
+const signed = (value, digits) => (Number.isFinite(value) ? (value > 0 ? "+" : "") + value.toFixed(digits) : "–");
+
+function showFigures() {
+  const rows = [0, 1].map((which) => ({
+    peak: api.figure(page, which, "peak_infectious"),
+    day: api.figure(page, which, "peak_infectious_day"),
+    final: api.figure(page, which, "final_R"),
+    attack: api.figure(page, which, "attack_rate"),
+  }));
+  const show = (prefix, row, format) => {
+    $(prefix + "-peak").textContent = format(row.peak, 1);
+    $(prefix + "-day").textContent = format(row.day, 2);
+    $(prefix + "-final").textContent = format(row.final, 1);
+    $(prefix + "-attack").textContent = format(row.attack * 100, 1) + " %";
+  };
+  if (!lastRun.ok) {
+    for (const prefix of ["f0", "f1", "fd"]) show(prefix, { peak: NaN, day: NaN, final: NaN, attack: NaN }, number);
+    return;
+  }
+  show("f0", rows[0], number);
+  show("f1", rows[1], number);
+  show("fd", { peak: rows[0].peak - rows[1].peak, day: rows[0].day - rows[1].day,
+               final: rows[0].final - rows[1].final, attack: rows[0].attack - rows[1].attack }, signed);
+}
+
+// The read-out at the pointer's x: the core marks its step on the next paint.
+function showReadout() {
+  if (pointerX === null || !lastRun.ok) return;
+  const { width, height } = chartSize();
+  const values = new Float64Array(core.HEAPF64.buffer, api.readout(page, Math.round(pointerX), width, height), 6);
+  $("readout").textContent = values[5] === 1
+    ? `Day ${values[0].toFixed(2)}: S ${values[1].toFixed(2)}, E ${values[2].toFixed(2)}, I ${values[3].toFixed(2)}, R ${values[4].toFixed(2)}`
+    : "Outside the run.";
+}
+
+let pending = false;
+function changed() {
+  showModeFieldsets();
+  if (pending || !api) return;
+  pending = true;
+  requestAnimationFrame(() => { pending = false; update(); });
+}
+
+function update() {
+  const began = performance.now();
+  const params = run();
+  showReadout();
+  draw();
+  showFigures();
+  $("message").textContent = lastRun.ok ? "" : "Not run: " + lastRun.message;
+  const query = params.toString();
+  history.replaceState(null, "", query ? "?" + query : location.pathname);
+  const took = performance.now() - began;
+  timings.repaints.push(took);
+  if (timings.repaints.length > 200) timings.repaints.shift();
+  if (timings.firstChart === null) timings.firstChart = performance.now();
+  document.body.dataset.runs = String((Number(document.body.dataset.runs) || 0) + 1);
+}
+
+// Read-out under the pointer or finger, and from the keyboard.
+const chartCanvas = $("chart");
+function pointAt(event) {
+  const rect = chartCanvas.getBoundingClientRect();
+  pointerX = (event.clientX - rect.left) * (window.devicePixelRatio || 1);
+  showReadout();
+  draw();
+}
+chartCanvas.addEventListener("pointermove", pointAt);
+chartCanvas.addEventListener("pointerdown", pointAt);
+chartCanvas.addEventListener("keydown", (event) => {
+  const { width, ratio } = chartSize();
+  const step = (event.shiftKey ? 20 : 2) * ratio;
+  if (event.key === "ArrowRight" || event.key === "ArrowLeft") {
+    if (pointerX === null) pointerX = width / 2;
+    pointerX = Math.min(width - 1, Math.max(0, pointerX + (event.key === "ArrowRight" ? step : -step)));
+    event.preventDefault();
+    showReadout();
+    draw();
+  }
+});
+window.addEventListener("resize", () => { if (api) draw(); });
+
+// Downloads.
+function download(name, blob) {
+  const link = document.createElement("a");
+  link.href = URL.createObjectURL(blob);
+  link.download = name;
+  document.body.append(link);
+  link.click();
+  link.remove();
+  setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+}
+function coreText(pointer) {
+  return core.UTF8ToString(pointer, api.textSize(page));
+}
+$("get-trace").addEventListener("click", () => {
+  if (lastRun.ok) download("temp.dat", new Blob([coreText(api.trace(page))], { type: "text/plain" }));
+});
+$("get-figures").addEventListener("click", () => {
+  if (lastRun.ok) download("figures.csv", new Blob([coreText(api.figuresCsv(page))], { type: "text/csv" }));
+});
+$("get-png").addEventListener("click", () => {
+  $("chart").toBlob((blob) => download("chart.png", blob), "image/png");
+});
+$("get-svg").addEventListener("click", () => {
+  const { width, height, ratio } = chartSize();
+  const drawing = commands(width, height, ratio);
+  const ctx = document.createElement("canvas").getContext("2d");
+  const measure = (font, string) => { ctx.font = font; return ctx.measureText(string).width; };
+  const svg = ChartCommands.toSvg(width, height, drawing.commands, drawing.text, measure);
+  download("chart.svg", new Blob([svg], { type: "image/svg+xml" }));
+});
+// The scenario as name = value lines, the mode first.
+$("get-scenario").addEventListener("click", () => {
+  const lines = [`mode = ${mode()}`];
+  for (const [name, value] of scenarioParams()) if (name !== "mode" && name !== "fit") lines.push(`${name} = ${value}`);
+  download("scenario.morbilex", new Blob([lines.join("\n") + "\n"], { type: "text/plain" }));
+});
+$("copy-link").addEventListener("click", async () => {
+  try {
+    await navigator.clipboard.writeText(location.href);
+    $("message").textContent = "Link copied.";
+  } catch (error) {
+    $("message").textContent = "Copy this page's address to share the scenario.";
+  }
+});
+
+// Sweeps, in workers so that the page keeps answering: the picture's column
+// from as many workers as the machine has processors, each a shard of the
+// scenarios; the rows, when asked for, from one worker in run_id order.
+const sweep = { workers: [], definition: null, values: null, shape: null, done: [], total: 0, began: 0, finished: 0 };
+// One processor is left to the page itself.
+const WORKERS = Math.max(1, Math.min(8, (navigator.hardwareConcurrency || 2) - 1));
+
+function fillSweepSelects(columns) {
+  for (const id of ["ax1-name", "ax2-name"]) {
+    const select = $(id);
+    for (const name of ["mode", ...FIELD_NAMES]) select.add(new Option(name, name));
+  }
+  $("ax1-name").value = "R_0";
+  for (const column of columns) if (!SKIPPED_COLUMNS.has(column)) $("metric").add(new Option(column, column));
+  $("metric").value = "peak_infectious";
+}
+
+function axisText(k) {
+  const name = $(`ax${k}-name`).value;
+  if (!name) return null;
+  return `${name}=${$(`ax${k}-from`).value}:${$(`ax${k}-to`).value}:${$(`ax${k}-step`).value}`;
+}
+
+function sweepWorker(shard, rows, onMessage) {
+  const worker = new Worker("sweep-worker.js");
+  worker.onmessage = (event) => onMessage(event.data);
+  worker.postMessage({ ...sweep.definition, shard, rows });
+  sweep.workers.push(worker);
+  return worker;
+}
+
+function endWorkers() {
+  for (const worker of sweep.workers) worker.terminate();
+  sweep.workers = [];
+}
+
+function setRunning(running) {
+  $("sweep-run").disabled = running;
+  $("sweep-stop").disabled = !running;
+  $("sweep-rows").disabled = running || sweep.definition === null;
+}
+
+function startSweep() {
+  endWorkers();
+  sweep.definition = {
+    fields: [...scenarioParams()].filter(([name]) => name !== "mode" && name !== "fit"),
+    mode: mode(), axes: [axisText(1), axisText(2)].filter((text) => text !== null), metric: $("metric").value,
+  };
+  sweep.values = null;
+  sweep.shape = null;
+  sweep.done = new Array(WORKERS).fill(0);
+  sweep.finished = 0;
+  sweep.began = performance.now();
+  for (let k = 0; k < WORKERS; ++k) sweepWorker([k + 1, WORKERS], false, (message) => sweepMessage(k, message));
+  setRunning(true);
+  $("sweep-status").textContent = "Starting…";
+}
+
+function stopSweep() {
+  endWorkers();
+  setRunning(false);
+  const done = sweep.done.reduce((a, b) => a + b, 0);
+  $("sweep-status").textContent = `Stopped after ${done} of ${sweep.total} scenarios.`;
+  drawSweep();
+}
+
+let sweepDrawPending = false;
+function sweepMessage(k, message) {
+  if (message.kind === "start") {
+    if (sweep.values === null) {
+      sweep.total = message.size;
+      sweep.shape = message.shape;
+      sweep.values = new Float64Array(message.size).fill(NaN);
+      $("sweep-progress").value = 0;
+    }
+  } else if (message.kind === "rows") {
+    const values = message.values;
+    for (let i = 0; i < values.length; i += 2) sweep.values[values[i] - 1] = values[i + 1];
+    sweep.done[k] = message.done;
+    const done = sweep.done.reduce((a, b) => a + b, 0);
+    $("sweep-progress").value = done / sweep.total;
+    $("sweep-status").textContent = `${done} of ${sweep.total} scenarios`;
+    if (!sweepDrawPending) {
+      sweepDrawPending = true;
+      setTimeout(() => { sweepDrawPending = false; drawSweep(); }, 250);
+    }
+  } else if (message.kind === "done") {
+    if (++sweep.finished < WORKERS) return;
+    timings.sweepMs = performance.now() - sweep.began;
+    endWorkers();
+    drawSweep();
+    setRunning(false);
+    $("sweep-progress").value = 1;
+    $("sweep-status").textContent = `${sweep.total} scenarios in ${(timings.sweepMs / 1000).toFixed(2)} s (${WORKERS} worker${WORKERS > 1 ? "s" : ""})`;
+    document.body.dataset.sweeps = String((Number(document.body.dataset.sweeps) || 0) + 1);
+  } else if (message.kind === "refused") {
+    endWorkers();
+    setRunning(false);
+    $("sweep-status").textContent = "Not run: " + message.message;
+  }
+}
+
+// The rows of the last sweep as morbilex-batch writes them.
+function sweepRows() {
+  endWorkers();
+  const chunks = [];
+  setRunning(true);
+  $("sweep-status").textContent = "Writing the rows…";
+  sweepWorker([1, 1], true, (message) => {
+    if (message.kind === "start") chunks.push(message.header);
+    else if (message.kind === "rows") {
+      chunks.push(message.rows);
+      $("sweep-progress").value = message.done / message.total;
+    } else if (message.kind === "done") {
+      endWorkers();
+      setRunning(false);
+      $("sweep-status").textContent = `${sweep.total} rows written.`;
+      download("sweep.csv", new Blob(chunks, { type: "text/csv" }));
+    } else if (message.kind === "refused") {
+      endWorkers();
+      setRunning(false);
+      $("sweep-status").textContent = "Not run: " + message.message;
+    }
+  });
+}
+
+// Low values dark blue, high ones yellow.
+function heat(fraction) {
+  const stops = [[68, 1, 84], [59, 82, 139], [33, 145, 140], [94, 201, 98], [253, 231, 37]];
+  const f = Math.min(1, Math.max(0, fraction)) * (stops.length - 1);
+  const i = Math.min(stops.length - 2, Math.floor(f)), t = f - i;
+  const c = stops[i].map((v, k) => Math.round(v + (stops[i + 1][k] - v) * t));
+  return `rgb(${c[0]},${c[1]},${c[2]})`;
+}
+
+function drawSweep() {
+  const canvas = $("sweep-chart");
+  if (!sweep.values || !sweep.shape) return;
+  const ratio = window.devicePixelRatio || 1;
+  const width = Math.round(canvas.clientWidth * ratio), height = Math.round(canvas.clientHeight * ratio);
+  canvas.width = width;
+  canvas.height = height;
+  const ctx = canvas.getContext("2d");
+  ctx.fillStyle = "#fff";
+  ctx.fillRect(0, 0, width, height);
+  let low = Infinity, high = -Infinity;
+  for (const v of sweep.values) if (Number.isFinite(v)) { low = Math.min(low, v); high = Math.max(high, v); }
+  if (!(low <= high)) return;
+  if (low === high) high = low + 1;
+  const margin = { left: 70 * ratio, right: 20 * ratio, top: 20 * ratio, bottom: 40 * ratio };
+  const plotW = width - margin.left - margin.right, plotH = height - margin.top - margin.bottom;
+  const [axis1, axis2] = sweep.shape;
+  ctx.font = `${12 * ratio}px sans-serif`;
+  ctx.fillStyle = "#000";
+  ctx.textBaseline = "middle";
+  const metric = $("metric").value;
+  if (!axis2) {
+    ctx.strokeStyle = "#c00";
+    ctx.lineWidth = 2 * ratio;
+    ctx.beginPath();
+    let started = false;
+    sweep.values.forEach((v, k) => {
+      if (!Number.isFinite(v)) { started = false; return; }
+      const x = margin.left + (axis1.count > 1 ? k / (axis1.count - 1) : 0.5) * plotW;
+      const y = margin.top + (1 - (v - low) / (high - low)) * plotH;
+      if (started) ctx.lineTo(x, y); else ctx.moveTo(x, y);
+      started = true;
+    });
+    ctx.stroke();
+    ctx.fillText(`${metric}: ${low.toPrecision(4)} … ${high.toPrecision(4)}`, margin.left, margin.top / 2 + 2);
+  } else {
+    const cw = plotW / axis1.count, ch = plotH / axis2.count;
+    for (let i = 0; i < axis1.count; ++i) {
+      for (let j = 0; j < axis2.count; ++j) {
+        const v = sweep.values[i * axis2.count + j];
+        ctx.fillStyle = Number.isFinite(v) ? heat((v - low) / (high - low)) : "#ccc";
+        ctx.fillRect(margin.left + i * cw, margin.top + (axis2.count - 1 - j) * ch, Math.ceil(cw), Math.ceil(ch));
+      }
+    }
+    ctx.fillStyle = "#000";
+    ctx.fillText(`${metric}: ${low.toPrecision(4)} (dark) … ${high.toPrecision(4)} (light)`, margin.left, margin.top / 2 + 2);
+    ctx.save();
+    ctx.translate(14 * ratio, margin.top + plotH / 2);
+    ctx.rotate(-Math.PI / 2);
+    ctx.textAlign = "center";
+    ctx.fillText(`${axis2.name} ${axis2.first} … ${axis2.last}`, 0, 0);
+    ctx.restore();
+  }
+  ctx.strokeStyle = "#000";
+  ctx.lineWidth = 1;
+  ctx.strokeRect(margin.left - 0.5, margin.top - 0.5, plotW + 1, plotH + 1);
+  ctx.fillStyle = "#000";
+  ctx.textAlign = "center";
+  ctx.fillText(`${axis1.name} ${axis1.first} … ${axis1.last}`, margin.left + plotW / 2, height - margin.bottom / 2);
+}
+
+$("sweep-run").addEventListener("click", startSweep);
+$("sweep-stop").addEventListener("click", stopSweep);
+$("sweep-rows").addEventListener("click", sweepRows);
+
+// Start: the module, then the scenario of the address.
+restoreFromAddress();
+showModeFieldsets();
+MorbilexCore().then((module) => {
+  core = module;
+  api = {
+    create: core.cwrap("page_create", "number", []),
+    clearFields: core.cwrap("page_clear_fields", null, ["number"]),
+    setField: core.cwrap("page_set_field", "number", ["number", "string", "string"]),
+    run: core.cwrap("page_run", "number", ["number", "number"]),
+    refusal: core.cwrap("page_refusal", "number", ["number"]),
+    paint: core.cwrap("page_paint", "number", ["number", "number", "number", "number"]),
+    commandsSize: core.cwrap("page_commands_size", "number", ["number"]),
+    commandsText: core.cwrap("page_commands_text", "number", ["number"]),
+    figure: core.cwrap("page_figure", "number", ["number", "number", "string"]),
+    readout: core.cwrap("page_readout", "number", ["number", "number", "number", "number"]),
+    fit: core.cwrap("page_fit", "number", ["number"]),
+    trace: core.cwrap("page_trace", "number", ["number"]),
+    figuresCsv: core.cwrap("page_figures_csv", "number", ["number"]),
+    textSize: core.cwrap("page_text_size", "number", ["number"]),
+    columns: core.cwrap("page_summary_columns", "number", ["number"]),
+  };
+  page = api.create();
+  fillSweepSelects(coreText(api.columns(page)).trim().split("\n"));
+  update();
+  document.body.dataset.ready = "1";
+});
