@@ -50,6 +50,7 @@ public:
     void show_file_message(const char* caption, const std::string& text, bool error) override;
     std::span<const FileType> chart_file_types() override;
     bool export_chart(const std::string& path, int type, std::string& error) override;
+
 private:
     MainWindow& window_;
 };
