@@ -23,10 +23,6 @@ QColor colour_of(Colour colour) {
                   static_cast<int>((colour >> 16) & 0xFF));
 }
 
-int sign(int value) {
-    return value < 0 ? -1 : 1;
-}
-
 // The nearest device pixel of a device point; false for points no pixel holds.
 bool device_pixel(QPointF point, QPoint& pixel) {
     constexpr double LIMIT = 1 << 30;
@@ -120,40 +116,23 @@ void PainterSurface::select_device_default_font() {
 }
 
 void PainterSurface::set_isotropic_mode() {
-    isotropic_ = true;
-    update_scale();
+    mapping_.set_isotropic_mode();
 }
 
 void PainterSurface::set_window_extent(int x, int y) {
-    if (x == 0 || y == 0) return;  // refused, as the platform does
-    window_x_ = x;
-    window_y_ = y;
-    update_scale();
+    mapping_.set_window_extent(x, y);
 }
 
 void PainterSurface::set_viewport_extent(int x, int y) {
-    if (x == 0 || y == 0) return;
-    viewport_x_ = x;
-    viewport_y_ = y;
-    update_scale();
+    mapping_.set_viewport_extent(x, y);
 }
 
 void PainterSurface::set_window_origin(int x, int y) {
-    origin_x_ = x;
-    origin_y_ = y;
-}
-
-void PainterSurface::update_scale() {
-    if (!isotropic_) return;
-    // One common scale, the smaller one, so that the whole window extent fits.
-    const double s = std::min(std::fabs(static_cast<double>(viewport_x_) / window_x_),
-                              std::fabs(static_cast<double>(viewport_y_) / window_y_));
-    scale_x_ = s * sign(viewport_x_) * sign(window_x_);
-    scale_y_ = s * sign(viewport_y_) * sign(window_y_);
+    mapping_.set_window_origin(x, y);
 }
 
 QPointF PainterSurface::device_point(double x, double y) const {
-    return QPointF((x - origin_x_) * scale_x_, (y - origin_y_) * scale_y_);
+    return QPointF(mapping_.device_x(x), mapping_.device_y(y));
 }
 
 template <typename Slot>
@@ -170,10 +149,10 @@ SurfaceObject PainterSurface::take_slot(std::vector<Slot>& table) {
 }
 
 SurfaceObject PainterSurface::create_chart_font(int cell_height) {
-    const double requested = std::fabs(cell_height * scale_y_);
+    const double requested = std::fabs(cell_height * mapping_.scale_y());
     const double default_pixels = DEFAULT_FONT_PIXELS_AT_96_DPI * dots_per_inch_ / 96.0;
-    const double pixels =
-        readable_chart_font_pixels(requested, default_pixels, viewport_x_, viewport_y_);
+    const double pixels = readable_chart_font_pixels(requested, default_pixels,
+                                                     mapping_.viewport_x(), mapping_.viewport_y());
     // A font made at another height than requested has its cell height in
     // logical units follow from the font actually made.
     const bool requested_size = pixels == requested;
@@ -198,7 +177,7 @@ void PainterSurface::delete_font(SurfaceObject font) {
 int PainterSurface::text_cell_height() {
     const FontSlot& font = fonts_[current_font_ - 1];
     if (font.logical_height != 0) return font.logical_height;
-    const double logical = font.cell_pixels / std::fabs(scale_y_);
+    const double logical = font.cell_pixels / std::fabs(mapping_.scale_y());
     return logical < INT_MAX ? static_cast<int>(std::lround(logical)) : INT_MAX;
 }
 

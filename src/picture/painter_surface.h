@@ -8,6 +8,7 @@
 #include <QPolygon>
 #include <vector>
 
+#include "chart/isotropic_mapping.h"
 #include "chart/surface.h"
 
 namespace morbilex {
@@ -72,7 +73,6 @@ private:
     };
 
     FontSlot make_font(QFont font, double cell_pixels) const;
-    void update_scale();
     // Sets the painter's pen only when its colour changes.
     void use_painter_pen(const QColor& colour);
     // Draws the polylines being joined, in the order they were begun.
@@ -85,10 +85,7 @@ private:
     int dots_per_inch_;
     // The painter's pen width in device pixels; 0 is one pixel, cosmetic.
     double line_pixels_ = 0;
-    bool isotropic_ = false;
-    int window_x_ = 1, window_y_ = 1, viewport_x_ = 1, viewport_y_ = 1;
-    int origin_x_ = 0, origin_y_ = 0;
-    double scale_x_ = 1.0, scale_y_ = 1.0;
+    IsotropicMapping mapping_;
     // Slot 0 of each table is the device default (font, black pen); object
     // ids are slot index + 1.
     std::vector<FontSlot> fonts_;

@@ -11,10 +11,6 @@ namespace {
 
 constexpr double SMALLEST_CELL_PIXELS = 1.0;
 
-int sign(int value) {
-    return value < 0 ? -1 : 1;
-}
-
 }  // namespace
 
 WebSurface::WebSurface(double default_font_pixels) : default_font_pixels_(default_font_pixels) {
@@ -27,42 +23,25 @@ void WebSurface::select_device_default_font() {
 }
 
 void WebSurface::set_isotropic_mode() {
-    isotropic_ = true;
-    update_scale();
+    mapping_.set_isotropic_mode();
 }
 
 void WebSurface::set_window_extent(int x, int y) {
-    if (x == 0 || y == 0) return;  // refused, as the platform does
-    window_x_ = x;
-    window_y_ = y;
-    update_scale();
+    mapping_.set_window_extent(x, y);
 }
 
 void WebSurface::set_viewport_extent(int x, int y) {
-    if (x == 0 || y == 0) return;
-    viewport_x_ = x;
-    viewport_y_ = y;
-    update_scale();
+    mapping_.set_viewport_extent(x, y);
 }
 
 void WebSurface::set_window_origin(int x, int y) {
-    origin_x_ = x;
-    origin_y_ = y;
-}
-
-void WebSurface::update_scale() {
-    if (!isotropic_) return;
-    // One common scale, the smaller one, so that the whole window extent fits.
-    const double s = std::min(std::fabs(static_cast<double>(viewport_x_) / window_x_),
-                              std::fabs(static_cast<double>(viewport_y_) / window_y_));
-    scale_x_ = s * sign(viewport_x_) * sign(window_x_);
-    scale_y_ = s * sign(viewport_y_) * sign(window_y_);
+    mapping_.set_window_origin(x, y);
 }
 
 bool WebSurface::device_pixel(double x, double y, std::int32_t& px, std::int32_t& py) const {
     constexpr double LIMIT = 1 << 30;
-    const double dx = (x - origin_x_) * scale_x_;
-    const double dy = (y - origin_y_) * scale_y_;
+    const double dx = mapping_.device_x(x);
+    const double dy = mapping_.device_y(y);
     if (!(std::fabs(dx) < LIMIT && std::fabs(dy) < LIMIT)) return false;
     px = static_cast<std::int32_t>(std::floor(dx + 0.5));
     py = static_cast<std::int32_t>(std::floor(dy + 0.5));
@@ -83,9 +62,9 @@ SurfaceObject WebSurface::take_slot(std::vector<Slot>& table) {
 }
 
 SurfaceObject WebSurface::create_chart_font(int cell_height) {
-    const double requested = std::fabs(cell_height * scale_y_);
-    const double pixels =
-        readable_chart_font_pixels(requested, default_font_pixels_, viewport_x_, viewport_y_);
+    const double requested = std::fabs(cell_height * mapping_.scale_y());
+    const double pixels = readable_chart_font_pixels(requested, default_font_pixels_,
+                                                     mapping_.viewport_x(), mapping_.viewport_y());
     const SurfaceObject font = take_slot(fonts_);
     Font& slot = fonts_[font - 1];
     slot.monospace = true;
@@ -111,7 +90,7 @@ void WebSurface::delete_font(SurfaceObject font) {
 int WebSurface::text_cell_height() {
     const Font& font = fonts_[current_font_ - 1];
     if (font.logical_height != 0) return font.logical_height;
-    const double logical = font.cell_pixels / std::fabs(scale_y_);
+    const double logical = font.cell_pixels / std::fabs(mapping_.scale_y());
     return logical < INT_MAX ? static_cast<int>(std::lround(logical)) : INT_MAX;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/isotropic_mapping.h"
 #include "chart/surface.h"
 
 namespace morbilex::web {
@@ -50,8 +51,8 @@ public:
     const std::string& text() const { return text_; }
 
     // The logical point under a device point, by the mapping last set.
-    double logical_x(double device_x) const { return device_x / scale_x_ + origin_x_; }
-    double logical_y(double device_y) const { return device_y / scale_y_ + origin_y_; }
+    double logical_x(double device_x) const { return mapping_.logical_x(device_x); }
+    double logical_y(double device_y) const { return mapping_.logical_y(device_y); }
 
 private:
     struct Font {
@@ -64,17 +65,13 @@ private:
         bool in_use = false;
         Colour colour = 0;
     };
-    void update_scale();
     // The device pixel of a logical point; false when no pixel holds it.
     bool device_pixel(double x, double y, std::int32_t& px, std::int32_t& py) const;
     template <typename Slot>
     static SurfaceObject take_slot(std::vector<Slot>& table);
 
     double default_font_pixels_;
-    bool isotropic_ = false;
-    int window_x_ = 1, window_y_ = 1, viewport_x_ = 1, viewport_y_ = 1;
-    int origin_x_ = 0, origin_y_ = 0;
-    double scale_x_ = 1.0, scale_y_ = 1.0;
+    IsotropicMapping mapping_;
     std::vector<Font> fonts_;  // slot 0: the device default font; ids are slot + 1
     std::vector<Pen> pens_;    // slot 0: the black default pen
     SurfaceObject current_font_ = 1;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -23,7 +22,7 @@ std::vector<std::uint64_t> carried_bits(const Records& records, InterventionMode
     std::vector<std::uint64_t> bits;
     for (DialogKind kind : ALL_DIALOG_KINDS) {
         for (const FieldSpec& field : dialog_table(kind).fields)
-            bits.push_back(std::bit_cast<std::uint64_t>(field.shown_value(records)));
+            bits.push_back(__builtin_bit_cast(std::uint64_t, field.shown_value(records)));
     }
     bits.push_back(static_cast<std::uint64_t>(records.model.n_steps));
     bits.push_back(static_cast<std::uint64_t>(mode));
@@ -37,7 +36,7 @@ double any_value(std::mt19937_64& random) {
     if (random() % 2 == 0) {
         double value = 0.0;
         do {
-            value = std::bit_cast<double>(random());
+            value = __builtin_bit_cast(double, random());
         } while (!std::isfinite(value));
         return value;
     }
