@@ -254,11 +254,86 @@ $("get-svg").addEventListener("click", () => {
   const svg = ChartCommands.toSvg(width, height, drawing.commands, drawing.text, measure);
   download("chart.svg", new Blob([svg], { type: "image/svg+xml" }));
 });
-// The scenario as name = value lines, the mode first.
+// The scenario file: the last run's, written by the core as the desktop
+// writes it.
 $("get-scenario").addEventListener("click", () => {
-  const lines = [`mode = ${mode()}`];
-  for (const [name, value] of scenarioParams()) if (name !== "mode" && name !== "fit") lines.push(`${name} = ${value}`);
-  download("scenario.morbilex", new Blob([lines.join("\n") + "\n"], { type: "text/plain" }));
+  if (!lastRun.ok) {
+    showFileStatus("not saved: the scenario is not run (" + lastRun.message + ")", true);
+    return;
+  }
+  const text = coreText(api.scenarioDocument(page));
+  download("scenario.morbilex", new Blob([text], { type: "text/plain" }));
+});
+
+function showFileStatus(words, refused) {
+  $("scenario-status").textContent = words;
+  $("scenario-status").parentElement.classList.toggle("refused", refused);
+}
+
+// Opening a scenario file: the core reads it, all or nothing; what it read
+// comes back as shortest "name = value" lines, typed into the fields with the
+// mode and the file's scale (the axes then stay as the file has them).
+const LARGEST_SCENARIO_FILE = 1 << 20;
+async function openScenario(file) {
+  if (!api) return;
+  if (file.size > LARGEST_SCENARIO_FILE) {
+    showFileStatus(`${file.name} not opened: larger than 1 MB, not a scenario file`, true);
+    return;
+  }
+  let bytes;
+  try {
+    bytes = new Uint8Array(await file.arrayBuffer());
+  } catch (error) {
+    showFileStatus(`${file.name} not opened: ${error.message}`, true);
+    return;
+  }
+  core.HEAPU8.set(bytes, api.inputBuffer(page, bytes.length));
+  const read = api.openScenario(page);
+  if (!read) {
+    showFileStatus(`${file.name} not opened: ${core.UTF8ToString(api.refusal(page))}`, true);
+    return;
+  }
+  const values = new Map();
+  for (const line of coreText(read).split("\n")) {
+    const equals = line.indexOf(" = ");
+    if (line.startsWith("#") || equals < 0) continue;
+    values.set(line.slice(0, equals), line.slice(equals + 3));
+  }
+  const missing = [...values.keys()].filter((name) => name !== "mode" && !FIELD_NAMES.includes(name));
+  if (missing.length) {
+    showFileStatus(`${file.name} not opened: this page has no field ${missing.join(", ")}`, true);
+    return;
+  }
+  const m = values.get("mode") || "0";
+  document.querySelector(`input[name="mode"][value="${m}"]`).checked = true;
+  $("fit").checked = false;
+  for (const name of FIELD_NAMES) {
+    const value = values.has(name) ? values.get(name) : fieldDivs[FIELD_NAMES.indexOf(name)].dataset.default;
+    $("f-" + name).value = value;
+    const slider = $("s-" + name);
+    if (slider) slider.value = parseFloat(value);
+  }
+  showFileStatus(`${file.name} opened`, false);
+  changed();
+}
+$("open-scenario").addEventListener("change", (event) => {
+  const file = event.target.files[0];
+  event.target.value = "";  // the same file again is a new choice
+  if (file) openScenario(file);
+});
+document.addEventListener("dragover", (event) => {
+  if (![...event.dataTransfer.types].includes("Files")) return;
+  event.preventDefault();
+  document.body.classList.add("dropping");
+});
+document.addEventListener("dragleave", (event) => {
+  if (event.relatedTarget === null) document.body.classList.remove("dropping");
+});
+document.addEventListener("drop", (event) => {
+  document.body.classList.remove("dropping");
+  if (!event.dataTransfer.files.length) return;
+  event.preventDefault();
+  openScenario(event.dataTransfer.files[0]);
 });
 $("copy-link").addEventListener("click", async () => {
   try {
@@ -489,6 +564,9 @@ MorbilexCore().then((module) => {
     trace: core.cwrap("page_trace", "number", ["number"]),
     figuresCsv: core.cwrap("page_figures_csv", "number", ["number"]),
     textSize: core.cwrap("page_text_size", "number", ["number"]),
+    scenarioDocument: core.cwrap("page_scenario_document", "number", ["number"]),
+    inputBuffer: core.cwrap("page_input_buffer", "number", ["number", "number"]),
+    openScenario: core.cwrap("page_open_scenario", "number", ["number"]),
     columns: core.cwrap("page_summary_columns", "number", ["number"]),
   };
   page = api.create();

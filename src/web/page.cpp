@@ -19,6 +19,7 @@
 #include "explore/explorer.h"
 #include "explore/explorer_view.h"
 #include "model/simulation.h"
+#include "shell/scenario_document.h"
 #include "trace/traced_run.h"
 #include "web_surface.h"
 
@@ -30,7 +31,8 @@ struct Page {
     SeriesColours colours;
     Explorer explorer;  // figures, comparison run, read-out
     std::string refusal;
-    std::string text;  // the last text handed out: trace, CSV or chart commands' text
+    std::string text;   // the last text handed out: trace, CSV or chart commands' text
+    std::string input;  // a scenario file's bytes, copied in by the page
     std::unique_ptr<WebSurface> surface;
     double readout[6] = {};
     // A sweep's working state.
@@ -221,6 +223,43 @@ EMSCRIPTEN_KEEPALIVE const char* page_figures_csv(Page* page) {
     std::string text = summary_csv_header() + "\n";
     append_summary_csv(text, page->explorer.figures().run);
     return handed_out(*page, text + "\n");
+}
+
+// The last run's scenario as the desktop's Save Scenario As writes it: its
+// fields, the scale it was drawn with and its mode. Empty when the last run
+// was refused: there is no scenario the dialogs would take.
+EMSCRIPTEN_KEEPALIVE const char* page_scenario_document(Page* page) {
+    if (page->records.mode < 0) return handed_out(*page, {});
+    return handed_out(*page, write_scenario_document(page->records, false));
+}
+
+// Room for a scenario file of size bytes, which the page copies there
+// before page_open_scenario (a file can be larger than the stack that
+// passing it as a string would take).
+EMSCRIPTEN_KEEPALIVE char* page_input_buffer(Page* page, int size) {
+    page->input.assign(static_cast<std::size_t>(size < 0 ? 0 : size), '\0');
+    return page->input.data();
+}
+
+// Reads the file in page_input_buffer as the desktop's Open Scenario does,
+// all or nothing. When it is read, page_text_size bytes of the text
+// returned are its fields' and mode's shortest "name = value" lines (no mode
+// line when the file names none), which the page types into its fields.
+// Null when refused: page_refusal names the line and field. The page's own scenario
+// is not touched either way.
+EMSCRIPTEN_KEEPALIVE const char* page_open_scenario(Page* page) {
+    auto records = std::make_unique<Records>();
+    InterventionMode mode = MODE_NOTHING_CALCULATED;
+    std::string error;
+    const bool read = read_scenario_document(page->input, *records, mode, error);
+    page->input.clear();
+    page->input.shrink_to_fit();
+    if (!read) {
+        page->refusal = error;
+        return nullptr;
+    }
+    records->mode = mode;
+    return handed_out(*page, write_scenario_document(*records, false));
 }
 
 EMSCRIPTEN_KEEPALIVE int page_text_size(Page* page) {

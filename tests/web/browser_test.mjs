@@ -2,7 +2,9 @@
 // the keyboard changes the figures, which match the native morbilex-batch's
 // summary; a shared link restores its scenario and its trace download
 // matches the native trace; sweeps' rows match the native sweep's; the
-// timings are measured and screenshots kept.
+// scenario file opened in the page runs as morbilex-batch --scenario= runs
+// it, and the page's own is taken there; the timings are measured and
+// screenshots kept.
 //   node browser_test.mjs SITE_URL NATIVE_BATCH BUILD_DIR
 // (screenshots in BUILD_DIR/screenshots, the rest in BUILD_DIR/browser)
 import { execFileSync } from "node:child_process";
@@ -141,6 +143,61 @@ for (const [name, type] of [["chart.svg", "#get-svg"], ["chart.png", "#get-png"]
   check(`${name} downloaded`, got !== null && got.length > 0);
 }
 await page.screenshot({ path: path.join(shots, "shared-link-1920x1080.png") });
+
+// Scenario files: one as the desktop saves them, opened through the file
+// input, runs as morbilex-batch --scenario= runs it; the page's own file is
+// taken by morbilex-batch and gives the same figures; a refused file changes
+// nothing and says which line and field.
+async function openFile(file) {
+  const before = await page.$eval("#scenario-status", (status) => status.textContent);
+  await (await page.$("#open-scenario")).uploadFile(file);
+  await page.waitForFunction((old) => document.getElementById("scenario-status").textContent !== old, {}, before);
+  await new Promise((resolve) => setTimeout(resolve, 150));
+  return text("#scenario-status");
+}
+function nativeSummary(scenario, name) {
+  try {
+    return nativeFile([`--scenario=${scenario}`], "--summary", name);
+  } catch (error) {
+    return `refused: ${error.stderr}`;
+  }
+}
+const desktopFile = path.join(work, "desktop.morbilex");
+fs.writeFileSync(desktopFile, "# Morbilex scenario\nR_0 = 3.2\ninfectious_period = 6\nT_max = 150\n" +
+  "init_E = 1\nReduction = 0.6\nOn_threshold = 50\nOff_threshold = 10\nxmax = 150\nymax = 3000\nmode = 2\n");
+await open("", 1920, 1080);
+const opened = await openFile(desktopFile);
+const state = await page.evaluate(() => ({
+  mode: document.querySelector('input[name="mode"]:checked').value, fit: document.getElementById("fit").checked,
+  R_0: document.getElementById("f-R_0").value, slider: document.getElementById("s-R_0").value,
+  ymax: document.getElementById("f-ymax").value, search: location.search }));
+check("a desktop scenario file opens in the page", /opened$/.test(opened) && state.mode === "2" && !state.fit &&
+      state.R_0 === "3.2" && state.slider === "3.2" && state.ymax === "3000" &&
+      /(^\?|&)R_0=3\.2(&|$)/.test(state.search) && /T_max=150(&|$)/.test(state.search), `${opened}; ${JSON.stringify(state)}`);
+const desktopSummary = nativeSummary(desktopFile, "desktop-summary.csv");
+const openedFigures = await downloaded("#get-figures", "figures.csv");
+check("its figures equal morbilex-batch --scenario's", openedFigures === desktopSummary,
+      openedFigures === desktopSummary ? "" : `${openedFigures} against ${desktopSummary}`);
+await page.screenshot({ path: path.join(shots, "scenario-opened-1920x1080.png") });
+const savedText = await downloaded("#get-scenario", "scenario.morbilex");
+const savedFile = path.join(work, "saved.morbilex");
+fs.writeFileSync(savedFile, savedText ?? "");
+const savedSummary = nativeSummary(savedFile, "saved-summary.csv");
+check("the page's scenario file gives morbilex-batch the same figures", savedSummary === desktopSummary,
+      savedSummary === desktopSummary ? "" : savedText + savedSummary);
+const peakOpened = await text("#f0-peak");
+const refusedFile = path.join(work, "refused.morbilex");
+fs.writeFileSync(refusedFile, "R_0 = 2\nlatent_period = 4,5\n");
+const refusal = await openFile(refusedFile);
+const kept = await page.evaluate(() => [document.getElementById("f-R_0").value, location.search]);
+check("a refused scenario file says why and changes nothing", /line 2: latent_period = 4,5 refused/.test(refusal) &&
+      kept[0] === "3.2" && kept[1] === state.search && (await text("#f0-peak")) === peakOpened, `${refusal}; ${kept}`);
+await page.setViewport({ width: 390, height: 844 });
+await page.evaluate(() => document.getElementById("scenario-status").scrollIntoView({ block: "center" }));
+await page.screenshot({ path: path.join(shots, "scenario-refused-390x844.png") });
+await openFile(desktopFile);
+await page.evaluate(() => window.scrollTo(0, 0));
+await page.screenshot({ path: path.join(shots, "scenario-opened-390x844.png") });
 
 // Sweeps: a line over R_0, then a 10^5-scenario heat map.
 async function sweep(axis1, axis2, metric) {
