@@ -56,6 +56,63 @@ bool coordinate(double value, int& out) {
     return true;
 }
 
+// The device rectangle in logical units and the chart font's widest cell, so
+// that header and legend can be kept on the device. The font is fixed pitch;
+// its advance is at most this share of the cell height on every surface (the
+// monospaced faces used run from about a half to three fifths).
+constexpr double CHAR_WIDTH_PER_CELL = 0.62;
+
+struct TextRoom {
+    int left = 0, right = 0, top = 0, bottom = 0;
+    int cell = 0;        // text cell height
+    int char_width = 1;  // advance of one character, rounded up
+    int chars(int from_x) const {
+        const long long room = static_cast<long long>(right) - from_x;
+        return room <= 0 ? 0 : static_cast<int>(std::min<long long>(room / char_width, INT_MAX));
+    }
+};
+
+// The mapping as set_chart_mapping forms it: truncated extents and origin,
+// one scale for both axes, the origin at the device's corner.
+TextRoom text_room(Surface& surface, const ExplorerMapping& mapping, int width, int height) {
+    TextRoom room;
+    const double extent_x = std::trunc(mapping.extent_x);
+    const double extent_y = std::trunc(mapping.extent_y);
+    const double scale = std::min(width / extent_x, height / extent_y);
+    room.left = static_cast<int>(std::trunc(mapping.origin_x));
+    room.top = static_cast<int>(std::trunc(mapping.origin_y));
+    const double across = std::min(std::floor(width / scale), INT_MAX / 4.0);
+    const double down = std::min(std::floor(height / scale), INT_MAX / 4.0);
+    room.right = static_cast<int>(std::min(room.left + across, INT_MAX / 2.0));
+    room.bottom = static_cast<int>(std::max(room.top - down, INT_MIN / 2.0));
+    room.cell = std::max(surface.text_cell_height(), 0);
+    room.char_width = std::max(1, static_cast<int>(std::ceil(CHAR_WIDTH_PER_CELL * room.cell)));
+    return room;
+}
+
+// The text cut to at most chars characters, "..." marking a cut.
+std::string cut_to(const std::string& text, int chars) {
+    if (chars < 0) chars = 0;
+    const auto n = static_cast<std::size_t>(chars);
+    if (text.size() <= n) return text;
+    if (n <= 3) return text.substr(0, n);
+    return text.substr(0, n - 3) + "...";
+}
+
+// The first of the texts that fits in chars, or the last one cut to it.
+std::string fitted(std::initializer_list<std::string> texts, int chars) {
+    for (const std::string& text : texts) {
+        if (text.size() <= static_cast<std::size_t>(std::max(chars, 0))) return text;
+    }
+    return cut_to(*(texts.end() - 1), chars);
+}
+
+// Text whose cell would fall below the device is left out.
+void draw_fitted(Surface& surface, const TextRoom& room, int x, int y, const std::string& text) {
+    if (y > room.top || y - room.cell < room.bottom || text.empty()) return;
+    draw_text(surface, x, y, text);
+}
+
 std::string schedule_text(const Records& records) {
     if (records.mode == MODE_ONE_TIME) {
         const OneTimePlan& p = records.one_time;
@@ -80,20 +137,30 @@ std::string schedule_text(const Records& records) {
     return "No intervention";
 }
 
+// Up to three lines; a line too long for the device takes its shorter wording,
+// or is cut.
 void draw_header(Surface& surface, const ChartGeometry& g, const Records& records,
-                 const Explorer& explorer) {
-    const int x = g.frame_left;
+                 const Explorer& explorer, const TextRoom& room) {
+    const int x = std::max(g.frame_left, room.left);
+    const int chars = room.chars(x);
     int y = g.frame_top + plot_length(g, 0.27);
     const ModelParameters& m = records.model;
-    draw_text(surface, x, y,
-              formatted("R_0 %.2f  latent %.2f d  infectious %.2f d  T_max %.0f d",
-                        {m.R_0, m.latent_period, m.infectious_period, m.n_steps * m.dt}));
+    const double t_max = m.n_steps * m.dt;
+    draw_fitted(surface, room, x, y,
+                fitted({formatted("R_0 %.2f  latent %.2f d  infectious %.2f d  T_max %.0f d",
+                                  {m.R_0, m.latent_period, m.infectious_period, t_max}),
+                        formatted("R_0 %.2f latent %.2f infectious %.2f T_max %.0f",
+                                  {m.R_0, m.latent_period, m.infectious_period, t_max}),
+                        formatted("R_0 %.2f", {m.R_0})},
+                       chars));
     y -= g.line_step;
-    draw_text(surface, x, y, schedule_text(records));
+    draw_fitted(surface, room, x, y, cut_to(schedule_text(records), chars));
     const std::string change = peak_change_text(explorer.figures());
     if (!change.empty()) {
         y -= g.line_step;
-        draw_text(surface, x, y, "vs no intervention (light): " + change);
+        draw_fitted(
+            surface, room, x, y,
+            fitted({"vs no intervention (light): " + change, "vs none: " + change, change}, chars));
     }
 }
 
@@ -204,34 +271,64 @@ void draw_series(Surface& surface, const ChartGeometry& g, const Records& record
     }
 }
 
-// The legend again, over an opaque box, so curves crossing it leave it readable;
-// with a comparison, a line for it and a swatch of the band.
+// The legend over an opaque box, so curves crossing it leave it readable; with
+// a comparison, a line for it and a swatch of the band. It stands at the
+// frame's top right, moved left (and its lines shortened, its names cut) as
+// far as it takes to keep the names on the device.
 void draw_boxed_legend(Surface& surface, const ChartGeometry& g, const SeriesColours& colours,
-                       bool comparison) {
+                       bool comparison, const TextRoom& room) {
     const int step = g.line_step;
+    const int margin = std::max(step / 4, 1);
+    std::string names[COMPARTMENT_COUNT + 2];
+    std::size_t longest = 0;
     const int lines = COMPARTMENT_COUNT + (comparison ? 2 : 0);
-    const int left = g.frame_right - plot_length(g, 0.52);
-    // The names run past the frame; the box holds the longest, "No intervention".
-    const int right = g.frame_right - plot_length(g, 0.38) + 8 * step;
-    const int top = g.frame_top - 1;
-    const int bottom = g.frame_top - step / 4 - lines * step;
-    surface.fill_rectangle(left, top, right, bottom, WHITE);
-    draw_legend(surface, g, colours);
-    if (!comparison) return;
-    const int line_left = g.frame_right - plot_length(g, 0.5);
-    const int line_right = g.frame_right - plot_length(g, 0.4);
-    const int name_left = line_right + plot_length(g, 0.02);
-    int y = g.frame_top - step / 2 - COMPARTMENT_COUNT * step;
-    {
-        Pen pen(surface, comparison_colour(colours.colours[2]));
-        surface.move_to(line_left, y - step / 2);
-        surface.line_to(line_right, y - step / 2);
+    for (int k = 0; k < lines; ++k) {
+        names[k] = k < COMPARTMENT_COUNT    ? COMPARTMENT_NAMES[k]
+                   : k == COMPARTMENT_COUNT ? "No intervention"
+                                            : "Reduction on";
+        longest = std::max(longest, names[k].size());
     }
-    draw_text(surface, name_left, y, "No intervention");
-    y -= step;
-    surface.fill_rectangle(line_left, y - step / 4, line_right, y - 3 * step / 4,
-                           REDUCTION_BAND_COLOUR);
-    draw_text(surface, name_left, y, "Reduction on");
+    int line_length = plot_length(g, 0.1);
+    const int gap = plot_length(g, 0.02);
+    const int names_width = static_cast<int>(
+        std::min<long long>(static_cast<long long>(longest) * room.char_width, INT_MAX / 4));
+    const int right_most = room.right - margin;
+    int line_left = g.frame_right - plot_length(g, 0.5);
+    const int left_most = room.left + gap + margin;
+    if (line_left + line_length + gap + names_width > right_most) {
+        line_left = std::max(right_most - names_width - gap - line_length, left_most);
+        // Short of room even at the left: shorter lines first, then cut names.
+        line_length = std::clamp(right_most - names_width - gap - line_left, gap, line_length);
+    }
+    const int line_right = line_left + line_length;
+    const int name_left = line_right + gap;
+    const int chars = room.chars(name_left);
+    std::size_t shown_longest = 0;
+    for (int k = 0; k < lines; ++k) {
+        names[k] = cut_to(names[k], chars);
+        shown_longest = std::max(shown_longest, names[k].size());
+    }
+    const int left = line_left - gap;
+    const int right = std::min(
+        name_left + static_cast<int>(shown_longest) * room.char_width + margin, room.right);
+    const int top = g.frame_top - 1;
+    const int bottom = std::max(g.frame_top - step / 4 - lines * step, room.bottom);
+    surface.fill_rectangle(left, top, right, bottom, WHITE);
+    int y = g.frame_top - step / 2;
+    for (int k = 0; k < lines; ++k, y -= step) {
+        if (y - room.cell < room.bottom) break;
+        if (k < COMPARTMENT_COUNT || k == COMPARTMENT_COUNT) {
+            const Colour colour =
+                k < COMPARTMENT_COUNT ? colours.colours[k] : comparison_colour(colours.colours[2]);
+            Pen pen(surface, colour);
+            surface.move_to(line_left, y - step / 2);
+            surface.line_to(line_right, y - step / 2);
+        } else {
+            surface.fill_rectangle(line_left, y - step / 4, line_right, y - 3 * step / 4,
+                                   REDUCTION_BAND_COLOUR);
+        }
+        draw_text(surface, name_left, y, names[k]);
+    }
 }
 
 void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& records,
@@ -291,7 +388,8 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
     // The chart's own drawing writes x_per_day back, as the classic chart does.
     if (geometry.drawable) records.scale.x_per_day = mapping.x_per_day;
     const ChartFont font = select_chart_font(surface, geometry);
-    draw_header(surface, geometry, records, explorer);
+    const TextRoom room = text_room(surface, mapping, width, height);
+    draw_header(surface, geometry, records, explorer, room);
     if (geometry.drawable) {
         const bool comparison = records.view.compare && explorer.has_comparison();
         const DevicePixels pixels{
@@ -310,7 +408,7 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
         }
         draw_series(surface, geometry, records, records.results, colours.colours, mapping.x_per_day,
                     pixels);
-        draw_boxed_legend(surface, geometry, colours, comparison);
+        draw_boxed_legend(surface, geometry, colours, comparison, room);
         draw_read_out(surface, geometry, records, explorer, mapping.x_per_day);
     } else {
         draw_formatted_text(surface, geometry.frame_left,

@@ -3,11 +3,14 @@
 // sliders against the dialogs, the field help and the View commands.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <string>
 
 #include "../chart/chart_test_support.h"
 #include "analysis/scenario_setup.h"
+#include "chart/readable_font.h"
 #include "explore/explorer_view.h"
 #include "explore/field_help.h"
 #include "explore/sliders.h"
@@ -74,6 +77,92 @@ TEST(ExplorerView, DrawsComparisonBandsLegendBoxReadOutAndFigures) {
     EXPECT_TRUE(peak_shown);
     EXPECT_EQ(surface.objects_deleted_while_selected, 0);
     EXPECT_EQ(surface.live_objects(), 0);
+}
+
+// Keeps the mapping as a device would and notes every chart-font text whose
+// cell, 0.6 of its height per character (the widest monospaced face), leaves
+// the device rectangle. Fonts too small to read are made larger, as the
+// program surfaces do, so that large axis ranges are covered too.
+class DeviceBoundsSurface : public RecordingSurface {
+public:
+    std::vector<std::string> outside;
+
+    void set_window_extent(int x, int y) override {
+        window_x_ = x;
+        window_y_ = y;
+        RecordingSurface::set_window_extent(x, y);
+    }
+    void set_viewport_extent(int x, int y) override {
+        viewport_x_ = x;
+        viewport_y_ = std::abs(y);
+        RecordingSurface::set_viewport_extent(x, y);
+    }
+    void set_window_origin(int x, int y) override {
+        origin_x_ = x;
+        origin_y_ = y;
+        RecordingSurface::set_window_origin(x, y);
+    }
+    SurfaceObject create_chart_font(int cell_height) override {
+        const double requested = cell_height * scale();
+        const double pixels = readable_chart_font_pixels(requested, 16, viewport_x_, viewport_y_);
+        return RecordingSurface::create_chart_font(static_cast<int>(std::ceil(pixels / scale())));
+    }
+    void text_out(int x, int y, const char* text, int length) override {
+        RecordingSurface::text_out(x, y, text, length);
+        // Neither the figures beside nor the axis labels, which are numbers.
+        const std::string shown(text, static_cast<std::size_t>(length));
+        if (current_font() == DEVICE_DEFAULT_FONT ||
+            std::none_of(shown.begin(), shown.end(), [](char c) { return std::isalpha(c); }))
+            return;
+        const double cell = text_cell_height();
+        const double left = (x - origin_x_) * scale();
+        const double right = left + 0.6 * cell * length * scale();
+        const double top = (origin_y_ - y) * scale();
+        const double bottom = top + cell * scale();
+        if (left < 0 || right > viewport_x_ + 0.5 || top < 0 || bottom > viewport_y_ + 0.5)
+            outside.push_back(std::string(text, static_cast<std::size_t>(length)));
+    }
+
+private:
+    double scale() const {
+        return std::min(static_cast<double>(viewport_x_) / window_x_,
+                        static_cast<double>(viewport_y_) / window_y_);
+    }
+    int window_x_ = 1, window_y_ = 1, viewport_x_ = 1, viewport_y_ = 1;
+    int origin_x_ = 0, origin_y_ = 0;
+};
+
+TEST(ExplorerView, HeaderAndLegendStayOnTheDeviceAtEverySize) {
+    int failures = 0;
+    for (InterventionMode mode : {MODE_NO_INTERVENTION, MODE_ONE_TIME, MODE_INTERMITTENT}) {
+        auto records = records_after_run(mode);
+        Explorer explorer;
+        for (double ymax : {100.0, 100000.0}) {
+            records->scale.ymax = ymax;
+            for (bool compare : {false, true}) {
+                records->view.compare = compare;
+                for (int width = 320; width <= 2560; width += 160) {
+                    for (int height = 240; height <= 1440; height += 240) {
+                        for (bool with_figures : {false, true}) {
+                            DeviceBoundsSurface surface;
+                            paint_explorer_view(surface, *records, series_colours(), explorer,
+                                                width, height, with_figures);
+                            const int chart_width = explorer_chart_width(width, with_figures);
+                            bool legend = false;
+                            for (const PlacedText& text : surface.texts())
+                                legend |= text.text.rfind("Infect", 0) == 0;
+                            EXPECT_TRUE(legend) << width << "x" << height;
+                            if (surface.outside.empty() || failures++ > 40) continue;
+                            ADD_FAILURE()
+                                << "mode " << mode << " ymax " << ymax << " compare " << compare
+                                << " " << width << "x" << height << " (" << chart_width << "): '"
+                                << surface.outside.front() << "'";
+                        }
+                    }
+                }
+            }
+        }
+    }
 }
 
 TEST(Explorer, ComparisonIsTheNoInterventionRunAndBandsFollowTheSchedule) {
