@@ -348,8 +348,9 @@ $("copy-link").addEventListener("click", async () => {
 // from as many workers as the machine has processors, each a shard of the
 // scenarios; the rows, when asked for, from one worker in run_id order.
 const sweep = { workers: [], definition: null, values: null, shape: null, done: [], total: 0, began: 0, finished: 0 };
-// One processor is left to the page itself.
-const WORKERS = Math.max(1, Math.min(8, (navigator.hardwareConcurrency || 2) - 1));
+// The page itself only draws progress and the finished picture, so every
+// processor takes a shard.
+const WORKERS = Math.max(1, Math.min(8, navigator.hardwareConcurrency || 2));
 
 function fillSweepSelects(columns) {
   for (const id of ["ax1-name", "ax2-name"]) {
