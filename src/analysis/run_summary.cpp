@@ -126,7 +126,8 @@ void summarise_final_size(const ScenarioInputs& s, const RunFigures& f, SummaryR
     row[FINAL_S_GAP] = number(f.final_S - analytic);
 }
 
-// The formats of the readable block, by kind.
+}  // namespace
+
 const char* readable_format(ValueKind kind) {
     switch (kind) {
         case ValueKind::Persons:
@@ -155,8 +156,6 @@ const char* unit_of(ValueKind kind) {
             return "";
     }
 }
-
-}  // namespace
 
 int summary_column_index(std::string_view name) {
     for (int k = 0; k < SUMMARY_COLUMN_COUNT; ++k) {

@@ -103,6 +103,11 @@ void append_summary_csv(std::string& out, const SummaryRow& row);
 // The summary's "name":value pairs of a JSON object, joined with commas.
 void append_summary_json(std::string& out, const SummaryRow& row);
 
+// How the block --summary prints a value of this kind: its format and the
+// unit after it (" persons", " days" or nothing).
+const char* readable_format(ValueKind kind);
+const char* unit_of(ValueKind kind);
+
 // The block --summary prints: one line a figure, with its unit.
 std::string readable_summary(const SummaryRow& row);
 

@@ -45,34 +45,6 @@ std::string formatted(const char* format, double value) {
     return text;
 }
 
-// The format of a kind as the readable summary prints it.
-const char* format_of(ValueKind kind) {
-    switch (kind) {
-        case ValueKind::Persons:
-        case ValueKind::Days:
-            return "%.2f";
-        case ValueKind::Fraction:
-            return "%.4f";
-        case ValueKind::Parameter:
-            return "%.4g";
-        case ValueKind::Small:
-            return "%.3g";
-        default:
-            return "%g";
-    }
-}
-
-const char* unit_of(ValueKind kind) {
-    switch (kind) {
-        case ValueKind::Persons:
-            return " persons";
-        case ValueKind::Days:
-            return " days";
-        default:
-            return "";
-    }
-}
-
 // The change from base to value: relative for a peak or a total, in days for a day.
 std::string difference_text(const char* name, double value, double base) {
     if (!std::isfinite(value) || !std::isfinite(base)) return {};
@@ -123,7 +95,7 @@ std::string summary_value_text(const SummaryRow& row, int column) {
     }
     const ValueKind kind = SUMMARY_COLUMNS[column].kind;
     const double number = std::isnan(value.number) ? std::fabs(value.number) : value.number;
-    return formatted(format_of(kind), number) + unit_of(kind);
+    return formatted(readable_format(kind), number) + unit_of(kind);
 }
 
 std::vector<FigureLine> figure_lines(const ViewFigures& figures) {
