@@ -135,19 +135,6 @@ QPointF PainterSurface::device_point(double x, double y) const {
     return QPointF(mapping_.device_x(x), mapping_.device_y(y));
 }
 
-template <typename Slot>
-SurfaceObject PainterSurface::take_slot(std::vector<Slot>& table) {
-    for (std::size_t i = 1; i < table.size(); ++i) {
-        if (!table[i].in_use) {
-            table[i].in_use = true;
-            return i + 1;
-        }
-    }
-    table.push_back({});
-    table.back().in_use = true;
-    return table.size();
-}
-
 SurfaceObject PainterSurface::create_chart_font(int cell_height) {
     const double requested = std::fabs(cell_height * mapping_.scale_y());
     const double default_pixels = DEFAULT_FONT_PIXELS_AT_96_DPI * dots_per_inch_ / 96.0;
@@ -163,22 +150,16 @@ SurfaceObject PainterSurface::create_chart_font(int cell_height) {
 }
 
 SurfaceObject PainterSurface::select_font(SurfaceObject font) {
-    const SurfaceObject replaced = current_font_;
-    if (font >= 1 && font <= fonts_.size() && fonts_[font - 1].in_use) current_font_ = font;
-    return replaced;
+    return select_slot(fonts_, current_font_, font);
 }
 
 void PainterSurface::delete_font(SurfaceObject font) {
-    // The default font and the current font stay.
-    if (font <= 1 || font > fonts_.size() || font == current_font_) return;
-    fonts_[font - 1] = FontSlot{};
+    if (deletable_slot(fonts_, current_font_, font)) fonts_[font - 1] = FontSlot{};
 }
 
 int PainterSurface::text_cell_height() {
     const FontSlot& font = fonts_[current_font_ - 1];
-    if (font.logical_height != 0) return font.logical_height;
-    const double logical = font.cell_pixels / std::fabs(mapping_.scale_y());
-    return logical < INT_MAX ? static_cast<int>(std::lround(logical)) : INT_MAX;
+    return logical_cell_height(font.logical_height, font.cell_pixels, mapping_.scale_y());
 }
 
 SurfaceObject PainterSurface::create_pen(Colour colour) {
@@ -188,14 +169,11 @@ SurfaceObject PainterSurface::create_pen(Colour colour) {
 }
 
 SurfaceObject PainterSurface::select_pen(SurfaceObject pen) {
-    const SurfaceObject replaced = current_pen_;
-    if (pen >= 1 && pen <= pens_.size() && pens_[pen - 1].in_use) current_pen_ = pen;
-    return replaced;
+    return select_slot(pens_, current_pen_, pen);
 }
 
 void PainterSurface::delete_pen(SurfaceObject pen) {
-    if (pen <= 1 || pen > pens_.size() || pen == current_pen_) return;
-    pens_[pen - 1].in_use = false;
+    if (deletable_slot(pens_, current_pen_, pen)) pens_[pen - 1].in_use = false;
 }
 
 void PainterSurface::use_painter_pen(const QColor& colour) {

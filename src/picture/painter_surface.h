@@ -10,6 +10,7 @@
 
 #include "chart/isotropic_mapping.h"
 #include "chart/surface.h"
+#include "chart/surface_slots.h"
 
 namespace morbilex {
 
@@ -78,8 +79,6 @@ private:
     // Draws the polylines being joined, in the order they were begun.
     void flush_lines();
     void join_line(const QColor& colour, QPoint from, QPoint to);
-    template <typename Slot>
-    static SurfaceObject take_slot(std::vector<Slot>& table);
 
     QPainter& painter_;
     int dots_per_inch_;

@@ -48,19 +48,6 @@ bool WebSurface::device_pixel(double x, double y, std::int32_t& px, std::int32_t
     return true;
 }
 
-template <typename Slot>
-SurfaceObject WebSurface::take_slot(std::vector<Slot>& table) {
-    for (std::size_t i = 1; i < table.size(); ++i) {
-        if (!table[i].in_use) {
-            table[i].in_use = true;
-            return i + 1;
-        }
-    }
-    table.push_back({});
-    table.back().in_use = true;
-    return table.size();
-}
-
 SurfaceObject WebSurface::create_chart_font(int cell_height) {
     const double requested = std::fabs(cell_height * mapping_.scale_y());
     const double pixels = readable_chart_font_pixels(requested, default_font_pixels_,
@@ -76,22 +63,16 @@ SurfaceObject WebSurface::create_chart_font(int cell_height) {
 }
 
 SurfaceObject WebSurface::select_font(SurfaceObject font) {
-    const SurfaceObject replaced = current_font_;
-    if (font >= 1 && font <= fonts_.size() && fonts_[font - 1].in_use) current_font_ = font;
-    return replaced;
+    return select_slot(fonts_, current_font_, font);
 }
 
 void WebSurface::delete_font(SurfaceObject font) {
-    // The default font and the current font stay.
-    if (font <= 1 || font > fonts_.size() || font == current_font_) return;
-    fonts_[font - 1] = Font{};
+    if (deletable_slot(fonts_, current_font_, font)) fonts_[font - 1] = Font{};
 }
 
 int WebSurface::text_cell_height() {
     const Font& font = fonts_[current_font_ - 1];
-    if (font.logical_height != 0) return font.logical_height;
-    const double logical = font.cell_pixels / std::fabs(mapping_.scale_y());
-    return logical < INT_MAX ? static_cast<int>(std::lround(logical)) : INT_MAX;
+    return logical_cell_height(font.logical_height, font.cell_pixels, mapping_.scale_y());
 }
 
 SurfaceObject WebSurface::create_pen(Colour colour) {
@@ -101,14 +82,11 @@ SurfaceObject WebSurface::create_pen(Colour colour) {
 }
 
 SurfaceObject WebSurface::select_pen(SurfaceObject pen) {
-    const SurfaceObject replaced = current_pen_;
-    if (pen >= 1 && pen <= pens_.size() && pens_[pen - 1].in_use) current_pen_ = pen;
-    return replaced;
+    return select_slot(pens_, current_pen_, pen);
 }
 
 void WebSurface::delete_pen(SurfaceObject pen) {
-    if (pen <= 1 || pen > pens_.size() || pen == current_pen_) return;
-    pens_[pen - 1].in_use = false;
+    if (deletable_slot(pens_, current_pen_, pen)) pens_[pen - 1].in_use = false;
 }
 
 void WebSurface::move_to(int x, int y) {

@@ -10,6 +10,7 @@
 
 #include "chart/isotropic_mapping.h"
 #include "chart/surface.h"
+#include "chart/surface_slots.h"
 
 namespace morbilex::web {
 
@@ -67,8 +68,6 @@ private:
     };
     // The device pixel of a logical point; false when no pixel holds it.
     bool device_pixel(double x, double y, std::int32_t& px, std::int32_t& py) const;
-    template <typename Slot>
-    static SurfaceObject take_slot(std::vector<Slot>& table);
 
     double default_font_pixels_;
     IsotropicMapping mapping_;

@@ -85,11 +85,11 @@ void add_refusal_line(HWND dialog, const DialogTable& table) {
         SetWindowPos(button, nullptr, area.left, area.top + room.bottom, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    const ControlSpec spec = refusal_line_control(table);
-    RECT line = {spec.x, spec.y, spec.x + spec.width, spec.y + spec.height + 6};
+    const ControlSpec control = refusal_line_control(table);
+    RECT line = {control.x, control.y, control.x + control.width, control.y + control.height + 6};
     MapDialogRect(dialog, &line);
     HWND created =
-        CreateWindowExA(0, "STATIC", "", spec.style, line.left, line.top, line.right - line.left,
+        CreateWindowExA(0, "STATIC", "", control.style, line.left, line.top, line.right - line.left,
                         line.bottom - line.top, dialog,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(CONTROL_ID_REFUSAL_LINE)),
                         user_interface_state().instance_handle, nullptr);
