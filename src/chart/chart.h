@@ -49,12 +49,16 @@ struct ChartFont {
     SurfaceObject kept_font = 0;
 };
 inline constexpr int CHART_FONT_HEIGHT = 400;
-// Creates and selects the chart font and sets geometry.line_step.
-ChartFont select_chart_font(Surface& surface, ChartGeometry& geometry);
+// Creates and selects the chart font (cell height in logical units) and sets
+// geometry.line_step.
+ChartFont select_chart_font(Surface& surface, ChartGeometry& geometry,
+                            int cell_height = CHART_FONT_HEIGHT);
 void release_chart_font(Surface& surface, const ChartFont& font);
 
 // Frame, zero line, vertical grid and x ticks, horizontal grid and y ticks, axis labels.
 void draw_chart_axes(Surface& surface, const ChartGeometry& geometry, const AxisScale& scale);
+// The same without text: frame, zero line, grid and ticks.
+void draw_chart_grid(Surface& surface, const ChartGeometry& geometry, const AxisScale& scale);
 // The two header lines: parameters, then the schedule of records.mode.
 void draw_chart_header(Surface& surface, const ChartGeometry& geometry, const Records& records);
 // The four compartment names with a line in each one's colour.

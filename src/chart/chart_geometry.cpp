@@ -68,10 +68,11 @@ void draw_frame(Surface& surface, const ChartGeometry& g) {
     surface.line_to(g.frame_right, g.frame_bottom);
 }
 
-void draw_zero_line(Surface& surface, const ChartGeometry& g, const AxisScale& scale) {
+void draw_zero_line(Surface& surface, const ChartGeometry& g, const AxisScale& scale,
+                    bool labelled) {
     if (!(scale.ymin * scale.ymax < 0.0)) return;
     draw_line(surface, g.frame_right, 0, g.frame_left, 0);
-    draw_formatted_text(surface, g.frame_left - plot_length(g, 0.04), 0, "0");
+    if (labelled) draw_formatted_text(surface, g.frame_left - plot_length(g, 0.04), 0, "0");
 }
 
 void draw_vertical_grid(Surface& surface, const ChartGeometry& g) {
@@ -154,14 +155,14 @@ bool set_chart_mapping(Surface& surface, int left, int top, int right, int botto
     return true;
 }
 
-ChartFont select_chart_font(Surface& surface, ChartGeometry& geometry) {
+ChartFont select_chart_font(Surface& surface, ChartGeometry& geometry, int cell_height) {
     ChartFont chart_font;
-    chart_font.font = surface.create_chart_font(CHART_FONT_HEIGHT);
+    chart_font.font = surface.create_chart_font(cell_height);
     // A font that cannot be made leaves the text in the current one.
     if (chart_font.font != 0) chart_font.kept_font = surface.select_font(chart_font.font);
-    double cell_height = surface.text_cell_height();
-    if (std::fabs(cell_height) > CELL_HEIGHT_LIMIT) cell_height = 0.0;
-    geometry.line_step = static_cast<int>(1.2 * cell_height);
+    double made_height = surface.text_cell_height();
+    if (std::fabs(made_height) > CELL_HEIGHT_LIMIT) made_height = 0.0;
+    geometry.line_step = static_cast<int>(1.2 * made_height);
     return chart_font;
 }
 
@@ -173,10 +174,17 @@ void release_chart_font(Surface& surface, const ChartFont& chart_font) {
 
 void draw_chart_axes(Surface& surface, const ChartGeometry& geometry, const AxisScale& scale) {
     draw_frame(surface, geometry);
-    draw_zero_line(surface, geometry, scale);
+    draw_zero_line(surface, geometry, scale, true);
     draw_vertical_grid(surface, geometry);
     draw_horizontal_grid(surface, geometry);
     draw_axis_labels(surface, geometry, scale);
+}
+
+void draw_chart_grid(Surface& surface, const ChartGeometry& geometry, const AxisScale& scale) {
+    draw_frame(surface, geometry);
+    draw_zero_line(surface, geometry, scale, false);
+    draw_vertical_grid(surface, geometry);
+    draw_horizontal_grid(surface, geometry);
 }
 
 }  // namespace morbilex

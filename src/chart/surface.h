@@ -36,6 +36,12 @@ public:
     virtual void delete_font(SurfaceObject font) = 0;
     // tmHeight of the current font, in logical units.
     virtual int text_cell_height() = 0;
+    // The cell height, in device units, of text set for reading on this device
+    // whatever the chart's size: the platform's usual text at the display's
+    // scale (16 on a plain 96 dots-per-inch screen, 32 at 200 %, 100 on a 600
+    // dots-per-inch printer).
+    virtual double reading_cell_height() { return READING_CELL_AT_96_DPI; }
+    static constexpr double READING_CELL_AT_96_DPI = 16.0;
 
     // A solid pen one device unit wide.
     virtual SurfaceObject create_pen(Colour colour) = 0;

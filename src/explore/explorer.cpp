@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 
 #include "analysis/scenario_setup.h"
 #include "model/run_loop.h"
 #include "model/seir_step.h"
+#include "text/format.h"
 
 namespace morbilex {
 namespace {
@@ -99,17 +101,99 @@ bool Explorer::reduced_at(int step) const {
     return false;
 }
 
-ExplorerMapping explorer_mapping(const AxisScale& scale) {
+std::vector<AxisLabel> axis_labels(double min, double max) {
+    std::vector<AxisLabel> labels;
+    const double step = round_tick_step(max - min);
+    if (!(step > 0.0)) return labels;
+    // Whole numbers while they stay short; very large or small values in %g.
+    const auto label = [step](double value) {
+        char text[32];
+        const bool whole = step >= 1.0 && std::fabs(value) < 1e9;
+        format_text(text, sizeof text, whole ? "%.0f" : "%g", {value});
+        return AxisLabel{value, text};
+    };
+    labels.push_back(label(min));
+    for (double v = std::ceil(min / step) * step; v < max; v += step) {
+        if (v - min < 0.5 * step || max - v < 0.5 * step) continue;
+        labels.push_back(label(v));
+    }
+    labels.push_back(label(max));
+    return labels;
+}
+
+namespace {
+
+// The room text needs around the frame, in device units.
+struct TextMargins {
+    double left = 0, right = 0, top = 0, bottom = 0;
+};
+
+std::size_t widest(const std::vector<AxisLabel>& labels) {
+    std::size_t chars = 0;
+    for (const AxisLabel& label : labels)
+        chars = std::max(chars, label.text.size());
+    return chars;
+}
+
+TextMargins text_margins(const AxisScale& scale, double cell) {
+    constexpr double LINE = 1.2;  // line step per cell
+    const double advance = CHAR_WIDTH_PER_CELL * cell;
+    const std::vector<AxisLabel> x_labels = axis_labels(scale.xmin, scale.xmax);
+    TextMargins margins;
+    // y labels, their tick and a gap; half of the last x label.
+    margins.left =
+        static_cast<double>(widest(axis_labels(scale.ymin, scale.ymax))) * advance + 0.6 * cell;
+    margins.right = x_labels.empty() ? 0.0 : x_labels.back().text.size() * advance / 2 + 0.3 * cell;
+    // Three header lines and the axis title over half of the top y label.
+    margins.top = 4 * LINE * cell + 0.8 * cell;
+    // The x ticks and labels.
+    margins.bottom = LINE * cell + 0.4 * cell;
+    return margins;
+}
+
+// The largest scale (device units per logical unit) at which a plot of
+// logical length plot with margins of max(scale * classic_a, text_a) and
+// max(scale * classic_b, text_b) fits in room device units.
+double fitting_scale(double room, double plot, double classic_a, double text_a, double classic_b,
+                     double text_b) {
+    return std::min({room / (plot + classic_a + classic_b), (room - text_a) / (plot + classic_b),
+                     (room - text_b) / (plot + classic_a), (room - text_a - text_b) / plot});
+}
+
+}  // namespace
+
+ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height,
+                                 double cell_pixels) {
     AxisScale copy = scale;
     ExplorerMapping mapping;
     mapping.geometry = compute_chart_geometry(copy);
     mapping.x_per_day = copy.x_per_day;
-    const double H = mapping.geometry.plot_height;
+    const ChartGeometry& g = mapping.geometry;
+    const double H = g.plot_height;
+    // The classic margins: 0.2 H left, right and below, 0.3 H above.
     mapping.extent_x = 2.4 * H;
     mapping.extent_y = 1.5 * H;
-    mapping.origin_x = mapping.geometry.frame_left - 0.2 * H;
-    mapping.origin_y = mapping.geometry.frame_top + 0.3 * H;
+    mapping.origin_x = g.frame_left - 0.2 * H;
+    mapping.origin_y = g.frame_top + 0.3 * H;
     mapping.valid = true;
+    if (!(cell_pixels > 0.0 && cell_pixels < 1e6) || width <= 0 || height <= 0) return mapping;
+    const TextMargins text = text_margins(g.drawable ? scale : AxisScale{}, cell_pixels);
+    const double classic = std::min(width / (2.4 * H), height / (1.5 * H));
+    const double s =
+        std::min(fitting_scale(width, 2.0 * H, 0.2 * H, text.left, 0.2 * H, text.right),
+                 fitting_scale(height, H, 0.3 * H, text.top, 0.2 * H, text.bottom));
+    // A device too small for the text keeps the classic margins: the frame
+    // never shrinks below a quarter of its classic size.
+    if (!(s >= classic / 4)) return mapping;
+    const double left = std::max(0.2 * H, text.left / s);
+    const double top = std::max(0.3 * H, text.top / s);
+    const double extent_x = left + 2.0 * H + std::max(0.2 * H, text.right / s);
+    const double extent_y = top + H + std::max(0.2 * H, text.bottom / s);
+    if (!(extent_x < INT_MAX / 2 && extent_y < INT_MAX / 2)) return mapping;
+    mapping.extent_x = extent_x;
+    mapping.extent_y = extent_y;
+    mapping.origin_x = g.frame_left - left;
+    mapping.origin_y = g.frame_top + top;
     return mapping;
 }
 
@@ -121,9 +205,10 @@ int shown_rows(const Records& records) {
     return std::clamp(records.model.n_steps, 0, MAX_STEPS);
 }
 
-int step_at_device_x(const Records& records, int device_x, int width, int height) {
+int step_at_device_x(const Records& records, int device_x, int width, int height,
+                     double cell_pixels) {
     if (records.mode < 0 || width <= 0 || height <= 0) return -1;
-    const ExplorerMapping mapping = explorer_mapping(records.scale);
+    const ExplorerMapping mapping = explorer_mapping(records.scale, width, height, cell_pixels);
     const ChartGeometry& g = mapping.geometry;
     const double dt = records.model.dt;
     if (!g.drawable || !(dt > 0.0) || !(mapping.x_per_day > 0.0)) return -1;

@@ -5,6 +5,7 @@
 // everything here follows from them and is brought up to date by sync().
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "analysis/run_figures.h"
@@ -50,24 +51,39 @@ private:
 
 // How the explorer view places the chart in a device rectangle of width by
 // height from the top-left corner: the logical window of the chart mapping.
-// The chart keeps the classic chart's frame and scale; above the frame it
-// leaves room for three header lines.
+// The chart keeps the classic chart's frame and scale. Around the frame it
+// leaves the classic margins, or more where text of cell_pixels (the
+// device's reading size) needs it: the header lines and the axis title
+// above, the tick labels left and below. The text keeps its size at every
+// window size; the frame takes what is left.
 struct ExplorerMapping {
     bool valid = false;
     ChartGeometry geometry;  // of a copy of the scale
     double x_per_day = 0.0;
     double extent_x = 0.0, extent_y = 0.0, origin_x = 0.0, origin_y = 0.0;
 };
-ExplorerMapping explorer_mapping(const AxisScale& scale);
+ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, double cell_pixels);
+
+// The labels of an axis from min to max: both ends and the round values
+// between them (none within half a step of an end).
+struct AxisLabel {
+    double value;
+    std::string text;
+};
+std::vector<AxisLabel> axis_labels(double min, double max);
+// The advance of one character of the chart font, as a share of its cell
+// height, rounded up over the fixed-pitch faces the surfaces use.
+inline constexpr double CHAR_WIDTH_PER_CELL = 0.62;
 // The width of the chart's part of a device width: all of it in the window,
 // the left three fifths when the figures are drawn beside the chart
 // (pictures, print).
 int explorer_chart_width(int width, bool with_figures);
 
 // The step of the records' run nearest to the device x (the inverse of the
-// chart's mapping onto a device width by height), limited to the steps inside
-// the frame; -1 when no step is shown.
-int step_at_device_x(const Records& records, int device_x, int width, int height);
+// chart's mapping onto a device width by height with text of cell_pixels),
+// limited to the steps inside the frame; -1 when no step is shown.
+int step_at_device_x(const Records& records, int device_x, int width, int height,
+                     double cell_pixels);
 
 // The rows shown: 0..min(n_steps, MAX_STEPS)-1.
 int shown_rows(const Records& records);

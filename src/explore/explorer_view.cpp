@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "chart/chart_text.h"
@@ -57,11 +58,7 @@ bool coordinate(double value, int& out) {
 }
 
 // The device rectangle in logical units and the chart font's widest cell, so
-// that header and legend can be kept on the device. The font is fixed pitch;
-// its advance is at most this share of the cell height on every surface (the
-// monospaced faces used run from about a half to three fifths).
-constexpr double CHAR_WIDTH_PER_CELL = 0.62;
-
+// that header and legend can be kept on the device.
 struct TextRoom {
     int left = 0, right = 0, top = 0, bottom = 0;
     int cell = 0;        // text cell height
@@ -70,15 +67,30 @@ struct TextRoom {
         const long long room = static_cast<long long>(right) - from_x;
         return room <= 0 ? 0 : static_cast<int>(std::min<long long>(room / char_width, INT_MAX));
     }
+    int width_of(const std::string& text) const {
+        return static_cast<int>(
+            std::min<long long>(static_cast<long long>(text.size()) * char_width, INT_MAX / 4));
+    }
 };
 
-// The mapping as set_chart_mapping forms it: truncated extents and origin,
-// one scale for both axes, the origin at the device's corner.
+// Device units per logical unit of the mapping as set_chart_mapping forms it:
+// truncated extents, one scale for both axes.
+double device_scale(const ExplorerMapping& mapping, int width, int height) {
+    return std::min(width / std::trunc(mapping.extent_x), height / std::trunc(mapping.extent_y));
+}
+
+// The chart's text at the device's reading size, in logical units: the same
+// on a screen at every window size, twice as large at a display scale of 2.
+int reading_cell(Surface& surface, const ExplorerMapping& mapping, int width, int height) {
+    const double cell =
+        std::ceil(surface.reading_cell_height() / device_scale(mapping, width, height));
+    return cell >= 1.0 && cell < INT_MAX / 4 ? static_cast<int>(cell) : CHART_FONT_HEIGHT;
+}
+
+// The origin at the device's corner, as set_chart_mapping puts it.
 TextRoom text_room(Surface& surface, const ExplorerMapping& mapping, int width, int height) {
     TextRoom room;
-    const double extent_x = std::trunc(mapping.extent_x);
-    const double extent_y = std::trunc(mapping.extent_y);
-    const double scale = std::min(width / extent_x, height / extent_y);
+    const double scale = device_scale(mapping, width, height);
     room.left = static_cast<int>(std::trunc(mapping.origin_x));
     room.top = static_cast<int>(std::trunc(mapping.origin_y));
     const double across = std::min(std::floor(width / scale), INT_MAX / 4.0);
@@ -137,13 +149,13 @@ std::string schedule_text(const Records& records) {
     return "No intervention";
 }
 
-// Up to three lines; a line too long for the device takes its shorter wording,
-// or is cut.
+// Up to three lines from the top of the device; a line too long for the
+// device takes its shorter wording, or is cut.
 void draw_header(Surface& surface, const ChartGeometry& g, const Records& records,
                  const Explorer& explorer, const TextRoom& room) {
     const int x = std::max(g.frame_left, room.left);
     const int chars = room.chars(x);
-    int y = g.frame_top + plot_length(g, 0.27);
+    int y = room.top - room.cell / 6;
     const ModelParameters& m = records.model;
     const double t_max = m.n_steps * m.dt;
     draw_fitted(surface, room, x, y,
@@ -181,48 +193,52 @@ void draw_bands(Surface& surface, const ChartGeometry& g, const Records& records
     }
 }
 
-std::string tick_text(double value, double step) {
-    return formatted(step >= 1.0 ? "%.0f" : "%g", {value});
-}
-
-// Labels at round values between the classic labels of the axis ends.
-void draw_round_ticks(Surface& surface, const ChartGeometry& g, const AxisScale& scale,
-                      double x_per_day) {
+// Ticks at the round values; labels at them and at the axis ends, each
+// left out where it would run into one drawn before; the axis titles.
+void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& scale,
+                    double x_per_day, const TextRoom& room) {
     const int tick = plot_length(g, 0.02);
-    const double x_step = round_tick_step(scale.xmax - scale.xmin);
-    if (x_step > 0.0) {
-        const int label_drop = g.frame_bottom - plot_length(g, 0.02);
-        // The classic "day" label stands left of the middle.
-        const int day_left = (g.frame_left + g.frame_right) / 2 - plot_length(g, 0.1);
-        for (double v = std::ceil(scale.xmin / x_step) * x_step; v < scale.xmax; v += x_step) {
-            if (v - scale.xmin < 0.5 * x_step || scale.xmax - v < 0.5 * x_step) continue;
-            int x = 0;
-            if (!coordinate(v * x_per_day, x)) continue;
+    const int gap = std::max(room.cell / 5, 1);
+    // "day" in the middle under the frame; x labels beside it.
+    const std::string day = "day";
+    const int day_left = (g.frame_left + g.frame_right - room.width_of(day)) / 2;
+    const int label_top = g.frame_bottom - gap;
+    draw_fitted(surface, room, day_left, label_top, day);
+    int free_from = INT_MIN;  // the x where the next label may start
+    for (const AxisLabel& label : axis_labels(scale.xmin, scale.xmax)) {
+        int x = 0;
+        if (!coordinate(label.value * x_per_day, x)) continue;
+        if (x > g.frame_left && x < g.frame_right) {
             surface.move_to(x, g.frame_bottom);
             surface.line_to(x, g.frame_bottom + tick);
-            const int label_left = x - g.line_step / 2;
-            if (label_left < day_left + 2 * g.line_step && label_left + 3 * g.line_step > day_left)
-                continue;
-            draw_text(surface, x - g.line_step / 2, label_drop, tick_text(v, x_step));
         }
+        const int width = room.width_of(label.text);
+        const int left =
+            std::clamp(x - width / 2, room.left, std::max(room.right - width, room.left));
+        const bool clear_of_day = left + width + room.char_width <= day_left ||
+                                  left >= day_left + room.width_of(day) + room.char_width;
+        if (left < free_from || !clear_of_day) continue;
+        draw_fitted(surface, room, left, label_top, label.text);
+        free_from = left + width + room.char_width;
     }
-    const double y_step = round_tick_step(scale.ymax - scale.ymin);
-    if (y_step > 0.0) {
-        const int value_left = g.frame_left - plot_length(g, 0.1);
-        // The classic "Persons" and "per 10K" labels stand at the middle.
-        const int middle_y = (g.frame_top + g.frame_bottom) / 2;
-        const int units_top = middle_y + g.line_step;
-        const int units_bottom = middle_y - plot_length(g, 0.04) - 2 * g.line_step;
-        for (double v = std::ceil(scale.ymin / y_step) * y_step; v < scale.ymax; v += y_step) {
-            if (v - scale.ymin < 0.5 * y_step || scale.ymax - v < 0.5 * y_step) continue;
-            int y = 0;
-            if (!coordinate(v * scale.y_per_person, y)) continue;
+    // y labels end left of the frame, centred on their values.
+    int free_above = INT_MIN;  // the lowest y the next label's bottom may take
+    for (const AxisLabel& label : axis_labels(scale.ymin, scale.ymax)) {
+        int y = 0;
+        if (!coordinate(label.value * scale.y_per_person, y)) continue;
+        if (y > g.frame_bottom && y < g.frame_top) {
             surface.move_to(g.frame_left, y);
             surface.line_to(g.frame_left + tick, y);
-            if (y < units_top && y > units_bottom) continue;
-            draw_text(surface, value_left, y + g.line_step / 2, tick_text(v, y_step));
         }
+        const int top = y + room.cell / 2;
+        const int left = g.frame_left - gap - room.width_of(label.text);
+        if (top - room.cell < free_above || left < room.left) continue;
+        draw_fitted(surface, room, left, top, label.text);
+        free_above = top + room.cell / 4;
     }
+    const int title_top = g.frame_top + room.cell / 2 + g.line_step;
+    draw_fitted(surface, room, room.left + gap, title_top,
+                cut_to("Persons per 10K", room.chars(room.left + gap)));
 }
 
 // The device pixel a logical point lands on, as far as telling two apart goes.
@@ -279,17 +295,29 @@ void draw_boxed_legend(Surface& surface, const ChartGeometry& g, const SeriesCol
                        bool comparison, const TextRoom& room) {
     const int step = g.line_step;
     const int margin = std::max(step / 4, 1);
-    std::string names[COMPARTMENT_COUNT + 2];
-    std::size_t longest = 0;
-    const int lines = COMPARTMENT_COUNT + (comparison ? 2 : 0);
-    for (int k = 0; k < lines; ++k) {
-        names[k] = k < COMPARTMENT_COUNT    ? COMPARTMENT_NAMES[k]
-                   : k == COMPARTMENT_COUNT ? "No intervention"
-                                            : "Reduction on";
-        longest = std::max(longest, names[k].size());
-    }
+    // A legend that would cover more than two fifths of the frame's width
+    // (the text is large beside a small frame) takes the short names.
+    static const char* const full_names[] = {COMPARTMENT_NAMES[0], COMPARTMENT_NAMES[1],
+                                             COMPARTMENT_NAMES[2], COMPARTMENT_NAMES[3],
+                                             "No intervention",    "Reduction on"};
+    static const char* const short_names[] = {"S", "E", "I", "R", "none", "on"};
     int line_length = plot_length(g, 0.1);
     const int gap = plot_length(g, 0.02);
+    const int lines = COMPARTMENT_COUNT + (comparison ? 2 : 0);
+    const auto longest_of = [lines](const char* const* table) {
+        std::size_t longest = 0;
+        for (int k = 0; k < lines; ++k)
+            longest = std::max(longest, std::strlen(table[k]));
+        return longest;
+    };
+    const long long full_width =
+        line_length + gap + static_cast<long long>(longest_of(full_names)) * room.char_width;
+    const char* const* table =
+        full_width * 5 > 2LL * (g.frame_right - g.frame_left) ? short_names : full_names;
+    std::string names[COMPARTMENT_COUNT + 2];
+    const std::size_t longest = longest_of(table);
+    for (int k = 0; k < lines; ++k)
+        names[k] = table[k];
     const int names_width = static_cast<int>(
         std::min<long long>(static_cast<long long>(longest) * room.char_width, INT_MAX / 4));
     const int right_most = room.right - margin;
@@ -332,7 +360,7 @@ void draw_boxed_legend(Surface& surface, const ChartGeometry& g, const SeriesCol
 }
 
 void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& records,
-                   const Explorer& explorer, double x_per_day) {
+                   const Explorer& explorer, double x_per_day, const TextRoom& room) {
     const int step = explorer.read_out_step;
     if (step < 0 || step >= shown_rows(records)) return;
     const int x = step_x(step, records.model.dt, x_per_day);
@@ -356,11 +384,14 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
     const int line_step = g.line_step;
     const int width = 9 * line_step;
     const int gap = plot_length(g, 0.01);
-    // Beside the line, on the side with more room.
-    const int left = x + gap + width <= g.frame_right ? x + gap : x - gap - width;
-    // Below the legend's box (at most six lines), clear of it.
-    const int top = g.frame_top - 7 * line_step;
-    const int bottom = top - static_cast<int>(std::size(lines)) * line_step - line_step / 4;
+    // Beside the line, on the side with more room, and on the device.
+    int left = x + gap + width <= g.frame_right ? x + gap : x - gap - width;
+    left = std::max(std::min(left, room.right - width), room.left);
+    // Below the legend's box (at most six lines), clear of it where the
+    // device's height allows.
+    const int height = static_cast<int>(std::size(lines)) * line_step + line_step / 4;
+    const int top = std::min(std::max(g.frame_top - 7 * line_step, room.bottom + height), room.top);
+    const int bottom = top - height;
     surface.fill_rectangle(left, top, left + width, bottom, WHITE);
     {
         Pen pen(surface, GREY);
@@ -379,7 +410,8 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
 
 void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours& colours,
                          const Explorer& explorer, int width, int height) {
-    const ExplorerMapping mapping = explorer_mapping(records.scale);
+    const ExplorerMapping mapping =
+        explorer_mapping(records.scale, width, height, surface.reading_cell_height());
     ChartGeometry geometry = mapping.geometry;
     if (!set_chart_mapping(surface, 0, 0, width, height, mapping.extent_x, mapping.extent_y,
                            mapping.origin_x, mapping.origin_y)) {
@@ -387,18 +419,18 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
     }
     // The chart's own drawing writes x_per_day back, as the classic chart does.
     if (geometry.drawable) records.scale.x_per_day = mapping.x_per_day;
-    const ChartFont font = select_chart_font(surface, geometry);
+    const ChartFont font =
+        select_chart_font(surface, geometry, reading_cell(surface, mapping, width, height));
     const TextRoom room = text_room(surface, mapping, width, height);
     draw_header(surface, geometry, records, explorer, room);
     if (geometry.drawable) {
         const bool comparison = records.view.compare && explorer.has_comparison();
-        const DevicePixels pixels{
-            std::trunc(mapping.origin_x), std::trunc(mapping.origin_y),
-            std::min(width / std::trunc(mapping.extent_x), height / std::trunc(mapping.extent_y))};
+        const DevicePixels pixels{std::trunc(mapping.origin_x), std::trunc(mapping.origin_y),
+                                  device_scale(mapping, width, height)};
         if (records.view.compare)
             draw_bands(surface, geometry, records, explorer, mapping.x_per_day);
-        draw_chart_axes(surface, geometry, records.scale);
-        draw_round_ticks(surface, geometry, records.scale, mapping.x_per_day);
+        draw_chart_grid(surface, geometry, records.scale);
+        draw_axis_text(surface, geometry, records.scale, mapping.x_per_day, room);
         if (comparison) {
             Colour light[COMPARTMENT_COUNT];
             for (int k = 0; k < COMPARTMENT_COUNT; ++k)
@@ -409,7 +441,7 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
         draw_series(surface, geometry, records, records.results, colours.colours, mapping.x_per_day,
                     pixels);
         draw_boxed_legend(surface, geometry, colours, comparison, room);
-        draw_read_out(surface, geometry, records, explorer, mapping.x_per_day);
+        draw_read_out(surface, geometry, records, explorer, mapping.x_per_day, room);
     } else {
         draw_formatted_text(surface, geometry.frame_left,
                             (geometry.frame_top + geometry.frame_bottom) / 2, RANGE_NOTICE);

@@ -162,6 +162,14 @@ int PainterSurface::text_cell_height() {
     return logical_cell_height(font.logical_height, font.cell_pixels, mapping_.scale_y());
 }
 
+double reading_cell_pixels(int dots_per_inch) {
+    return PainterSurface::DEFAULT_FONT_PIXELS_AT_96_DPI * dots_per_inch / 96.0;
+}
+
+double PainterSurface::reading_cell_height() {
+    return reading_cell_pixels(dots_per_inch_);
+}
+
 SurfaceObject PainterSurface::create_pen(Colour colour) {
     const SurfaceObject pen = take_slot(pens_);
     pens_[pen - 1].colour = colour_of(colour);

@@ -39,6 +39,7 @@ public:
     SurfaceObject select_font(SurfaceObject font) override;
     void delete_font(SurfaceObject font) override;
     int text_cell_height() override;
+    double reading_cell_height() override;
 
     SurfaceObject create_pen(Colour colour) override;
     SurfaceObject select_pen(SurfaceObject pen) override;
@@ -101,5 +102,10 @@ private:
     };
     std::vector<JoinedLine> joined_;  // at most one per colour
 };
+
+// The cell height of reading text on a device of these dots per inch: the
+// device default font's (a widget's logical dots per inch stay 96 at any
+// display scale; the painter scales).
+double reading_cell_pixels(int dots_per_inch);
 
 }  // namespace morbilex

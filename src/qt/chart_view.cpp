@@ -36,8 +36,8 @@ void ChartView::show_read_out(int step) {
 
 void ChartView::mouseMoveEvent(QMouseEvent* event) {
     if (records_.view.classic) return QWidget::mouseMoveEvent(event);
-    show_read_out(
-        step_at_device_x(records_, static_cast<int>(event->position().x()), width(), height()));
+    show_read_out(step_at_device_x(records_, static_cast<int>(event->position().x()), width(),
+                                   height(), reading_cell_pixels(logicalDpiY())));
 }
 
 void ChartView::keyPressEvent(QKeyEvent* event) {
@@ -45,8 +45,9 @@ void ChartView::keyPressEvent(QKeyEvent* event) {
     if (records_.view.classic || records_.mode < 0 || (key != Qt::Key_Left && key != Qt::Key_Right))
         return QWidget::keyPressEvent(event);
     // The steps shown lie between those at the chart's left and right edges.
-    const int first = step_at_device_x(records_, -width(), width(), height());
-    const int last = step_at_device_x(records_, 2 * width(), width(), height());
+    const double cell = reading_cell_pixels(logicalDpiY());
+    const int first = step_at_device_x(records_, -width(), width(), height(), cell);
+    const int last = step_at_device_x(records_, 2 * width(), width(), height(), cell);
     if (first < 0) return;
     int step = explorer_.read_out_step;
     if (step < 0) {

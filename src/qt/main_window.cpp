@@ -143,6 +143,9 @@ MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent
     });
     follow_view_options();
     resize(default_window_size());
+    // The panels take at most two fifths of the window.
+    const int panel_width = std::min(380, width() * 2 / 5);
+    resizeDocks({figures_dock_, sliders_dock_}, {panel_width, panel_width}, Qt::Horizontal);
 }
 
 MainWindow::~MainWindow() {
@@ -250,6 +253,9 @@ void MainWindow::build_panels() {
     figures_dock_ = new QDockWidget(QStringLiteral("Figures"), this);
     figures_dock_->setObjectName(QStringLiteral("figures_panel"));
     figures_dock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
+    // Where the window is narrow (a small screen at 200 %) the table is cut
+    // at its right rather than take the chart's room.
+    figures_->setMinimumWidth(1);
     figures_dock_->setWidget(figures_);
     addDockWidget(Qt::RightDockWidgetArea, figures_dock_);
 
@@ -266,7 +272,6 @@ void MainWindow::build_panels() {
     sliders_dock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
     sliders_dock_->setWidget(scroll);
     addDockWidget(Qt::RightDockWidgetArea, sliders_dock_);
-    resizeDocks({figures_dock_, sliders_dock_}, {340, 340}, Qt::Horizontal);
     refresh_panels();
 }
 

@@ -178,7 +178,10 @@ EMSCRIPTEN_KEEPALIVE const double* page_readout(Page* page, int x, int width, in
     double* out = page->readout;
     std::fill(out, out + 6, 0.0);
     const Records& records = page->records;
-    const int step = records.mode < 0 ? -1 : step_at_device_x(records, x, width, height);
+    // The text size of the chart last painted places its frame.
+    const double cell =
+        page->surface ? page->surface->reading_cell_height() : Surface::READING_CELL_AT_96_DPI;
+    const int step = records.mode < 0 ? -1 : step_at_device_x(records, x, width, height, cell);
     page->explorer.read_out_step = step;
     if (step < 0) return out;
     out[0] = step * records.model.dt;

@@ -75,6 +75,11 @@ int WebSurface::text_cell_height() {
     return logical_cell_height(font.logical_height, font.cell_pixels, mapping_.scale_y());
 }
 
+// The page's own text size, at the display's scale already.
+double WebSurface::reading_cell_height() {
+    return default_font_pixels_;
+}
+
 SurfaceObject WebSurface::create_pen(Colour colour) {
     const SurfaceObject pen = take_slot(pens_);
     pens_[pen - 1].colour = colour;

@@ -224,7 +224,8 @@ bool read_out_at(HWND window, MainWindowState& state, const Records& records, in
     RECT client = {};
     GetClientRect(window, &client);
     const int width = chart_width(window, records);
-    const int step = x < width ? step_at_device_x(records, x, width, client.bottom) : -1;
+    const double cell = Surface::READING_CELL_AT_96_DPI * display_scale(window);
+    const int step = x < width ? step_at_device_x(records, x, width, client.bottom, cell) : -1;
     if (step == state.explorer.read_out_step) return false;
     state.explorer.read_out_step = step;
     return true;

@@ -82,6 +82,17 @@ int GdiSurface::text_cell_height() {
     return metrics.tmHeight;
 }
 
+// A printer's text is set for its dots per inch; a display's (and a picture's
+// made for one) for its scale.
+double GdiSurface::reading_cell_height() {
+    const int dots_per_inch = GetDeviceCaps(device_context_, LOGPIXELSY);
+    const double scale =
+        GetDeviceCaps(device_context_, TECHNOLOGY) == DT_RASPRINTER && dots_per_inch > 0
+            ? dots_per_inch / 96.0
+            : display_scale_;
+    return READING_CELL_AT_96_DPI * scale;
+}
+
 int GdiSurface::scaled_pen_width() {
     const double pixels = std::floor(display_scale_ + 0.5);
     if (!(pixels >= 2)) return 0;

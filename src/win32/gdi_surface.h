@@ -37,6 +37,7 @@ public:
     SurfaceObject select_font(SurfaceObject font) override;
     void delete_font(SurfaceObject font) override;
     int text_cell_height() override;
+    double reading_cell_height() override;
 
     SurfaceObject create_pen(Colour colour) override;
     SurfaceObject select_pen(SurfaceObject pen) override;

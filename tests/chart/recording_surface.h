@@ -42,6 +42,8 @@ public:
 
     std::vector<SurfaceCall> calls;
     bool fail_to_create = false;  // create_pen and create_chart_font return 0
+    double reading_cell = READING_CELL_AT_96_DPI;
+    double reading_cell_height() override { return reading_cell; }
 
     void select_device_default_font() override {
         log("select_device_default_font");

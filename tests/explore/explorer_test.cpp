@@ -81,11 +81,12 @@ TEST(ExplorerView, DrawsComparisonBandsLegendBoxReadOutAndFigures) {
 
 // Keeps the mapping as a device would and notes every chart-font text whose
 // cell, 0.6 of its height per character (the widest monospaced face), leaves
-// the device rectangle. Fonts too small to read are made larger, as the
-// program surfaces do, so that large axis ranges are covered too.
+// the device rectangle, and the device height of the fonts made. Fonts too
+// small to read are made larger, as the program surfaces do.
 class DeviceBoundsSurface : public RecordingSurface {
 public:
     std::vector<std::string> outside;
+    std::vector<double> font_pixels;
 
     void set_window_extent(int x, int y) override {
         window_x_ = x;
@@ -105,15 +106,14 @@ public:
     SurfaceObject create_chart_font(int cell_height) override {
         const double requested = cell_height * scale();
         const double pixels = readable_chart_font_pixels(requested, 16, viewport_x_, viewport_y_);
-        return RecordingSurface::create_chart_font(static_cast<int>(std::ceil(pixels / scale())));
+        const int made = static_cast<int>(std::ceil(pixels / scale()));
+        font_pixels.push_back(made * scale());
+        return RecordingSurface::create_chart_font(made);
     }
     void text_out(int x, int y, const char* text, int length) override {
         RecordingSurface::text_out(x, y, text, length);
-        // Neither the figures beside nor the axis labels, which are numbers.
-        const std::string shown(text, static_cast<std::size_t>(length));
-        if (current_font() == DEVICE_DEFAULT_FONT ||
-            std::none_of(shown.begin(), shown.end(), [](char c) { return std::isalpha(c); }))
-            return;
+        // Not the figures beside, which are in the default font.
+        if (current_font() == DEVICE_DEFAULT_FONT) return;
         const double cell = text_cell_height();
         const double left = (x - origin_x_) * scale();
         const double right = left + 0.6 * cell * length * scale();
@@ -132,7 +132,10 @@ private:
     int origin_x_ = 0, origin_y_ = 0;
 };
 
-TEST(ExplorerView, HeaderAndLegendStayOnTheDeviceAtEverySize) {
+// The chart's text is made at the device's reading size (twice as large at
+// a display scale of 2) whatever the window's size, and none of it leaves the
+// device.
+TEST(ExplorerView, TextHasTheReadingSizeAndStaysOnTheDeviceAtEverySize) {
     int failures = 0;
     for (InterventionMode mode : {MODE_NO_INTERVENTION, MODE_ONE_TIME, MODE_INTERMITTENT}) {
         auto records = records_after_run(mode);
@@ -143,20 +146,24 @@ TEST(ExplorerView, HeaderAndLegendStayOnTheDeviceAtEverySize) {
                 records->view.compare = compare;
                 for (int width = 320; width <= 2560; width += 160) {
                     for (int height = 240; height <= 1440; height += 240) {
-                        for (bool with_figures : {false, true}) {
+                        for (double cell : {16.0, 32.0}) {
+                            const bool with_figures = width % 320 == 0;
                             DeviceBoundsSurface surface;
+                            surface.reading_cell = cell;
                             paint_explorer_view(surface, *records, series_colours(), explorer,
                                                 width, height, with_figures);
                             const int chart_width = explorer_chart_width(width, with_figures);
                             bool legend = false;
                             for (const PlacedText& text : surface.texts())
-                                legend |= text.text.rfind("Infect", 0) == 0;
+                                legend |= text.text == "I" || text.text == "Infectious";
                             EXPECT_TRUE(legend) << width << "x" << height;
+                            ASSERT_EQ(surface.font_pixels.size(), 1u);
+                            EXPECT_NEAR(surface.font_pixels[0], cell, 1.0);
                             if (surface.outside.empty() || failures++ > 40) continue;
                             ADD_FAILURE()
                                 << "mode " << mode << " ymax " << ymax << " compare " << compare
-                                << " " << width << "x" << height << " (" << chart_width << "): '"
-                                << surface.outside.front() << "'";
+                                << " cell " << cell << " " << width << "x" << height << " ("
+                                << chart_width << "): '" << surface.outside.front() << "'";
                         }
                     }
                 }
@@ -213,23 +220,26 @@ TEST(Explorer, ReadOutHitTestInvertsTheChartMapping) {
     struct Case {
         double xmin, xmax, ymax;
         int width, height;
+        double cell;  // the device's reading text, which widens the margins
     };
-    for (const Case& c : {Case{0, 200, 100, 800, 500}, Case{0, 200, 10000, 640, 520},
-                          Case{50, 120, 2000, 1600, 400}, Case{0, 10, 100, 300, 300}}) {
+    for (const Case& c : {Case{0, 200, 100, 800, 500, 16}, Case{0, 200, 10000, 640, 520, 32},
+                          Case{50, 120, 2000, 1600, 400, 16}, Case{0, 10, 100, 300, 300, 24},
+                          Case{0, 200, 10000, 300, 260, 40}}) {
         records->scale.xmin = c.xmin;
         records->scale.xmax = c.xmax;
         records->scale.ymax = c.ymax;
         Explorer explorer;
         RecordingSurface surface;
+        surface.reading_cell = c.cell;
         paint_explorer_view(surface, *records, series_colours(), explorer, c.width, c.height,
                             false);
-        const ExplorerMapping mapping = explorer_mapping(records->scale);
+        const ExplorerMapping mapping = explorer_mapping(records->scale, c.width, c.height, c.cell);
         const double per_step = 0.25 * mapping.x_per_day;
         for (int step : {int(c.xmin * 4), int(c.xmin * 4) + 3, int(c.xmax * 4) - 1}) {
             if (step >= 800) step = 799;
             const int logical = static_cast<int>(step * per_step + 0.5);
             const int device = device_x_of(surface, logical, c.width, c.height);
-            const int found = step_at_device_x(*records, device, c.width, c.height);
+            const int found = step_at_device_x(*records, device, c.width, c.height, c.cell);
             // Several steps may share a device pixel; the one found lies there.
             EXPECT_EQ(
                 device_x_of(surface, static_cast<int>(found * per_step + 0.5), c.width, c.height),
@@ -243,11 +253,11 @@ TEST(Explorer, ReadOutHitTestInvertsTheChartMapping) {
         int last = 799;
         while (static_cast<int>(last * per_step + 0.5) > mapping.geometry.frame_right)
             --last;
-        EXPECT_EQ(step_at_device_x(*records, -1000, c.width, c.height), first);
-        EXPECT_EQ(step_at_device_x(*records, 100000, c.width, c.height), last);
+        EXPECT_EQ(step_at_device_x(*records, -1000, c.width, c.height, c.cell), first);
+        EXPECT_EQ(step_at_device_x(*records, 100000, c.width, c.height, c.cell), last);
     }
     records->mode = MODE_NOTHING_CALCULATED;
-    EXPECT_EQ(step_at_device_x(*records, 100, 800, 500), -1);
+    EXPECT_EQ(step_at_device_x(*records, 100, 800, 500, 16), -1);
 }
 
 TEST(Explorer, FitsAxesToRoundNumbersAboveTheCurvesShown) {

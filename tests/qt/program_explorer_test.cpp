@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "explore/sliders.h"
+#include "picture/painter_surface.h"
 #include "program_test_support.h"
 #include "shell/menu.h"
 
@@ -58,7 +59,8 @@ private slots:
         QTest::mouseMove(view, QPoint(x, view->height() / 3));
         QTRY_VERIFY(window.explorer().read_out_step > 0);
         QCOMPARE(window.explorer().read_out_step,
-                 step_at_device_x(records, x, view->width(), view->height()));
+                 step_at_device_x(records, x, view->width(), view->height(),
+                                  reading_cell_pixels(view->logicalDpiY())));
         const int step = window.explorer().read_out_step;
         view->setFocus();
         QTest::keyClick(view, Qt::Key_Right);
