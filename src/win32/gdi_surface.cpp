@@ -55,6 +55,33 @@ void GdiSurface::set_window_extent(int x, int y) {
 void GdiSurface::set_viewport_extent(int x, int y) {
     flush_lines();
     SetViewportExtEx(device_context_, x, y, nullptr);
+    keep_units_equal(x, y);
+}
+
+// Isotropic mode shrinks one viewport extent so that a logical unit has the
+// same size on both axes. Some GDI implementations work that out in 32-bit
+// integers and distort window extents of millions of units (the chart's at
+// 10000 persons); where the units came out unequal, the same extents are set
+// in anisotropic mode.
+void GdiSurface::keep_units_equal(int x, int y) {
+    if (GetMapMode(device_context_) != MM_ISOTROPIC || x == 0 || y == 0) return;
+    SIZE window = {1, 1};
+    SIZE viewport = {1, 1};
+    GetWindowExtEx(device_context_, &window);
+    GetViewportExtEx(device_context_, &viewport);
+    if (window.cx == 0 || window.cy == 0) return;
+    const double scale = std::min(std::fabs(static_cast<double>(x) / window.cx),
+                                  std::fabs(static_cast<double>(y) / window.cy));
+    const auto extent = [scale](LONG window_extent, int requested) {
+        const double size = std::floor(std::fabs(static_cast<double>(window_extent)) * scale + 0.5);
+        return static_cast<int>(std::max(size, 1.0)) * (requested < 0 ? -1 : 1);
+    };
+    const int equal_x = extent(window.cx, x);
+    const int equal_y = extent(window.cy, y);
+    if (std::abs(viewport.cx - equal_x) <= 1 && std::abs(viewport.cy - equal_y) <= 1) return;
+    SetMapMode(device_context_, MM_ANISOTROPIC);
+    SetWindowExtEx(device_context_, window.cx, window.cy, nullptr);
+    SetViewportExtEx(device_context_, equal_x, equal_y, nullptr);
 }
 
 void GdiSurface::set_window_origin(int x, int y) {

@@ -49,6 +49,8 @@ public:
     void fill_rectangle(int left, int top, int right, int bottom, Colour colour) override;
 
 private:
+    // Puts right an isotropic mapping the platform distorted (see the .cpp).
+    void keep_units_equal(int x, int y);
     // The logical height the chart font is made at (readable_chart_font_pixels).
     int readable_cell_height(int cell_height);
 

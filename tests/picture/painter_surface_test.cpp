@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "chart/chart.h"
+#include "explore/explorer_view.h"
 #include "model/simulation.h"
 #include "painter_test_support.h"
 #include "support/test_support.h"
@@ -83,6 +84,39 @@ TEST(PainterSurface, LinesFollowTheDisplayScale) {
         EXPECT_EQ(across, ratio) << "horizontal line at ratio " << ratio;
         EXPECT_EQ(along, ratio) << "vertical line at ratio " << ratio;
     }
+}
+
+// The height of the ink of the first text line from the top of the image.
+int first_line_ink_height(const QImage& image) {
+    int top = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        bool ink = false;
+        for (int x = 0; x < image.width() / 2 && !ink; ++x)
+            ink = qGray(image.pixel(x, y)) < 128;
+        if (ink && top < 0) top = y;
+        if (!ink && top >= 0) return y - top;
+    }
+    return -1;
+}
+
+// The explorer's text keeps its size as the window grows and doubles at a
+// display scale of 2.
+TEST(PainterSurface, ExplorerTextFollowsTheDisplayScaleNotTheWindowSize) {
+    auto records = run_records(MODE_ONE_TIME);
+    Explorer explorer;
+    const auto ink = [&](int width, int height, int ratio) {
+        QImage image = white_image(width * ratio, height * ratio);
+        image.setDevicePixelRatio(ratio);
+        QPainter painter(&image);
+        PainterSurface surface(painter);
+        paint_explorer_view(surface, *records, series_colours(), explorer, width, height, false);
+        painter.end();
+        return first_line_ink_height(image);
+    };
+    const int plain = ink(700, 450, 1);
+    EXPECT_GT(plain, 8);
+    EXPECT_NEAR(ink(1400, 900, 1), plain, 1);
+    EXPECT_NEAR(ink(700, 450, 2), 2 * plain, 2);
 }
 
 TEST(PainterSurface, IsotropicMappingAndChartFontCell) {

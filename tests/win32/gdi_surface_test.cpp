@@ -74,6 +74,24 @@ TEST_F(BitmapSurfaceTest, IsotropicMappingKeepsEqualUnitsAndUpwardY) {
     EXPECT_EQ(points[1].y, 100);
 }
 
+// The chart's window extents at 10000 persons run to millions of units; the
+// units stay equal on both axes there too, at every aspect of the device.
+TEST_F(BitmapSurfaceTest, IsotropicMappingOfMillionsOfUnitsKeepsEqualUnits) {
+    for (const SIZE device : {SIZE{470, 550}, SIZE{1900, 300}, SIZE{300, 1900}}) {
+        GdiSurface surface(device_context_);
+        surface.set_isotropic_mode();
+        surface.set_window_extent(2400000, 1500000);
+        surface.set_viewport_extent(device.cx, -device.cy);
+        SIZE window = {}, viewport = {};
+        GetWindowExtEx(device_context_, &window);
+        GetViewportExtEx(device_context_, &viewport);
+        const double across = static_cast<double>(viewport.cx) / window.cx;
+        const double down = -static_cast<double>(viewport.cy) / window.cy;
+        EXPECT_NEAR(across / down, 1.0, 0.01) << device.cx << "x" << device.cy;
+        EXPECT_TRUE(viewport.cx == device.cx || -viewport.cy == device.cy);
+    }
+}
+
 TEST_F(BitmapSurfaceTest, PensDrawSolidLinesOfTheirColour) {
     GdiSurface surface(device_context_);
     SurfaceObject red = surface.create_pen(0x0000FF);
