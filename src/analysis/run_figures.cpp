@@ -135,6 +135,32 @@ private:
 
 }  // namespace
 
+class FigureRows::Sink : public FigureSink {
+public:
+    using FigureSink::FigureSink;
+};
+
+FigureRows::FigureRows(const ScenarioInputs& scenario) {
+    const ModelParameters& m = scenario.model;
+    const double y0[COMPARTMENT_COUNT] = {m.init_S, m.init_E, m.init_I, m.init_R};
+    sink_ = std::make_unique<Sink>(scenario, y0);
+}
+
+FigureRows::~FigureRows() = default;
+
+void FigureRows::row(int step, int on_flag, const double* y) {
+    std::memcpy(sink_->slot(step), y, COMPARTMENT_COUNT * sizeof(double));
+    sink_->row(step, 0.0, on_flag, nullptr);
+}
+
+void FigureRows::last_row(int step, const double* y) {
+    sink_->last_row(step, 0.0, 0, y);
+}
+
+const RunFigures& FigureRows::figures() const {
+    return sink_->figures();
+}
+
 RunFigures integrate_run_figures(const ScenarioInputs& scenario) {
     const ModelParameters& m = scenario.model;
     const double y0[COMPARTMENT_COUNT] = {m.init_S, m.init_E, m.init_I, m.init_R};

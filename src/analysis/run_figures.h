@@ -3,6 +3,7 @@
 // kernel both produce them and must agree bit for bit.
 #pragma once
 
+#include <memory>
 #include <span>
 
 #include "model/records.h"
@@ -44,6 +45,26 @@ struct RunFigures {
 // constants, schedule and rk4_step), with no trace and no table, and gathers
 // its figures. The scenario must pass run_inputs_acceptable.
 RunFigures integrate_run_figures(const ScenarioInputs& scenario);
+
+// The figures of a run whose rows a caller's own sink receives (a table, the
+// schedule): that sink hands each row on, row() for every step and last_row()
+// once, and the figures are those integrate_run_figures gives, bit for bit.
+class FigureRows {
+public:
+    explicit FigureRows(const ScenarioInputs& scenario);
+    ~FigureRows();
+    FigureRows(const FigureRows&) = delete;
+    FigureRows& operator=(const FigureRows&) = delete;
+
+    void row(int step, int on_flag, const double* y);
+    void last_row(int step, const double* y);
+    // Complete once last_row has been called.
+    const RunFigures& figures() const;
+
+private:
+    class Sink;
+    std::unique_ptr<Sink> sink_;
+};
 
 // The figures of many scenarios, figures[k] for scenarios[k]; the sweep's one
 // entry into integration (equal sizes required). Scenarios of one mode and

@@ -5,11 +5,15 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
+#include "analysis/run_figures.h"
+#include "analysis/run_summary.h"
 #include "analysis/scenario_setup.h"
 #include "model/run_loop.h"
 #include "model/seir_step.h"
 #include "text/format.h"
+#include "trace/traced_run.h"
 
 namespace morbilex {
 namespace {
@@ -36,24 +40,42 @@ bool same_inputs(const ScenarioInputs& a, const ScenarioInputs& b) {
            same(r.On_threshold, s.On_threshold) && same(r.Off_threshold, s.Off_threshold);
 }
 
-// Collects the periods of a run whose on_flag is set; the rows go to one
-// scratch row.
-class ScheduleSink {
+// One integration of a scenario gives the explorer all it needs of it: the
+// summary's figures, and the periods whose on_flag is set (the scenario's
+// run) or the table (the run without intervention).
+class ExplorerSink {
 public:
-    explicit ScheduleSink(std::vector<ReducedPeriod>& periods) : periods_(periods) {}
-    double* slot(int) { return scratch_; }
-    void row(int step, double, int on_flag, const double*) {
-        if (on_flag == 0) return;
-        if (!periods_.empty() && periods_.back().end_step == step) {
-            ++periods_.back().end_step;
+    ExplorerSink(const ScenarioInputs& scenario, std::vector<ReducedPeriod>* periods,
+                 ResultTable* table)
+        : figures_(scenario), periods_(periods) {
+        if (table != nullptr) table_.emplace(*table);
+    }
+    double* slot(int step) { return table_ ? table_->slot(step) : scratch_; }
+    void row(int step, double t, int on_flag, const double* y) {
+        if (table_) table_->row(step, t, on_flag, y);
+        figures_.row(step, on_flag, y);
+        if (periods_ == nullptr || on_flag == 0) return;
+        if (!periods_->empty() && periods_->back().end_step == step) {
+            ++periods_->back().end_step;
         } else {
-            periods_.push_back({step, step + 1});
+            periods_->push_back({step, step + 1});
         }
     }
-    void last_row(int, double, int, const double*) {}
+    void last_row(int step, double t, int on_flag, const double* y) {
+        if (table_) table_->last_row(step, t, on_flag, y);
+        figures_.last_row(step, y);
+    }
+    // The summary row of the scenario, as morbilex-batch --summary gives it.
+    SummaryRow summary(const ScenarioInputs& scenario) const {
+        SummaryRow row;
+        summarise_run(scenario, figures_.figures(), row);
+        return row;
+    }
 
 private:
-    std::vector<ReducedPeriod>& periods_;
+    FigureRows figures_;
+    std::vector<ReducedPeriod>* periods_;
+    std::optional<ResultTableSink> table_;
     double scratch_[COMPARTMENT_COUNT] = {};
 };
 
@@ -70,27 +92,62 @@ double highest_value(const ResultTable& table, int rows) {
 
 }  // namespace
 
-void Explorer::sync(const Records& records) {
+namespace {
+
+bool runnable(const Records& records) {
     const InterventionMode mode = records.mode;
-    const bool runnable = mode >= MODE_NO_INTERVENTION && mode <= MODE_INTERMITTENT &&
-                          run_inputs_acceptable(records, mode);
+    return mode >= MODE_NO_INTERVENTION && mode <= MODE_INTERMITTENT &&
+           run_inputs_acceptable(records, mode);
+}
+
+}  // namespace
+
+void Explorer::sync(const Records& records) {
+    const bool can_run = runnable(records);
     const ScenarioInputs inputs =
-        scenario_inputs_of(records, runnable ? mode : MODE_NO_INTERVENTION);
-    if (synced_ && runnable == figures_.available && (!runnable || same_inputs(inputs, inputs_)))
+        scenario_inputs_of(records, can_run ? records.mode : MODE_NO_INTERVENTION);
+    if (synced_ && can_run == figures_.available && (!can_run || same_inputs(inputs, inputs_)))
         return;
+    RateConstants rates;
+    recompute(records, can_run, nullptr, rates);
+}
+
+void Explorer::run_without_trace(Records& records) {
+    if (!runnable(records)) {
+        run_simulation_to_stream(records, records.mode, nullptr);
+        sync(records);
+        return;
+    }
+    recompute(records, true, &records.results, records.rates);
+}
+
+// The figures are those of compute_view_figures, from the runs that also give
+// the bands and the comparison (and, for a run without trace, the table).
+void Explorer::recompute(const Records& records, bool can_run, ResultTable* table,
+                         RateConstants& rates) {
+    const InterventionMode mode = records.mode;
+    const ScenarioInputs inputs =
+        scenario_inputs_of(records, can_run ? mode : MODE_NO_INTERVENTION);
     synced_ = true;
     inputs_ = inputs;
     reduced_.clear();
     has_comparison_ = false;
-    figures_ = compute_view_figures(records);
-    if (!runnable) return;
-    RateConstants rates;
-    ScheduleSink schedule(reduced_);
-    integrate_run(inputs.model, inputs.one_time, inputs.intermittent, mode, rates, schedule);
-    if (mode == MODE_NO_INTERVENTION || !figures_.has_baseline) return;
-    ResultTableSink table(comparison_);
-    integrate_run(inputs.model, inputs.one_time, inputs.intermittent, MODE_NO_INTERVENTION, rates,
-                  table);
+    figures_ = ViewFigures{};
+    if (!can_run) return;
+    figures_.available = true;
+    figures_.mode = mode;
+    ExplorerSink run(inputs, &reduced_, table);
+    integrate_run(records.model, records.one_time, records.intermittent, mode, rates, run);
+    figures_.run = run.summary(inputs);
+    if (mode == MODE_NO_INTERVENTION || !run_inputs_acceptable(records, MODE_NO_INTERVENTION))
+        return;
+    const ScenarioInputs baseline = scenario_inputs_of(records, MODE_NO_INTERVENTION);
+    ExplorerSink without(baseline, nullptr, &comparison_);
+    RateConstants baseline_rates;
+    integrate_run(baseline.model, baseline.one_time, baseline.intermittent, MODE_NO_INTERVENTION,
+                  baseline_rates, without);
+    figures_.has_baseline = true;
+    figures_.baseline = without.summary(baseline);
     has_comparison_ = true;
 }
 

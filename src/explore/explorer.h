@@ -28,6 +28,10 @@ public:
     void sync(const Records& records);
     // Forgets everything: the next sync recomputes.
     void invalidate() { synced_ = false; }
+    // Runs the records' mode without a trace, as a slider's drag does (the
+    // same table and rates as run_simulation_to_stream with no stream), and
+    // syncs from that same integration.
+    void run_without_trace(Records& records);
 
     const ViewFigures& figures() const { return figures_; }
     // The no-intervention run of an intervention run (rows 0..n_steps-1).
@@ -41,6 +45,8 @@ public:
     int read_out_step = -1;
 
 private:
+    void recompute(const Records& records, bool can_run, ResultTable* table, RateConstants& rates);
+
     bool synced_ = false;
     ScenarioInputs inputs_;
     ViewFigures figures_;

@@ -117,7 +117,7 @@ void slider_moved(CommandContext& context, Explorer& explorer, const SliderField
     if (released) {
         run_current_mode(context);  // repaints
     } else {
-        run_simulation_to_stream(records, records.mode, nullptr);
+        explorer.run_without_trace(records);
         context.front_end.repaint();
     }
     explorer.read_out_step = std::min(explorer.read_out_step, shown_rows(records) - 1);

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstring>
+#include <random>
 #include <string>
 
 #include "../chart/chart_test_support.h"
@@ -168,6 +170,74 @@ TEST(ExplorerView, TextHasTheReadingSizeAndStaysOnTheDeviceAtEverySize) {
                     }
                 }
             }
+        }
+    }
+}
+
+const Explorer& synced(const Records& records) {
+    static Explorer explorer;
+    explorer.sync(records);
+    return explorer;
+}
+
+// The same bits, a NaN's sign left out (the compiler's choice).
+bool same_bits(double a, double b) {
+    const double x = std::isnan(a) ? std::fabs(a) : a;
+    const double y = std::isnan(b) ? std::fabs(b) : b;
+    return std::memcmp(&x, &y, sizeof x) == 0;
+}
+
+bool same_rows(const SummaryRow& a, const SummaryRow& b) {
+    for (int c = 0; c < SUMMARY_COLUMN_COUNT; ++c) {
+        if (a[c].kind != b[c].kind || a[c].integer != b[c].integer ||
+            std::string(a[c].text) != b[c].text || !same_bits(a[c].number, b[c].number))
+            return false;
+    }
+    return true;
+}
+
+// The explorer gathers the figures from the runs that give its bands and
+// comparison; they are those of the summary's own integration, bit for bit.
+TEST(Explorer, FiguresOfItsOwnRunsAreTheSummarysFigures) {
+    std::mt19937 random(7);
+    const auto pick = [&random](std::initializer_list<double> values) {
+        return *(values.begin() + random() % values.size());
+    };
+    for (int k = 0; k < 300; ++k) {
+        auto records = testing::default_records();
+        records->mode = static_cast<InterventionMode>(random() % 3);
+        ModelParameters& m = records->model;
+        m.R_0 = pick({0.5, 1.0, 2.5, 3.7, 12.0, 1e300});
+        m.latent_period = pick({0.3, 4.6, 20.0});
+        m.infectious_period = pick({0.5, 5.0, 30.0});
+        m.n_steps = static_cast<int>(pick({0, 1, 7, 800, 2000}));
+        m.init_E = pick({0.0, 0.1, 50.0});
+        m.init_I = pick({0.0, 1.0});
+        records->one_time.Redct1 = pick({0.0, 0.5, 0.9});
+        records->one_time.t_stp1 = pick({20.0, 70.0, 400.0});
+        records->intermittent.Reduction = pick({0.3, 0.8});
+        records->intermittent.On_threshold = pick({5.0, 35.0, 200.0});
+        // A drag's run gives the table, rates and figures of the traced run.
+        auto dragged = std::make_unique<Records>(*records);
+        run_simulation_to_stream(*records, records->mode, nullptr);
+        Explorer explorer;
+        explorer.run_without_trace(*dragged);
+        for (int j = 0; j < std::clamp(records->model.n_steps, 1, MAX_STEPS); ++j) {
+            for (int c = 0; c < COMPARTMENT_COUNT; ++c)
+                ASSERT_TRUE(same_bits(records->results[j][c], dragged->results[j][c])) << k;
+        }
+        const RateConstants& a = records->rates;
+        const RateConstants& b = dragged->rates;
+        EXPECT_TRUE(same_bits(a.beta0, b.beta0) && same_bits(a.beta, b.beta) &&
+                    same_bits(a.gamma, b.gamma) && same_bits(a.sigma, b.sigma))
+            << k;
+        const ViewFigures expected = compute_view_figures(*records);
+        for (const ViewFigures* found : {&explorer.figures(), &synced(*records).figures()}) {
+            ASSERT_EQ(found->available, expected.available) << k;
+            ASSERT_EQ(found->has_baseline, expected.has_baseline) << k;
+            EXPECT_TRUE(same_rows(found->run, expected.run)) << k;
+            EXPECT_TRUE(!expected.has_baseline || same_rows(found->baseline, expected.baseline))
+                << k;
         }
     }
 }
