@@ -1,9 +1,10 @@
 // The explorer view's latency: a slider moved until the window shows the new
 // chart and figures. One iteration is what a drag step costs: the value set
-// through its dialog, the run without a trace with the figures and bands from
-// the same integration, the run without intervention and its figures, the comparison curves and reduction bands,
-// the fitted axes, the figures' text, and the chart painted through the
-// painter surface into an image of the window's default chart size. The
+// through its dialog, the run without a trace with its figures and bands from
+// the same integration, the run without intervention with its figures and
+// the comparison curves, the fitted axes, the figures' text, and the chart
+// painted through the painter surface into an image of the window's default
+// chart size. The
 // targets are 16 ms at 800 steps (200 days) and 33 ms at 40000 steps.
 #include <benchmark/benchmark.h>
 
