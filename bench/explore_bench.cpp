@@ -4,8 +4,8 @@
 // the same integration, the run without intervention with its figures and
 // the comparison curves, the fitted axes, the figures' text, and the chart
 // painted through the painter surface into an image of the window's default
-// chart size. The
-// targets are 16 ms at 800 steps (200 days) and 33 ms at 40000 steps.
+// chart size. The targets are 16 ms at 800 steps (200 days) and 33 ms at
+// 40000 steps.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
