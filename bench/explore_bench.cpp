@@ -15,6 +15,7 @@
 #include "explore/explorer_view.h"
 #include "explore/sliders.h"
 #include "picture/painter_surface.h"
+#include "qt/run_both.h"
 #include "trace/traced_run.h"
 
 namespace morbilex {
@@ -38,7 +39,8 @@ void BM_SliderToRepaintedChart(benchmark::State& state) {
     for (auto _ : state) {
         // Each step a new value, so nothing is reused from the step before.
         apply_slider_value(*records, r0, slider_value_at(r0, 30 + (k++ % 60)));
-        explorer.run_without_trace(*records);  // as slider_moved does while dragging
+        // As slider_moved does while dragging in the Qt program.
+        explorer.run_without_trace(*records, run_both_on_threads);
         fit_axes(*records, explorer);
         std::string figures;
         for (const FigureLine& line : figure_lines(explorer.figures()))

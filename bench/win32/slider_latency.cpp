@@ -18,6 +18,7 @@
 #include "model/simulation.h"
 #include "trace/traced_run.h"
 #include "win32/gdi_surface.h"
+#include "win32/program.h"
 
 namespace morbilex {
 namespace {
@@ -30,6 +31,10 @@ class SilentFrontEnd final : public FrontEnd {
 public:
     int open_dialog(DialogKind) override { return 1; }
     void repaint() override {}
+    void run_both(const std::function<void()>& first,
+                  const std::function<void()>& second) override {
+        run_both_on_threads(first, second);  // as the program does
+    }
     void print() override {}
     void printer_setup() override {}
     void show_help() override {}

@@ -109,22 +109,22 @@ void Explorer::sync(const Records& records) {
     if (synced_ && can_run == figures_.available && (!can_run || same_inputs(inputs, inputs_)))
         return;
     RateConstants rates;
-    recompute(records, can_run, nullptr, rates);
+    recompute(records, can_run, nullptr, rates, {});
 }
 
-void Explorer::run_without_trace(Records& records) {
+void Explorer::run_without_trace(Records& records, const RunBoth& run_both) {
     if (!runnable(records)) {
         run_simulation_to_stream(records, records.mode, nullptr);
         sync(records);
         return;
     }
-    recompute(records, true, &records.results, records.rates);
+    recompute(records, true, &records.results, records.rates, run_both);
 }
 
 // The figures are those of compute_view_figures, from the runs that also give
 // the bands and the comparison (and, for a run without trace, the table).
 void Explorer::recompute(const Records& records, bool can_run, ResultTable* table,
-                         RateConstants& rates) {
+                         RateConstants& rates, const RunBoth& run_both) {
     const InterventionMode mode = records.mode;
     const ScenarioInputs inputs =
         scenario_inputs_of(records, can_run ? mode : MODE_NO_INTERVENTION);
@@ -136,16 +136,35 @@ void Explorer::recompute(const Records& records, bool can_run, ResultTable* tabl
     if (!can_run) return;
     figures_.available = true;
     figures_.mode = mode;
+    // The two runs share nothing they write: the scenario's fills the table,
+    // the rates and the bands, the other the comparison.
     ExplorerSink run(inputs, &reduced_, table);
-    integrate_run(records.model, records.one_time, records.intermittent, mode, rates, run);
-    figures_.run = run.summary(inputs);
-    if (mode == MODE_NO_INTERVENTION || !run_inputs_acceptable(records, MODE_NO_INTERVENTION))
+    const auto scenario_run = [&] {
+        integrate_run(inputs.model, inputs.one_time, inputs.intermittent, mode, rates, run);
+    };
+    const bool baseline_wanted =
+        mode != MODE_NO_INTERVENTION && run_inputs_acceptable(records, MODE_NO_INTERVENTION);
+    if (!baseline_wanted) {
+        scenario_run();
+        figures_.run = run.summary(inputs);
         return;
+    }
     const ScenarioInputs baseline = scenario_inputs_of(records, MODE_NO_INTERVENTION);
     ExplorerSink without(baseline, nullptr, &comparison_);
     RateConstants baseline_rates;
-    integrate_run(baseline.model, baseline.one_time, baseline.intermittent, MODE_NO_INTERVENTION,
-                  baseline_rates, without);
+    const auto baseline_run = [&] {
+        integrate_run(baseline.model, baseline.one_time, baseline.intermittent,
+                      MODE_NO_INTERVENTION, baseline_rates, without);
+    };
+    // A thread costs more than a short run takes.
+    constexpr int STEPS_WORTH_A_THREAD = 4000;
+    if (run_both && inputs.model.n_steps >= STEPS_WORTH_A_THREAD) {
+        run_both(scenario_run, baseline_run);
+    } else {
+        scenario_run();
+        baseline_run();
+    }
+    figures_.run = run.summary(inputs);
     figures_.has_baseline = true;
     figures_.baseline = without.summary(baseline);
     has_comparison_ = true;

@@ -5,6 +5,7 @@
 // everything here follows from them and is brought up to date by sync().
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,10 @@ public:
     void invalidate() { synced_ = false; }
     // Runs the records' mode without a trace, as a slider's drag does (the
     // same table and rates as run_simulation_to_stream with no stream), and
-    // syncs from that same integration.
-    void run_without_trace(Records& records);
+    // syncs from that same integration; the run without intervention goes
+    // beside it through run_both when one is given.
+    using RunBoth = std::function<void(const std::function<void()>&, const std::function<void()>&)>;
+    void run_without_trace(Records& records, const RunBoth& run_both = {});
 
     const ViewFigures& figures() const { return figures_; }
     // The no-intervention run of an intervention run (rows 0..n_steps-1).
@@ -45,7 +48,8 @@ public:
     int read_out_step = -1;
 
 private:
-    void recompute(const Records& records, bool can_run, ResultTable* table, RateConstants& rates);
+    void recompute(const Records& records, bool can_run, ResultTable* table, RateConstants& rates,
+                   const RunBoth& run_both);
 
     bool synced_ = false;
     ScenarioInputs inputs_;

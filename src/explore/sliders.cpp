@@ -117,7 +117,10 @@ void slider_moved(CommandContext& context, Explorer& explorer, const SliderField
     if (released) {
         run_current_mode(context);  // repaints
     } else {
-        explorer.run_without_trace(records);
+        explorer.run_without_trace(
+            records, [&context](const std::function<void()>& a, const std::function<void()>& b) {
+                context.front_end.run_both(a, b);
+            });
         context.front_end.repaint();
     }
     explorer.read_out_step = std::min(explorer.read_out_step, shown_rows(records) - 1);

@@ -30,6 +30,7 @@
 #include "qt/chart_view.h"
 #include "qt/editing_dialog.h"
 #include "qt/result_files.h"
+#include "qt/run_both.h"
 #include "shell/menu.h"
 #include "shell/messages.h"
 
@@ -442,6 +443,11 @@ int WindowFrontEnd::open_dialog(DialogKind kind) {
 
 bool WindowFrontEnd::ending() {
     return window_.ending();
+}
+
+void WindowFrontEnd::run_both(const std::function<void()>& first,
+                              const std::function<void()>& second) {
+    run_both_on_threads(first, second);
 }
 
 void WindowFrontEnd::repaint() {

@@ -37,6 +37,7 @@ public:
     explicit WindowFrontEnd(MainWindow& window) : window_(window) {}
     int open_dialog(DialogKind kind) override;
     void repaint() override;
+    void run_both(const std::function<void()>& first, const std::function<void()>& second) override;
     void print() override;
     void printer_setup() override;
     void show_help() override;

@@ -1,6 +1,7 @@
 // The main window's commands, written once for both programs.
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 
@@ -28,6 +29,12 @@ public:
     }
     // The whole view is drawn anew at the next paint.
     virtual void repaint() = 0;
+    // Runs two independent tasks and returns once both are done: side by side
+    // where the platform gives a second thread, else one after the other.
+    virtual void run_both(const std::function<void()>& first, const std::function<void()>& second) {
+        first();
+        second();
+    }
     virtual void print() = 0;
     virtual void printer_setup() = 0;
     // "Help menu is selected!" titled "Message", information icon.

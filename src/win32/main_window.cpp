@@ -33,6 +33,10 @@ public:
     explicit Win32FrontEnd(HWND window) : window_(window) {}
 
     int open_dialog(DialogKind kind) override { return morbilex::open_dialog(kind, window_); }
+    void run_both(const std::function<void()>& first,
+                  const std::function<void()>& second) override {
+        run_both_on_threads(first, second);
+    }
     void repaint() override {
         InvalidateRect(window_, nullptr, TRUE);
         if (MainWindowState* state = main_window_state(window_))
@@ -265,6 +269,35 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
         default:
             return DefWindowProcA(window, message, wParam, lParam);
     }
+}
+
+namespace {
+
+DWORD WINAPI run_task(LPVOID task) {
+    (*static_cast<const std::function<void()>*>(task))();
+    return 0;
+}
+
+}  // namespace
+
+void run_both_on_threads(const std::function<void()>& first, const std::function<void()>& second) {
+    HANDLE beside =
+        CreateThread(nullptr, 0, run_task, const_cast<std::function<void()>*>(&second), 0, nullptr);
+    if (beside == nullptr) {
+        first();
+        second();
+        return;
+    }
+    // The second task's data lives in the caller's frame: wait for it
+    // whatever the first does.
+    struct Wait {
+        HANDLE thread;
+        ~Wait() {
+            WaitForSingleObject(thread, INFINITE);
+            CloseHandle(thread);
+        }
+    } wait{beside};
+    first();
 }
 
 double display_scale(HWND window) {

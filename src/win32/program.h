@@ -7,6 +7,7 @@
 #include <commdlg.h>
 #include <winspool.h>
 
+#include <functional>
 #include <span>
 #include <string>
 
@@ -48,6 +49,9 @@ HMENU create_main_menu();
 HACCEL create_main_accelerators();
 // The window's display scale: its dots per inch over 96.
 double display_scale(HWND window);
+// Two independent tasks side by side: the second on a thread of its own, the
+// first on the caller's; one after the other where no thread can be made.
+void run_both_on_threads(const std::function<void()>& first, const std::function<void()>& second);
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Open Scenario and Save Scenario As: the common file dialogs; the chosen
