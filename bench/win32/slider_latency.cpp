@@ -40,13 +40,6 @@ public:
     void show_help() override {}
     void exit_program() override {}
     void report_run_failure(int, const std::string&) override {}
-    bool choose_save_file(const char*, const char*, std::span<const FileType>, std::string&,
-                          int&) override {
-        return false;
-    }
-    void show_file_message(const char*, const std::string&, bool) override {}
-    std::span<const FileType> chart_file_types() override { return {}; }
-    bool export_chart(const std::string&, int, std::string&) override { return false; }
 };
 
 const SliderField& slider_named(const char* name) {

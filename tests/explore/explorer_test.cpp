@@ -413,13 +413,6 @@ public:
     void show_help() override { ++help_boxes; }
     void exit_program() override {}
     void report_run_failure(int, const std::string&) override {}
-    bool choose_save_file(const char*, const char*, std::span<const FileType>, std::string&,
-                          int&) override {
-        return false;
-    }
-    void show_file_message(const char*, const std::string&, bool) override {}
-    std::span<const FileType> chart_file_types() override { return {}; }
-    bool export_chart(const std::string&, int, std::string&) override { return false; }
     void copy_text(const std::string& text) override { copied = text; }
     void show_user_guide() override { ++guides; }
     void view_options_changed() override { ++view_changes; }
