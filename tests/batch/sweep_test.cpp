@@ -491,8 +491,10 @@ constexpr const char* LONG_SWEEP = "--sweep=R_0=1:100:0.0005 --jobs=2";
 
 class Stopped : public Sweeps {
 protected:
-    // Starts the program on the arguments (split at spaces) and waits until
-    // more than 4 kB reach a temporary file starting with hidden.
+    // Starts the program on the arguments (split at spaces), waits until more
+    // than 4 kB reach a temporary file starting with hidden, and stops it
+    // there (SIGSTOP): however fast the machine, it is caught mid-run.
+    // signal() then sends the signal and lets it go on.
     pid_t start(const std::string& arguments, const std::string& hidden) const {
         std::vector<std::string> words{MORBILEX_BATCH_PROGRAM};
         for (std::size_t at = 0; at < arguments.size();) {
@@ -512,16 +514,28 @@ protected:
             _exit(127);
         }
         const auto under_way = [&] {
+            std::error_code gone;  // a temporary renamed while listed
             for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
                 if (entry.path().filename().string().rfind(hidden, 0) == 0 &&
-                    entry.file_size() > 4096)
+                    entry.file_size(gone) > 4096 && !gone)
                     return true;
             }
             return false;
         };
-        for (int wait = 0; wait < 1000 && !under_way(); ++wait)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        while (!under_way())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        kill(child, SIGSTOP);
+        int status = 0;
+        EXPECT_EQ(waitpid(child, &status, WUNTRACED), child);
+        EXPECT_TRUE(WIFSTOPPED(status)) << "the run ended before it could be stopped";
+        EXPECT_TRUE(under_way()) << "the run had finished its output";
         return child;
+    }
+
+    // Sends the signal to a child that start() stopped, and continues it.
+    static void signal(pid_t child, int signal_number) {
+        kill(child, signal_number);
+        kill(child, SIGCONT);
     }
 
     static int status_of(pid_t child) {
@@ -562,7 +576,7 @@ TEST_F(Stopped, SignalsKeepCompleteRowsApartAndResumeFinishesThem) {
         ASSERT_EQ(run(sweep + " --output=whole-" + output).status, 0);
         write(output, "old\n");
         const pid_t child = start(sweep + " --output=" + output, "." + output + ".tmp-");
-        kill(child, stop.signal);
+        signal(child, stop.signal);
         EXPECT_EQ(status_of(child), 128 + stop.signal) << stop.signal;
         EXPECT_EQ(read_bytes(file(output)), "old\n");
         EXPECT_TRUE(litter().empty()) << litter()[0];
@@ -589,7 +603,7 @@ TEST_F(Stopped, SignalsKeepCompleteRowsApartAndResumeFinishesThem) {
               "morbilex-batch: --resume: there is no out.csv.partial (no interrupted run of this "
               "output)\n");
     const pid_t child = start(std::string(LONG_SWEEP) + " --output=out.csv", ".out.csv.tmp-");
-    kill(child, SIGTERM);
+    signal(child, SIGTERM);
     EXPECT_EQ(status_of(child), 143);
     const Outcome other = run("--sweep=R_0=1:100:0.001 --output=out.csv --resume");
     EXPECT_EQ(other.status, 1);
@@ -601,7 +615,7 @@ TEST_F(Stopped, SignalsLeaveNoLitterAndKilledRunsAreCleanedUp) {
     // The stopped sweep tells where its rows are, on one line.
     pid_t child = start(std::string(LONG_SWEEP) + " --output=rows.csv", ".rows.csv.tmp-");
     kill(child, SIGINT);
-    kill(child, SIGTERM);  // a second signal while it stops ends it at once
+    signal(child, SIGTERM);  // a second signal while it stops ends it at once
     const int status = status_of(child);
     EXPECT_TRUE(status == 143 || status == 130) << status;  // unless it had stopped
     EXPECT_TRUE(litter().empty());
@@ -624,7 +638,7 @@ TEST_F(Stopped, SignalsLeaveNoLitterAndKilledRunsAreCleanedUp) {
             0);
     }
     child = start("--merge=all.csv s1.csv s2.csv", ".all.csv.tmp-");
-    kill(child, SIGTERM);
+    signal(child, SIGTERM);
     EXPECT_EQ(status_of(child), 143);
     EXPECT_FALSE(std::filesystem::exists(file("all.csv")));
     EXPECT_TRUE(litter().empty());
@@ -674,8 +688,8 @@ TEST_F(Stopped, WhatAPathIsDecidesHowItIsWritten) {
     // A FIFO is written in place, with no manifest beside it.
     ASSERT_EQ(mkfifo(file("pipe").c_str(), 0666), 0);
     EXPECT_EQ(run("--sweep=R_0=1,2 --output=pipe", "(cat pipe >piped.csv &);").status, 0);
-    for (int wait = 0; wait < 100 && split_lines(read_bytes(file("piped.csv"))).size() < 3; ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    while (split_lines(read_bytes(file("piped.csv"))).size() < 3)  // cat may still be copying
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(split_lines(read_bytes(file("piped.csv"))).size(), 3u);
     EXPECT_FALSE(std::filesystem::exists(file("pipe.manifest")));
     // A dangling chain of links keeps every link; a loop is refused.

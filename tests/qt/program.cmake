@@ -23,7 +23,7 @@ set_tests_properties(program_explorer PROPERTIES
 add_test(NAME program_screenshots
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/program_screenshots.sh
           $<TARGET_FILE:morbilex> ${CMAKE_CURRENT_BINARY_DIR}/screenshots)
-set_tests_properties(program_screenshots PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+set_tests_properties(program_screenshots PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600)
 
 add_test(NAME program_command_line
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/program_command_line.sh $<TARGET_FILE:morbilex>)
