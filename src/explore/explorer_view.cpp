@@ -10,6 +10,7 @@
 #include <string>
 
 #include "chart/chart_text.h"
+#include "chart/selected_pen.h"
 #include "text/format.h"
 
 namespace morbilex {
@@ -17,25 +18,6 @@ namespace {
 
 constexpr Colour WHITE = 0xFFFFFF;
 constexpr Colour GREY = 0x808080;
-
-class Pen {
-public:
-    Pen(Surface& surface, Colour colour) : surface_(surface), pen_(surface.create_pen(colour)) {
-        if (pen_ != 0) kept_ = surface_.select_pen(pen_);
-    }
-    ~Pen() {
-        if (pen_ == 0) return;
-        surface_.select_pen(kept_);
-        surface_.delete_pen(pen_);
-    }
-    Pen(const Pen&) = delete;
-    Pen& operator=(const Pen&) = delete;
-
-private:
-    Surface& surface_;
-    SurfaceObject pen_;
-    SurfaceObject kept_ = 0;
-};
 
 // A text as it stands (no format), cut to the chart's text capacity.
 void draw_text(Surface& surface, int x, int y, const std::string& text) {
@@ -262,7 +244,7 @@ void draw_series(Surface& surface, const ChartGeometry& g, const Records& record
     const double y_per_person = records.scale.y_per_person;
     const int rows = shown_rows(records);
     for (int k = 0; k < COMPARTMENT_COUNT; ++k) {
-        Pen pen(surface, colours[k]);
+        SelectedPen pen(surface, colours[k]);
         bool drawing = false;
         long long last_pixel = 0;
         for (int j = 0; j < rows; ++j) {
@@ -348,7 +330,7 @@ void draw_boxed_legend(Surface& surface, const ChartGeometry& g, const SeriesCol
         if (k < COMPARTMENT_COUNT || k == COMPARTMENT_COUNT) {
             const Colour colour =
                 k < COMPARTMENT_COUNT ? colours.colours[k] : comparison_colour(colours.colours[2]);
-            Pen pen(surface, colour);
+            SelectedPen pen(surface, colour);
             surface.move_to(line_left, y - step / 2);
             surface.line_to(line_right, y - step / 2);
         } else {
@@ -366,7 +348,7 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
     const int x = step_x(step, records.model.dt, x_per_day);
     if (x < g.frame_left || x > g.frame_right) return;
     {
-        Pen pen(surface, GREY);
+        SelectedPen pen(surface, GREY);
         surface.move_to(x, g.frame_bottom);
         surface.line_to(x, g.frame_top);
     }
@@ -394,7 +376,7 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
     const int bottom = top - height;
     surface.fill_rectangle(left, top, left + width, bottom, WHITE);
     {
-        Pen pen(surface, GREY);
+        SelectedPen pen(surface, GREY);
         surface.move_to(left, top);
         surface.line_to(left + width, top);
         surface.line_to(left + width, bottom);
