@@ -484,4 +484,8 @@ void paint_explorer_view(Surface& surface, Records& records, const SeriesColours
         draw_figures_beside(surface, explorer, chart_width + 8, width - chart_width - 8, height);
 }
 
+int exported_view_width(int window_width, const ViewOptions& view) {
+    return view.classic ? window_width : window_width * 5 / 3;
+}
+
 }  // namespace morbilex

@@ -22,4 +22,9 @@ inline constexpr Colour REDUCTION_BAND_COLOUR = 0xC8EEFF;  // pale orange
 void paint_explorer_view(Surface& surface, Records& records, const SeriesColours& colours,
                          Explorer& explorer, int width, int height, bool with_figures);
 
+// The width of an exported picture of the view of a window this wide: in the
+// explorer view the figures stand beside the chart, which keeps the window's
+// width in three fifths of the picture; the classic view is the window's.
+int exported_view_width(int window_width, const ViewOptions& view);
+
 }  // namespace morbilex
