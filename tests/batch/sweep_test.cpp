@@ -452,9 +452,11 @@ TEST_F(Sweeps, RefusedOptionsNameThemselvesAndWriteNothing) {
     EXPECT_NE(period.err.find("latent_period=0 refused: a period must be above zero"),
               std::string::npos)
         << period.err;
-    // An Off_threshold the ratio makes is refused as the ratio.
-    const std::string made = " refused: Off_threshold = F x On_threshold = inf in run_id ";
-    const std::string why = ": no finite number at the start of the text\n";
+    // An Off_threshold the ratio makes is refused as the ratio, for the
+    // overflow of the product (each factor is finite).
+    const std::string made = " refused: Off_threshold = F x On_threshold in run_id ";
+    const std::string why =
+        " overflows: the product is larger in size than any number (about 1.8e308)\n";
     EXPECT_EQ(run("--sweep=R_0=1,2 --off-ratio=1e308").err,
               "morbilex-batch: --off-ratio=1e308" + made + "1" + why);
     EXPECT_EQ(run("--sweep=On_threshold=1,1e300 --off-ratio=1e10").err,
