@@ -61,6 +61,7 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request, s
     const InterruptHandler handler;
     OutputLock lock;
     if (!lock.take("--output=", options.output_path, error)) return EXIT_FAILED;
+    if (!lock.warning().empty()) print_note("warning: " + lock.warning());
     std::optional<SweepChartData> chart_data;
     if (!request.chart_path.empty()) chart_data.emplace(options, request);
     PendingOutput file;
@@ -127,6 +128,7 @@ int run_analysis_command(const AnalysisOptions& options, const BatchRequest& req
         const InterruptHandler handler;
         OutputLock lock;
         if (!lock.take("--merge=", options.merge_output, error)) return EXIT_FAILED;
+        if (!lock.warning().empty()) print_note("warning: " + lock.warning());
         if (merge_shard_files(options.merge_output, options.merge_inputs, options.merge_partial,
                               error)) {
             return EXIT_DONE;

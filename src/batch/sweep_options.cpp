@@ -196,7 +196,15 @@ std::string analysis_usage_text() {
            "sweep or merge with exit status 128 + the signal (130, 143, 129); a sweep's\n"
            "complete rows go to OUTPUT.partial, OUTPUT itself stays as it was. A file\n"
            "OUTPUT gets OUTPUT.manifest (the sweep, its shard and rows) beside it, and\n"
-           "OUTPUT.lock while a run writes it: a second run on it is refused.\n";
+           "OUTPUT.lock while a run writes it: a second run on it is refused (where\n"
+           "the file system has no locks, it goes on unlocked, with a warning).\n"
+#if defined(__EMSCRIPTEN__)
+           "This build for node catches no signal: Ctrl-C or SIGTERM end it at once,\n"
+           "keeping no OUTPUT.partial (--resume then starts over), and it takes no\n"
+           "OUTPUT.lock: two runs on one output are not refused. A later run removes\n"
+           "the temporary files a stopped one left.\n"
+#endif
+        ;
 }
 
 }  // namespace morbilex::batch
