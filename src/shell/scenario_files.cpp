@@ -1,10 +1,14 @@
 #include "shell/scenario_files.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <system_error>
 
 #include "shell/file_messages.h"
@@ -13,15 +17,45 @@
 namespace morbilex {
 namespace {
 
+namespace fs = std::filesystem;
+
 // Larger than any document the programs write, by far.
 constexpr long LARGEST_DOCUMENT = 1 << 20;
+// Symbolic links followed from one name before giving up (a loop).
+constexpr int MOST_LINKS = 40;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
+// Only a regular file is read: a pipe or a device could keep the program
+// waiting for ever, and a folder has no text.
+bool is_readable_kind(const std::string& path, std::string& error) {
+    std::error_code failure;
+    const fs::file_status status = fs::status(path, failure);
+    if (status.type() == fs::file_type::not_found) {
+        error = file_problem_text(path, ENOENT);
+        return false;
+    }
+    if (failure) {
+        error = file_problem_text(path, failure.value());
+        return false;
+    }
+    if (status.type() == fs::file_type::directory) {
+        error = file_problem_text(path, 0) + ": a folder, not a scenario file";
+        return false;
+    }
+    if (status.type() != fs::file_type::regular) {
+        error = file_problem_text(path, 0) +
+                ": not a regular file (a pipe, a device or a socket), not a scenario file";
+        return false;
+    }
+    return true;
+}
+
 bool read_whole_text(const std::string& path, std::string& text, std::string& error) {
+    if (!is_readable_kind(path, error)) return false;
     errno = 0;
     const File file(std::fopen(path.c_str(), "rb"));
     if (!file) {
@@ -44,29 +78,103 @@ bool read_whole_text(const std::string& path, std::string& text, std::string& er
     return true;
 }
 
-// Written beside the target under another name, then renamed over it: a
-// failure leaves the old file as it was.
-bool write_whole_text(const std::string& path, const std::string& text, std::string& error) {
-    const std::string temporary = path + ".part";
+// The file a name stands for: symbolic links followed, a relative one from
+// the folder of the link. A dangling link gives the name it points to.
+fs::path final_target(const std::string& path) {
+    fs::path target = path;
+    for (int links = 0; links < MOST_LINKS; ++links) {
+        std::error_code failure;
+        if (!fs::is_symlink(target, failure)) break;
+        const fs::path next = fs::read_symlink(target, failure);
+        if (failure) break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target;
+}
+
+// A number no other call of this process gives, and unlikely in any other
+// process: a random start mixed with a count.
+std::uint64_t unique_number() {
+    static const std::uint64_t start = [] {
+        std::random_device device;
+        const auto clock =
+            static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        return (std::uint64_t{device()} << 32 ^ device()) ^ clock;
+    }();
+    static std::atomic<std::uint64_t> count{0};
+    // splitmix64: distinct counts give distinct numbers.
+    std::uint64_t z = start + 0x9e3779b97f4a7c15u * (count.fetch_add(1) + 1);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
+    return z ^ (z >> 31);
+}
+
+// Creates a file that did not exist; null with the reason otherwise. Where
+// the C library has no exclusive mode ("x" unknown), the name is taken only
+// when nothing is there yet.
+File create_new_file(const std::string& path, int& reason) {
     errno = 0;
-    File file(std::fopen(temporary.c_str(), "wb"));
+    File file(std::fopen(path.c_str(), "wbx"));
+    if (file || errno != EINVAL) {
+        reason = errno != 0 ? errno : EIO;
+        return file;
+    }
+    std::error_code failure;
+    if (fs::exists(fs::symlink_status(path, failure))) {
+        reason = EEXIST;
+        return nullptr;
+    }
+    errno = 0;
+    file.reset(std::fopen(path.c_str(), "wb"));
+    reason = errno != 0 ? errno : EIO;
+    return file;
+}
+
+// A new file of a name no other writer uses, beside target.
+File create_temporary_beside(const fs::path& target, std::string& temporary, int& reason) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char number[20];
+        std::snprintf(number, sizeof number, "%016llx",
+                      static_cast<unsigned long long>(unique_number()));
+        const std::string name = "." + target.filename().string() + "." + number + ".part";
+        temporary = (target.parent_path() / name).string();
+        File file = create_new_file(temporary, reason);
+        if (file || reason != EEXIST) return file;
+    }
+    return nullptr;
+}
+
+// Written beside the target under a name of its own, then renamed over it: a
+// failure leaves the old file as it was, and writers at the same time leave
+// one whole document. A symbolic link stays a link: the file it points to is
+// replaced.
+bool write_whole_text(const std::string& path, const std::string& text, std::string& error) {
+    const fs::path target = final_target(path);
+    std::string temporary;
+    int reason = 0;
+    File file = create_temporary_beside(target, temporary, reason);
     if (!file) {
-        error = file_problem_text(path, errno);
+        error = file_problem_text(path, reason);
         return false;
     }
+    errno = 0;
     const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
                          std::fflush(file.get()) == 0;
-    const int reason = errno != 0 ? errno : EIO;
+    reason = errno != 0 ? errno : EIO;
     const bool closed = std::fclose(file.release()) == 0;
     std::error_code failure;
     if (written && closed) {
-        std::filesystem::rename(temporary, path, failure);
+        // The file replaced keeps its permissions.
+        const fs::file_status old = fs::status(target, failure);
+        if (!failure && fs::is_regular_file(old))
+            fs::permissions(temporary, old.permissions(), failure);
+        fs::rename(temporary, target, failure);
         if (!failure) return true;
         error = file_problem_text(path, failure.value());
     } else {
         error = file_problem_text(path, reason);
     }
-    std::filesystem::remove(temporary, failure);
+    fs::remove(temporary, failure);
     return false;
 }
 
@@ -83,7 +191,7 @@ bool load_scenario_file(const std::string& path, Records& records, InterventionM
 }
 
 bool save_scenario_file(std::string& path, const Records& records, std::string& error) {
-    if (!std::filesystem::path(path).has_extension()) path += SCENARIO_FILE_EXTENSION;
+    if (!fs::path(path).has_extension()) path += SCENARIO_FILE_EXTENSION;
     return write_whole_text(path, write_scenario_document(records, false), error);
 }
 
@@ -91,17 +199,17 @@ std::string settings_file_path() {
     // Tests and scripts that start the programs keep a user's settings out.
     if (const char* off = std::getenv("MORBILEX_NO_SETTINGS"); off != nullptr && off[0] != '\0')
         return {};
-    std::filesystem::path folder;
+    fs::path folder;
 #ifdef _WIN32
     const char* application_data = std::getenv("APPDATA");
     if (application_data == nullptr || application_data[0] == '\0') return {};
-    folder = std::filesystem::path(application_data) / "Morbilex";
+    folder = fs::path(application_data) / "Morbilex";
 #else
     if (const char* config = std::getenv("XDG_CONFIG_HOME");
         config != nullptr && config[0] == '/') {
         folder = config;
     } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
-        folder = std::filesystem::path(home) / ".config";
+        folder = fs::path(home) / ".config";
     } else {
         return {};
     }
@@ -123,7 +231,7 @@ bool save_remembered_settings(const Records& records) {
     const std::string path = settings_file_path();
     if (path.empty()) return false;
     std::error_code failure;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), failure);
+    fs::create_directories(fs::path(path).parent_path(), failure);
     std::string ignored;
     return !failure && write_whole_text(path, write_scenario_document(records, true), ignored);
 }

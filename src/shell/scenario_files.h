@@ -11,12 +11,14 @@ namespace morbilex {
 
 // Reads the file and takes its scenario into records, all or nothing; mode
 // is the file's (MODE_NOTHING_CALCULATED without a mode line). False with a
-// message naming the file (and the line and field) otherwise.
+// message naming the file (and the line and field) otherwise. Only a regular
+// file is opened: a folder, a pipe or a device is refused as it is.
 bool load_scenario_file(const std::string& path, Records& records, InterventionMode& mode,
                         std::string& error);
 
 // Writes the scenario of records to path (".morbilex" added to a name
 // without an extension), in full or not at all; path is the name written.
+// A symbolic link stays a link: the file it points to gets the new text.
 bool save_scenario_file(std::string& path, const Records& records, std::string& error);
 
 // The remembered settings' file: $XDG_CONFIG_HOME/morbilex (by default

@@ -1,0 +1,119 @@
+#include "shell/scenario_files.h"
+
+#include <gtest/gtest.h>
+
+#include <barrier>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "shell/file_messages.h"
+#include "shell/scenario_document.h"
+#include "support/test_support.h"
+
+namespace morbilex {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::default_records;
+using testing::read_bytes;
+
+std::set<std::string> names_in(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// Two programs saving at the same moment (at the end of a session every one
+// gets its signal at once): each save succeeds and the file is always one of
+// the two documents, never one with the tail of the other.
+TEST(SavedFiles, WritersAtTheSameTimeLeaveOneWholeDocument) {
+    testing::TemporaryFolder folder;
+    auto first = default_records();
+    auto second = default_records();
+    second->model.R_0 = 1.2345678901234567;
+    second->scale.ymax = 123456.75;
+    const std::string documents[2] = {write_scenario_document(*first, false),
+                                      write_scenario_document(*second, false)};
+    const Records* records[2] = {first.get(), second.get()};
+    const std::string target = folder.file("shared.morbilex");
+    constexpr int ROUNDS = 300;
+    int failed_saves = 0;
+    int mixed = 0;
+    std::barrier both(2, [&]() noexcept {
+        if (fs::exists(target)) {
+            const std::string text = read_bytes(target);
+            mixed += text != documents[0] && text != documents[1];
+        }
+    });
+    auto save = [&](int which, int& failures) {
+        for (int round = 0; round < ROUNDS; ++round) {
+            std::string path = target;
+            std::string error;
+            failures += !save_scenario_file(path, *records[which], error);
+            both.arrive_and_wait();
+        }
+    };
+    int second_failures = 0;
+    std::thread beside(save, 1, std::ref(second_failures));
+    save(0, failed_saves);
+    beside.join();
+    EXPECT_EQ(failed_saves + second_failures, 0);
+    EXPECT_EQ(mixed, 0);
+    EXPECT_EQ(names_in(folder.path()), std::set<std::string>{"shared.morbilex"});
+}
+
+// Saving replaces the file named and nothing else: a file of the user's
+// beside it keeps its text, and a symbolic link stays a link whose file
+// gets the new text.
+TEST(SavedFiles, ReplaceOnlyTheFileNamedAndKeepALinkALink) {
+    testing::TemporaryFolder folder;
+    auto records = default_records();
+    records->model.R_0 = 1.75;
+    const std::string document = write_scenario_document(*records, false);
+    std::ofstream(folder.file("x.morbilex.part")) << "the user's own\n";
+    std::string path = folder.file("x");
+    std::string error;
+    ASSERT_TRUE(save_scenario_file(path, *records, error)) << error;
+    EXPECT_EQ(read_bytes(folder.file("x.morbilex")), document);
+    EXPECT_EQ(read_bytes(folder.file("x.morbilex.part")), "the user's own\n");
+    EXPECT_EQ(names_in(folder.path()), (std::set<std::string>{"x.morbilex", "x.morbilex.part"}));
+
+    fs::create_directory(folder.path() / "kept");
+    std::ofstream(folder.file("kept/settings.morbilex")) << "R_0 = 3\n";
+    std::error_code failure;
+    fs::create_symlink(fs::path("kept") / "settings.morbilex", folder.path() / "link.morbilex",
+                       failure);
+    if (failure) GTEST_SKIP() << "no symbolic links here: " << failure.message();
+    path = folder.file("link.morbilex");
+    ASSERT_TRUE(save_scenario_file(path, *records, error)) << error;
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(read_bytes(folder.file("kept/settings.morbilex")), document);
+    EXPECT_EQ(names_in(folder.path() / "kept"), std::set<std::string>{"settings.morbilex"});
+}
+
+// Only a regular file is opened: a folder is refused by its kind, and so is
+// a device, which could keep the program waiting or read as an empty scenario.
+TEST(OpenedFiles, AreRefusedWhenNotRegularFilesWithTheReason) {
+    testing::TemporaryFolder folder;
+    auto records = default_records();
+    InterventionMode mode = MODE_NOTHING_CALCULATED;
+    std::string error;
+    const std::string inside = folder.file("scenario.morbilex");
+    fs::create_directory(inside);
+    EXPECT_FALSE(load_scenario_file(inside, *records, mode, error));
+    EXPECT_EQ(error, file_problem_text(inside, 0) + ": a folder, not a scenario file");
+    if (fs::exists("/dev/null")) {
+        EXPECT_FALSE(load_scenario_file("/dev/null", *records, mode, error));
+        EXPECT_EQ(error,
+                  "/dev/null: not a regular file (a pipe, a device or a socket), not a "
+                  "scenario file");
+    }
+}
+
+}  // namespace
+}  // namespace morbilex
