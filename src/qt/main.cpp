@@ -32,7 +32,8 @@ int main(int argc, char* argv[]) {
     {
         // The window removes the trace it wrote when it goes. The end of a
         // session or Ctrl+C in the terminal ends the program as Exit does, also
-        // from inside a dialog, whose command then runs nothing.
+        // from inside a dialog, whose command then runs nothing, and from the
+        // box about the scenario file given on the command line.
         // The last session's scenario, scale and view come back; the values
         // as they stand at the end are kept for the next one.
         Records& records = program_records();
@@ -42,7 +43,7 @@ int main(int argc, char* argv[]) {
         window.show();
         window.activateWindow();  // keys reach it even without a window manager
         if (!options.scenario_path.empty()) window.open_scenario(options.scenario_path);
-        exit_code = application.exec();
+        if (!window.ending()) exit_code = application.exec();
         save_remembered_settings(records);
     }
     return exit_code;
