@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 constexpr long LARGEST_DOCUMENT = 1 << 20;
 // Symbolic links followed from one name before giving up (a loop).
 constexpr int MOST_LINKS = 40;
+constexpr const char* SETTINGS_FILE_NAME = "settings.morbilex";
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -178,6 +179,31 @@ bool write_whole_text(const std::string& path, const std::string& text, std::str
     return false;
 }
 
+// Moves the file at path (the file a link points to) to path + ".bad", or
+// ".bad.2", ".bad.3" ... when that is taken; the name given, or empty with the
+// reason.
+std::string move_aside(const std::string& path, std::string& reason) {
+    const fs::path target = final_target(path);
+    for (int number = 1; number < 1000; ++number) {
+        std::string name = target.string() + ".bad";
+        if (number > 1) name += "." + std::to_string(number);
+        int failure_number = 0;
+        if (!create_new_file(name, failure_number)) {
+            if (failure_number == EEXIST) continue;
+            reason = file_problem_text(name, failure_number);
+            return {};
+        }
+        std::error_code failure;
+        fs::rename(target, name, failure);
+        if (!failure) return name;
+        reason = file_problem_text(path, failure.value());
+        fs::remove(name, failure);
+        return {};
+    }
+    reason = file_problem_text(target.string() + ".bad", EEXIST);
+    return {};
+}
+
 }  // namespace
 
 bool load_scenario_file(const std::string& path, Records& records, InterventionMode& mode,
@@ -195,40 +221,34 @@ bool save_scenario_file(std::string& path, const Records& records, std::string& 
     return write_whole_text(path, write_scenario_document(records, false), error);
 }
 
-std::string settings_file_path() {
+std::string settings_file_path(const std::string& folder) {
     // Tests and scripts that start the programs keep a user's settings out.
     if (const char* off = std::getenv("MORBILEX_NO_SETTINGS"); off != nullptr && off[0] != '\0')
         return {};
-    fs::path folder;
-#ifdef _WIN32
-    const char* application_data = std::getenv("APPDATA");
-    if (application_data == nullptr || application_data[0] == '\0') return {};
-    folder = fs::path(application_data) / "Morbilex";
-#else
-    if (const char* config = std::getenv("XDG_CONFIG_HOME");
-        config != nullptr && config[0] == '/') {
-        folder = config;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
-        folder = fs::path(home) / ".config";
-    } else {
-        return {};
-    }
-    folder /= "morbilex";
-#endif
-    return (folder / "settings.morbilex").string();
+    if (folder.empty()) return {};
+    return (fs::path(folder) / SETTINGS_FILE_NAME).string();
 }
 
-void load_remembered_settings(Records& records) {
-    const std::string path = settings_file_path();
+std::string load_remembered_settings(std::string& path, Records& records) {
+    std::error_code failure;
+    if (path.empty() || fs::status(path, failure).type() == fs::file_type::not_found) return {};
     std::string text;
-    std::string ignored;
-    if (path.empty() || !read_whole_text(path, text, ignored)) return;
+    std::string reason;
     InterventionMode unused = MODE_NOTHING_CALCULATED;
-    read_scenario_document(text, records, unused, ignored);
+    if (read_whole_text(path, text, reason)) {
+        if (read_scenario_document(text, records, unused, reason)) return {};
+        reason = file_problem_text(path, 0) + ": " + reason;
+    }
+    std::string why_kept;
+    const std::string aside = move_aside(path, why_kept);
+    if (aside.empty()) {
+        path.clear();
+        return settings_left_alone_text(reason, why_kept);
+    }
+    return settings_set_aside_text(reason, aside);
 }
 
-bool save_remembered_settings(const Records& records) {
-    const std::string path = settings_file_path();
+bool save_remembered_settings(const std::string& path, const Records& records) {
     if (path.empty()) return false;
     std::error_code failure;
     fs::create_directories(fs::path(path).parent_path(), failure);

@@ -4,7 +4,8 @@
 # Then on a virtual X display: SIGTERM, SIGINT and SIGHUP end a running
 # program as Exit does, also while the box about the scenario file given on
 # the command line is open (a refused file, a pipe, a folder, a run that
-# overflows).
+# overflows), and remembered settings the program cannot read are kept aside
+# and told about once.
 set -uo pipefail
 # A user's remembered settings stay out of the programs started here.
 export MORBILEX_NO_SETTINGS=1
@@ -102,4 +103,17 @@ for case in "refused.morbilex:Open Scenario" "pipe.morbilex:Open Scenario" \
   ended_as_by_exit "SIGTERM in the box about ${case%%:*}"
 done
 
+# Remembered settings it cannot read: kept aside, told once on standard
+# error, and a fresh file at exit.
+rm -rf config
+mkdir -p config/morbilex
+printf 'R_0 = 3\nnewer_field = 1\n' >config/morbilex/settings.morbilex
+start
+wait_for_window Morbilex
+kill -TERM "$program_pid"
+ended_as_by_exit "unreadable settings"
+[ "$(grep -c '^morbilex: .*settings.morbilex.bad' err.txt)" -eq 1 ] ||
+  fail "unreadable settings: standard error $(cat err.txt)"
+[ "$(cat config/morbilex/settings.morbilex.bad 2>/dev/null)" = "$(printf 'R_0 = 3\nnewer_field = 1')" ] ||
+  fail "unreadable settings: not kept aside"
 exit $((failures > 0))

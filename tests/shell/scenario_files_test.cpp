@@ -115,5 +115,35 @@ TEST(OpenedFiles, AreRefusedWhenNotRegularFilesWithTheReason) {
     }
 }
 
+// Remembered settings the reader refuses (a newer version's, a slip of the
+// hand) are not lost: the file is moved aside, an older one kept aside is not
+// overwritten, the user is told once, and the next save writes a fresh file.
+TEST(RememberedSettings, AFileTheReaderRefusesIsKeptAsideAndToldOnce) {
+    testing::TemporaryFolder folder;
+    const std::string settings_folder = (folder.path() / "morbilex").string();
+    std::string path = settings_file_path(settings_folder);
+    ASSERT_EQ(path, (folder.path() / "morbilex" / "settings.morbilex").string());
+    fs::create_directory(settings_folder);
+    auto saved = default_records();
+    saved->model.R_0 = 1.75;
+    const std::string refused[2] = {"R_0 = 3\nlatent_period = 2,5\n", "R_0 = 3\nnewer = 1\n"};
+    for (int time = 0; time < 2; ++time) {
+        const std::string aside = path + (time == 0 ? ".bad" : ".bad.2");
+        std::ofstream(path, std::ios::binary) << refused[time];
+        auto records = default_records();
+        const std::string before = write_scenario_document(*records, true);
+        const std::string note = load_remembered_settings(path, *records);
+        EXPECT_EQ(write_scenario_document(*records, true), before);
+        EXPECT_NE(note.find(file_problem_text(path, 0) + ": line 2"), std::string::npos) << note;
+        EXPECT_NE(note.find(" kept as " + aside + " "), std::string::npos) << note;
+        EXPECT_EQ(read_bytes(aside), refused[time]);
+        EXPECT_FALSE(fs::exists(path));
+        ASSERT_TRUE(save_remembered_settings(path, *saved));
+        EXPECT_EQ(load_remembered_settings(path, *records), "");
+        EXPECT_EQ(records->model.R_0, 1.75);
+    }
+    EXPECT_EQ(read_bytes(path + ".bad"), refused[0]);
+}
+
 }  // namespace
 }  // namespace morbilex
