@@ -23,6 +23,8 @@ namespace fs = std::filesystem;
 constexpr long LARGEST_DOCUMENT = 1 << 20;
 // Symbolic links followed from one name before giving up (a loop).
 constexpr int MOST_LINKS = 40;
+// Renames tried while the system says the target is in use.
+constexpr int MOST_RENAMES = 1000;
 constexpr const char* SETTINGS_FILE_NAME = "settings.morbilex";
 
 struct FileCloser {
@@ -110,23 +112,18 @@ std::uint64_t unique_number() {
     return z ^ (z >> 31);
 }
 
-// Creates a file that did not exist; null with the reason otherwise. Where
-// the C library has no exclusive mode ("x" unknown), the name is taken only
-// when nothing is there yet.
+// Creates a file that did not exist; null with the reason otherwise. The
+// open is exclusive where the C library knows "x"; one that does not may
+// ignore it, so a name already taken is never opened.
 File create_new_file(const std::string& path, int& reason) {
-    errno = 0;
-    File file(std::fopen(path.c_str(), "wbx"));
-    if (file || errno != EINVAL) {
-        reason = errno != 0 ? errno : EIO;
-        return file;
-    }
     std::error_code failure;
     if (fs::exists(fs::symlink_status(path, failure))) {
         reason = EEXIST;
         return nullptr;
     }
     errno = 0;
-    file.reset(std::fopen(path.c_str(), "wb"));
+    File file(std::fopen(path.c_str(), "wbx"));
+    if (!file && errno == EINVAL) file.reset(std::fopen(path.c_str(), "wb"));
     reason = errno != 0 ? errno : EIO;
     return file;
 }
@@ -137,7 +134,11 @@ File create_temporary_beside(const fs::path& target, std::string& temporary, int
         char number[20];
         std::snprintf(number, sizeof number, "%016llx",
                       static_cast<unsigned long long>(unique_number()));
-        const std::string name = "." + target.filename().string() + "." + number + ".part";
+        std::string name = ".";
+        name += target.filename().string();
+        name += '.';
+        name += number;
+        name += ".part";
         temporary = (target.parent_path() / name).string();
         File file = create_new_file(temporary, reason);
         if (file || reason != EEXIST) return file;
@@ -169,7 +170,12 @@ bool write_whole_text(const std::string& path, const std::string& text, std::str
         const fs::file_status old = fs::status(target, failure);
         if (!failure && fs::is_regular_file(old))
             fs::permissions(temporary, old.permissions(), failure);
-        fs::rename(temporary, target, failure);
+        // Windows refuses a rename over a file that another save is
+        // replacing at this instant: that passes at once.
+        for (int attempt = 0; attempt < MOST_RENAMES; ++attempt) {
+            fs::rename(temporary, target, failure);
+            if (failure != std::errc::permission_denied) break;
+        }
         if (!failure) return true;
         error = file_problem_text(path, failure.value());
     } else {
@@ -185,8 +191,12 @@ bool write_whole_text(const std::string& path, const std::string& text, std::str
 std::string move_aside(const std::string& path, std::string& reason) {
     const fs::path target = final_target(path);
     for (int number = 1; number < 1000; ++number) {
-        std::string name = target.string() + ".bad";
-        if (number > 1) name += "." + std::to_string(number);
+        std::string name = target.string();
+        name += ".bad";
+        if (number > 1) {
+            name += '.';
+            name += std::to_string(number);
+        }
         int failure_number = 0;
         if (!create_new_file(name, failure_number)) {
             if (failure_number == EEXIST) continue;

@@ -50,11 +50,11 @@ TEST(SavedFiles, WritersAtTheSameTimeLeaveOneWholeDocument) {
             mixed += text != documents[0] && text != documents[1];
         }
     });
+    std::string errors[2];
     auto save = [&](int which, int& failures) {
         for (int round = 0; round < ROUNDS; ++round) {
             std::string path = target;
-            std::string error;
-            failures += !save_scenario_file(path, *records[which], error);
+            failures += !save_scenario_file(path, *records[which], errors[which]);
             both.arrive_and_wait();
         }
     };
@@ -62,7 +62,7 @@ TEST(SavedFiles, WritersAtTheSameTimeLeaveOneWholeDocument) {
     std::thread beside(save, 1, std::ref(second_failures));
     save(0, failed_saves);
     beside.join();
-    EXPECT_EQ(failed_saves + second_failures, 0);
+    EXPECT_EQ(failed_saves + second_failures, 0) << errors[0] << "\n" << errors[1];
     EXPECT_EQ(mixed, 0);
     EXPECT_EQ(names_in(folder.path()), std::set<std::string>{"shared.morbilex"});
 }
@@ -75,7 +75,7 @@ TEST(SavedFiles, ReplaceOnlyTheFileNamedAndKeepALinkALink) {
     auto records = default_records();
     records->model.R_0 = 1.75;
     const std::string document = write_scenario_document(*records, false);
-    std::ofstream(folder.file("x.morbilex.part")) << "the user's own\n";
+    std::ofstream(folder.file("x.morbilex.part"), std::ios::binary) << "the user's own\n";
     std::string path = folder.file("x");
     std::string error;
     ASSERT_TRUE(save_scenario_file(path, *records, error)) << error;
@@ -84,7 +84,7 @@ TEST(SavedFiles, ReplaceOnlyTheFileNamedAndKeepALinkALink) {
     EXPECT_EQ(names_in(folder.path()), (std::set<std::string>{"x.morbilex", "x.morbilex.part"}));
 
     fs::create_directory(folder.path() / "kept");
-    std::ofstream(folder.file("kept/settings.morbilex")) << "R_0 = 3\n";
+    std::ofstream(folder.file("kept/settings.morbilex"), std::ios::binary) << "R_0 = 3\n";
     std::error_code failure;
     fs::create_symlink(fs::path("kept") / "settings.morbilex", folder.path() / "link.morbilex",
                        failure);
