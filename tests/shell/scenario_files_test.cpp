@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -33,36 +34,33 @@ std::set<std::string> names_in(const fs::path& folder) {
 // the two documents, never one with the tail of the other.
 TEST(SavedFiles, WritersAtTheSameTimeLeaveOneWholeDocument) {
     testing::TemporaryFolder folder;
-    auto first = default_records();
-    auto second = default_records();
-    second->model.R_0 = 1.2345678901234567;
-    second->scale.ymax = 123456.75;
-    const std::string documents[2] = {write_scenario_document(*first, false),
-                                      write_scenario_document(*second, false)};
-    const Records* records[2] = {first.get(), second.get()};
+    std::unique_ptr<Records> records[2] = {default_records(), default_records()};
+    records[1]->model.R_0 = 1.2345678901234567;
+    const std::string documents[2] = {write_scenario_document(*records[0], false),
+                                      write_scenario_document(*records[1], false)};
     const std::string target = folder.file("shared.morbilex");
-    constexpr int ROUNDS = 300;
-    int failed_saves = 0;
     int mixed = 0;
-    std::barrier both(2, [&]() noexcept {
-        if (fs::exists(target)) {
-            const std::string text = read_bytes(target);
-            mixed += text != documents[0] && text != documents[1];
-        }
-    });
     std::string errors[2];
-    auto save = [&](int which, int& failures) {
-        for (int round = 0; round < ROUNDS; ++round) {
-            std::string path = target;
-            failures += !save_scenario_file(path, *records[which], errors[which]);
+    std::barrier both(2, [&]() noexcept {
+        const std::string text = read_bytes(target);
+        mixed += text != documents[0] && text != documents[1];
+    });
+    auto save = [&](int which) {
+        int failures = 0;
+        for (int round = 0; round < 50; ++round) {
+            for (int save = 0; save < 10; ++save) {
+                std::string path = target;
+                failures += !save_scenario_file(path, *records[which], errors[which]);
+            }
             both.arrive_and_wait();
         }
+        return failures;
     };
-    int second_failures = 0;
-    std::thread beside(save, 1, std::ref(second_failures));
-    save(0, failed_saves);
+    int failures[2] = {};
+    std::thread beside([&] { failures[1] = save(1); });
+    failures[0] = save(0);
     beside.join();
-    EXPECT_EQ(failed_saves + second_failures, 0) << errors[0] << "\n" << errors[1];
+    EXPECT_EQ(failures[0] + failures[1], 0) << errors[0] << "\n" << errors[1];
     EXPECT_EQ(mixed, 0);
     EXPECT_EQ(names_in(folder.path()), std::set<std::string>{"shared.morbilex"});
 }
@@ -120,10 +118,7 @@ TEST(OpenedFiles, AreRefusedWhenNotRegularFilesWithTheReason) {
 // overwritten, the user is told once, and the next save writes a fresh file.
 TEST(RememberedSettings, AFileTheReaderRefusesIsKeptAsideAndToldOnce) {
     testing::TemporaryFolder folder;
-    const std::string settings_folder = (folder.path() / "morbilex").string();
-    std::string path = settings_file_path(settings_folder);
-    ASSERT_EQ(path, (folder.path() / "morbilex" / "settings.morbilex").string());
-    fs::create_directory(settings_folder);
+    std::string path = settings_file_path(folder.path().string());
     auto saved = default_records();
     saved->model.R_0 = 1.75;
     const std::string refused[2] = {"R_0 = 3\nlatent_period = 2,5\n", "R_0 = 3\nnewer = 1\n"};
