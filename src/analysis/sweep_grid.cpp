@@ -1,10 +1,10 @@
 #include "analysis/sweep_grid.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "model/simulation.h"
 #include "text/read.h"
+#include "text/whole_number.h"
 
 namespace morbilex {
 namespace {
@@ -216,21 +216,17 @@ long long Shard::size(long long total) const {
 
 bool parse_shard(std::string_view text, Shard& shard, std::string& error) {
     const std::string option = "--shard=" + std::string(text);
-    const std::size_t slash = text.find('/');
-    const auto whole = [](std::string_view digits, long long& value) {
-        const auto [end, status] =
-            std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        return !digits.empty() && status == std::errc() && end == digits.data() + digits.size();
-    };
-    if (slash == std::string_view::npos || !whole(text.substr(0, slash), shard.index) ||
-        !whole(text.substr(slash + 1), shard.count)) {
-        return refuse(error, option, "a shard is K/N, two whole numbers");
+    switch (read_one_of(text, shard.index, shard.count)) {
+        case OneOfReading::Read:
+            return true;
+        case OneOfReading::NotTwoWholes:
+            return refuse(error, option, "a shard is K/N, two whole numbers");
+        case OneOfReading::CountBelowOne:
+            return refuse(error, option, "N must be 1 or more");
+        case OneOfReading::OutsideCount:
+            break;
     }
-    if (shard.count < 1) return refuse(error, option, "N must be 1 or more");
-    if (shard.index < 1 || shard.index > shard.count) {
-        return refuse(error, option, "K must lie in 1.." + std::to_string(shard.count));
-    }
-    return true;
+    return refuse(error, option, "K must lie in 1.." + std::to_string(shard.count));
 }
 
 ScenarioBuilder::ScenarioBuilder(const SweepPlan& plan)

@@ -1,9 +1,10 @@
 #include "batch/array_task.h"
 
-#include <charconv>
 #include <cstdlib>
 #include <string_view>
 #include <utility>
+
+#include "text/whole_number.h"
 
 namespace morbilex::batch {
 namespace {
@@ -36,9 +37,7 @@ bool refuse(std::string& error, const std::string& option, const std::string& re
 bool read_whole(const char* name, long long& value) {
     const char* text = std::getenv(name);
     if (text == nullptr) return false;
-    const std::string_view digits = text;
-    const auto [end, status] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    return !digits.empty() && status == std::errc() && end == digits.data() + digits.size();
+    return read_whole_number(text, value) == WholeNumberReading::Read;
 }
 
 std::string shown(const char* name) {

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdlib>
-#include <string_view>
 #include <thread>
+
+#include "text/whole_number.h"
 
 namespace morbilex::batch {
 
@@ -34,11 +34,9 @@ int default_job_count() {
     const int cpus = usable_cpu_count();
     const char* allocated = std::getenv("SLURM_CPUS_PER_TASK");
     if (allocated == nullptr) return cpus;
-    const std::string_view text = allocated;
-    int count = 0;
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), count);
-    const bool whole = status == std::errc() && end == text.data() + text.size() && count > 0;
-    return whole ? std::min(cpus, count) : cpus;
+    long long count = 0;
+    const bool whole = read_whole_number(allocated, count, 1) == WholeNumberReading::Read;
+    return whole ? static_cast<int>(std::min<long long>(cpus, count)) : cpus;
 }
 
 int largest_job_count() {

@@ -1,23 +1,27 @@
 #include "batch/manifest_reading.h"
 
 #include <algorithm>
-#include <charconv>
 #include <fstream>
+#include <limits>
 #include <string_view>
+
+#include "text/whole_number.h"
 
 namespace morbilex::batch {
 namespace {
 
-bool whole_number(std::string_view text, long long& value) {
-    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return status == std::errc() && end == text.data() + text.size() && !text.empty();
+constexpr long long UNBOUNDED = std::numeric_limits<long long>::max();
+
+// A whole number from least to most.
+bool whole_number(std::string_view text, long long& value, long long least, long long most) {
+    return read_whole_number(text, value, least, most) == WholeNumberReading::Read;
 }
 
 // "K/N" or "A-B,C,.../N": every K from 1 to N, in increasing order.
 bool read_shards(std::string_view text, ShardRanges& ranges, long long& count) {
     const std::size_t slash = text.rfind('/');
-    if (slash == std::string_view::npos || !whole_number(text.substr(slash + 1), count) ||
-        count < 1)
+    if (slash == std::string_view::npos ||
+        !whole_number(text.substr(slash + 1), count, 1, UNBOUNDED))
         return false;
     ranges.clear();
     std::string_view list = text.substr(0, slash);
@@ -27,11 +31,11 @@ bool read_shards(std::string_view text, ShardRanges& ranges, long long& count) {
         const std::size_t dash = item.find('-');
         long long first = 0;
         long long last = 0;
-        if (!whole_number(item.substr(0, dash), first)) return false;
+        if (!whole_number(item.substr(0, dash), first, 1, count)) return false;
         last = first;
-        if (dash != std::string_view::npos && !whole_number(item.substr(dash + 1), last))
+        if (dash != std::string_view::npos &&
+            !whole_number(item.substr(dash + 1), last, first, count))
             return false;
-        if (first < 1 || last < first || last > count) return false;
         if (!ranges.empty() && first <= ranges.back().second + 1) return false;
         ranges.emplace_back(first, last);
         if (comma == list.size()) return true;
@@ -89,7 +93,7 @@ bool read_manifest(const std::string& path, ShardSetManifest& manifest, std::str
             }
             shard = true;
         } else if (key == "rows") {
-            if (!whole_number(value, manifest.rows) || manifest.rows < 0) {
+            if (!whole_number(value, manifest.rows, 0, UNBOUNDED)) {
                 error = at + "rows is a count, not " + value;
                 return false;
             }

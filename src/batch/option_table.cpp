@@ -1,7 +1,6 @@
 // The table of morbilex-batch's options and the reading of each one's value.
 #include "batch/option_table.h"
 
-#include <charconv>
 #include <memory>
 
 #include "batch/array_task.h"
@@ -10,21 +9,24 @@
 #include "picture/picture_type.h"
 #include "shell/scenario_files.h"
 #include "text/shortest.h"
+#include "text/whole_number.h"
 
 namespace morbilex::batch {
 namespace {
 
-bool parse_whole_number(std::string_view text, int& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size();
+// A whole number from least to most.
+bool read_whole(std::string_view text, int& value, int least, int most) {
+    long long read = 0;
+    if (read_whole_number(text, read, least, most) != WholeNumberReading::Read) return false;
+    value = static_cast<int>(read);
+    return true;
 }
 
 bool parse_size(std::string_view text, int& width, int& height) {
     const std::size_t cross = text.find('x');
-    if (cross == std::string_view::npos) return false;
-    if (!parse_whole_number(text.substr(0, cross), width)) return false;
-    if (!parse_whole_number(text.substr(cross + 1), height)) return false;
-    return width > 0 && height > 0 && width <= LARGEST_CHART_SIDE && height <= LARGEST_CHART_SIDE;
+    return cross != std::string_view::npos &&
+           read_whole(text.substr(0, cross), width, 1, LARGEST_CHART_SIDE) &&
+           read_whole(text.substr(cross + 1), height, 1, LARGEST_CHART_SIDE);
 }
 
 // A file name option: the path, which may not be empty.
@@ -143,8 +145,7 @@ bool read_jobs(const GivenOption& given, OptionTargets& into, std::string& error
     // only cost memory.
     const int cpus = usable_cpu_count();
     const int largest = largest_job_count();
-    int& jobs = into.analysis->jobs;
-    if (parse_whole_number(given.value, jobs) && jobs >= 1 && jobs <= largest) return true;
+    if (read_whole(given.value, into.analysis->jobs, 1, largest)) return true;
     return refuse_option(error, given.argument,
                          "the number of threads is 1 to " + std::to_string(largest) + " (" +
                              std::to_string(JOBS_PER_CPU) +

@@ -16,6 +16,7 @@
 #include "batch/output_file.h"
 #include "batch/shard_reader.h"
 #include "text/read.h"
+#include "text/whole_number.h"
 
 namespace morbilex::batch {
 namespace {
@@ -28,8 +29,7 @@ bool run_id_of(std::string_view line, bool json, long long& run_id) {
         if (line.substr(0, JSON_RUN_ID.size()) != JSON_RUN_ID) return false;
         line.remove_prefix(JSON_RUN_ID.size());
     }
-    const auto [end, status] = std::from_chars(line.data(), line.data() + line.size(), run_id);
-    return status == std::errc() && end != line.data() && run_id >= 1;
+    return read_leading_whole_number(line, run_id) > 0 && run_id >= 1;
 }
 
 // Moves past the JSON string that opens at `at`; false if it never closes.

@@ -4,13 +4,13 @@
 
 #include <zlib.h>
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
 
 #include "batch/interrupt.h"
+#include "text/whole_number.h"
 
 namespace morbilex::batch {
 namespace {
@@ -51,9 +51,8 @@ long long run_id_of(std::string_view line, bool csv) {
         line.remove_prefix(JSON_START.size());
     }
     long long run_id = 0;
-    const auto [end, status] = std::from_chars(line.data(), line.data() + line.size(), run_id);
-    const bool ends = end < line.data() + line.size() && *end == ',';
-    return status == std::errc() && end != line.data() && ends ? run_id : 0;
+    const std::size_t length = read_leading_whole_number(line, run_id);
+    return length > 0 && length < line.size() && line[length] == ',' ? run_id : 0;
 }
 
 // Copies the complete lines of the partial file to out: its header, if any,
