@@ -20,9 +20,9 @@ bool parse_range(std::string_view text, SweepAxis& axis, std::string& error) {
     const std::size_t second_colon = text.find(':', first_colon + 1);
     double a = 0.0, b = 0.0, step = 0.0;
     if (second_colon == std::string_view::npos ||
-        !parse_full_number(text.substr(0, first_colon), a) ||
-        !parse_full_number(text.substr(first_colon + 1, second_colon - first_colon - 1), b) ||
-        !parse_full_number(text.substr(second_colon + 1), step)) {
+        !read_full_number(text.substr(0, first_colon), a) ||
+        !read_full_number(text.substr(first_colon + 1, second_colon - first_colon - 1), b) ||
+        !read_full_number(text.substr(second_colon + 1), step)) {
         return refuse(error, axis.option, "a range is a:b:step of three finite numbers");
     }
     if (step == 0.0) return refuse(error, axis.option, "the step must not be 0");
@@ -60,7 +60,7 @@ bool parse_list(std::string_view text, SweepAxis& axis, std::string& error) {
         if (comma == std::string_view::npos) comma = text.size();
         double value = 0.0;
         const std::string_view item = text.substr(start, comma - start);
-        if (!parse_full_number(item, value)) {
+        if (!read_full_number(item, value)) {
             std::string reason = "'";  // built up in steps: GCC 12 warns about a + chain here
             reason.append(item);
             reason += "' is not a finite number";
@@ -145,10 +145,6 @@ void append_json_cell(std::string& out, std::string_view cell) {
 }
 
 }  // namespace
-
-bool parse_full_number(std::string_view text, double& value) {
-    return read_full_number(text, value);
-}
 
 void SweepAxis::append_value_text(std::string& out, long long k) const {
     if (is_mode) {

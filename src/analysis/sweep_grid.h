@@ -86,10 +86,6 @@ struct Shard {
 // Reads "K/N"; false with a one-line reason.
 bool parse_shard(std::string_view text, Shard& shard, std::string& error);
 
-// A whole number, a sign allowed, nothing after it; false when unreadable
-// or not finite.
-bool parse_full_number(std::string_view text, double& value);
-
 // Everything that makes the scenarios of a sweep.
 struct SweepPlan {
     SweepGrid grid;

@@ -8,6 +8,7 @@
 #include "batch/scenario_file.h"
 #include "picture/picture_type.h"
 #include "shell/scenario_files.h"
+#include "text/read.h"
 #include "text/shortest.h"
 #include "text/whole_number.h"
 
@@ -123,7 +124,7 @@ bool read_scenarios(const GivenOption& given, OptionTargets& into, std::string& 
 bool read_off_ratio(const GivenOption& given, OptionTargets& into, std::string& error) {
     into.analysis->has_off_ratio = true;
     into.analysis->off_ratio_option = given.argument;
-    if (parse_full_number(given.value, into.analysis->off_ratio)) return true;
+    if (read_full_number(given.value, into.analysis->off_ratio)) return true;
     return refuse_option(error, given.argument, "not a finite number");
 }
 
