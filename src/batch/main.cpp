@@ -7,13 +7,13 @@
 #include <string_view>
 #include <vector>
 
-#include "batch/batch_options.h"
-#include "batch/compressed_output.h"
-#include "batch/output_file.h"
-#include "batch/refusal_text.h"
-#include "batch/summary_output.h"
-#include "batch/sweep_main.h"
-#include "batch/sweep_options.h"
+#include "batch/options/batch_options.h"
+#include "batch/options/refusal_text.h"
+#include "batch/options/sweep_options.h"
+#include "batch/posix/output_file.h"
+#include "batch/runs/compressed_output.h"
+#include "batch/runs/summary_output.h"
+#include "batch/runs/sweep_main.h"
 #include "model/simulation.h"
 #include "shell/dialogs.h"
 #include "shell/messages.h"

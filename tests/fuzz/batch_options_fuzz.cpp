@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_options.h"
+#include "batch/options/batch_options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Arguments are separated by zero bytes, as in a real argv.

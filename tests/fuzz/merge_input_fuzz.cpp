@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/sweep_merge.h"
+#include "batch/shards/sweep_merge.h"
 
 namespace {
 

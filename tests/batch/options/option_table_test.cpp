@@ -1,0 +1,19 @@
+// The option table against the help: an option read but not told is a fault.
+#include <gtest/gtest.h>
+
+#include "batch/options/option_table.h"
+
+namespace morbilex::batch {
+namespace {
+
+TEST(OptionTable, HelpTellsEveryOptionInItsForm) {
+    const std::string help = usage_text() + analysis_usage_text();
+    for (const BatchOption& option : batch_option_table()) {
+        const std::string form = "\n  --" + std::string(option.name) +
+                                 (option.takes == OptionTakes::Nothing ? " " : "=");
+        EXPECT_NE(help.find(form), std::string::npos) << form;
+    }
+}
+
+}  // namespace
+}  // namespace morbilex::batch
