@@ -58,7 +58,7 @@ bool check_lone_array_task(const AnalysisOptions& options, std::string& error) {
         SweepManifest held;
         std::string ignored;
         if (!options.output_path.empty() && read_sweep_manifest(manifest, held, ignored) &&
-            held.sweep == options.sweep_definition && held.shard_index == lone.index) {
+            held.sweep == options.sweep_definition && held.shard_index() == lone.index) {
             shard = "--shard=" + std::to_string(lone.index) + "/" +
                     std::to_string(held.shard_count) + ", as " + manifest + " tells";
             break;

@@ -1,21 +1,30 @@
 // What a sweep's output holds, written beside it as OUTPUT.manifest: plain
-// "name = value" lines that the merge and --resume read back.
+// "name = value" lines that the merge and --resume read back, to prove a
+// merge whole and a partial file this sweep's.
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace morbilex::batch {
 
+// Shards of a sweep as sorted, disjoint ranges of K (1 to N).
+using ShardRanges = std::vector<std::pair<long long, long long>>;
+
 struct SweepManifest {
-    int format = 1;
     std::string program;
     std::string sweep;        // the options that make the scenarios, as given, in order
     std::string identity;     // sweep_identity_of(program, sweep, the files it reads)
     std::string rows_format;  // csv or jsonl
-    long long shard_index = 1;
-    long long shard_count = 1;
-    long long rows = 0;  // rows the output holds
+    // "shard = K/N": a sweep's output holds one shard; a partial merge writes
+    // the shards it joined, "1-3,7/N".
+    ShardRanges shards = ShardRanges(1, {1, 1});
+    long long shard_count = 1;  // N
+    long long rows = 0;         // rows the output holds
+
+    // K of a sweep's own output, which holds one shard.
+    long long shard_index() const { return shards.front().first; }
 };
 
 // FNV-1a 64 of the text, as 16 lower-case hex digits.
@@ -31,11 +40,22 @@ std::string sweep_identity_of(const std::string& program, const std::string& swe
 // The version text of this program, "morbilex-batch 1.0".
 std::string program_version_text();
 
-// The manifest's lines.
+// The manifest's lines, those read_manifest() reads.
 std::string sweep_manifest_text(const SweepManifest& manifest);
 
-// Reads the manifest at path; false with the reason in error when it cannot
-// be read, a line is not "name = value", a value is wrong or one is missing.
+// Reads path, of one shard or many; false with "PATH: reason" (or "PATH line
+// L: reason") when a line that is needed is missing or wrong. Lines it does
+// not know are passed over.
+bool read_manifest(const std::string& path, SweepManifest& manifest, std::string& error);
+
+// read_manifest() of a sweep's own output: false too when it holds more than
+// one shard.
 bool read_sweep_manifest(const std::string& path, SweepManifest& manifest, std::string& error);
+
+// "3,7-9": the ranges in job-array syntax.
+std::string ranges_text(const ShardRanges& ranges);
+
+// Whether shard K (1 to N) is in the ranges.
+bool holds_shard(const ShardRanges& ranges, long long k);
 
 }  // namespace morbilex::batch

@@ -13,8 +13,8 @@
 #include "batch/posix/interrupt.h"
 #include "batch/posix/output_file.h"
 #include "batch/runs/compressed_output.h"
-#include "batch/shards/manifest_reading.h"
 #include "batch/shards/shard_reader.h"
+#include "batch/shards/sweep_manifest.h"
 #include "text/read.h"
 #include "text/whole_number.h"
 
@@ -106,7 +106,7 @@ struct ShardFile {
     long long line_number = 0;
     long long run_id = 0;
     long long rows = 0;
-    const ShardSetManifest* manifest = nullptr;  // when the inputs have them
+    const SweepManifest* manifest = nullptr;  // when the inputs have them
 };
 
 // What every row of the files shares: the header's fields (CSV) or the keys.
@@ -170,7 +170,7 @@ bool advance(ShardFile& file, const RowShape& shape, std::string& error) {
         return false;
     }
     ++file.rows;
-    if (const ShardSetManifest* manifest = file.manifest;
+    if (const SweepManifest* manifest = file.manifest;
         manifest != nullptr &&
         !holds_shard(manifest->shards, (file.run_id - 1) % manifest->shard_count + 1)) {
         error = where(file) + "run_id " + std::to_string(file.run_id) + " is not of shard " +
@@ -251,8 +251,8 @@ bool open_shards(const std::vector<std::string>& inputs, OpenShards& open,
 
 // The manifests of the inputs (IN.manifest), all of one sweep: none when no
 // input has one.
-bool read_manifests(const std::vector<std::string>& inputs,
-                    std::vector<ShardSetManifest>& manifests, std::string& error) {
+bool read_manifests(const std::vector<std::string>& inputs, std::vector<SweepManifest>& manifests,
+                    std::string& error) {
     std::size_t with = 0;
     std::error_code ignored;
     for (const std::string& input : inputs)
@@ -271,8 +271,8 @@ bool read_manifests(const std::vector<std::string>& inputs,
     manifests.resize(inputs.size());
     for (std::size_t k = 0; k < inputs.size(); ++k) {
         if (!read_manifest(inputs[k] + ".manifest", manifests[k], error)) return false;
-        const ShardSetManifest& first = manifests[0];
-        const ShardSetManifest& own = manifests[k];
+        const SweepManifest& first = manifests[0];
+        const SweepManifest& own = manifests[k];
         std::string differs;
         const auto compare = [&](const char* what, const std::string& a, const std::string& b) {
             if (a != b)
@@ -295,7 +295,7 @@ bool read_manifests(const std::vector<std::string>& inputs,
 // The shards the manifests name, each once: their union, or false with the
 // two files that share a shard.
 bool join_shards(const std::vector<std::string>& inputs,
-                 const std::vector<ShardSetManifest>& manifests, ShardRanges& all,
+                 const std::vector<SweepManifest>& manifests, ShardRanges& all,
                  std::string& error) {
     std::vector<std::pair<std::pair<long long, long long>, std::size_t>> ranges;
     for (std::size_t k = 0; k < manifests.size(); ++k) {
@@ -369,7 +369,7 @@ private:
 bool merge_files(const std::string& output, const std::vector<std::string>& inputs, bool partial,
                  std::string& error) {
     if (refuse_output_as_input(output, inputs, error)) return false;
-    std::vector<ShardSetManifest> manifests;
+    std::vector<SweepManifest> manifests;
     ShardRanges shards;
     if (!read_manifests(inputs, manifests, error)) return false;
     if (!manifests.empty()) {
@@ -446,14 +446,14 @@ bool merge_files(const std::string& output, const std::vector<std::string>& inpu
     if (!out.finish(error)) return false;
     PendingOutput told;
     if (!manifests.empty() && has_manifest_beside(output)) {
-        ShardSetManifest merged = manifests[0];
+        SweepManifest merged = manifests[0];
         merged.shards = shards;
         if (missing_shards(shards, merged.shard_count).empty()) {
             merged.shards = {{1, 1}};
             merged.shard_count = 1;
         }
         merged.rows = rows;
-        if (!prepare_output(told, "", output + ".manifest", manifest_text(merged), error))
+        if (!prepare_output(told, "", output + ".manifest", sweep_manifest_text(merged), error))
             return false;
     }
     return out.commit(error) && told.commit(error);

@@ -116,7 +116,7 @@ bool copy_partial(const std::string& path, const SweepPlan& plan, const Shard& s
 // Whether the manifest tells the same sweep, format and shard as now.
 bool same_shard(const SweepManifest& held, const SweepManifest& now) {
     return held.identity == now.identity && held.sweep == now.sweep &&
-           held.rows_format == now.rows_format && held.shard_index == now.shard_index &&
+           held.rows_format == now.rows_format && held.shards == now.shards &&
            held.shard_count == now.shard_count;
 }
 
@@ -128,7 +128,7 @@ SweepManifest manifest_of(const AnalysisOptions& options, const SweepPlan& plan,
     manifest.sweep = options.sweep_definition;
     manifest.identity = options.sweep_identity;
     manifest.rows_format = options.format == RowFormat::JsonLines ? "jsonl" : "csv";
-    manifest.shard_index = options.shard.index;
+    manifest.shards = {{options.shard.index, options.shard.index}};
     manifest.shard_count = options.shard.count;
     manifest.rows = rows < 0 ? options.shard.size(plan.grid.size()) : rows;
     return manifest;
@@ -154,7 +154,7 @@ ResumeStart resume_start(const AnalysisOptions& options, const SweepPlan& plan,
         read_sweep_manifest(options.output_path + ".manifest", held, unread) &&
         same_shard(held, now) && held.rows == now.rows) {
         note = "--resume: " + options.output_path + " holds every row of this sweep" +
-               (now.shard_count > 1 ? "'s shard " + std::to_string(now.shard_index) + "/" +
+               (now.shard_count > 1 ? "'s shard " + std::to_string(now.shard_index()) + "/" +
                                           std::to_string(now.shard_count)
                                     : std::string()) +
                " already (" + std::to_string(now.rows) + "); nothing to do";
@@ -192,7 +192,7 @@ bool resume_from(const AnalysisOptions& options, const SweepPlan& plan, const st
     }
     if (!same_shard(kept, now)) {
         error = "--resume: " + partial + " holds " + kept.rows_format + " rows of shard " +
-                std::to_string(kept.shard_index) + "/" + std::to_string(kept.shard_count);
+                std::to_string(kept.shard_index()) + "/" + std::to_string(kept.shard_count);
         return false;
     }
     if (kept.rows > now.rows) {
@@ -241,11 +241,11 @@ bool check_other_shard(const AnalysisOptions& options, const SweepPlan& plan, st
     if (!read_sweep_manifest(options.output_path + ".manifest", held, ignored)) return true;
     const SweepManifest now = manifest_of(options, plan, -1);
     if (held.identity != now.identity || held.sweep != now.sweep ||
-        held.shard_count != now.shard_count || held.shard_index == now.shard_index) {
+        held.shard_count != now.shard_count || held.shard_index() == now.shard_index()) {
         return true;
     }
     error = "--output=" + options.output_path + ": it holds shard " +
-            std::to_string(held.shard_index) + "/" + std::to_string(held.shard_count) +
+            std::to_string(held.shard_index()) + "/" + std::to_string(held.shard_count) +
             " of this sweep; give each shard its own output (or remove it first)";
     return false;
 }

@@ -19,7 +19,7 @@ TEST(SweepManifest, ReadsWhatIsWrittenAndRefusesWhatIsNot) {
     written.sweep = "--sweep=R_0=1:4:0.01 --off-ratio=0.25";
     written.identity = sweep_identity(written.sweep);
     written.rows_format = "jsonl";
-    written.shard_index = 2;
+    written.shards = {{2, 2}};
     written.shard_count = 7;
     written.rows = 43;
     write(sweep_manifest_text(written));
@@ -29,7 +29,7 @@ TEST(SweepManifest, ReadsWhatIsWrittenAndRefusesWhatIsNot) {
     EXPECT_EQ(read.sweep, written.sweep);
     EXPECT_EQ(read.identity, written.identity);
     EXPECT_EQ(read.rows_format, "jsonl");
-    EXPECT_EQ(read.shard_index * 100 + read.shard_count, 207);
+    EXPECT_EQ(read.shard_index() * 100 + read.shard_count, 207);
     EXPECT_EQ(read.rows, 43);
     // FNV-1a 64 of the empty text and of "a".
     EXPECT_EQ(sweep_identity(""), "cbf29ce484222325");
