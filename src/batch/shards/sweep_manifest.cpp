@@ -190,6 +190,11 @@ std::string ranges_text(const ShardRanges& ranges) {
     return text;
 }
 
+std::string listed_ranges_text(const ShardRanges& ranges) {
+    if (ranges.size() <= MOST_LISTED_RANGES) return ranges_text(ranges);
+    return ranges_text(ShardRanges(ranges.begin(), ranges.begin() + MOST_LISTED_RANGES)) + ",...";
+}
+
 std::string sweep_manifest_text(const SweepManifest& manifest) {
     return "# morbilex-batch sweep\nformat = 1\nprogram = " + manifest.program +
            "\nsweep = " + manifest.sweep + "\nidentity = " + manifest.identity +

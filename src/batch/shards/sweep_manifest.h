@@ -3,6 +3,7 @@
 // merge whole and a partial file this sweep's.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -54,6 +55,11 @@ bool read_sweep_manifest(const std::string& path, SweepManifest& manifest, std::
 
 // "3,7-9": the ranges in job-array syntax.
 std::string ranges_text(const ShardRanges& ranges);
+
+// What a message lists of many ranges: the first MOST_LISTED_RANGES, then
+// ",..." when there are more.
+inline constexpr std::size_t MOST_LISTED_RANGES = 20;
+std::string listed_ranges_text(const ShardRanges& ranges);
 
 // Whether shard K (1 to N) is in the ranges.
 bool holds_shard(const ShardRanges& ranges, long long k);

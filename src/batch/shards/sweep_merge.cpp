@@ -344,25 +344,18 @@ class MissingRuns {
 public:
     void add(long long first, long long last) {
         total_ += last - first + 1;
-        if (ranges_.size() <= MOST_RANGES) ranges_.emplace_back(first, last);
+        if (ranges_.size() <= MOST_LISTED_RANGES) ranges_.emplace_back(first, last);
     }
     bool empty() const { return total_ == 0; }
     std::string text() const {
         if (total_ == 1) return "run_id " + std::to_string(ranges_[0].first) + " is missing";
-        std::string list;
-        for (std::size_t k = 0; k < std::min(ranges_.size(), MOST_RANGES); ++k) {
-            const auto [first, last] = ranges_[k];
-            if (k > 0) list += ',';
-            list += std::to_string(first);
-            if (last > first) list += '-' + std::to_string(last);
-        }
-        if (ranges_.size() <= MOST_RANGES) return "run_ids " + list + " are missing";
-        return "run_ids " + list + ",... are missing (" + std::to_string(total_) + " in all)";
+        return "run_ids " + listed_ranges_text(ranges_) + " are missing" +
+               (ranges_.size() > MOST_LISTED_RANGES ? " (" + std::to_string(total_) + " in all)"
+                                                    : "");
     }
 
 private:
-    static constexpr std::size_t MOST_RANGES = 20;
-    std::vector<std::pair<long long, long long>> ranges_;  // the first MOST_RANGES + 1
+    ShardRanges ranges_;  // the first MOST_LISTED_RANGES + 1
     long long total_ = 0;
 };
 
@@ -374,18 +367,15 @@ bool merge_files(const std::string& output, const std::vector<std::string>& inpu
     if (!read_manifests(inputs, manifests, error)) return false;
     if (!manifests.empty()) {
         if (!join_shards(inputs, manifests, shards, error)) return false;
-        ShardRanges missing = missing_shards(shards, manifests[0].shard_count);
+        const ShardRanges missing = missing_shards(shards, manifests[0].shard_count);
         if (!partial && !missing.empty()) {
-            // The first twenty ranges, and the count when there are more.
-            constexpr std::size_t MOST_RANGES = 20;
             long long total = 0;
             for (const auto& [first, last] : missing)
                 total += last - first + 1;
-            const bool more = missing.size() > MOST_RANGES;
-            if (more) missing.resize(MOST_RANGES);
-            error = "missing shards: " + ranges_text(missing) + (more ? ",..." : "") + " of " +
+            error = "missing shards: " + listed_ranges_text(missing) + " of " +
                     std::to_string(manifests[0].shard_count) +
-                    (more ? " (" + std::to_string(total) + " in all)" : "");
+                    (missing.size() > MOST_LISTED_RANGES ? " (" + std::to_string(total) + " in all)"
+                                                         : "");
             return false;
         }
     }
