@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "analysis/sweep_runner.h"
-#include "batch/options/batch_options.h"
-#include "batch/options/sweep_options.h"
+#include "batch/options/batch_request.h"
 
 namespace morbilex::batch {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "batch/options/batch_options.h"
+#include "batch/options/batch_request.h"
 #include "batch/runs/sweep_chart_data.h"
 
 namespace morbilex::batch {

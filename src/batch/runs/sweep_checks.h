@@ -5,8 +5,7 @@
 #include <string_view>
 
 #include "analysis/sweep_grid.h"
-#include "batch/options/batch_options.h"
-#include "batch/options/sweep_options.h"
+#include "batch/options/batch_request.h"
 
 namespace morbilex::batch {
 

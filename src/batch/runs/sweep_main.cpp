@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "batch/options/batch_options.h"
 #include "batch/posix/interrupt.h"
 #include "batch/posix/output_file.h"
 #include "batch/runs/compressed_output.h"

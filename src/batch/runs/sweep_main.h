@@ -4,8 +4,7 @@
 
 #include <string>
 
-#include "batch/options/batch_options.h"
-#include "batch/options/sweep_options.h"
+#include "batch/options/batch_request.h"
 
 namespace morbilex::batch {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "analysis/sweep_grid.h"
-#include "batch/options/sweep_options.h"
+#include "batch/options/batch_request.h"
 #include "batch/posix/output_file.h"
 #include "batch/runs/compressed_output.h"
 #include "batch/runs/sweep_rows.h"

@@ -1,7 +1,9 @@
 // The option table against the help: an option read but not told is a fault.
 #include <gtest/gtest.h>
 
+#include "batch/options/batch_options.h"
 #include "batch/options/option_table.h"
+#include "batch/options/sweep_options.h"
 
 namespace morbilex::batch {
 namespace {
