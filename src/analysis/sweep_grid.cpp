@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "analysis/sweep_row_check.h"
 #include "model/simulation.h"
 #include "text/read.h"
 #include "text/whole_number.h"
@@ -93,31 +94,6 @@ long long stride_of(const SweepGrid& grid, std::size_t axis) {
 
 long long index_on_axis(const SweepGrid& grid, std::size_t axis, long long run_id) {
     return ((run_id - 1) / stride_of(grid, axis)) % grid.axes[axis].count;
-}
-
-// A JSON number as JSON writes one: -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?
-bool json_number(std::string_view text) {
-    std::size_t at = 0;
-    const auto digits = [&] {
-        const std::size_t start = at;
-        while (at < text.size() && text[at] >= '0' && text[at] <= '9')
-            ++at;
-        return at - start;
-    };
-    if (at < text.size() && text[at] == '-') ++at;
-    const std::size_t start = at;
-    const std::size_t whole = digits();
-    if (whole == 0 || (whole > 1 && text[start] == '0')) return false;
-    if (at < text.size() && text[at] == '.') {
-        ++at;
-        if (digits() == 0) return false;
-    }
-    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-        ++at;
-        if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-        if (digits() == 0) return false;
-    }
-    return at == text.size();
 }
 
 // A scenario file's cell: the number as written, or a string when it is no

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -10,92 +9,15 @@
 #include <string_view>
 #include <utility>
 
+#include "analysis/sweep_row_check.h"
 #include "batch/posix/interrupt.h"
 #include "batch/posix/output_file.h"
 #include "batch/runs/compressed_output.h"
 #include "batch/shards/shard_reader.h"
 #include "batch/shards/sweep_manifest.h"
-#include "text/read.h"
-#include "text/whole_number.h"
 
 namespace morbilex::batch {
 namespace {
-
-constexpr std::string_view JSON_RUN_ID = "{\"run_id\":";
-
-// What a row of either format starts with: its run_id.
-bool run_id_of(std::string_view line, bool json, long long& run_id) {
-    if (json) {
-        if (line.substr(0, JSON_RUN_ID.size()) != JSON_RUN_ID) return false;
-        line.remove_prefix(JSON_RUN_ID.size());
-    }
-    return read_leading_whole_number(line, run_id) > 0 && run_id >= 1;
-}
-
-// Moves past the JSON string that opens at `at`; false if it never closes.
-bool skip_json_string(std::string_view line, std::size_t& at) {
-    for (++at; at < line.size(); ++at) {
-        if (line[at] == '\\') {
-            ++at;
-        } else if (line[at] == '"') {
-            ++at;
-            return true;
-        }
-    }
-    return false;
-}
-
-// A value that is not a string: a number, null, true or false.
-bool bare_json_value(std::string_view token) {
-    if (token == "null" || token == "true" || token == "false") return true;
-    double number = 0.0;
-#if defined(__cpp_lib_to_chars)
-    const auto [end, status] = std::from_chars(token.data(), token.data() + token.size(), number);
-    return status == std::errc() && end == token.data() + token.size() &&
-           (token[0] == '-' || (token[0] >= '0' && token[0] <= '9'));
-#else
-    // A library whose from_chars reads no floating point (the web build's):
-    // the digits after an optional minus, read as a finite decimal number.
-    const std::string_view digits = token.substr(token[0] == '-' ? 1 : 0);
-    return !digits.empty() && digits[0] >= '0' && digits[0] <= '9' &&
-           read_full_number(digits, number);
-#endif
-}
-
-// The keys of a JSON Lines row, in order: what a header is to CSV. False
-// unless the row is one whole flat object, as a sweep writes it.
-bool keys_of(std::string_view line, std::string& keys) {
-    keys.clear();
-    if (line.size() < 2 || line[0] != '{') return false;
-    if (line == "{}") return true;
-    for (std::size_t at = 1;;) {
-        const std::size_t open = at;
-        if (at >= line.size() || line[at] != '"' || !skip_json_string(line, at)) return false;
-        if (at >= line.size() || line[at] != ':') return false;
-        keys.append(line.substr(open, ++at - open));
-        if (at < line.size() && line[at] == '"') {
-            if (!skip_json_string(line, at)) return false;
-        } else {
-            const std::size_t value = at;
-            at = std::min(line.find_first_of(",}", at), line.size());
-            if (at == value || !bare_json_value(line.substr(value, at - value))) return false;
-        }
-        if (at >= line.size()) return false;
-        if (line[at] == '}') return at + 1 == line.size();
-        ++at;  // past the comma
-    }
-}
-
-// The fields of a CSV line; a comma between quotes is inside a field.
-std::size_t csv_field_count(std::string_view line) {
-    std::size_t fields = 1;
-    bool quoted = false;
-    for (const char c : line) {
-        if (c == '"') quoted = !quoted;
-        if (c == ',' && !quoted) ++fields;
-    }
-    return fields;
-}
 
 struct ShardFile {
     ShardFile(const std::string& name, OpenShards& open, std::size_t block)
@@ -146,7 +68,7 @@ bool advance(ShardFile& file, const RowShape& shape, std::string& error) {
     if (!next_line(file, error)) return false;
     if (shape.json) {
         std::string keys;
-        if (!keys_of(file.line, keys)) {
+        if (!json_row_keys(file.line, keys)) {
             error = where(file) + "not a whole JSON object (a row cut short?)";
             return false;
         }
@@ -160,7 +82,7 @@ bool advance(ShardFile& file, const RowShape& shape, std::string& error) {
         return false;
     }
     const long long previous = file.run_id;
-    if (!run_id_of(file.line, shape.json, file.run_id)) {
+    if (!row_run_id(file.line, shape.json, file.run_id)) {
         error = where(file) + "a row without a run_id: " + file.line.substr(0, 40);
         return false;
     }
@@ -229,7 +151,7 @@ bool open_shards(const std::vector<std::string>& inputs, OpenShards& open,
         }
         const bool file_json = file->line[0] == '{';
         std::string own = file->line;
-        if (file_json && !keys_of(file->line, own)) {
+        if (file_json && !json_row_keys(file->line, own)) {
             error = where(*file) + "not a whole JSON object (a row cut short?)";
             return false;
         }
