@@ -79,7 +79,7 @@ function fieldControl(field) {
     text.addEventListener("input", changed);
   }
   // Left, the field shows what the run used (the desktop's dialog does too).
-  text.addEventListener("change", showFieldsUsed);
+  text.addEventListener("blur", showFieldsUsed);
   div.append(text);
   return div;
 }
