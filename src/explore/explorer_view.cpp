@@ -352,17 +352,7 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
         surface.move_to(x, g.frame_bottom);
         surface.line_to(x, g.frame_top);
     }
-    const CompartmentValues& row = records.results[step];
-    const std::string lines[] = {
-        formatted("day %.2f", {step * records.model.dt}),
-        formatted("S %.2f", {row[0]}),
-        formatted("E %.2f", {row[1]}),
-        formatted("I %.2f", {row[2]}),
-        formatted("R %.2f", {row[3]}),
-        records.mode == MODE_NO_INTERVENTION
-            ? std::string("no intervention")
-            : std::string(explorer.reduced_at(step) ? "reduction on" : "reduction off"),
-    };
+    const std::vector<std::string> lines = read_out_lines(records, explorer);
     const int line_step = g.line_step;
     const int width = 9 * line_step;
     const int gap = plot_length(g, 0.01);
@@ -371,7 +361,7 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
     left = std::max(std::min(left, room.right - width), room.left);
     // Below the legend's box (at most six lines), clear of it where the
     // device's height allows.
-    const int height = static_cast<int>(std::size(lines)) * line_step + line_step / 4;
+    const int height = static_cast<int>(lines.size()) * line_step + line_step / 4;
     const int top = std::min(std::max(g.frame_top - 7 * line_step, room.bottom + height), room.top);
     const int bottom = top - height;
     surface.fill_rectangle(left, top, left + width, bottom, WHITE);
@@ -469,6 +459,22 @@ Colour comparison_colour(Colour colour) {
         light |= static_cast<Colour>(255 - (255 - channel) * 35 / 100) << shift;
     }
     return light;
+}
+
+std::vector<std::string> read_out_lines(const Records& records, const Explorer& explorer) {
+    const int step = explorer.read_out_step;
+    if (records.mode < 0 || step < 0 || step >= shown_rows(records)) return {};
+    const CompartmentValues& row = records.results[step];
+    return {
+        formatted("day %.2f", {step * records.model.dt}),
+        formatted("S %.2f", {row[0]}),
+        formatted("E %.2f", {row[1]}),
+        formatted("I %.2f", {row[2]}),
+        formatted("R %.2f", {row[3]}),
+        records.mode == MODE_NO_INTERVENTION
+            ? std::string("no intervention")
+            : std::string(explorer.reduced_at(step) ? "reduction on" : "reduction off"),
+    };
 }
 
 void paint_explorer_view(Surface& surface, Records& records, const SeriesColours& colours,
