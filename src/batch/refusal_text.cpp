@@ -1,6 +1,8 @@
 // The words morbilex-batch prints for a refused field or scenario.
 #include "batch/refusal_text.h"
 
+#include "shell/quoted_text.h"
+
 namespace morbilex::batch {
 namespace {
 
@@ -10,7 +12,7 @@ std::string field_name(const ScenarioRefusal& refusal) {
 
 // NAME=TEXT refused: WHY
 std::string field_with_reason(const ScenarioRefusal& refusal) {
-    return field_name(refusal) + "=" + (refusal.typed ? refusal.text : "(as shown)") +
+    return field_name(refusal) + "=" + (refusal.typed ? shown_text(refusal.text) : "(as shown)") +
            " refused: " + refusal_words(refusal.reason);
 }
 
@@ -44,8 +46,8 @@ std::string table_refusal_text(const ScenarioRefusal& refusal, const ScenarioTab
     for (const ScenarioColumn& column : table.columns) {
         if (refusal.cause == ScenarioRefusal::Cause::FieldRefused &&
             field_name(refusal) == column.name) {
-            return table.option + ": " + table.path + " line " + std::to_string(table.lines[row]) +
-                   ": " + field_with_reason(refusal);
+            return table.option + ": " + table.path + " line " +
+                   std::to_string(table.line_of(row)) + ": " + field_with_reason(refusal);
         }
     }
     if (refusal.cause == ScenarioRefusal::Cause::NotIntegrable) {
