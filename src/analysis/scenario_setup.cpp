@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "shell/quoted_text.h"
+
 namespace morbilex {
 namespace {
 
@@ -94,7 +96,7 @@ const char* refusal_words(RefusalReason reason) {
 
 std::string refused_field_text(const ScenarioRefusal& refusal) {
     return std::string(refusal.field != nullptr ? refusal.field->name : "?") + "=" +
-           (refusal.typed ? refusal.text : "(as shown)") +
+           (refusal.typed ? shown_text(refusal.text) : "(as shown)") +
            " refused: " + refusal_words(refusal.reason);
 }
 

@@ -1,6 +1,8 @@
 // The words morbilex-batch prints for a refused field or scenario.
 #include "batch/refusal_text.h"
 
+#include "shell/quoted_text.h"
+
 namespace morbilex::batch {
 namespace {
 
@@ -34,8 +36,8 @@ std::string table_refusal_text(const ScenarioRefusal& refusal, const ScenarioTab
     for (const ScenarioColumn& column : table.columns) {
         if (refusal.cause == ScenarioRefusal::Cause::FieldRefused &&
             field_name(refusal) == column.name) {
-            return table.option + ": " + table.path + " line " + std::to_string(table.lines[row]) +
-                   ": " + refused_field_text(refusal);
+            return table.option + ": " + table.path + " line " +
+                   std::to_string(table.line_of(row)) + ": " + refused_field_text(refusal);
         }
     }
     if (refusal.cause == ScenarioRefusal::Cause::NotIntegrable) {

@@ -284,7 +284,7 @@ const refusedFile = path.join(work, "refused.morbilex");
 fs.writeFileSync(refusedFile, "R_0 = 2\nlatent_period = 4,5\n");
 const refusal = await openFile(refusedFile);
 const kept = await page.evaluate(() => [document.getElementById("f-R_0").value, location.search]);
-check("a refused scenario file says why and changes nothing", /line 2: latent_period = 4,5 refused/.test(refusal) &&
+check("a refused scenario file says why and changes nothing", /line 2: latent_period = "4,5" refused/.test(refusal) &&
       kept[0] === "3.2" && kept[1] === state.search && (await text(PEAK)) === peakOpened, `${refusal}; ${kept}`);
 await page.setViewport({ width: 390, height: 844 });
 await page.evaluate(() => document.getElementById("scenario-status").scrollIntoView({ block: "center" }));
