@@ -20,6 +20,7 @@
 class QAction;
 class QMenu;
 class QMenuBar;
+class QResizeEvent;
 class QDialog;
 class QDockWidget;
 class QLabel;
@@ -115,7 +116,13 @@ public:
     void follow_view_options();
     void refresh_panels();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    // The panels show in the explorer view while the window has room for
+    // them beside a chart that stays readable.
+    void show_panels();
     void build_menu_bar();
     void build_view_menu(QMenuBar& bar);
     void build_panels();

@@ -7,6 +7,7 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QLabel>
+#include <QMenuBar>
 #include <QSlider>
 #include <QTest>
 
@@ -90,6 +91,54 @@ private slots:
         window.execute(COMMAND_CLASSIC_VIEW);
         QVERIFY(window.figures_panel()->isVisible());
         QVERIFY(!program.view_shows_records());
+    }
+
+    // Small windows: the chart and the panels never overlap, and the panels'
+    // width does not follow the length of a number.
+    void small_windows_keep_chart_and_panels_apart() {
+        ProgramUnderTest program(false);
+        MainWindow& window = program.window();
+        {
+            auto cancel =
+                when_modal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+            window.execute(COMMAND_ONE_TIME);
+        }
+        // A layout request may post another one to its parent: each level in turn.
+        const auto settle = [&](QSize size) {
+            window.resize(size);
+            for (int level = 0; level < 4; ++level) {
+                QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                QApplication::processEvents();
+            }
+        };
+        for (QSize size : {QSize(300, 200), QSize(640, 400), QSize(1280, 800)}) {
+            settle(size);
+            QList<QWidget*> parts{window.menuBar(), window.view(), window.figures_panel(),
+                                  window.sliders_panel()};
+            parts.removeIf([](QWidget* part) { return !part->isVisible(); });
+            QCOMPARE(window.size(), size);
+            QVERIFY(parts.contains(window.view()));
+            QVERIFY2(window.view()->width() >= window.width() / 2,
+                     qPrintable(QString::number(size.width())));
+            for (qsizetype a = 0; a < parts.size(); ++a) {
+                QVERIFY(window.rect().contains(parts[a]->geometry()));
+                for (qsizetype b = a + 1; b < parts.size(); ++b)
+                    QVERIFY2(!parts[a]->geometry().intersects(parts[b]->geometry()),
+                             qPrintable(QStringLiteral("%1x%2: %3 over %4")
+                                            .arg(size.width())
+                                            .arg(size.height())
+                                            .arg(parts[a]->metaObject()->className(),
+                                                 parts[b]->objectName())));
+            }
+        }
+        // A remembered R_0 of 1e308 leaves the panel as wide as R_0 = 2.5.
+        const int panel_width = window.sliders_panel()->width();
+        const int slider_width = window.slider("R_0")->width();
+        program.records().model.R_0 = 1e308;
+        window.refresh_panels();
+        settle(QSize(1280, 800));
+        QCOMPARE(window.sliders_panel()->width(), panel_width);
+        QCOMPARE(window.slider("R_0")->width(), slider_width);
     }
 
     void a_slider_before_any_run_makes_the_first_run() {
