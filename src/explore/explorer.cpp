@@ -288,7 +288,7 @@ ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height,
         const bool short_names = place == LegendPlace::BesideShort;
         const double column = (legend_width_cells(short_names) + 1.0) * cell_pixels +
                               last_x_label_chars(scale) * CHAR_WIDTH_PER_CELL * cell_pixels / 2;
-        if (column * (short_names ? 3 : 4) > width || !fit(column)) continue;
+        if (column * 3 > width || !fit(column)) continue;
         mapping.legend = place;
         return mapping;
     }

@@ -69,8 +69,8 @@ private:
 // frame takes what is left.
 //
 // The legend has a column of its own right of the frame, so that it covers
-// no curve: with the full names where that column takes at most a quarter of
-// the width, else with the short ones where they take at most a third.
+// no curve: with the full names where that column takes at most a third of
+// the width, else with the short ones where they do.
 // Where even that would leave the frame less than a quarter of its classic
 // size, or the frame and the x labels lower than the legend, the legend
 // stands over the frame's top right corner.

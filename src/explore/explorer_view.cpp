@@ -331,7 +331,8 @@ void draw_legend_beside(Surface& surface, const ChartGeometry& g, const AxisScal
     }
     const int right = static_cast<int>(std::min<long long>(
         name_left + static_cast<long long>(longest) * room.char_width + gap, room.right));
-    draw_legend_lines(surface, g, colours, lines, names, g.frame_right + 1, line_left, line_right,
+    // The box leaves the last x label's right half uncovered.
+    draw_legend_lines(surface, g, colours, lines, names, line_left - gap / 2, line_left, line_right,
                       name_left, right, room);
 }
 

@@ -135,11 +135,21 @@ private:
 };
 
 // The points drawn before the legend's box (the first white box) that it
-// covers; -1 when there is no box.
+// covers, the corners of texts' cells among them; -1 when there is no box.
 int points_under_legend(const RecordingSurface& surface) {
     std::vector<SurfaceCall> points;
+    int cell = 0;
     for (const SurfaceCall& call : surface.calls) {
         if (call.operation == "move_to" || call.operation == "line_to") points.push_back(call);
+        if (call.operation == "create_chart_font") cell = call.y;
+        if (call.operation == "text_out") {
+            const int right = call.x + static_cast<int>(call.text.size()) *
+                                           static_cast<int>(std::ceil(CHAR_WIDTH_PER_CELL * cell));
+            for (int x : {call.x, right}) {
+                for (int y : {call.y, call.y - cell})
+                    points.push_back({"text", x, y, {}});
+            }
+        }
         if (call.operation != "fill_rectangle" || call.colour != 0xFFFFFF) continue;
         const int right = std::stoi(call.text);
         const int bottom = std::stoi(call.text.substr(call.text.find(',') + 1));
