@@ -169,18 +169,23 @@ MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent
     });
     follow_view_options();
     resize(default_window_size());
-    const int panel_width = panel_width_for(width());
-    resizeDocks({figures_dock_, sliders_dock_}, {panel_width, panel_width}, Qt::Horizontal);
+    panel_width_ = panel_width_for(width());
+    resizeDocks({figures_dock_, sliders_dock_}, {panel_width_, panel_width_}, Qt::Horizontal);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     show_panels();
     // A window made smaller takes the room from the panels as well as from
-    // the chart: they keep at most two fifths of it.
+    // the chart: they keep at most two fifths of it, and get it back when
+    // the window grows again (unless their edge was dragged meanwhile).
     const int panel_width = panel_width_for(width());
-    if (figures_dock_->isVisible() && figures_dock_->width() > panel_width)
+    const int shown = figures_dock_->width();
+    if (!figures_dock_->isVisible() || shown == panel_width) return;
+    if (shown > panel_width || shown == panel_width_) {
+        panel_width_ = panel_width;
         resizeDocks({figures_dock_, sliders_dock_}, {panel_width, panel_width}, Qt::Horizontal);
+    }
 }
 
 void MainWindow::show_panels() {

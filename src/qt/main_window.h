@@ -142,6 +142,7 @@ private:
     WindowExplorerHost explorer_host_;
     ExplorerContext explorer_context_;
     std::vector<std::pair<int, QAction*>> view_actions_;
+    int panel_width_ = 0;  // the panels' width as the window last set it
     QDockWidget* figures_dock_ = nullptr;
     QLabel* figures_ = nullptr;
     QDockWidget* sliders_dock_ = nullptr;
