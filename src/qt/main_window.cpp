@@ -117,12 +117,12 @@ int panel_width_for(int window_width) {
 }
 
 // The number beside a slider keeps the width of the widest value of its
-// range, so a value far outside it (typed, or remembered from an earlier
-// session) cannot widen the panel; such a value is cut with an ellipsis and
-// shown whole in the tooltip.
+// range or of one far outside it (typed, or remembered from an earlier
+// session), so no value widens the panel; should one still be wider, it is
+// cut with an ellipsis and shown whole in the tooltip.
 int slider_number_width(const QFontMetrics& metrics, const SliderField& field) {
     int widest = 0;
-    for (double value : {field.minimum, field.maximum, -field.maximum}) {
+    for (double value : {field.minimum, field.maximum, -field.maximum, -1e308}) {
         widest = std::max(widest, metrics.horizontalAdvance(
                                       QString::fromStdString(slider_value_text(field, value))));
     }

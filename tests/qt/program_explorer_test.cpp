@@ -139,6 +139,10 @@ private slots:
         settle(QSize(1280, 800));
         QCOMPARE(window.sliders_panel()->width(), panel_width);
         QCOMPARE(window.slider("R_0")->width(), slider_width);
+        QStringList numbers;
+        for (QLabel* label : window.slider("R_0")->parentWidget()->findChildren<QLabel*>())
+            numbers << label->text();
+        QVERIFY2(numbers.contains(QStringLiteral("1e+308")), qPrintable(numbers.join(u' ')));
     }
 
     void a_slider_before_any_run_makes_the_first_run() {
