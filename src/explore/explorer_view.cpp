@@ -157,14 +157,21 @@ void draw_header(Surface& surface, const ChartGeometry& g, const Records& record
     const int chars = room.chars(x);
     int y = room.top - room.cell / 6;
     const ModelParameters& m = records.model;
-    const double t_max = m.n_steps * m.dt;
-    draw_fitted(surface, room, x, y,
-                fitted({formatted("R_0 %.2f  latent %.2f d  infectious %.2f d  T_max %.0f d",
-                                  {m.R_0, m.latent_period, m.infectious_period, t_max}),
-                        formatted("R_0 %.2f latent %.2f infectious %.2f T_max %.0f",
-                                  {m.R_0, m.latent_period, m.infectious_period, t_max}),
-                        formatted("R_0 %.2f", {m.R_0})},
-                       chars));
+    // Two decimals; a value far beyond any model's (typed, or read from a
+    // file) with its power of ten rather than hundreds of digits.
+    const auto number = [](double value) {
+        return formatted(std::fabs(value) < 1e7 ? "%.2f" : "%g", {value});
+    };
+    const std::string r0 = "R_0 " + number(m.R_0);
+    const std::string latent = number(m.latent_period);
+    const std::string infectious = number(m.infectious_period);
+    const std::string t_max = formatted("%.0f", {m.n_steps * m.dt});
+    draw_fitted(
+        surface, room, x, y,
+        fitted({r0 + "  latent " + latent + " d  infectious " + infectious + " d  T_max " + t_max +
+                    " d",
+                r0 + " latent " + latent + " infectious " + infectious + " T_max " + t_max, r0},
+               chars));
     y -= g.line_step;
     draw_fitted(surface, room, x, y, cut_to(schedule_text(records), chars));
     const std::string change = peak_change_text(explorer.figures());

@@ -227,6 +227,18 @@ TEST(ExplorerView, TextHasTheReadingSizeAndStaysOnTheDeviceAtEverySize) {
     }
 }
 
+TEST(ExplorerView, HeaderReadsAHugeParameterWithItsPowerOfTen) {
+    auto records = records_after_run(MODE_NO_INTERVENTION);
+    records->model.R_0 = 1e308;
+    Explorer explorer;
+    RecordingSurface surface(16);
+    paint_explorer_view(surface, *records, series_colours(), explorer, 1500, 700, false);
+    const std::vector<PlacedText> texts = surface.texts();
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const PlacedText& text) {
+        return text.text == "R_0 1e+308  latent 4.60 d  infectious 5.00 d  T_max 200 d";
+    }));
+}
+
 const Explorer& synced(const Records& records) {
     static Explorer explorer;
     explorer.sync(records);
