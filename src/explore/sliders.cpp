@@ -131,6 +131,12 @@ double slider_value_at(const SliderField& slider, int position) {
 std::string slider_value_text(const SliderField& slider, double value) {
     const int decimals = slider.step >= 1.0 ? 0 : slider.step >= 0.1 ? 1 : 2;
     char text[64];
+    // A value far outside every slider's range (typed, or read from a file)
+    // reads with its power of ten, not as hundreds of digits.
+    if (!(std::fabs(value) < 1e7)) {
+        format_text(text, sizeof text, "%g", {value});
+        return text;
+    }
     format_text(text, sizeof text,
                 decimals == 0   ? "%.0f"
                 : decimals == 1 ? "%.1f"

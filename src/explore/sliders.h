@@ -38,7 +38,8 @@ double slider_value(const Records& records, const SliderField& slider);
 int slider_positions(const SliderField& slider);
 int slider_position_of(const SliderField& slider, double value);
 double slider_value_at(const SliderField& slider, int position);
-// The value as the number beside the slider shows it.
+// The value as the number beside the slider shows it: with the step's
+// decimals, or from ten million on as 1e+07.
 std::string slider_value_text(const SliderField& slider, double value);
 
 // Every field the dialogs edit, as the explorer shows it in groups (one a
