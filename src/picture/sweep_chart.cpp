@@ -121,7 +121,7 @@ void draw_heat_ticks(QPainter& painter, const SweepHeatMap& map, const HeatMapLa
     painter.setPen(Qt::black);
     const double width = plot.width() / map.x_values.size();
     const double height = plot.height() / map.y_values.size();
-    for (const AxisLabel& label : layout.x_labels) {
+    for (const GridLabel& label : layout.x_labels) {
         const double centre = plot.left() + (label.index + 0.5) * width;
         painter.drawLine(QPointF(centre, plot.bottom()),
                          QPointF(centre, plot.bottom() + text * 0.4));
@@ -129,7 +129,7 @@ void draw_heat_ticks(QPainter& painter, const SweepHeatMap& map, const HeatMapLa
                                 width * layout.x_stride, text * 1.4),
                          Qt::AlignHCenter | Qt::AlignTop, text_of(label.text));
     }
-    for (const AxisLabel& label : layout.y_labels) {
+    for (const GridLabel& label : layout.y_labels) {
         const double centre = plot.bottom() - (label.index + 0.5) * height;
         painter.drawLine(QPointF(plot.left() - text * 0.4, centre), QPointF(plot.left(), centre));
         painter.drawText(QRectF(plot.left() - text * 5.5, centre - text, text * 5.0, text * 2.0),

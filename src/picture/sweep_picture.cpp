@@ -144,12 +144,12 @@ void draw_heat_ticks(Surface& surface, const SweepHeatMap& map, const HeatMapLay
                      const PictureBox& plot, double text) {
     const double width = plot.width / map.x_values.size();
     const double height = plot.height / map.y_values.size();
-    for (const AxisLabel& label : layout.x_labels) {
+    for (const GridLabel& label : layout.x_labels) {
         const double centre = plot.left + (label.index + 0.5) * width;
         line(surface, centre, plot.bottom(), centre, plot.bottom() + text * 0.4);
         text_at(surface, centre, plot.bottom() + text * 1.0, label.text, Align::Centre, text);
     }
-    for (const AxisLabel& label : layout.y_labels) {
+    for (const GridLabel& label : layout.y_labels) {
         const double centre = plot.bottom() - (label.index + 0.5) * height;
         line(surface, plot.left - text * 0.4, centre, plot.left, centre);
         text_at(surface, plot.left - text * 0.5, centre, label.text, Align::Right, text);
