@@ -336,10 +336,14 @@ void draw_sweep_line_chart(Surface& surface, const SweepLineChart& chart, int wi
     if (has_legend(chart)) draw_legend(surface, chart, plot, text);
 }
 
+PictureBox surface_heat_map_plot(int width, int height, double text) {
+    return surface_heat_frame(width, height, text).plot;
+}
+
 bool heat_map_cell_at(const SweepHeatMap& map, int width, int height, double text, double x,
                       double y, std::size_t& row, std::size_t& column) {
     if (!heat_map_filled(map)) return false;
-    const PictureBox plot = surface_heat_frame(width, height, text).plot;
+    const PictureBox plot = surface_heat_map_plot(width, height, text);
     const double across = (x - plot.left) / plot.width, up = (plot.bottom() - y) / plot.height;
     if (!(across >= 0.0 && across < 1.0 && up >= 0.0 && up < 1.0)) return false;
     column = std::min(map.x_values.size() - 1,

@@ -66,6 +66,9 @@ bool has_legend(const SweepLineChart& chart);
 void draw_sweep_heat_map(Surface& surface, const SweepHeatMap& map, int width, int height);
 void draw_sweep_line_chart(Surface& surface, const SweepLineChart& chart, int width, int height);
 
+// The plot of a heat map drawn on a Surface of that size and text size.
+PictureBox surface_heat_map_plot(int width, int height, double text);
+
 // The heat map's cell under a device point of the picture drawn at that
 // size: false when the point is on no cell.
 bool heat_map_cell_at(const SweepHeatMap& map, int width, int height, double text, double x,

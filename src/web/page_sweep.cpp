@@ -137,7 +137,7 @@ private:
 // The rows, or the cells' sums, go to the page as the runner hands them over.
 class WorkerSink : public RowSink {
 public:
-    WorkerSink(CellSums* cells) : cells_(cells) {}
+    explicit WorkerSink(CellSums* cells) : cells_(cells) {}
     bool write(std::string_view rows) override {
         rows_.append(rows);
         return true;
@@ -169,11 +169,6 @@ const char* handed_out(SweepPage& page, std::string text) {
     return page.text.c_str();
 }
 
-// The picture's plot for a canvas: a heat map's cells fill its frame.
-PictureBox picture_plot(int width, int height, double text) {
-    return heat_map_frame({0.0, text * 1.2, double(width), height - text * 1.2}, text).plot;
-}
-
 // A bin's axis values as a reader sees them: "2.5" or "1 to 1.25".
 std::string bin_text(const SweepAxis& axis, long long bin, long long per) {
     const long long first = first_of_bin(bin, per);
@@ -196,6 +191,7 @@ void make_picture(SweepPage& page, const std::string& metric) {
     page.heat_map = is_heat_map(grid);
     page.map = SweepHeatMap{};
     page.chart = SweepLineChart{};
+    if (grid.axes.empty()) return;
     if (page.heat_map) {
         const SweepAxis &y = grid.axes[0], &x = grid.axes[1];
         page.map.x_name = x.name;
@@ -288,7 +284,8 @@ EMSCRIPTEN_KEEPALIVE int page_sweep_columns() {
 // sums of every column within bounds. Returns how many cells there are.
 EMSCRIPTEN_KEEPALIVE int page_sweep_cells(SweepPage* page, int width, int height, double font) {
     const SweepGrid& grid = page->plan.grid;
-    const PictureBox plot = picture_plot(width, height, font);
+    // A heat map's cells fill its plot; a line's points are as many at most.
+    const PictureBox plot = surface_heat_map_plot(width, height, font);
     const long long across = std::max(1LL, static_cast<long long>(plot.width));
     const long long up = std::max(1LL, static_cast<long long>(plot.height));
     const std::size_t axes = grid.axes.size();
