@@ -283,6 +283,8 @@ await page.screenshot({ path: path.join(shots, "sweep-line-1920x1080.png") });
 await sweep("R_0=1:5.999:0.0005", null, "final_R");
 const nativeFine = native(["--mode=2", "--Reduction=0.5", "--sweep=R_0=1:5.999:0.0005"], "fine.csv");
 await readoutsAgree("sweep of 10^4 points: each pixel's read-out is its scenarios' mean", nativeFine, along(0.5));
+const fineRows = await downloaded("#sweep-rows", "sweep.csv");
+check("rows of 10^4 scenarios, handed over in pieces, equal morbilex-batch's", fineRows !== null && unsigned(fineRows) === unsigned(nativeFine), `${fineRows ? fineRows.length : 0} bytes`);
 
 const heatSweep = ["R_0=1:5.95:0.05", "latent_period=1:10.99:0.01"];
 const heatMs = await sweep(...heatSweep, "peak_infectious");
