@@ -6,7 +6,9 @@
 #   --test         builds the tests too and runs them: the core's unit tests
 #                  under node, morbilex-batch for node against the native one
 #                  in build/ (built first by scripts/test.sh), and the page in
-#                  headless Chromium; screenshots go to build-web/screenshots
+#                  headless Chromium against build/'s page_tables (the core's
+#                  fields and figures, printed natively); screenshots go to
+#                  build-web/screenshots
 set -euo pipefail
 cd "$(dirname "$0")/.."
 job="${1:-}"
@@ -36,17 +38,21 @@ cmake --build build-web -j2
 
 echo "== the page in headless Chromium"
 (cd tests/web && npm ci --no-audit --no-fund --ignore-scripts >/dev/null)
-port="$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
-python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web/site >/dev/null 2>&1 &
+# The server binds a free port itself and says which once it listens: no
+# port picked in advance that another process could take, no polling.
+announcement="$(mktemp -u)"
+mkfifo "$announcement"
+python3 -u -m http.server 0 --bind 127.0.0.1 --directory build-web/site >"$announcement" 2>/dev/null &
 server=$!
-trap 'kill "$server" 2>/dev/null || true' EXIT
-for _ in $(seq 50); do
-  python3 -c "import urllib.request; urllib.request.urlopen('http://127.0.0.1:$port/')" 2>/dev/null && break
-  sleep 0.1
-done
+trap 'kill "$server" 2>/dev/null || true; rm -f "$announcement"' EXIT
+exec 4<"$announcement"
+read -r serving <&4 || { echo "the web server did not start" >&2; exit 1; }
+port="$(sed -n 's/.* port \([0-9]*\) .*/\1/p' <<<"$serving")"
+[ -n "$port" ] || { echo "the web server said: $serving" >&2; exit 1; }
 rm -rf build-web/screenshots
 status=0
-(cd tests/web && node browser_test.mjs "http://127.0.0.1:$port/" "$native_batch" "$PWD/../../build-web") ||
+(cd tests/web && node browser_test.mjs "http://127.0.0.1:$port/" "$native_batch" "$PWD/../../build-web" \
+  "$PWD/../../build/tests/web/page_tables") ||
   status=1
 
 echo "== sizes and native figures beside the page's"

@@ -11,8 +11,13 @@ onmessage = async (event) => {
   const { fields, mode, axes, width, height, font, shard, rows } = event.data;
   const call = (name, ret, types, ...args) => core.ccall(name, ret, types, args);
   const page = call("page_sweep_create", "number", []);
-  for (const [name, value] of fields) call("page_sweep_set_field", "number", ["number", "string", "string"], page, name, value);
   const refused = () => postMessage({ kind: "refused", message: core.UTF8ToString(call("page_sweep_refusal", "number", ["number"], page)) });
+  for (const [name, value] of fields) {
+    // The text goes through the core's heap: a pasted field may be long.
+    const bytes = new TextEncoder().encode(value);
+    core.HEAPU8.set(bytes, call("page_sweep_input_buffer", "number", ["number", "number"], page, bytes.length));
+    if (!call("page_sweep_set_field", "number", ["number", "string"], page, name)) return refused();
+  }
   call("page_sweep_begin", null, ["number", "number"], page, mode);
   for (const axis of axes) {
     if (!call("page_sweep_axis", "number", ["number", "string"], page, axis)) return refused();

@@ -23,7 +23,8 @@ function sweepCore() {
     sweepApi = {
       create: wrap("page_sweep_create", "number", []),
       free: wrap("page_sweep_free", null, ["number"]),
-      setField: wrap("page_sweep_set_field", "number", ["number", "string", "string"]),
+      inputBuffer: wrap("page_sweep_input_buffer", "number", ["number", "number"]),
+      setField: wrap("page_sweep_set_field", "number", ["number", "string"]),
       begin: wrap("page_sweep_begin", null, ["number", "number"]),
       axis: wrap("page_sweep_axis", "number", ["number", "string"]),
       refusal: wrap("page_sweep_refusal", "number", ["number"]),
@@ -106,15 +107,20 @@ function startSweep() {
   if (sweep.page) api.free(sweep.page);
   sweep.page = api.create();
   sweep.sums = null;
-  for (const [name, value] of sweep.definition.fields) api.setField(sweep.page, name, value);
+  const refused = () => {
+    sweep.definition = null;
+    setRunning(false);
+    $("sweep-status").textContent = "Not run: " + core.UTF8ToString(api.refusal(sweep.page));
+  };
+  for (const [name, value] of sweep.definition.fields) {
+    // The text goes through the core's heap: a pasted field may be long.
+    const bytes = new TextEncoder().encode(value);
+    core.HEAPU8.set(bytes, api.inputBuffer(sweep.page, bytes.length));
+    if (!api.setField(sweep.page, name)) return refused();
+  }
   api.begin(sweep.page, sweep.definition.mode);
   for (const axis of sweep.definition.axes) {
-    if (!api.axis(sweep.page, axis)) {
-      sweep.definition = null;
-      setRunning(false);
-      $("sweep-status").textContent = "Not run: " + core.UTF8ToString(api.refusal(sweep.page));
-      return;
-    }
+    if (!api.axis(sweep.page, axis)) return refused();
   }
   sweep.total = api.size(sweep.page);
   sweep.cells = api.cells(sweep.page, width, height, font);

@@ -47,7 +47,7 @@ std::string shown(const char* name) {
 }
 
 bool shard_of(const ArrayVariables& system, const std::string& option, Shard& shard,
-              std::string& error) {
+              LoneArrayTask& lone, std::string& error) {
     const std::string from = " (" + std::string(system.system) + ")";
     long long id = 0, first = 0, last = 0, step = 1, count = 0;
     const std::pair<const char*, long long*> needed[] = {
@@ -70,6 +70,13 @@ bool shard_of(const ArrayVariables& system, const std::string& option, Shard& sh
     }
     shard.index = (id - first) / step + 1;
     shard.count = (last - first) / step + 1;
+    if (first == last && id > 1) {
+        lone.index = id;
+        lone.reason = shown(system.id) + " is the only task of its array (" + shown(system.first) +
+                      ", " + shown(system.last) +
+                      "): a task run again by itself keeps its index, " +
+                      "but not the count of its array" + from;
+    }
     if (system.count != nullptr && std::getenv(system.count) != nullptr &&
         (!read_whole(system.count, count) || count != shard.count)) {
         return refuse(error, option,
@@ -84,11 +91,13 @@ bool shard_of(const ArrayVariables& system, const std::string& option, Shard& sh
 
 }  // namespace
 
-bool shard_of_array_task(const std::string& option, Shard& shard, std::string& error) {
+bool shard_of_array_task(const std::string& option, Shard& shard, LoneArrayTask& lone,
+                         std::string& error) {
+    lone = {};
     for (const ArrayVariables& system : SYSTEMS) {
         const char* id = std::getenv(system.id);
         if (id != nullptr && std::string_view(id) != "undefined") {
-            return shard_of(system, option, shard, error);
+            return shard_of(system, option, shard, lone, error);
         }
     }
     for (const char* name : INDEX_ONLY) {

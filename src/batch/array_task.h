@@ -16,7 +16,16 @@ namespace morbilex::batch {
 // K = (ID - MIN) / STEP + 1 and N = (MAX - MIN) / STEP + 1, so a range with a
 // step works; a list of indices that is no such range is refused. PBS and LSF
 // give a task's index without the array's first one: refused, naming K/N.
-// False with a one-line reason naming option.
-bool shard_of_array_task(const std::string& option, Shard& shard, std::string& error);
+// A task alone in its array (first = last) whose index is not 1: a task of a
+// larger array run again by itself. It keeps its index K, but N is lost.
+struct LoneArrayTask {
+    long long index = 0;  // 0: not such a task
+    std::string reason;   // naming the variables
+};
+
+// False with a one-line reason naming option. For a lone task, lone is
+// filled in and shard is 1/1, which the caller must not run.
+bool shard_of_array_task(const std::string& option, Shard& shard, LoneArrayTask& lone,
+                         std::string& error);
 
 }  // namespace morbilex::batch

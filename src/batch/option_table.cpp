@@ -154,7 +154,8 @@ bool read_jobs(const GivenOption& given, OptionTargets& into, std::string& error
 bool read_shard(const GivenOption& given, OptionTargets& into, std::string& error) {
     into.analysis->shard_given = true;
     if (given.value == "auto") {
-        return shard_of_array_task(std::string(given.argument), into.analysis->shard, error);
+        return shard_of_array_task(std::string(given.argument), into.analysis->shard,
+                                   into.analysis->lone_array_task, error);
     }
     return parse_shard(given.value, into.analysis->shard, error);
 }

@@ -15,8 +15,39 @@
 
 #include "batch/interrupt.h"
 
+#if defined(__EMSCRIPTEN__)
+#include <emscripten.h>
+
+// Under node every process is pid 42 to itself: node's own pid names a
+// temporary, and node tells whether the process that made it is gone.
+// clang-format off
+EM_JS(int, node_process_id, (), {
+    return process.pid;
+});
+EM_JS(int, node_process_gone, (int pid), {
+    try { process.kill(pid, 0); return 0; } catch (e) { return e.code === 'ESRCH' ? 1 : 0; }
+});
+// clang-format on
+#endif
+
 namespace morbilex::batch {
 namespace {
+
+long own_process_id() {
+#if defined(__EMSCRIPTEN__)
+    return node_process_id();
+#else
+    return getpid();
+#endif
+}
+
+bool process_gone(long pid) {
+#if defined(__EMSCRIPTEN__)
+    return node_process_gone(static_cast<int>(pid)) != 0;
+#else
+    return kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+#endif
+}
 
 std::string reason_of(int error_number) {
     return std::strerror(error_number);
@@ -116,7 +147,7 @@ void remove_dead_temporaries(const std::string& path) {
          std::filesystem::directory_iterator(folder.empty() ? "." : folder, ignored)) {
         const std::string name = entry.path().filename().string();
         const long pid = pid_of_temporary(name, base);
-        if (pid > 0 && pid != getpid() && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+        if (pid > 0 && pid != own_process_id() && process_gone(pid))
             unlink((folder + name).c_str());
     }
 }
@@ -128,7 +159,7 @@ int create_beside(const std::string& target, std::string& name) {
     const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + "." + base + ".tmp-" + std::to_string(getpid()) + "-" +
+        name = folder + "." + base + ".tmp-" + std::to_string(own_process_id()) + "-" +
                std::to_string(attempt);
         const int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (descriptor >= 0 || errno != EEXIST) {
@@ -220,16 +251,45 @@ OutputLock::~OutputLock() {
 }
 
 bool OutputLock::take(const std::string& option, const std::string& path, std::string& error) {
+    return take(option, path, error, flock);
+}
+
+bool OutputLock::take(const std::string& option, const std::string& path, std::string& error,
+                      LockCall lock_call) {
     std::string file;
     if (path.empty() || written_in_place(path) || !file_behind(path, file)) return true;
+#if defined(__EMSCRIPTEN__)
+    // node has no flock(): a lock file would claim what it cannot hold.
+    (void)option;
+    (void)error;
+    (void)lock_call;
+    remove_dead_temporaries(file);
+    if (file != path) remove_dead_temporaries(path);
+    return true;
+#endif
     path_ = file + ".lock";
     // A lock file removed by its holder between our open and flock is taken
     // again under the new one.
     for (int attempt = 0; attempt < 100; ++attempt) {
+        const bool existed = access(path_.c_str(), F_OK) == 0;
         const int descriptor = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         // Where no lock file can be made, no output can be either: opening it tells why.
         if (descriptor < 0) return true;
-        if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        const bool locked = lock_call(descriptor, LOCK_EX | LOCK_NB) == 0;
+        const int lock_error = locked ? 0 : errno;
+        if (!locked && lock_error != EWOULDBLOCK) {
+            // A file system without locks (NFS without its lock daemon, a
+            // cluster file system mounted without them): nothing can hold
+            // the output, and the pids in names may be another machine's.
+            warning_ = option + path + ": " + path_ + " cannot be locked here (" +
+                       reason_of(lock_error) + "); the output is written without a lock, so a " +
+                       "second run on it is not refused";
+            close(descriptor);
+            if (!existed) unlink(path_.c_str());
+            path_.clear();
+            return true;
+        }
+        if (!locked) {
             char holder[32] = {};
             const ssize_t length = pread(descriptor, holder, sizeof holder - 1, 0);
             close(descriptor);
@@ -302,6 +362,10 @@ bool outputs_are_distinct(const std::vector<std::pair<std::string, std::string>>
         }
     }
     return true;
+}
+
+void print_note(const std::string& text) {
+    std::fprintf(stderr, "morbilex-batch: %s\n", text.c_str());
 }
 
 bool print_to_standard_output(const std::string& text) {

@@ -46,7 +46,10 @@ private:
 // The claim of one process on an output that replaces a file: FILE.lock,
 // held with flock() and holding the pid, removed when the claim ends. A lock
 // left by a killed process holds nothing and is taken over, and the
-// temporaries that process left beside the output are removed.
+// temporaries that process left beside the output are removed. Where the
+// file system has no locks the output goes unlocked, with a warning. The
+// build for node takes no lock (it has no flock()), but still removes the
+// temporaries of processes that are gone.
 class OutputLock {
 public:
     OutputLock() = default;
@@ -54,14 +57,22 @@ public:
     OutputLock& operator=(const OutputLock&) = delete;
     ~OutputLock();
 
+    // flock() or a stand-in for it.
+    using LockCall = int (*)(int descriptor, int operation);
+
     // Takes the lock of the output at path (nothing for standard output and
     // devices); false with "OPTIONPATH: ..." when another process holds it.
     bool take(const std::string& option, const std::string& path, std::string& error);
+    bool take(const std::string& option, const std::string& path, std::string& error,
+              LockCall lock_call);
+    // Why the output goes unlocked, when it does; empty otherwise.
+    const std::string& warning() const { return warning_; }
 
 private:
     std::string path_;
     int descriptor_ = -1;
     int litter_ = -1;
+    std::string warning_;
 };
 
 // Opens output at path, fills it and finishes it, ready for commit(); false
@@ -81,5 +92,8 @@ bool outputs_are_distinct(const std::vector<std::pair<std::string, std::string>>
 
 // Writes text to standard output, flushed; false when it cannot take it all.
 bool print_to_standard_output(const std::string& text);
+
+// "morbilex-batch: TEXT" on standard error, for what does not stop the run.
+void print_note(const std::string& text);
 
 }  // namespace morbilex::batch

@@ -55,8 +55,14 @@ std::string table_refusal_text(const ScenarioRefusal& refusal, const ScenarioTab
 }
 
 std::string off_ratio_refusal_text(const ScenarioRefusal& refusal, const std::string& option) {
-    return option + " refused: Off_threshold = F x On_threshold = " + refusal.text + " in run_id " +
-           std::to_string(refusal.run_id) + ": " + refusal_words(refusal.reason);
+    const std::string run = " in run_id " + std::to_string(refusal.run_id);
+    // F and On_threshold are finite, their product need not be.
+    if (refusal.text == "inf" || refusal.text == "-inf") {
+        return option + " refused: Off_threshold = F x On_threshold" + run +
+               " overflows: the product is larger in size than any number (about 1.8e308)";
+    }
+    return option + " refused: Off_threshold = F x On_threshold = " + refusal.text + run + ": " +
+           refusal_words(refusal.reason);
 }
 
 }  // namespace morbilex::batch

@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "batch/refusal_text.h"
+#include "model/records.h"
+#include "shell/dialogs.h"
+#include "text/shortest.h"
 
 namespace morbilex::batch {
 namespace {
@@ -139,6 +142,37 @@ bool check_scenarios(const SweepPlan& plan, const std::string& off_ratio_option,
     error = made_by_off_ratio(plan, refused) ? off_ratio_refusal_text(refused, off_ratio_option)
                                              : scenario_refusal_text(refused);
     return false;
+}
+
+std::string repeated_scenarios_text(const SweepGrid& grid) {
+    const double dt = ModelParameters{}.dt;
+    for (const SweepAxis& axis : grid.axes) {
+        if (axis.is_mode || axis.name != "T_max") continue;
+        constexpr long long SHOWN = 5;
+        std::string values;
+        long long capped = 0;
+        for (long long k = 0; k < axis.count; ++k) {
+            if (steps_for_duration(axis.value(k), dt) < MAX_STEPS) continue;
+            if (++capped > SHOWN) continue;
+            if (capped > 1) values += ", ";
+            axis.append_value_text(values, k);
+        }
+        if (capped < 2) continue;
+        if (capped > SHOWN) {
+            values += " and " + std::to_string(capped - SHOWN) + " more";
+        } else {
+            const std::size_t last = values.rfind(", ");
+            values.replace(last, 2, " and ");
+        }
+        std::string days, step;
+        append_shortest(days, MAX_STEPS * dt);
+        append_shortest(step, dt);
+        return axis.option + ": " + axis.name + "=" + values +
+               " make the same scenarios, as a run stops at " + days + " days (" +
+               std::to_string(MAX_STEPS) + " steps of " + step +
+               " days); their rows differ only in swept_" + axis.name;
+    }
+    return "";
 }
 
 }  // namespace morbilex::batch

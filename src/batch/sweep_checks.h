@@ -29,4 +29,8 @@ bool check_sweep_request(const AnalysisOptions& options, const BatchRequest& req
 bool check_scenarios(const SweepPlan& plan, const std::string& off_ratio_option,
                      std::string& error);
 
+// Values of a swept T_max that all reach the longest run make the same
+// scenarios: the words telling them, or "" when no two do.
+std::string repeated_scenarios_text(const SweepGrid& grid);
+
 }  // namespace morbilex::batch

@@ -46,10 +46,35 @@ bool prepare_chart(const SweepChartData& data, const BatchRequest& request, Pend
            prepare_output(output, "--chart=", request.chart_path, bytes, error);
 }
 
+// --shard=auto in a task run again alone: refused, with K/N when the
+// manifest of its partial rows or of its output tells N.
+bool check_lone_array_task(const AnalysisOptions& options, std::string& error) {
+    const LoneArrayTask& lone = options.lone_array_task;
+    if (lone.index == 0) return true;
+    std::string shard =
+        "--shard=" + std::to_string(lone.index) + "/N, N the array's count of tasks";
+    for (const std::string& manifest :
+         {options.output_path + ".partial.manifest", options.output_path + ".manifest"}) {
+        SweepManifest held;
+        std::string ignored;
+        if (!options.output_path.empty() && read_sweep_manifest(manifest, held, ignored) &&
+            held.sweep == options.sweep_definition && held.shard_index == lone.index) {
+            shard = "--shard=" + std::to_string(lone.index) + "/" +
+                    std::to_string(held.shard_count) + ", as " + manifest + " tells";
+            break;
+        }
+    }
+    error = "--shard=auto: " + lone.reason + "; give " + shard;
+    return false;
+}
+
 int sweep_command(const AnalysisOptions& options, const BatchRequest& request, std::string& error) {
     if (!check_sweep_request(options, request, error)) return EXIT_WRONG_OPTION;
+    if (!check_lone_array_task(options, error)) return EXIT_WRONG_OPTION;
     const SweepPlan plan = plan_of(options, request);
     if (!check_scenarios(plan, options.off_ratio_option, error)) return EXIT_FAILED;
+    if (const std::string same = repeated_scenarios_text(plan.grid); !same.empty())
+        print_note("warning: " + same);
     if (options.count_only) {
         if (print_to_standard_output(std::to_string(options.shard.size(plan.grid.size())) + "\n"))
             return EXIT_DONE;
@@ -61,6 +86,7 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request, s
     const InterruptHandler handler;
     OutputLock lock;
     if (!lock.take("--output=", options.output_path, error)) return EXIT_FAILED;
+    if (!lock.warning().empty()) print_note("warning: " + lock.warning());
     std::optional<SweepChartData> chart_data;
     if (!request.chart_path.empty()) chart_data.emplace(options, request);
     PendingOutput file;
@@ -77,7 +103,15 @@ int sweep_command(const AnalysisOptions& options, const BatchRequest& request, s
         if (!file.replaces()) {
             return fail(error, "--resume: --output= must name a file", EXIT_WRONG_OPTION);
         }
-        if (!resume_from(options, plan, partial, out, progress, error)) return EXIT_FAILED;
+        // A task requeued or run again finds nothing kept, or its output whole.
+        std::string note;
+        const ResumeStart start = resume_start(options, plan, partial, note);
+        if (!note.empty()) print_note(note);
+        if (start == ResumeStart::Complete) return EXIT_DONE;
+        if (start == ResumeStart::FromPartial &&
+            !resume_from(options, plan, partial, out, progress, error)) {
+            return EXIT_FAILED;
+        }
     }
     bool written =
         write_sweep(options, plan, out, chart_data ? &*chart_data : nullptr, progress, error);
@@ -127,6 +161,7 @@ int run_analysis_command(const AnalysisOptions& options, const BatchRequest& req
         const InterruptHandler handler;
         OutputLock lock;
         if (!lock.take("--merge=", options.merge_output, error)) return EXIT_FAILED;
+        if (!lock.warning().empty()) print_note("warning: " + lock.warning());
         if (merge_shard_files(options.merge_output, options.merge_inputs, options.merge_partial,
                               error)) {
             return EXIT_DONE;

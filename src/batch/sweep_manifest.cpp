@@ -3,20 +3,56 @@
 #include "batch/manifest_reading.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <string_view>
 
 namespace morbilex::batch {
+namespace {
 
-std::string sweep_identity(const std::string& sweep) {
-    std::uint64_t hash = 0xcbf29ce484222325ULL;
-    for (const char c : sweep) {
+constexpr std::uint64_t FNV_START = 0xcbf29ce484222325ULL;
+
+std::uint64_t fold(std::uint64_t hash, std::string_view bytes) {
+    for (const char c : bytes) {
         hash ^= static_cast<unsigned char>(c);
         hash *= 0x100000001b3ULL;
     }
+    return hash;
+}
+
+std::string hex_of(std::uint64_t hash) {
     static const char DIGITS[] = "0123456789abcdef";
     std::string text(16, '0');
     for (int k = 15; k >= 0; --k, hash >>= 4)
         text[static_cast<std::size_t>(k)] = DIGITS[hash & 0xf];
     return text;
+}
+
+}  // namespace
+
+std::string sweep_identity(const std::string& sweep) {
+    return hex_of(fold(FNV_START, sweep));
+}
+
+std::string sweep_identity_of(const std::string& program, const std::string& sweep,
+                              const std::vector<std::string>& input_paths) {
+    // Each part ends in a NUL and each file's bytes are followed by their
+    // count, so no two different sets of parts read as the same bytes.
+    std::uint64_t hash = fold(fold(FNV_START, program), std::string_view("", 1));
+    hash = fold(fold(hash, sweep), std::string_view("", 1));
+    for (const std::string& path : input_paths) {
+        unsigned long long size = 0;
+        if (std::FILE* in = std::fopen(path.c_str(), "rb")) {
+            char chunk[1 << 16];
+            std::size_t got = 0;
+            while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0) {
+                hash = fold(hash, std::string_view(chunk, got));
+                size += got;
+            }
+            std::fclose(in);
+        }
+        hash = fold(fold(hash, std::to_string(size)), std::string_view("", 1));
+    }
+    return hex_of(hash);
 }
 
 std::string program_version_text() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace morbilex::batch {
 
@@ -10,7 +11,7 @@ struct SweepManifest {
     int format = 1;
     std::string program;
     std::string sweep;        // the options that make the scenarios, as given, in order
-    std::string identity;     // sweep_identity(sweep)
+    std::string identity;     // sweep_identity_of(program, sweep, the files it reads)
     std::string rows_format;  // csv or jsonl
     long long shard_index = 1;
     long long shard_count = 1;
@@ -19,6 +20,13 @@ struct SweepManifest {
 
 // FNV-1a 64 of the text, as 16 lower-case hex digits.
 std::string sweep_identity(const std::string& sweep);
+
+// What makes a sweep's rows: the program's version, the options and the
+// bytes of the files they read (--scenario, --scenarios), so that an edited
+// file or another version makes another sweep. A file that cannot be read
+// counts as empty (reading it for the sweep tells why).
+std::string sweep_identity_of(const std::string& program, const std::string& sweep,
+                              const std::vector<std::string>& input_paths);
 
 // The version text of this program, "morbilex-batch 1.0".
 std::string program_version_text();

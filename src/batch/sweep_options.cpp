@@ -4,6 +4,7 @@
 
 #include "batch/batch_options.h"
 #include "batch/option_table.h"
+#include "batch/sweep_manifest.h"
 
 namespace morbilex::batch {
 namespace {
@@ -101,6 +102,18 @@ std::string definition_of(int argc, const char* const argv[]) {
     return definition;
 }
 
+// The files the scenarios are read from: --scenario's and --scenarios's.
+std::vector<std::string> input_paths_of(int argc, const char* const argv[]) {
+    std::vector<std::string> paths;
+    GivenOption given;
+    std::string_view name;
+    for (int i = 1; i < argc; ++i) {
+        if (split_option(argv[i], given, name) && (name == "scenario" || name == "scenarios"))
+            paths.emplace_back(given.value);
+    }
+    return paths;
+}
+
 }  // namespace
 
 bool split_analysis_options(int argc, const char* const argv[], AnalysisOptions& options,
@@ -144,7 +157,10 @@ bool split_analysis_options(int argc, const char* const argv[], AnalysisOptions&
     }
     options.sweep_definition = definition_of(argc, argv);
     if (!check_sweep_only(options, error)) return false;
-    return !options.sweep() || format_of_output(options, error);
+    if (!options.sweep()) return true;
+    options.sweep_identity = sweep_identity_of(program_version_text(), options.sweep_definition,
+                                               input_paths_of(argc, argv));
+    return format_of_output(options, error);
 }
 
 std::string analysis_usage_text() {
@@ -178,7 +194,8 @@ std::string analysis_usage_text() {
            "  --shard=auto     K and N of this job array task, from Slurm's\n"
            "                   SLURM_ARRAY_TASK_ID/_MIN/_MAX/_STEP or Grid Engine's\n"
            "                   SGE_TASK_ID/_FIRST/_LAST/_STEPSIZE (a range a-b or\n"
-           "                   a-b:step, not a list)\n"
+           "                   a-b:step, not a list; a task run again alone, an array\n"
+           "                   of one, is refused: give it --shard=K/N)\n"
            "  --count          print the number of scenarios (of the shard) and exit\n"
            "  --chart=PATH     one field: the metric against it (a line per mode when mode\n"
            "                   is swept too); two fields: a heat map; at most 10^6\n"
@@ -190,13 +207,23 @@ std::string analysis_usage_text() {
            "                   every shard of one sweep must be there once, whole;\n"
            "                   OUT.manifest is written. --partial: shards (run_ids)\n"
            "                   may be missing, for a later merge of the merged files\n"
-           "  --resume         continue the sweep kept in OUTPUT.partial (same options)\n"
+           "  --resume         continue the sweep kept in OUTPUT.partial (same options,\n"
+           "                   same files read); with none, run from the start; an OUTPUT\n"
+           "                   whole already (its manifest says) is left as it is\n"
            "A scenario whose run overflows is a row with status non-finite (a missing\n"
            "value in the chart), not a failed sweep. Ctrl-C, SIGTERM or SIGHUP stop a\n"
            "sweep or merge with exit status 128 + the signal (130, 143, 129); a sweep's\n"
            "complete rows go to OUTPUT.partial, OUTPUT itself stays as it was. A file\n"
            "OUTPUT gets OUTPUT.manifest (the sweep, its shard and rows) beside it, and\n"
-           "OUTPUT.lock while a run writes it: a second run on it is refused.\n";
+           "OUTPUT.lock while a run writes it: a second run on it is refused (where\n"
+           "the file system has no locks, it goes on unlocked, with a warning).\n"
+#if defined(__EMSCRIPTEN__)
+           "This build for node catches no signal: Ctrl-C or SIGTERM end it at once,\n"
+           "keeping no OUTPUT.partial (--resume then starts over), and it takes no\n"
+           "OUTPUT.lock: two runs on one output are not refused. A later run removes\n"
+           "the temporary files a stopped one left.\n"
+#endif
+        ;
 }
 
 }  // namespace morbilex::batch

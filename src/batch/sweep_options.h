@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/sweep_grid.h"
+#include "batch/array_task.h"
 
 namespace morbilex::batch {
 
@@ -30,6 +31,7 @@ struct AnalysisOptions {
     int jobs = 0;               // 0: default_job_count()
     Shard shard;
     bool shard_given = false;
+    LoneArrayTask lone_array_task;  // --shard=auto in a task run again alone
     bool count_only = false;
     bool resume = false;  // continue from OUTPUT.partial
     std::string metric = "peak_infectious";
@@ -38,6 +40,9 @@ struct AnalysisOptions {
     // The options that make the scenarios, as given and in order: every one
     // but --output, --shard, --jobs, --resume and --format.
     std::string sweep_definition;
+    // The definition's identity: with the program's version and the bytes of
+    // the files it reads (see sweep_identity_of).
+    std::string sweep_identity;
 
     std::string merge_output;  // --merge=OUT IN...
     std::vector<std::string> merge_inputs;

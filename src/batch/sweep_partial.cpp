@@ -4,7 +4,7 @@
 
 #include <zlib.h>
 
-#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <string_view>
@@ -43,13 +43,31 @@ private:
     std::FILE* plain_ = nullptr;
 };
 
+// The run_id a row starts with, CSV or JSON Lines; 0 when there is none.
+long long run_id_of(std::string_view line, bool csv) {
+    constexpr std::string_view JSON_START = "{\"run_id\":";
+    if (!csv) {
+        if (line.substr(0, JSON_START.size()) != JSON_START) return 0;
+        line.remove_prefix(JSON_START.size());
+    }
+    long long run_id = 0;
+    const auto [end, status] = std::from_chars(line.data(), line.data() + line.size(), run_id);
+    const bool ends = end < line.data() + line.size() && *end == ',';
+    return status == std::errc() && end != line.data() && ends ? run_id : 0;
+}
+
 // Copies the complete lines of the partial file to out: its header, if any,
-// and its rows, counted in progress (skip); false with the reason.
-bool copy_partial(const std::string& path, bool csv, CompressedOutput& out, SweepProgress& progress,
-                  std::string& error) {
+// and its rows, counted in progress (skip). The header must be this sweep's
+// and the rows its shard's first ones in order, as many as kept says; false
+// with the reason.
+bool copy_partial(const std::string& path, const SweepPlan& plan, const Shard& shard,
+                  const SweepManifest& kept, bool csv, CompressedOutput& out,
+                  SweepProgress& progress, std::string& error) {
     PartialReader in(path, out.compressed());
+    const std::string header = csv ? sweep_csv_header(plan.grid) : "";
     std::string chunk(1 << 20, '\0'), pending;
     long long lines = 0;
+    long long rows = 0;
     for (;;) {
         const long long got = in.read(chunk);
         if (got < 0) {
@@ -60,16 +78,47 @@ bool copy_partial(const std::string& path, bool csv, CompressedOutput& out, Swee
         pending.append(chunk.data(), static_cast<std::size_t>(got));
         const std::size_t end = pending.rfind('\n');
         if (end == std::string::npos) continue;
-        lines += std::count(pending.begin(), pending.begin() + end + 1, '\n');
+        for (std::size_t at = 0; at <= end;) {
+            const std::size_t stop = pending.find('\n', at);
+            const std::string_view line = std::string_view(pending).substr(at, stop + 1 - at);
+            at = stop + 1;
+            if (++lines == 1 && csv) {
+                if (line == header) continue;
+                error = path + " line 1: not the header of this sweep's rows";
+                return false;
+            }
+            const long long expected = shard.run_id(rows++);
+            const long long run_id = run_id_of(line.substr(0, line.size() - 1), csv);
+            if (run_id != expected) {
+                error =
+                    path + " line " + std::to_string(lines) + ": " +
+                    (run_id == 0 ? "a row without a run_id" : "run_id " + std::to_string(run_id)) +
+                    " where run_id " + std::to_string(expected) +
+                    " comes next (the file was changed since it was kept)";
+                return false;
+            }
+        }
         if (!out.write(std::string_view(pending).substr(0, end + 1))) {
             error = "the rows could not be written";
             return false;
         }
         pending.erase(0, end + 1);
     }
+    if (rows != kept.rows) {
+        error = path + ": " + std::to_string(rows) + " rows where its manifest says " +
+                std::to_string(kept.rows) + " (the file was changed since it was kept)";
+        return false;
+    }
     progress.header = csv && lines == 0;
-    progress.skip = csv && lines > 0 ? lines - 1 : lines;
+    progress.skip = rows;
     return true;
+}
+
+// Whether the manifest tells the same sweep, format and shard as now.
+bool same_shard(const SweepManifest& held, const SweepManifest& now) {
+    return held.identity == now.identity && held.sweep == now.sweep &&
+           held.rows_format == now.rows_format && held.shard_index == now.shard_index &&
+           held.shard_count == now.shard_count;
 }
 
 }  // namespace
@@ -78,7 +127,7 @@ SweepManifest manifest_of(const AnalysisOptions& options, const SweepPlan& plan,
     SweepManifest manifest;
     manifest.program = program_version_text();
     manifest.sweep = options.sweep_definition;
-    manifest.identity = sweep_identity(manifest.sweep);
+    manifest.identity = options.sweep_identity;
     manifest.rows_format = options.format == RowFormat::JsonLines ? "jsonl" : "csv";
     manifest.shard_index = options.shard.index;
     manifest.shard_count = options.shard.count;
@@ -95,32 +144,66 @@ std::string interrupted_text() {
     return "interrupted by " + signal_name(interrupt_signal());
 }
 
+ResumeStart resume_start(const AnalysisOptions& options, const SweepPlan& plan,
+                         const std::string& partial, std::string& note) {
+    std::error_code ignored;
+    if (std::filesystem::exists(partial, ignored)) return ResumeStart::FromPartial;
+    const SweepManifest now = manifest_of(options, plan, -1);
+    SweepManifest held;
+    std::string unread;
+    if (std::filesystem::is_regular_file(options.output_path, ignored) &&
+        read_sweep_manifest(options.output_path + ".manifest", held, unread) &&
+        same_shard(held, now) && held.rows == now.rows) {
+        note = "--resume: " + options.output_path + " holds every row of this sweep" +
+               (now.shard_count > 1 ? "'s shard " + std::to_string(now.shard_index) + "/" +
+                                          std::to_string(now.shard_count)
+                                    : std::string()) +
+               " already (" + std::to_string(now.rows) + "); nothing to do";
+        return ResumeStart::Complete;
+    }
+    note = "--resume: there is no " + partial + " to continue; the sweep starts from the first row";
+    return ResumeStart::FromStart;
+}
+
 // Starts out with the rows of OUTPUT.partial when it belongs to this sweep.
 bool resume_from(const AnalysisOptions& options, const SweepPlan& plan, const std::string& partial,
                  CompressedOutput& out, SweepProgress& progress, std::string& error) {
-    std::error_code ignored;
-    if (!std::filesystem::exists(partial, ignored)) {
-        error = "--resume: there is no " + partial + " (no interrupted run of this output)";
-        return false;
-    }
     SweepManifest kept;
     if (!read_sweep_manifest(partial + ".manifest", kept, error)) {
         error = "--resume: " + error;
         return false;
     }
     const SweepManifest now = manifest_of(options, plan, -1);
-    if (kept.identity != now.identity || kept.sweep != now.sweep) {
+    const std::string again = "; run it again without --resume";
+    if (kept.program != now.program) {
+        error = "--resume: " + partial + " was written by " + kept.program + ", not by this " +
+                now.program + again;
+        return false;
+    }
+    if (kept.sweep != now.sweep) {
         error = "--resume: " + partial + " belongs to another sweep (" + kept.sweep + ")";
         return false;
     }
-    if (kept.rows_format != now.rows_format || kept.shard_index != now.shard_index ||
-        kept.shard_count != now.shard_count) {
+    if (kept.identity != now.identity) {
+        error = "--resume: " + partial +
+                " belongs to another sweep: a file the sweep reads (--scenario, --scenarios) "
+                "changed since" +
+                again;
+        return false;
+    }
+    if (!same_shard(kept, now)) {
         error = "--resume: " + partial + " holds " + kept.rows_format + " rows of shard " +
                 std::to_string(kept.shard_index) + "/" + std::to_string(kept.shard_count);
         return false;
     }
-    if (!copy_partial(partial, now.rows_format == "csv", out, progress, error)) {
-        error = "--resume: " + error;
+    if (kept.rows > now.rows) {
+        error = "--resume: " + partial + ": " + std::to_string(kept.rows) +
+                " rows where the shard has " + std::to_string(now.rows) + again;
+        return false;
+    }
+    if (!copy_partial(partial, plan, options.shard, kept, now.rows_format == "csv", out, progress,
+                      error)) {
+        error = "--resume: " + error + again;
         return false;
     }
     return true;

@@ -21,7 +21,16 @@ int interrupted_status();
 // "interrupted by SIGTERM".
 std::string interrupted_text();
 
-// Starts out with the rows of OUTPUT.partial when it belongs to this sweep.
+// Where --resume starts: from OUTPUT.partial when there is one; else from
+// the first row, or nowhere when OUTPUT holds this whole shard already, as
+// its manifest says (note tells which).
+enum class ResumeStart { FromPartial, FromStart, Complete };
+ResumeStart resume_start(const AnalysisOptions& options, const SweepPlan& plan,
+                         const std::string& partial, std::string& note);
+
+// Starts out with the rows of OUTPUT.partial when it belongs to this sweep:
+// its manifest names this sweep, format and shard, and its rows are the
+// shard's first ones in order, as many as the manifest says.
 bool resume_from(const AnalysisOptions& options, const SweepPlan& plan, const std::string& partial,
                  CompressedOutput& out, SweepProgress& progress, std::string& error);
 

@@ -5,6 +5,7 @@
 
 #include "chart/chart.h"
 #include "chart/chart_text.h"
+#include "chart/selected_pen.h"
 
 namespace morbilex {
 namespace {
@@ -13,28 +14,6 @@ constexpr Colour BLACK = 0x000000;
 constexpr Colour BLUE = 0xFF0000;
 constexpr Colour RED = 0x0000FF;
 constexpr Colour GREEN = 0x00FF00;
-
-// A pen of the colour is current while the object lives; a pen that cannot be
-// made leaves the line to the current one.
-class SelectedPen {
-public:
-    SelectedPen(Surface& surface, Colour colour)
-        : surface_(surface), pen_(surface.create_pen(colour)) {
-        if (pen_ != 0) kept_ = surface_.select_pen(pen_);
-    }
-    ~SelectedPen() {
-        if (pen_ == 0) return;
-        surface_.select_pen(kept_);
-        surface_.delete_pen(pen_);
-    }
-    SelectedPen(const SelectedPen&) = delete;
-    SelectedPen& operator=(const SelectedPen&) = delete;
-
-private:
-    Surface& surface_;
-    SurfaceObject pen_;
-    SurfaceObject kept_ = 0;
-};
 
 void draw_schedule_line(Surface& surface, int x, int y, const Records& records) {
     if (records.mode == MODE_ONE_TIME) {

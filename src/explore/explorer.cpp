@@ -281,28 +281,86 @@ int shown_rows(const Records& records) {
     return std::clamp(records.model.n_steps, 0, MAX_STEPS);
 }
 
-int step_at_device_x(const Records& records, int device_x, int width, int height,
-                     double cell_pixels) {
-    if (records.mode < 0 || width <= 0 || height <= 0) return -1;
+namespace {
+
+// The chart's mapping of a device width by height as set_chart_mapping forms
+// it (truncated extents and origin, one scale for both axes, the origin at
+// the device's corner), and the steps whose points trunc(j * per_step + 0.5)
+// lie inside the frame.
+struct StepMapping {
+    bool valid = false;
+    double origin_x = 0.0, scale = 0.0, per_step = 0.0;
+    double lowest = 0.0, highest = -1.0;
+};
+
+StepMapping step_mapping(const Records& records, int width, int height, double cell_pixels) {
+    StepMapping m;
+    if (records.mode < 0 || width <= 0 || height <= 0) return m;
     const ExplorerMapping mapping = explorer_mapping(records.scale, width, height, cell_pixels);
     const ChartGeometry& g = mapping.geometry;
     const double dt = records.model.dt;
-    if (!g.drawable || !(dt > 0.0) || !(mapping.x_per_day > 0.0)) return -1;
-    // The mapping as set_chart_mapping forms it: truncated extents and
-    // origin, one scale for both axes, the origin at the device's corner.
+    if (!g.drawable || !(dt > 0.0) || !(mapping.x_per_day > 0.0)) return m;
     const double extent_x = std::trunc(mapping.extent_x);
     const double extent_y = std::trunc(mapping.extent_y);
-    const double origin_x = std::trunc(mapping.origin_x);
-    const double scale = std::min(width / extent_x, height / extent_y);
-    const double logical_x = origin_x + device_x / scale;
-    const double per_step = dt * mapping.x_per_day;
-    // The steps whose points trunc(j * per_step + 0.5) lie inside the frame.
+    m.origin_x = std::trunc(mapping.origin_x);
+    m.scale = std::min(width / extent_x, height / extent_y);
+    m.per_step = dt * mapping.x_per_day;
     const int rows = shown_rows(records);
-    const double lowest = std::max(0.0, std::ceil((g.frame_left - 0.5) / per_step));
-    const double highest = std::min(rows - 1.0, std::ceil((g.frame_right + 0.5) / per_step) - 1.0);
-    if (!(lowest <= highest)) return -1;
-    const double nearest = std::nearbyint(logical_x / per_step);
-    return static_cast<int>(std::clamp(nearest, lowest, highest));
+    m.lowest = std::max(0.0, std::ceil((g.frame_left - 0.5) / m.per_step));
+    m.highest = std::min(rows - 1.0, std::ceil((g.frame_right + 0.5) / m.per_step) - 1.0);
+    m.valid = m.lowest <= m.highest;
+    return m;
+}
+
+}  // namespace
+
+int step_at_device_x(const Records& records, int device_x, int width, int height,
+                     double cell_pixels) {
+    const StepMapping m = step_mapping(records, width, height, cell_pixels);
+    if (!m.valid) return -1;
+    const double logical_x = m.origin_x + device_x / m.scale;
+    const double nearest = std::nearbyint(logical_x / m.per_step);
+    return static_cast<int>(std::clamp(nearest, m.lowest, m.highest));
+}
+
+ReadOutSteps read_out_steps(const Records& records, int width, int height, double cell_pixels) {
+    const StepMapping m = step_mapping(records, width, height, cell_pixels);
+    if (!m.valid) return {};
+    return {static_cast<int>(m.lowest), static_cast<int>(m.highest)};
+}
+
+int read_out_step_after_key(int step, ReadOutKey key, ReadOutSteps steps) {
+    if (steps.first < 0 || steps.last < steps.first) return -1;
+    const int page = std::max(1, (steps.last - steps.first + 1) / 10);
+    int move = 0;
+    switch (key) {
+        case ReadOutKey::Home:
+            return steps.first;
+        case ReadOutKey::End:
+            return steps.last;
+        case ReadOutKey::Left:
+            move = -1;
+            break;
+        case ReadOutKey::Right:
+            move = 1;
+            break;
+        case ReadOutKey::ShiftLeft:
+            move = -READ_OUT_SHIFT_STEPS;
+            break;
+        case ReadOutKey::ShiftRight:
+            move = READ_OUT_SHIFT_STEPS;
+            break;
+        case ReadOutKey::PageUp:
+            move = -page;
+            break;
+        case ReadOutKey::PageDown:
+            move = page;
+            break;
+    }
+    if (step < 0) return move < 0 ? steps.last : steps.first;
+    // In long arithmetic: a step near INT_MAX must not wrap.
+    const long long moved = static_cast<long long>(step) + move;
+    return static_cast<int>(std::clamp<long long>(moved, steps.first, steps.last));
 }
 
 double round_number_above(double value) {

@@ -98,6 +98,24 @@ int step_at_device_x(const Records& records, int device_x, int width, int height
 // The rows shown: 0..min(n_steps, MAX_STEPS)-1.
 int shown_rows(const Records& records);
 
+// The steps the read-out can show on a device width by height with text of
+// cell_pixels: those inside the frame, first..last (both -1 when none).
+struct ReadOutSteps {
+    int first = -1;
+    int last = -1;
+};
+ReadOutSteps read_out_steps(const Records& records, int width, int height, double cell_pixels);
+
+// The keys that move the read-out, the same in every front end: an arrow
+// moves one step, Shift with an arrow ten, Page Up and Page Down a tenth of
+// the steps shown (earlier and later), Home and End to the first and last.
+enum class ReadOutKey { Left, Right, ShiftLeft, ShiftRight, PageUp, PageDown, Home, End };
+inline constexpr int READ_OUT_SHIFT_STEPS = 10;
+// The read-out's step after key, from step (-1: none shown yet, when a key
+// towards later starts at the first step and one towards earlier at the
+// last), always within the steps shown; -1 when none is shown.
+int read_out_step_after_key(int step, ReadOutKey key, ReadOutSteps steps);
+
 // The smallest of 1, 2, 2.5 and 5 times a power of ten that is at least value
 // (value > 0); 1 for anything else.
 double round_number_above(double value);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "chart/chart_text.h"
+#include "chart/selected_pen.h"
 #include "text/format.h"
 
 namespace morbilex {
@@ -17,25 +18,6 @@ namespace {
 
 constexpr Colour WHITE = 0xFFFFFF;
 constexpr Colour GREY = 0x808080;
-
-class Pen {
-public:
-    Pen(Surface& surface, Colour colour) : surface_(surface), pen_(surface.create_pen(colour)) {
-        if (pen_ != 0) kept_ = surface_.select_pen(pen_);
-    }
-    ~Pen() {
-        if (pen_ == 0) return;
-        surface_.select_pen(kept_);
-        surface_.delete_pen(pen_);
-    }
-    Pen(const Pen&) = delete;
-    Pen& operator=(const Pen&) = delete;
-
-private:
-    Surface& surface_;
-    SurfaceObject pen_;
-    SurfaceObject kept_ = 0;
-};
 
 // A text as it stands (no format), cut to the chart's text capacity.
 void draw_text(Surface& surface, int x, int y, const std::string& text) {
@@ -262,7 +244,7 @@ void draw_series(Surface& surface, const ChartGeometry& g, const Records& record
     const double y_per_person = records.scale.y_per_person;
     const int rows = shown_rows(records);
     for (int k = 0; k < COMPARTMENT_COUNT; ++k) {
-        Pen pen(surface, colours[k]);
+        SelectedPen pen(surface, colours[k]);
         bool drawing = false;
         long long last_pixel = 0;
         for (int j = 0; j < rows; ++j) {
@@ -348,7 +330,7 @@ void draw_boxed_legend(Surface& surface, const ChartGeometry& g, const SeriesCol
         if (k < COMPARTMENT_COUNT || k == COMPARTMENT_COUNT) {
             const Colour colour =
                 k < COMPARTMENT_COUNT ? colours.colours[k] : comparison_colour(colours.colours[2]);
-            Pen pen(surface, colour);
+            SelectedPen pen(surface, colour);
             surface.move_to(line_left, y - step / 2);
             surface.line_to(line_right, y - step / 2);
         } else {
@@ -366,21 +348,11 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
     const int x = step_x(step, records.model.dt, x_per_day);
     if (x < g.frame_left || x > g.frame_right) return;
     {
-        Pen pen(surface, GREY);
+        SelectedPen pen(surface, GREY);
         surface.move_to(x, g.frame_bottom);
         surface.line_to(x, g.frame_top);
     }
-    const CompartmentValues& row = records.results[step];
-    const std::string lines[] = {
-        formatted("day %.2f", {step * records.model.dt}),
-        formatted("S %.2f", {row[0]}),
-        formatted("E %.2f", {row[1]}),
-        formatted("I %.2f", {row[2]}),
-        formatted("R %.2f", {row[3]}),
-        records.mode == MODE_NO_INTERVENTION
-            ? std::string("no intervention")
-            : std::string(explorer.reduced_at(step) ? "reduction on" : "reduction off"),
-    };
+    const std::vector<std::string> lines = read_out_lines(records, explorer);
     const int line_step = g.line_step;
     const int width = 9 * line_step;
     const int gap = plot_length(g, 0.01);
@@ -389,12 +361,12 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
     left = std::max(std::min(left, room.right - width), room.left);
     // Below the legend's box (at most six lines), clear of it where the
     // device's height allows.
-    const int height = static_cast<int>(std::size(lines)) * line_step + line_step / 4;
+    const int height = static_cast<int>(lines.size()) * line_step + line_step / 4;
     const int top = std::min(std::max(g.frame_top - 7 * line_step, room.bottom + height), room.top);
     const int bottom = top - height;
     surface.fill_rectangle(left, top, left + width, bottom, WHITE);
     {
-        Pen pen(surface, GREY);
+        SelectedPen pen(surface, GREY);
         surface.move_to(left, top);
         surface.line_to(left + width, top);
         surface.line_to(left + width, bottom);
@@ -489,6 +461,22 @@ Colour comparison_colour(Colour colour) {
     return light;
 }
 
+std::vector<std::string> read_out_lines(const Records& records, const Explorer& explorer) {
+    const int step = explorer.read_out_step;
+    if (records.mode < 0 || step < 0 || step >= shown_rows(records)) return {};
+    const CompartmentValues& row = records.results[step];
+    return {
+        formatted("day %.2f", {step * records.model.dt}),
+        formatted("S %.2f", {row[0]}),
+        formatted("E %.2f", {row[1]}),
+        formatted("I %.2f", {row[2]}),
+        formatted("R %.2f", {row[3]}),
+        records.mode == MODE_NO_INTERVENTION
+            ? std::string("no intervention")
+            : std::string(explorer.reduced_at(step) ? "reduction on" : "reduction off"),
+    };
+}
+
 void paint_explorer_view(Surface& surface, Records& records, const SeriesColours& colours,
                          Explorer& explorer, int width, int height, bool with_figures) {
     if (records.view.classic || records.mode < 0) {
@@ -500,6 +488,10 @@ void paint_explorer_view(Surface& surface, Records& records, const SeriesColours
     draw_explorer_chart(surface, records, colours, explorer, chart_width, height);
     if (with_figures)
         draw_figures_beside(surface, explorer, chart_width + 8, width - chart_width - 8, height);
+}
+
+int exported_view_width(int window_width, const ViewOptions& view) {
+    return view.classic ? window_width : window_width * 5 / 3;
 }
 
 }  // namespace morbilex

@@ -4,6 +4,9 @@
 // classic view it is exactly paint_view.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "chart/chart.h"
 #include "explore/explorer.h"
 #include "model/records.h"
@@ -14,6 +17,10 @@ namespace morbilex {
 Colour comparison_colour(Colour colour);
 inline constexpr Colour REDUCTION_BAND_COLOUR = 0xC8EEFF;  // pale orange
 
+// The read-out of the explorer's step, a line each: the day, S, E, I, R and
+// whether a reduction is in force; none when no step is shown.
+std::vector<std::string> read_out_lines(const Records& records, const Explorer& explorer);
+
 // The view of a window's client area or a picture, width by height device
 // units from the surface's top-left corner (the surface brings its own
 // background). The explorer is brought up to date with the records first.
@@ -21,5 +28,10 @@ inline constexpr Colour REDUCTION_BAND_COLOUR = 0xC8EEFF;  // pale orange
 // print where no panel shows them.
 void paint_explorer_view(Surface& surface, Records& records, const SeriesColours& colours,
                          Explorer& explorer, int width, int height, bool with_figures);
+
+// The width of an exported picture of the view of a window this wide: in the
+// explorer view the figures stand beside the chart, which keeps the window's
+// width in three fifths of the picture; the classic view is the window's.
+int exported_view_width(int window_width, const ViewOptions& view);
 
 }  // namespace morbilex

@@ -32,18 +32,21 @@ int main(int argc, char* argv[]) {
     {
         // The window removes the trace it wrote when it goes. The end of a
         // session or Ctrl+C in the terminal ends the program as Exit does, also
-        // from inside a dialog, whose command then runs nothing.
+        // from inside a dialog, whose command then runs nothing, and from the
+        // box about the scenario file given on the command line.
         // The last session's scenario, scale and view come back; the values
         // as they stand at the end are kept for the next one.
         Records& records = program_records();
-        load_remembered_settings(records);
+        std::string settings_path = settings_file_path(settings_folder());
+        const std::string settings_note = load_remembered_settings(settings_path, records);
+        if (!settings_note.empty()) std::fprintf(stderr, "morbilex: %s\n", settings_note.c_str());
         MainWindow window(records, trace_path);
         const TerminationSignals termination([&window] { window.end_by_signal(); });
         window.show();
         window.activateWindow();  // keys reach it even without a window manager
         if (!options.scenario_path.empty()) window.open_scenario(options.scenario_path);
-        exit_code = application.exec();
-        save_remembered_settings(records);
+        if (!window.ending()) exit_code = application.exec();
+        save_remembered_settings(settings_path, records);
     }
     return exit_code;
 }

@@ -430,10 +430,8 @@ bool MainWindow::export_view_as(const std::string& path, int type, std::string& 
             paint_explorer_view(surface, records_, colours_, explorer_, width, height, true);
         }
     };
-    // The explorer's picture has the figures beside the chart, which keeps
-    // the window's size in three fifths of the picture.
     QSize size = view_->size();
-    if (!records_.view.classic) size.setWidth(size.width() * 5 / 3);
+    size.setWidth(exported_view_width(size.width(), records_.view));
     return export_view(draw, path, QString::fromLatin1(extension), size, error);
 }
 

@@ -134,4 +134,12 @@ std::string trace_path_for(const StartOptions& options, std::string& error) {
     return folder + "/" + TRACE_FILE_NAME;
 }
 
+std::string settings_folder() {
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && config[0] == '/')
+        return std::string(config) + "/morbilex";
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
+        return std::string(home) + "/.config/morbilex";
+    return {};
+}
+
 }  // namespace morbilex

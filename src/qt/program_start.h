@@ -36,4 +36,8 @@ void end_quietly_without_display(bool platform_starting);
 // missing. Empty, with the reason in error, when the folder cannot be made.
 std::string trace_path_for(const StartOptions& options, std::string& error);
 
+// The folder of the remembered settings: $XDG_CONFIG_HOME/morbilex (by
+// default ~/.config/morbilex); empty when neither names a folder.
+std::string settings_folder();
+
 }  // namespace morbilex

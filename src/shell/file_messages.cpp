@@ -27,4 +27,14 @@ std::string trace_failure_text(const std::string& trace_path, int error_number) 
     return text + "; the chart shows the full run.";
 }
 
+std::string settings_set_aside_text(const std::string& reason, const std::string& kept_path) {
+    return "The remembered settings could not be read (" + reason + "); the file is kept as " +
+           full_path(kept_path) + " and this session starts with the usual values.";
+}
+
+std::string settings_left_alone_text(const std::string& reason, const std::string& why_kept) {
+    return "The remembered settings could not be read (" + reason + ") nor moved aside (" +
+           why_kept + "); the file stays as it is and this session's settings are not kept.";
+}
+
 }  // namespace morbilex

@@ -1,10 +1,14 @@
 #include "shell/scenario_files.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <system_error>
 
 #include "shell/file_messages.h"
@@ -13,15 +17,48 @@
 namespace morbilex {
 namespace {
 
+namespace fs = std::filesystem;
+
 // Larger than any document the programs write, by far.
 constexpr long LARGEST_DOCUMENT = 1 << 20;
+// Symbolic links followed from one name before giving up (a loop).
+constexpr int MOST_LINKS = 40;
+// Renames tried while the system says the target is in use.
+constexpr int MOST_RENAMES = 1000;
+constexpr const char* SETTINGS_FILE_NAME = "settings.morbilex";
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
+// Only a regular file is read: a pipe or a device could keep the program
+// waiting for ever, and a folder has no text.
+bool is_readable_kind(const std::string& path, std::string& error) {
+    std::error_code failure;
+    const fs::file_status status = fs::status(path, failure);
+    if (status.type() == fs::file_type::not_found) {
+        error = file_problem_text(path, ENOENT);
+        return false;
+    }
+    if (failure) {
+        error = file_problem_text(path, failure.value());
+        return false;
+    }
+    if (status.type() == fs::file_type::directory) {
+        error = file_problem_text(path, 0) + ": a folder, not a scenario file";
+        return false;
+    }
+    if (status.type() != fs::file_type::regular) {
+        error = file_problem_text(path, 0) +
+                ": not a regular file (a pipe, a device or a socket), not a scenario file";
+        return false;
+    }
+    return true;
+}
+
 bool read_whole_text(const std::string& path, std::string& text, std::string& error) {
+    if (!is_readable_kind(path, error)) return false;
     errno = 0;
     const File file(std::fopen(path.c_str(), "rb"));
     if (!file) {
@@ -44,30 +81,137 @@ bool read_whole_text(const std::string& path, std::string& text, std::string& er
     return true;
 }
 
-// Written beside the target under another name, then renamed over it: a
-// failure leaves the old file as it was.
-bool write_whole_text(const std::string& path, const std::string& text, std::string& error) {
-    const std::string temporary = path + ".part";
+// The file a name stands for: symbolic links followed, a relative one from
+// the folder of the link. A dangling link gives the name it points to.
+fs::path final_target(const std::string& path) {
+    fs::path target = path;
+    for (int links = 0; links < MOST_LINKS; ++links) {
+        std::error_code failure;
+        if (!fs::is_symlink(target, failure)) break;
+        const fs::path next = fs::read_symlink(target, failure);
+        if (failure) break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target;
+}
+
+// A number no other call of this process gives, and unlikely in any other
+// process: a random start mixed with a count.
+std::uint64_t unique_number() {
+    static const std::uint64_t start = [] {
+        std::random_device device;
+        const auto clock =
+            static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+        return (std::uint64_t{device()} << 32 ^ device()) ^ clock;
+    }();
+    static std::atomic<std::uint64_t> count{0};
+    // splitmix64: distinct counts give distinct numbers.
+    std::uint64_t z = start + 0x9e3779b97f4a7c15u * (count.fetch_add(1) + 1);
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9u;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebu;
+    return z ^ (z >> 31);
+}
+
+// Creates a file that did not exist; null with the reason otherwise. The
+// open is exclusive where the C library knows "x"; one that does not may
+// ignore it, so a name already taken is never opened.
+File create_new_file(const std::string& path, int& reason) {
+    std::error_code failure;
+    if (fs::exists(fs::symlink_status(path, failure))) {
+        reason = EEXIST;
+        return nullptr;
+    }
     errno = 0;
-    File file(std::fopen(temporary.c_str(), "wb"));
+    File file(std::fopen(path.c_str(), "wbx"));
+    if (!file && errno == EINVAL) file.reset(std::fopen(path.c_str(), "wb"));
+    reason = errno != 0 ? errno : EIO;
+    return file;
+}
+
+// A new file of a name no other writer uses, beside target.
+File create_temporary_beside(const fs::path& target, std::string& temporary, int& reason) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char number[20];
+        std::snprintf(number, sizeof number, "%016llx",
+                      static_cast<unsigned long long>(unique_number()));
+        std::string name = ".";
+        name += target.filename().string();
+        name += '.';
+        name += number;
+        name += ".part";
+        temporary = (target.parent_path() / name).string();
+        File file = create_new_file(temporary, reason);
+        if (file || reason != EEXIST) return file;
+    }
+    return nullptr;
+}
+
+// Written beside the target under a name of its own, then renamed over it: a
+// failure leaves the old file as it was, and writers at the same time leave
+// one whole document. A symbolic link stays a link: the file it points to is
+// replaced.
+bool write_whole_text(const std::string& path, const std::string& text, std::string& error) {
+    const fs::path target = final_target(path);
+    std::string temporary;
+    int reason = 0;
+    File file = create_temporary_beside(target, temporary, reason);
     if (!file) {
-        error = file_problem_text(path, errno);
+        error = file_problem_text(path, reason);
         return false;
     }
+    errno = 0;
     const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() &&
                          std::fflush(file.get()) == 0;
-    const int reason = errno != 0 ? errno : EIO;
+    reason = errno != 0 ? errno : EIO;
     const bool closed = std::fclose(file.release()) == 0;
     std::error_code failure;
     if (written && closed) {
-        std::filesystem::rename(temporary, path, failure);
+        // The file replaced keeps its permissions.
+        const fs::file_status old = fs::status(target, failure);
+        if (!failure && fs::is_regular_file(old))
+            fs::permissions(temporary, old.permissions(), failure);
+        // Windows refuses a rename over a file that another save is
+        // replacing at this instant: that passes at once.
+        for (int attempt = 0; attempt < MOST_RENAMES; ++attempt) {
+            fs::rename(temporary, target, failure);
+            if (failure != std::errc::permission_denied) break;
+        }
         if (!failure) return true;
         error = file_problem_text(path, failure.value());
     } else {
         error = file_problem_text(path, reason);
     }
-    std::filesystem::remove(temporary, failure);
+    fs::remove(temporary, failure);
     return false;
+}
+
+// Moves the file at path (the file a link points to) to path + ".bad", or
+// ".bad.2", ".bad.3" ... when that is taken; the name given, or empty with the
+// reason.
+std::string move_aside(const std::string& path, std::string& reason) {
+    const fs::path target = final_target(path);
+    for (int number = 1; number < 1000; ++number) {
+        std::string name = target.string();
+        name += ".bad";
+        if (number > 1) {
+            name += '.';
+            name += std::to_string(number);
+        }
+        int failure_number = 0;
+        if (!create_new_file(name, failure_number)) {
+            if (failure_number == EEXIST) continue;
+            reason = file_problem_text(name, failure_number);
+            return {};
+        }
+        std::error_code failure;
+        fs::rename(target, name, failure);
+        if (!failure) return name;
+        reason = file_problem_text(path, failure.value());
+        fs::remove(name, failure);
+        return {};
+    }
+    reason = file_problem_text(target.string() + ".bad", EEXIST);
+    return {};
 }
 
 }  // namespace
@@ -83,47 +227,41 @@ bool load_scenario_file(const std::string& path, Records& records, InterventionM
 }
 
 bool save_scenario_file(std::string& path, const Records& records, std::string& error) {
-    if (!std::filesystem::path(path).has_extension()) path += SCENARIO_FILE_EXTENSION;
+    if (!fs::path(path).has_extension()) path += SCENARIO_FILE_EXTENSION;
     return write_whole_text(path, write_scenario_document(records, false), error);
 }
 
-std::string settings_file_path() {
+std::string settings_file_path(const std::string& folder) {
     // Tests and scripts that start the programs keep a user's settings out.
     if (const char* off = std::getenv("MORBILEX_NO_SETTINGS"); off != nullptr && off[0] != '\0')
         return {};
-    std::filesystem::path folder;
-#ifdef _WIN32
-    const char* application_data = std::getenv("APPDATA");
-    if (application_data == nullptr || application_data[0] == '\0') return {};
-    folder = std::filesystem::path(application_data) / "Morbilex";
-#else
-    if (const char* config = std::getenv("XDG_CONFIG_HOME");
-        config != nullptr && config[0] == '/') {
-        folder = config;
-    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
-        folder = std::filesystem::path(home) / ".config";
-    } else {
-        return {};
-    }
-    folder /= "morbilex";
-#endif
-    return (folder / "settings.morbilex").string();
+    if (folder.empty()) return {};
+    return (fs::path(folder) / SETTINGS_FILE_NAME).string();
 }
 
-void load_remembered_settings(Records& records) {
-    const std::string path = settings_file_path();
+std::string load_remembered_settings(std::string& path, Records& records) {
+    std::error_code failure;
+    if (path.empty() || fs::status(path, failure).type() == fs::file_type::not_found) return {};
     std::string text;
-    std::string ignored;
-    if (path.empty() || !read_whole_text(path, text, ignored)) return;
+    std::string reason;
     InterventionMode unused = MODE_NOTHING_CALCULATED;
-    read_scenario_document(text, records, unused, ignored);
+    if (read_whole_text(path, text, reason)) {
+        if (read_scenario_document(text, records, unused, reason)) return {};
+        reason = file_problem_text(path, 0) + ": " + reason;
+    }
+    std::string why_kept;
+    const std::string aside = move_aside(path, why_kept);
+    if (aside.empty()) {
+        path.clear();
+        return settings_left_alone_text(reason, why_kept);
+    }
+    return settings_set_aside_text(reason, aside);
 }
 
-bool save_remembered_settings(const Records& records) {
-    const std::string path = settings_file_path();
+bool save_remembered_settings(const std::string& path, const Records& records) {
     if (path.empty()) return false;
     std::error_code failure;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), failure);
+    fs::create_directories(fs::path(path).parent_path(), failure);
     std::string ignored;
     return !failure && write_whole_text(path, write_scenario_document(records, true), ignored);
 }

@@ -36,7 +36,8 @@ struct SweepPage {
     std::vector<TypedField> typed;
     SweepPlan plan;
     std::string refusal;
-    std::string text;  // the last text handed out
+    std::string text;   // the last text handed out
+    std::string input;  // a field's text, copied in by the page
     // The picture's cells: bins[k] along axis k, of per[k] of its points each.
     std::vector<long long> bins, per;
     std::vector<double> values;  // the shown column's mean in each cell
@@ -241,11 +242,25 @@ EMSCRIPTEN_KEEPALIVE void page_sweep_free(SweepPage* page) {
     delete page;
 }
 
-// Types a field of the sweep's base scenario; 0 when no dialog has it.
-EMSCRIPTEN_KEEPALIVE int page_sweep_set_field(SweepPage* page, const char* name, const char* text) {
+// Room for a field's text of size bytes, which the page copies there before
+// page_sweep_set_field (a pasted text can be larger than the stack that
+// passing it as a string would take).
+EMSCRIPTEN_KEEPALIVE char* page_sweep_input_buffer(SweepPage* page, int size) {
+    page->input.assign(static_cast<std::size_t>(size < 0 ? 0 : size), '\0');
+    return page->input.data();
+}
+
+// Types a field of the sweep's base scenario, its text in
+// page_sweep_input_buffer; 0 when no dialog has it or the text is longer than
+// a field holds (page_sweep_refusal says which).
+EMSCRIPTEN_KEEPALIVE int page_sweep_set_field(SweepPage* page, const char* name) {
     TypedField field;
     if (!find_editable_field(name, field)) return 0;
-    field.text = text;
+    if (!fits_field(page->input)) {
+        page->refusal = too_long_field_text(name);
+        return 0;
+    }
+    field.text = page->input;
     page->typed.push_back(std::move(field));
     return 1;
 }
@@ -340,9 +355,7 @@ EMSCRIPTEN_KEEPALIVE int page_sweep_run(SweepPage* page, int index, int count, i
     WorkerSink sink(with_rows ? nullptr : &cells);
     const SweepOutcome outcome = run_sweep(page->plan, settings, sink);
     if (outcome.refused) {
-        page->refusal = "run_id " + std::to_string(outcome.refused->run_id) + " refused: " +
-                        (outcome.refused->field != nullptr ? outcome.refused->field->name : "") +
-                        "=" + outcome.refused->text + " " + refusal_words(outcome.refused->reason);
+        page->refusal = refused_run_text(*outcome.refused);
         return 0;
     }
     sink.finish();

@@ -33,16 +33,14 @@ std::string last_error_text() {
 }
 
 // The picture's size in device pixels: the client area's, at least one pixel
-// each way; in the explorer view wider by the figures beside the chart, so
-// that the chart keeps the window's size in three fifths of the picture, as
-// in the Linux program's pictures.
+// each way, and in the explorer view wider by the figures beside the chart.
 SIZE client_size(HWND window) {
     RECT client = {};
     GetClientRect(window, &client);
     SIZE size = {std::max<LONG>(1, client.right - client.left),
                  std::max<LONG>(1, client.bottom - client.top)};
-    if (main_window_state(window) != nullptr && !program_records().view.classic)
-        size.cx = size.cx * 5 / 3;
+    if (main_window_state(window) != nullptr)
+        size.cx = exported_view_width(size.cx, program_records().view);
     return size;
 }
 

@@ -1,4 +1,5 @@
 // The entry point of the Windows program.
+#include <cstdlib>
 #include <string>
 
 #include "shell/messages.h"
@@ -19,8 +20,18 @@ std::string scenario_argument(const char* command_line) {
     return path;
 }
 
+// The folder of the remembered settings: %APPDATA%\Morbilex; empty without
+// APPDATA.
+std::string settings_folder() {
+    const char* application_data = std::getenv("APPDATA");
+    if (application_data == nullptr || application_data[0] == '\0') return {};
+    return std::string(application_data) + "\\Morbilex";
+}
+
 // Shows the main window and runs the message loop; the result is the quit code.
-int run_main_window(int show_command, const std::string& scenario) {
+// settings_note, when not empty, tells why the remembered settings were not taken.
+int run_main_window(int show_command, const std::string& scenario,
+                    const std::string& settings_note) {
     using namespace morbilex;
     HWND window =
         CreateWindowExA(0, WINDOW_CLASS_NAME, PROGRAM_TITLE, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -29,6 +40,8 @@ int run_main_window(int show_command, const std::string& scenario) {
     if (window == nullptr) return 0;
     ShowWindow(window, show_command);
     UpdateWindow(window);
+    if (!settings_note.empty())
+        MessageBoxA(window, settings_note.c_str(), SETTINGS_CAPTION, MB_OK | MB_ICONWARNING);
     if (!scenario.empty()) morbilex::open_scenario_at_start(window, scenario);
 
     HACCEL accelerators = create_main_accelerators();
@@ -56,11 +69,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
     prepare_user_interface(state, instance);
     // The last session's scenario, scale and view come back, and the values
     // as they stand at the end are kept for the next one.
-    load_remembered_settings(program_records());
+    std::string settings_path = settings_file_path(settings_folder());
+    const std::string settings_note = load_remembered_settings(settings_path, program_records());
     if (previous_instance != nullptr || register_main_window_class(instance)) {
-        exit_code = run_main_window(show_command, scenario_argument(command_line));
+        exit_code = run_main_window(show_command, scenario_argument(command_line), settings_note);
     }
-    save_remembered_settings(program_records());
+    save_remembered_settings(settings_path, program_records());
     remove_trace_of_this_process(state);
     return exit_code;
 }

@@ -76,7 +76,8 @@ free_port() {
     done
 }
 
-# Waits up to $1 seconds for the command after it to succeed.
+# Polls until the command after it succeeds; $1 seconds only bound a hang
+# (every wait is for a state, none for a time).
 wait_for() {
     local seconds=$1
     shift
@@ -94,7 +95,7 @@ chmod 600 "$folder/munge.key"
 munged --force --key-file="$folder/munge.key" --socket="$folder/munge.socket" \
     --pid-file="$folder/munged.pid" --log-file="$folder/munged.log" \
     --seed-file="$folder/munged.seed" || fail "munged did not start"
-wait_for 10 test -S "$folder/munge.socket" || fail "munged made no socket"
+wait_for 120 test -S "$folder/munge.socket" || fail "munged made no socket"
 
 host=$(hostname -s)
 cpus=$(nproc)
@@ -139,7 +140,7 @@ EOF
 slurmctld -i 2>>"$folder/slurmctld.log" || fail "slurmctld did not start"
 slurmd -N morbilexnode 2>>"$folder/slurmd.log" || fail "slurmd did not start"
 node_idle() { [ "$(sinfo -h -n morbilexnode -o %t 2>/dev/null)" = idle ]; }
-wait_for 30 node_idle || fail "the node did not come up idle: $(sinfo -h -o '%t %E' 2>&1)"
+wait_for 300 node_idle || fail "the node did not come up idle: $(sinfo -h -o '%t %E' 2>&1)"
 echo "cluster up after $((SECONDS - started)) s (ports $ctld_port, $slurmd_port)"
 
 cd "$folder/work" || fail "no work folder"
@@ -151,7 +152,7 @@ job_gone() { [ -z "$(squeue -h -j "$1" 2>/dev/null)" ]; }
 # Waits for every task of job $1 and checks each one completed with exit 0.
 wait_for_array() {
     local job=$1
-    wait_for 120 job_gone "$job" || fail "job $job still queued or running after 120 s: $(squeue -h -j "$job")"
+    wait_for 600 job_gone "$job" || fail "job $job still queued or running after 600 s: $(squeue -h -j "$job")"
     local states
     states=$(scontrol -o show job "$job" | grep -o 'JobState=[A-Z_]* .*ExitCode=[0-9:]*' |
         sed 's/JobState=\([A-Z_]*\) .*ExitCode=\([0-9:]*\)/\1 \2/' | sort | uniq -c)
@@ -175,9 +176,9 @@ merge_and_compare() {
 
 # The README's array as written there, on a smaller grid: sbatch --wait
 # returns once every task has ended.
-job=$(timeout 120 sbatch --parsable --wait --array=1-16 --wrap="'$program' ${grid[*]} \
+job=$(timeout 600 sbatch --parsable --wait --array=1-16 --wrap="'$program' ${grid[*]} \
     --shard=auto --output=part-\$SLURM_ARRAY_TASK_ID.csv") ||
-    fail "sbatch --wait --array=1-16 failed or took over 120 s"
+    fail "sbatch --wait --array=1-16 failed or took over 600 s"
 wait_for_array "${job%%;*}"
 merge_and_compare 1-16
 
@@ -192,7 +193,7 @@ merge_and_compare 2-8:2
 job=$(sbatch --parsable --array=1,3,7 --wrap="'$program' ${grid[*]} --shard=auto \
     --output=part-\$SLURM_ARRAY_TASK_ID.csv") || fail "sbatch --array=1,3,7 failed"
 job=${job%%;*}
-wait_for 120 job_gone "$job" || fail "job $job still queued or running after 120 s"
+wait_for 600 job_gone "$job" || fail "job $job still queued or running after 600 s"
 refusals=$(grep -l -- '--shard=auto: SLURM_ARRAY_TASK_COUNT=3 where .* the array is a list' \
     slurm-"$job"_*.out | wc -l)
 if [ "$refusals" != 3 ] || ls part-*.csv >/dev/null 2>&1; then
@@ -200,24 +201,54 @@ if [ "$refusals" != 3 ] || ls part-*.csv >/dev/null 2>&1; then
 fi
 echo "--array=1,3,7: every task refused the list"
 
-# A task cancelled mid-run and its shard finished with --resume.
+# A task cancelled mid-run and its shard finished with --resume. The task is
+# stopped (SIGSTOP) once its rows are being written and proven unfinished
+# before the plain scancel, and continued only once the cancel's SIGTERM is
+# pending: however fast the machine, the cancel finds it mid-sweep.
 if "$program" --help | grep -q -- --resume; then
     rm -f part-*.csv
-    big=(--sweep=R_0=1:4:0.0002 "--sweep=T_max=10000,20000")
+    big=(--sweep=R_0=1:4:0.0002 "--sweep=T_max=5000,10000")
     "$program" "${big[@]}" --output=big.csv || fail "the large sweep in one process failed"
     job=$(sbatch --parsable --array=1-2 \
-        --wrap="'$program' ${big[*]} --shard=auto --output=part-\$SLURM_ARRAY_TASK_ID.csv") ||
+        --wrap="'$program' ${big[*]} --jobs=1 --shard=auto --output=part-\$SLURM_ARRAY_TASK_ID.csv") ||
         fail "sbatch of the large sweep failed"
     job=${job%%;*}
-    task_running() { squeue -h -j "${job}_2" -t RUNNING 2>/dev/null | grep -q .; }
-    wait_for 60 task_running || fail "task ${job}_2 never ran"
-    sleep 1
-    # SIGINT to the task's every process: the program stops as on Ctrl-C,
-    # its written rows complete (a plain scancel's SIGTERM it does not catch).
-    scancel --full --signal=INT "${job}_2"
-    wait_for 120 job_gone "$job" || fail "job $job did not end"
+    # The task's rows go to a hidden temporary until it ends; its lock holds its pid.
+    writing() {
+        local temporary
+        for temporary in .part-2.csv.tmp-*; do
+            [ -f "$temporary" ] && [ "$(stat -c %s "$temporary")" -gt 4096 ] && [ -s part-2.csv.lock ] &&
+                return 0
+        done
+        return 1
+    }
+    wait_for 600 writing || fail "task ${job}_2 wrote no rows"
+    pid=$(cat part-2.csv.lock)
+    kill -STOP "$pid" || fail "task ${job}_2 (pid $pid) ended before it could be stopped"
+    stopped() { case $(cut -d ' ' -f 3 "/proc/$pid/stat" 2>/dev/null) in T | Z | '') return 0 ;; esac; return 1; }
+    wait_for 600 stopped || fail "task ${job}_2 (pid $pid) did not stop"
+    [ "$(cut -d ' ' -f 3 "/proc/$pid/stat" 2>/dev/null)" = T ] ||
+        fail "task ${job}_2 (pid $pid) ended before it could be stopped"
+    [ ! -e part-2.csv ] || fail "task ${job}_2 had finished before the cancel"
+    # A plain scancel: SIGTERM, as a job cancelled or timed out gets it.
+    scancel "${job}_2"
+    sigterm_pending() {
+        kill -0 "$pid" 2>/dev/null || return 0
+        local name mask
+        while read -r name mask; do
+            case $name in
+            SigPnd: | ShdPnd:) (((16#$mask >> 14) & 1)) && return 0 ;;
+            esac
+        done <"/proc/$pid/status"
+        return 1
+    }
+    wait_for 600 sigterm_pending || fail "the cancel's SIGTERM never reached task ${job}_2"
+    kill -CONT "$pid" 2>/dev/null
+    wait_for 600 job_gone "$job" || fail "job $job did not end"
     echo "task ${job}_2 after the cancel:" \
         "$(scontrol -o show job "${job}_2" | grep -o 'JobState=[A-Z_]*\|ExitCode=[0-9:]*' | xargs)"
+    [ -s part-2.csv.partial ] || fail "the cancelled task kept no rows in part-2.csv.partial"
+    [ ! -e part-2.csv ] || fail "the cancelled task wrote a whole part-2.csv"
     # Alone, task 2 would be an array of one (--shard=auto: 1/1): K/N it is.
     resumed=$(sbatch --parsable \
         --wrap="'$program' ${big[*]} --shard=2/2 --resume --output=part-2.csv") ||
@@ -225,7 +256,7 @@ if "$program" --help | grep -q -- --resume; then
     wait_for_array "${resumed%%;*}"
     "$program" --merge=merged.csv part-*.csv || fail "--merge after --resume failed"
     cmp merged.csv big.csv || fail "the resumed shard's merge differs from one process's sweep"
-    echo "a task cancelled and resumed: merged shards equal one process's sweep"
+    echo "a task cancelled with scancel and resumed: merged shards equal one process's sweep"
 else
     echo "skipped the cancel and --resume step: this morbilex-batch has no --resume"
 fi

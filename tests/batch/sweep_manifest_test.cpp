@@ -59,5 +59,16 @@ TEST(SweepManifest, ReadsWhatIsWrittenAndRefusesWhatIsNot) {
     EXPECT_FALSE(read_sweep_manifest(folder.file("none"), read, error));
 }
 
+// The identity covers the program's version and the bytes of the files read.
+TEST(SweepManifest, IdentityCoversTheVersionAndTheFilesRead) {
+    testing::TemporaryFolder folder;
+    const std::vector<std::string> read = {folder.file("lhs.csv")};
+    std::ofstream(read[0]) << "R_0\n2\n";
+    const std::string first = sweep_identity_of("morbilex-batch 1.0", "--scenarios=lhs.csv", read);
+    EXPECT_NE(sweep_identity_of("morbilex-batch 1.1", "--scenarios=lhs.csv", read), first);
+    std::ofstream(read[0]) << "R_0\n3\n";
+    EXPECT_NE(sweep_identity_of("morbilex-batch 1.0", "--scenarios=lhs.csv", read), first);
+}
+
 }  // namespace
 }  // namespace morbilex::batch

@@ -97,7 +97,7 @@ TEST_F(Sweeps, OutputIsTheSameForAnyJobsAndShardsMergeIntoIt) {
     EXPECT_EQ(read_bytes(file("part2.csv.manifest")),
               "# morbilex-batch sweep\nformat = 1\nprogram = morbilex-batch 1.0\nsweep = " +
                   std::string(GRID) +
-                  "\nidentity = 7f6dca1b841daf75\nrows_format = csv\nshard = 2/5\nrows = 5\n");
+                  "\nidentity = bc7e0d673130bfcd\nrows_format = csv\nshard = 2/5\nrows = 5\n");
     EXPECT_FALSE(std::filesystem::exists(file("all.csv.manifest")));
     ASSERT_EQ(run("--merge=all.csv " + shards).status, 0);
     EXPECT_EQ(read_bytes(file("all.csv")), one.out);
@@ -452,9 +452,11 @@ TEST_F(Sweeps, RefusedOptionsNameThemselvesAndWriteNothing) {
     EXPECT_NE(period.err.find("latent_period=0 refused: a period must be above zero"),
               std::string::npos)
         << period.err;
-    // An Off_threshold the ratio makes is refused as the ratio.
-    const std::string made = " refused: Off_threshold = F x On_threshold = inf in run_id ";
-    const std::string why = ": no finite number at the start of the text\n";
+    // An Off_threshold the ratio makes is refused as the ratio, for the
+    // overflow of the product (each factor is finite).
+    const std::string made = " refused: Off_threshold = F x On_threshold in run_id ";
+    const std::string why =
+        " overflows: the product is larger in size than any number (about 1.8e308)\n";
     EXPECT_EQ(run("--sweep=R_0=1,2 --off-ratio=1e308").err,
               "morbilex-batch: --off-ratio=1e308" + made + "1" + why);
     EXPECT_EQ(run("--sweep=On_threshold=1,1e300 --off-ratio=1e10").err,
@@ -486,13 +488,96 @@ TEST_F(Sweeps, FailedChartLeavesEveryOutputAsItWas) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 4);
 }
 
+// What --resume and --merge join is one sweep: its options, the files they
+// read and the program's version; a partial file's rows must be the shard's
+// first ones, as many as its manifest says. (A whole shard is put aside as one.)
+TEST_F(Sweeps, ResumeAndMergeJoinRowsOfOneSweepOnly) {
+    const std::string table = "R_0,mode\n1.5,0\n2.5,1\n", other = "R_0,mode\n1.5,0\n2.6,1\n";
+    write_file("lhs.csv", table);
+    write_file("plan.morbilex", "T_max = 120\n");
+    const std::string sweep =
+        "--scenario=plan.morbilex --scenarios=lhs.csv --sweep=latent_period=2:5:0.5";
+    ASSERT_EQ(run(sweep + " --shard=2/3 --output=whole.csv").status, 0);
+    const std::string whole = read_bytes(file("whole.csv"));
+    const std::vector<std::string> lines = split_lines(whole);
+    const auto resumed = [&](const std::string& rows, int count, const std::string& told) {
+        const std::string manifest = read_bytes(file("whole.csv.manifest"));
+        write_file("p.csv.partial", rows);
+        write_file("p.csv.partial.manifest", manifest.substr(0, manifest.find("rows = ")) +
+                                                 "rows = " + std::to_string(count) + "\n");
+        const Outcome outcome = run(sweep + " --shard=2/3 --output=p.csv --resume");
+        EXPECT_EQ(outcome.status, 1) << told;
+        EXPECT_NE(outcome.err.find(told), std::string::npos) << outcome.err;
+    };
+    resumed(lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n" + lines[4] + "\n", 3,
+            "p.csv.partial line 4: run_id 11 where run_id 8 comes next");
+    resumed(whole.substr(0, whole.rfind('\n', whole.size() - 2) + 1), 5,
+            "p.csv.partial: 4 rows where its manifest says 5");
+    const std::string manifest = read_bytes(file("whole.csv.manifest"));
+    std::string older = manifest;
+    write_file("whole.csv.manifest", older.replace(older.find(" 1.0\n"), 5, " 0.9\n"));
+    resumed(whole, 5, "was written by morbilex-batch 0.9, not by this morbilex-batch 1.0");
+    write_file("whole.csv.manifest", manifest);
+    write_file("lhs.csv", other);
+    resumed(whole, 5, "a file the sweep reads (--scenario, --scenarios) changed since");
+    write_file("lhs.csv", table);
+    write_file("plan.morbilex", "T_max = 121\n");
+    resumed(whole, 5, "a file the sweep reads (--scenario, --scenarios) changed since");
+    write_file("plan.morbilex", "T_max = 120\n");
+    EXPECT_FALSE(std::filesystem::exists(file("p.csv")));
+    ASSERT_EQ(run(sweep + " --shard=2/3 --output=p.csv --resume").status, 0);
+    EXPECT_EQ(read_bytes(file("p.csv")), whole);
+    // Shards made before and after the file changed are not one sweep.
+    ASSERT_EQ(run(sweep + " --shard=1/3 --output=s1.csv").status, 0);
+    write_file("lhs.csv", other);
+    ASSERT_EQ(run(sweep + " --shard=3/3 --output=s3.csv").status, 0);
+    EXPECT_NE(run("--merge=all.csv s1.csv whole.csv s3.csv")
+                  .err.find("s1.csv and s3.csv are not shards of one sweep (identity "),
+              std::string::npos);
+}
+
+// --resume in a task requeued or run again: with nothing kept it runs from
+// the start, with its output whole it has nothing to do; a task run again
+// alone (an array of one) is told its K/N. Swept values that make the same
+// scenarios are told, and the sweep goes on.
+TEST_F(Sweeps, ResumeWithNothingKeptAndLoneTasksAndRepeatedScenarios) {
+    const std::string sweep = "--sweep=R_0=1:3:0.25 --T_max=50";
+    ASSERT_EQ(run(sweep + " --output=whole.csv").status, 0);
+    ASSERT_EQ(run(sweep + " --output=p.csv --resume").status, 0);
+    EXPECT_EQ(read_bytes(file("p.csv")), read_bytes(file("whole.csv")));
+    const Outcome again = run(sweep + " --output=p.csv --resume");
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.err,
+              "morbilex-batch: --resume: p.csv holds every row of this sweep already "
+              "(9); nothing to do\n");
+    const std::string lone =
+        "env -i SLURM_ARRAY_TASK_ID=2 SLURM_ARRAY_TASK_MIN=2 "
+        "SLURM_ARRAY_TASK_MAX=2 SLURM_ARRAY_TASK_COUNT=1";
+    ASSERT_EQ(run(sweep + " --shard=2/4 --output=part.csv").status, 0);
+    const Outcome known = run(sweep + " --shard=auto --resume --output=part.csv", lone);
+    EXPECT_EQ(known.status, 2);
+    EXPECT_NE(known.err.find("(Slurm); give --shard=2/4, as part.csv.manifest tells\n"),
+              std::string::npos)
+        << known.err;
+    EXPECT_NE(run(sweep + " --shard=auto --output=new.csv", lone).err.find("give --shard=2/N"),
+              std::string::npos);
+    const Outcome capped = run("--sweep=T_max=10000,20000 --sweep=R_0=2,3 --count");
+    EXPECT_EQ(capped.status * 10 + std::stoi(capped.out), 4);
+    EXPECT_EQ(capped.err,
+              "morbilex-batch: warning: --sweep=T_max=10000,20000: T_max=10000 and 20000 make "
+              "the same scenarios, as a run stops at 10000 days (40000 steps of 0.25 days); their "
+              "rows differ only in swept_T_max\n");
+}
+
 // The sweep of the signal tests: long enough to be stopped halfway.
 constexpr const char* LONG_SWEEP = "--sweep=R_0=1:100:0.0005 --jobs=2";
 
 class Stopped : public Sweeps {
 protected:
-    // Starts the program on the arguments (split at spaces) and waits until
-    // more than 4 kB reach a temporary file starting with hidden.
+    // Starts the program on the arguments (split at spaces), waits until more
+    // than 4 kB reach a temporary file starting with hidden, and stops it
+    // there (SIGSTOP): however fast the machine, it is caught mid-run.
+    // signal() then sends the signal and lets it go on.
     pid_t start(const std::string& arguments, const std::string& hidden) const {
         std::vector<std::string> words{MORBILEX_BATCH_PROGRAM};
         for (std::size_t at = 0; at < arguments.size();) {
@@ -512,16 +597,28 @@ protected:
             _exit(127);
         }
         const auto under_way = [&] {
+            std::error_code gone;  // a temporary renamed while listed
             for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
                 if (entry.path().filename().string().rfind(hidden, 0) == 0 &&
-                    entry.file_size() > 4096)
+                    entry.file_size(gone) > 4096 && !gone)
                     return true;
             }
             return false;
         };
-        for (int wait = 0; wait < 1000 && !under_way(); ++wait)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        while (!under_way())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        kill(child, SIGSTOP);
+        int status = 0;
+        EXPECT_EQ(waitpid(child, &status, WUNTRACED), child);
+        EXPECT_TRUE(WIFSTOPPED(status)) << "the run ended before it could be stopped";
+        EXPECT_TRUE(under_way()) << "the run had finished its output";
         return child;
+    }
+
+    // Sends the signal to a child that start() stopped, and continues it.
+    static void signal(pid_t child, int signal_number) {
+        kill(child, signal_number);
+        kill(child, SIGCONT);
     }
 
     static int status_of(pid_t child) {
@@ -562,7 +659,7 @@ TEST_F(Stopped, SignalsKeepCompleteRowsApartAndResumeFinishesThem) {
         ASSERT_EQ(run(sweep + " --output=whole-" + output).status, 0);
         write(output, "old\n");
         const pid_t child = start(sweep + " --output=" + output, "." + output + ".tmp-");
-        kill(child, stop.signal);
+        signal(child, stop.signal);
         EXPECT_EQ(status_of(child), 128 + stop.signal) << stop.signal;
         EXPECT_EQ(read_bytes(file(output)), "old\n");
         EXPECT_TRUE(litter().empty()) << litter()[0];
@@ -584,12 +681,9 @@ TEST_F(Stopped, SignalsKeepCompleteRowsApartAndResumeFinishesThem) {
         EXPECT_FALSE(std::filesystem::exists(file(output + ".partial")));
         EXPECT_FALSE(std::filesystem::exists(file(output + ".partial.manifest")));
     }
-    // A resume with nothing to continue, or with another sweep's rows.
-    EXPECT_EQ(run(std::string(LONG_SWEEP) + " --output=out.csv --resume").err,
-              "morbilex-batch: --resume: there is no out.csv.partial (no interrupted run of this "
-              "output)\n");
+    // A resume with another sweep's rows.
     const pid_t child = start(std::string(LONG_SWEEP) + " --output=out.csv", ".out.csv.tmp-");
-    kill(child, SIGTERM);
+    signal(child, SIGTERM);
     EXPECT_EQ(status_of(child), 143);
     const Outcome other = run("--sweep=R_0=1:100:0.001 --output=out.csv --resume");
     EXPECT_EQ(other.status, 1);
@@ -601,7 +695,7 @@ TEST_F(Stopped, SignalsLeaveNoLitterAndKilledRunsAreCleanedUp) {
     // The stopped sweep tells where its rows are, on one line.
     pid_t child = start(std::string(LONG_SWEEP) + " --output=rows.csv", ".rows.csv.tmp-");
     kill(child, SIGINT);
-    kill(child, SIGTERM);  // a second signal while it stops ends it at once
+    signal(child, SIGTERM);  // a second signal while it stops ends it at once
     const int status = status_of(child);
     EXPECT_TRUE(status == 143 || status == 130) << status;  // unless it had stopped
     EXPECT_TRUE(litter().empty());
@@ -624,7 +718,7 @@ TEST_F(Stopped, SignalsLeaveNoLitterAndKilledRunsAreCleanedUp) {
             0);
     }
     child = start("--merge=all.csv s1.csv s2.csv", ".all.csv.tmp-");
-    kill(child, SIGTERM);
+    signal(child, SIGTERM);
     EXPECT_EQ(status_of(child), 143);
     EXPECT_FALSE(std::filesystem::exists(file("all.csv")));
     EXPECT_TRUE(litter().empty());
@@ -674,8 +768,8 @@ TEST_F(Stopped, WhatAPathIsDecidesHowItIsWritten) {
     // A FIFO is written in place, with no manifest beside it.
     ASSERT_EQ(mkfifo(file("pipe").c_str(), 0666), 0);
     EXPECT_EQ(run("--sweep=R_0=1,2 --output=pipe", "(cat pipe >piped.csv &);").status, 0);
-    for (int wait = 0; wait < 100 && split_lines(read_bytes(file("piped.csv"))).size() < 3; ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    while (split_lines(read_bytes(file("piped.csv"))).size() < 3)  // cat may still be copying
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_EQ(split_lines(read_bytes(file("piped.csv"))).size(), 3u);
     EXPECT_FALSE(std::filesystem::exists(file("pipe.manifest")));
     // A dangling chain of links keeps every link; a loop is refused.

@@ -335,6 +335,41 @@ TEST(Explorer, ReadOutHitTestInvertsTheChartMapping) {
     EXPECT_EQ(step_at_device_x(*records, 100, 800, 500, 16), -1);
 }
 
+// The keys of every front end move the read-out within the steps the frame
+// shows (a zoomed chart's too): from none to an end, by one, ten or a tenth.
+TEST(Explorer, ReadOutKeysStayOnTheStepsShown) {
+    auto records = records_after_run(MODE_NO_INTERVENTION);
+    records->scale.xmin = 50;
+    records->scale.xmax = 120;
+    const ReadOutSteps steps = read_out_steps(*records, 900, 500, 16);
+    ASSERT_EQ(steps.first, step_at_device_x(*records, -1000, 900, 500, 16));
+    ASSERT_EQ(steps.last, step_at_device_x(*records, 100000, 900, 500, 16));
+    ASSERT_GT(steps.first, 0);
+    ASSERT_LT(steps.last, 799);
+    EXPECT_EQ(read_out_step_after_key(-1, ReadOutKey::Right, steps), steps.first);
+    EXPECT_EQ(read_out_step_after_key(-1, ReadOutKey::ShiftLeft, steps), steps.last);
+    EXPECT_EQ(read_out_step_after_key(steps.last - 3, ReadOutKey::End, steps), steps.last);
+    const int page = (steps.last - steps.first + 1) / 10;
+    const struct {
+        ReadOutKey key;
+        int move;
+    } keys[] = {{ReadOutKey::Left, -1},       {ReadOutKey::Right, 1},
+                {ReadOutKey::ShiftLeft, -10}, {ReadOutKey::ShiftRight, 10},
+                {ReadOutKey::PageUp, -page},  {ReadOutKey::PageDown, page},
+                {ReadOutKey::Home, -100000},  {ReadOutKey::End, 100000}};
+    std::mt19937 random(7);
+    int step = steps.first;
+    for (int k = 0; k < 2000; ++k) {
+        const auto& key = keys[random() % std::size(keys)];
+        const int after = read_out_step_after_key(step, key.key, steps);
+        EXPECT_EQ(after, std::clamp(step + key.move, steps.first, steps.last));
+        step = after;
+    }
+    records->mode = MODE_NOTHING_CALCULATED;
+    EXPECT_EQ(read_out_step_after_key(5, ReadOutKey::Left, read_out_steps(*records, 900, 500, 16)),
+              -1);
+}
+
 TEST(Explorer, FitsAxesToRoundNumbersAboveTheCurvesShown) {
     EXPECT_EQ(round_number_above(1196.4), 2000.0);
     EXPECT_EQ(round_number_above(2400.0), 2500.0);

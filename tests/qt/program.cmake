@@ -23,11 +23,11 @@ set_tests_properties(program_explorer PROPERTIES
 add_test(NAME program_screenshots
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/program_screenshots.sh
           $<TARGET_FILE:morbilex> ${CMAKE_CURRENT_BINARY_DIR}/screenshots)
-set_tests_properties(program_screenshots PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+set_tests_properties(program_screenshots PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600)
 
 add_test(NAME program_command_line
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/program_command_line.sh $<TARGET_FILE:morbilex>)
-set_tests_properties(program_command_line PROPERTIES TIMEOUT 60)
+set_tests_properties(program_command_line PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 60)
 
 add_test(NAME install_tree
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/install_tree.sh ${CMAKE_BINARY_DIR})

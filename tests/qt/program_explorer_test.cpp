@@ -67,6 +67,14 @@ private slots:
         QTest::keyClick(view, Qt::Key_Right);
         QTest::keyClick(view, Qt::Key_Left);
         QCOMPARE(window.explorer().read_out_step, step + 1);
+        // The core's keys: ten steps with Shift, and the last step the chart shows.
+        QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(window.explorer().read_out_step, step + 11);
+        QTest::keyClick(view, Qt::Key_End);
+        QCOMPARE(window.explorer().read_out_step,
+                 read_out_steps(records, view->width(), view->height(),
+                                reading_cell_pixels(view->logicalDpiY()))
+                     .last);
         QImage read_out = grab_view(window);
         QVERIFY(read_out != dragged);
 

@@ -37,43 +37,48 @@ fail() {
   exit 1
 }
 
-# A free display: the server picks it and writes its number.
+# A free display: the server picks it and writes its number once it
+# accepts clients.
+mkfifo "$work/display"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$work/display")"
+display=""
+read -r display <"$work/display" || true
+[ -n "$display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$display"
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 
 (cd "$work" && exec "$program") &
 program_pid=$!
 
-# The window with exactly this title, once it is mapped.
+# The window with exactly this title, once it is mapped (ctest's timeout
+# bounds a hang: every wait here is for a state, none for a time).
 wait_for_window() {
-  local title="$1" window=""
-  for _ in $(seq 100); do
-    window="$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1 || true)"
-    [ -n "$window" ] && break
-    sleep 0.1
+  local title="$1"
+  xdotool search --sync --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1
+}
+
+# Until the screen stays the same from one capture to the next.
+settle() {
+  local previous="" current
+  while :; do
+    current="$(import -window root rgb:- | md5sum)"
+    [ "$current" = "$previous" ] && return
+    previous="$current"
   done
-  [ -n "$window" ] || fail "no window titled '$title'"
-  echo "$window"
 }
 
 send_keys() {
   local window="$1"
   shift
-  timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+  xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
   xdotool key --clearmodifiers "$@"
-  sleep 0.5
+  settle
 }
 
 screenshot() {
-  sleep 0.7
+  settle
   import -window root "$output/$1.png"
 }
 
@@ -81,6 +86,17 @@ screenshot() {
 red_pixels() {
   convert "$output/$1.png" -fill black +opaque red -fill white -opaque red \
     -format '%[fx:round(mean*w*h)]' info:
+}
+
+# Screenshots NAME until the red curve is drawn.
+screenshot_with_curve() {
+  screenshot "$1"
+  until [ "$(red_pixels "$1")" -gt 0 ]; do screenshot "$1"; done
+}
+
+# Until the file exists and is not empty.
+wait_for_trace() {
+  until [ -s "$1" ]; do sleep 0.05; done
 }
 
 main_window="$(wait_for_window Morbilex)"
@@ -94,9 +110,8 @@ send_keys "$main_window" ctrl+o
 dialog="$(wait_for_window 'One-time intervention')"
 send_keys "$dialog" Return
 xdotool mousemove --window "$main_window" 300 250
-screenshot explorer_one_time
-[ -s "$work/temp.dat" ] || fail "the explorer's run wrote no trace"
-[ "$(red_pixels explorer_one_time)" -gt 0 ] || fail "the explorer view shows no red curve"
+wait_for_trace "$work/temp.dat"
+screenshot_with_curve explorer_one_time
 send_keys "$main_window" F1
 dialog="$(wait_for_window "Morbilex User's Guide")"
 screenshot explorer_user_guide
@@ -113,9 +128,8 @@ send_keys "$main_window" alt+v l
 screenshot classic_after_explorer
 
 send_keys "$main_window" ctrl+n
-screenshot default_chart
-[ -s "$work/temp.dat" ] || fail "Ctrl+N wrote no trace"
-[ "$(red_pixels default_chart)" -gt 0 ] || fail "the default chart shows no red curve"
+wait_for_trace "$work/temp.dat"
+screenshot_with_curve default_chart
 
 send_keys "$main_window" ctrl+m
 dialog="$(wait_for_window 'Change Parameter0')"
@@ -149,10 +163,6 @@ screenshot help_box
 send_keys "$dialog" Return
 
 send_keys "$main_window" ctrl+x
-for _ in $(seq 50); do
-  kill -0 "$program_pid" 2>/dev/null || break
-  sleep 0.1
-done
 wait "$program_pid" || fail "the program ended with status $?"
 program_pid=""
 [ ! -e "$work/temp.dat" ] || fail "the trace was not deleted at exit"
@@ -167,10 +177,6 @@ for keys in ctrl+m:TERM ctrl+o:INT ctrl+i:HUP; do
   send_keys "$main_window" "$key"
   xdotool search --sync --onlyvisible --name 'Change Parameter0|intervention' >/dev/null
   kill "-$signal" "$program_pid"
-  for _ in $(seq 50); do
-    kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.1
-  done
   wait "$program_pid" || fail "SIG$signal in a dialog ($key): status $?"
   program_pid=""
   [ "$(cat "$work/temp.dat" 2>/dev/null)" = "mine" ] ||

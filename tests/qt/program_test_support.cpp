@@ -26,7 +26,7 @@ ModalWatch when_modal(std::function<void(QWidget*)> action, QWidget* previous_wi
     auto stopped = watch.stopped_;
     auto* timer = new QTimer(qApp);
     timer->setInterval(10);
-    QDeadlineTimer deadline(5000);
+    QDeadlineTimer deadline(60000);  // only a hang: the watch ends on the dialog
     QObject::connect(timer, &QTimer::timeout, [=] {
         QWidget* modal = QApplication::activeModalWidget();
         bool ready = !*stopped && modal != nullptr && modal != previous && modal->isVisible();

@@ -154,41 +154,34 @@ TEST(ScenarioDocument, BadLinesAreRefusedByLineAndFieldAndNothingIsStored) {
     }
 }
 
-// The settings live in $XDG_CONFIG_HOME/morbilex, come back as they were
-// saved, and a bad file there changes nothing.
+// The settings live in the folder the front end names, come back as they
+// were saved, and a bad file there changes nothing.
 TEST(RememberedSettings, ComeBackFromTheConfigurationFolderAndABadFileIsIgnored) {
 #ifndef _WIN32
     testing::TemporaryFolder folder;
     const std::string config = folder.path().string();
-    const char* previous = std::getenv("XDG_CONFIG_HOME");
-    const std::string kept = previous != nullptr ? previous : "";
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     unsetenv("MORBILEX_NO_SETTINGS");
-    EXPECT_EQ(settings_file_path(), config + "/morbilex/settings.morbilex");
+    std::string path = settings_file_path(config + "/morbilex");
+    EXPECT_EQ(path, config + "/morbilex/settings.morbilex");
     auto saved = default_records();
     saved->model.R_0 = 1.75;
     saved->scale.ymax = 2000;
     saved->view.classic = true;
-    ASSERT_TRUE(save_remembered_settings(*saved));
+    ASSERT_TRUE(save_remembered_settings(path, *saved));
     auto loaded = default_records();
-    load_remembered_settings(*loaded);
+    load_remembered_settings(path, *loaded);
     EXPECT_EQ(loaded->model.R_0, 1.75);
     EXPECT_EQ(loaded->scale.ymax, 2000.0);
     EXPECT_TRUE(loaded->view.classic);
     EXPECT_EQ(loaded->mode, MODE_NOTHING_CALCULATED);
 
-    std::ofstream(settings_file_path()) << "R_0 = 9\nymax = oops\n";
+    std::ofstream(path) << "R_0 = 9\nymax = oops\n";
     auto untouched = default_records();
-    load_remembered_settings(*untouched);
+    load_remembered_settings(path, *untouched);
     EXPECT_EQ(untouched->model.R_0, 2.5);
     setenv("MORBILEX_NO_SETTINGS", "1", 1);
-    EXPECT_EQ(settings_file_path(), "");
+    EXPECT_EQ(settings_file_path(config + "/morbilex"), "");
     unsetenv("MORBILEX_NO_SETTINGS");
-    if (previous != nullptr) {
-        setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
-    } else {
-        unsetenv("XDG_CONFIG_HOME");
-    }
 #endif
 }
 

@@ -92,8 +92,8 @@ bool start_program(const std::string& program_path, const std::string& folder,
                         nullptr, folder.c_str(), &startup, &program.process)) {
         return false;
     }
-    WaitForInputIdle(program.process.hProcess, 10000);
-    for (DWORD waited = 0; waited < 15000; waited += POLL_MILLISECONDS) {
+    WaitForInputIdle(program.process.hProcess, HANG_GUARD_MILLISECONDS);
+    for (DWORD waited = 0; waited < HANG_GUARD_MILLISECONDS; waited += POLL_MILLISECONDS) {
         HWND window = nullptr;
         while ((window = FindWindowExA(nullptr, window, "Morbilex", nullptr)) != nullptr) {
             if (process_of(window) == program.process.dwProcessId && IsWindowVisible(window)) {
@@ -148,7 +148,7 @@ std::vector<HWND> other_windows(const RunningProgram& program) {
 
 void settle(HWND window) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, HANG_GUARD_MILLISECONDS, &result);
 }
 
 void post_command(HWND window, int command_id) {

@@ -20,19 +20,23 @@ struct RunningProgram {
     std::string folder;  // its current directory, with a trailing backslash
 };
 
+// How long a wait for a state may last before the test calls it a hang: long
+// enough for any machine, since every wait below ends on its state.
+constexpr DWORD HANG_GUARD_MILLISECONDS = 120000;
+
 // Starts the program with the folder as its current directory and waits for
 // its main window (class "Morbilex") to be shown.
 bool start_program(const std::string& program_path, const std::string& folder,
                    RunningProgram& program);
 // Waits for the process to end; its exit code, or -1 after the timeout (the
 // process is then terminated).
-int wait_for_exit(RunningProgram& program, DWORD timeout_milliseconds = 10000);
+int wait_for_exit(RunningProgram& program, DWORD timeout_milliseconds = HANG_GUARD_MILLISECONDS);
 
 // A visible top-level window of the program with this caption, or null after the timeout.
 HWND wait_for_window(const RunningProgram& program, const char* caption,
-                     DWORD timeout_milliseconds = 10000);
+                     DWORD timeout_milliseconds = HANG_GUARD_MILLISECONDS);
 // True when the window has gone within the timeout.
-bool wait_until_gone(HWND window, DWORD timeout_milliseconds = 10000);
+bool wait_until_gone(HWND window, DWORD timeout_milliseconds = HANG_GUARD_MILLISECONDS);
 // The visible top-level windows of the program besides the main window.
 std::vector<HWND> other_windows(const RunningProgram& program);
 
@@ -58,7 +62,8 @@ std::string read_file(const std::string& path);
 // The lines of the text file, without their line ends.
 std::vector<std::string> read_lines(const std::string& path);
 // Waits until the file holds this many lines.
-bool wait_for_lines(const std::string& path, size_t count, DWORD timeout_milliseconds = 10000);
+bool wait_for_lines(const std::string& path, size_t count,
+                    DWORD timeout_milliseconds = HANG_GUARD_MILLISECONDS);
 
 }  // namespace morbilex::driver
 

@@ -95,7 +95,7 @@ std::string open_windows(const RunningProgram& program) {
 // The platform's print dialog says that no printer is installed (wine's does;
 // Windows also tells the user in its own words). OK closes it.
 void close_no_printer_warning(const RunningProgram& program, const std::string& what) {
-    HWND warning = wait_for_window(program, "Print", 5000);
+    HWND warning = wait_for_window(program, "Print");
     check(warning != nullptr, what + ": the platform tells that no printer is installed");
     if (warning == nullptr) return;
     save_picture(warning, picture("no_printer_warning"));
@@ -571,9 +571,9 @@ void explorer_view() {
     expect_exit(program, "e&Xit from the explorer view");
 }
 
-// The spooled job that a print has finished, or "" after the timeout.
+// The spooled job that a print has finished, or "" when none comes.
 std::string wait_for_finished_job() {
-    for (int attempt = 0; attempt < 200; ++attempt) {
+    for (DWORD waited = 0; waited < HANG_GUARD_MILLISECONDS; waited += 50) {
         for (const std::string& job : spooled_jobs()) {
             std::string text = read_file(job);
             if (text.find("%%EOF") != std::string::npos) return text;

@@ -21,7 +21,9 @@ if [ -z "${WINEPREFIX:-}" ]; then
   export WINEPREFIX="$own_prefix"
 fi
 
-display_file="$(mktemp)"
+# Xvfb picks a free display and writes its number once it accepts clients.
+display_file="$(mktemp -u)"
+mkfifo "$display_file"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
 xvfb_pid=$!
 
@@ -34,15 +36,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for _ in $(seq 100); do
-  [ -s "$display_file" ] && break
-  sleep 0.1
-done
-if [ ! -s "$display_file" ]; then
+display=""
+read -r display <"$display_file" || true
+if [ -z "$display" ]; then
   echo "Xvfb did not start" >&2
   exit 1
 fi
-export DISPLAY=":$(head -n1 "$display_file")"
+export DISPLAY=":$display"
 
 # A server of this prefix started without a display would keep windows off it.
 wineserver -k >/dev/null 2>&1 || true
