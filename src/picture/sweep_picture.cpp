@@ -7,6 +7,7 @@
 #include <iterator>
 #include <numeric>
 
+#include "chart/selected_pen.h"
 #include "picture/axis_scale.h"
 
 namespace morbilex {
@@ -27,25 +28,6 @@ Colour surface_colour(std::uint32_t rgb) {
 int pixel(double x) {
     return static_cast<int>(std::floor(x + 0.5));
 }
-
-// The Surface's current pen for a while.
-class PenScope {
-public:
-    PenScope(Surface& surface, std::uint32_t rgb)
-        : surface_(surface), pen_(surface.create_pen(surface_colour(rgb))) {
-        previous_ = surface.select_pen(pen_);
-    }
-    ~PenScope() {
-        surface_.select_pen(previous_);
-        surface_.delete_pen(pen_);
-    }
-    PenScope(const PenScope&) = delete;
-    PenScope& operator=(const PenScope&) = delete;
-
-private:
-    Surface& surface_;
-    SurfaceObject pen_, previous_ = 0;
-};
 
 void line(Surface& surface, double x0, double y0, double x1, double y1) {
     surface.move_to(pixel(x0), pixel(y0));
@@ -183,14 +165,14 @@ void draw_line_grid(Surface& surface, const LineRange& range, const PictureBox& 
     };
     for (double x : ticks_between(range.x_low, range.x_high, 8)) {
         {
-            const PenScope grid(surface, GRID_COLOUR);
+            const SelectedPen grid(surface, surface_colour(GRID_COLOUR));
             line(surface, x_at(x), plot.bottom(), x_at(x), plot.top);
         }
         text_at(surface, x_at(x), plot.bottom() + text * 1.0, axis_text(x), Align::Centre, text);
     }
     for (double y : ticks_between(range.y_low, range.y_high, 6)) {
         {
-            const PenScope grid(surface, GRID_COLOUR);
+            const SelectedPen grid(surface, surface_colour(GRID_COLOUR));
             line(surface, plot.left, y_at(y), plot.right(), y_at(y));
         }
         text_at(surface, plot.left - text * 0.5, y_at(y), axis_text(y), Align::Right, text);
@@ -211,7 +193,7 @@ void draw_series(Surface& surface, const LineSeries& series, const LineRange& ra
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return series.x[a] < series.x[b]; });
-    const PenScope pen(surface, colour);
+    const SelectedPen pen(surface, surface_colour(colour));
     bool drawing = false;
     for (std::size_t k : order) {
         if (!std::isfinite(series.y[k])) {
@@ -238,13 +220,14 @@ void draw_legend(Surface& surface, const SweepLineChart& chart, const PictureBox
     const PictureBox box{plot.right() + text * 1.2, plot.top, legend_width(chart, text),
                          row * chart.series.size() + text * 0.4};
     {
-        const PenScope grid(surface, GRID_COLOUR);
+        const SelectedPen grid(surface, surface_colour(GRID_COLOUR));
         outline(surface, box);
     }
     for (std::size_t k = 0; k < chart.series.size(); ++k) {
         const double y = box.top + text * 0.2 + row * (k + 0.5);
         {
-            const PenScope pen(surface, SERIES_COLOURS[k % std::size(SERIES_COLOURS)]);
+            const SelectedPen pen(surface,
+                                  surface_colour(SERIES_COLOURS[k % std::size(SERIES_COLOURS)]));
             for (double offset : {-0.5, 0.5})
                 line(surface, box.left + text * 0.5, y + offset, box.left + text * 2.5, y + offset);
         }
