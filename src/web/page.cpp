@@ -1,6 +1,6 @@
 // The page's entry points into the core: a scenario typed into the dialogs'
-// fields, its run, chart, figures and trace, and sweeps for the page's
-// worker. The page holds a Page and hands it to every call.
+// fields, its run, chart, figures and trace (sweeps: page_sweep.cpp). The
+// page holds a Page and hands it to every call.
 #include <emscripten.h>
 
 #include <atomic>
@@ -13,8 +13,6 @@
 
 #include "analysis/run_summary.h"
 #include "analysis/scenario_setup.h"
-#include "analysis/sweep_grid.h"
-#include "analysis/sweep_runner.h"
 #include "chart/chart.h"
 #include "explore/explorer.h"
 #include "explore/explorer_view.h"
@@ -41,43 +39,9 @@ struct Page {
     std::string input;  // a scenario file's bytes, copied in by the page
     std::unique_ptr<WebSurface> surface;
     double readout[6] = {};
-    // A sweep's working state.
-    SweepPlan plan;
-    std::string sweep_error;
-    int metric = 0;
 };
 
 namespace {
-
-// Sweep rows and metric values go to the worker's script block by block.
-// clang-format off
-EM_JS(void, post_sweep_block, (const char* rows, int length, const double* values, int count,
-                                double done, double total), {
-    const text = UTF8ToString(rows, length);
-    const metric = HEAPF64.slice(values >> 3, (values >> 3) + 2 * count);
-    postMessage({kind: "rows", rows: text, values: metric, done: done, total: total},
-                [metric.buffer]);
-});
-// clang-format on
-
-class WorkerSink : public RowSink {
-public:
-    explicit WorkerSink(std::vector<double>& values) : values_(values) {}
-    bool write(std::string_view rows) override {
-        rows_ = rows;
-        return true;
-    }
-    void progress(long long done, long long total) override {
-        post_sweep_block(rows_.data(), static_cast<int>(rows_.size()), values_.data(),
-                         static_cast<int>(values_.size() / 2), static_cast<double>(done),
-                         static_cast<double>(total));
-        values_.clear();
-    }
-
-private:
-    std::vector<double>& values_;
-    std::string rows_;
-};
 
 const char* handed_out(Page& page, std::string text) {
     page.text = std::move(text);
@@ -408,61 +372,6 @@ EMSCRIPTEN_KEEPALIVE const char* page_summary_columns(Page* page) {
     for (const SummaryColumn& column : SUMMARY_COLUMNS)
         names += std::string(column.name) + "\n";
     return handed_out(*page, names);
-}
-
-// A sweep: the typed fields and mode as its base (morbilex-batch's other
-// options), then axes as --sweep=TEXT takes them; 0 when refused, with
-// page_refusal saying why.
-EMSCRIPTEN_KEEPALIVE int page_sweep_begin(Page* page, int mode, const char* metric) {
-    page->plan = SweepPlan{};
-    page->plan.base = page->typed;
-    page->plan.base_mode = mode;
-    page->metric = summary_column_index(metric);
-    if (page->metric < 0) {
-        page->refusal = std::string("no summary column ") + metric;
-        return 0;
-    }
-    return 1;
-}
-EMSCRIPTEN_KEEPALIVE int page_sweep_axis(Page* page, const char* text) {
-    SweepAxis axis;
-    if (!parse_sweep_axis(text, axis, page->refusal)) return 0;
-    return add_sweep_axis(page->plan.grid, std::move(axis), page->refusal) ? 1 : 0;
-}
-EMSCRIPTEN_KEEPALIVE double page_sweep_size(Page* page) {
-    return static_cast<double>(page->plan.grid.size());
-}
-// The points of sweep axis k and the value of its point i.
-EMSCRIPTEN_KEEPALIVE double page_sweep_points(Page* page, int k) {
-    return static_cast<double>(page->plan.grid.axes.at(k).count);
-}
-EMSCRIPTEN_KEEPALIVE double page_sweep_value(Page* page, int k, double i) {
-    return page->plan.grid.axes.at(k).value(static_cast<long long>(i));
-}
-EMSCRIPTEN_KEEPALIVE const char* page_sweep_header(Page* page) {
-    return handed_out(*page, sweep_csv_header(page->plan.grid));
-}
-
-// Runs shard index of count of the sweep, posting each block's (run_id,
-// metric) pairs, and its CSV rows when with_rows, to the worker's owner; 0
-// when a scenario was refused (page_refusal).
-EMSCRIPTEN_KEEPALIVE int page_sweep_run(Page* page, int index, int count, int with_rows) {
-    std::vector<double> values;
-    SweepSettings settings;
-    settings.shard = Shard{index, count};
-    settings.rows = with_rows != 0;
-    const int metric = page->metric;
-    settings.on_scenario = [&values, metric](const FinishedScenario& finished) {
-        values.push_back(static_cast<double>(finished.run_id));
-        values.push_back(finished.row[metric].as_number());
-    };
-    web::WorkerSink sink(values);
-    const SweepOutcome outcome = run_sweep(page->plan, settings, sink);
-    if (outcome.refused) {
-        page->refusal = refused_run_text(*outcome.refused);
-        return 0;
-    }
-    return 1;
 }
 
 }  // extern "C"

@@ -293,7 +293,8 @@ await openFile(desktopFile);
 await page.evaluate(() => window.scrollTo(0, 0));
 await page.screenshot({ path: path.join(shots, "scenario-opened-390x844.png") });
 
-// Sweeps: a line over R_0, then a 10^5-scenario heat map.
+// Sweeps: lines over R_0, then a 10^5-scenario heat map, then one too large
+// to finish before Stop.
 async function sweep(axis1, axis2, metric) {
   await page.evaluate((a1, a2, m) => {
     const set = (k, text) => {
@@ -314,32 +315,106 @@ async function sweep(axis1, axis2, metric) {
   await page.waitForFunction((n) => Number(document.body.dataset.sweeps || 0) > n, { timeout: 120000 }, done);
   return page.evaluate(() => window.morbilexTimings.sweepMs);
 }
+const showColumn = (metric) => page.evaluate((m) => {
+  document.getElementById("metric").value = m;
+  document.getElementById("metric").dispatchEvent(new Event("change"));
+}, metric);
+// The read-out at a point of the sweep picture (fractions of the canvas).
+async function sweepReadout(across, up) {
+  const box = await (await page.$("#sweep-chart")).boundingBox();
+  await page.mouse.move(box.x + box.width * across, box.y + box.height * (1 - up));
+  return text("#sweep-readout");
+}
+// The picture's read-out against the native rows: each cell's value is the
+// mean of the metric over the scenarios whose axis values it names
+// ("R_0 1.5 to 1.52, latent_period 3: peak_infectious 1234").
+function readoutAgrees(readout, csv) {
+  const match = /^(.*): (\S+) (\S+)$/.exec(readout);
+  if (!match) return `no read-out: "${readout}"`;
+  const [header, ...lines] = csv.trim().split("\n");
+  const names = header.split(",");
+  const ranges = match[1].split(", ").map((part) => {
+    const [name, from, , to] = part.split(" ");
+    return { at: names.indexOf(name), from: Number(from), to: Number(to ?? from) };
+  });
+  const at = names.indexOf(match[2]);
+  let sum = 0, count = 0;
+  for (const line of lines) {
+    const cells = line.split(",");
+    const inside = ranges.every(({ at: k, from, to }) => {
+      const v = Number(cells[k]);
+      return v >= from - 1e-9 * Math.abs(from) && v <= to + 1e-9 * Math.abs(to);
+    });
+    const value = Number(cells[at]);
+    if (inside && Number.isFinite(value)) { sum += value; count += 1; }
+  }
+  const expected = sum / count, shown = Number(match[3]);
+  const close = count > 0 && Math.abs(shown - expected) <= Math.max(Math.abs(expected) * 0.005, 0.0006);
+  return close ? null : `${readout}: native mean ${expected} of ${count}`;
+}
+async function readoutsAgree(what, csv, points) {
+  const wrong = [];
+  for (const [across, up] of points) {
+    const problem = readoutAgrees(await sweepReadout(across, up), csv);
+    if (problem !== null) wrong.push(problem);
+  }
+  check(what, wrong.length === 0, wrong.join("; ") || `${points.length} points`);
+}
+const along = (up) => [0.15, 0.3, 0.45, 0.6, 0.75].map((across) => [across, up]);
+
 await open("?mode=2&Reduction=0.5", 1920, 1080);
 await sweep("R_0=1:4:0.25", null, "final_R");
 const rows = await downloaded("#sweep-rows", "sweep.csv");
 const nativeRows = native(["--mode=2", "--Reduction=0.5", "--sweep=R_0=1:4:0.25"], "sweep.csv");
 check("sweep rows equal morbilex-batch's", rows !== null && unsigned(rows) === unsigned(nativeRows), `${rows ? rows.split("\n").length - 2 : 0} rows`);
+await readoutsAgree("sweep line read-out matches the native rows", nativeRows, along(0.5));
+await showColumn("peak_infectious_day");
+await readoutsAgree("another column shown matches the native rows", nativeRows, along(0.5));
 await page.evaluate(() => document.querySelector(".sweep").scrollIntoView());
 await page.screenshot({ path: path.join(shots, "sweep-line-1920x1080.png") });
 
-const heatMs = await sweep("R_0=1:5.95:0.05", "latent_period=1:10.99:0.01", "peak_infectious");
+// More points than the plot has pixels: a point per pixel, the mean of its scenarios.
+await sweep("R_0=1:5.999:0.0005", null, "final_R");
+const nativeFine = native(["--mode=2", "--Reduction=0.5", "--sweep=R_0=1:5.999:0.0005"], "fine.csv");
+await readoutsAgree("sweep of 10^4 points: each pixel's read-out is its scenarios' mean", nativeFine, along(0.5));
+const fineRows = await downloaded("#sweep-rows", "sweep.csv");
+check("rows of 10^4 scenarios, handed over in pieces, equal morbilex-batch's", fineRows !== null && unsigned(fineRows) === unsigned(nativeFine), `${fineRows ? fineRows.length : 0} bytes`);
+
+const heatSweep = ["R_0=1:5.95:0.05", "latent_period=1:10.99:0.01"];
+const heatMs = await sweep(...heatSweep, "peak_infectious");
 const total = await page.evaluate(() => document.getElementById("sweep-status").textContent);
 target("10^5-scenario heat map within 2 s", heatMs < 2000, `${(heatMs / 1000).toFixed(2)} s; ${total}`);
+const nativeHeat = native(["--mode=2", "--Reduction=0.5", ...heatSweep.map((axis) => `--sweep=${axis}`)], "heat.csv");
+await readoutsAgree("heat map read-out matches the native rows", nativeHeat, [[0.2, 0.3], [0.4, 0.6], [0.55, 0.45], [0.7, 0.75]]);
 await page.evaluate(() => document.querySelector(".sweep").scrollIntoView());
 await page.screenshot({ path: path.join(shots, "sweep-heat-1920x1080.png") });
 
-// Stop: the page answers while a sweep runs, and keeps the rows so far.
-await page.evaluate(() => { document.getElementById("ax1-to").value = "9.95"; document.getElementById("ax2-to").value = "30"; });
-await page.click("#sweep-run");
-await new Promise((resolve) => setTimeout(resolve, 700));
-const answer = await page.evaluate(async () => {
-  const began = performance.now();
-  await new Promise((resolve) => setTimeout(resolve, 0));
-  return performance.now() - began;
+// Stop: 7.5 x 10^7 scenarios, more than any machine runs before Stop is
+// pressed. While they run the page draws frames, paints the picture and
+// answers its read-out; Stop ends them.
+await page.evaluate(() => {
+  window.sweepFrames = 0;
+  const tick = () => { window.sweepFrames += 1; requestAnimationFrame(tick); };
+  requestAnimationFrame(tick);
+  document.getElementById("ax1-to").value = "8.5";
+  document.getElementById("ax1-step").value = "0.0001";
 });
+const running = () => page.evaluate(() => { const v = document.getElementById("sweep-progress").value; return v > 0 && v < 1; });
+await page.click("#sweep-run");
+await page.waitForFunction(() => { const v = document.getElementById("sweep-progress").value; return v > 0 && v < 1; }, { timeout: 60000 });
+const frames = await page.evaluate(() => window.sweepFrames);
+const drawn = await page.evaluate(() => Number(document.body.dataset.sweepDrawn || 0));
+await page.waitForFunction((f, d) => window.sweepFrames > f + 10 && Number(document.body.dataset.sweepDrawn || 0) > d, { timeout: 60000 }, frames, drawn);
+const during = await sweepReadout(0.5, 0.5);
+const stillRunning = await running();
 await page.click("#sweep-stop");
 const stopped = await text("#sweep-status");
-check("page answers during a sweep, Stop stops it", answer < 250 && /^Stopped after/.test(stopped), `${answer.toFixed(1)} ms; ${stopped}`);
+const [, done, of] = /^Stopped after (\d+) of (\d+)/.exec(stopped) ?? [];
+check("page draws and answers during a large sweep, Stop stops it",
+      stillRunning && /^R_0 .*: peak_infectious /.test(during) && Number(done) > 0 && Number(of) === 75001000,
+      `${during}; ${stopped}`);
+await page.click("#sweep-rows");
+check("rows of a sweep too large for a download are refused in words", /at most .* morbilex-batch/.test(await text("#sweep-status")), await text("#sweep-status"));
 
 // The phone.
 await open(shared, 390, 844);
