@@ -6,7 +6,9 @@
 #   --test         builds the tests too and runs them: the core's unit tests
 #                  under node, morbilex-batch for node against the native one
 #                  in build/ (built first by scripts/test.sh), and the page in
-#                  headless Chromium; screenshots go to build-web/screenshots
+#                  headless Chromium against build/'s page_tables (the core's
+#                  fields and figures, printed natively); screenshots go to
+#                  build-web/screenshots
 set -euo pipefail
 cd "$(dirname "$0")/.."
 job="${1:-}"
@@ -49,7 +51,8 @@ port="$(sed -n 's/.* port \([0-9]*\) .*/\1/p' <<<"$serving")"
 [ -n "$port" ] || { echo "the web server said: $serving" >&2; exit 1; }
 rm -rf build-web/screenshots
 status=0
-(cd tests/web && node browser_test.mjs "http://127.0.0.1:$port/" "$native_batch" "$PWD/../../build-web") ||
+(cd tests/web && node browser_test.mjs "http://127.0.0.1:$port/" "$native_batch" "$PWD/../../build-web" \
+  "$PWD/../../build/tests/web/page_tables") ||
   status=1
 
 echo "== sizes and native figures beside the page's"

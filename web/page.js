@@ -1,51 +1,98 @@
 // The explorer page: the scenario's fields, the chart the core draws, the
-// figures, the read-out, downloads, the shared link and sweeps in a worker.
+// figures, the read-out, downloads and the shared link (sweeps: sweep.js).
+// The fields, their labels, ranges and help, the figures and every message
+// come from the core; the page only lays them out.
 "use strict";
 
 const timings = { start: performance.now(), firstChart: null, repaints: [] };
 window.morbilexTimings = timings;
 
 const $ = (id) => document.getElementById(id);
-const fieldDivs = [...document.querySelectorAll(".field")];
-const FIELD_NAMES = fieldDivs.map((div) => div.dataset.field);
+// Filled from the core's field table at start.
+const FIELD_NAMES = [];
+const FIELD_DEFAULTS = new Map();
 const SCALE_NAMES = ["xmin", "xmax", "ymin", "ymax"];
 const SKIPPED_COLUMNS = new Set(["status"]);
 
 let core = null, page = 0, api = null;
-let lastRun = { ok: false };
-let pointerX = null;  // device x of the read-out, or null
+let lastRun = { ok: false, drawn: false };
 
-// Fields: a slider and a text box each; the text is what the dialogs get.
-for (const div of fieldDivs) {
-  const name = div.dataset.field;
-  const label = div.querySelector("label");
+// The text of a field goes to the core whole, through its heap rather than
+// the stack a string argument takes (a pasted field may be long).
+function setField(name, value) {
+  const bytes = new TextEncoder().encode(value);
+  const pointer = api.inputBuffer(page, bytes.length);
+  core.HEAPU8.set(bytes, pointer);
+  api.setField(page, name, pointer);
+}
+
+// Fields: grouped as the core groups them, a slider and a text box each
+// where the core has a slider, a text box alone elsewhere; the text is what
+// the dialogs get.
+function buildFields(table) {
+  const form = $("controls");
+  for (const group of table.groups) {
+    const set = document.createElement("fieldset");
+    if (group.mode !== 0) set.dataset.mode = String(group.mode);
+    const legend = document.createElement("legend");
+    legend.textContent = group.title;
+    set.append(legend);
+    if (group.fields.some((field) => SCALE_NAMES.includes(field.name))) set.append($("fit-controls"));
+    for (const field of group.fields) set.append(fieldControl(field));
+    form.append(set);
+  }
+}
+
+function fieldControl(field) {
+  FIELD_NAMES.push(field.name);
+  FIELD_DEFAULTS.set(field.name, field.default);
+  const div = document.createElement("div");
+  div.className = "field";
+  div.dataset.field = field.name;
+  const label = document.createElement("label");
+  label.textContent = field.label;
+  const help = `${field.help}${field.unit && field.unit !== "-" ? ` (${field.unit})` : ""}`;
+  label.title = help;
   const text = document.createElement("input");
-  text.id = "f-" + name;
-  text.name = name;
+  text.id = "f-" + field.name;
+  text.name = field.name;
   text.inputMode = "decimal";
   text.autocomplete = "off";
-  text.value = div.dataset.default;
+  text.defaultValue = field.default;
+  text.title = help;
   label.htmlFor = text.id;
-  if (!("plain" in div.dataset)) {
+  div.append(label);
+  if (field.slider) {
     const slider = document.createElement("input");
     slider.type = "range";
-    slider.id = "s-" + name;
-    slider.min = div.dataset.min;
-    slider.max = div.dataset.max;
-    slider.step = div.dataset.step;
-    slider.value = div.dataset.default;
-    slider.setAttribute("aria-label", label.textContent + " slider");
+    slider.id = "s-" + field.name;
+    slider.min = String(field.min);
+    slider.max = String(field.max);
+    slider.step = String(field.step);
+    slider.value = field.default;
+    slider.title = help;
+    slider.setAttribute("aria-label", field.label + " slider");
     slider.addEventListener("input", () => { text.value = slider.value; changed(); });
     text.addEventListener("input", () => { if (isFinite(parseFloat(text.value))) slider.value = parseFloat(text.value); changed(); });
     div.append(slider);
   } else {
     text.addEventListener("input", changed);
   }
+  // Left, the field shows what the run used (the desktop's dialog does too).
+  text.addEventListener("blur", showFieldsUsed);
   div.append(text);
+  return div;
 }
+
+function setFieldText(name, value) {
+  $("f-" + name).value = value;
+  const slider = $("s-" + name);
+  if (slider && isFinite(parseFloat(value))) slider.value = parseFloat(value);
+}
+
 for (const radio of document.querySelectorAll('input[name="mode"]')) radio.addEventListener("change", changed);
 $("fit").addEventListener("change", changed);
-$("fit-now").addEventListener("click", () => { if (lastRun.ok) { showScale(api.fit(page)); $("fit").checked = false; changed(); } });
+$("fit-now").addEventListener("click", () => { if (lastRun.drawn) { showScale(api.fit(page)); $("fit").checked = false; changed(); } });
 
 function mode() {
   return Number(document.querySelector('input[name="mode"]:checked').value);
@@ -60,11 +107,10 @@ function fitting() {
 function scenarioParams() {
   const params = new URLSearchParams();
   if (mode() !== 0) params.set("mode", String(mode()));
-  for (const div of fieldDivs) {
-    const name = div.dataset.field;
+  for (const name of FIELD_NAMES) {
     if (fitting() && SCALE_NAMES.includes(name)) continue;
     const value = $("f-" + name).value;
-    if (value !== div.dataset.default) params.set(name, value);
+    if (value !== FIELD_DEFAULTS.get(name)) params.set(name, value);
   }
   if (!fitting()) params.set("fit", "0");
   return params;
@@ -76,11 +122,7 @@ function restoreFromAddress() {
   if (m === "1" || m === "2") document.querySelector(`input[name="mode"][value="${m}"]`).checked = true;
   $("fit").checked = params.get("fit") !== "0";
   for (const name of FIELD_NAMES) {
-    if (!params.has(name)) continue;
-    const value = params.get(name);
-    $("f-" + name).value = value;
-    const slider = $("s-" + name);
-    if (slider && isFinite(parseFloat(value))) slider.value = parseFloat(value);
+    if (params.has(name)) setFieldText(name, params.get(name));
   }
 }
 
@@ -94,18 +136,37 @@ function typeFields(params) {
   api.clearFields(page);
   for (const [name, value] of params) {
     if (name === "mode" || name === "fit") continue;
-    api.setField(page, name, value);
+    setField(name, value);
   }
 }
 
+// Run statuses of page_run.
+const RAN = 0, OVERFLOWED = 3;
 // One run, its axes fitted when asked (the fitted scale is shown, not typed).
 function run() {
   const params = scenarioParams();
   typeFields(params);
   const status = api.run(page, mode());
-  if (status === 0 && fitting()) showScale(api.fit(page));
-  lastRun = { ok: status === 0, message: status === 0 ? "" : core.UTF8ToString(api.refusal(page)) };
+  const drawn = status === RAN || status === OVERFLOWED;
+  if (drawn && fitting()) showScale(api.fit(page));
+  lastRun = { ok: status === RAN, drawn, message: status === RAN ? "" : core.UTF8ToString(api.refusal(page)), status };
   return params;
+}
+
+// A field whose text is not what the run used (a T_max beyond the longest
+// run, a repaired value) shows what it used, unless it is being typed in.
+function showFieldsUsed() {
+  if (!lastRun.drawn) return;
+  let shown = false;
+  for (const name of FIELD_NAMES) {
+    const text = $("f-" + name);
+    if (document.activeElement === text) continue;
+    const used = core.UTF8ToString(api.fieldUsed(page, name));
+    if (used === "") continue;
+    setFieldText(name, used);
+    shown = true;
+  }
+  if (shown) replaceAddress(scenarioParams());
 }
 
 function showScale(pointer) {
@@ -141,40 +202,44 @@ function draw() {
   ChartCommands.drawOnCanvas(ctx, width, height, drawing.commands, drawing.text);
 }
 
-const number = (value, digits) => (Number.isFinite(value) ? value.toFixed(digits) : "–");
-const signed = (value, digits) => (Number.isFinite(value) ? (value > 0 ? "+" : "") + value.toFixed(digits) : "–");
-
+// The core's figure lines: label, value, and after an intervention the value
+// without one and the change.
 function showFigures() {
-  const rows = [0, 1].map((which) => ({
-    peak: api.figure(page, which, "peak_infectious"),
-    day: api.figure(page, which, "peak_infectious_day"),
-    final: api.figure(page, which, "final_R"),
-    attack: api.figure(page, which, "attack_rate"),
-  }));
-  const show = (prefix, row, format) => {
-    $(prefix + "-peak").textContent = format(row.peak, 1);
-    $(prefix + "-day").textContent = format(row.day, 2);
-    $(prefix + "-final").textContent = format(row.final, 1);
-    $(prefix + "-attack").textContent = format(row.attack * 100, 1) + " %";
-  };
-  if (!lastRun.ok) {
-    for (const prefix of ["f0", "f1", "fd"]) show(prefix, { peak: NaN, day: NaN, final: NaN, attack: NaN }, number);
-    return;
+  const lines = core.UTF8ToString(api.figureLines(page)).split("\n").filter((line) => line !== "")
+    .map((line) => line.split("\t"));
+  const baseline = lines.some((cells) => cells[3] !== "");
+  const table = $("figures");
+  table.tHead.replaceChildren();
+  table.tBodies[0].replaceChildren();
+  if (lines.length) {
+    const head = table.tHead.insertRow();
+    for (const title of baseline ? ["", "run", "none", "change"] : ["", "run"]) {
+      const th = document.createElement("th");
+      th.scope = "col";
+      th.textContent = title;
+      head.append(th);
+    }
   }
-  show("f0", rows[0], number);
-  show("f1", rows[1], number);
-  show("fd", { peak: rows[0].peak - rows[1].peak, day: rows[0].day - rows[1].day,
-               final: rows[0].final - rows[1].final, attack: rows[0].attack - rows[1].attack }, signed);
+  for (const [name, label, value, none, change] of lines) {
+    const row = table.tBodies[0].insertRow();
+    row.dataset.name = name;
+    const th = document.createElement("th");
+    th.scope = "row";
+    th.textContent = label;
+    row.append(th);
+    for (const [cell, words] of baseline ? [["value", value], ["none", none], ["change", change]] : [["value", value]]) {
+      const td = row.insertCell();
+      td.className = cell;
+      td.textContent = words;
+    }
+  }
+  $("peak-change").textContent = core.UTF8ToString(api.peakChange(page));
 }
 
-// The read-out at the pointer's x: the core marks its step on the next paint.
-function showReadout() {
-  if (pointerX === null || !lastRun.ok) return;
-  const { width, height } = chartSize();
-  const values = new Float64Array(core.HEAPF64.buffer, api.readout(page, Math.round(pointerX), width, height), 6);
-  $("readout").textContent = values[5] === 1
-    ? `Day ${values[0].toFixed(2)}: S ${values[1].toFixed(2)}, E ${values[2].toFixed(2)}, I ${values[3].toFixed(2)}, R ${values[4].toFixed(2)}`
-    : "Outside the run.";
+// The read-out's text, the core's; its step is marked on the next paint.
+function showReadout(pointer) {
+  const words = core.UTF8ToString(pointer);
+  $("readout").textContent = words === "" ? "Point at the chart to read its values." : words;
 }
 
 let pending = false;
@@ -185,15 +250,20 @@ function changed() {
   requestAnimationFrame(() => { pending = false; update(); });
 }
 
+function replaceAddress(params) {
+  const query = params.toString();
+  history.replaceState(null, "", query ? "?" + query : location.pathname);
+}
+
 function update() {
   const began = performance.now();
   const params = run();
-  showReadout();
+  showReadout(api.readoutShown(page));
   draw();
   showFigures();
-  $("message").textContent = lastRun.ok ? "" : "Not run: " + lastRun.message;
-  const query = params.toString();
-  history.replaceState(null, "", query ? "?" + query : location.pathname);
+  $("message").textContent = lastRun.ok ? "" : lastRun.status === OVERFLOWED ? lastRun.message : "Not run: " + lastRun.message;
+  replaceAddress(params);
+  showFieldsUsed();
   const took = performance.now() - began;
   timings.repaints.push(took);
   if (timings.repaints.length > 200) timings.repaints.shift();
@@ -201,26 +271,26 @@ function update() {
   document.body.dataset.runs = String((Number(document.body.dataset.runs) || 0) + 1);
 }
 
-// Read-out under the pointer or finger, and from the keyboard.
+// Read-out under the pointer or finger, and from the keyboard: the core's
+// keys (ReadOutKey), the same as the desktop programs'.
 const chartCanvas = $("chart");
 function pointAt(event) {
+  if (!lastRun.drawn) return;
   const rect = chartCanvas.getBoundingClientRect();
-  pointerX = (event.clientX - rect.left) * (window.devicePixelRatio || 1);
-  showReadout();
+  const { width, height, ratio } = chartSize();
+  showReadout(api.readout(page, Math.round((event.clientX - rect.left) * ratio), width, height));
   draw();
 }
 chartCanvas.addEventListener("pointermove", pointAt);
 chartCanvas.addEventListener("pointerdown", pointAt);
+const READ_OUT_KEYS = { ArrowLeft: [0, 2], ArrowRight: [1, 3], PageUp: [4, 4], PageDown: [5, 5], Home: [6, 6], End: [7, 7] };
 chartCanvas.addEventListener("keydown", (event) => {
-  const { width, ratio } = chartSize();
-  const step = (event.shiftKey ? 20 : 2) * ratio;
-  if (event.key === "ArrowRight" || event.key === "ArrowLeft") {
-    if (pointerX === null) pointerX = width / 2;
-    pointerX = Math.min(width - 1, Math.max(0, pointerX + (event.key === "ArrowRight" ? step : -step)));
-    event.preventDefault();
-    showReadout();
-    draw();
-  }
+  const key = READ_OUT_KEYS[event.key];
+  if (!key || !lastRun.drawn) return;
+  event.preventDefault();
+  const { width, height } = chartSize();
+  showReadout(api.readoutKey(page, key[event.shiftKey ? 1 : 0], width, height));
+  draw();
 });
 window.addEventListener("resize", () => { if (api) draw(); });
 
@@ -238,7 +308,7 @@ function coreText(pointer) {
   return core.UTF8ToString(pointer, api.textSize(page));
 }
 $("get-trace").addEventListener("click", () => {
-  if (lastRun.ok) download("temp.dat", new Blob([coreText(api.trace(page))], { type: "text/plain" }));
+  if (lastRun.drawn) download("temp.dat", new Blob([coreText(api.trace(page))], { type: "text/plain" }));
 });
 $("get-figures").addEventListener("click", () => {
   if (lastRun.ok) download("figures.csv", new Blob([coreText(api.figuresCsv(page))], { type: "text/csv" }));
@@ -257,7 +327,7 @@ $("get-svg").addEventListener("click", () => {
 // The scenario file: the last run's, written by the core as the desktop
 // writes it.
 $("get-scenario").addEventListener("click", () => {
-  if (!lastRun.ok) {
+  if (!lastRun.drawn) {
     showFileStatus("not saved: the scenario is not run (" + lastRun.message + ")", true);
     return;
   }
@@ -307,12 +377,7 @@ async function openScenario(file) {
   const m = values.get("mode") || "0";
   document.querySelector(`input[name="mode"][value="${m}"]`).checked = true;
   $("fit").checked = false;
-  for (const name of FIELD_NAMES) {
-    const value = values.has(name) ? values.get(name) : fieldDivs[FIELD_NAMES.indexOf(name)].dataset.default;
-    $("f-" + name).value = value;
-    const slider = $("s-" + name);
-    if (slider) slider.value = parseFloat(value);
-  }
+  for (const name of FIELD_NAMES) setFieldText(name, values.has(name) ? values.get(name) : FIELD_DEFAULTS.get(name));
   showFileStatus(`${file.name} opened`, false);
   changed();
 }
@@ -344,223 +409,25 @@ $("copy-link").addEventListener("click", async () => {
   }
 });
 
-// Sweeps, in workers so that the page keeps answering: the picture's column
-// from as many workers as the machine has processors, each a shard of the
-// scenarios; the rows, when asked for, from one worker in run_id order.
-const sweep = { workers: [], definition: null, values: null, shape: null, done: [], total: 0, began: 0, finished: 0 };
-// The page itself only draws progress and the finished picture, so every
-// processor takes a shard.
-const WORKERS = Math.max(1, Math.min(8, navigator.hardwareConcurrency || 2));
-
-function fillSweepSelects(columns) {
-  for (const id of ["ax1-name", "ax2-name"]) {
-    const select = $(id);
-    for (const name of ["mode", ...FIELD_NAMES]) select.add(new Option(name, name));
-  }
-  $("ax1-name").value = "R_0";
-  for (const column of columns) if (!SKIPPED_COLUMNS.has(column)) $("metric").add(new Option(column, column));
-  $("metric").value = "peak_infectious";
-}
-
-function axisText(k) {
-  const name = $(`ax${k}-name`).value;
-  if (!name) return null;
-  return `${name}=${$(`ax${k}-from`).value}:${$(`ax${k}-to`).value}:${$(`ax${k}-step`).value}`;
-}
-
-function sweepWorker(shard, rows, onMessage) {
-  const worker = new Worker("sweep-worker.js");
-  worker.onmessage = (event) => onMessage(event.data);
-  worker.postMessage({ ...sweep.definition, shard, rows });
-  sweep.workers.push(worker);
-  return worker;
-}
-
-function endWorkers() {
-  for (const worker of sweep.workers) worker.terminate();
-  sweep.workers = [];
-}
-
-function setRunning(running) {
-  $("sweep-run").disabled = running;
-  $("sweep-stop").disabled = !running;
-  $("sweep-rows").disabled = running || sweep.definition === null;
-}
-
-function startSweep() {
-  endWorkers();
-  sweep.definition = {
-    fields: [...scenarioParams()].filter(([name]) => name !== "mode" && name !== "fit"),
-    mode: mode(), axes: [axisText(1), axisText(2)].filter((text) => text !== null), metric: $("metric").value,
-  };
-  sweep.values = null;
-  sweep.shape = null;
-  sweep.done = new Array(WORKERS).fill(0);
-  sweep.finished = 0;
-  sweep.began = performance.now();
-  for (let k = 0; k < WORKERS; ++k) sweepWorker([k + 1, WORKERS], false, (message) => sweepMessage(k, message));
-  setRunning(true);
-  $("sweep-status").textContent = "Starting…";
-}
-
-function stopSweep() {
-  endWorkers();
-  setRunning(false);
-  const done = sweep.done.reduce((a, b) => a + b, 0);
-  $("sweep-status").textContent = `Stopped after ${done} of ${sweep.total} scenarios.`;
-  drawSweep();
-}
-
-let sweepDrawPending = false;
-function sweepMessage(k, message) {
-  if (message.kind === "start") {
-    if (sweep.values === null) {
-      sweep.total = message.size;
-      sweep.shape = message.shape;
-      sweep.values = new Float64Array(message.size).fill(NaN);
-      $("sweep-progress").value = 0;
-    }
-  } else if (message.kind === "rows") {
-    const values = message.values;
-    for (let i = 0; i < values.length; i += 2) sweep.values[values[i] - 1] = values[i + 1];
-    sweep.done[k] = message.done;
-    const done = sweep.done.reduce((a, b) => a + b, 0);
-    $("sweep-progress").value = done / sweep.total;
-    $("sweep-status").textContent = `${done} of ${sweep.total} scenarios`;
-    if (!sweepDrawPending) {
-      sweepDrawPending = true;
-      setTimeout(() => { sweepDrawPending = false; drawSweep(); }, 250);
-    }
-  } else if (message.kind === "done") {
-    if (++sweep.finished < WORKERS) return;
-    timings.sweepMs = performance.now() - sweep.began;
-    endWorkers();
-    drawSweep();
-    setRunning(false);
-    $("sweep-progress").value = 1;
-    $("sweep-status").textContent = `${sweep.total} scenarios in ${(timings.sweepMs / 1000).toFixed(2)} s (${WORKERS} worker${WORKERS > 1 ? "s" : ""})`;
-    document.body.dataset.sweeps = String((Number(document.body.dataset.sweeps) || 0) + 1);
-  } else if (message.kind === "refused") {
-    endWorkers();
-    setRunning(false);
-    $("sweep-status").textContent = "Not run: " + message.message;
-  }
-}
-
-// The rows of the last sweep as morbilex-batch writes them.
-function sweepRows() {
-  endWorkers();
-  const chunks = [];
-  setRunning(true);
-  $("sweep-status").textContent = "Writing the rows…";
-  sweepWorker([1, 1], true, (message) => {
-    if (message.kind === "start") chunks.push(message.header);
-    else if (message.kind === "rows") {
-      chunks.push(message.rows);
-      $("sweep-progress").value = message.done / message.total;
-    } else if (message.kind === "done") {
-      endWorkers();
-      setRunning(false);
-      $("sweep-status").textContent = `${sweep.total} rows written.`;
-      download("sweep.csv", new Blob(chunks, { type: "text/csv" }));
-    } else if (message.kind === "refused") {
-      endWorkers();
-      setRunning(false);
-      $("sweep-status").textContent = "Not run: " + message.message;
-    }
-  });
-}
-
-// Low values dark blue, high ones yellow.
-function heat(fraction) {
-  const stops = [[68, 1, 84], [59, 82, 139], [33, 145, 140], [94, 201, 98], [253, 231, 37]];
-  const f = Math.min(1, Math.max(0, fraction)) * (stops.length - 1);
-  const i = Math.min(stops.length - 2, Math.floor(f)), t = f - i;
-  const c = stops[i].map((v, k) => Math.round(v + (stops[i + 1][k] - v) * t));
-  return `rgb(${c[0]},${c[1]},${c[2]})`;
-}
-
-function drawSweep() {
-  const canvas = $("sweep-chart");
-  if (!sweep.values || !sweep.shape) return;
-  const ratio = window.devicePixelRatio || 1;
-  const width = Math.round(canvas.clientWidth * ratio), height = Math.round(canvas.clientHeight * ratio);
-  canvas.width = width;
-  canvas.height = height;
-  const ctx = canvas.getContext("2d");
-  ctx.fillStyle = "#fff";
-  ctx.fillRect(0, 0, width, height);
-  let low = Infinity, high = -Infinity;
-  for (const v of sweep.values) if (Number.isFinite(v)) { low = Math.min(low, v); high = Math.max(high, v); }
-  if (!(low <= high)) return;
-  if (low === high) high = low + 1;
-  const margin = { left: 70 * ratio, right: 20 * ratio, top: 20 * ratio, bottom: 40 * ratio };
-  const plotW = width - margin.left - margin.right, plotH = height - margin.top - margin.bottom;
-  const [axis1, axis2] = sweep.shape;
-  ctx.font = `${12 * ratio}px sans-serif`;
-  ctx.fillStyle = "#000";
-  ctx.textBaseline = "middle";
-  const metric = $("metric").value;
-  if (!axis2) {
-    ctx.strokeStyle = "#c00";
-    ctx.lineWidth = 2 * ratio;
-    ctx.beginPath();
-    let started = false;
-    sweep.values.forEach((v, k) => {
-      if (!Number.isFinite(v)) { started = false; return; }
-      const x = margin.left + (axis1.count > 1 ? k / (axis1.count - 1) : 0.5) * plotW;
-      const y = margin.top + (1 - (v - low) / (high - low)) * plotH;
-      if (started) ctx.lineTo(x, y); else ctx.moveTo(x, y);
-      started = true;
-    });
-    ctx.stroke();
-    ctx.fillText(`${metric}: ${low.toPrecision(4)} … ${high.toPrecision(4)}`, margin.left, margin.top / 2 + 2);
-  } else {
-    const cw = plotW / axis1.count, ch = plotH / axis2.count;
-    for (let i = 0; i < axis1.count; ++i) {
-      for (let j = 0; j < axis2.count; ++j) {
-        const v = sweep.values[i * axis2.count + j];
-        ctx.fillStyle = Number.isFinite(v) ? heat((v - low) / (high - low)) : "#ccc";
-        ctx.fillRect(margin.left + i * cw, margin.top + (axis2.count - 1 - j) * ch, Math.ceil(cw), Math.ceil(ch));
-      }
-    }
-    ctx.fillStyle = "#000";
-    ctx.fillText(`${metric}: ${low.toPrecision(4)} (dark) … ${high.toPrecision(4)} (light)`, margin.left, margin.top / 2 + 2);
-    ctx.save();
-    ctx.translate(14 * ratio, margin.top + plotH / 2);
-    ctx.rotate(-Math.PI / 2);
-    ctx.textAlign = "center";
-    ctx.fillText(`${axis2.name} ${axis2.first} … ${axis2.last}`, 0, 0);
-    ctx.restore();
-  }
-  ctx.strokeStyle = "#000";
-  ctx.lineWidth = 1;
-  ctx.strokeRect(margin.left - 0.5, margin.top - 0.5, plotW + 1, plotH + 1);
-  ctx.fillStyle = "#000";
-  ctx.textAlign = "center";
-  ctx.fillText(`${axis1.name} ${axis1.first} … ${axis1.last}`, margin.left + plotW / 2, height - margin.bottom / 2);
-}
-
-$("sweep-run").addEventListener("click", startSweep);
-$("sweep-stop").addEventListener("click", stopSweep);
-$("sweep-rows").addEventListener("click", sweepRows);
-
-// Start: the module, then the scenario of the address.
-restoreFromAddress();
-showModeFieldsets();
+// Start: the module, the fields from its table, then the scenario of the address.
 MorbilexCore().then((module) => {
   core = module;
   api = {
     create: core.cwrap("page_create", "number", []),
+    fields: core.cwrap("page_fields", "number", ["number"]),
     clearFields: core.cwrap("page_clear_fields", null, ["number"]),
-    setField: core.cwrap("page_set_field", "number", ["number", "string", "string"]),
+    setField: core.cwrap("page_set_field", "number", ["number", "string", "number"]),
     run: core.cwrap("page_run", "number", ["number", "number"]),
     refusal: core.cwrap("page_refusal", "number", ["number"]),
+    fieldUsed: core.cwrap("page_field_used", "number", ["number", "string"]),
     paint: core.cwrap("page_paint", "number", ["number", "number", "number", "number"]),
     commandsSize: core.cwrap("page_commands_size", "number", ["number"]),
     commandsText: core.cwrap("page_commands_text", "number", ["number"]),
-    figure: core.cwrap("page_figure", "number", ["number", "number", "string"]),
+    figureLines: core.cwrap("page_figure_lines", "number", ["number"]),
+    peakChange: core.cwrap("page_peak_change", "number", ["number"]),
     readout: core.cwrap("page_readout", "number", ["number", "number", "number", "number"]),
+    readoutKey: core.cwrap("page_readout_key", "number", ["number", "number", "number", "number"]),
+    readoutShown: core.cwrap("page_readout_shown", "number", ["number"]),
     fit: core.cwrap("page_fit", "number", ["number"]),
     trace: core.cwrap("page_trace", "number", ["number"]),
     figuresCsv: core.cwrap("page_figures_csv", "number", ["number"]),
@@ -571,6 +438,9 @@ MorbilexCore().then((module) => {
     columns: core.cwrap("page_summary_columns", "number", ["number"]),
   };
   page = api.create();
+  buildFields(JSON.parse(core.UTF8ToString(api.fields(page))));
+  restoreFromAddress();
+  showModeFieldsets();
   fillSweepSelects(coreText(api.columns(page)).trim().split("\n"));
   update();
   document.body.dataset.ready = "1";

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "shell/quoted_text.h"
+
 namespace morbilex {
 namespace {
 
@@ -90,6 +92,28 @@ ScenarioInputs scenario_inputs_of(const Records& records, InterventionMode mode)
 
 const char* refusal_words(RefusalReason reason) {
     return refusal_reason_text(reason);
+}
+
+std::string refused_field_text(const ScenarioRefusal& refusal) {
+    return std::string(refusal.field != nullptr ? refusal.field->name : "?") + "=" +
+           (refusal.typed ? shown_text(refusal.text) : "(as shown)") +
+           " refused: " + refusal_words(refusal.reason);
+}
+
+std::string refused_run_text(const ScenarioRefusal& refusal) {
+    const std::string run = "run_id " + std::to_string(refusal.run_id) + ": ";
+    if (refusal.cause == ScenarioRefusal::Cause::NotIntegrable)
+        return run + "the run cannot integrate these values";
+    return run + refused_field_text(refusal);
+}
+
+bool fits_field(std::string_view text) {
+    return text.size() < DIALOG_TEXT_CAPACITY;
+}
+
+std::string too_long_field_text(std::string_view name) {
+    return std::string(name) + ": longer than the " + std::to_string(DIALOG_TEXT_CAPACITY - 1) +
+           " characters a field holds";
 }
 
 }  // namespace morbilex

@@ -63,4 +63,17 @@ ScenarioInputs scenario_inputs_of(const Records& records, InterventionMode mode)
 // What a refusal means, in a few words.
 const char* refusal_words(RefusalReason reason);
 
+// A refused field as every front end words it: NAME=TEXT refused: WHY, with
+// "(as shown)" for a field left as its dialog shows it.
+std::string refused_field_text(const ScenarioRefusal& refusal);
+// A refused scenario of a sweep: run_id N: NAME=TEXT refused: WHY, or that
+// the run cannot integrate its values.
+std::string refused_run_text(const ScenarioRefusal& refusal);
+
+// Whether a typed text fits the field it is typed into (the dialogs hold 63
+// characters); a longer text is refused whole, never cut.
+bool fits_field(std::string_view text);
+// NAME: longer than the 63 characters a field holds
+std::string too_long_field_text(std::string_view name);
+
 }  // namespace morbilex

@@ -1,10 +1,12 @@
 #include "analysis/sweep_grid.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "analysis/sweep_row_check.h"
 #include "model/simulation.h"
 #include "text/read.h"
+#include "text/shortest.h"
 #include "text/whole_number.h"
 
 namespace morbilex {
@@ -121,6 +123,43 @@ void append_json_cell(std::string& out, std::string_view cell) {
 }
 
 }  // namespace
+
+// A text cell: a quiet NaN (which no cell reads as) with the text's offset.
+constexpr std::uint64_t TEXT_CELL = 0x7ff8'0000'0000'0000;
+constexpr std::uint64_t TEXT_CELL_MASK = 0xfff8'0000'0000'0000;
+
+void ScenarioCells::append(std::string_view text) {
+    if (!store_) store_ = std::make_shared<Store>();
+    Store& store = *store_;
+    if (store.size % BLOCK == 0) store.blocks.push_back(std::make_unique<std::uint64_t[]>(BLOCK));
+    std::uint64_t& cell = store.blocks.back()[store.size++ % BLOCK];
+    double value = 0.0;
+    if (read_full_number(text, value)) {
+        char shortest[SHORTEST_TEXT_LIMIT];
+        if (std::string_view(shortest, write_shortest(shortest, value) - shortest) == text) {
+            std::memcpy(&cell, &value, sizeof value);
+            return;
+        }
+    }
+    cell = TEXT_CELL | store.texts.size();
+    const auto length = static_cast<std::uint32_t>(text.size());
+    store.texts.append(reinterpret_cast<const char*>(&length), sizeof length);
+    store.texts.append(text);
+}
+
+void ScenarioCells::append_text(std::string& out, std::size_t index) const {
+    const std::uint64_t cell = store_->blocks[index / BLOCK][index % BLOCK];
+    if ((cell & TEXT_CELL_MASK) != TEXT_CELL) {
+        double value = 0.0;
+        std::memcpy(&value, &cell, sizeof value);
+        append_shortest(out, value);
+        return;
+    }
+    const std::size_t at = cell & ~TEXT_CELL_MASK;
+    std::uint32_t length = 0;
+    std::memcpy(&length, store_->texts.data() + at, sizeof length);
+    out.append(store_->texts, at + sizeof length, length);
+}
 
 void SweepAxis::append_value_text(std::string& out, long long k) const {
     if (is_mode) {
@@ -252,13 +291,18 @@ bool ScenarioBuilder::build(long long run_id, ScenarioInputs& inputs, ScenarioRe
     plan_.grid.indices_of(run_id, indices_);
     InterventionMode mode = plan_.base_mode;
     if (plan_.grid.has_table()) {
-        const std::vector<std::string>& row = plan_.grid.table.cells[plan_.grid.row_of(run_id)];
-        for (std::size_t k = 0; k < row.size(); ++k) {
-            if (plan_.grid.table.columns[k].is_mode)
-                mode = static_cast<InterventionMode>(row[k][0] - '0');
+        const ScenarioTable& table = plan_.grid.table;
+        const long long row = plan_.grid.row_of(run_id);
+        for (std::size_t k = 0; k < table.columns.size(); ++k) {
+            if (!table.columns[k].is_mode) continue;
+            std::string mode_text;
+            table.append_cell_text(mode_text, row, k);
+            mode = static_cast<InterventionMode>(mode_text[0] - '0');
         }
         for (std::size_t k = 0; k < typed_.size(); ++k) {
-            if (column_of_typed_[k] >= 0) typed_[k].text = row[column_of_typed_[k]];
+            if (column_of_typed_[k] < 0) continue;
+            typed_[k].text.clear();
+            table.append_cell_text(typed_[k].text, row, column_of_typed_[k]);
         }
     }
     for (std::size_t k = 0; k < plan_.grid.axes.size(); ++k) {
@@ -300,9 +344,10 @@ void append_sweep_csv_row(std::string& out, const SweepGrid& grid, long long run
                           const SummaryRow& row) {
     out += std::to_string(run_id);
     if (grid.has_table()) {
-        for (const std::string& cell : grid.table.cells[grid.row_of(run_id)]) {
+        const long long row = grid.row_of(run_id);
+        for (std::size_t k = 0; k < grid.table.columns.size(); ++k) {
             out += ',';
-            out += cell;
+            grid.table.append_cell_text(out, row, k);
         }
     }
     for (std::size_t k = 0; k < grid.axes.size(); ++k) {
@@ -318,10 +363,13 @@ void append_sweep_json_row(std::string& out, const SweepGrid& grid, long long ru
                            const SummaryRow& row) {
     out += "{\"run_id\":" + std::to_string(run_id);
     if (grid.has_table()) {
-        const std::vector<std::string>& row = grid.table.cells[grid.row_of(run_id)];
-        for (std::size_t k = 0; k < row.size(); ++k) {
+        const long long table_row = grid.row_of(run_id);
+        std::string cell;
+        for (std::size_t k = 0; k < grid.table.columns.size(); ++k) {
             out += ",\"swept_" + grid.table.columns[k].name + "\":";
-            append_json_cell(out, row[k]);
+            cell.clear();
+            grid.table.append_cell_text(cell, table_row, k);
+            append_json_cell(out, cell);
         }
     }
     for (std::size_t k = 0; k < grid.axes.size(); ++k) {

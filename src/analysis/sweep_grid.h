@@ -3,6 +3,7 @@
 // and the set-up of each scenario exactly as a single run with those options.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -43,16 +44,45 @@ struct ScenarioColumn {
     TypedField field{};  // the dialog field (not for the mode)
 };
 
+// The cells of a scenario file, one after another. A cell whose text is the
+// shortest text of its number (what a program writing numbers writes) is kept
+// as that number, 8 bytes; any other cell as its text. Either way the text
+// comes back exactly as it was read. Copies share the cells.
+class ScenarioCells {
+public:
+    void append(std::string_view text);
+    std::size_t size() const { return store_ ? store_->size : 0; }
+    bool empty() const { return size() == 0; }
+    void append_text(std::string& out, std::size_t index) const;
+
+private:
+    // Blocks of cells, so that growing never holds two copies of them.
+    static constexpr std::size_t BLOCK = 1 << 16;
+    struct Store {
+        // A number's bits, or a NaN marking a text.
+        std::vector<std::unique_ptr<std::uint64_t[]>> blocks;
+        std::size_t size = 0;
+        std::string texts;  // each text after its length (4 bytes)
+    };
+    std::shared_ptr<Store> store_;
+};
+
 // Scenarios read from a file, a row each: the cells are the texts typed into
 // the columns' fields.
 struct ScenarioTable {
     std::string option;  // as given, for messages: --scenarios=...
     std::string path;
     std::vector<ScenarioColumn> columns;
-    std::vector<std::vector<std::string>> cells;  // [row][column]
-    std::vector<long long> lines;                 // each row's line in the file
+    ScenarioCells cells;  // row after row, a cell a column
 
-    long long count() const { return static_cast<long long>(cells.size()); }
+    long long count() const {
+        return columns.empty() ? 0 : static_cast<long long>(cells.size() / columns.size());
+    }
+    // The line of the file a row is on: the header is line 1, no line is blank.
+    long long line_of(long long row) const { return row + 2; }
+    void append_cell_text(std::string& out, long long row, std::size_t column) const {
+        cells.append_text(out, static_cast<std::size_t>(row) * columns.size() + column);
+    }
 };
 
 // The scenarios: every row of the table (when there is one) with every point

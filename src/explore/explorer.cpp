@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "analysis/run_figures.h"
@@ -222,8 +223,8 @@ TextMargins text_margins(const AxisScale& scale, double cell) {
     margins.right = x_labels.empty() ? 0.0 : x_labels.back().text.size() * advance / 2 + 0.3 * cell;
     // Three header lines and the axis title over half of the top y label.
     margins.top = 4 * LINE * cell + 0.8 * cell;
-    // The x ticks and labels.
-    margins.bottom = LINE * cell + 0.4 * cell;
+    // The x ticks and labels, and the axis title under them.
+    margins.bottom = 2 * LINE * cell + 0.4 * cell;
     return margins;
 }
 
@@ -255,22 +256,66 @@ ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height,
     if (!(cell_pixels > 0.0 && cell_pixels < 1e6) || width <= 0 || height <= 0) return mapping;
     const TextMargins text = text_margins(g.drawable ? scale : AxisScale{}, cell_pixels);
     const double classic = std::min(width / (2.4 * H), height / (1.5 * H));
-    const double s =
-        std::min(fitting_scale(width, 2.0 * H, 0.2 * H, text.left, 0.2 * H, text.right),
-                 fitting_scale(height, H, 0.3 * H, text.top, 0.2 * H, text.bottom));
-    // A device too small for the text keeps the classic margins: the frame
-    // never shrinks below a quarter of its classic size.
-    if (!(s >= classic / 4)) return mapping;
-    const double left = std::max(0.2 * H, text.left / s);
-    const double top = std::max(0.3 * H, text.top / s);
-    const double extent_x = left + 2.0 * H + std::max(0.2 * H, text.right / s);
-    const double extent_y = top + H + std::max(0.2 * H, text.bottom / s);
-    if (!(extent_x < INT_MAX / 2 && extent_y < INT_MAX / 2)) return mapping;
-    mapping.extent_x = extent_x;
-    mapping.extent_y = extent_y;
-    mapping.origin_x = g.frame_left - left;
-    mapping.origin_y = g.frame_top + top;
+    // The margins with the legend's column at the right (0: none), or false
+    // when the frame would be too small.
+    const auto fit = [&](double legend_right) {
+        const double right = std::max(text.right, legend_right);
+        const double s =
+            std::min(fitting_scale(width, 2.0 * H, 0.2 * H, text.left, 0.2 * H, right),
+                     fitting_scale(height, H, 0.3 * H, text.top, 0.2 * H, text.bottom));
+        // A device too small for the text keeps the classic margins: the frame
+        // never shrinks below a quarter of its classic size.
+        if (!(s >= classic / 4)) return false;
+        // The legend's lines beside the frame, or beside the x labels under
+        // it, on the device.
+        const double below = std::max(0.2 * H * s, text.bottom);
+        if (legend_right > 0.0 && !(H * s + below >= (LEGEND_LINES + 0.5) * 1.2 * cell_pixels))
+            return false;
+        const double left = std::max(0.2 * H, text.left / s);
+        const double top = std::max(0.3 * H, text.top / s);
+        const double extent_x = left + 2.0 * H + std::max(0.2 * H, right / s);
+        const double extent_y = top + H + std::max(0.2 * H, text.bottom / s);
+        if (!(extent_x < INT_MAX / 2 && extent_y < INT_MAX / 2)) return false;
+        mapping.extent_x = extent_x;
+        mapping.extent_y = extent_y;
+        mapping.origin_x = g.frame_left - left;
+        mapping.origin_y = g.frame_top + top;
+        return true;
+    };
+    for (const LegendPlace place : {LegendPlace::BesideFull, LegendPlace::BesideShort}) {
+        // The column's own width and a cell more for the rounding of logical
+        // units, right of the last x label's half beyond the frame.
+        const bool short_names = place == LegendPlace::BesideShort;
+        const double column = (legend_width_cells(short_names) + 1.0) * cell_pixels +
+                              last_x_label_chars(scale) * CHAR_WIDTH_PER_CELL * cell_pixels / 2;
+        if (column * 3 > width || !fit(column)) continue;
+        mapping.legend = place;
+        return mapping;
+    }
+    fit(0.0);
     return mapping;
+}
+
+std::size_t last_x_label_chars(const AxisScale& scale) {
+    const std::vector<AxisLabel> labels = axis_labels(scale.xmin, scale.xmax);
+    return labels.empty() ? 0 : labels.back().text.size();
+}
+
+const char* legend_name(int line, bool short_names) {
+    static const char* const full_names[LEGEND_LINES] = {COMPARTMENT_NAMES[0], COMPARTMENT_NAMES[1],
+                                                         COMPARTMENT_NAMES[2], COMPARTMENT_NAMES[3],
+                                                         "No intervention",    "Reduction on"};
+    static const char* const short_names_[LEGEND_LINES] = {"S", "E", "I", "R", "none", "on"};
+    if (line < 0 || line >= LEGEND_LINES) return "";
+    return short_names ? short_names_[line] : full_names[line];
+}
+
+double legend_width_cells(bool short_names) {
+    std::size_t longest = 0;
+    for (int line = 0; line < LEGEND_LINES; ++line)
+        longest = std::max(longest, std::strlen(legend_name(line, short_names)));
+    return 3 * LEGEND_GAP_CELLS + LEGEND_LINE_CELLS +
+           static_cast<double>(longest) * CHAR_WIDTH_PER_CELL;
 }
 
 int explorer_chart_width(int width, bool with_figures) {
@@ -281,28 +326,86 @@ int shown_rows(const Records& records) {
     return std::clamp(records.model.n_steps, 0, MAX_STEPS);
 }
 
-int step_at_device_x(const Records& records, int device_x, int width, int height,
-                     double cell_pixels) {
-    if (records.mode < 0 || width <= 0 || height <= 0) return -1;
+namespace {
+
+// The chart's mapping of a device width by height as set_chart_mapping forms
+// it (truncated extents and origin, one scale for both axes, the origin at
+// the device's corner), and the steps whose points trunc(j * per_step + 0.5)
+// lie inside the frame.
+struct StepMapping {
+    bool valid = false;
+    double origin_x = 0.0, scale = 0.0, per_step = 0.0;
+    double lowest = 0.0, highest = -1.0;
+};
+
+StepMapping step_mapping(const Records& records, int width, int height, double cell_pixels) {
+    StepMapping m;
+    if (records.mode < 0 || width <= 0 || height <= 0) return m;
     const ExplorerMapping mapping = explorer_mapping(records.scale, width, height, cell_pixels);
     const ChartGeometry& g = mapping.geometry;
     const double dt = records.model.dt;
-    if (!g.drawable || !(dt > 0.0) || !(mapping.x_per_day > 0.0)) return -1;
-    // The mapping as set_chart_mapping forms it: truncated extents and
-    // origin, one scale for both axes, the origin at the device's corner.
+    if (!g.drawable || !(dt > 0.0) || !(mapping.x_per_day > 0.0)) return m;
     const double extent_x = std::trunc(mapping.extent_x);
     const double extent_y = std::trunc(mapping.extent_y);
-    const double origin_x = std::trunc(mapping.origin_x);
-    const double scale = std::min(width / extent_x, height / extent_y);
-    const double logical_x = origin_x + device_x / scale;
-    const double per_step = dt * mapping.x_per_day;
-    // The steps whose points trunc(j * per_step + 0.5) lie inside the frame.
+    m.origin_x = std::trunc(mapping.origin_x);
+    m.scale = std::min(width / extent_x, height / extent_y);
+    m.per_step = dt * mapping.x_per_day;
     const int rows = shown_rows(records);
-    const double lowest = std::max(0.0, std::ceil((g.frame_left - 0.5) / per_step));
-    const double highest = std::min(rows - 1.0, std::ceil((g.frame_right + 0.5) / per_step) - 1.0);
-    if (!(lowest <= highest)) return -1;
-    const double nearest = std::nearbyint(logical_x / per_step);
-    return static_cast<int>(std::clamp(nearest, lowest, highest));
+    m.lowest = std::max(0.0, std::ceil((g.frame_left - 0.5) / m.per_step));
+    m.highest = std::min(rows - 1.0, std::ceil((g.frame_right + 0.5) / m.per_step) - 1.0);
+    m.valid = m.lowest <= m.highest;
+    return m;
+}
+
+}  // namespace
+
+int step_at_device_x(const Records& records, int device_x, int width, int height,
+                     double cell_pixels) {
+    const StepMapping m = step_mapping(records, width, height, cell_pixels);
+    if (!m.valid) return -1;
+    const double logical_x = m.origin_x + device_x / m.scale;
+    const double nearest = std::nearbyint(logical_x / m.per_step);
+    return static_cast<int>(std::clamp(nearest, m.lowest, m.highest));
+}
+
+ReadOutSteps read_out_steps(const Records& records, int width, int height, double cell_pixels) {
+    const StepMapping m = step_mapping(records, width, height, cell_pixels);
+    if (!m.valid) return {};
+    return {static_cast<int>(m.lowest), static_cast<int>(m.highest)};
+}
+
+int read_out_step_after_key(int step, ReadOutKey key, ReadOutSteps steps) {
+    if (steps.first < 0 || steps.last < steps.first) return -1;
+    const int page = std::max(1, (steps.last - steps.first + 1) / 10);
+    int move = 0;
+    switch (key) {
+        case ReadOutKey::Home:
+            return steps.first;
+        case ReadOutKey::End:
+            return steps.last;
+        case ReadOutKey::Left:
+            move = -1;
+            break;
+        case ReadOutKey::Right:
+            move = 1;
+            break;
+        case ReadOutKey::ShiftLeft:
+            move = -READ_OUT_SHIFT_STEPS;
+            break;
+        case ReadOutKey::ShiftRight:
+            move = READ_OUT_SHIFT_STEPS;
+            break;
+        case ReadOutKey::PageUp:
+            move = -page;
+            break;
+        case ReadOutKey::PageDown:
+            move = page;
+            break;
+    }
+    if (step < 0) return move < 0 ? steps.last : steps.first;
+    // In long arithmetic: a step near INT_MAX must not wrap.
+    const long long moved = static_cast<long long>(step) + move;
+    return static_cast<int>(std::clamp<long long>(moved, steps.first, steps.last));
 }
 
 double round_number_above(double value) {

@@ -64,15 +64,38 @@ private:
 // The chart keeps the classic chart's frame and scale. Around the frame it
 // leaves the classic margins, or more where text of cell_pixels (the
 // device's reading size) needs it: the header lines and the axis title
-// above, the tick labels left and below. The text keeps its size at every
-// window size; the frame takes what is left.
+// above, the tick labels left and below with the x axis's title under them,
+// and the legend right. The text keeps its size at every window size; the
+// frame takes what is left.
+//
+// The legend has a column of its own right of the frame, so that it covers
+// no curve: with the full names where that column takes at most a third of
+// the width, else with the short ones where they do.
+// Where even that would leave the frame less than a quarter of its classic
+// size, or the frame and the x labels lower than the legend, the legend
+// stands over the frame's top right corner.
+enum class LegendPlace { BesideFull, BesideShort, OverFrame };
 struct ExplorerMapping {
     bool valid = false;
     ChartGeometry geometry;  // of a copy of the scale
     double x_per_day = 0.0;
     double extent_x = 0.0, extent_y = 0.0, origin_x = 0.0, origin_y = 0.0;
+    LegendPlace legend = LegendPlace::OverFrame;
 };
 ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, double cell_pixels);
+
+// The legend's lines: the compartments, the run without intervention (with a
+// comparison) and the band of the reduction; their full or short names.
+inline constexpr int LEGEND_LINES = COMPARTMENT_COUNT + 2;
+const char* legend_name(int line, bool short_names);
+// The legend beside the frame, in text cells: a gap, the line of a curve, a
+// gap, the longest name, a margin (after the last x label's right half).
+inline constexpr double LEGEND_GAP_CELLS = 0.5;
+inline constexpr double LEGEND_LINE_CELLS = 1.5;
+double legend_width_cells(bool short_names);
+// The length of the x axis's last label, whose right half lies beyond the
+// frame, left of the legend's column.
+std::size_t last_x_label_chars(const AxisScale& scale);
 
 // The labels of an axis from min to max: both ends and the round values
 // between them (none within half a step of an end).
@@ -97,6 +120,24 @@ int step_at_device_x(const Records& records, int device_x, int width, int height
 
 // The rows shown: 0..min(n_steps, MAX_STEPS)-1.
 int shown_rows(const Records& records);
+
+// The steps the read-out can show on a device width by height with text of
+// cell_pixels: those inside the frame, first..last (both -1 when none).
+struct ReadOutSteps {
+    int first = -1;
+    int last = -1;
+};
+ReadOutSteps read_out_steps(const Records& records, int width, int height, double cell_pixels);
+
+// The keys that move the read-out, the same in every front end: an arrow
+// moves one step, Shift with an arrow ten, Page Up and Page Down a tenth of
+// the steps shown (earlier and later), Home and End to the first and last.
+enum class ReadOutKey { Left, Right, ShiftLeft, ShiftRight, PageUp, PageDown, Home, End };
+inline constexpr int READ_OUT_SHIFT_STEPS = 10;
+// The read-out's step after key, from step (-1: none shown yet, when a key
+// towards later starts at the first step and one towards earlier at the
+// last), always within the steps shown; -1 when none is shown.
+int read_out_step_after_key(int step, ReadOutKey key, ReadOutSteps steps);
 
 // The smallest of 1, 2, 2.5 and 5 times a power of ten that is at least value
 // (value > 0); 1 for anything else.

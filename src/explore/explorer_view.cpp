@@ -139,14 +139,21 @@ void draw_header(Surface& surface, const ChartGeometry& g, const Records& record
     const int chars = room.chars(x);
     int y = room.top - room.cell / 6;
     const ModelParameters& m = records.model;
-    const double t_max = m.n_steps * m.dt;
-    draw_fitted(surface, room, x, y,
-                fitted({formatted("R_0 %.2f  latent %.2f d  infectious %.2f d  T_max %.0f d",
-                                  {m.R_0, m.latent_period, m.infectious_period, t_max}),
-                        formatted("R_0 %.2f latent %.2f infectious %.2f T_max %.0f",
-                                  {m.R_0, m.latent_period, m.infectious_period, t_max}),
-                        formatted("R_0 %.2f", {m.R_0})},
-                       chars));
+    // Two decimals; a value far beyond any model's (typed, or read from a
+    // file) with its power of ten rather than hundreds of digits.
+    const auto number = [](double value) {
+        return formatted(std::fabs(value) < 1e7 ? "%.2f" : "%g", {value});
+    };
+    const std::string r0 = "R_0 " + number(m.R_0);
+    const std::string latent = number(m.latent_period);
+    const std::string infectious = number(m.infectious_period);
+    const std::string t_max = formatted("%.0f", {m.n_steps * m.dt});
+    draw_fitted(
+        surface, room, x, y,
+        fitted({r0 + "  latent " + latent + " d  infectious " + infectious + " d  T_max " + t_max +
+                    " d",
+                r0 + " latent " + latent + " infectious " + infectious + " T_max " + t_max, r0},
+               chars));
     y -= g.line_step;
     draw_fitted(surface, room, x, y, cut_to(schedule_text(records), chars));
     const std::string change = peak_change_text(explorer.figures());
@@ -181,11 +188,11 @@ void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& s
                     double x_per_day, const TextRoom& room) {
     const int tick = plot_length(g, 0.02);
     const int gap = std::max(room.cell / 5, 1);
-    // "day" in the middle under the frame; x labels beside it.
+    // x labels under the frame, "day" in the middle under them.
     const std::string day = "day";
-    const int day_left = (g.frame_left + g.frame_right - room.width_of(day)) / 2;
     const int label_top = g.frame_bottom - gap;
-    draw_fitted(surface, room, day_left, label_top, day);
+    draw_fitted(surface, room, (g.frame_left + g.frame_right - room.width_of(day)) / 2,
+                label_top - g.line_step, day);
     int free_from = INT_MIN;  // the x where the next label may start
     for (const AxisLabel& label : axis_labels(scale.xmin, scale.xmax)) {
         int x = 0;
@@ -197,9 +204,7 @@ void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& s
         const int width = room.width_of(label.text);
         const int left =
             std::clamp(x - width / 2, room.left, std::max(room.right - width, room.left));
-        const bool clear_of_day = left + width + room.char_width <= day_left ||
-                                  left >= day_left + room.width_of(day) + room.char_width;
-        if (left < free_from || !clear_of_day) continue;
+        if (left < free_from) continue;
         draw_fitted(surface, room, left, label_top, label.text);
         free_from = left + width + room.char_width;
     }
@@ -269,58 +274,12 @@ void draw_series(Surface& surface, const ChartGeometry& g, const Records& record
     }
 }
 
-// The legend over an opaque box, so curves crossing it leave it readable; with
-// a comparison, a line for it and a swatch of the band. It stands at the
-// frame's top right, moved left (and its lines shortened, its names cut) as
-// far as it takes to keep the names on the device.
-void draw_boxed_legend(Surface& surface, const ChartGeometry& g, const SeriesColours& colours,
-                       bool comparison, const TextRoom& room) {
+// The legend's lines from the frame's top down, each a curve's line (or the
+// band's swatch) and its name, over an opaque box from left to right.
+void draw_legend_lines(Surface& surface, const ChartGeometry& g, const SeriesColours& colours,
+                       int lines, const std::string* names, int left, int line_left, int line_right,
+                       int name_left, int right, const TextRoom& room) {
     const int step = g.line_step;
-    const int margin = std::max(step / 4, 1);
-    // A legend that would cover more than two fifths of the frame's width
-    // (the text is large beside a small frame) takes the short names.
-    static const char* const full_names[] = {COMPARTMENT_NAMES[0], COMPARTMENT_NAMES[1],
-                                             COMPARTMENT_NAMES[2], COMPARTMENT_NAMES[3],
-                                             "No intervention",    "Reduction on"};
-    static const char* const short_names[] = {"S", "E", "I", "R", "none", "on"};
-    int line_length = plot_length(g, 0.1);
-    const int gap = plot_length(g, 0.02);
-    const int lines = COMPARTMENT_COUNT + (comparison ? 2 : 0);
-    const auto longest_of = [lines](const char* const* table) {
-        std::size_t longest = 0;
-        for (int k = 0; k < lines; ++k)
-            longest = std::max(longest, std::strlen(table[k]));
-        return longest;
-    };
-    const long long full_width =
-        line_length + gap + static_cast<long long>(longest_of(full_names)) * room.char_width;
-    const char* const* table =
-        full_width * 5 > 2LL * (g.frame_right - g.frame_left) ? short_names : full_names;
-    std::string names[COMPARTMENT_COUNT + 2];
-    const std::size_t longest = longest_of(table);
-    for (int k = 0; k < lines; ++k)
-        names[k] = table[k];
-    const int names_width = static_cast<int>(
-        std::min<long long>(static_cast<long long>(longest) * room.char_width, INT_MAX / 4));
-    const int right_most = room.right - margin;
-    int line_left = g.frame_right - plot_length(g, 0.5);
-    const int left_most = room.left + gap + margin;
-    if (line_left + line_length + gap + names_width > right_most) {
-        line_left = std::max(right_most - names_width - gap - line_length, left_most);
-        // Short of room even at the left: shorter lines first, then cut names.
-        line_length = std::clamp(right_most - names_width - gap - line_left, gap, line_length);
-    }
-    const int line_right = line_left + line_length;
-    const int name_left = line_right + gap;
-    const int chars = room.chars(name_left);
-    std::size_t shown_longest = 0;
-    for (int k = 0; k < lines; ++k) {
-        names[k] = cut_to(names[k], chars);
-        shown_longest = std::max(shown_longest, names[k].size());
-    }
-    const int left = line_left - gap;
-    const int right = std::min(
-        name_left + static_cast<int>(shown_longest) * room.char_width + margin, room.right);
     const int top = g.frame_top - 1;
     const int bottom = std::max(g.frame_top - step / 4 - lines * step, room.bottom);
     surface.fill_rectangle(left, top, right, bottom, WHITE);
@@ -341,6 +300,82 @@ void draw_boxed_legend(Surface& surface, const ChartGeometry& g, const SeriesCol
     }
 }
 
+// The legend in its column right of the frame, clear of every curve; names
+// that would leave the device are cut.
+void draw_legend_beside(Surface& surface, const ChartGeometry& g, const AxisScale& scale,
+                        const SeriesColours& colours, bool comparison, bool short_names,
+                        const TextRoom& room) {
+    const int lines = COMPARTMENT_COUNT + (comparison ? 2 : 0);
+    const int gap = std::max(static_cast<int>(LEGEND_GAP_CELLS * room.cell), 1);
+    const int label_half = static_cast<int>(std::min<long long>(
+        static_cast<long long>(last_x_label_chars(scale)) * room.char_width / 2, INT_MAX / 8));
+    const int line_left = g.frame_right + label_half + gap;
+    const int line_right = line_left + static_cast<int>(LEGEND_LINE_CELLS * room.cell);
+    const int name_left = line_right + gap;
+    std::string names[LEGEND_LINES];
+    std::size_t longest = 0;
+    for (int k = 0; k < lines; ++k) {
+        names[k] = cut_to(legend_name(k, short_names), room.chars(name_left));
+        longest = std::max(longest, names[k].size());
+    }
+    const int right = static_cast<int>(std::min<long long>(
+        name_left + static_cast<long long>(longest) * room.char_width + gap, room.right));
+    // The box leaves the last x label's right half uncovered.
+    draw_legend_lines(surface, g, colours, lines, names, line_left - gap / 2, line_left, line_right,
+                      name_left, right, room);
+}
+
+// On a device too small for a column of its own, the legend stands over an
+// opaque box, so curves crossing it leave it readable; with a comparison, a
+// line for it and a swatch of the band. It stands at the frame's top right,
+// moved left (and its lines shortened, its names cut) as far as it takes to
+// keep the names on the device.
+void draw_legend_over_frame(Surface& surface, const ChartGeometry& g, const SeriesColours& colours,
+                            bool comparison, const TextRoom& room) {
+    const int step = g.line_step;
+    const int margin = std::max(step / 4, 1);
+    // A legend that would cover more than two fifths of the frame's width
+    // (the text is large beside a small frame) takes the short names.
+    int line_length = plot_length(g, 0.1);
+    const int gap = plot_length(g, 0.02);
+    const int lines = COMPARTMENT_COUNT + (comparison ? 2 : 0);
+    const auto longest_of = [lines](bool short_names) {
+        std::size_t longest = 0;
+        for (int k = 0; k < lines; ++k)
+            longest = std::max(longest, std::strlen(legend_name(k, short_names)));
+        return longest;
+    };
+    const long long full_width =
+        line_length + gap + static_cast<long long>(longest_of(false)) * room.char_width;
+    const bool short_names = full_width * 5 > 2LL * (g.frame_right - g.frame_left);
+    std::string names[LEGEND_LINES];
+    const std::size_t longest = longest_of(short_names);
+    for (int k = 0; k < lines; ++k)
+        names[k] = legend_name(k, short_names);
+    const int names_width = static_cast<int>(
+        std::min<long long>(static_cast<long long>(longest) * room.char_width, INT_MAX / 4));
+    const int right_most = room.right - margin;
+    int line_left = g.frame_right - plot_length(g, 0.5);
+    const int left_most = room.left + gap + margin;
+    if (line_left + line_length + gap + names_width > right_most) {
+        line_left = std::max(right_most - names_width - gap - line_length, left_most);
+        // Short of room even at the left: shorter lines first, then cut names.
+        line_length = std::clamp(right_most - names_width - gap - line_left, gap, line_length);
+    }
+    const int line_right = line_left + line_length;
+    const int name_left = line_right + gap;
+    const int chars = room.chars(name_left);
+    std::size_t shown_longest = 0;
+    for (int k = 0; k < lines; ++k) {
+        names[k] = cut_to(names[k], chars);
+        shown_longest = std::max(shown_longest, names[k].size());
+    }
+    const int right = std::min(
+        name_left + static_cast<int>(shown_longest) * room.char_width + margin, room.right);
+    draw_legend_lines(surface, g, colours, lines, names, line_left - gap, line_left, line_right,
+                      name_left, right, room);
+}
+
 void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& records,
                    const Explorer& explorer, double x_per_day, const TextRoom& room) {
     const int step = explorer.read_out_step;
@@ -352,17 +387,7 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
         surface.move_to(x, g.frame_bottom);
         surface.line_to(x, g.frame_top);
     }
-    const CompartmentValues& row = records.results[step];
-    const std::string lines[] = {
-        formatted("day %.2f", {step * records.model.dt}),
-        formatted("S %.2f", {row[0]}),
-        formatted("E %.2f", {row[1]}),
-        formatted("I %.2f", {row[2]}),
-        formatted("R %.2f", {row[3]}),
-        records.mode == MODE_NO_INTERVENTION
-            ? std::string("no intervention")
-            : std::string(explorer.reduced_at(step) ? "reduction on" : "reduction off"),
-    };
+    const std::vector<std::string> lines = read_out_lines(records, explorer);
     const int line_step = g.line_step;
     const int width = 9 * line_step;
     const int gap = plot_length(g, 0.01);
@@ -371,7 +396,7 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
     left = std::max(std::min(left, room.right - width), room.left);
     // Below the legend's box (at most six lines), clear of it where the
     // device's height allows.
-    const int height = static_cast<int>(std::size(lines)) * line_step + line_step / 4;
+    const int height = static_cast<int>(lines.size()) * line_step + line_step / 4;
     const int top = std::min(std::max(g.frame_top - 7 * line_step, room.bottom + height), room.top);
     const int bottom = top - height;
     surface.fill_rectangle(left, top, left + width, bottom, WHITE);
@@ -422,7 +447,12 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
         }
         draw_series(surface, geometry, records, records.results, colours.colours, mapping.x_per_day,
                     pixels);
-        draw_boxed_legend(surface, geometry, colours, comparison, room);
+        if (mapping.legend == LegendPlace::OverFrame) {
+            draw_legend_over_frame(surface, geometry, colours, comparison, room);
+        } else {
+            draw_legend_beside(surface, geometry, records.scale, colours, comparison,
+                               mapping.legend == LegendPlace::BesideShort, room);
+        }
         draw_read_out(surface, geometry, records, explorer, mapping.x_per_day, room);
     } else {
         draw_formatted_text(surface, geometry.frame_left,
@@ -469,6 +499,22 @@ Colour comparison_colour(Colour colour) {
         light |= static_cast<Colour>(255 - (255 - channel) * 35 / 100) << shift;
     }
     return light;
+}
+
+std::vector<std::string> read_out_lines(const Records& records, const Explorer& explorer) {
+    const int step = explorer.read_out_step;
+    if (records.mode < 0 || step < 0 || step >= shown_rows(records)) return {};
+    const CompartmentValues& row = records.results[step];
+    return {
+        formatted("day %.2f", {step * records.model.dt}),
+        formatted("S %.2f", {row[0]}),
+        formatted("E %.2f", {row[1]}),
+        formatted("I %.2f", {row[2]}),
+        formatted("R %.2f", {row[3]}),
+        records.mode == MODE_NO_INTERVENTION
+            ? std::string("no intervention")
+            : std::string(explorer.reduced_at(step) ? "reduction on" : "reduction off"),
+    };
 }
 
 void paint_explorer_view(Surface& surface, Records& records, const SeriesColours& colours,

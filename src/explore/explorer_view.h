@@ -4,6 +4,9 @@
 // classic view it is exactly paint_view.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "chart/chart.h"
 #include "explore/explorer.h"
 #include "model/records.h"
@@ -13,6 +16,10 @@ namespace morbilex {
 // Light colours of the comparison curves and the band of the reduction.
 Colour comparison_colour(Colour colour);
 inline constexpr Colour REDUCTION_BAND_COLOUR = 0xC8EEFF;  // pale orange
+
+// The read-out of the explorer's step, a line each: the day, S, E, I, R and
+// whether a reduction is in force; none when no step is shown.
+std::vector<std::string> read_out_lines(const Records& records, const Explorer& explorer);
 
 // The view of a window's client area or a picture, width by height device
 // units from the surface's top-left corner (the surface brings its own

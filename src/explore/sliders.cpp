@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "analysis/scenario_setup.h"
+#include "explore/field_help.h"
 #include "text/format.h"
 #include "text/read.h"
 #include "text/shortest.h"
@@ -33,7 +35,53 @@ constexpr SliderField SLIDERS[] = {
     {"Off_threshold", "Off at I (persons)", 0.0, 500.0, 1.0, MODE_INTERMITTENT},
 };
 
+constexpr FieldGroup GROUPS[] = {
+    {DialogKind::ModelParameters, "Model", MODE_NO_INTERVENTION},
+    {DialogKind::OneTimePlan, "One-time windows", MODE_ONE_TIME},
+    {DialogKind::IntermittentPlan, "Intermittent", MODE_INTERMITTENT},
+    {DialogKind::AxisScale, "Scale", MODE_NO_INTERVENTION},
+};
+
+const SliderField* slider_named(std::string_view name) {
+    for (const SliderField& slider : SLIDERS) {
+        if (name == slider.name) return &slider;
+    }
+    return nullptr;
+}
+
+// "R(0) " and "persons": "R(0) (persons)".
+std::string label_with_unit(const FieldSpec& field) {
+    std::string label = field.label;
+    while (!label.empty() && label.back() == ' ')
+        label.pop_back();
+    const FieldHelp* help = field_help(field.name);
+    if (help != nullptr && std::string_view(help->unit) != "-")
+        label += std::string(" (") + help->unit + ")";
+    return label;
+}
+
 }  // namespace
+
+std::span<const FieldGroup> field_groups() {
+    return GROUPS;
+}
+
+std::vector<ExplorerField> explorer_fields() {
+    Records defaults;
+    reset_scenario_fields(defaults);
+    std::vector<ExplorerField> fields;
+    for (const FieldGroup& group : GROUPS) {
+        for (const FieldSpec& field : dialog_table(group.dialog).fields) {
+            if (field.read_order <= 0) continue;  // shown only
+            const SliderField* slider = slider_named(field.name);
+            std::string shown;
+            append_shortest(shown, field.shown_value(defaults));
+            fields.push_back({group.dialog, &field, slider,
+                              slider != nullptr ? slider->label : label_with_unit(field), shown});
+        }
+    }
+    return fields;
+}
 
 std::span<const SliderField> slider_fields() {
     return SLIDERS;
@@ -83,6 +131,12 @@ double slider_value_at(const SliderField& slider, int position) {
 std::string slider_value_text(const SliderField& slider, double value) {
     const int decimals = slider.step >= 1.0 ? 0 : slider.step >= 0.1 ? 1 : 2;
     char text[64];
+    // A value far outside every slider's range (typed, or read from a file)
+    // reads with its power of ten, not as hundreds of digits.
+    if (!(std::fabs(value) < 1e7)) {
+        format_text(text, sizeof text, "%g", {value});
+        return text;
+    }
     format_text(text, sizeof text,
                 decimals == 0   ? "%.0f"
                 : decimals == 1 ? "%.1f"

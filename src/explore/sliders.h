@@ -38,8 +38,30 @@ double slider_value(const Records& records, const SliderField& slider);
 int slider_positions(const SliderField& slider);
 int slider_position_of(const SliderField& slider, double value);
 double slider_value_at(const SliderField& slider, int position);
-// The value as the number beside the slider shows it.
+// The value as the number beside the slider shows it: with the step's
+// decimals, or from ten million on as 1e+07.
 std::string slider_value_text(const SliderField& slider, double value);
+
+// Every field the dialogs edit, as the explorer shows it in groups (one a
+// dialog): with its slider, or typed only.
+struct FieldGroup {
+    DialogKind dialog;
+    const char* title;
+    InterventionMode mode;  // the schedule it belongs to; MODE_NO_INTERVENTION: every mode
+};
+std::span<const FieldGroup> field_groups();
+
+struct ExplorerField {
+    DialogKind dialog;
+    const FieldSpec* field;
+    const SliderField* slider;  // nullptr: no slider moves it
+    // The slider's label, or for a field without one its dialog's label with
+    // the unit: "R(0) (persons)".
+    std::string label;
+    std::string default_text;  // its value before anything is typed, shortest
+};
+// In dialog order: the model's, the one-time plan's, the intermittent's, the scale's.
+std::vector<ExplorerField> explorer_fields();
 
 // Sets the field as its dialog would after typing the value and OK; false,
 // with the records untouched, when the dialog refuses it.

@@ -26,7 +26,9 @@ struct HeatCell {
     std::string text;         // empty when the grid is too big for texts
 };
 
-struct AxisLabel {
+// A label of the grid's columns or rows (the explorer's axis labels are
+// AxisLabel, by value).
+struct GridLabel {
     std::size_t index = 0;  // the grid's column or row
     std::string text;
 };
@@ -40,7 +42,7 @@ struct HeatMapLayout {
     std::vector<HeatCell> cells;  // as the map's cells
     // Every stride-th column and row is labelled, so that labels do not touch.
     std::size_t x_stride = 1, y_stride = 1;
-    std::vector<AxisLabel> x_labels, y_labels;
+    std::vector<GridLabel> x_labels, y_labels;
     std::vector<ScaleLabel> scale_labels;
     // Every finite cell holds the same value: the colour bar is that value's
     // one colour, labelled once in its middle.

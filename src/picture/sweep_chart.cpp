@@ -17,14 +17,9 @@ namespace {
 
 constexpr int DOTS_PER_INCH = 96;  // SVG and PDF: a pixel of --size is 1/96 inch
 
-// viridis at ten even stops (perceptually uniform, readable with any colour
-// vision and in grey), between which colours are interpolated.
-constexpr QRgb VIRIDIS[] = {0x440154, 0x482878, 0x3e4a89, 0x31688e, 0x26828e,
-                            0x1f9e89, 0x35b779, 0x6dcd59, 0xb4de2c, 0xfde725};
-// Lines: blue, orange, bluish green, vermillion, sky blue, reddish purple.
-constexpr QRgb SERIES_COLOURS[] = {0x0072b2, 0xe69f00, 0x009e73, 0xd55e00, 0x56b4e9, 0xcc79a7};
-const QColor MISSING_COLOUR(0xcc, 0xcc, 0xcc);
-const QColor GRID_COLOUR(0xdd, 0xdd, 0xdd);
+// The colours (sweep_picture.h) as the painter takes them.
+const QColor MISSING(MISSING_COLOUR);
+const QColor GRID(GRID_COLOUR);
 
 using Painting = std::function<void(QPainter&, const QRectF&)>;
 
@@ -56,7 +51,11 @@ void set_font(QPainter& painter, double pixels, bool bold = false) {
 
 // Base text size of a picture.
 double font_pixels(const QRectF& page) {
-    return std::clamp(std::min(page.width(), page.height()) / 40.0, 9.0, 28.0);
+    return sweep_text_pixels(page.width(), page.height());
+}
+
+QRectF rectangle(const PictureBox& box) {
+    return {box.left, box.top, box.width, box.height};
 }
 
 void draw_title(QPainter& painter, const QRectF& page, const std::string& title, double text) {
@@ -83,15 +82,14 @@ void draw_axis_names(QPainter& painter, const QRectF& plot, const std::string& x
 // ---- heat map
 
 // Where the cells and the colour bar go on the page.
-struct HeatFrame {
+struct QtHeatFrame {
     QRectF plot, bar;
 };
 
-HeatFrame heat_frame(const QRectF& page, double text) {
-    const double left = page.left() + text * 6.0, top = page.top() + text * 3.0;
-    const double right = page.right() - text * 9.0, bottom = page.bottom() - text * 4.2;
-    return {QRectF(left, top, right - left, bottom - top),
-            QRectF(right + text * 1.5, top, text * 1.4, bottom - top)};
+QtHeatFrame heat_frame(const QRectF& page, double text) {
+    const HeatFrame frame =
+        heat_map_frame({page.left(), page.top(), page.width(), page.height()}, text);
+    return {rectangle(frame.plot), rectangle(frame.bar)};
 }
 
 void draw_cells(QPainter& painter, const SweepHeatMap& map, const HeatMapLayout& layout,
@@ -106,7 +104,7 @@ void draw_cells(QPainter& painter, const SweepHeatMap& map, const HeatMapLayout&
             const QRectF cell(plot.left() + column * width, plot.bottom() - (row + 1) * height,
                               width, height);
             painter.fillRect(cell.adjusted(0, 0, 0.5, 0.5),
-                             shown.missing ? MISSING_COLOUR : viridis(shown.shade));
+                             shown.missing ? MISSING : viridis(shown.shade));
             if (shown.text.empty()) continue;
             painter.setPen(shown.light_text ? Qt::white : Qt::black);
             painter.drawText(cell, Qt::AlignCenter, text_of(shown.text));
@@ -123,7 +121,7 @@ void draw_heat_ticks(QPainter& painter, const SweepHeatMap& map, const HeatMapLa
     painter.setPen(Qt::black);
     const double width = plot.width() / map.x_values.size();
     const double height = plot.height() / map.y_values.size();
-    for (const AxisLabel& label : layout.x_labels) {
+    for (const GridLabel& label : layout.x_labels) {
         const double centre = plot.left() + (label.index + 0.5) * width;
         painter.drawLine(QPointF(centre, plot.bottom()),
                          QPointF(centre, plot.bottom() + text * 0.4));
@@ -131,7 +129,7 @@ void draw_heat_ticks(QPainter& painter, const SweepHeatMap& map, const HeatMapLa
                                 width * layout.x_stride, text * 1.4),
                          Qt::AlignHCenter | Qt::AlignTop, text_of(label.text));
     }
-    for (const AxisLabel& label : layout.y_labels) {
+    for (const GridLabel& label : layout.y_labels) {
         const double centre = plot.bottom() - (label.index + 0.5) * height;
         painter.drawLine(QPointF(plot.left() - text * 0.4, centre), QPointF(plot.left(), centre));
         painter.drawText(QRectF(plot.left() - text * 5.5, centre - text, text * 5.0, text * 2.0),
@@ -176,7 +174,7 @@ void draw_colour_bar(QPainter& painter, const QRectF& bar, const std::string& me
 
 void paint_heat_map(QPainter& painter, const QRectF& page, const SweepHeatMap& map) {
     const double text = font_pixels(page);
-    const HeatFrame frame = heat_frame(page, text);
+    const QtHeatFrame frame = heat_frame(page, text);
     // The x labels are measured in the font the painter draws them with.
     set_font(painter, text);
     const QFontMetricsF metrics(painter.font());
@@ -201,10 +199,6 @@ struct LineScale {
     }
 };
 
-bool has_legend(const SweepLineChart& chart) {
-    return chart.series.size() > 1 || !chart.series.front().label.empty();
-}
-
 // The legend's box: a short line and the longest label.
 double legend_width(const SweepLineChart& chart, double text) {
     const QFontMetricsF metrics(font_of(text));
@@ -215,29 +209,19 @@ double legend_width(const SweepLineChart& chart, double text) {
 }
 
 LineScale line_scale(const SweepLineChart& chart, const QRectF& page, double text) {
-    std::vector<double> xs, ys;
-    for (const LineSeries& series : chart.series) {
-        xs.insert(xs.end(), series.x.begin(), series.x.end());
-        ys.insert(ys.end(), series.y.begin(), series.y.end());
-    }
-    auto [x_low, x_high] = finite_range(xs);
-    auto [y_low, y_high] = finite_range(ys);
-    if (x_high <= x_low) x_low -= 0.5, x_high += 0.5;
-    // From zero when all values lie above it, with room above the highest.
-    y_low = std::min(0.0, y_low);
-    y_high = y_high > y_low ? y_high + (y_high - y_low) * 0.05 : y_low + 1.0;
+    const LineRange range = line_chart_range(chart);
     const double left = page.left() + text * 6.0, top = page.top() + text * 3.0;
     const double right =
         page.right() - (has_legend(chart) ? legend_width(chart, text) + text * 2.0 : text * 3.0);
     const QRectF plot(left, top, right - left, page.bottom() - text * 4.2 - top);
-    return {plot, x_low, x_high, y_low, y_high};
+    return {plot, range.x_low, range.x_high, range.y_low, range.y_high};
 }
 
 void draw_line_grid(QPainter& painter, const LineScale& scale, double text) {
     set_font(painter, text);
     for (double x : ticks_between(scale.x_low, scale.x_high, 8)) {
         const QPointF foot = scale.at(x, scale.y_low);
-        painter.setPen(QPen(GRID_COLOUR, 1.0));
+        painter.setPen(QPen(GRID, 1.0));
         painter.drawLine(foot, QPointF(foot.x(), scale.plot.top()));
         painter.setPen(Qt::black);
         painter.drawText(
@@ -246,7 +230,7 @@ void draw_line_grid(QPainter& painter, const LineScale& scale, double text) {
     }
     for (double y : ticks_between(scale.y_low, scale.y_high, 6)) {
         const QPointF start = scale.at(scale.x_low, y);
-        painter.setPen(QPen(GRID_COLOUR, 1.0));
+        painter.setPen(QPen(GRID, 1.0));
         painter.drawLine(start, QPointF(scale.plot.right(), start.y()));
         painter.setPen(Qt::black);
         painter.drawText(
@@ -295,7 +279,7 @@ void draw_legend(QPainter& painter, const SweepLineChart& chart, const LineScale
     const double row = text * 1.5, width = legend_width(chart, text);
     const QRectF box(scale.plot.right() + text * 1.2, scale.plot.top(), width,
                      row * chart.series.size() + text * 0.4);
-    painter.setPen(QPen(GRID_COLOUR, 1.0));
+    painter.setPen(QPen(GRID, 1.0));
     painter.setBrush(Qt::white);
     painter.drawRect(box);
     for (std::size_t k = 0; k < chart.series.size(); ++k) {

@@ -4,21 +4,10 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
-#include "picture/heat_map_layout.h"
+#include "picture/sweep_picture.h"
 
 namespace morbilex {
-
-struct LineSeries {
-    std::string label;  // empty for a chart of one line
-    std::vector<double> x, y;
-};
-
-struct SweepLineChart {
-    std::string x_name, y_name, title;
-    std::vector<LineSeries> series;
-};
 
 // The picture's file as bytes, the type by the extension of path; nothing is
 // written. False with a one-line reason.

@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <algorithm>
 
 #include "explore/explorer_view.h"
 #include "picture/painter_surface.h"
@@ -41,21 +40,35 @@ void ChartView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ChartView::keyPressEvent(QKeyEvent* event) {
-    const int key = event->key();
-    if (records_.view.classic || records_.mode < 0 || (key != Qt::Key_Left && key != Qt::Key_Right))
-        return QWidget::keyPressEvent(event);
-    // The steps shown lie between those at the chart's left and right edges.
-    const double cell = reading_cell_pixels(logicalDpiY());
-    const int first = step_at_device_x(records_, -width(), width(), height(), cell);
-    const int last = step_at_device_x(records_, 2 * width(), width(), height(), cell);
-    if (first < 0) return;
-    int step = explorer_.read_out_step;
-    if (step < 0) {
-        step = key == Qt::Key_Left ? last : first;
-    } else {
-        step += key == Qt::Key_Left ? -1 : 1;
+    const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+    ReadOutKey key;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            key = shift ? ReadOutKey::ShiftLeft : ReadOutKey::Left;
+            break;
+        case Qt::Key_Right:
+            key = shift ? ReadOutKey::ShiftRight : ReadOutKey::Right;
+            break;
+        case Qt::Key_PageUp:
+            key = ReadOutKey::PageUp;
+            break;
+        case Qt::Key_PageDown:
+            key = ReadOutKey::PageDown;
+            break;
+        case Qt::Key_Home:
+            key = ReadOutKey::Home;
+            break;
+        case Qt::Key_End:
+            key = ReadOutKey::End;
+            break;
+        default:
+            return QWidget::keyPressEvent(event);
     }
-    show_read_out(std::clamp(step, first, last));
+    if (records_.view.classic || records_.mode < 0) return QWidget::keyPressEvent(event);
+    const ReadOutSteps steps =
+        read_out_steps(records_, width(), height(), reading_cell_pixels(logicalDpiY()));
+    if (steps.first < 0) return;
+    show_read_out(read_out_step_after_key(explorer_.read_out_step, key, steps));
 }
 
 void fill_and_paint(QPaintDevice& device, Records& records, const SeriesColours& colours, int width,

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
@@ -104,6 +106,29 @@ QString label_with_key(const char* label, int command) {
     return text;
 }
 
+// Below this size the window shows the chart alone: the panels beside it
+// would leave neither the chart nor their own rows room to be read.
+constexpr int PANELS_MIN_WINDOW_WIDTH = 480;
+constexpr int PANELS_MIN_WINDOW_HEIGHT = 280;
+
+// The panels' widest share of the window and their width in a large one.
+int panel_width_for(int window_width) {
+    return std::min(380, window_width * 2 / 5);
+}
+
+// The number beside a slider keeps the width of the widest value of its
+// range or of one far outside it (typed, or remembered from an earlier
+// session), so no value widens the panel; should one still be wider, it is
+// cut with an ellipsis and shown whole in the tooltip.
+int slider_number_width(const QFontMetrics& metrics, const SliderField& field) {
+    int widest = 0;
+    for (double value : {field.minimum, field.maximum, -field.maximum, -1e308}) {
+        widest = std::max(widest, metrics.horizontalAdvance(
+                                      QString::fromStdString(slider_value_text(field, value))));
+    }
+    return widest + metrics.horizontalAdvance(QLatin1Char('0'));
+}
+
 // The platform's usual size for a new main window: three quarters of the screen.
 QSize default_window_size() {
     QScreen* screen = QGuiApplication::primaryScreen();
@@ -144,9 +169,30 @@ MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent
     });
     follow_view_options();
     resize(default_window_size());
-    // The panels take at most two fifths of the window.
-    const int panel_width = std::min(380, width() * 2 / 5);
-    resizeDocks({figures_dock_, sliders_dock_}, {panel_width, panel_width}, Qt::Horizontal);
+    panel_width_ = panel_width_for(width());
+    resizeDocks({figures_dock_, sliders_dock_}, {panel_width_, panel_width_}, Qt::Horizontal);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    show_panels();
+    // A window made smaller takes the room from the panels as well as from
+    // the chart: they keep at most two fifths of it, and get it back when
+    // the window grows again (unless their edge was dragged meanwhile).
+    const int panel_width = panel_width_for(width());
+    const int shown = figures_dock_->width();
+    if (!figures_dock_->isVisible() || shown == panel_width) return;
+    if (shown > panel_width || shown == panel_width_) {
+        panel_width_ = panel_width;
+        resizeDocks({figures_dock_, sliders_dock_}, {panel_width, panel_width}, Qt::Horizontal);
+    }
+}
+
+void MainWindow::show_panels() {
+    const bool shown = !records_.view.classic && width() >= PANELS_MIN_WINDOW_WIDTH &&
+                       height() >= PANELS_MIN_WINDOW_HEIGHT;
+    figures_dock_->setVisible(shown);
+    sliders_dock_->setVisible(shown);
 }
 
 MainWindow::~MainWindow() {
@@ -254,10 +300,13 @@ void MainWindow::build_panels() {
     figures_dock_ = new QDockWidget(QStringLiteral("Figures"), this);
     figures_dock_->setObjectName(QStringLiteral("figures_panel"));
     figures_dock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
-    // Where the window is narrow (a small screen at 200 %) the table is cut
-    // at its right rather than take the chart's room.
-    figures_->setMinimumWidth(1);
-    figures_dock_->setWidget(figures_);
+    // Where the panel is narrow or short (a small window, a small screen at
+    // 200 %) the table scrolls rather than take the chart's or the sliders' room.
+    auto* figures_scroll = new QScrollArea(this);
+    figures_scroll->setWidget(figures_);
+    figures_scroll->setWidgetResizable(true);
+    figures_scroll->setFrameShape(QFrame::NoFrame);
+    figures_dock_->setWidget(figures_scroll);
     addDockWidget(Qt::RightDockWidgetArea, figures_dock_);
 
     auto* sliders = new QWidget(this);
@@ -296,6 +345,7 @@ void MainWindow::build_sliders() {
         auto* name = new QLabel(QString::fromLatin1(field->label));
         auto* number = new QLabel;
         number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        number->setFixedWidth(slider_number_width(number->fontMetrics(), *field));
         auto* slider = new QSlider(Qt::Horizontal);
         slider->setObjectName(QString::fromLatin1(field->name));
         slider->setRange(0, slider_positions(*field) - 1);
@@ -333,7 +383,11 @@ void MainWindow::refresh_panels() {
     if (sliders_mode_ != std::max(records_.mode, MODE_NO_INTERVENTION)) build_sliders();
     for (const SliderRow& row : sliders_) {
         const double value = slider_value(records_, *row.field);
-        row.number->setText(QString::fromStdString(slider_value_text(*row.field, value)));
+        const QString text = QString::fromStdString(slider_value_text(*row.field, value));
+        const QString shown =
+            row.number->fontMetrics().elidedText(text, Qt::ElideRight, row.number->width());
+        row.number->setText(shown);
+        row.number->setToolTip(shown == text ? QString() : text);
         if (row.slider->isSliderDown()) continue;
         const QSignalBlocker quiet(row.slider);
         row.slider->setValue(slider_position_of(*row.field, value));
@@ -348,9 +402,7 @@ QSlider* MainWindow::slider(const char* name) const {
 }
 
 void MainWindow::follow_view_options() {
-    const bool explorer = !records_.view.classic;
-    figures_dock_->setVisible(explorer);
-    sliders_dock_->setVisible(explorer);
+    show_panels();
     view_->follow_view_options();
     for (const auto& [command, action] : view_actions_) {
         action->setChecked(view_item_checked(records_.view, command));

@@ -20,6 +20,7 @@
 class QAction;
 class QMenu;
 class QMenuBar;
+class QResizeEvent;
 class QDialog;
 class QDockWidget;
 class QLabel;
@@ -115,7 +116,13 @@ public:
     void follow_view_options();
     void refresh_panels();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    // The panels show in the explorer view while the window has room for
+    // them beside a chart that stays readable.
+    void show_panels();
     void build_menu_bar();
     void build_view_menu(QMenuBar& bar);
     void build_panels();
@@ -135,6 +142,7 @@ private:
     WindowExplorerHost explorer_host_;
     ExplorerContext explorer_context_;
     std::vector<std::pair<int, QAction*>> view_actions_;
+    int panel_width_ = 0;  // the panels' width as the window last set it
     QDockWidget* figures_dock_ = nullptr;
     QLabel* figures_ = nullptr;
     QDockWidget* sliders_dock_ = nullptr;

@@ -40,17 +40,15 @@ bool has_decimal_comma(std::string_view text) {
            text[i + 1] <= '9';
 }
 
-// Reads one field as "%lf" would, into value; the reason when it cannot.
-RefusalReason read_field(const FieldSpec& field, DialogControls& controls, double& value) {
-    std::string text = controls.get_text(field.control_id);
-    if (text.size() > LONGEST_FIELD_TEXT) text.resize(LONGEST_FIELD_TEXT);
+}  // namespace
+
+RefusalReason read_field_text(const FieldSpec& field, std::string_view text, double& value) {
+    if (text.size() > LONGEST_FIELD_TEXT) text = text.substr(0, LONGEST_FIELD_TEXT);
     if (text.empty()) return RefusalReason::EmptyField;
     if (!read_leading_number(text, value)) return RefusalReason::NoNumber;
     if (has_decimal_comma(text)) return RefusalReason::DecimalComma;
     return check_field_value(field, value);
 }
-
-}  // namespace
 
 RefusalReason check_field_value(const FieldSpec& field, double value) {
     switch (field.range) {
@@ -147,7 +145,8 @@ AcceptResult accept_dialog(const DialogTable& table, Records& records, DialogCon
     DialogScratch scratch;
     for (int order = 1; const FieldSpec* field = field_read_at(table, order); ++order) {
         double value = 0.0;
-        const RefusalReason reason = read_field(*field, controls, value);
+        const RefusalReason reason =
+            read_field_text(*field, controls.get_text(field->control_id), value);
         if (reason != RefusalReason::None) {
             outcome = {field->control_id, reason};
             break;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "model/records.h"
 
@@ -156,6 +157,13 @@ struct DialogCommandOutcome {
 };
 DialogCommandOutcome dialog_command(const DialogTable& table, Records& records,
                                     DialogControls& controls, int control_id);
+
+// Reads a field's text as OK does, into value: the first 63 characters (what
+// the control hands out), a number at their start as "%lf" reads it and
+// whatever follows it ignored ("3 days" is 3), then check_field_value. The
+// reason when the text is refused. Every reader of a field's text (the
+// dialogs, the options, scenario files) takes and refuses the same texts.
+RefusalReason read_field_text(const FieldSpec& field, std::string_view text, double& value);
 
 // Whether value is one the field takes (its range, and for a period that it
 // also shows above zero); the reason when it is not.

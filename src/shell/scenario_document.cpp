@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "shell/dialogs.h"
-#include "text/read.h"
+#include "shell/quoted_text.h"
 #include "text/shortest.h"
 
 namespace morbilex {
@@ -56,14 +56,6 @@ std::optional<Target> target_named(std::string_view name) {
     return std::nullopt;
 }
 
-// The reason the value of a field's line is refused, or None with value set.
-RefusalReason read_field_value(const FieldSpec& field, std::string_view text, double& value) {
-    if (text.empty()) return RefusalReason::EmptyField;
-    if (text.find(',') != std::string_view::npos) return RefusalReason::DecimalComma;
-    if (!read_full_number(text, value)) return RefusalReason::NoNumber;
-    return check_field_value(field, value);
-}
-
 std::string at_line(int line) {
     return "line " + std::to_string(line) + ": ";
 }
@@ -102,6 +94,8 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
         int control_id;
     };
     std::vector<Seen> seen;
+    // Some editors start what they save in UTF-8 with a byte order mark.
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     int line = 0;
     while (!text.empty()) {
         ++line;
@@ -112,14 +106,14 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
         if (content.empty() || content[0] == '#') continue;
         const std::size_t equals = content.find('=');
         if (equals == std::string_view::npos) {
-            error = at_line(line) + "not a \"name = value\" line: " + std::string(content);
+            error = at_line(line) + "not a \"name = value\" line: " + quoted_text(content);
             return false;
         }
         const std::string name(trimmed(content.substr(0, equals)));
         const std::string_view value = trimmed(content.substr(equals + 1));
         const std::optional<Target> target = target_named(name);
         if (!target) {
-            error = at_line(line) + "unknown name \"" + name + "\"" +
+            error = at_line(line) + "unknown name " + quoted_text(name) +
                     (name == "init_S" ? " (S(0) is what E(0), I(0) and R(0) leave of 10000)" : "");
             return false;
         }
@@ -132,7 +126,7 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
         }
         seen.push_back({name, line, target->field != nullptr ? target->field->control_id : 0});
         const std::string refused =
-            at_line(line) + name + " = " + std::string(value) + " refused: ";
+            at_line(line) + name + " = " + quoted_text(value) + " refused: ";
         if (target->is_mode) {
             if (value.size() != 1 || value[0] < '0' || value[0] > '2') {
                 error =
@@ -148,7 +142,7 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
             staged.view.*target->view = value == "1";
         } else {
             double number = 0.0;
-            const RefusalReason reason = read_field_value(*target->field, value, number);
+            const RefusalReason reason = read_field_text(*target->field, value, number);
             if (reason != RefusalReason::None) {
                 error = refused + refusal_reason_text(reason);
                 return false;

@@ -19,11 +19,14 @@ inline constexpr const char* SCENARIO_FILE_EXTENSION = ".morbilex";
 std::string write_scenario_document(const Records& records, bool with_view);
 
 // Reads a document into records, all or nothing. A name not given keeps its
-// default (the view options: what records holds); '#' starts a comment line.
+// default (the view options: what records holds); '#' starts a comment line,
+// blank lines and a leading byte order mark are skipped. A field's value is
+// read as its dialog reads the field's text (read_field_text): "3 days" is 3.
 // mode is set to the document's mode, or MODE_NOTHING_CALCULATED without
 // one; records.mode is left alone. False, with one line naming the line and
-// the field, for an unknown or repeated name, a line without '=', and a value
-// the field's dialog would refuse.
+// the field (the text given quoted, cut and escaped), for an unknown or
+// repeated name, a line without '=', and a value the field's dialog would
+// refuse.
 bool read_scenario_document(std::string_view text, Records& records, InterventionMode& mode,
                             std::string& error);
 

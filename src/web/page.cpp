@@ -1,6 +1,6 @@
 // The page's entry points into the core: a scenario typed into the dialogs'
-// fields, its run, chart, figures and trace, and sweeps for the page's
-// worker. The page holds a Page and hands it to every call.
+// fields, its run, chart, figures and trace (sweeps: page_sweep.cpp). The
+// page holds a Page and hands it to every call.
 #include <emscripten.h>
 
 #include <atomic>
@@ -13,13 +13,17 @@
 
 #include "analysis/run_summary.h"
 #include "analysis/scenario_setup.h"
-#include "analysis/sweep_grid.h"
-#include "analysis/sweep_runner.h"
 #include "chart/chart.h"
 #include "explore/explorer.h"
 #include "explore/explorer_view.h"
+#include "explore/field_help.h"
+#include "explore/figures.h"
+#include "explore/sliders.h"
 #include "model/simulation.h"
+#include "shell/messages.h"
 #include "shell/scenario_document.h"
+#include "text/read.h"
+#include "text/shortest.h"
 #include "trace/traced_run.h"
 #include "web_surface.h"
 
@@ -35,54 +39,60 @@ struct Page {
     std::string input;  // a scenario file's bytes, copied in by the page
     std::unique_ptr<WebSurface> surface;
     double readout[6] = {};
-    // A sweep's working state.
-    SweepPlan plan;
-    std::string sweep_error;
-    int metric = 0;
 };
 
 namespace {
-
-// Sweep rows and metric values go to the worker's script block by block.
-// clang-format off
-EM_JS(void, post_sweep_block, (const char* rows, int length, const double* values, int count,
-                                double done, double total), {
-    const text = UTF8ToString(rows, length);
-    const metric = HEAPF64.slice(values >> 3, (values >> 3) + 2 * count);
-    postMessage({kind: "rows", rows: text, values: metric, done: done, total: total},
-                [metric.buffer]);
-});
-// clang-format on
-
-class WorkerSink : public RowSink {
-public:
-    explicit WorkerSink(std::vector<double>& values) : values_(values) {}
-    bool write(std::string_view rows) override {
-        rows_ = rows;
-        return true;
-    }
-    void progress(long long done, long long total) override {
-        post_sweep_block(rows_.data(), static_cast<int>(rows_.size()), values_.data(),
-                         static_cast<int>(values_.size() / 2), static_cast<double>(done),
-                         static_cast<double>(total));
-        values_.clear();
-    }
-
-private:
-    std::vector<double>& values_;
-    std::string rows_;
-};
 
 const char* handed_out(Page& page, std::string text) {
     page.text = std::move(text);
     return page.text.c_str();
 }
 
+// A string of the core's tables as JSON: they hold no control characters.
+void append_json(std::string& out, std::string_view text) {
+    out += '"';
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    out += '"';
+}
+
+void append_json_number(std::string& out, double value) {
+    append_shortest(out, value);
+}
+
+// The read-out of the step shown, its lines joined by ", "; empty when none.
+const char* readout_text(Page& page) {
+    std::string text;
+    for (const std::string& line : read_out_lines(page.records, page.explorer))
+        text += (text.empty() ? "" : ", ") + line;
+    return handed_out(page, text);
+}
+
+// Figures are shown for a run that ran to its end in finite numbers only.
+bool figures_shown(const Page& page) {
+    const ViewFigures& figures = page.explorer.figures();
+    const int status = summary_column_index("status");
+    return page.records.mode >= 0 && figures.available &&
+           std::string_view(figures.run[status].text) == "ok";
+}
+
+// The text size of the chart last painted places its frame.
+double reading_cell(const Page& page) {
+    return page.surface ? page.surface->reading_cell_height() : Surface::READING_CELL_AT_96_DPI;
+}
+
 }  // namespace
 }  // namespace morbilex::web
 
+using morbilex::web::append_json;
+using morbilex::web::append_json_number;
+using morbilex::web::figures_shown;
 using morbilex::web::handed_out;
 using morbilex::web::Page;
+using morbilex::web::reading_cell;
+using morbilex::web::readout_text;
 using namespace morbilex;
 
 extern "C" {
@@ -98,8 +108,51 @@ EMSCRIPTEN_KEEPALIVE void page_clear_fields(Page* page) {
     page->typed.clear();
 }
 
+// Every field the dialogs edit, grouped as the page shows them, as JSON:
+// {"groups": [{"title", "mode" (0: every mode), "fields": [{"name", "label",
+// "slider" (with "min", "max", "step" when true), "default", "unit", "help"}]}]}.
+EMSCRIPTEN_KEEPALIVE const char* page_fields(Page* page) {
+    const std::vector<ExplorerField> fields = explorer_fields();
+    std::string json = "{\"groups\":[";
+    for (const FieldGroup& group : field_groups()) {
+        if (json.back() != '[') json += ',';
+        json += "{\"title\":";
+        append_json(json, group.title);
+        json += ",\"mode\":" + std::to_string(static_cast<int>(group.mode)) + ",\"fields\":[";
+        for (const ExplorerField& field : fields) {
+            if (field.dialog != group.dialog) continue;
+            if (json.back() != '[') json += ',';
+            json += "{\"name\":";
+            append_json(json, field.field->name);
+            json += ",\"label\":";
+            append_json(json, field.label);
+            json += ",\"slider\":";
+            json += field.slider != nullptr ? "true" : "false";
+            if (field.slider != nullptr) {
+                json += ",\"min\":";
+                append_json_number(json, field.slider->minimum);
+                json += ",\"max\":";
+                append_json_number(json, field.slider->maximum);
+                json += ",\"step\":";
+                append_json_number(json, field.slider->step);
+            }
+            json += ",\"default\":";
+            append_json(json, field.default_text);
+            const FieldHelp* help = field_help(field.field->name);
+            json += ",\"unit\":";
+            append_json(json, help != nullptr ? help->unit : "");
+            json += ",\"help\":";
+            append_json(json, help != nullptr ? help->meaning : "");
+            json += '}';
+        }
+        json += "]}";
+    }
+    return handed_out(*page, json + "]}");
+}
+
 // Types a field by its name (R_0, T_max, Redct1, xmin, ...); 0 when no
-// dialog has a field of that name.
+// dialog has a field of that name. The text is kept whole, however long: the
+// run refuses a text longer than a field holds rather than cutting it.
 EMSCRIPTEN_KEEPALIVE int page_set_field(Page* page, const char* name, const char* text) {
     TypedField field;
     if (!find_editable_field(name, field)) return 0;
@@ -114,31 +167,57 @@ EMSCRIPTEN_KEEPALIVE int page_set_field(Page* page, const char* name, const char
     return 1;
 }
 
-// The scenario as the dialogs take it, then its run (table only) and figures.
-// 0 when it ran; otherwise page_refusal says why.
+// The scenario as the dialogs take it, then its run: one integration gives
+// the table, the figures and the run without intervention beside it. 0 when
+// it ran; otherwise page_refusal says why: 1 a field refused, 2 values the
+// run cannot integrate, 3 the run overflowed (its chart is drawn, its
+// figures are not shown).
 EMSCRIPTEN_KEEPALIVE int page_run(Page* page, int mode) {
     Records& records = page->records;
     reset_scenario_fields(records);
-    records.scale = AxisScale{};
-    SetupRefusal refused;
-    if (!apply_typed_fields(records, page->typed, refused)) {
-        const ScenarioRefusal refusal = refused_field(refused, page->typed, 0);
-        page->refusal = std::string(refusal.field != nullptr ? refusal.field->name : "a field") +
-                        ": " + refusal_words(refusal.reason);
+    page->refusal.clear();
+    const auto refuse = [&](std::string why, int status) {
+        page->refusal = std::move(why);
         records.mode = MODE_NOTHING_CALCULATED;
-        return 1;
+        page->explorer.read_out_step = -1;
+        page->explorer.invalidate();
+        return status;
+    };
+    for (const TypedField& typed : page->typed) {
+        if (!fits_field(typed.text)) return refuse(too_long_field_text(typed.field->name), 1);
     }
+    SetupRefusal refused;
+    if (!apply_typed_fields(records, page->typed, refused))
+        return refuse(refused_field_text(refused_field(refused, page->typed, 0)), 1);
+    if (!run_inputs_acceptable(records, mode)) return refuse(run_failure_text(RUN_REFUSED), 2);
     page->mode = mode;
     records.mode = mode;
-    const int result = run_simulation_to_stream(records, mode, nullptr);
-    if (result != RUN_COMPLETED && result != RUN_NOT_FINITE) {
-        page->refusal = "the values cannot be integrated";
-        records.mode = MODE_NOTHING_CALCULATED;
-        return 2;
+    page->explorer.run_without_trace(records);
+    page->explorer.read_out_step = std::min(page->explorer.read_out_step, shown_rows(records) - 1);
+    const SummaryRow& figures = page->explorer.figures().run;
+    const double overflow_day = figures[summary_column_index("first_non_finite_day")].as_number();
+    if (std::isfinite(overflow_day)) {
+        NonFiniteRow row;
+        row.day = overflow_day;
+        page->refusal = non_finite_run_text(row);
+        return 3;
     }
-    page->explorer.read_out_step = -1;
-    page->explorer.sync(records);
     return 0;
+}
+
+// The value a typed field holds after the last run, shortest, when it is not
+// the number typed (a T_max beyond the longest run, a repaired initial
+// value); empty when it is, or when the field was not typed.
+EMSCRIPTEN_KEEPALIVE const char* page_field_used(Page* page, const char* name) {
+    std::string used;
+    for (const TypedField& typed : page->typed) {
+        if (page->records.mode < 0 || std::string_view(typed.field->name) != name) continue;
+        double read = 0.0;
+        const double held = typed.field->shown_value(page->records);
+        if (read_leading_number(typed.text, read) && std::isfinite(held) && read != held)
+            append_shortest(used, held);
+    }
+    return handed_out(*page, used);
 }
 
 EMSCRIPTEN_KEEPALIVE const char* page_refusal(Page* page) {
@@ -161,34 +240,52 @@ EMSCRIPTEN_KEEPALIVE const char* page_commands_text(Page* page) {
     return page->surface->text().data();
 }
 
-// A figure of the run (which 0) or of the run without intervention (1), by
-// its summary column; NaN when empty or not there.
-EMSCRIPTEN_KEEPALIVE double page_figure(Page* page, int which, const char* column) {
-    const int index = summary_column_index(column);
+// The figures of the last run as the desktop's panel shows them, one line
+// each: name, label, value, value without intervention and the change (tab
+// separated; the last two empty for a run without intervention). None for a
+// run that overflowed.
+EMSCRIPTEN_KEEPALIVE const char* page_figure_lines(Page* page) {
+    std::string text;
     const ViewFigures& figures = page->explorer.figures();
-    if (index < 0 || !figures.available) return NAN;
-    if (which == 0) return figures.run[index].as_number();
-    return (figures.has_baseline ? figures.baseline : figures.run)[index].as_number();
+    if (!figures_shown(*page)) return handed_out(*page, text);
+    for (const FigureLine& line : figure_lines(figures)) {
+        text += std::string(line.name) + '\t' + line.label + '\t' + line.value + '\t' +
+                line.baseline + '\t' + line.difference + '\n';
+    }
+    return handed_out(*page, text);
+}
+
+// "peak -57 %, 38 days later" after an intervention; empty otherwise.
+EMSCRIPTEN_KEEPALIVE const char* page_peak_change(Page* page) {
+    const ViewFigures& figures = page->explorer.figures();
+    if (!figures_shown(*page)) return handed_out(*page, {});
+    return handed_out(*page, peak_change_text(figures));
 }
 
 // The read-out at a device x of the chart painted width x height: the step
-// under it is shown by the next paint. Returns day, S, E, I, R of that step
-// and 1 when there is one (else 0).
-EMSCRIPTEN_KEEPALIVE const double* page_readout(Page* page, int x, int width, int height) {
-    double* out = page->readout;
-    std::fill(out, out + 6, 0.0);
+// under it is shown by the next paint. Returns the read-out's text, empty
+// when no step is shown.
+EMSCRIPTEN_KEEPALIVE const char* page_readout(Page* page, int x, int width, int height) {
     const Records& records = page->records;
-    // The text size of the chart last painted places its frame.
-    const double cell =
-        page->surface ? page->surface->reading_cell_height() : Surface::READING_CELL_AT_96_DPI;
-    const int step = records.mode < 0 ? -1 : step_at_device_x(records, x, width, height, cell);
-    page->explorer.read_out_step = step;
-    if (step < 0) return out;
-    out[0] = step * records.model.dt;
-    for (int k = 0; k < COMPARTMENT_COUNT; ++k)
-        out[1 + k] = records.results[step][k];
-    out[5] = 1.0;
-    return out;
+    page->explorer.read_out_step =
+        records.mode < 0 ? -1 : step_at_device_x(records, x, width, height, reading_cell(*page));
+    return readout_text(*page);
+}
+
+// The read-out moved by a key (a ReadOutKey: 0 Left, 1 Right, 2 Shift+Left,
+// 3 Shift+Right, 4 Page Up, 5 Page Down, 6 Home, 7 End) over the chart
+// painted width x height; returns as page_readout.
+EMSCRIPTEN_KEEPALIVE const char* page_readout_key(Page* page, int key, int width, int height) {
+    if (key < 0 || key > static_cast<int>(ReadOutKey::End)) return readout_text(*page);
+    const ReadOutSteps steps = read_out_steps(page->records, width, height, reading_cell(*page));
+    page->explorer.read_out_step =
+        read_out_step_after_key(page->explorer.read_out_step, static_cast<ReadOutKey>(key), steps);
+    return readout_text(*page);
+}
+
+// The read-out of the step shown now (after a run), as page_readout.
+EMSCRIPTEN_KEEPALIVE const char* page_readout_shown(Page* page) {
+    return readout_text(*page);
 }
 
 // The axes fitted to the last run (the comparison's curves included);
@@ -275,63 +372,6 @@ EMSCRIPTEN_KEEPALIVE const char* page_summary_columns(Page* page) {
     for (const SummaryColumn& column : SUMMARY_COLUMNS)
         names += std::string(column.name) + "\n";
     return handed_out(*page, names);
-}
-
-// A sweep: the typed fields and mode as its base (morbilex-batch's other
-// options), then axes as --sweep=TEXT takes them; 0 when refused, with
-// page_refusal saying why.
-EMSCRIPTEN_KEEPALIVE int page_sweep_begin(Page* page, int mode, const char* metric) {
-    page->plan = SweepPlan{};
-    page->plan.base = page->typed;
-    page->plan.base_mode = mode;
-    page->metric = summary_column_index(metric);
-    if (page->metric < 0) {
-        page->refusal = std::string("no summary column ") + metric;
-        return 0;
-    }
-    return 1;
-}
-EMSCRIPTEN_KEEPALIVE int page_sweep_axis(Page* page, const char* text) {
-    SweepAxis axis;
-    if (!parse_sweep_axis(text, axis, page->refusal)) return 0;
-    return add_sweep_axis(page->plan.grid, std::move(axis), page->refusal) ? 1 : 0;
-}
-EMSCRIPTEN_KEEPALIVE double page_sweep_size(Page* page) {
-    return static_cast<double>(page->plan.grid.size());
-}
-// The points of sweep axis k and the value of its point i.
-EMSCRIPTEN_KEEPALIVE double page_sweep_points(Page* page, int k) {
-    return static_cast<double>(page->plan.grid.axes.at(k).count);
-}
-EMSCRIPTEN_KEEPALIVE double page_sweep_value(Page* page, int k, double i) {
-    return page->plan.grid.axes.at(k).value(static_cast<long long>(i));
-}
-EMSCRIPTEN_KEEPALIVE const char* page_sweep_header(Page* page) {
-    return handed_out(*page, sweep_csv_header(page->plan.grid));
-}
-
-// Runs shard index of count of the sweep, posting each block's (run_id,
-// metric) pairs, and its CSV rows when with_rows, to the worker's owner; 0
-// when a scenario was refused (page_refusal).
-EMSCRIPTEN_KEEPALIVE int page_sweep_run(Page* page, int index, int count, int with_rows) {
-    std::vector<double> values;
-    SweepSettings settings;
-    settings.shard = Shard{index, count};
-    settings.rows = with_rows != 0;
-    const int metric = page->metric;
-    settings.on_scenario = [&values, metric](const FinishedScenario& finished) {
-        values.push_back(static_cast<double>(finished.run_id));
-        values.push_back(finished.row[metric].as_number());
-    };
-    web::WorkerSink sink(values);
-    const SweepOutcome outcome = run_sweep(page->plan, settings, sink);
-    if (outcome.refused) {
-        page->refusal = "run_id " + std::to_string(outcome.refused->run_id) + " refused: " +
-                        (outcome.refused->field != nullptr ? outcome.refused->field->name : "") +
-                        "=" + outcome.refused->text + " " + refusal_words(outcome.refused->reason);
-        return 0;
-    }
-    return 1;
 }
 
 }  // extern "C"

@@ -231,12 +231,38 @@ bool read_out_at(HWND window, MainWindowState& state, const Records& records, in
     return true;
 }
 
-bool read_out_step_by(MainWindowState& state, const Records& records, int steps) {
+bool read_out_key(HWND window, MainWindowState& state, const Records& records, WPARAM virtual_key) {
     if (records.view.classic || records.mode < 0) return false;
-    const int rows = shown_rows(records);
-    if (rows <= 0) return false;
-    const int from = state.explorer.read_out_step < 0 ? 0 : state.explorer.read_out_step + steps;
-    const int step = std::clamp(from, 0, rows - 1);
+    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    ReadOutKey key;
+    switch (virtual_key) {
+        case VK_LEFT:
+            key = shift ? ReadOutKey::ShiftLeft : ReadOutKey::Left;
+            break;
+        case VK_RIGHT:
+            key = shift ? ReadOutKey::ShiftRight : ReadOutKey::Right;
+            break;
+        case VK_PRIOR:
+            key = ReadOutKey::PageUp;
+            break;
+        case VK_NEXT:
+            key = ReadOutKey::PageDown;
+            break;
+        case VK_HOME:
+            key = ReadOutKey::Home;
+            break;
+        case VK_END:
+            key = ReadOutKey::End;
+            break;
+        default:
+            return false;
+    }
+    RECT client = {};
+    GetClientRect(window, &client);
+    const double cell = Surface::READING_CELL_AT_96_DPI * display_scale(window);
+    const ReadOutSteps steps =
+        read_out_steps(records, chart_width(window, records), client.bottom, cell);
+    const int step = read_out_step_after_key(state.explorer.read_out_step, key, steps);
     if (step == state.explorer.read_out_step) return false;
     state.explorer.read_out_step = step;
     return true;

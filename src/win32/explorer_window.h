@@ -51,8 +51,9 @@ void slider_scrolled(HWND window, MainWindowState& state, CommandContext& contex
                      int scroll_code);
 // The read-out follows the pointer over the chart; false when its step stays.
 bool read_out_at(HWND window, MainWindowState& state, const Records& records, int x);
-// Left and Right move the read-out a step; false when it stays.
-bool read_out_step_by(MainWindowState& state, const Records& records, int steps);
+// The read-out's keys (the arrows, with Shift too, Page Up and Down, Home and
+// End) move it over the steps the chart shows; false when it stays.
+bool read_out_key(HWND window, MainWindowState& state, const Records& records, WPARAM virtual_key);
 
 // The user's guide in a window of its own (one at a time).
 void show_user_guide_window(HWND owner, MainWindowState& state);

@@ -242,8 +242,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         case WM_KEYDOWN:
             if (MainWindowState* state = main_window_state(window);
-                state && (wParam == VK_LEFT || wParam == VK_RIGHT) &&
-                read_out_step_by(*state, program_records(), wParam == VK_LEFT ? -1 : 1)) {
+                state && read_out_key(window, *state, program_records(), wParam)) {
                 InvalidateRect(window, nullptr, FALSE);
             }
             return 0;

@@ -17,7 +17,8 @@ TEST(SweepRowCheck, ReadsBackEveryRowTheWritersWrite) {
     SweepGrid grid;
     grid.table.columns = {{"R_0"}, {"note"}};
     // Cells that are JSON numbers and cells the writer has to quote.
-    grid.table.cells = {{"2.5", "-0"}, {"2.5 ", "1e3x"}, {"01", "a\\b\x01"}, {"1.", "-inf"}};
+    for (const char* cell : {"2.5", "-0", "2.5 ", "1e3x", "01", "a\\b\x01", "1.", "-inf"})
+        grid.table.cells.append(cell);
     std::string error;
     for (const char* sweep : {"mode=0,1,2", "latent_period=0.5:1e20:3e19"}) {
         SweepAxis axis;

@@ -291,8 +291,9 @@ TEST_F(BatchTool, ScenarioFileRunsAsItsFieldsWouldAndLaterOptionsOverride) {
     std::ofstream(file("bad.morbilex")) << "R_0 = 3\nRedct2 = 80\n";
     const Outcome bad = run("--scenario=bad.morbilex --trace=out.dat");
     EXPECT_EQ(bad.status, 2);
-    EXPECT_NE(bad.err.find("bad.morbilex: line 2: Redct2 = 80 refused: a reduction is a fraction"),
-              std::string::npos)
+    EXPECT_NE(
+        bad.err.find("bad.morbilex: line 2: Redct2 = \"80\" refused: a reduction is a fraction"),
+        std::string::npos)
         << bad.err;
     EXPECT_FALSE(std::filesystem::exists(file("out.dat")));
     EXPECT_EQ(run("--scenarios=plan.morbilex").status, 2);  // the sweep's table: still its own

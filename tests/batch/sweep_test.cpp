@@ -54,7 +54,7 @@ protected:
 
     void write_file(const std::string& name, const std::string& text) const {
         std::FILE* out = std::fopen(file(name).c_str(), "wb");
-        std::fputs(text.c_str(), out);
+        std::fwrite(text.data(), 1, text.size(), out);
         std::fclose(out);
     }
 
@@ -188,6 +188,14 @@ TEST_F(Sweeps, ScenarioFileRowsTakeEveryGridPoint) {
     const std::string options = "--scenarios=lhs.csv --sweep=T_max=60,300 --Reduction=0.6";
     const Outcome sweep = run(options);
     ASSERT_EQ(sweep.status, 0) << sweep.err;
+    // Compressed, the same file; cut short, refused.
+    gzFile packed = gzopen(file("lhs.csv.gz").c_str(), "wb");
+    gzwrite(packed, text.data(), static_cast<unsigned>(text.size()));
+    gzclose(packed);
+    EXPECT_EQ(run("--scenarios=lhs.csv.gz --sweep=T_max=60,300 --Reduction=0.6").out, sweep.out);
+    write_file("cut.csv.gz", read_bytes(file("lhs.csv.gz")).substr(0, 30));
+    EXPECT_EQ(run("--scenarios=cut.csv.gz").err,
+              "morbilex-batch: --scenarios=cut.csv.gz: the compressed file is cut short\n");
     const auto rows = split_lines(sweep.out);
     ASSERT_EQ(rows.size(), 1u + 4 * 2);
     const std::string swept = "run_id,swept_R_0,swept_latent_period,swept_mode,swept_T_max,";
@@ -232,7 +240,7 @@ TEST_F(Sweeps, ScenarioFileRowsTakeEveryGridPoint) {
 TEST_F(Sweeps, ScenarioFileRefusalsNameFileAndLine) {
     const std::string at = "morbilex-batch: --scenarios=bad.csv: ";
     const struct {
-        const char* text;
+        std::string text;
         const char* options;
         int status;
         std::string error;
@@ -240,11 +248,11 @@ TEST_F(Sweeps, ScenarioFileRefusalsNameFileAndLine) {
         {"", "", 2, at + "bad.csv: the file is empty (no header, no row)"},
         {"R_0\n", "", 2, at + "bad.csv: a header and no scenario row"},
         {"R_0,beta\n2,3\n", "", 2,
-         at + "bad.csv line 1: unknown column 'beta' (a field option's name or mode)"},
-        {"R_0,R_0\n2,3\n", "", 2, at + "bad.csv line 1: column 'R_0' comes twice"},
+         at + "bad.csv line 1: unknown column \"beta\" (a field option's name or mode)"},
+        {"R_0,R_0\n2,3\n", "", 2, at + "bad.csv line 1: column \"R_0\" comes twice"},
         {"R_0,mode\n2,1\n3\n", "", 2, at + "bad.csv line 3: 1 fields where the header has 2"},
         {"R_0\n2\n\n3\n", "", 2, at + "bad.csv line 3: a blank line"},
-        {"mode\n0\n3\n", "", 2, at + "bad.csv line 3: mode '3': the mode is 0, 1 or 2"},
+        {"mode\n0\n3\n", "", 2, at + "bad.csv line 3: mode \"3\": the mode is 0, 1 or 2"},
         {"R_0\n2\n", "--sweep=R_0=1,2", 2, at + "R_0 is swept too"},
         {"R_0\n2\n", "--R_0=3", 2, at + "--R_0 is given too"},
         {"mode\n1\n", "--mode=2", 2, at + "--mode is given too"},
@@ -253,12 +261,22 @@ TEST_F(Sweeps, ScenarioFileRefusalsNameFileAndLine) {
         {"R_0,latent_period\n2,4\n2,0\n", "--sweep=Reduction=0.5,0.6", 1,
          at + "bad.csv line 3: latent_period=0 refused: a period must be above zero also as shown "
               "(0.005 or more)"},
+        // What the file holds is shown cut, and with controls and NUL escaped.
+        {"R_0,\x1b]0;title\x07\n1,2\n", "", 2,
+         at + "bad.csv line 1: unknown column \"\\x1b]0;title\\x07\" (a field option's name or "
+              "mode)"},
+        {"mode\n\x1b[2J\n", "", 2, at + "bad.csv line 2: mode \"\\x1b[2J\": the mode is 0, 1 or 2"},
+        {std::string("R_0\n\0\n", 6), "", 1,
+         at + "bad.csv line 2: R_0=\\x00 refused: the field is empty"},
+        {"R_0\n" + std::string(1 << 20, 'x') + "\n", "", 1,
+         at + "bad.csv line 2: R_0=" + std::string(60, 'x') +
+             "... refused: no finite number at the start of the text"},
     };
     for (const auto& file_case : refused) {
         write_file("bad.csv", file_case.text);
         const Outcome outcome =
             run(std::string("--scenarios=bad.csv --T_max=5 ") + file_case.options);
-        EXPECT_EQ(outcome.status, file_case.status) << file_case.text;
+        EXPECT_EQ(outcome.status, file_case.status) << file_case.text.substr(0, 80);
         EXPECT_EQ(outcome.err, file_case.error + "\n");
         EXPECT_TRUE(outcome.out.empty());
     }

@@ -134,15 +134,56 @@ private:
     int origin_x_ = 0, origin_y_ = 0;
 };
 
+// The points drawn before the legend's box (the first white box) that it
+// covers, the corners of texts' cells among them; -1 when there is no box.
+int points_under_legend(const RecordingSurface& surface) {
+    std::vector<std::pair<int, int>> points;
+    int cell = 0;
+    for (const SurfaceCall& call : surface.calls) {
+        cell = call.operation == "create_chart_font" ? call.y : cell;
+        const int right =
+            call.x + static_cast<int>(call.text.size() * std::ceil(CHAR_WIDTH_PER_CELL * cell));
+        if (call.operation == "move_to" || call.operation == "line_to")
+            points.push_back({call.x, call.y});
+        if (call.operation == "text_out")
+            points.insert(points.end(), {{call.x, call.y}, {right, call.y - cell}});
+        if (call.operation != "fill_rectangle" || call.colour != 0xFFFFFF) continue;
+        const int bottom = std::stoi(call.text.substr(call.text.find(',') + 1));
+        return static_cast<int>(std::count_if(points.begin(), points.end(), [&](auto& point) {
+            return call.x <= point.first && point.first <= std::stoi(call.text) &&
+                   bottom <= point.second && point.second <= call.y;
+        }));
+    }
+    return -1;
+}
+
+// The texts drawn one after another on the row of the x axis's last label, up to it.
+std::vector<std::string> x_label_row(const RecordingSurface& surface, const std::string& last) {
+    const std::vector<PlacedText> texts = surface.texts();
+    auto end =
+        std::find_if(texts.begin(), texts.end(), [&](auto& text) { return text.text == last; });
+    auto begin = end;
+    while (end != texts.end() && begin != texts.begin() && (begin - 1)->y == end->y)
+        --begin;
+    std::vector<std::string> row;
+    for (auto text = begin; text != texts.end() && text <= end; ++text)
+        row.push_back(text->text);
+    return row;
+}
+
 // The chart's text is made at the device's reading size (twice as large at
 // a display scale of 2) whatever the window's size, and none of it leaves the
-// device.
+// device. Where the chart has the room of a small window's (380 by 360 at
+// text of 16 pixels), the legend covers no curve and every x label shows.
 TEST(ExplorerView, TextHasTheReadingSizeAndStaysOnTheDeviceAtEverySize) {
     int failures = 0;
     for (InterventionMode mode : {MODE_NO_INTERVENTION, MODE_ONE_TIME, MODE_INTERMITTENT}) {
         auto records = records_after_run(mode);
         Explorer explorer;
-        for (double ymax : {100.0, 100000.0}) {
+        std::vector<std::string> x_labels;
+        for (const AxisLabel& label : axis_labels(records->scale.xmin, records->scale.xmax))
+            x_labels.push_back(label.text);
+        for (double ymax : {100.0, 10000.0, 100000.0}) {
             records->scale.ymax = ymax;
             for (bool compare : {false, true}) {
                 records->view.compare = compare;
@@ -161,6 +202,12 @@ TEST(ExplorerView, TextHasTheReadingSizeAndStaysOnTheDeviceAtEverySize) {
                             EXPECT_TRUE(legend) << width << "x" << height;
                             ASSERT_EQ(surface.font_pixels.size(), 1u);
                             EXPECT_NEAR(surface.font_pixels[0], cell, 1.0);
+                            if (chart_width * 16 >= 380 * cell && height * 16 >= 360 * cell) {
+                                EXPECT_EQ(points_under_legend(surface), 0)
+                                    << mode << " " << ymax << " " << width << "x" << height;
+                                EXPECT_EQ(x_label_row(surface, x_labels.back()), x_labels)
+                                    << width << "x" << height;
+                            }
                             if (surface.outside.empty() || failures++ > 40) continue;
                             ADD_FAILURE()
                                 << "mode " << mode << " ymax " << ymax << " compare " << compare
@@ -172,6 +219,16 @@ TEST(ExplorerView, TextHasTheReadingSizeAndStaysOnTheDeviceAtEverySize) {
             }
         }
     }
+}
+
+TEST(ExplorerView, HeaderReadsAHugeParameterWithItsPowerOfTen) {
+    auto records = records_after_run(MODE_NO_INTERVENTION);
+    records->model.R_0 = 1e308;
+    Explorer explorer;
+    RecordingSurface surface(16);
+    paint_explorer_view(surface, *records, series_colours(), explorer, 1500, 700, false);
+    EXPECT_EQ(surface.texts().at(0).text,
+              "R_0 1e+308  latent 4.60 d  infectious 5.00 d  T_max 200 d");
 }
 
 const Explorer& synced(const Records& records) {
@@ -333,6 +390,41 @@ TEST(Explorer, ReadOutHitTestInvertsTheChartMapping) {
     }
     records->mode = MODE_NOTHING_CALCULATED;
     EXPECT_EQ(step_at_device_x(*records, 100, 800, 500, 16), -1);
+}
+
+// The keys of every front end move the read-out within the steps the frame
+// shows (a zoomed chart's too): from none to an end, by one, ten or a tenth.
+TEST(Explorer, ReadOutKeysStayOnTheStepsShown) {
+    auto records = records_after_run(MODE_NO_INTERVENTION);
+    records->scale.xmin = 50;
+    records->scale.xmax = 120;
+    const ReadOutSteps steps = read_out_steps(*records, 900, 500, 16);
+    ASSERT_EQ(steps.first, step_at_device_x(*records, -1000, 900, 500, 16));
+    ASSERT_EQ(steps.last, step_at_device_x(*records, 100000, 900, 500, 16));
+    ASSERT_GT(steps.first, 0);
+    ASSERT_LT(steps.last, 799);
+    EXPECT_EQ(read_out_step_after_key(-1, ReadOutKey::Right, steps), steps.first);
+    EXPECT_EQ(read_out_step_after_key(-1, ReadOutKey::ShiftLeft, steps), steps.last);
+    EXPECT_EQ(read_out_step_after_key(steps.last - 3, ReadOutKey::End, steps), steps.last);
+    const int page = (steps.last - steps.first + 1) / 10;
+    const struct {
+        ReadOutKey key;
+        int move;
+    } keys[] = {{ReadOutKey::Left, -1},       {ReadOutKey::Right, 1},
+                {ReadOutKey::ShiftLeft, -10}, {ReadOutKey::ShiftRight, 10},
+                {ReadOutKey::PageUp, -page},  {ReadOutKey::PageDown, page},
+                {ReadOutKey::Home, -100000},  {ReadOutKey::End, 100000}};
+    std::mt19937 random(7);
+    int step = steps.first;
+    for (int k = 0; k < 2000; ++k) {
+        const auto& key = keys[random() % std::size(keys)];
+        const int after = read_out_step_after_key(step, key.key, steps);
+        EXPECT_EQ(after, std::clamp(step + key.move, steps.first, steps.last));
+        step = after;
+    }
+    records->mode = MODE_NOTHING_CALCULATED;
+    EXPECT_EQ(read_out_step_after_key(5, ReadOutKey::Left, read_out_steps(*records, 900, 500, 16)),
+              -1);
 }
 
 TEST(Explorer, FitsAxesToRoundNumbersAboveTheCurvesShown) {

@@ -7,6 +7,7 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QLabel>
+#include <QMenuBar>
 #include <QSlider>
 #include <QTest>
 
@@ -67,6 +68,14 @@ private slots:
         QTest::keyClick(view, Qt::Key_Right);
         QTest::keyClick(view, Qt::Key_Left);
         QCOMPARE(window.explorer().read_out_step, step + 1);
+        // The core's keys: ten steps with Shift, and the last step the chart shows.
+        QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(window.explorer().read_out_step, step + 11);
+        QTest::keyClick(view, Qt::Key_End);
+        QCOMPARE(window.explorer().read_out_step,
+                 read_out_steps(records, view->width(), view->height(),
+                                reading_cell_pixels(view->logicalDpiY()))
+                     .last);
         QImage read_out = grab_view(window);
         QVERIFY(read_out != dragged);
 
@@ -90,6 +99,52 @@ private slots:
         window.execute(COMMAND_CLASSIC_VIEW);
         QVERIFY(window.figures_panel()->isVisible());
         QVERIFY(!program.view_shows_records());
+    }
+
+    // Small windows: the chart and the panels never overlap, and a number far
+    // outside a slider's range neither widens the panel nor fills it with digits.
+    void small_windows_keep_chart_and_panels_apart() {
+        ProgramUnderTest program(false);
+        MainWindow& window = program.window();
+        {
+            auto cancel =
+                when_modal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+            window.execute(COMMAND_ONE_TIME);
+        }
+        // A layout request may post another one to its parent: each level in turn.
+        const auto settle = [&](QSize size) {
+            window.resize(size);
+            for (int level = 0; level < 4; ++level) {
+                QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                QApplication::processEvents();
+            }
+        };
+        for (QSize size : {QSize(300, 200), QSize(640, 400), QSize(1280, 800)}) {
+            settle(size);
+            QCOMPARE(window.size(), size);
+            QVERIFY(window.view()->isVisible() && window.view()->width() >= size.width() / 2);
+            QList<QWidget*> parts{window.menuBar(), window.view(), window.figures_panel(),
+                                  window.sliders_panel()};
+            parts.removeIf([](QWidget* part) { return !part->isVisible(); });
+            for (QWidget* a : parts) {
+                QVERIFY(window.rect().contains(a->geometry()));
+                for (QWidget* b : parts)
+                    QVERIFY2(
+                        a == b || !a->geometry().intersects(b->geometry()),
+                        qPrintable(
+                            QStringLiteral("%1 at %2").arg(b->objectName()).arg(size.width())));
+            }
+        }
+        const int panel_width = window.sliders_panel()->width();
+        const int slider_width = window.slider("R_0")->width();
+        program.records().model.R_0 = 1e308;
+        window.refresh_panels();
+        settle(QSize(1280, 800));
+        QCOMPARE(window.sliders_panel()->width(), panel_width);
+        QCOMPARE(window.slider("R_0")->width(), slider_width);
+        const auto labels = window.slider("R_0")->parentWidget()->findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(),
+                            [](QLabel* label) { return label->text() == "1e+308"; }));
     }
 
     void a_slider_before_any_run_makes_the_first_run() {

@@ -447,7 +447,7 @@ private slots:
         });
         program.window().open_scenario(bad.fileName().toStdString());
         QVERIFY(box.called());
-        QVERIFY2(told.contains(QStringLiteral("bad.morbilex: line 2: Reduction = 80 refused")),
+        QVERIFY2(told.contains(QStringLiteral("bad.morbilex: line 2: Reduction = \"80\" refused")),
                  qPrintable(told));
         QCOMPARE(program.records().model.R_0, 1.5);
         QCOMPARE(program.records().intermittent.Reduction, 0.5);

@@ -8,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "shell/dialog_test_support.h"
 #include "shell/dialogs.h"
 #include "shell/scenario_files.h"
 #include "support/test_support.h"
@@ -108,8 +109,8 @@ TEST(ScenarioDocument, NamesAreTheBatchOptionsAndMissingOnesKeepTheirDefaults) {
     InterventionMode mode = 0;
     std::string error;
     ASSERT_TRUE(read_scenario_document(
-        "# mine\r\n\n  R_0=4 \r\n init_E = 9000\ninit_I = 2000\nT_max = 50.9\n", *opened, mode,
-        error))
+        "\xEF\xBB\xBF# mine\r\n\n  R_0=4 \r\n init_E = 9000\ninit_I = 2000\nT_max = 50.9\n",
+        *opened, mode, error))
         << error;
     EXPECT_EQ(opened->model.R_0, 4.0);
     EXPECT_EQ(opened->model.latent_period, 4.6);  // the default, not what was there
@@ -121,27 +122,35 @@ TEST(ScenarioDocument, NamesAreTheBatchOptionsAndMissingOnesKeepTheirDefaults) {
 
 TEST(ScenarioDocument, BadLinesAreRefusedByLineAndFieldAndNothingIsStored) {
     struct Case {
-        const char* text;
-        const char* error;
+        std::string text;
+        std::string error;
     };
     const Case cases[] = {
-        {"R_0 = 3\nlatent_period = 2,5\n", "line 2: latent_period = 2,5 refused: a decimal comma"},
+        {"R_0 = 3\nlatent_period = 2,5\n",
+         "line 2: latent_period = \"2,5\" refused: a decimal comma"},
         {"R_0 = 3\n\nlatent = 4\n", "line 3: unknown name \"latent\""},
         {"init_S = 5\n", "line 1: unknown name \"init_S\" (S(0) is what"},
-        {"R_0 3\n", "line 1: not a \"name = value\" line: R_0 3"},
-        {"Redct2 = 80\n", "line 1: Redct2 = 80 refused: a reduction is a fraction from 0 to 1"},
-        {"Reduction = -5000\n", "line 1: Reduction = -5000 refused: a reduction"},
-        {"latent_period = 0.001\n", "line 1: latent_period = 0.001 refused: a period must be"},
-        {"R_0 = 3.5 days\n", "line 1: R_0 = 3.5 days refused: no finite number"},
-        {"xmax = inf\n", "line 1: xmax = inf refused: no finite number"},
-        {"ymax =\n", "line 1: ymax =  refused: the field is empty"},
+        {"R_0 3\n", "line 1: not a \"name = value\" line: \"R_0 3\""},
+        {"Redct2 = 80\n", "line 1: Redct2 = \"80\" refused: a reduction is a fraction from 0 to 1"},
+        {"Reduction = -5000\n", "line 1: Reduction = \"-5000\" refused: a reduction"},
+        {"latent_period = 0.001\n", "line 1: latent_period = \"0.001\" refused: a period must be"},
+        {"R_0 = days 3.5\n", "line 1: R_0 = \"days 3.5\" refused: no finite number"},
+        {"xmax = inf\n", "line 1: xmax = \"inf\" refused: no finite number"},
+        {"ymax =\n", "line 1: ymax = \"\" refused: the field is empty"},
         {"T_max = 10\nT_max = 20\n", "line 2: T_max is given twice (first on line 1)"},
-        {"mode = 3\n", "line 1: mode = 3 refused: the mode is 0"},
-        {"compare = yes\n", "line 1: compare = yes refused: a view option is 0 (off) or 1"},
+        {"mode = 3\n", "line 1: mode = \"3\" refused: the mode is 0"},
+        {"compare = yes\n", "line 1: compare = \"yes\" refused: a view option is 0 (off) or 1"},
         {"R_0 = 2\n\ninit_I = -1\n", "line 3: init_I refused: an initial value must not be"},
+        // What the file holds is shown quoted, cut, and with controls escaped.
+        {std::string("R_0 = 2\nR\0_0 = 3\n", 17), "line 2: unknown name \"R\\x00_0\""},
+        {"\x1b]0;title\x07 = 1\n", "line 1: unknown name \"\\x1b]0;title\\x07\""},
+        {"xmin = \x9b\xc2\x85\"\xC3\xA9\" \\\n",
+         "line 1: xmin = \"\\x9b\\xc2\\x85\\\"\xC3\xA9\\\" \\\\\" refused: no finite number"},
+        {std::string(1 << 20, 'x'),
+         "line 1: not a \"name = value\" line: \"" + std::string(60, 'x') + "\"..."},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
+        SCOPED_TRACE(c.text.substr(0, 80));
         auto records = default_records();
         records->view.classic = true;
         const std::string before = write_scenario_document(*records, true);
@@ -149,8 +158,51 @@ TEST(ScenarioDocument, BadLinesAreRefusedByLineAndFieldAndNothingIsStored) {
         std::string error;
         EXPECT_FALSE(read_scenario_document(c.text, *records, mode, error));
         EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+        EXPECT_LT(error.size(), 200u);
         EXPECT_EQ(write_scenario_document(*records, true), before);
         EXPECT_EQ(mode, 2);
+    }
+}
+
+// A value in a document is read as the field's dialog reads what is typed
+// into it: the same texts taken with the same values, the same refused for
+// the same reason. (A document keeps the intervention windows as written: the
+// plans' dialogs' repairs are left out.)
+TEST(ScenarioDocument, AValueIsTakenOrRefusedAsItsDialogTakesOrRefusesTheTypedText) {
+    std::vector<std::string> texts = {
+        "3 days", "3.5days", "1e-400", "-1e-400", "4e-320", "1e308",   "1e400", "2,5",
+        "1,000",  "2.",      ".5",     "+4.6e0",  "-0",     "0x1.4p2", "1e3x",  "5 # a note",
+        "0.001",  "0.004",   "0.005",  "0.8",     "abc",    "inf",     "nan",   ""};
+    texts.push_back("1" + std::string(70, '0'));  // read as the 63 characters a field hands out
+    texts.push_back("0." + std::string(60, '0') + "1,5");
+    for (DialogKind kind : ALL_DIALOG_KINDS) {
+        DialogTable table = dialog_table(kind);
+        if (kind != DialogKind::ModelParameters) table.post_process = nullptr;
+        for (const FieldSpec& field : table.fields) {
+            if (field.read_order == 0) continue;
+            for (const std::string& text : texts) {
+                SCOPED_TRACE(std::string(field.name) + " = " + text);
+                auto typed = default_records();
+                testing::FakeControls controls;
+                show_dialog_fields(table, *typed, controls);
+                controls.texts[field.control_id] = text;
+                Refusal refusal;
+                const bool taken =
+                    accept_dialog(table, *typed, controls, &refusal) == AcceptResult::Accepted;
+                auto opened = default_records();
+                InterventionMode mode = 0;
+                std::string error;
+                ASSERT_EQ(read_scenario_document(std::string(field.name) + " = " + text + "\n",
+                                                 *opened, mode, error),
+                          taken)
+                    << error;
+                if (taken) {
+                    EXPECT_EQ(carried_bits(*opened, 0), carried_bits(*typed, 0));
+                } else {
+                    EXPECT_TRUE(error.ends_with(refusal_reason_text(refusal.reason))) << error;
+                }
+            }
+        }
     }
 }
 

@@ -17,8 +17,8 @@ bool parse_field(std::string_view name, std::string_view value, BatchRequest& re
                                  : "unknown option --" + std::string(name) + " (see --help)";
         return false;
     }
-    if (value.size() >= DIALOG_TEXT_CAPACITY) {
-        error = "--" + std::string(name) + ": longer than the 63 characters a field holds";
+    if (!fits_field(value)) {
+        error = "--" + too_long_field_text(name);
         return false;
     }
     typed.text = value;

@@ -1,6 +1,8 @@
 // The words morbilex-batch prints for a refused field or scenario.
 #include "batch/options/refusal_text.h"
 
+#include "shell/quoted_text.h"
+
 namespace morbilex::batch {
 namespace {
 
@@ -8,26 +10,16 @@ std::string field_name(const ScenarioRefusal& refusal) {
     return refusal.field != nullptr ? refusal.field->name : "?";
 }
 
-// NAME=TEXT refused: WHY
-std::string field_with_reason(const ScenarioRefusal& refusal) {
-    return field_name(refusal) + "=" + (refusal.typed ? refusal.text : "(as shown)") +
-           " refused: " + refusal_words(refusal.reason);
-}
-
 }  // namespace
 
 std::string single_run_refusal_text(const ScenarioRefusal& refusal) {
-    if (refusal.typed) return "--" + field_with_reason(refusal);
+    if (refusal.typed) return "--" + refused_field_text(refusal);
     return "--" + field_name(refusal) +
            " (not given, left as shown) refused: " + refusal_words(refusal.reason);
 }
 
 std::string scenario_refusal_text(const ScenarioRefusal& refusal) {
-    const std::string run = "run_id " + std::to_string(refusal.run_id) + ": ";
-    if (refusal.cause == ScenarioRefusal::Cause::NotIntegrable) {
-        return run + "the run cannot integrate these values";
-    }
-    return run + field_with_reason(refusal);
+    return refused_run_text(refusal);
 }
 
 std::string checked_refusal_text(const ScenarioRefusal& refusal, const SweepAxis& axis) {
@@ -36,7 +28,7 @@ std::string checked_refusal_text(const ScenarioRefusal& refusal, const SweepAxis
     }
     if (field_name(refusal) == axis.name)
         return axis.option + ": " + scenario_refusal_text(refusal);
-    return "--" + field_with_reason(refusal);
+    return "--" + refused_field_text(refusal);
 }
 
 std::string table_refusal_text(const ScenarioRefusal& refusal, const ScenarioTable& table,
@@ -44,14 +36,14 @@ std::string table_refusal_text(const ScenarioRefusal& refusal, const ScenarioTab
     for (const ScenarioColumn& column : table.columns) {
         if (refusal.cause == ScenarioRefusal::Cause::FieldRefused &&
             field_name(refusal) == column.name) {
-            return table.option + ": " + table.path + " line " + std::to_string(table.lines[row]) +
-                   ": " + field_with_reason(refusal);
+            return table.option + ": " + table.path + " line " +
+                   std::to_string(table.line_of(row)) + ": " + refused_field_text(refusal);
         }
     }
     if (refusal.cause == ScenarioRefusal::Cause::NotIntegrable) {
         return scenario_refusal_text(refusal);
     }
-    return "--" + field_with_reason(refusal);
+    return "--" + refused_field_text(refusal);
 }
 
 std::string off_ratio_refusal_text(const ScenarioRefusal& refusal, const std::string& option) {

@@ -1,35 +1,38 @@
+// The printf subset and the trace's fixed-point fields against the C
+// library's exact printf.
 #include "text/format.h"
 #include "text/read.h"
 #include "trace/trace_row.h"
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <charconv>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "text_test_support.h"
 
 namespace morbilex {
 namespace {
+
+using testing::DoubleSource;
+using testing::HAVE_REFERENCE_PRINTF;
 
 std::string ours(const char* format, double value) {
     char text[2048];
     format_text(text, sizeof text, format, {value});
     return text;
 }
-
-// glibc's printf rounds exactly (ties to even), which is what the program
-// writes on every platform. The Windows C library does not; the tests built
-// for Windows use mingw's own exact printf and scanf instead.
-#if defined(__GLIBC__) || (defined(__USE_MINGW_ANSI_STDIO) && __USE_MINGW_ANSI_STDIO)
-constexpr bool HAVE_REFERENCE_PRINTF = true;
-#else
-constexpr bool HAVE_REFERENCE_PRINTF = false;
-#endif
 
 std::string reference(const char* format, double value) {
     char text[2048];
@@ -262,56 +265,30 @@ TEST(AppendIntegerAgainstPrintf, EveryDigitCountSignAndWidth) {
     EXPECT_STREQ(ours_text, reference_text);
 }
 
-TEST(ReadLeadingNumber, ReadsLikeScanf) {
-    struct Case {
-        const char* text;
-        bool accepted;
-        double value;
-    };
-    const Case cases[] = {
-        {"2.5", true, 2.5},  {"  2.5", true, 2.5},    {"\t-3", true, -3},      {"+4e2", true, 400},
-        {"2.5x", true, 2.5}, {"3.5 days", true, 3.5}, {".5", true, 0.5},       {"5.", true, 5},
-        {"1e", true, 1},     {"1e+", true, 1},        {"0x10", true, 16},      {"0x1p4", true, 16},
-        {"1e-400", true, 0}, {"-1e-400", true, -0.0}, {"0", true, 0},          {"x2.5", false, 0},
-        {"", false, 0},      {"   ", false, 0},       {".", false, 0},         {"-", false, 0},
-        {"+.e5", false, 0},  {"inf", false, 0},       {"-infinity", false, 0}, {"nan", false, 0},
-        {"1e999", false, 0}, {"-1e999", false, 0},    {"2,5", true, 2},
-    };
-    for (const Case& c : cases) {
-        double value = -12345.0;
-        EXPECT_EQ(read_leading_number(c.text, value), c.accepted) << "'" << c.text << "'";
-        const double expected = c.accepted ? c.value : -12345.0;
-        EXPECT_EQ(value, expected) << "'" << c.text << "'";
-    }
-}
-
-// Only an exponent marker starts an exponent: what follows a too-long number
-// is no exponent that could make it small.
-TEST(ReadLeadingNumber, TooLongNumbersWithoutExponentAreRefused) {
-    double value = 1.0;
-    EXPECT_FALSE(read_leading_number(std::string(400, '7') + "x-5", value));
-    EXPECT_FALSE(read_leading_number("0x" + std::string(300, 'f') + "e-5", value));
-    EXPECT_FALSE(read_leading_number(std::string(400, '7') + ".5.5e-9999", value));
-    EXPECT_TRUE(read_leading_number("0x1p+-660", value));  // the exponent is no number
-    EXPECT_EQ(value, 1.0);
-    EXPECT_TRUE(read_leading_number("0." + std::string(400, '0') + "1x+5", value));
-    EXPECT_EQ(value, 0.0);
-}
-
-TEST(ReadLeadingNumber, AgreesWithScanfOnFiniteNumbers) {
-    if (!HAVE_REFERENCE_PRINTF) GTEST_SKIP() << "the C library here is not the reference";
-    const char* const texts[] = {"123.456",   "  -0.001",
-                                 "7e3x",      "1.7976931348623157e308",
-                                 "4.9e-324",  "2.2250738585072011e-308",
-                                 "0.1",       "00012",
-                                 "1E5",       "9999.995",
-                                 "  +.25e-2", "0X1.8p1",
-                                 "1e-310"};
-    for (const char* text : texts) {
-        double expected = 0, value = 0;
-        ASSERT_EQ(std::sscanf(text, "%lf", &expected), 1) << text;
-        ASSERT_TRUE(read_leading_number(text, value)) << text;
-        EXPECT_EQ(value, expected) << text;
+// The general conversions of format_text against glibc's exact printf: every
+// conversion, precisions up to the limit, exact binary ties such as k / 2^j
+// that must round to even, random bit patterns across the whole range.
+TEST(FormatTextAgainstPrintf, EveryConversionAndPrecisionOverTheWholeRange) {
+#if !defined(__GLIBC__)
+    GTEST_SKIP() << "the C library here is not the reference";
+#endif
+    DoubleSource values(15);
+    std::mt19937_64 generator(16);
+    char format[16];
+    char ours[FIXED_TEXT_LIMIT + 64];
+    char reference[FIXED_TEXT_LIMIT + 64];
+    for (int i = 0; i < 250000; ++i) {
+        double value = values.next();
+        if (i % 5 == 4) {  // a tie of the precision's last digit, or next to one
+            value = std::ldexp(static_cast<double>(generator() % 100000) * 2 + 1,
+                               -static_cast<int>(generator() % 12) - 1);
+        }
+        const char kind = "feg"[i % 3];
+        const int precision = static_cast<int>(generator() % (FIXED_PRECISION_LIMIT + 1));
+        std::snprintf(format, sizeof format, "%%.%d%c", precision, kind);
+        format_text(ours, sizeof ours, format, {value});
+        std::snprintf(reference, sizeof reference, format, value);
+        ASSERT_STREQ(ours, reference) << format << " of " << std::hexfloat << value;
     }
 }
 

@@ -1,131 +1,32 @@
-// The room's own digit algorithms against the C and C++ libraries over
-// millions of doubles: random bit patterns (subnormals, huge values and every
-// exponent alike), decimal-looking values and their neighbours.
-#include "text/big_number.h"
-#include "text/format.h"
+// The number readers against the C library's strtod and scanf.
 #include "text/read.h"
-#include "text/shortest.h"
+
+#include "text/format.h"
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "text_test_support.h"
+
 namespace morbilex {
 namespace {
 
-double from_bits(std::uint64_t bits) {
-    double value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-// Random bit patterns, then short decimals k * 10^e and their neighbours.
-class DoubleSource {
-public:
-    explicit DoubleSource(std::uint64_t seed) : generator_(seed) {}
-    double next() {
-        const std::uint64_t bits = generator_();
-        switch (count_++ % 4) {
-            case 0:
-                return from_bits(bits);
-            case 1:  // subnormals and the smallest normals
-                return from_bits((bits & 0x801fffffffffffffULL));
-            default: {
-                const double decimal = static_cast<double>(bits % 100000000 + 1) *
-                                       std::pow(10.0, static_cast<int>(bits >> 40) % 60 - 30);
-                const int step = static_cast<int>(bits >> 60) % 3;
-                return step == 0 ? decimal : std::nextafter(decimal, step == 1 ? 0.0 : 1e308);
-            }
-        }
-    }
-
-private:
-    std::mt19937_64 generator_;
-    long long count_ = 0;
-};
-
-// The standard library's shortest text, the reference; a library without
-// floating-point to_chars (the web build's) skips the comparisons.
-#if defined(__cpp_lib_to_chars)
-#define MORBILEX_SKIP_WITHOUT_TO_CHARS()
-char* reference_shortest(char* first, std::size_t size, double value) {
-    return std::to_chars(first, first + size, value).ptr;
-}
-#else
-#define MORBILEX_SKIP_WITHOUT_TO_CHARS() GTEST_SKIP() << "no floating-point std::to_chars"
-char* reference_shortest(char* first, std::size_t, double) {
-    return first;
-}
-#endif
-
-TEST(WideProduct, PortableHalvesEqualTheCompilersProduct) {
-    std::mt19937_64 generator(5);
-    for (int i = 0; i < 1000000; ++i) {
-        const std::uint64_t a = generator() >> (i % 64), b = generator() >> (i / 64 % 64);
-        const text_detail::Wide portable = text_detail::multiply_portable(a, b);
-        const text_detail::Wide native = text_detail::multiply_wide(a, b);
-        ASSERT_EQ(portable.low, native.low) << a << " * " << b;
-        ASSERT_EQ(portable.high, native.high) << a << " * " << b;
-    }
-}
-
-TEST(ShortestText, EqualsToCharsForMillionsOfDoubles) {
-    MORBILEX_SKIP_WITHOUT_TO_CHARS();
-    DoubleSource values(11);
-    for (int i = 0; i < 4000000; ++i) {
-        const double value = values.next();
-        char ours[SHORTEST_TEXT_LIMIT + 1];
-        char reference[64];
-        *write_shortest(ours, value) = '\0';
-        *reference_shortest(reference, sizeof reference, value) = '\0';
-        ASSERT_STREQ(ours, reference) << std::hexfloat << value;
-    }
-}
-
-TEST(ShortestText, WholeNumbersPowersAndSpecialValues) {
-    MORBILEX_SKIP_WITHOUT_TO_CHARS();
-    std::vector<double> values = {0.0,
-                                  -0.0,
-                                  5e-324,
-                                  2.2250738585072014e-308,
-                                  1.7976931348623157e308,
-                                  HUGE_VAL,
-                                  -HUGE_VAL,
-                                  0.1,
-                                  1e21,
-                                  1e22,
-                                  1e23,
-                                  123456789012345680000.0};
-    for (int e = -1074; e <= 1023; ++e) {
-        values.push_back(std::ldexp(1.0, e));
-        values.push_back(std::nextafter(std::ldexp(1.0, e), 0.0));
-    }
-    for (double power = 1; power < 1e25; power *= 10) {
-        for (double value : {power, power - 1, power + 1, 9.5 * power})
-            values.push_back(value);
-    }
-    for (double value : values) {
-        char ours[SHORTEST_TEXT_LIMIT + 1];
-        char reference[64];
-        *write_shortest(ours, value) = '\0';
-        *reference_shortest(reference, sizeof reference, value) = '\0';
-        ASSERT_STREQ(ours, reference) << std::hexfloat << value;
-    }
-    std::string text;
-    append_shortest(text, -std::nan(""));
-    append_shortest(text, 1e-7);
-    EXPECT_EQ(text, "nan1e-07");
-}
+using testing::DoubleSource;
+using testing::from_bits;
+using testing::HAVE_REFERENCE_PRINTF;
 
 // strtod is what "%lf" reads; the program refuses what is not finite.
 void expect_read_like_strtod(const char* text) {
@@ -240,30 +141,56 @@ TEST(ReadFullNumber, AcceptsExactlyOneFiniteDecimal) {
     }
 }
 
-// The general conversions of format_text against glibc's exact printf: every
-// conversion, precisions up to the limit, exact binary ties such as k / 2^j
-// that must round to even, random bit patterns across the whole range.
-TEST(FormatTextAgainstPrintf, EveryConversionAndPrecisionOverTheWholeRange) {
-#if !defined(__GLIBC__)
-    GTEST_SKIP() << "the C library here is not the reference";
-#endif
-    DoubleSource values(15);
-    std::mt19937_64 generator(16);
-    char format[16];
-    char ours[FIXED_TEXT_LIMIT + 64];
-    char reference[FIXED_TEXT_LIMIT + 64];
-    for (int i = 0; i < 250000; ++i) {
-        double value = values.next();
-        if (i % 5 == 4) {  // a tie of the precision's last digit, or next to one
-            value = std::ldexp(static_cast<double>(generator() % 100000) * 2 + 1,
-                               -static_cast<int>(generator() % 12) - 1);
-        }
-        const char kind = "feg"[i % 3];
-        const int precision = static_cast<int>(generator() % (FIXED_PRECISION_LIMIT + 1));
-        std::snprintf(format, sizeof format, "%%.%d%c", precision, kind);
-        format_text(ours, sizeof ours, format, {value});
-        std::snprintf(reference, sizeof reference, format, value);
-        ASSERT_STREQ(ours, reference) << format << " of " << std::hexfloat << value;
+TEST(ReadLeadingNumber, ReadsLikeScanf) {
+    struct Case {
+        const char* text;
+        bool accepted;
+        double value;
+    };
+    const Case cases[] = {
+        {"2.5", true, 2.5},  {"  2.5", true, 2.5},    {"\t-3", true, -3},      {"+4e2", true, 400},
+        {"2.5x", true, 2.5}, {"3.5 days", true, 3.5}, {".5", true, 0.5},       {"5.", true, 5},
+        {"1e", true, 1},     {"1e+", true, 1},        {"0x10", true, 16},      {"0x1p4", true, 16},
+        {"1e-400", true, 0}, {"-1e-400", true, -0.0}, {"0", true, 0},          {"x2.5", false, 0},
+        {"", false, 0},      {"   ", false, 0},       {".", false, 0},         {"-", false, 0},
+        {"+.e5", false, 0},  {"inf", false, 0},       {"-infinity", false, 0}, {"nan", false, 0},
+        {"1e999", false, 0}, {"-1e999", false, 0},    {"2,5", true, 2},
+    };
+    for (const Case& c : cases) {
+        double value = -12345.0;
+        EXPECT_EQ(read_leading_number(c.text, value), c.accepted) << "'" << c.text << "'";
+        const double expected = c.accepted ? c.value : -12345.0;
+        EXPECT_EQ(value, expected) << "'" << c.text << "'";
+    }
+}
+
+// Only an exponent marker starts an exponent: what follows a too-long number
+// is no exponent that could make it small.
+TEST(ReadLeadingNumber, TooLongNumbersWithoutExponentAreRefused) {
+    double value = 1.0;
+    EXPECT_FALSE(read_leading_number(std::string(400, '7') + "x-5", value));
+    EXPECT_FALSE(read_leading_number("0x" + std::string(300, 'f') + "e-5", value));
+    EXPECT_FALSE(read_leading_number(std::string(400, '7') + ".5.5e-9999", value));
+    EXPECT_TRUE(read_leading_number("0x1p+-660", value));  // the exponent is no number
+    EXPECT_EQ(value, 1.0);
+    EXPECT_TRUE(read_leading_number("0." + std::string(400, '0') + "1x+5", value));
+    EXPECT_EQ(value, 0.0);
+}
+
+TEST(ReadLeadingNumber, AgreesWithScanfOnFiniteNumbers) {
+    if (!HAVE_REFERENCE_PRINTF) GTEST_SKIP() << "the C library here is not the reference";
+    const char* const texts[] = {"123.456",   "  -0.001",
+                                 "7e3x",      "1.7976931348623157e308",
+                                 "4.9e-324",  "2.2250738585072011e-308",
+                                 "0.1",       "00012",
+                                 "1E5",       "9999.995",
+                                 "  +.25e-2", "0X1.8p1",
+                                 "1e-310"};
+    for (const char* text : texts) {
+        double expected = 0, value = 0;
+        ASSERT_EQ(std::sscanf(text, "%lf", &expected), 1) << text;
+        ASSERT_TRUE(read_leading_number(text, value)) << text;
+        EXPECT_EQ(value, expected) << text;
     }
 }
 
