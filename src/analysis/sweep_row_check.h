@@ -22,7 +22,9 @@ bool row_run_id(std::string_view line, bool json, long long& run_id);
 // values are strings, JSON numbers, null, true or false.
 bool json_row_keys(std::string_view line, std::string& keys);
 
-// The fields of a CSV line; a comma between quotes is inside a field.
+// The fields of a CSV row as the writer writes it: no field holds a comma
+// (a scenario file's cells are split at every one) and none is quoted, so
+// a '"' in a cell is a character like any other.
 std::size_t csv_field_count(std::string_view line);
 
 }  // namespace morbilex
