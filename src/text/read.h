@@ -13,8 +13,9 @@ namespace morbilex {
 // of the double range, which the program refuses. Never looks at the locale.
 bool read_leading_number(std::string_view text, double& value);
 
-// The whole text as one decimal number (no sign but an optional '+', no
-// hexadecimal, nothing after it), finite. False otherwise.
+// The whole text as one decimal number, finite: an optional '+', then an
+// optional '-' (so "+-2.5" reads -2.5, as the option readers always took it),
+// no hexadecimal, nothing after it. False otherwise.
 bool read_full_number(std::string_view text, double& value);
 
 }  // namespace morbilex
