@@ -33,6 +33,9 @@ long peak_of_count(const std::string& path) {
 
 // A million numeric cells cost a few doubles each, not strings and vectors of them.
 TEST(ScenarioFile, ACellCostsAFewDoubles) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's allocator keeps more than the program asks for";
+#endif
     testing::TemporaryFolder folder;
     const std::string header =
         "R_0,latent_period,infectious_period,init_E,init_I,Redct1,t_srt1,t_stp1,xmin,ymax\n";
