@@ -2,18 +2,16 @@
 
 #include <algorithm>
 #include <bit>
-#include <climits>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 
 #include "analysis/run_figures.h"
 #include "analysis/run_summary.h"
 #include "analysis/scenario_setup.h"
+#include "explore/explore_layout.h"
 #include "model/run_loop.h"
 #include "model/seir_step.h"
-#include "text/format.h"
 #include "trace/traced_run.h"
 
 namespace morbilex {
@@ -79,17 +77,6 @@ private:
     std::optional<ResultTableSink> table_;
     double scratch_[COMPARTMENT_COUNT] = {};
 };
-
-// The highest finite value of the table's rows.
-double highest_value(const ResultTable& table, int rows) {
-    double highest = 0.0;
-    for (int j = 0; j < rows; ++j) {
-        for (double value : table[j]) {
-            if (std::isfinite(value) && value > highest) highest = value;
-        }
-    }
-    return highest;
-}
 
 }  // namespace
 
@@ -178,150 +165,6 @@ bool Explorer::reduced_at(int step) const {
     return false;
 }
 
-std::vector<AxisLabel> axis_labels(double min, double max) {
-    std::vector<AxisLabel> labels;
-    const double step = round_tick_step(max - min);
-    if (!(step > 0.0)) return labels;
-    // Whole numbers while they stay short; very large or small values in %g.
-    const auto label = [step](double value) {
-        char text[32];
-        const bool whole = step >= 1.0 && std::fabs(value) < 1e9;
-        format_text(text, sizeof text, whole ? "%.0f" : "%g", {value});
-        return AxisLabel{value, text};
-    };
-    labels.push_back(label(min));
-    for (double v = std::ceil(min / step) * step; v < max; v += step) {
-        if (v - min < 0.5 * step || max - v < 0.5 * step) continue;
-        labels.push_back(label(v));
-    }
-    labels.push_back(label(max));
-    return labels;
-}
-
-namespace {
-
-// The room text needs around the frame, in device units.
-struct TextMargins {
-    double left = 0, right = 0, top = 0, bottom = 0;
-};
-
-std::size_t widest(const std::vector<AxisLabel>& labels) {
-    std::size_t chars = 0;
-    for (const AxisLabel& label : labels)
-        chars = std::max(chars, label.text.size());
-    return chars;
-}
-
-TextMargins text_margins(const AxisScale& scale, double cell) {
-    constexpr double LINE = 1.2;  // line step per cell
-    const double advance = CHAR_WIDTH_PER_CELL * cell;
-    const std::vector<AxisLabel> x_labels = axis_labels(scale.xmin, scale.xmax);
-    TextMargins margins;
-    // y labels, their tick and a gap; half of the last x label.
-    margins.left =
-        static_cast<double>(widest(axis_labels(scale.ymin, scale.ymax))) * advance + 0.6 * cell;
-    margins.right = x_labels.empty() ? 0.0 : x_labels.back().text.size() * advance / 2 + 0.3 * cell;
-    // Three header lines and the axis title over half of the top y label.
-    margins.top = 4 * LINE * cell + 0.8 * cell;
-    // The x ticks and labels, and the axis title under them.
-    margins.bottom = 2 * LINE * cell + 0.4 * cell;
-    return margins;
-}
-
-// The largest scale (device units per logical unit) at which a plot of
-// logical length plot with margins of max(scale * classic_a, text_a) and
-// max(scale * classic_b, text_b) fits in room device units.
-double fitting_scale(double room, double plot, double classic_a, double text_a, double classic_b,
-                     double text_b) {
-    return std::min({room / (plot + classic_a + classic_b), (room - text_a) / (plot + classic_b),
-                     (room - text_b) / (plot + classic_a), (room - text_a - text_b) / plot});
-}
-
-}  // namespace
-
-ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height,
-                                 double cell_pixels) {
-    AxisScale copy = scale;
-    ExplorerMapping mapping;
-    mapping.geometry = compute_chart_geometry(copy);
-    mapping.x_per_day = copy.x_per_day;
-    const ChartGeometry& g = mapping.geometry;
-    const double H = g.plot_height;
-    // The classic margins: 0.2 H left, right and below, 0.3 H above.
-    mapping.extent_x = 2.4 * H;
-    mapping.extent_y = 1.5 * H;
-    mapping.origin_x = g.frame_left - 0.2 * H;
-    mapping.origin_y = g.frame_top + 0.3 * H;
-    mapping.valid = true;
-    if (!(cell_pixels > 0.0 && cell_pixels < 1e6) || width <= 0 || height <= 0) return mapping;
-    const TextMargins text = text_margins(g.drawable ? scale : AxisScale{}, cell_pixels);
-    const double classic = std::min(width / (2.4 * H), height / (1.5 * H));
-    // The margins with the legend's column at the right (0: none), or false
-    // when the frame would be too small.
-    const auto fit = [&](double legend_right) {
-        const double right = std::max(text.right, legend_right);
-        const double s =
-            std::min(fitting_scale(width, 2.0 * H, 0.2 * H, text.left, 0.2 * H, right),
-                     fitting_scale(height, H, 0.3 * H, text.top, 0.2 * H, text.bottom));
-        // A device too small for the text keeps the classic margins: the frame
-        // never shrinks below a quarter of its classic size.
-        if (!(s >= classic / 4)) return false;
-        // The legend's lines beside the frame, or beside the x labels under
-        // it, on the device.
-        const double below = std::max(0.2 * H * s, text.bottom);
-        if (legend_right > 0.0 && !(H * s + below >= (LEGEND_LINES + 0.5) * 1.2 * cell_pixels))
-            return false;
-        const double left = std::max(0.2 * H, text.left / s);
-        const double top = std::max(0.3 * H, text.top / s);
-        const double extent_x = left + 2.0 * H + std::max(0.2 * H, right / s);
-        const double extent_y = top + H + std::max(0.2 * H, text.bottom / s);
-        if (!(extent_x < INT_MAX / 2 && extent_y < INT_MAX / 2)) return false;
-        mapping.extent_x = extent_x;
-        mapping.extent_y = extent_y;
-        mapping.origin_x = g.frame_left - left;
-        mapping.origin_y = g.frame_top + top;
-        return true;
-    };
-    for (const LegendPlace place : {LegendPlace::BesideFull, LegendPlace::BesideShort}) {
-        // The column's own width and a cell more for the rounding of logical
-        // units, right of the last x label's half beyond the frame.
-        const bool short_names = place == LegendPlace::BesideShort;
-        const double column = (legend_width_cells(short_names) + 1.0) * cell_pixels +
-                              last_x_label_chars(scale) * CHAR_WIDTH_PER_CELL * cell_pixels / 2;
-        if (column * 3 > width || !fit(column)) continue;
-        mapping.legend = place;
-        return mapping;
-    }
-    fit(0.0);
-    return mapping;
-}
-
-std::size_t last_x_label_chars(const AxisScale& scale) {
-    const std::vector<AxisLabel> labels = axis_labels(scale.xmin, scale.xmax);
-    return labels.empty() ? 0 : labels.back().text.size();
-}
-
-const char* legend_name(int line, bool short_names) {
-    static const char* const full_names[LEGEND_LINES] = {COMPARTMENT_NAMES[0], COMPARTMENT_NAMES[1],
-                                                         COMPARTMENT_NAMES[2], COMPARTMENT_NAMES[3],
-                                                         "No intervention",    "Reduction on"};
-    static const char* const short_names_[LEGEND_LINES] = {"S", "E", "I", "R", "none", "on"};
-    if (line < 0 || line >= LEGEND_LINES) return "";
-    return short_names ? short_names_[line] : full_names[line];
-}
-
-double legend_width_cells(bool short_names) {
-    std::size_t longest = 0;
-    for (int line = 0; line < LEGEND_LINES; ++line)
-        longest = std::max(longest, std::strlen(legend_name(line, short_names)));
-    return 3 * LEGEND_GAP_CELLS + LEGEND_LINE_CELLS +
-           static_cast<double>(longest) * CHAR_WIDTH_PER_CELL;
-}
-
-int explorer_chart_width(int width, bool with_figures) {
-    return with_figures ? width - width * 2 / 5 : width;
-}
-
 int shown_rows(const Records& records) {
     return std::clamp(records.model.n_steps, 0, MAX_STEPS);
 }
@@ -406,47 +249,6 @@ int read_out_step_after_key(int step, ReadOutKey key, ReadOutSteps steps) {
     // In long arithmetic: a step near INT_MAX must not wrap.
     const long long moved = static_cast<long long>(step) + move;
     return static_cast<int>(std::clamp<long long>(moved, steps.first, steps.last));
-}
-
-double round_number_above(double value) {
-    if (!(value > 0.0) || !std::isfinite(value)) return 1.0;
-    double power = std::pow(10.0, std::floor(std::log10(value)));
-    for (int k = 0; k < 2; ++k, power *= 10.0) {
-        for (double factor : {1.0, 2.0, 2.5, 5.0}) {
-            if (factor * power >= value) return factor * power;
-        }
-    }
-    return 10.0 * power;
-}
-
-double round_tick_step(double range) {
-    if (!(range > 0.0) || !std::isfinite(range)) return 0.0;
-    const double rough = range / 8.0;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    for (double factor : {1.0, 2.0, 5.0}) {
-        if (factor * power >= rough) return factor * power;
-    }
-    return 10.0 * power;
-}
-
-bool fit_axes(Records& records, const Explorer& explorer) {
-    if (records.mode < 0) return false;
-    const int rows = shown_rows(records);
-    const double duration = records.model.n_steps * records.model.dt;
-    double highest = highest_value(records.results, rows);
-    if (records.view.compare && explorer.has_comparison())
-        highest = std::max(highest, highest_value(explorer.comparison(), rows));
-    AxisScale fitted = records.scale;
-    fitted.xmin = 0.0;
-    if (duration > 0.0 && std::isfinite(duration)) fitted.xmax = duration;
-    fitted.ymin = 0.0;
-    fitted.ymax = round_number_above(highest);
-    AxisScale probe = fitted;
-    if (!compute_chart_geometry(probe).drawable) return false;
-    const bool changed = fitted.xmin != records.scale.xmin || fitted.xmax != records.scale.xmax ||
-                         fitted.ymin != records.scale.ymin || fitted.ymax != records.scale.ymax;
-    records.scale = fitted;
-    return changed;
 }
 
 }  // namespace morbilex

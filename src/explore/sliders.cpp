@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "analysis/scenario_setup.h"
+#include "explore/axis_fitting.h"
 #include "explore/field_help.h"
 #include "text/format.h"
 #include "text/read.h"

@@ -1,5 +1,6 @@
 #include "explore/view_commands.h"
 
+#include "explore/axis_fitting.h"
 #include "explore/figures.h"
 
 namespace morbilex {
