@@ -4,10 +4,14 @@
 #include <cmath>
 
 #include "chart/chart.h"
+#include "chart/ticks.h"
 #include "text/format.h"
 
 namespace morbilex {
 namespace {
+
+// At most about this many labels on an axis.
+constexpr int AXIS_LABEL_TICKS = 8;
 
 // The highest finite value of the table's rows.
 double highest_value(const ResultTable& table, int rows) {
@@ -24,7 +28,7 @@ double highest_value(const ResultTable& table, int rows) {
 
 std::vector<AxisLabel> axis_labels(double min, double max) {
     std::vector<AxisLabel> labels;
-    const double step = round_tick_step(max - min);
+    const double step = round_tick_step(max - min, AXIS_LABEL_TICKS);
     if (!(step > 0.0)) return labels;
     // Whole numbers while they stay short; very large or small values in %g.
     const auto label = [step](double value) {
@@ -49,16 +53,6 @@ double round_number_above(double value) {
         for (double factor : {1.0, 2.0, 2.5, 5.0}) {
             if (factor * power >= value) return factor * power;
         }
-    }
-    return 10.0 * power;
-}
-
-double round_tick_step(double range) {
-    if (!(range > 0.0) || !std::isfinite(range)) return 0.0;
-    const double rough = range / 8.0;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    for (double factor : {1.0, 2.0, 5.0}) {
-        if (factor * power >= rough) return factor * power;
     }
     return 10.0 * power;
 }

@@ -20,9 +20,6 @@ std::vector<AxisLabel> axis_labels(double min, double max);
 // The smallest of 1, 2, 2.5 and 5 times a power of ten that is at least value
 // (value > 0); 1 for anything else.
 double round_number_above(double value);
-// The spacing of round tick values over a range: 1, 2 or 5 times a power of
-// ten giving at most about eight ticks; 0 for an empty or non-finite range.
-double round_tick_step(double range);
 
 // Fits the axes to the run: x from 0 to T_max, y from 0 to a round number at
 // or above the highest value of the curves shown (the comparison's included
