@@ -39,6 +39,12 @@ bool same_inputs(const ScenarioInputs& a, const ScenarioInputs& b) {
            same(r.On_threshold, s.On_threshold) && same(r.Off_threshold, s.Off_threshold);
 }
 
+bool shown_mode(InterventionMode mode) {
+    return mode >= MODE_NO_INTERVENTION && mode <= MODE_INTERMITTENT;
+}
+
+}  // namespace
+
 // One integration of a scenario gives the explorer all it needs of it: the
 // summary's figures, and the periods whose on_flag is set (the scenario's
 // run) or the table (the run without intervention).
@@ -78,35 +84,39 @@ private:
     double scratch_[COMPARTMENT_COUNT] = {};
 };
 
-}  // namespace
-
-namespace {
-
-bool runnable(const Records& records) {
-    const InterventionMode mode = records.mode;
-    return mode >= MODE_NO_INTERVENTION && mode <= MODE_INTERMITTENT &&
-           run_inputs_acceptable(records, mode);
-}
-
-}  // namespace
+Explorer::Explorer() = default;
+Explorer::~Explorer() = default;
 
 void Explorer::sync(const Records& records) {
-    const bool can_run = runnable(records);
-    const ScenarioInputs inputs =
-        scenario_inputs_of(records, can_run ? records.mode : MODE_NO_INTERVENTION);
-    if (synced_ && can_run == figures_.available && (!can_run || same_inputs(inputs, inputs_)))
+    if (synced_ && same_inputs(scenario_inputs_of(records, records.mode), inputs_)) {
+        if (baseline_pending_) run_baseline(records, {}, {});
         return;
+    }
     RateConstants rates;
-    recompute(records, can_run, nullptr, rates, {});
+    recompute(records, shown_mode(records.mode) && run_inputs_acceptable(records, records.mode),
+              nullptr, rates, {});
 }
 
 void Explorer::run_without_trace(Records& records, const RunBoth& run_both) {
-    if (!runnable(records)) {
+    if (!shown_mode(records.mode)) {
+        // No figures, but the table of a run of this mode all the same.
         run_simulation_to_stream(records, records.mode, nullptr);
-        sync(records);
+        recompute(records, false, nullptr, records.rates, {});
         return;
     }
-    recompute(records, true, &records.results, records.rates, run_both);
+    const bool can_run = run_inputs_acceptable(records, records.mode);
+    recompute(records, can_run, &records.results, records.rates, run_both);
+}
+
+void Explorer::start(const Records& records, InterventionMode mode, bool can_run) {
+    synced_ = true;
+    inputs_ = scenario_inputs_of(records, mode);
+    reduced_.clear();
+    has_comparison_ = false;
+    baseline_pending_ = false;
+    figures_ = ViewFigures{};
+    figures_.available = can_run;
+    if (can_run) figures_.mode = mode;
 }
 
 // The figures are those of compute_view_figures, from the runs that also give
@@ -114,29 +124,26 @@ void Explorer::run_without_trace(Records& records, const RunBoth& run_both) {
 void Explorer::recompute(const Records& records, bool can_run, ResultTable* table,
                          RateConstants& rates, const RunBoth& run_both) {
     const InterventionMode mode = records.mode;
-    const ScenarioInputs inputs =
-        scenario_inputs_of(records, can_run ? mode : MODE_NO_INTERVENTION);
-    synced_ = true;
-    inputs_ = inputs;
-    reduced_.clear();
-    has_comparison_ = false;
-    figures_ = ViewFigures{};
+    start(records, mode, can_run);
     if (!can_run) return;
-    figures_.available = true;
-    figures_.mode = mode;
     // The two runs share nothing they write: the scenario's fills the table,
     // the rates and the bands, the other the comparison.
-    ExplorerSink run(inputs, &reduced_, table);
+    ExplorerSink run(inputs_, &reduced_, table);
+    const ScenarioInputs& inputs = inputs_;
     const auto scenario_run = [&] {
         integrate_run(inputs.model, inputs.one_time, inputs.intermittent, mode, rates, run);
     };
-    const bool baseline_wanted =
-        mode != MODE_NO_INTERVENTION && run_inputs_acceptable(records, MODE_NO_INTERVENTION);
-    if (!baseline_wanted) {
+    // Inputs a run of an intervention accepts, a run without one accepts too.
+    if (mode == MODE_NO_INTERVENTION) {
         scenario_run();
-        figures_.run = run.summary(inputs);
-        return;
+    } else {
+        run_baseline(records, scenario_run, run_both);
     }
+    figures_.run = run.summary(inputs);
+}
+
+void Explorer::run_baseline(const Records& records, const std::function<void()>& beside,
+                            const RunBoth& run_both) {
     const ScenarioInputs baseline = scenario_inputs_of(records, MODE_NO_INTERVENTION);
     ExplorerSink without(baseline, nullptr, &comparison_);
     RateConstants baseline_rates;
@@ -146,16 +153,41 @@ void Explorer::recompute(const Records& records, bool can_run, ResultTable* tabl
     };
     // A thread costs more than a short run takes.
     constexpr int STEPS_WORTH_A_THREAD = 4000;
-    if (run_both && inputs.model.n_steps >= STEPS_WORTH_A_THREAD) {
-        run_both(scenario_run, baseline_run);
+    if (beside && run_both && baseline.model.n_steps >= STEPS_WORTH_A_THREAD) {
+        run_both(beside, baseline_run);
     } else {
-        scenario_run();
+        if (beside) beside();
         baseline_run();
     }
-    figures_.run = run.summary(inputs);
+    baseline_pending_ = false;
     figures_.has_baseline = true;
     figures_.baseline = without.summary(baseline);
     has_comparison_ = true;
+}
+
+void Explorer::run_started(const Records& records, InterventionMode mode) {
+    traced_.reset();
+    if (!shown_mode(mode)) {
+        synced_ = false;  // the next sync finds what to show
+        return;
+    }
+    start(records, mode, true);
+    synced_ = false;  // until the run's last row
+    traced_ = std::make_unique<ExplorerSink>(inputs_, &reduced_, nullptr);
+}
+
+void Explorer::row(int step, double t, int on_flag, const double* y) {
+    if (traced_) traced_->row(step, t, on_flag, y);
+}
+
+void Explorer::last_row(int step, double t, int on_flag, const double* y) {
+    if (!traced_) return;
+    traced_->last_row(step, t, on_flag, y);
+    figures_.run = traced_->summary(inputs_);
+    traced_.reset();
+    synced_ = true;
+    // The run without intervention waits for the next sync.
+    baseline_pending_ = inputs_.mode != MODE_NO_INTERVENTION;
 }
 
 bool Explorer::reduced_at(int step) const {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "chart/chart.h"
 #include "explore/figures.h"
 #include "model/records.h"
+#include "model/run_loop.h"
+#include "shell/commands.h"
 
 namespace morbilex {
 
@@ -22,8 +25,18 @@ struct ReducedPeriod {
     int end_step;
 };
 
-class Explorer {
+class ExplorerSink;
+
+// A traced run that the explorer observes (see ExplorerFedByRuns) gives it the
+// run's figures and bands from the run's own pass; the next sync adds the run
+// without intervention.
+class Explorer : public RunObserver {
 public:
+    Explorer();
+    ~Explorer() override;
+    Explorer(const Explorer&) = delete;
+    Explorer& operator=(const Explorer&) = delete;
+
     // Recomputes what follows from the records' run when its inputs changed
     // since the last call (the mode, the parameters or a plan).
     void sync(const Records& records);
@@ -48,15 +61,44 @@ public:
     int read_out_step = -1;
 
 private:
+    void run_started(const Records& records, InterventionMode mode) override;
+    void row(int step, double t, int on_flag, const double* y) override;
+    void last_row(int step, double t, int on_flag, const double* y) override;
+
+    // Forgets the last run's results: those of a run of mode follow.
+    void start(const Records& records, InterventionMode mode, bool can_run);
     void recompute(const Records& records, bool can_run, ResultTable* table, RateConstants& rates,
                    const RunBoth& run_both);
+    // The run without intervention, and beside it the scenario's run when one
+    // is given (through run_both where that is worth a thread).
+    void run_baseline(const Records& records, const std::function<void()>& beside,
+                      const RunBoth& run_both);
 
     bool synced_ = false;
+    bool baseline_pending_ = false;
+    std::unique_ptr<ExplorerSink> traced_;
     ScenarioInputs inputs_;
     ViewFigures figures_;
     bool has_comparison_ = false;
     ResultTable comparison_;
     std::vector<ReducedPeriod> reduced_;
+};
+
+// While it lives, the runs the context's commands make feed the explorer:
+// one pass gives their trace, table, figures and bands.
+class ExplorerFedByRuns {
+public:
+    ExplorerFedByRuns(CommandContext& context, Explorer& explorer)
+        : context_(context), previous_(context.run_observer) {
+        context.run_observer = &explorer;
+    }
+    ~ExplorerFedByRuns() { context_.run_observer = previous_; }
+    ExplorerFedByRuns(const ExplorerFedByRuns&) = delete;
+    ExplorerFedByRuns& operator=(const ExplorerFedByRuns&) = delete;
+
+private:
+    CommandContext& context_;
+    RunObserver* previous_;
 };
 
 // The step of the records' run nearest to the device x (the inverse of the

@@ -170,6 +170,7 @@ void slider_moved(CommandContext& context, Explorer& explorer, const SliderField
     if (!apply_slider_value(records, slider, value)) return;
     if (records.mode < 0) records.mode = MODE_NO_INTERVENTION;
     if (released) {
+        const ExplorerFedByRuns fed(context, explorer);
         run_current_mode(context);  // repaints
     } else {
         explorer.run_without_trace(

@@ -5,12 +5,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "../chart/chart_test_support.h"
 #include "explore/explore_layout.h"
 #include "explore/explorer_view.h"
+#include "explore/sliders.h"
+#include "explore_test_support.h"
 
 namespace morbilex::testing {
 namespace {
@@ -60,7 +64,10 @@ TEST(Explorer, FiguresOfItsOwnRunsAreTheSummarysFigures) {
         records->intermittent.On_threshold = pick({5.0, 35.0, 200.0});
         // A drag's run gives the table, rates and figures of the traced run.
         auto dragged = std::make_unique<Records>(*records);
-        run_simulation_to_stream(*records, records->mode, nullptr);
+        // The traced run's own pass feeds an explorer.
+        Explorer fed;
+        run_simulation_to_stream(*records, records->mode, nullptr, nullptr, &fed);
+        fed.sync(*records);
         Explorer explorer;
         // The two runs in either order (a front end may run them side by side).
         explorer.run_without_trace(
@@ -78,7 +85,14 @@ TEST(Explorer, FiguresOfItsOwnRunsAreTheSummarysFigures) {
                     same_bits(a.gamma, b.gamma) && same_bits(a.sigma, b.sigma))
             << k;
         const ViewFigures expected = compute_view_figures(*records);
-        for (const ViewFigures* found : {&explorer.figures(), &synced(*records).figures()}) {
+        const auto& periods = explorer.reduced_periods();
+        ASSERT_EQ(fed.reduced_periods().size(), periods.size()) << k;
+        for (std::size_t p = 0; p < periods.size(); ++p) {
+            EXPECT_EQ(fed.reduced_periods()[p].first_step, periods[p].first_step) << k;
+            EXPECT_EQ(fed.reduced_periods()[p].end_step, periods[p].end_step) << k;
+        }
+        for (const ViewFigures* found :
+             {&explorer.figures(), &synced(*records).figures(), &fed.figures()}) {
             ASSERT_EQ(found->available, expected.available) << k;
             ASSERT_EQ(found->has_baseline, expected.has_baseline) << k;
             EXPECT_TRUE(same_rows(found->run, expected.run)) << k;
@@ -114,6 +128,38 @@ TEST(Explorer, ComparisonIsTheNoInterventionRunAndBandsFollowTheSchedule) {
     explorer.sync(*records);
     EXPECT_FALSE(explorer.has_comparison());
     EXPECT_TRUE(explorer.reduced_periods().empty());
+}
+
+// A committed run is integrated once: the traced run's own pass gives the
+// explorer its figures and bands, so that only the run without intervention
+// is integrated beside it, and the inputs are checked once on each path.
+TEST(Explorer, ACommittedRunIsIntegratedAndCheckedOnce) {
+    TemporaryFolder folder(true);
+    auto records = default_records();
+    FakeFrontEnd front_end;
+    CommandContext commands{*records, front_end};
+    Explorer explorer;
+    ExplorerContext context{commands, explorer, front_end};
+    // The runs and checks of a path, the fitting and a paint after it included.
+    const auto counted = [&](const std::function<void()>& path) {
+        const RunWorkCounts before = run_work_counts;
+        path();
+        RecordingSurface surface;
+        paint_explorer_view(surface, *records, series_colours(), explorer, 900, 500, false);
+        return std::pair(run_work_counts.runs - before.runs,
+                         run_work_counts.input_checks - before.input_checks);
+    };
+    for (int command : {COMMAND_CALCULATE, COMMAND_ONE_TIME, COMMAND_INTERMITTENT}) {
+        const long runs = command == COMMAND_CALCULATE ? 1 : 2;
+        EXPECT_EQ(counted([&] { execute_explorer_command(context, command); }), std::pair(runs, 1L))
+            << command;
+    }
+    for (bool released : {false, true}) {
+        const auto move = [&] {
+            slider_moved(commands, explorer, slider_fields()[0], 3.0, released);
+        };
+        EXPECT_EQ(counted(move), std::pair(2L, 1L)) << released;
+    }
 }
 
 // The device x of a logical x under the mapping the drawing set, as the
