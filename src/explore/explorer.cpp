@@ -1,9 +1,7 @@
 #include "explore/explorer.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
-#include <cstdint>
 #include <optional>
 
 #include "analysis/run_figures.h"
@@ -17,26 +15,8 @@
 namespace morbilex {
 namespace {
 
-bool same(double a, double b) {
-    return MORBILEX_BIT_CAST(std::uint64_t, a) == MORBILEX_BIT_CAST(std::uint64_t, b);
-}
-
 bool same_inputs(const ScenarioInputs& a, const ScenarioInputs& b) {
-    const ModelParameters& m = a.model;
-    const ModelParameters& n = b.model;
-    const OneTimePlan& p = a.one_time;
-    const OneTimePlan& q = b.one_time;
-    const IntermittentPlan& r = a.intermittent;
-    const IntermittentPlan& s = b.intermittent;
-    return a.mode == b.mode && m.n_steps == n.n_steps && same(m.R_0, n.R_0) &&
-           same(m.latent_period, n.latent_period) &&
-           same(m.infectious_period, n.infectious_period) && same(m.dt, n.dt) &&
-           same(m.init_S, n.init_S) && same(m.init_E, n.init_E) && same(m.init_I, n.init_I) &&
-           same(m.init_R, n.init_R) && same(p.Redct1, q.Redct1) && same(p.t_srt1, q.t_srt1) &&
-           same(p.t_stp1, q.t_stp1) && same(p.Redct2, q.Redct2) && same(p.t_srt2, q.t_srt2) &&
-           same(p.t_stp2, q.t_stp2) && same(p.Redct3, q.Redct3) && same(p.t_srt3, q.t_srt3) &&
-           same(p.t_stp3, q.t_stp3) && same(r.Reduction, s.Reduction) &&
-           same(r.On_threshold, s.On_threshold) && same(r.Off_threshold, s.Off_threshold);
+    return a.mode == b.mode && same_scenario(a, b);
 }
 
 bool shown_mode(InterventionMode mode) {
