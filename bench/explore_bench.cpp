@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "explore/axis_fitting.h"
 #include "explore/explorer_view.h"
 #include "explore/sliders.h"
 #include "picture/painter_surface.h"

@@ -10,12 +10,9 @@
 
 namespace morbilex {
 
-// Everything a run reads: the mode and the records the dialogs fill in.
-struct ScenarioInputs {
+// Everything a run reads: the scenario the dialogs fill in and the mode.
+struct ScenarioInputs : Scenario {
     InterventionMode mode = MODE_NO_INTERVENTION;
-    ModelParameters model;
-    OneTimePlan one_time;
-    IntermittentPlan intermittent;
 };
 
 // Rows are the trace's rows: row r (0 <= r <= steps) holds the state at the

@@ -79,15 +79,13 @@ ScenarioRefusal refused_field(const SetupRefusal& refused, std::span<const Typed
 }
 
 void reset_scenario_fields(Records& records) {
-    records.model = ModelParameters{};
-    records.one_time = OneTimePlan{};
-    records.intermittent = IntermittentPlan{};
+    static_cast<Scenario&>(records) = Scenario{};
     records.scale = AxisScale{};
     records.rates = RateConstants{};
 }
 
 ScenarioInputs scenario_inputs_of(const Records& records, InterventionMode mode) {
-    return {mode, records.model, records.one_time, records.intermittent};
+    return {records, mode};
 }
 
 const char* refusal_words(RefusalReason reason) {

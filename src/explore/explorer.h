@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "chart/chart.h"
 #include "explore/figures.h"
 #include "model/records.h"
+#include "model/run_loop.h"
+#include "shell/commands.h"
 
 namespace morbilex {
 
@@ -22,8 +25,18 @@ struct ReducedPeriod {
     int end_step;
 };
 
-class Explorer {
+class ExplorerSink;
+
+// A traced run that the explorer observes (see ExplorerFedByRuns) gives it the
+// run's figures and bands from the run's own pass; the next sync adds the run
+// without intervention.
+class Explorer : public RunObserver {
 public:
+    Explorer();
+    ~Explorer() override;
+    Explorer(const Explorer&) = delete;
+    Explorer& operator=(const Explorer&) = delete;
+
     // Recomputes what follows from the records' run when its inputs changed
     // since the last call (the mode, the parameters or a plan).
     void sync(const Records& records);
@@ -48,10 +61,22 @@ public:
     int read_out_step = -1;
 
 private:
+    void run_started(const Records& records, InterventionMode mode) override;
+    void row(int step, double t, int on_flag, const double* y) override;
+    void last_row(int step, double t, int on_flag, const double* y) override;
+
+    // Forgets the last run's results: those of a run of mode follow.
+    void start(const Records& records, InterventionMode mode, bool can_run);
     void recompute(const Records& records, bool can_run, ResultTable* table, RateConstants& rates,
                    const RunBoth& run_both);
+    // The run without intervention, and beside it the scenario's run when one
+    // is given (through run_both where that is worth a thread).
+    void run_baseline(const Records& records, const std::function<void()>& beside,
+                      const RunBoth& run_both);
 
     bool synced_ = false;
+    bool baseline_pending_ = false;
+    std::unique_ptr<ExplorerSink> traced_;
     ScenarioInputs inputs_;
     ViewFigures figures_;
     bool has_comparison_ = false;
@@ -59,58 +84,22 @@ private:
     std::vector<ReducedPeriod> reduced_;
 };
 
-// How the explorer view places the chart in a device rectangle of width by
-// height from the top-left corner: the logical window of the chart mapping.
-// The chart keeps the classic chart's frame and scale. Around the frame it
-// leaves the classic margins, or more where text of cell_pixels (the
-// device's reading size) needs it: the header lines and the axis title
-// above, the tick labels left and below with the x axis's title under them,
-// and the legend right. The text keeps its size at every window size; the
-// frame takes what is left.
-//
-// The legend has a column of its own right of the frame, so that it covers
-// no curve: with the full names where that column takes at most a third of
-// the width, else with the short ones where they do.
-// Where even that would leave the frame less than a quarter of its classic
-// size, or the frame and the x labels lower than the legend, the legend
-// stands over the frame's top right corner.
-enum class LegendPlace { BesideFull, BesideShort, OverFrame };
-struct ExplorerMapping {
-    bool valid = false;
-    ChartGeometry geometry;  // of a copy of the scale
-    double x_per_day = 0.0;
-    double extent_x = 0.0, extent_y = 0.0, origin_x = 0.0, origin_y = 0.0;
-    LegendPlace legend = LegendPlace::OverFrame;
-};
-ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, double cell_pixels);
+// While it lives, the runs the context's commands make feed the explorer:
+// one pass gives their trace, table, figures and bands.
+class ExplorerFedByRuns {
+public:
+    ExplorerFedByRuns(CommandContext& context, Explorer& explorer)
+        : context_(context), previous_(context.run_observer) {
+        context.run_observer = &explorer;
+    }
+    ~ExplorerFedByRuns() { context_.run_observer = previous_; }
+    ExplorerFedByRuns(const ExplorerFedByRuns&) = delete;
+    ExplorerFedByRuns& operator=(const ExplorerFedByRuns&) = delete;
 
-// The legend's lines: the compartments, the run without intervention (with a
-// comparison) and the band of the reduction; their full or short names.
-inline constexpr int LEGEND_LINES = COMPARTMENT_COUNT + 2;
-const char* legend_name(int line, bool short_names);
-// The legend beside the frame, in text cells: a gap, the line of a curve, a
-// gap, the longest name, a margin (after the last x label's right half).
-inline constexpr double LEGEND_GAP_CELLS = 0.5;
-inline constexpr double LEGEND_LINE_CELLS = 1.5;
-double legend_width_cells(bool short_names);
-// The length of the x axis's last label, whose right half lies beyond the
-// frame, left of the legend's column.
-std::size_t last_x_label_chars(const AxisScale& scale);
-
-// The labels of an axis from min to max: both ends and the round values
-// between them (none within half a step of an end).
-struct AxisLabel {
-    double value;
-    std::string text;
+private:
+    CommandContext& context_;
+    RunObserver* previous_;
 };
-std::vector<AxisLabel> axis_labels(double min, double max);
-// The advance of one character of the chart font, as a share of its cell
-// height, rounded up over the fixed-pitch faces the surfaces use.
-inline constexpr double CHAR_WIDTH_PER_CELL = 0.62;
-// The width of the chart's part of a device width: all of it in the window,
-// the left three fifths when the figures are drawn beside the chart
-// (pictures, print).
-int explorer_chart_width(int width, bool with_figures);
 
 // The step of the records' run nearest to the device x (the inverse of the
 // chart's mapping onto a device width by height with text of cell_pixels),
@@ -138,18 +127,5 @@ inline constexpr int READ_OUT_SHIFT_STEPS = 10;
 // towards later starts at the first step and one towards earlier at the
 // last), always within the steps shown; -1 when none is shown.
 int read_out_step_after_key(int step, ReadOutKey key, ReadOutSteps steps);
-
-// The smallest of 1, 2, 2.5 and 5 times a power of ten that is at least value
-// (value > 0); 1 for anything else.
-double round_number_above(double value);
-// The spacing of round tick values over a range: 1, 2 or 5 times a power of
-// ten giving at most about eight ticks; 0 for an empty or non-finite range.
-double round_tick_step(double range);
-
-// Fits the axes to the run: x from 0 to T_max, y from 0 to a round number at
-// or above the highest value of the curves shown (the comparison's included
-// when records.view.compare). The scale stays as it was when there is no run
-// or the fitted ranges could not be drawn. Returns true when it changed.
-bool fit_axes(Records& records, const Explorer& explorer);
 
 }  // namespace morbilex

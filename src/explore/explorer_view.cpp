@@ -11,6 +11,8 @@
 
 #include "chart/chart_text.h"
 #include "chart/selected_pen.h"
+#include "explore/axis_fitting.h"
+#include "explore/explore_layout.h"
 #include "text/format.h"
 
 namespace morbilex {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "analysis/scenario_setup.h"
+#include "explore/axis_fitting.h"
 #include "explore/field_help.h"
 #include "text/format.h"
 #include "text/read.h"
@@ -150,15 +151,11 @@ bool apply_slider_value(Records& records, const SliderField& slider, double valu
     if (!find_editable_field(slider.name, typed)) return false;
     append_shortest(typed.text, value);
     Records trial;
-    trial.model = records.model;
-    trial.one_time = records.one_time;
-    trial.intermittent = records.intermittent;
+    static_cast<Scenario&>(trial) = records;
     trial.scale = records.scale;
     SetupRefusal refused;
     if (!apply_typed_fields(trial, std::span<const TypedField>(&typed, 1), refused)) return false;
-    records.model = trial.model;
-    records.one_time = trial.one_time;
-    records.intermittent = trial.intermittent;
+    static_cast<Scenario&>(records) = trial;
     records.scale = trial.scale;
     return true;
 }
@@ -169,6 +166,7 @@ void slider_moved(CommandContext& context, Explorer& explorer, const SliderField
     if (!apply_slider_value(records, slider, value)) return;
     if (records.mode < 0) records.mode = MODE_NO_INTERVENTION;
     if (released) {
+        const ExplorerFedByRuns fed(context, explorer);
         run_current_mode(context);  // repaints
     } else {
         explorer.run_without_trace(

@@ -1,5 +1,6 @@
 #include "explore/view_commands.h"
 
+#include "explore/axis_fitting.h"
 #include "explore/figures.h"
 
 namespace morbilex {
@@ -108,7 +109,10 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
         default:
             break;
     }
-    execute_command(context.commands, command_id);
+    {
+        const ExplorerFedByRuns fed(context.commands, context.explorer);
+        execute_command(context.commands, command_id);
+    }
     if (runs(command_id)) {
         context.explorer.read_out_step = -1;
         if (!view.classic && view.fit_after_run) fit_and_repaint(context);

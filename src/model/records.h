@@ -38,6 +38,17 @@ struct IntermittentPlan {
     double Off_threshold = 5.0;
 };
 
+// A scenario: the fields the dialogs fill in, which a run reads besides its
+// mode.
+struct Scenario {
+    ModelParameters model;
+    OneTimePlan one_time;
+    IntermittentPlan intermittent;
+};
+// True when every field holds the same bits (a NaN matches only the same NaN,
+// 0 does not match -0).
+bool same_scenario(const Scenario& a, const Scenario& b);
+
 struct AxisScale {
     double xmin = 0.0;
     double xmax = 200.0;
@@ -99,10 +110,8 @@ struct ViewOptions {
 
 // Everything the program knows, in one place. The programs use the single
 // instance of program_records(); tests make their own.
-struct Records {
-    ModelParameters model;
-    OneTimePlan one_time;
-    IntermittentPlan intermittent;
+// Its scenario part is the one a run reads.
+struct Records : Scenario {
     AxisScale scale;
     RateConstants rates;
     InterventionMode mode = MODE_NOTHING_CALCULATED;

@@ -22,6 +22,7 @@ template <typename Sink>
 void integrate_run(const ModelParameters& m, const OneTimePlan& one_time,
                    const IntermittentPlan& intermittent, InterventionMode mode,
                    RateConstants& rates, Sink& sink) {
+    ++run_work_counts.runs;
     derive_rate_constants(m, rates);
     double t = 0.0;
     double y[COMPARTMENT_COUNT] = {m.init_S, m.init_E, m.init_I, m.init_R};
@@ -38,6 +39,19 @@ void integrate_run(const ModelParameters& m, const OneTimePlan& one_time,
     }
     sink.last_row(step, t, on_flag, y);
 }
+
+// A sink of a room above the one that runs the loop, behind a virtual
+// interface: the run's own sink keeps the rows, the observer is told of the
+// run and then sees each row after that sink.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    // A run of the records' inputs in mode starts; they passed
+    // run_inputs_acceptable.
+    virtual void run_started(const Records& records, InterventionMode mode) = 0;
+    virtual void row(int step, double t, int on_flag, const double* y) = 0;
+    virtual void last_row(int step, double t, int on_flag, const double* y) = 0;
+};
 
 // The sink of a run into the result table: every row but the last (there is
 // no row for it), and the first row that is not finite.

@@ -61,6 +61,7 @@ void choose_beta(const OneTimePlan& one_time, const IntermittentPlan& intermitte
 }
 
 bool run_inputs_acceptable(const Records& records, InterventionMode mode) {
+    ++run_work_counts.input_checks;
     const ModelParameters& m = records.model;
     if (!all_finite({m.R_0, m.latent_period, m.infectious_period, m.dt, m.init_S, m.init_E,
                      m.init_I, m.init_R})) {

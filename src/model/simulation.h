@@ -47,4 +47,13 @@ void choose_beta(const OneTimePlan& one_time, const IntermittentPlan& intermitte
 // n_steps within MAX_STEPS.
 bool run_inputs_acceptable(const Records& records, InterventionMode mode);
 
+// What this thread has done towards runs: the runs the loop integrated and
+// the inputs checked by run_inputs_acceptable. Tests hold a committed run to
+// one pass and one check with it.
+struct RunWorkCounts {
+    long runs = 0;
+    long input_checks = 0;
+};
+inline thread_local RunWorkCounts run_work_counts;
+
 }  // namespace morbilex

@@ -7,20 +7,11 @@
 #include <limits>
 #include <string>
 
+#include "chart/ticks.h"
 #include "text/format.h"
 
 namespace morbilex {
 namespace {
-
-// A tick step of 1, 2 or 5 times a power of ten, about count ticks to range.
-double tick_step(double range, int count) {
-    const double rough = range / std::max(count, 1);
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    for (double factor : {1.0, 2.0, 5.0}) {
-        if (factor * power >= rough) return factor * power;
-    }
-    return 10.0 * power;
-}
 
 // True when value lies exactly halfway between two neighbours of the last
 // digit kept, which is worth 10^-decimals (decimals below zero for digits
@@ -83,7 +74,8 @@ std::string fixed_text(double value, int decimals) {
 
 std::vector<double> ticks_between(double low, double high, int count) {
     std::vector<double> ticks;
-    const double step = tick_step(high - low, count);
+    const double step = round_tick_step(high - low, count);
+    if (!(step > 0.0)) return ticks;
     for (double k = std::ceil(low / step - 1e-9); k * step <= high + step * 1e-9; k += 1.0)
         ticks.push_back(std::abs(k * step) < step * 1e-9 ? 0.0 : k * step);
     return ticks;

@@ -26,8 +26,8 @@ void run_current_mode(CommandContext& context) {
     const bool existed_before = file_exists(context.trace_path);
     NonFiniteRow non_finite;
     errno = 0;
-    const int result =
-        run_simulation(context.records, context.records.mode, context.trace_path, &non_finite);
+    const int result = run_simulation(context.records, context.records.mode, context.trace_path,
+                                      &non_finite, context.run_observer);
     context.trace_error = result == RUN_TRACE_NOT_WRITTEN ? errno : 0;
     context.trace_complete = result == RUN_COMPLETED || result == RUN_NOT_FINITE;
     // A refused run opens nothing; a failed write may or may not have left a

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/records.h"
+#include "model/run_loop.h"
 #include "shell/dialogs.h"
 #include "shell/result_saving.h"
 #include "trace/trace_writer.h"
@@ -80,6 +81,8 @@ struct CommandContext {
     int trace_error = 0;
     // Whether the last run wrote its trace completely, so that it can be saved.
     bool trace_complete = false;
+    // Who else sees the rows of the runs the commands make (the explorer), or null.
+    RunObserver* run_observer = nullptr;
 };
 
 // Carries out the command with this id (104 to 114, the scenario files, Save

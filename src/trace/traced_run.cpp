@@ -28,32 +28,35 @@ std::FILE* open_trace(const char* path) {
 // Each row into the table and the trace.
 class TracedTableSink {
 public:
-    TracedTableSink(ResultTable& table, TraceWriter& writer) : table_(table), writer_(writer) {}
+    TracedTableSink(ResultTable& table, TraceWriter& writer, RunObserver* observer)
+        : table_(table), writer_(writer), observer_(observer) {}
 
     double* slot(int step) { return table_.slot(step); }
     void row(int step, double t, int on_flag, const double* y) {
         writer_.row(step, t, on_flag, y);
         table_.row(step, t, on_flag, y);
+        if (observer_ != nullptr) observer_->row(step, t, on_flag, y);
     }
     void last_row(int step, double t, int on_flag, const double* y) {
         writer_.row(step, t, on_flag, y);
         table_.last_row(step, t, on_flag, y);
+        if (observer_ != nullptr) observer_->last_row(step, t, on_flag, y);
     }
     const NonFiniteRow& first_non_finite() const { return table_.first_non_finite(); }
 
 private:
     ResultTableSink table_;
     TraceWriter& writer_;
+    RunObserver* observer_;
 };
 
-}  // namespace
-
-int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE* trace,
-                             NonFiniteRow* first_non_finite) {
-    if (!run_inputs_acceptable(records, mode)) return RUN_REFUSED;
+// The run of inputs already found acceptable.
+int run_accepted(Records& records, InterventionMode mode, std::FILE* trace,
+                 NonFiniteRow* first_non_finite, RunObserver* observer) {
     TraceWriter writer(trace);
     writer.header(records, mode);
-    TracedTableSink sink(records.results, writer);
+    if (observer != nullptr) observer->run_started(records, mode);
+    TracedTableSink sink(records.results, writer, observer);
     integrate_run(records.model, records.one_time, records.intermittent, mode, records.rates, sink);
     const NonFiniteRow& non_finite = sink.first_non_finite();
     if (first_non_finite != nullptr) *first_non_finite = non_finite;
@@ -61,13 +64,21 @@ int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE*
     return non_finite.step < 0 ? RUN_COMPLETED : RUN_NOT_FINITE;
 }
 
+}  // namespace
+
+int run_simulation_to_stream(Records& records, InterventionMode mode, std::FILE* trace,
+                             NonFiniteRow* first_non_finite, RunObserver* observer) {
+    if (!run_inputs_acceptable(records, mode)) return RUN_REFUSED;
+    return run_accepted(records, mode, trace, first_non_finite, observer);
+}
+
 int run_simulation(Records& records, InterventionMode mode, const char* trace_path,
-                   NonFiniteRow* first_non_finite) {
+                   NonFiniteRow* first_non_finite, RunObserver* observer) {
     if (!run_inputs_acceptable(records, mode)) return RUN_REFUSED;
     std::FILE* trace = open_trace(trace_path);
     // Without a trace file the run still fills the whole table, so the chart
     // never mixes this run's first row with an older run's rows.
-    const int result = run_simulation_to_stream(records, mode, trace, first_non_finite);
+    const int result = run_accepted(records, mode, trace, first_non_finite, observer);
     if (trace == nullptr) return RUN_TRACE_NOT_WRITTEN;
     const bool closed = std::fclose(trace) == 0;
     return closed ? result : RUN_TRACE_NOT_WRITTEN;

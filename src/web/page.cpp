@@ -14,6 +14,7 @@
 #include "analysis/run_summary.h"
 #include "analysis/scenario_setup.h"
 #include "chart/chart.h"
+#include "explore/axis_fitting.h"
 #include "explore/explorer.h"
 #include "explore/explorer_view.h"
 #include "explore/field_help.h"

@@ -1,235 +1,23 @@
-// The explorer view's core: the drawing against the classic one, the
-// comparison run and its bands, the read-out's hit-test, fitting, the
-// sliders against the dialogs, the field help and the View commands.
+// The explorer's state: its figures against the summary's, the comparison
+// run and its bands, and the read-out's hit-test and keys.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "../chart/chart_test_support.h"
-#include "analysis/scenario_setup.h"
-#include "chart/readable_font.h"
+#include "explore/explore_layout.h"
 #include "explore/explorer_view.h"
-#include "explore/field_help.h"
 #include "explore/sliders.h"
-#include "explore/user_guide.h"
-#include "explore/view_commands.h"
+#include "explore_test_support.h"
 
 namespace morbilex::testing {
 namespace {
-
-bool same_calls(const RecordingSurface& a, const RecordingSurface& b) {
-    if (a.calls.size() != b.calls.size()) return false;
-    for (std::size_t k = 0; k < a.calls.size(); ++k) {
-        const SurfaceCall& x = a.calls[k];
-        const SurfaceCall& y = b.calls[k];
-        if (x.operation != y.operation || x.x != y.x || x.y != y.y || x.text != y.text ||
-            x.object != y.object || x.colour != y.colour) {
-            return false;
-        }
-    }
-    return true;
-}
-
-TEST(ExplorerView, ClassicViewAndTitleDrawExactlyAsPaintView) {
-    for (InterventionMode mode : {MODE_NOTHING_CALCULATED, MODE_ONE_TIME}) {
-        auto records = records_after_run(mode < 0 ? MODE_NO_INTERVENTION : mode);
-        records->mode = mode;
-        records->view.classic = mode >= 0;
-        Explorer explorer;
-        explorer.read_out_step = 100;
-        RecordingSurface explorer_log;
-        paint_explorer_view(explorer_log, *records, series_colours(), explorer, 900, 500, true);
-        RecordingSurface classic_log;
-        paint_view(classic_log, *records, series_colours(), 900, 500);
-        EXPECT_TRUE(same_calls(explorer_log, classic_log)) << mode;
-    }
-}
-
-TEST(ExplorerView, DrawsComparisonBandsLegendBoxReadOutAndFigures) {
-    auto records = records_after_run(MODE_ONE_TIME);
-    Explorer explorer;
-    explorer.read_out_step = 200;
-    RecordingSurface surface(16);
-    paint_explorer_view(surface, *records, series_colours(), explorer, 1500, 700, true);
-    // The comparison's light pens, the band and the boxes, and the read-out's text.
-    int light_pens = 0;
-    int bands = 0;
-    for (const SurfaceCall& call : surface.calls) {
-        light_pens += call.operation == "create_pen" &&
-                      call.colour == comparison_colour(series_colours().colours[2]);
-        bands += call.operation == "fill_rectangle" && call.colour == REDUCTION_BAND_COLOUR;
-    }
-    EXPECT_EQ(light_pens, 2);  // the curve and its legend line
-    EXPECT_EQ(bands, 2);       // the window of days 10 to 70 and the legend's swatch
-    bool day_shown = false;
-    bool reduction_on = false;
-    bool peak_shown = false;
-    for (const PlacedText& text : surface.texts()) {
-        day_shown |= text.text == "day 50.00";
-        reduction_on |= text.text == "reduction on";
-        peak_shown |= text.text.rfind("Peak infectious: 1196.40 persons", 0) == 0;
-    }
-    EXPECT_TRUE(day_shown);
-    EXPECT_TRUE(reduction_on);
-    EXPECT_TRUE(peak_shown);
-    EXPECT_EQ(surface.objects_deleted_while_selected, 0);
-    EXPECT_EQ(surface.live_objects(), 0);
-}
-
-// Keeps the mapping as a device would and notes every chart-font text whose
-// cell, 0.6 of its height per character (the widest monospaced face), leaves
-// the device rectangle, and the device height of the fonts made. Fonts too
-// small to read are made larger, as the program surfaces do.
-class DeviceBoundsSurface : public RecordingSurface {
-public:
-    std::vector<std::string> outside;
-    std::vector<double> font_pixels;
-
-    void set_window_extent(int x, int y) override {
-        window_x_ = x;
-        window_y_ = y;
-        RecordingSurface::set_window_extent(x, y);
-    }
-    void set_viewport_extent(int x, int y) override {
-        viewport_x_ = x;
-        viewport_y_ = std::abs(y);
-        RecordingSurface::set_viewport_extent(x, y);
-    }
-    void set_window_origin(int x, int y) override {
-        origin_x_ = x;
-        origin_y_ = y;
-        RecordingSurface::set_window_origin(x, y);
-    }
-    SurfaceObject create_chart_font(int cell_height) override {
-        const double requested = cell_height * scale();
-        const double pixels = readable_chart_font_pixels(requested, 16, viewport_x_, viewport_y_);
-        const int made = static_cast<int>(std::ceil(pixels / scale()));
-        font_pixels.push_back(made * scale());
-        return RecordingSurface::create_chart_font(made);
-    }
-    void text_out(int x, int y, const char* text, int length) override {
-        RecordingSurface::text_out(x, y, text, length);
-        // Not the figures beside, which are in the default font.
-        if (current_font() == DEVICE_DEFAULT_FONT) return;
-        const double cell = text_cell_height();
-        const double left = (x - origin_x_) * scale();
-        const double right = left + 0.6 * cell * length * scale();
-        const double top = (origin_y_ - y) * scale();
-        const double bottom = top + cell * scale();
-        if (left < 0 || right > viewport_x_ + 0.5 || top < 0 || bottom > viewport_y_ + 0.5)
-            outside.push_back(std::string(text, static_cast<std::size_t>(length)));
-    }
-
-private:
-    double scale() const {
-        return std::min(static_cast<double>(viewport_x_) / window_x_,
-                        static_cast<double>(viewport_y_) / window_y_);
-    }
-    int window_x_ = 1, window_y_ = 1, viewport_x_ = 1, viewport_y_ = 1;
-    int origin_x_ = 0, origin_y_ = 0;
-};
-
-// The points drawn before the legend's box (the first white box) that it
-// covers, the corners of texts' cells among them; -1 when there is no box.
-int points_under_legend(const RecordingSurface& surface) {
-    std::vector<std::pair<int, int>> points;
-    int cell = 0;
-    for (const SurfaceCall& call : surface.calls) {
-        cell = call.operation == "create_chart_font" ? call.y : cell;
-        const int right =
-            call.x + static_cast<int>(call.text.size() * std::ceil(CHAR_WIDTH_PER_CELL * cell));
-        if (call.operation == "move_to" || call.operation == "line_to")
-            points.push_back({call.x, call.y});
-        if (call.operation == "text_out")
-            points.insert(points.end(), {{call.x, call.y}, {right, call.y - cell}});
-        if (call.operation != "fill_rectangle" || call.colour != 0xFFFFFF) continue;
-        const int bottom = std::stoi(call.text.substr(call.text.find(',') + 1));
-        return static_cast<int>(std::count_if(points.begin(), points.end(), [&](auto& point) {
-            return call.x <= point.first && point.first <= std::stoi(call.text) &&
-                   bottom <= point.second && point.second <= call.y;
-        }));
-    }
-    return -1;
-}
-
-// The texts drawn one after another on the row of the x axis's last label, up to it.
-std::vector<std::string> x_label_row(const RecordingSurface& surface, const std::string& last) {
-    const std::vector<PlacedText> texts = surface.texts();
-    auto end =
-        std::find_if(texts.begin(), texts.end(), [&](auto& text) { return text.text == last; });
-    auto begin = end;
-    while (end != texts.end() && begin != texts.begin() && (begin - 1)->y == end->y)
-        --begin;
-    std::vector<std::string> row;
-    for (auto text = begin; text != texts.end() && text <= end; ++text)
-        row.push_back(text->text);
-    return row;
-}
-
-// The chart's text is made at the device's reading size (twice as large at
-// a display scale of 2) whatever the window's size, and none of it leaves the
-// device. Where the chart has the room of a small window's (380 by 360 at
-// text of 16 pixels), the legend covers no curve and every x label shows.
-TEST(ExplorerView, TextHasTheReadingSizeAndStaysOnTheDeviceAtEverySize) {
-    int failures = 0;
-    for (InterventionMode mode : {MODE_NO_INTERVENTION, MODE_ONE_TIME, MODE_INTERMITTENT}) {
-        auto records = records_after_run(mode);
-        Explorer explorer;
-        std::vector<std::string> x_labels;
-        for (const AxisLabel& label : axis_labels(records->scale.xmin, records->scale.xmax))
-            x_labels.push_back(label.text);
-        for (double ymax : {100.0, 10000.0, 100000.0}) {
-            records->scale.ymax = ymax;
-            for (bool compare : {false, true}) {
-                records->view.compare = compare;
-                for (int width = 320; width <= 2560; width += 160) {
-                    for (int height = 240; height <= 1440; height += 240) {
-                        for (double cell : {16.0, 32.0}) {
-                            const bool with_figures = width % 320 == 0;
-                            DeviceBoundsSurface surface;
-                            surface.reading_cell = cell;
-                            paint_explorer_view(surface, *records, series_colours(), explorer,
-                                                width, height, with_figures);
-                            const int chart_width = explorer_chart_width(width, with_figures);
-                            bool legend = false;
-                            for (const PlacedText& text : surface.texts())
-                                legend |= text.text == "I" || text.text == "Infectious";
-                            EXPECT_TRUE(legend) << width << "x" << height;
-                            ASSERT_EQ(surface.font_pixels.size(), 1u);
-                            EXPECT_NEAR(surface.font_pixels[0], cell, 1.0);
-                            if (chart_width * 16 >= 380 * cell && height * 16 >= 360 * cell) {
-                                EXPECT_EQ(points_under_legend(surface), 0)
-                                    << mode << " " << ymax << " " << width << "x" << height;
-                                EXPECT_EQ(x_label_row(surface, x_labels.back()), x_labels)
-                                    << width << "x" << height;
-                            }
-                            if (surface.outside.empty() || failures++ > 40) continue;
-                            ADD_FAILURE()
-                                << "mode " << mode << " ymax " << ymax << " compare " << compare
-                                << " cell " << cell << " " << width << "x" << height << " ("
-                                << chart_width << "): '" << surface.outside.front() << "'";
-                        }
-                    }
-                }
-            }
-        }
-    }
-}
-
-TEST(ExplorerView, HeaderReadsAHugeParameterWithItsPowerOfTen) {
-    auto records = records_after_run(MODE_NO_INTERVENTION);
-    records->model.R_0 = 1e308;
-    Explorer explorer;
-    RecordingSurface surface(16);
-    paint_explorer_view(surface, *records, series_colours(), explorer, 1500, 700, false);
-    EXPECT_EQ(surface.texts().at(0).text,
-              "R_0 1e+308  latent 4.60 d  infectious 5.00 d  T_max 200 d");
-}
 
 const Explorer& synced(const Records& records) {
     static Explorer explorer;
@@ -276,7 +64,10 @@ TEST(Explorer, FiguresOfItsOwnRunsAreTheSummarysFigures) {
         records->intermittent.On_threshold = pick({5.0, 35.0, 200.0});
         // A drag's run gives the table, rates and figures of the traced run.
         auto dragged = std::make_unique<Records>(*records);
-        run_simulation_to_stream(*records, records->mode, nullptr);
+        // The traced run's own pass feeds an explorer.
+        Explorer fed;
+        run_simulation_to_stream(*records, records->mode, nullptr, nullptr, &fed);
+        fed.sync(*records);
         Explorer explorer;
         // The two runs in either order (a front end may run them side by side).
         explorer.run_without_trace(
@@ -294,7 +85,14 @@ TEST(Explorer, FiguresOfItsOwnRunsAreTheSummarysFigures) {
                     same_bits(a.gamma, b.gamma) && same_bits(a.sigma, b.sigma))
             << k;
         const ViewFigures expected = compute_view_figures(*records);
-        for (const ViewFigures* found : {&explorer.figures(), &synced(*records).figures()}) {
+        const auto& periods = explorer.reduced_periods();
+        ASSERT_EQ(fed.reduced_periods().size(), periods.size()) << k;
+        for (std::size_t p = 0; p < periods.size(); ++p) {
+            EXPECT_EQ(fed.reduced_periods()[p].first_step, periods[p].first_step) << k;
+            EXPECT_EQ(fed.reduced_periods()[p].end_step, periods[p].end_step) << k;
+        }
+        for (const ViewFigures* found :
+             {&explorer.figures(), &synced(*records).figures(), &fed.figures()}) {
             ASSERT_EQ(found->available, expected.available) << k;
             ASSERT_EQ(found->has_baseline, expected.has_baseline) << k;
             EXPECT_TRUE(same_rows(found->run, expected.run)) << k;
@@ -330,6 +128,38 @@ TEST(Explorer, ComparisonIsTheNoInterventionRunAndBandsFollowTheSchedule) {
     explorer.sync(*records);
     EXPECT_FALSE(explorer.has_comparison());
     EXPECT_TRUE(explorer.reduced_periods().empty());
+}
+
+// A committed run is integrated once: the traced run's own pass gives the
+// explorer its figures and bands, so that only the run without intervention
+// is integrated beside it, and the inputs are checked once on each path.
+TEST(Explorer, ACommittedRunIsIntegratedAndCheckedOnce) {
+    TemporaryFolder folder(true);
+    auto records = default_records();
+    FakeFrontEnd front_end;
+    CommandContext commands{*records, front_end};
+    Explorer explorer;
+    ExplorerContext context{commands, explorer, front_end};
+    // The runs and checks of a path, the fitting and a paint after it included.
+    const auto counted = [&](const std::function<void()>& path) {
+        const RunWorkCounts before = run_work_counts;
+        path();
+        RecordingSurface surface;
+        paint_explorer_view(surface, *records, series_colours(), explorer, 900, 500, false);
+        return std::pair(run_work_counts.runs - before.runs,
+                         run_work_counts.input_checks - before.input_checks);
+    };
+    for (int command : {COMMAND_CALCULATE, COMMAND_ONE_TIME, COMMAND_INTERMITTENT}) {
+        const long runs = command == COMMAND_CALCULATE ? 1 : 2;
+        EXPECT_EQ(counted([&] { execute_explorer_command(context, command); }), std::pair(runs, 1L))
+            << command;
+    }
+    for (bool released : {false, true}) {
+        const auto move = [&] {
+            slider_moved(commands, explorer, slider_fields()[0], 3.0, released);
+        };
+        EXPECT_EQ(counted(move), std::pair(2L, 1L)) << released;
+    }
 }
 
 // The device x of a logical x under the mapping the drawing set, as the
@@ -425,149 +255,6 @@ TEST(Explorer, ReadOutKeysStayOnTheStepsShown) {
     records->mode = MODE_NOTHING_CALCULATED;
     EXPECT_EQ(read_out_step_after_key(5, ReadOutKey::Left, read_out_steps(*records, 900, 500, 16)),
               -1);
-}
-
-TEST(Explorer, FitsAxesToRoundNumbersAboveTheCurvesShown) {
-    EXPECT_EQ(round_number_above(1196.4), 2000.0);
-    EXPECT_EQ(round_number_above(2400.0), 2500.0);
-    EXPECT_EQ(round_number_above(9999.9), 10000.0);
-    EXPECT_EQ(round_number_above(0.0), 1.0);
-    EXPECT_EQ(round_tick_step(200.0), 25.0 == 0 ? 0 : 50.0);
-    EXPECT_EQ(round_tick_step(10000.0), 2000.0);
-
-    auto records = records_after_run(MODE_ONE_TIME);
-    records->model.n_steps = 400;  // the table still holds the 800 steps' first half
-    Explorer explorer;
-    explorer.sync(*records);
-    records->view.compare = false;
-    EXPECT_TRUE(fit_axes(*records, explorer));
-    EXPECT_EQ(records->scale.xmin, 0.0);
-    EXPECT_EQ(records->scale.xmax, 100.0);
-    EXPECT_EQ(records->scale.ymin, 0.0);
-    EXPECT_EQ(records->scale.ymax, 10000.0);
-    EXPECT_FALSE(fit_axes(*records, explorer));
-
-    records->mode = MODE_NOTHING_CALCULATED;
-    records->scale = AxisScale{};
-    EXPECT_FALSE(fit_axes(*records, explorer));
-    EXPECT_EQ(records->scale.ymax, 100.0);
-}
-
-TEST(Sliders, SetTheFieldsExactlyAsTheirDialogsDo) {
-    for (const SliderField& slider : slider_fields()) {
-        DialogKind dialog{};
-        const FieldSpec* field = slider_field_spec(slider, &dialog);
-        ASSERT_NE(field, nullptr) << slider.name;
-        ASSERT_NE(field_help(slider.name), nullptr) << slider.name;
-        EXPECT_EQ(slider_position_of(slider, slider_value_at(slider, 7)), 7) << slider.name;
-        EXPECT_EQ(slider_value_at(slider, slider_positions(slider) - 1), slider.maximum);
-
-        const double value = slider_value_at(slider, slider_positions(slider) / 3);
-        auto by_slider = default_records();
-        ASSERT_TRUE(apply_slider_value(*by_slider, slider, value)) << slider.name;
-        auto by_dialog = default_records();
-        std::string text;
-        append_shortest(text, value);
-        const TypedField typed{dialog, field, text};
-        SetupRefusal refused;
-        ASSERT_TRUE(
-            apply_typed_fields(*by_dialog, std::span<const TypedField>(&typed, 1), refused));
-        EXPECT_EQ(slider_value(*by_slider, slider), field->shown_value(*by_dialog)) << slider.name;
-        EXPECT_EQ(by_slider->model.n_steps, by_dialog->model.n_steps);
-        EXPECT_EQ(by_slider->model.init_S, by_dialog->model.init_S);
-        EXPECT_EQ(by_slider->one_time.t_stp3, by_dialog->one_time.t_stp3);
-    }
-    // Each mode shows the model's sliders and its schedule's.
-    EXPECT_EQ(sliders_for_mode(MODE_NO_INTERVENTION).size(), 6u);
-    EXPECT_EQ(sliders_for_mode(MODE_ONE_TIME).size(), 15u);
-    EXPECT_EQ(sliders_for_mode(MODE_INTERMITTENT).size(), 9u);
-    // Every field a dialog shows has its help.
-    for (DialogKind kind : ALL_DIALOG_KINDS) {
-        for (const FieldSpec& field : dialog_table(kind).fields)
-            EXPECT_NE(field_help(field.name), nullptr) << field.name;
-    }
-}
-
-TEST(UserGuide, IsTheReadmeSectionWithoutPictures) {
-    const std::string_view guide = user_guide_markdown();
-    EXPECT_EQ(guide.rfind("## User's guide\n", 0), 0u);
-    EXPECT_NE(guide.find("### Keys"), std::string_view::npos);
-    EXPECT_EQ(guide.find("\n## "), std::string_view::npos);
-    EXPECT_EQ(guide.find("!["), std::string_view::npos);
-}
-
-class FakeFrontEnd final : public FrontEnd, public ExplorerHost {
-public:
-    int open_dialog(DialogKind) override { return DIALOG_RESULT_OK; }
-    void repaint() override { ++repaints; }
-    void print() override {}
-    void printer_setup() override {}
-    void show_help() override { ++help_boxes; }
-    void exit_program() override {}
-    void report_run_failure(int, const std::string&) override {}
-    void copy_text(const std::string& text) override { copied = text; }
-    void show_user_guide() override { ++guides; }
-    void view_options_changed() override { ++view_changes; }
-    int repaints = 0, help_boxes = 0, guides = 0, view_changes = 0;
-    std::string copied;
-};
-
-TEST(ViewCommands, FitAfterRunHelpAndCopyFollowTheView) {
-    TemporaryFolder folder(true);
-    auto records = default_records();
-    FakeFrontEnd front_end;
-    CommandContext commands{*records, front_end};
-    Explorer explorer;
-    ExplorerContext context{commands, explorer, front_end};
-
-    execute_explorer_command(context, COMMAND_HELP);
-    EXPECT_EQ(front_end.guides, 1);
-    execute_explorer_command(context, COMMAND_CALCULATE);
-    EXPECT_EQ(records->scale.ymax, 10000.0);  // fitted after the run
-    execute_explorer_command(context, COMMAND_COPY_FIGURES);
-    EXPECT_EQ(front_end.copied.rfind("figure\tvalue\tunit\npeak_infectious\t1196.64\tpersons\n", 0),
-              0u);
-
-    execute_explorer_command(context, COMMAND_CLASSIC_VIEW);
-    EXPECT_TRUE(records->view.classic);
-    records->scale = AxisScale{};
-    execute_explorer_command(context, COMMAND_ONE_TIME);
-    EXPECT_EQ(records->scale.ymax, 100.0);  // the classic view keeps its scale
-    execute_explorer_command(context, COMMAND_FIT_AXES);
-    EXPECT_EQ(records->scale.ymax, 100.0);
-    execute_explorer_command(context, COMMAND_HELP);
-    EXPECT_EQ(front_end.help_boxes, 1);
-    EXPECT_EQ(front_end.guides, 1);
-    EXPECT_FALSE(view_item_enabled(records->view, COMMAND_COMPARE));
-    EXPECT_TRUE(view_item_checked(records->view, COMMAND_CLASSIC_VIEW));
-
-    execute_explorer_command(context, COMMAND_CLASSIC_VIEW);
-    execute_explorer_command(context, COMMAND_FIT_AFTER_RUN);
-    EXPECT_FALSE(records->view.fit_after_run);
-    execute_explorer_command(context, COMMAND_CALCULATE);
-    EXPECT_EQ(records->scale.ymax, 100.0);
-    execute_explorer_command(context, COMMAND_FIT_AXES);
-    EXPECT_EQ(records->scale.ymax, 10000.0);
-    EXPECT_EQ(front_end.view_changes, 3);
-}
-
-TEST(Sliders, DraggingRunsWithoutTraceAndReleaseWritesIt) {
-    TemporaryFolder folder(true);
-    auto records = default_records();
-    FakeFrontEnd front_end;
-    CommandContext commands{*records, front_end};
-    Explorer explorer;
-    const SliderField& r0 = slider_fields()[0];
-    slider_moved(commands, explorer, r0, 3.0, false);
-    EXPECT_EQ(records->mode, MODE_NO_INTERVENTION);
-    EXPECT_EQ(records->model.R_0, 3.0);
-    EXPECT_FALSE(std::filesystem::exists("temp.dat"));
-    EXPECT_EQ(records->scale.ymax, 10000.0);
-    const CompartmentValues dragged = records->results[400];
-    slider_moved(commands, explorer, r0, 3.0, true);
-    EXPECT_TRUE(commands.trace_written);
-    EXPECT_TRUE(std::filesystem::exists("temp.dat"));
-    EXPECT_EQ(records->results[400], dragged);
 }
 
 }  // namespace

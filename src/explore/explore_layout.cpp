@@ -1,0 +1,135 @@
+#include "explore/explore_layout.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "explore/axis_fitting.h"
+
+namespace morbilex {
+
+namespace {
+
+// The room text needs around the frame, in device units.
+struct TextMargins {
+    double left = 0, right = 0, top = 0, bottom = 0;
+};
+
+std::size_t widest(const std::vector<AxisLabel>& labels) {
+    std::size_t chars = 0;
+    for (const AxisLabel& label : labels)
+        chars = std::max(chars, label.text.size());
+    return chars;
+}
+
+TextMargins text_margins(const AxisScale& scale, double cell) {
+    constexpr double LINE = 1.2;  // line step per cell
+    const double advance = CHAR_WIDTH_PER_CELL * cell;
+    const std::vector<AxisLabel> x_labels = axis_labels(scale.xmin, scale.xmax);
+    TextMargins margins;
+    // y labels, their tick and a gap; half of the last x label.
+    margins.left =
+        static_cast<double>(widest(axis_labels(scale.ymin, scale.ymax))) * advance + 0.6 * cell;
+    margins.right = x_labels.empty() ? 0.0 : x_labels.back().text.size() * advance / 2 + 0.3 * cell;
+    // Three header lines and the axis title over half of the top y label.
+    margins.top = 4 * LINE * cell + 0.8 * cell;
+    // The x ticks and labels, and the axis title under them.
+    margins.bottom = 2 * LINE * cell + 0.4 * cell;
+    return margins;
+}
+
+// The largest scale (device units per logical unit) at which a plot of
+// logical length plot with margins of max(scale * classic_a, text_a) and
+// max(scale * classic_b, text_b) fits in room device units.
+double fitting_scale(double room, double plot, double classic_a, double text_a, double classic_b,
+                     double text_b) {
+    return std::min({room / (plot + classic_a + classic_b), (room - text_a) / (plot + classic_b),
+                     (room - text_b) / (plot + classic_a), (room - text_a - text_b) / plot});
+}
+
+}  // namespace
+
+ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height,
+                                 double cell_pixels) {
+    AxisScale copy = scale;
+    ExplorerMapping mapping;
+    mapping.geometry = compute_chart_geometry(copy);
+    mapping.x_per_day = copy.x_per_day;
+    const ChartGeometry& g = mapping.geometry;
+    const double H = g.plot_height;
+    // The classic margins: 0.2 H left, right and below, 0.3 H above.
+    mapping.extent_x = 2.4 * H;
+    mapping.extent_y = 1.5 * H;
+    mapping.origin_x = g.frame_left - 0.2 * H;
+    mapping.origin_y = g.frame_top + 0.3 * H;
+    mapping.valid = true;
+    if (!(cell_pixels > 0.0 && cell_pixels < 1e6) || width <= 0 || height <= 0) return mapping;
+    const TextMargins text = text_margins(g.drawable ? scale : AxisScale{}, cell_pixels);
+    const double classic = std::min(width / (2.4 * H), height / (1.5 * H));
+    // The margins with the legend's column at the right (0: none), or false
+    // when the frame would be too small.
+    const auto fit = [&](double legend_right) {
+        const double right = std::max(text.right, legend_right);
+        const double s =
+            std::min(fitting_scale(width, 2.0 * H, 0.2 * H, text.left, 0.2 * H, right),
+                     fitting_scale(height, H, 0.3 * H, text.top, 0.2 * H, text.bottom));
+        // A device too small for the text keeps the classic margins: the frame
+        // never shrinks below a quarter of its classic size.
+        if (!(s >= classic / 4)) return false;
+        // The legend's lines beside the frame, or beside the x labels under
+        // it, on the device.
+        const double below = std::max(0.2 * H * s, text.bottom);
+        if (legend_right > 0.0 && !(H * s + below >= (LEGEND_LINES + 0.5) * 1.2 * cell_pixels))
+            return false;
+        const double left = std::max(0.2 * H, text.left / s);
+        const double top = std::max(0.3 * H, text.top / s);
+        const double extent_x = left + 2.0 * H + std::max(0.2 * H, right / s);
+        const double extent_y = top + H + std::max(0.2 * H, text.bottom / s);
+        if (!(extent_x < INT_MAX / 2 && extent_y < INT_MAX / 2)) return false;
+        mapping.extent_x = extent_x;
+        mapping.extent_y = extent_y;
+        mapping.origin_x = g.frame_left - left;
+        mapping.origin_y = g.frame_top + top;
+        return true;
+    };
+    for (const LegendPlace place : {LegendPlace::BesideFull, LegendPlace::BesideShort}) {
+        // The column's own width and a cell more for the rounding of logical
+        // units, right of the last x label's half beyond the frame.
+        const bool short_names = place == LegendPlace::BesideShort;
+        const double column = (legend_width_cells(short_names) + 1.0) * cell_pixels +
+                              last_x_label_chars(scale) * CHAR_WIDTH_PER_CELL * cell_pixels / 2;
+        if (column * 3 > width || !fit(column)) continue;
+        mapping.legend = place;
+        return mapping;
+    }
+    fit(0.0);
+    return mapping;
+}
+
+std::size_t last_x_label_chars(const AxisScale& scale) {
+    const std::vector<AxisLabel> labels = axis_labels(scale.xmin, scale.xmax);
+    return labels.empty() ? 0 : labels.back().text.size();
+}
+
+const char* legend_name(int line, bool short_names) {
+    static const char* const full_names[LEGEND_LINES] = {COMPARTMENT_NAMES[0], COMPARTMENT_NAMES[1],
+                                                         COMPARTMENT_NAMES[2], COMPARTMENT_NAMES[3],
+                                                         "No intervention",    "Reduction on"};
+    static const char* const short_names_[LEGEND_LINES] = {"S", "E", "I", "R", "none", "on"};
+    if (line < 0 || line >= LEGEND_LINES) return "";
+    return short_names ? short_names_[line] : full_names[line];
+}
+
+double legend_width_cells(bool short_names) {
+    std::size_t longest = 0;
+    for (int line = 0; line < LEGEND_LINES; ++line)
+        longest = std::max(longest, std::strlen(legend_name(line, short_names)));
+    return 3 * LEGEND_GAP_CELLS + LEGEND_LINE_CELLS +
+           static_cast<double>(longest) * CHAR_WIDTH_PER_CELL;
+}
+
+int explorer_chart_width(int width, bool with_figures) {
+    return with_figures ? width - width * 2 / 5 : width;
+}
+
+}  // namespace morbilex

@@ -1,0 +1,57 @@
+// Where the explorer view puts the chart and its text in a device rectangle:
+// the mapping, the margins the text needs and the legend's place.
+#pragma once
+
+#include <cstddef>
+
+#include "chart/chart.h"
+#include "model/records.h"
+
+namespace morbilex {
+
+// How the explorer view places the chart in a device rectangle of width by
+// height from the top-left corner: the logical window of the chart mapping.
+// The chart keeps the classic chart's frame and scale. Around the frame it
+// leaves the classic margins, or more where text of cell_pixels (the
+// device's reading size) needs it: the header lines and the axis title
+// above, the tick labels left and below with the x axis's title under them,
+// and the legend right. The text keeps its size at every window size; the
+// frame takes what is left.
+//
+// The legend has a column of its own right of the frame, so that it covers
+// no curve: with the full names where that column takes at most a third of
+// the width, else with the short ones where they do.
+// Where even that would leave the frame less than a quarter of its classic
+// size, or the frame and the x labels lower than the legend, the legend
+// stands over the frame's top right corner.
+enum class LegendPlace { BesideFull, BesideShort, OverFrame };
+struct ExplorerMapping {
+    bool valid = false;
+    ChartGeometry geometry;  // of a copy of the scale
+    double x_per_day = 0.0;
+    double extent_x = 0.0, extent_y = 0.0, origin_x = 0.0, origin_y = 0.0;
+    LegendPlace legend = LegendPlace::OverFrame;
+};
+ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, double cell_pixels);
+
+// The legend's lines: the compartments, the run without intervention (with a
+// comparison) and the band of the reduction; their full or short names.
+inline constexpr int LEGEND_LINES = COMPARTMENT_COUNT + 2;
+const char* legend_name(int line, bool short_names);
+// The legend beside the frame, in text cells: a gap, the line of a curve, a
+// gap, the longest name, a margin (after the last x label's right half).
+inline constexpr double LEGEND_GAP_CELLS = 0.5;
+inline constexpr double LEGEND_LINE_CELLS = 1.5;
+double legend_width_cells(bool short_names);
+// The length of the x axis's last label, whose right half lies beyond the
+// frame, left of the legend's column.
+std::size_t last_x_label_chars(const AxisScale& scale);
+// The advance of one character of the chart font, as a share of its cell
+// height, rounded up over the fixed-pitch faces the surfaces use.
+inline constexpr double CHAR_WIDTH_PER_CELL = 0.62;
+// The width of the chart's part of a device width: all of it in the window,
+// the left three fifths when the figures are drawn beside the chart
+// (pictures, print).
+int explorer_chart_width(int width, bool with_figures);
+
+}  // namespace morbilex

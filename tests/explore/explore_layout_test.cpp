@@ -1,0 +1,160 @@
+// The explorer's layout: the text at the reading size, on the device, the
+// legend beside the curves and every x label shown.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "../chart/chart_test_support.h"
+#include "chart/readable_font.h"
+#include "explore/axis_fitting.h"
+#include "explore/explore_layout.h"
+#include "explore/explorer_view.h"
+
+namespace morbilex::testing {
+namespace {
+
+// Keeps the mapping as a device would and notes every chart-font text whose
+// cell, 0.6 of its height per character (the widest monospaced face), leaves
+// the device rectangle, and the device height of the fonts made. Fonts too
+// small to read are made larger, as the program surfaces do.
+class DeviceBoundsSurface : public RecordingSurface {
+public:
+    std::vector<std::string> outside;
+    std::vector<double> font_pixels;
+
+    void set_window_extent(int x, int y) override {
+        window_x_ = x;
+        window_y_ = y;
+        RecordingSurface::set_window_extent(x, y);
+    }
+    void set_viewport_extent(int x, int y) override {
+        viewport_x_ = x;
+        viewport_y_ = std::abs(y);
+        RecordingSurface::set_viewport_extent(x, y);
+    }
+    void set_window_origin(int x, int y) override {
+        origin_x_ = x;
+        origin_y_ = y;
+        RecordingSurface::set_window_origin(x, y);
+    }
+    SurfaceObject create_chart_font(int cell_height) override {
+        const double requested = cell_height * scale();
+        const double pixels = readable_chart_font_pixels(requested, 16, viewport_x_, viewport_y_);
+        const int made = static_cast<int>(std::ceil(pixels / scale()));
+        font_pixels.push_back(made * scale());
+        return RecordingSurface::create_chart_font(made);
+    }
+    void text_out(int x, int y, const char* text, int length) override {
+        RecordingSurface::text_out(x, y, text, length);
+        // Not the figures beside, which are in the default font.
+        if (current_font() == DEVICE_DEFAULT_FONT) return;
+        const double cell = text_cell_height();
+        const double left = (x - origin_x_) * scale();
+        const double right = left + 0.6 * cell * length * scale();
+        const double top = (origin_y_ - y) * scale();
+        const double bottom = top + cell * scale();
+        if (left < 0 || right > viewport_x_ + 0.5 || top < 0 || bottom > viewport_y_ + 0.5)
+            outside.push_back(std::string(text, static_cast<std::size_t>(length)));
+    }
+
+private:
+    double scale() const {
+        return std::min(static_cast<double>(viewport_x_) / window_x_,
+                        static_cast<double>(viewport_y_) / window_y_);
+    }
+    int window_x_ = 1, window_y_ = 1, viewport_x_ = 1, viewport_y_ = 1;
+    int origin_x_ = 0, origin_y_ = 0;
+};
+
+// The points drawn before the legend's box (the first white box) that it
+// covers, the corners of texts' cells among them; -1 when there is no box.
+int points_under_legend(const RecordingSurface& surface) {
+    std::vector<std::pair<int, int>> points;
+    int cell = 0;
+    for (const SurfaceCall& call : surface.calls) {
+        cell = call.operation == "create_chart_font" ? call.y : cell;
+        const int right =
+            call.x + static_cast<int>(call.text.size() * std::ceil(CHAR_WIDTH_PER_CELL * cell));
+        if (call.operation == "move_to" || call.operation == "line_to")
+            points.push_back({call.x, call.y});
+        if (call.operation == "text_out")
+            points.insert(points.end(), {{call.x, call.y}, {right, call.y - cell}});
+        if (call.operation != "fill_rectangle" || call.colour != 0xFFFFFF) continue;
+        const int bottom = std::stoi(call.text.substr(call.text.find(',') + 1));
+        return static_cast<int>(std::count_if(points.begin(), points.end(), [&](auto& point) {
+            return call.x <= point.first && point.first <= std::stoi(call.text) &&
+                   bottom <= point.second && point.second <= call.y;
+        }));
+    }
+    return -1;
+}
+
+// The texts drawn one after another on the row of the x axis's last label, up to it.
+std::vector<std::string> x_label_row(const RecordingSurface& surface, const std::string& last) {
+    const std::vector<PlacedText> texts = surface.texts();
+    auto end =
+        std::find_if(texts.begin(), texts.end(), [&](auto& text) { return text.text == last; });
+    auto begin = end;
+    while (end != texts.end() && begin != texts.begin() && (begin - 1)->y == end->y)
+        --begin;
+    std::vector<std::string> row;
+    for (auto text = begin; text != texts.end() && text <= end; ++text)
+        row.push_back(text->text);
+    return row;
+}
+
+// The chart's text is made at the device's reading size (twice as large at
+// a display scale of 2) whatever the window's size, and none of it leaves the
+// device. Where the chart has the room of a small window's (380 by 360 at
+// text of 16 pixels), the legend covers no curve and every x label shows.
+TEST(ExplorerView, TextHasTheReadingSizeAndStaysOnTheDeviceAtEverySize) {
+    int failures = 0;
+    for (InterventionMode mode : {MODE_NO_INTERVENTION, MODE_ONE_TIME, MODE_INTERMITTENT}) {
+        auto records = records_after_run(mode);
+        Explorer explorer;
+        std::vector<std::string> x_labels;
+        for (const AxisLabel& label : axis_labels(records->scale.xmin, records->scale.xmax))
+            x_labels.push_back(label.text);
+        for (double ymax : {100.0, 10000.0, 100000.0}) {
+            records->scale.ymax = ymax;
+            for (bool compare : {false, true}) {
+                records->view.compare = compare;
+                for (int width = 320; width <= 2560; width += 160) {
+                    for (int height = 240; height <= 1440; height += 240) {
+                        for (double cell : {16.0, 32.0}) {
+                            const bool with_figures = width % 320 == 0;
+                            DeviceBoundsSurface surface;
+                            surface.reading_cell = cell;
+                            paint_explorer_view(surface, *records, series_colours(), explorer,
+                                                width, height, with_figures);
+                            const int chart_width = explorer_chart_width(width, with_figures);
+                            bool legend = false;
+                            for (const PlacedText& text : surface.texts())
+                                legend |= text.text == "I" || text.text == "Infectious";
+                            EXPECT_TRUE(legend) << width << "x" << height;
+                            ASSERT_EQ(surface.font_pixels.size(), 1u);
+                            EXPECT_NEAR(surface.font_pixels[0], cell, 1.0);
+                            if (chart_width * 16 >= 380 * cell && height * 16 >= 360 * cell) {
+                                EXPECT_EQ(points_under_legend(surface), 0)
+                                    << mode << " " << ymax << " " << width << "x" << height;
+                                EXPECT_EQ(x_label_row(surface, x_labels.back()), x_labels)
+                                    << width << "x" << height;
+                            }
+                            if (surface.outside.empty() || failures++ > 40) continue;
+                            ADD_FAILURE()
+                                << "mode " << mode << " ymax " << ymax << " compare " << compare
+                                << " cell " << cell << " " << width << "x" << height << " ("
+                                << chart_width << "): '" << surface.outside.front() << "'";
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace morbilex::testing
