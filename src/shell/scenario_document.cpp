@@ -164,9 +164,7 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
         return false;
     }
     model.post_process(staged, scratch);
-    records.model = staged.model;
-    records.one_time = staged.one_time;
-    records.intermittent = staged.intermittent;
+    static_cast<Scenario&>(records) = staged;
     records.scale.xmin = staged.scale.xmin;
     records.scale.xmax = staged.scale.xmax;
     records.scale.ymin = staged.scale.ymin;
