@@ -1,0 +1,308 @@
+#include "study/ensemble.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <optional>
+
+#include "analysis/lane_kernel.h"
+#include "model/simulation.h"
+#include "text/shortest.h"
+
+namespace morbilex {
+
+namespace {
+
+// -0 before +0, NaN after every number: one order for every bit pattern that
+// matters, so the chosen value does not depend on how the values were sorted.
+bool ordered_before(double a, double b) {
+    if (std::isnan(a)) return false;
+    if (std::isnan(b)) return true;
+    if (a < b) return true;
+    if (b < a) return false;
+    return std::signbit(a) && !std::signbit(b);
+}
+
+std::size_t rank_of(double level, std::size_t n) {
+    const double rank = std::ceil(level * static_cast<double>(n));
+    if (!(rank >= 1.0)) return 0;
+    return std::min(static_cast<std::size_t>(rank) - 1, n - 1);
+}
+
+// The order statistics of ascending levels, narrowing the range each time.
+void order_statistics(std::span<double> values, std::span<const double> levels,
+                      std::span<double> out) {
+    std::size_t from = 0;
+    for (std::size_t l = 0; l < levels.size(); ++l) {
+        const std::size_t rank = rank_of(levels[l], values.size());
+        if (rank >= from) {
+            std::nth_element(values.begin() + from, values.begin() + rank, values.end(),
+                             ordered_before);
+            from = rank;
+        }
+        out[l] = values[rank];
+    }
+}
+
+constexpr long long BLOCK_SAMPLES = 256;
+
+int column_of(const char* name) {
+    return summary_column_index(name);
+}
+
+}  // namespace
+
+double order_statistic(std::span<double> values, double level) {
+    double out = 0.0;
+    order_statistics(values, std::span<const double>(&level, 1), std::span<double>(&out, 1));
+    return out;
+}
+
+void in_order(long long count, const std::function<void(long long)>& work) {
+    for (long long block = 0; block < count; ++block)
+        work(block);
+}
+
+RangedScenarioBuilder::RangedScenarioBuilder(const EnsemblePlan& plan)
+    : plan_(plan), records_(std::make_unique<Records>()), values_(plan.ranges.size()) {
+    for (const TypedField& field : plan.base) {
+        const auto ranged = [&field](const ParameterRange& range) {
+            return range.field.field == field.field;
+        };
+        if (std::none_of(plan.ranges.begin(), plan.ranges.end(), ranged)) typed_.push_back(field);
+    }
+    first_ranged_ = typed_.size();
+    for (const ParameterRange& range : plan.ranges)
+        typed_.push_back(range.field);
+}
+
+bool RangedScenarioBuilder::build(std::span<const double> values, ScenarioInputs& inputs,
+                                  ScenarioRefusal& refused) {
+    for (std::size_t j = 0; j < values.size(); ++j) {
+        std::string& text = typed_[first_ranged_ + j].text;
+        text.clear();
+        append_shortest(text, values[j]);
+    }
+    reset_scenario_fields(*records_);
+    SetupRefusal setup;
+    if (!apply_typed_fields(*records_, typed_, setup)) {
+        refused = refused_field(setup, typed_, 0);
+        return false;
+    }
+    if (!run_inputs_acceptable(*records_, plan_.mode)) {
+        refused = {
+            ScenarioRefusal::Cause::NotIntegrable, 0, nullptr, false, {}, RefusalReason::None};
+        return false;
+    }
+    inputs = scenario_inputs_of(*records_, plan_.mode);
+    return true;
+}
+
+bool RangedScenarioBuilder::build_at(std::span<const double> unit, ScenarioInputs& inputs,
+                                     ScenarioRefusal& refused) {
+    for (std::size_t j = 0; j < values_.size(); ++j)
+        values_[j] = plan_.ranges[j].value_at(unit[j]);
+    return build(values_, inputs, refused);
+}
+
+void integrate_many(std::span<const ScenarioInputs> scenarios, std::span<RunFigures> figures) {
+    integrate_in_lanes(widest_lane_kernel(), scenarios, figures);
+}
+
+void figure_values(const ScenarioInputs& scenario, const RunFigures& figures,
+                   std::span<const int> columns, std::span<double> out) {
+    SummaryRow row;
+    summarise_run(scenario, figures, row);
+    for (std::size_t f = 0; f < columns.size(); ++f)
+        out[f] = row[columns[f]].as_number();
+}
+
+double EnsembleResult::share_above(int figure, double limit) const {
+    long long above = 0;
+    for (long long i = 0; i < samples; ++i)
+        above += figures[static_cast<std::size_t>(figure) * samples + i] > limit ? 1 : 0;
+    return samples > 0 ? static_cast<double>(above) / static_cast<double>(samples) : 0.0;
+}
+
+bool ranges_acceptable(const EnsemblePlan& plan, ScenarioRefusal& refused) {
+    RangedScenarioBuilder builder(plan);
+    std::vector<double> values(plan.ranges.size());
+    for (std::size_t j = 0; j < plan.ranges.size(); ++j)
+        values[j] = plan.ranges[j].centre();
+    ScenarioInputs inputs;
+    if (!builder.build(values, inputs, refused)) return false;
+    for (std::size_t j = 0; j < plan.ranges.size(); ++j) {
+        const ParameterRange& range = plan.ranges[j];
+        for (double end : {range.low, range.high}) {
+            values[j] = end;
+            if (!builder.build(values, inputs, refused)) return false;
+        }
+        values[j] = range.centre();
+    }
+    return true;
+}
+
+namespace {
+
+// One pass over every sample: figures on the first, the rows of a window of
+// steps on each.
+class EnsemblePass {
+public:
+    EnsemblePass(const EnsemblePlan& plan, EnsembleResult& result, int row0, int window)
+        : plan_(plan), result_(result), row0_(row0), window_(window) {}
+
+    std::vector<double> rows;  // rows[(r * 4 + c) * samples + i]
+    bool keep_figures = false;
+    std::optional<ScenarioRefusal> refused;  // the first sample refused, by number
+    std::mutex refusal_mutex;
+
+    void work(long long block) {
+        const long long samples = result_.samples;
+        const long long first = block * BLOCK_SAMPLES;
+        const long long count = std::min(BLOCK_SAMPLES, samples - first);
+        const std::size_t k = plan_.ranges.size();
+        const SampleSequence sequence(static_cast<int>(std::max<std::size_t>(k, 1)));
+        RangedScenarioBuilder builder(plan_);
+        std::vector<double> unit(sequence.dimensions());
+        std::vector<ScenarioInputs> scenarios(count);
+        for (long long i = 0; i < count; ++i) {
+            sequence.point(static_cast<std::uint64_t>(first + i), unit);
+            ScenarioRefusal refusal;
+            if (!builder.build_at(unit, scenarios[i], refusal)) {
+                refusal.run_id = first + i + 1;
+                const std::lock_guard lock(refusal_mutex);
+                if (!refused || refused->run_id > refusal.run_id) refused = refusal;
+                return;
+            }
+            if (keep_figures) {
+                for (std::size_t j = 0; j < k; ++j)
+                    result_.sampled[j * samples + first + i] = plan_.ranges[j].value_at(unit[j]);
+            }
+        }
+        const LaneKernel& kernel = widest_lane_kernel();
+        LaneBatch batch;
+        batch.mode = lane_mode(scenarios[0]);
+        batch.steps = lane_steps(scenarios[0]);
+        LaneFigures lane_figures;
+        std::vector<RunFigures> figures(count);
+        for (long long start = 0; start < count; start += kernel.lanes) {
+            const int used = static_cast<int>(std::min<long long>(kernel.lanes, count - start));
+            for (int lane = 0; lane < kernel.lanes; ++lane)
+                set_lane(batch, lane, scenarios[start + (lane < used ? lane : 0)]);
+            Watch watch{this, first + start, used};
+            const LaneObserver observer{observe, &watch};
+            kernel.integrate(batch, lane_figures, window_ > 0 ? &observer : nullptr);
+            for (int lane = 0; lane < used; ++lane)
+                figures[start + lane] = lane_run_figures(lane_figures, lane, batch.steps);
+        }
+        if (!keep_figures) return;
+        std::vector<int> columns;
+        for (const char* name : INTERVAL_FIGURES)
+            columns.push_back(column_of(name));
+        std::vector<double> values(columns.size());
+        for (long long i = 0; i < count; ++i) {
+            figure_values(scenarios[i], figures[i], columns, values);
+            for (std::size_t f = 0; f < columns.size(); ++f)
+                result_.figures[f * samples + first + i] = values[f];
+        }
+    }
+
+private:
+    struct Watch {
+        EnsemblePass* pass;
+        long long first_sample;
+        int used;
+    };
+
+    static void observe(void* context, int step, const LaneStepState& state) {
+        const Watch& watch = *static_cast<const Watch*>(context);
+        EnsemblePass& pass = *watch.pass;
+        const int r = step - pass.row0_;
+        if (r < 0 || r >= pass.window_) return;
+        const long long samples = pass.result_.samples;
+        if (watch.first_sample == 0) pass.result_.t[step] = state.t.lane[0];
+        for (int c = 0; c < COMPARTMENT_COUNT; ++c) {
+            double* out =
+                &pass.rows[(static_cast<std::size_t>(r) * COMPARTMENT_COUNT + c) * samples +
+                           watch.first_sample];
+            for (int lane = 0; lane < watch.used; ++lane)
+                out[lane] = state.y[c].lane[lane];
+        }
+    }
+
+    const EnsemblePlan& plan_;
+    EnsembleResult& result_;
+    int row0_, window_;
+};
+
+}  // namespace
+
+bool run_ensemble(const EnsemblePlan& plan, const EnsembleSettings& settings,
+                  EnsembleResult& result, ScenarioRefusal& refused) {
+    result = EnsembleResult{};
+    const long long samples = std::max<long long>(plan.samples, 1);
+    result.samples = samples;
+    const std::size_t k = plan.ranges.size();
+
+    RangedScenarioBuilder central(plan);
+    std::vector<double> centres(k);
+    for (std::size_t j = 0; j < k; ++j)
+        centres[j] = plan.ranges[j].centre();
+    if (!central.build(centres, result.central, refused)) return false;
+    result.central_figures = integrate_run_figures(result.central);
+
+    result.sampled.assign(k * samples, 0.0);
+    result.figures.assign(static_cast<std::size_t>(INTERVAL_FIGURE_COUNT) * samples, 0.0);
+    const int rows = lane_steps(result.central) + 1;
+    const long long blocks = (samples + BLOCK_SAMPLES - 1) / BLOCK_SAMPLES;
+    const std::size_t row_bytes = static_cast<std::size_t>(samples) * COMPARTMENT_COUNT * 8;
+    const int window =
+        settings.bands
+            ? static_cast<int>(std::clamp<std::size_t>(settings.band_memory / row_bytes, 1, rows))
+            : 0;
+    if (settings.bands) {
+        result.rows = rows;
+        result.t.assign(rows, 0.0);
+        result.band.assign(static_cast<std::size_t>(rows) * COMPARTMENT_COUNT * BAND_LEVEL_COUNT,
+                           0.0);
+    }
+    for (int row0 = 0; row0 == 0 || (settings.bands && row0 < rows); row0 += window) {
+        const int in_window = settings.bands ? std::min(window, rows - row0) : 0;
+        EnsemblePass pass(plan, result, row0, in_window);
+        pass.keep_figures = row0 == 0;
+        pass.rows.assign(static_cast<std::size_t>(in_window) * COMPARTMENT_COUNT * samples, 0.0);
+        settings.runner(blocks, [&pass](long long block) { pass.work(block); });
+        if (pass.refused) {
+            refused = *pass.refused;
+            return false;
+        }
+        // Each row's quantiles from its own values: rows share out as blocks.
+        const long long row_blocks = in_window;
+        settings.runner(row_blocks, [&](long long r) {
+            for (int c = 0; c < COMPARTMENT_COUNT; ++c) {
+                const std::size_t cell = static_cast<std::size_t>(r) * COMPARTMENT_COUNT + c;
+                const std::span<double> values(&pass.rows[cell * samples], samples);
+                const std::size_t out =
+                    ((static_cast<std::size_t>(row0 + r)) * COMPARTMENT_COUNT + c) *
+                    BAND_LEVEL_COUNT;
+                order_statistics(values, BAND_LEVELS,
+                                 std::span<double>(&result.band[out], BAND_LEVEL_COUNT));
+            }
+        });
+        if (!settings.bands) break;
+    }
+
+    result.intervals.assign(static_cast<std::size_t>(INTERVAL_FIGURE_COUNT) * INTERVAL_LEVEL_COUNT,
+                            0.0);
+    std::vector<double> values(samples);
+    for (int f = 0; f < INTERVAL_FIGURE_COUNT; ++f) {
+        std::copy_n(result.figures.begin() + static_cast<std::ptrdiff_t>(f) * samples, samples,
+                    values.begin());
+        order_statistics(
+            values, INTERVAL_LEVELS,
+            std::span<double>(&result.intervals[f * INTERVAL_LEVEL_COUNT], INTERVAL_LEVEL_COUNT));
+    }
+    return true;
+}
+
+}  // namespace morbilex
