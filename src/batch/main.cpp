@@ -12,6 +12,7 @@
 #include "batch/options/sweep_options.h"
 #include "batch/posix/output_file.h"
 #include "batch/runs/compressed_output.h"
+#include "batch/runs/ensemble_output.h"
 #include "batch/runs/summary_output.h"
 #include "batch/runs/sweep_main.h"
 #include "model/simulation.h"
@@ -99,7 +100,20 @@ bool draw_chart_file(Records& records, const BatchRequest& request, std::string&
 struct PreparedFiles {
     std::string chart;
     std::string summary;
+    std::string bands;
+    std::string sensitivity;
 };
+
+// A CSV file of an ensemble, compressed when its name ends in .gz.
+bool prepare_text_output(PendingOutput& output, const std::string& option, const std::string& path,
+                         const std::string& text, std::string& error) {
+    if (path.empty()) return true;
+    const auto write = [&text, &path](std::FILE* out) {
+        CompressedOutput file(out, is_compressed_path(path));
+        return file.write(text) && file.finish();
+    };
+    return prepare_output(output, option, path, write, error);
+}
 
 // The chart, the summary file and the trace (when wanted), each put in place
 // only when all are complete. A trace path that is empty or "-" means
@@ -110,6 +124,13 @@ bool write_outputs(std::FILE* trace, bool trace_wanted, const PreparedFiles& fil
     PendingOutput chart_output;
     PendingOutput summary_output;
     PendingOutput trace_output;
+    PendingOutput bands_output;
+    PendingOutput sensitivity_output;
+    if (!prepare_text_output(bands_output, "--bands=", analysis.bands_path, files.bands, error) ||
+        !prepare_text_output(sensitivity_output, "--sensitivity=", analysis.sensitivity_path,
+                             files.sensitivity, error)) {
+        return false;
+    }
     const auto write_trace = [trace](std::FILE* out) { return copy_stream(trace, out); };
     if (!request.chart_path.empty() &&
         !prepare_output(chart_output, "--chart=", request.chart_path, files.chart, error)) {
@@ -137,7 +158,8 @@ bool write_outputs(std::FILE* trace, bool trace_wanted, const PreparedFiles& fil
     }
     std::string reason;
     if (!chart_output.commit(reason) || !summary_output.commit(reason) ||
-        !trace_output.commit(reason)) {
+        !trace_output.commit(reason) || !bands_output.commit(reason) ||
+        !sensitivity_output.commit(reason)) {
         error = "the outputs could not be put in place (" + reason + ")";
         return false;
     }
@@ -168,7 +190,9 @@ int run_batch(int argc, const char* const argv[]) {
     if (!outputs_are_distinct({{"--trace=", request.trace_path},
                                {"--chart=", request.chart_path},
                                {"--summary=", analysis.summary_path},
-                               {"--output=", analysis.output_path}},
+                               {"--output=", analysis.output_path},
+                               {"--bands=", analysis.bands_path},
+                               {"--sensitivity=", analysis.sensitivity_path}},
                               error)) {
         return fail(error, EXIT_WRONG_OPTION);
     }
@@ -180,6 +204,7 @@ int run_batch(int argc, const char* const argv[]) {
         return fail(
             "--chart: this build has no chart export (the Qt 6 painter library was not built)");
     }
+    if (analysis.ensemble()) type_range_centres(analysis, request);
     auto records = std::make_unique<Records>();
     if (!apply_dialogs(*records, request, error)) return fail(error);
     const File trace(std::tmpfile());
@@ -193,14 +218,26 @@ int run_batch(int argc, const char* const argv[]) {
     const bool summary_wanted = analysis.summary || !analysis.summary_path.empty();
     const SummaryRow summary =
         summary_wanted ? run_summary_of(*records, request.mode) : SummaryRow{};
+    EnsembleFiles ensemble;
+    if (analysis.ensemble()) {
+        if (!run_ensemble_files(analysis, request, ensemble, error)) return fail(error);
+        files.bands = std::move(ensemble.bands);
+        files.sensitivity = std::move(ensemble.sensitivity);
+    }
     if (!analysis.summary_path.empty()) {
-        files.summary = summary_file_text(summary, analysis.summary_path);
+        files.summary = analysis.ensemble() ? summary_file_text_with_intervals(
+                                                  summary, ensemble.result, analysis.summary_path)
+                                            : summary_file_text(summary, analysis.summary_path);
     }
     const bool trace_wanted = !analysis.summary || analysis.trace_given;
     if (!write_outputs(trace.get(), trace_wanted, files, request, analysis, error)) {
         return fail(error);
     }
     if (analysis.summary && !print_summary(summary, error)) return fail(error);
+    if (analysis.summary && analysis.ensemble() &&
+        !print_to_standard_output(readable_intervals(ensemble.result))) {
+        return fail("--summary: standard output could not be written");
+    }
     if (non_finite.step >= 0) return fail(non_finite_run_text(non_finite), EXIT_NOT_FINITE);
     return EXIT_DONE;
 }

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "model/simulation.h"
+#include "study/ensemble.h"
 #include "support/test_support.h"
+#include "text/shortest.h"
 #include "trace/traced_run.h"
 
 namespace morbilex {
@@ -297,6 +299,54 @@ TEST_F(BatchTool, ScenarioFileRunsAsItsFieldsWouldAndLaterOptionsOverride) {
         << bad.err;
     EXPECT_FALSE(std::filesystem::exists(file("out.dat")));
     EXPECT_EQ(run("--scenarios=plan.morbilex").status, 2);  // the sweep's table: still its own
+}
+
+// An ensemble around the ranges' centre: its files are the same bytes for any
+// --jobs, the run itself is the central run, and the intervals are the study's.
+TEST_F(BatchTool, EnsembleFilesAreTheSameForAnyJobsAndMatchTheStudy) {
+    const std::string ranges = "--range=R_0=2:3 --range=latent_period=4:5:4.2 --samples=300 ";
+    const std::string files = "--summary=s.csv --bands=b.csv.gz --sensitivity=x.csv ";
+    ASSERT_EQ(run(ranges + files + "--jobs=1").status, 0);
+    const std::string one[] = {read_bytes(file("s.csv")), read_bytes(file("b.csv.gz")),
+                               read_bytes(file("x.csv"))};
+    ASSERT_EQ(run(ranges + files + "--jobs=3").status, 0);
+    EXPECT_EQ(read_bytes(file("s.csv")), one[0]);
+    EXPECT_EQ(read_bytes(file("b.csv.gz")), one[1]);
+    EXPECT_EQ(read_bytes(file("x.csv")), one[2]);
+
+    ASSERT_EQ(run("--R_0=2.5 --latent_period=4.2 --summary=central.csv").status, 0);
+    const std::vector<std::string> central = split_lines(read_text(file("central.csv")));
+    const std::vector<std::string> ranged = split_lines(one[0]);
+    ASSERT_EQ(ranged.size(), 2u);
+    EXPECT_EQ(ranged[0].rfind(central[0] + ",peak_infectious_p5,", 0), 0u);
+    EXPECT_EQ(ranged[1].rfind(central[1] + ",", 0), 0u);
+
+    EnsemblePlan plan;
+    std::string error;
+    plan.ranges.resize(2);
+    parse_parameter_range("R_0=2:3", "", plan.ranges[0], error);
+    parse_parameter_range("latent_period=4:5:4.2", "", plan.ranges[1], error);
+    plan.samples = 300;
+    EnsembleSettings settings;
+    settings.bands = false;
+    EnsembleResult result;
+    ScenarioRefusal refused;
+    ASSERT_TRUE(run_ensemble(plan, settings, result, refused));
+    std::string intervals;
+    for (int f = 0; f < INTERVAL_FIGURE_COUNT; ++f) {
+        for (int l = 0; l < INTERVAL_LEVEL_COUNT; ++l) {
+            intervals += ',';
+            append_shortest(intervals, result.interval(f, l));
+        }
+    }
+    EXPECT_EQ(ranged[1].substr(ranged[1].size() - intervals.size()), intervals);
+
+    EXPECT_EQ(run("--bands=b.csv").status, 2);
+    EXPECT_EQ(run("--range=R_0=1:2 --sweep=R_0=1,2").status, 2);
+    const Outcome refused_end = run("--range=latent_period=0:1 --samples=4 --summary");
+    EXPECT_EQ(refused_end.status, 1);
+    EXPECT_NE(refused_end.err.find("latent_period=0 refused"), std::string::npos)
+        << refused_end.err;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "batch/options/array_task.h"
 #include "model/records.h"
 #include "shell/dialogs.h"
+#include "study/parameter_range.h"
 
 namespace morbilex::batch {
 
@@ -68,7 +69,15 @@ struct AnalysisOptions {
     std::vector<std::string> merge_inputs;
     bool merge_partial = false;  // --partial among them: some shards may be missing
 
+    // --range=NAME=low:high[:mode] (repeatable): the run is the ranges'
+    // centre, with an ensemble of --samples=N around it (0: the default).
+    std::vector<ParameterRange> ranges;
+    long long samples = 0;
+    std::string bands_path;        // --bands=FILE: per-step quantiles
+    std::string sensitivity_path;  // --sensitivity=FILE: Sobol indices
+
     bool sweep() const { return !grid.axes.empty() || grid.has_table(); }
+    bool ensemble() const { return !ranges.empty(); }
     bool merge() const { return !merge_output.empty(); }
 };
 

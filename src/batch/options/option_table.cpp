@@ -8,6 +8,7 @@
 #include "batch/scenario_file.h"
 #include "picture/picture_type.h"
 #include "shell/scenario_files.h"
+#include "study/ensemble.h"
 #include "text/read.h"
 #include "text/shortest.h"
 #include "text/whole_number.h"
@@ -184,6 +185,35 @@ bool read_merge(const GivenOption& given, OptionTargets& into, std::string& erro
     return read_path(given, into.analysis->merge_output, error);
 }
 
+// Ranges and the ensemble's outputs.
+
+bool read_range(const GivenOption& given, OptionTargets& into, std::string& error) {
+    ParameterRange range;
+    if (!parse_parameter_range(given.value, given.argument, range, error)) return false;
+    for (const ParameterRange& earlier : into.analysis->ranges) {
+        if (earlier.name == range.name)
+            return refuse_option(error, given.argument, range.name + " has a range already");
+    }
+    into.analysis->ranges.push_back(std::move(range));
+    return true;
+}
+
+bool read_samples(const GivenOption& given, OptionTargets& into, std::string& error) {
+    if (read_whole_number(given.value, into.analysis->samples, 1, LARGEST_ENSEMBLE_SAMPLES) ==
+        WholeNumberReading::Read) {
+        return true;
+    }
+    return refuse_option(error, given.argument, "the number of samples is 1 to 1000000");
+}
+
+bool read_bands(const GivenOption& given, OptionTargets& into, std::string& error) {
+    return read_path(given, into.analysis->bands_path, error);
+}
+
+bool read_sensitivity(const GivenOption& given, OptionTargets& into, std::string& error) {
+    return read_path(given, into.analysis->sensitivity_path, error);
+}
+
 using Takes = OptionTakes;
 using Part = OptionPart;
 
@@ -216,6 +246,10 @@ const BatchOption OPTIONS[] = {
     {"metric", Takes::Value, Part::Analysis, false, read_metric,
      [](const AnalysisOptions& options) { return options.metric_given; }},
     {"merge", Takes::ValueAndFiles, Part::Analysis, false, read_merge, nullptr},
+    {"range", Takes::Value, Part::Analysis, true, read_range, nullptr},
+    {"samples", Takes::Value, Part::Analysis, false, read_samples, nullptr},
+    {"bands", Takes::Value, Part::Analysis, false, read_bands, nullptr},
+    {"sensitivity", Takes::Value, Part::Analysis, false, read_sensitivity, nullptr},
 };
 
 }  // namespace

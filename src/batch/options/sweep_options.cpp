@@ -1,6 +1,7 @@
 #include "batch/options/sweep_options.h"
 
 #include <string_view>
+#include <utility>
 
 #include "batch/options/batch_options.h"
 #include "batch/options/option_table.h"
@@ -9,8 +10,30 @@
 namespace morbilex::batch {
 namespace {
 
-// Options that only a sweep reads, refused without one.
+// The ensemble's options: ranges go without a sweep, the rest need ranges.
+bool check_ensemble(const AnalysisOptions& options, std::string& error) {
+    if (options.ensemble() && options.sweep()) {
+        error = "--range: not with a sweep (each scenario of a sweep is one run)";
+        return false;
+    }
+    if (options.ensemble()) return true;
+    const std::pair<bool, const char*> needing_ranges[] = {
+        {options.samples != 0, "--samples"},
+        {!options.bands_path.empty(), "--bands"},
+        {!options.sensitivity_path.empty(), "--sensitivity"},
+    };
+    for (const auto& [given, name] : needing_ranges) {
+        if (!given) continue;
+        error = std::string(name) + " belongs to an ensemble: give --range=NAME=low:high too";
+        return false;
+    }
+    return true;
+}
+
+// Options that only a sweep reads, refused without one (threads serve an
+// ensemble too).
 bool check_sweep_only(const AnalysisOptions& options, std::string& error) {
+    if (!check_ensemble(options, error)) return false;
     if (options.sweep()) {
         if (options.summary || !options.summary_path.empty()) {
             error = "--summary: a sweep writes every run's summary already";
@@ -19,6 +42,7 @@ bool check_sweep_only(const AnalysisOptions& options, std::string& error) {
         return true;
     }
     for (const BatchOption& option : batch_option_table()) {
+        if (options.ensemble() && option.name == "jobs") continue;
         if (option.sweep_only_given != nullptr && option.sweep_only_given(options)) {
             error =
                 "--" + std::string(option.name) + " belongs to a sweep: give --sweep=NAME=... too";
@@ -210,6 +234,23 @@ std::string analysis_usage_text() {
            "  --resume         continue the sweep kept in OUTPUT.partial (same options,\n"
            "                   same files read); with none, run from the start; an OUTPUT\n"
            "                   whole already (its manifest says) is left as it is\n"
+           "\n"
+           "Ranges and ensembles (the run is the ranges' centre; without a sweep):\n"
+           "  --range=NAME=low:high[:mode]  NAME is a model parameter (not T_max or\n"
+           "                   init_S) or a plan field, uniform from low to high, or\n"
+           "                   triangular with a mode; repeat for more fields\n"
+           "  --samples=N      the ensemble's samples, 1 to 10^6 (default 1024), drawn\n"
+           "                   from a fixed low-discrepancy sequence: the same numbers\n"
+           "                   for any --jobs\n"
+           "  --summary        adds the 5th, 50th and 95th percentiles of the figures\n"
+           "                   (NAME_p5, NAME_p50, NAME_p95 columns in a file)\n"
+           "  --bands=FILE.csv step, t and the 5/25/50/75/95th percentiles of S, E, I\n"
+           "                   and R at every step (.gz: compressed)\n"
+           "  --sensitivity=FILE.csv  first- and total-order Sobol indices of every\n"
+           "                   figure for every ranged field, with 95 % bootstrap\n"
+           "                   intervals (N = --samples, N x (fields + 2) runs)\n"
+           "  --jobs=N         threads, as for a sweep\n"
+           "\n"
            "A scenario whose run overflows is a row with status non-finite (a missing\n"
            "value in the chart), not a failed sweep. Ctrl-C, SIGTERM or SIGHUP stop a\n"
            "sweep or merge with exit status 128 + the signal (130, 143, 129); a sweep's\n"
