@@ -13,6 +13,7 @@
 #include "analysis/run_figures.h"
 #include "chart/chart.h"
 #include "explore/figures.h"
+#include "explore/uncertainty.h"
 #include "model/records.h"
 #include "model/run_loop.h"
 #include "shell/commands.h"
@@ -59,6 +60,8 @@ public:
 
     // The read-out's step, or -1 when none is shown.
     int read_out_step = -1;
+    // The ranges and the ensemble around the records' run.
+    ExplorerUncertainty uncertainty;
 
 private:
     void run_started(const Records& records, InterventionMode mode) override;

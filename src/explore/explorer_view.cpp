@@ -438,6 +438,11 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
                                   device_scale(mapping, width, height)};
         if (records.view.compare)
             draw_bands(surface, geometry, records, explorer, mapping.x_per_day);
+        if (explorer.uncertainty.available()) {
+            draw_uncertainty_bands(surface, geometry, records, explorer.uncertainty.ensemble(),
+                                   colours, explorer.uncertainty.ranges.band_compartments,
+                                   mapping.x_per_day);
+        }
         draw_chart_grid(surface, geometry, records.scale);
         draw_axis_text(surface, geometry, records.scale, mapping.x_per_day, room);
         if (comparison) {
@@ -490,6 +495,19 @@ void draw_figures_beside(Surface& surface, const Explorer& explorer, int left, i
         }
         if (y > height) break;
     }
+    const ExplorerUncertainty& uncertainty = explorer.uncertainty;
+    if (!uncertainty.available()) return;
+    y += step / 2;
+    draw_text(surface, 0, y,
+              "Over the ranges (" + std::to_string(uncertainty.ensemble().samples) +
+                  " samples, 5th to 95th percentile)");
+    y += step;
+    for (const std::string& line : interval_lines(uncertainty.ensemble())) {
+        draw_text(surface, 0, y, line);
+        y += step;
+    }
+    draw_tornado(surface, uncertainty.tornado(), uncertainty.ranges, 0, y + step / 2, width - 8,
+                 step);
 }
 
 }  // namespace
@@ -526,6 +544,7 @@ void paint_explorer_view(Surface& surface, Records& records, const SeriesColours
         return;
     }
     explorer.sync(records);
+    explorer.uncertainty.sync(records);
     const int chart_width = explorer_chart_width(width, with_figures);
     draw_explorer_chart(surface, records, colours, explorer, chart_width, height);
     if (with_figures)

@@ -1,0 +1,82 @@
+// The explorer's ranges and what follows from them: an ensemble around the
+// records' scenario (its bands drawn behind the run's curves, its figures'
+// intervals) and the tornado of the peak, recomputed whenever the records'
+// inputs or the ranges change, as a slider's drag does. Drawn through the
+// Surface, so every front end and export shows the same picture.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "chart/chart.h"
+#include "model/records.h"
+#include "study/ensemble.h"
+#include "study/sensitivity.h"
+
+namespace morbilex {
+
+// The range state: which fields have ranges, and how many samples.
+struct ExplorerRanges {
+    std::vector<ParameterRange> ranges;
+    long long samples = DEFAULT_ENSEMBLE_SAMPLES;
+    // Bit k: compartment k's bands are drawn (the infectious ones by default).
+    unsigned band_compartments = 1u << 2;
+
+    bool empty() const { return ranges.empty(); }
+    // Gives the field a range (replacing one it had); false for a field that
+    // takes no range or ends that are not ordered.
+    bool set(std::string_view name, double low, double high);
+    void remove(std::string_view name);
+    // NAME=low:high[:mode] joined with spaces, as morbilex-batch's --range takes them.
+    std::string text() const;
+};
+
+class ExplorerUncertainty {
+public:
+    ExplorerRanges ranges;
+
+    // Brings the ensemble and the tornado up to date with the records and the
+    // ranges; nothing is computed without ranges or before a run.
+    void sync(const Records& records);
+    bool available() const { return available_; }
+    const EnsembleResult& ensemble() const { return ensemble_; }
+    const Tornado& tornado() const { return tornado_; }
+    // Why nothing is shown though ranges are set (a refused end), or empty.
+    const std::string& refusal() const { return refusal_; }
+
+private:
+    bool computed_ = false;
+    Scenario scenario_;
+    InterventionMode mode_ = MODE_NOTHING_CALCULATED;
+    std::string ranges_text_;
+    long long samples_ = 0;
+    bool available_ = false;
+    EnsembleResult ensemble_;
+    Tornado tornado_;
+    std::string refusal_;
+};
+
+// The ensemble's plan for the records: every field as it stands, the ranges over it.
+EnsemblePlan explorer_plan(const Records& records, const ExplorerRanges& ranges);
+
+// The colours of the 90 % and 50 % bands of a compartment's colour.
+Colour outer_band_colour(Colour colour);
+Colour inner_band_colour(Colour colour);
+
+// The bands of the chosen compartments inside the chart's frame, a vertical
+// stroke a step, in the chart's logical units.
+void draw_uncertainty_bands(Surface& surface, const ChartGeometry& geometry, const Records& records,
+                            const EnsembleResult& ensemble, const SeriesColours& colours,
+                            unsigned compartments, double x_per_day);
+
+// "Peak infectious: 836.12 to 1497.83 persons (median 1196.10)": one line per
+// figure with an interval.
+std::vector<std::string> interval_lines(const EnsembleResult& ensemble);
+
+// The tornado in device pixels: a title line, then a bar per ranged field
+// (its name, the figure at the low end and at the high end about the central
+// value), widest first, in the box left..left+width from top down.
+void draw_tornado(Surface& surface, const Tornado& tornado, const ExplorerRanges& ranges, int left,
+                  int top, int width, int line_step);
+
+}  // namespace morbilex
