@@ -103,6 +103,7 @@ void ExplorerUncertainty::sync(const Records& records) {
     const EnsemblePlan plan = explorer_plan(records, ranges);
     ScenarioRefusal refused;
     EnsembleSettings settings;
+    settings.band_compartments = ranges.band_compartments;
     if (!ranges_acceptable(plan, refused) || !run_ensemble(plan, settings, ensemble_, refused) ||
         !compute_tornado(plan, summary_column_index("peak_infectious"), tornado_, refused)) {
         refusal_ = refused.cause == ScenarioRefusal::Cause::NotIntegrable

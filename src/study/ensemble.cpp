@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
 #include <mutex>
 #include <optional>
 
@@ -15,12 +18,21 @@ namespace {
 
 // -0 before +0, NaN after every number: one order for every bit pattern that
 // matters, so the chosen value does not depend on how the values were sorted.
-bool ordered_before(double a, double b) {
-    if (std::isnan(a)) return false;
-    if (std::isnan(b)) return true;
-    if (a < b) return true;
-    if (b < a) return false;
-    return std::signbit(a) && !std::signbit(b);
+// The values become whole numbers of the same order (sign-magnitude turned
+// into two's complement order), which select far faster than doubles.
+std::uint64_t order_key(double value) {
+    if (std::isnan(value)) return ~std::uint64_t{0};
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
+}
+
+double value_of_key(std::uint64_t key) {
+    if (key == ~std::uint64_t{0}) return std::numeric_limits<double>::quiet_NaN();
+    const std::uint64_t bits = (key >> 63) != 0 ? key & ~(std::uint64_t{1} << 63) : ~key;
+    double value = 0.0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
 }
 
 std::size_t rank_of(double level, std::size_t n) {
@@ -30,17 +42,20 @@ std::size_t rank_of(double level, std::size_t n) {
 }
 
 // The order statistics of ascending levels, narrowing the range each time.
-void order_statistics(std::span<double> values, std::span<const double> levels,
-                      std::span<double> out) {
+void order_statistics(std::span<const double> values, std::span<const double> levels,
+                      std::span<double> out, std::vector<std::uint64_t>& keys) {
+    keys.resize(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        keys[i] = order_key(values[i]);
     std::size_t from = 0;
     for (std::size_t l = 0; l < levels.size(); ++l) {
         const std::size_t rank = rank_of(levels[l], values.size());
         if (rank >= from) {
-            std::nth_element(values.begin() + from, values.begin() + rank, values.end(),
-                             ordered_before);
+            std::nth_element(keys.begin() + static_cast<std::ptrdiff_t>(from),
+                             keys.begin() + static_cast<std::ptrdiff_t>(rank), keys.end());
             from = rank;
         }
-        out[l] = values[rank];
+        out[l] = value_of_key(keys[rank]);
     }
 }
 
@@ -52,9 +67,10 @@ int column_of(const char* name) {
 
 }  // namespace
 
-double order_statistic(std::span<double> values, double level) {
+double order_statistic(std::span<const double> values, double level) {
     double out = 0.0;
-    order_statistics(values, std::span<const double>(&level, 1), std::span<double>(&out, 1));
+    std::vector<std::uint64_t> keys;
+    order_statistics(values, std::span<const double>(&level, 1), std::span<double>(&out, 1), keys);
     return out;
 }
 
@@ -279,14 +295,16 @@ bool run_ensemble(const EnsemblePlan& plan, const EnsembleSettings& settings,
         // Each row's quantiles from its own values: rows share out as blocks.
         const long long row_blocks = in_window;
         settings.runner(row_blocks, [&](long long r) {
+            std::vector<std::uint64_t> keys;
             for (int c = 0; c < COMPARTMENT_COUNT; ++c) {
+                if ((settings.band_compartments & (1u << c)) == 0) continue;
                 const std::size_t cell = static_cast<std::size_t>(r) * COMPARTMENT_COUNT + c;
                 const std::span<double> values(&pass.rows[cell * samples], samples);
                 const std::size_t out =
                     ((static_cast<std::size_t>(row0 + r)) * COMPARTMENT_COUNT + c) *
                     BAND_LEVEL_COUNT;
                 order_statistics(values, BAND_LEVELS,
-                                 std::span<double>(&result.band[out], BAND_LEVEL_COUNT));
+                                 std::span<double>(&result.band[out], BAND_LEVEL_COUNT), keys);
             }
         });
         if (!settings.bands) break;
@@ -294,13 +312,12 @@ bool run_ensemble(const EnsemblePlan& plan, const EnsembleSettings& settings,
 
     result.intervals.assign(static_cast<std::size_t>(INTERVAL_FIGURE_COUNT) * INTERVAL_LEVEL_COUNT,
                             0.0);
-    std::vector<double> values(samples);
+    std::vector<std::uint64_t> keys;
     for (int f = 0; f < INTERVAL_FIGURE_COUNT; ++f) {
-        std::copy_n(result.figures.begin() + static_cast<std::ptrdiff_t>(f) * samples, samples,
-                    values.begin());
         order_statistics(
-            values, INTERVAL_LEVELS,
-            std::span<double>(&result.intervals[f * INTERVAL_LEVEL_COUNT], INTERVAL_LEVEL_COUNT));
+            std::span<const double>(&result.figures[f * samples], samples), INTERVAL_LEVELS,
+            std::span<double>(&result.intervals[f * INTERVAL_LEVEL_COUNT], INTERVAL_LEVEL_COUNT),
+            keys);
     }
     return true;
 }

@@ -38,8 +38,8 @@ inline constexpr int INTERVAL_FIGURE_COUNT = static_cast<int>(std::size(INTERVAL
 // The value a share `level` of the values lies at or below: the order
 // statistic of rank ceil(level * n) (at least the first), with -0 before +0
 // and NaN after every number, so the value is one of the values and the same
-// bits whatever order they came in. values are reordered; n > 0.
-double order_statistic(std::span<double> values, double level);
+// bits whatever order they came in (any NaN reads as the quiet NaN); n > 0.
+double order_statistic(std::span<const double> values, double level);
 
 // Works blocks 0..count-1, each once; the blocks may run at the same time on
 // any threads. in_order runs them one after another.
@@ -110,6 +110,8 @@ struct EnsembleSettings {
     // Most bytes the per-step values of one pass hold; beyond it the samples
     // are integrated again for each further window of rows.
     std::size_t band_memory = std::size_t{256} << 20;
+    // Bit k: compartment k's bands are computed (the others stay 0).
+    unsigned band_compartments = (1u << COMPARTMENT_COUNT) - 1;
     BlockRunner runner = in_order;
 };
 
