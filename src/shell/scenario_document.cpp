@@ -111,6 +111,9 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
         }
         const std::string name(trimmed(content.substr(0, equals)));
         const std::string_view value = trimmed(content.substr(equals + 1));
+        // A field's range (NAME.range = low:high[:mode]) is for the ensemble's
+        // own reader: the field itself keeps the value its line gives.
+        if (name.ends_with(".range")) continue;
         const std::optional<Target> target = target_named(name);
         if (!target) {
             error = at_line(line) + "unknown name " + quoted_text(name) +

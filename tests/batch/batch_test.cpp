@@ -341,6 +341,18 @@ TEST_F(BatchTool, EnsembleFilesAreTheSameForAnyJobsAndMatchTheStudy) {
     }
     EXPECT_EQ(ranged[1].substr(ranged[1].size() - intervals.size()), intervals);
 
+    // The same ranges from a scenario file; the command line's replace its own.
+    std::ofstream(file("ranged.morbilex"))
+        << "R_0 = 2.5\nR_0.range = 2:3\nlatent_period.range = 4:5:4.2\n";
+    ASSERT_EQ(run("--scenario=ranged.morbilex --samples=300 --summary=f.csv").status, 0);
+    EXPECT_EQ(read_bytes(file("f.csv")), one[0]);
+    ASSERT_EQ(
+        run("--scenario=ranged.morbilex --range=R_0=2:3 --samples=300 --summary=f.csv").status, 0);
+    EXPECT_EQ(read_bytes(file("f.csv")), one[0]);
+    std::ofstream(file("bad.morbilex")) << "R_0.range = 3:2\n";
+    EXPECT_EQ(run("--scenario=bad.morbilex --summary").err,
+              "morbilex-batch: --scenario=bad.morbilex: line 1: low is above high\n");
+
     EXPECT_EQ(run("--bands=b.csv").status, 2);
     EXPECT_EQ(run("--range=R_0=1:2 --sweep=R_0=1,2").status, 2);
     const Outcome refused_end = run("--range=latent_period=0:1 --samples=4 --summary");

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "model/run_loop.h"
+#include "shell/scenario_document.h"
+#include "study/scenario_ranges.h"
 #include "text/shortest.h"
 
 namespace morbilex {
@@ -154,6 +156,18 @@ TEST(ParameterRange, ReadsWritesAndRefuses) {
     EXPECT_DOUBLE_EQ(triangle.value_at(0.125), 1.5);
     EXPECT_DOUBLE_EQ(triangle.value_at(0.875), 2.5);
     EXPECT_EQ(range_of("R_0=2:2").value_at(0.3), 2.0);
+    // In a scenario document, beside the fields' own lines.
+    const std::vector<ParameterRange> ranges = {range, triangle};
+    const std::string lines = scenario_range_lines(ranges);
+    EXPECT_EQ(lines, "t_srt2.range = 10:30:12.5\nR_0.range = 1:3:2\n");
+    std::vector<ParameterRange> read;
+    ASSERT_TRUE(read_scenario_ranges("# kept\nR_0 = 2\n" + lines, read, error)) << error;
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(parameter_range_text(read[1]), "R_0=1:3:2");
+    Records records;
+    InterventionMode mode = MODE_NOTHING_CALCULATED;
+    EXPECT_TRUE(read_scenario_document("R_0 = 2\n" + lines, records, mode, error)) << error;
+    EXPECT_FALSE(read_scenario_ranges(lines + "R_0.range = 1:2\n", read, error));
     for (const char* bad : {"T_max=1:2", "init_S=1:2", "xmax=1:2", "R_0=3:2", "R_0=1:2:5", "R_0=1",
                             "R_0=1:2:1.5:3", "R_0=a:2", "R_0=1:inf", "R_0"}) {
         EXPECT_FALSE(parse_parameter_range(bad, "--range", range, error)) << bad;

@@ -1,11 +1,15 @@
 #include "batch/options/sweep_options.h"
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string_view>
 #include <utility>
 
 #include "batch/options/batch_options.h"
 #include "batch/options/option_table.h"
 #include "batch/shards/sweep_manifest.h"
+#include "study/scenario_ranges.h"
 
 namespace morbilex::batch {
 namespace {
@@ -138,6 +142,47 @@ std::vector<std::string> input_paths_of(int argc, const char* const argv[]) {
     return paths;
 }
 
+// The ranges a --scenario file holds come before those of the command line;
+// one given there for a field the file ranges replaces the file's. A file that cannot be read
+// is left for the run's own reading of it to report.
+bool take_scenario_ranges(int argc, const char* const argv[], AnalysisOptions& options,
+                          std::string& error) {
+    GivenOption given;
+    std::string_view name;
+    std::vector<ParameterRange> taken;
+    for (int i = 1; i < argc; ++i) {
+        if (!split_option(argv[i], given, name) || name != "scenario") continue;
+        std::ifstream file{std::string(given.value), std::ios::binary};
+        if (!file) continue;
+        const std::string text((std::istreambuf_iterator<char>(file)),
+                               std::istreambuf_iterator<char>());
+        std::vector<ParameterRange> ranges;
+        if (!read_scenario_ranges(text, ranges, error)) {
+            error = std::string(given.argument) + ": " + error;
+            return false;
+        }
+        for (ParameterRange& range : ranges) {
+            std::erase_if(taken,
+                          [&range](const ParameterRange& t) { return t.name == range.name; });
+            taken.push_back(std::move(range));
+        }
+    }
+    // A range given again on the command line takes the file's one's place.
+    for (ParameterRange& given : options.ranges) {
+        const auto same = [&given](const ParameterRange& range) {
+            return range.name == given.name;
+        };
+        const auto in_file = std::find_if(taken.begin(), taken.end(), same);
+        if (in_file != taken.end()) {
+            *in_file = std::move(given);
+        } else {
+            taken.push_back(std::move(given));
+        }
+    }
+    options.ranges = std::move(taken);
+    return true;
+}
+
 }  // namespace
 
 bool split_analysis_options(int argc, const char* const argv[], AnalysisOptions& options,
@@ -180,6 +225,7 @@ bool split_analysis_options(int argc, const char* const argv[], AnalysisOptions&
         }
     }
     options.sweep_definition = definition_of(argc, argv);
+    if (!take_scenario_ranges(argc, argv, options, error)) return false;
     if (!check_sweep_only(options, error)) return false;
     if (!options.sweep()) return true;
     options.sweep_identity = sweep_identity_of(program_version_text(), options.sweep_definition,
@@ -238,7 +284,8 @@ std::string analysis_usage_text() {
            "Ranges and ensembles (the run is the ranges' centre; without a sweep):\n"
            "  --range=NAME=low:high[:mode]  NAME is a model parameter (not T_max or\n"
            "                   init_S) or a plan field, uniform from low to high, or\n"
-           "                   triangular with a mode; repeat for more fields\n"
+           "                   triangular with a mode; repeat for more fields (a\n"
+           "                   --scenario file's lines NAME.range = low:high[:mode] too)\n"
            "  --samples=N      the ensemble's samples, 1 to 10^6 (default 1024), drawn\n"
            "                   from a fixed low-discrepancy sequence: the same numbers\n"
            "                   for any --jobs\n"

@@ -55,8 +55,7 @@ EnsemblePlan plan_of(const AnalysisOptions& analysis, const BatchRequest& reques
 
 std::string refusal_text(const ScenarioRefusal& refused) {
     std::string text = "--range: ";
-    text += refused.run_id == 0 ? std::string("the central run: ")
-                                : "sample " + std::to_string(refused.run_id) + ": ";
+    if (refused.run_id > 0) text += "sample " + std::to_string(refused.run_id) + ": ";
     if (refused.cause == ScenarioRefusal::Cause::NotIntegrable)
         return text + "the run cannot integrate its values";
     return text + refused_field_text(refused);
