@@ -62,6 +62,19 @@ void ExplorerRanges::remove(std::string_view name) {
     std::erase_if(ranges, [name](const ParameterRange& range) { return range.name == name; });
 }
 
+bool ExplorerRanges::set_about(std::string_view name, double value, double minimum,
+                               double maximum) {
+    const double reach = (maximum - minimum) / 10.0;
+    return set(name, std::max(value - reach, minimum), std::min(value + reach, maximum));
+}
+
+const ParameterRange* ExplorerRanges::find(std::string_view name) const {
+    for (const ParameterRange& range : ranges) {
+        if (range.name == name) return &range;
+    }
+    return nullptr;
+}
+
 std::string ExplorerRanges::text() const {
     std::string text;
     for (const ParameterRange& range : ranges)

@@ -27,6 +27,11 @@ struct ExplorerRanges {
     // takes no range or ends that are not ordered.
     bool set(std::string_view name, double low, double high);
     void remove(std::string_view name);
+    // A slider turned into a range: a tenth of its span either side of its
+    // value, kept within minimum..maximum.
+    bool set_about(std::string_view name, double value, double minimum, double maximum);
+    // The field's range, or nullptr.
+    const ParameterRange* find(std::string_view name) const;
     // NAME=low:high[:mode] joined with spaces, as morbilex-batch's --range takes them.
     std::string text() const;
 };

@@ -22,6 +22,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTextBrowser>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string_view>
@@ -35,6 +36,7 @@
 #include "qt/run_both.h"
 #include "shell/menu.h"
 #include "shell/messages.h"
+#include "text/format.h"
 
 // The icon's resources live in this library; the program has to ask for them.
 static void load_icon_resources() {
@@ -78,6 +80,12 @@ QString figures_html(const ViewFigures& figures) {
     const std::string change = peak_change_text(figures);
     if (!change.empty()) html += QStringLiteral("<p><b>%1</b></p>").arg(html_escaped(change));
     return html;
+}
+
+std::string summary_number(double value) {
+    char text[64];
+    format_text(text, sizeof text, "%.2f", {value});
+    return text;
 }
 
 QString help_text(const char* name) {
@@ -368,13 +376,96 @@ void MainWindow::build_sliders() {
                          true);
         });
         sliders_.push_back({field, slider, number});
+        add_range_controls(sliders_.back(), layout);
     }
     sliders_layout_->addStretch(1);
 }
 
+// A button beside the slider turns it into a range: two more sliders, the
+// range's low and high ends, about the run's own value.
+void MainWindow::add_range_controls(SliderRow& row, QGridLayout* layout) {
+    const SliderField* field = row.field;
+    if (!rangeable_field(field->name)) return;
+    auto* toggle = new QToolButton;
+    toggle->setObjectName(QString::fromLatin1(field->name) + QStringLiteral("_range"));
+    toggle->setText(QStringLiteral("\u00B1"));
+    toggle->setCheckable(true);
+    toggle->setToolTip(QStringLiteral("Give this field a range: bands and intervals"));
+    const auto make_end = [&](const char* end) {
+        auto* slider = new QSlider(Qt::Horizontal);
+        slider->setObjectName(QString::fromLatin1(field->name) + QString::fromLatin1(end));
+        slider->setRange(0, slider_positions(*field) - 1);
+        slider->setVisible(false);
+        return slider;
+    };
+    row.low = make_end("_low");
+    row.high = make_end("_high");
+    layout->addWidget(toggle, 0, 2);
+    layout->addWidget(row.low, 2, 0, 1, 2);
+    layout->addWidget(row.high, 3, 0, 1, 2);
+    const ParameterRange* kept = explorer_.uncertainty.ranges.find(field->name);
+    if (kept != nullptr) {
+        toggle->setChecked(true);
+        row.low->setValue(slider_position_of(*field, kept->low));
+        row.high->setValue(slider_position_of(*field, kept->high));
+        row.low->setVisible(true);
+        row.high->setVisible(true);
+    }
+    const SliderRow copy = row;
+    connect(toggle, &QToolButton::toggled, this, [this, copy](bool on) {
+        ExplorerRanges& ranges = explorer_.uncertainty.ranges;
+        if (on) {
+            ranges.set_about(copy.field->name, slider_value(records_, *copy.field),
+                             copy.field->minimum, copy.field->maximum);
+            const ParameterRange* range = ranges.find(copy.field->name);
+            if (range != nullptr) {
+                const QSignalBlocker quiet_low(copy.low), quiet_high(copy.high);
+                copy.low->setValue(slider_position_of(*copy.field, range->low));
+                copy.high->setValue(slider_position_of(*copy.field, range->high));
+            }
+            // The ends where the sliders stand.
+            if (range != nullptr) range_moved(copy);
+        } else {
+            ranges.remove(copy.field->name);
+        }
+        copy.low->setVisible(on);
+        copy.high->setVisible(on);
+        view_->update();
+        refresh_figures();
+    });
+    connect(row.low, &QSlider::valueChanged, this, [this, copy] { range_moved(copy); });
+    connect(row.high, &QSlider::valueChanged, this, [this, copy] { range_moved(copy); });
+}
+
+void MainWindow::range_moved(const SliderRow& row) {
+    const double low = slider_value_at(*row.field, row.low->value());
+    const double high = slider_value_at(*row.field, row.high->value());
+    explorer_.uncertainty.ranges.set(row.field->name, std::min(low, high), std::max(low, high));
+    view_->update();
+    refresh_figures();
+}
+
 void MainWindow::refresh_figures() {
     explorer_.sync(records_);
-    figures_->setText(figures_html(explorer_.figures()));
+    explorer_.uncertainty.sync(records_);
+    QString html = figures_html(explorer_.figures());
+    const ExplorerUncertainty& uncertainty = explorer_.uncertainty;
+    if (uncertainty.available()) {
+        html += QStringLiteral("<p><b>Over the ranges</b> (%1 samples, 5th to 95th percentile)<br>")
+                    .arg(uncertainty.ensemble().samples);
+        for (const std::string& line : interval_lines(uncertainty.ensemble()))
+            html += html_escaped(line) + QStringLiteral("<br>");
+        html += QStringLiteral("</p><p><b>Peak by field</b> (low end / high end)<br>");
+        for (const TornadoBar& bar : uncertainty.tornado().bars) {
+            html += html_escaped(uncertainty.ranges.ranges[bar.range].name + ": " +
+                                 summary_number(bar.at_low) + " / " + summary_number(bar.at_high)) +
+                    QStringLiteral("<br>");
+        }
+        html += QStringLiteral("</p>");
+    } else if (!uncertainty.refusal().empty()) {
+        html += QStringLiteral("<p>Ranges: %1</p>").arg(html_escaped(uncertainty.refusal()));
+    }
+    figures_->setText(html);
 }
 
 void MainWindow::refresh_panels() {

@@ -25,6 +25,7 @@ class QDialog;
 class QDockWidget;
 class QLabel;
 class QSlider;
+class QGridLayout;
 class QVBoxLayout;
 
 namespace morbilex {
@@ -152,7 +153,12 @@ private:
         const SliderField* field;
         QSlider* slider;
         QLabel* number;
+        // The range's ends, shown while the field has a range.
+        QSlider* low = nullptr;
+        QSlider* high = nullptr;
     };
+    void add_range_controls(SliderRow& row, QGridLayout* layout);
+    void range_moved(const SliderRow& row);
     std::vector<SliderRow> sliders_;
     QDialog* guide_ = nullptr;
 };

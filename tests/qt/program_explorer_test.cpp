@@ -10,6 +10,8 @@
 #include <QMenuBar>
 #include <QSlider>
 #include <QTest>
+#include <QToolButton>
+#include <cmath>
 
 #include "explore/sliders.h"
 #include "picture/painter_surface.h"
@@ -158,6 +160,45 @@ private slots:
         QApplication::processEvents();
         QVERIFY(program.window().slider("R_0") != nullptr);
         QCOMPARE(program.window().slider("R_0")->value(), r0->value());
+    }
+
+    // One click turns R_0's slider into a range: bands behind the run, the
+    // intervals and the fields' ranking in the figures, following the slider
+    // and the range's ends; a second click takes it back.
+    void a_slider_becomes_a_range() {
+        ProgramUnderTest program(false);
+        MainWindow& window = program.window();
+        QSlider* r0 = window.slider("R_0");
+        r0->setValue(r0->value() + 2);  // the first run
+        QApplication::processEvents();
+        const QImage plain = grab_view(window);
+        auto* toggle = window.findChild<QToolButton*>(QStringLiteral("R_0_range"));
+        QVERIFY(toggle != nullptr);
+        toggle->click();
+        QApplication::processEvents();
+        const ExplorerUncertainty& uncertainty = window.explorer().uncertainty;
+        QVERIFY(uncertainty.available());
+        const ParameterRange* range = uncertainty.ranges.find("R_0");
+        QVERIFY(range != nullptr);
+        QVERIFY(range->low < program.records().model.R_0 &&
+                program.records().model.R_0 < range->high);
+        const double first_high = range->high;
+        auto* figures = window.figures_panel()->findChild<QLabel*>(QStringLiteral("figures"));
+        QVERIFY(figures->text().contains(QStringLiteral("Over the ranges")));
+        QVERIFY(figures->text().contains(QStringLiteral("R_0: ")));
+        QVERIFY(grab_view(window) != plain);
+
+        const double median = uncertainty.ensemble().interval(0, 1);
+        auto* high = window.findChild<QSlider*>(QStringLiteral("R_0_high"));
+        QVERIFY(high != nullptr && high->isVisible());
+        high->setValue(high->value() + 10);
+        QApplication::processEvents();
+        QVERIFY(std::fabs(uncertainty.ranges.find("R_0")->high - first_high - 0.5) < 1e-9);
+        QVERIFY(uncertainty.ensemble().interval(0, 1) != median);
+        toggle->click();
+        QApplication::processEvents();
+        QVERIFY(!uncertainty.available());
+        QVERIFY(!figures->text().contains(QStringLiteral("Over the ranges")));
     }
 };
 
