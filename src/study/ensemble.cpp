@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <mutex>
 #include <optional>
 
 #include "analysis/lane_kernel.h"
@@ -169,8 +168,9 @@ public:
 
     std::vector<double> rows;  // rows[(r * 4 + c) * samples + i]
     bool keep_figures = false;
-    std::optional<ScenarioRefusal> refused;  // the first sample refused, by number
-    std::mutex refusal_mutex;
+    // Each block's first refused sample, in the block's own place: no lock,
+    // and the first of all is the same whichever thread found it.
+    std::vector<std::optional<ScenarioRefusal>> refused;
 
     void work(long long block) {
         const long long samples = result_.samples;
@@ -186,8 +186,7 @@ public:
             ScenarioRefusal refusal;
             if (!builder.build_at(unit, scenarios[i], refusal)) {
                 refusal.run_id = first + i + 1;
-                const std::lock_guard lock(refusal_mutex);
-                if (!refused || refused->run_id > refusal.run_id) refused = refusal;
+                refused[block] = refusal;
                 return;
             }
             if (keep_figures) {
@@ -286,10 +285,12 @@ bool run_ensemble(const EnsemblePlan& plan, const EnsembleSettings& settings,
         const int in_window = settings.bands ? std::min(window, rows - row0) : 0;
         EnsemblePass pass(plan, result, row0, in_window);
         pass.keep_figures = row0 == 0;
+        pass.refused.resize(blocks);
         pass.rows.assign(static_cast<std::size_t>(in_window) * COMPARTMENT_COUNT * samples, 0.0);
         settings.runner(blocks, [&pass](long long block) { pass.work(block); });
-        if (pass.refused) {
-            refused = *pass.refused;
+        for (const std::optional<ScenarioRefusal>& block_refusal : pass.refused) {
+            if (!block_refusal) continue;
+            refused = *block_refusal;
             return false;
         }
         // Each row's quantiles from its own values: rows share out as blocks.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 #include <optional>
 
 namespace morbilex {
@@ -159,8 +158,7 @@ bool compute_sensitivity(const EnsemblePlan& plan, const BlockRunner& runner,
     std::vector<double> outputs(columns * runs);  // outputs[c * runs + r]
     constexpr long long BLOCK = 256;
     const long long blocks = (runs + BLOCK - 1) / BLOCK;
-    std::optional<ScenarioRefusal> first_refusal;
-    std::mutex refusal_mutex;
+    std::vector<std::optional<ScenarioRefusal>> refusals(blocks);  // a place a block
     runner(blocks, [&](long long block) {
         const long long first = block * BLOCK;
         const long long count = std::min(BLOCK, runs - first);
@@ -173,9 +171,7 @@ bool compute_sensitivity(const EnsemblePlan& plan, const BlockRunner& runner,
             ScenarioRefusal refusal;
             if (!builder.build_at(point, scenarios[r], refusal)) {
                 refusal.run_id = first + r + 1;
-                const std::lock_guard lock(refusal_mutex);
-                if (!first_refusal || first_refusal->run_id > refusal.run_id)
-                    first_refusal = refusal;
+                refusals[block] = refusal;
                 return;
             }
         }
@@ -188,8 +184,9 @@ bool compute_sensitivity(const EnsemblePlan& plan, const BlockRunner& runner,
                 outputs[c * runs + first + r] = values[c];
         }
     });
-    if (first_refusal) {
-        refused = *first_refusal;
+    for (const std::optional<ScenarioRefusal>& refusal : refusals) {
+        if (!refusal) continue;
+        refused = *refusal;
         return false;
     }
     sensitivity.indices.resize(columns);
