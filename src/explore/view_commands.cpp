@@ -12,6 +12,7 @@ constexpr MenuItem VIEW_ITEMS[] = {
     {"&Compare with no intervention", COMMAND_COMPARE},
     {nullptr, 0},
     {"Cop&y figures", COMMAND_COPY_FIGURES},
+    {"Copy &bands", COMMAND_COPY_BANDS},
     {"&User's guide", COMMAND_USER_GUIDE},
     {nullptr, 0},
     {"C&lassic view", COMMAND_CLASSIC_VIEW},
@@ -96,6 +97,12 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
             return;
         case COMMAND_COPY_FIGURES:
             if (!view.classic) context.host.copy_text(copied_figures(context));
+            return;
+        case COMMAND_COPY_BANDS:
+            if (view.classic) return;
+            context.explorer.uncertainty.sync(context.commands.records);
+            if (context.explorer.uncertainty.available())
+                context.host.copy_text(bands_csv_text(context.explorer.uncertainty.ensemble()));
             return;
         case COMMAND_USER_GUIDE:
             context.host.show_user_guide();

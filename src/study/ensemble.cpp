@@ -276,6 +276,7 @@ bool run_ensemble(const EnsemblePlan& plan, const EnsembleSettings& settings,
             ? static_cast<int>(std::clamp<std::size_t>(settings.band_memory / row_bytes, 1, rows))
             : 0;
     if (settings.bands) {
+        result.band_compartments = settings.band_compartments;
         result.rows = rows;
         result.t.assign(rows, 0.0);
         result.band.assign(static_cast<std::size_t>(rows) * COMPARTMENT_COUNT * BAND_LEVEL_COUNT,
@@ -321,6 +322,36 @@ bool run_ensemble(const EnsemblePlan& plan, const EnsembleSettings& settings,
             keys);
     }
     return true;
+}
+
+namespace {
+
+const char* const COMPARTMENT_LETTERS[COMPARTMENT_COUNT] = {"S", "E", "I", "R"};
+
+}  // namespace
+
+std::string bands_csv_text(const EnsembleResult& result) {
+    std::string text = "step,t";
+    for (int c = 0; c < COMPARTMENT_COUNT; ++c) {
+        if ((result.band_compartments & (1u << c)) == 0) continue;
+        for (const char* level : BAND_LEVEL_NAMES)
+            text += std::string(",") + COMPARTMENT_LETTERS[c] + "_" + level;
+    }
+    text += '\n';
+    for (int r = 0; r < result.rows; ++r) {
+        text += std::to_string(r);
+        text += ',';
+        append_shortest(text, result.t[r]);
+        for (int c = 0; c < COMPARTMENT_COUNT; ++c) {
+            if ((result.band_compartments & (1u << c)) == 0) continue;
+            for (int l = 0; l < BAND_LEVEL_COUNT; ++l) {
+                text += ',';
+                append_shortest(text, result.band_value(r, c, l));
+            }
+        }
+        text += '\n';
+    }
+    return text;
 }
 
 }  // namespace morbilex

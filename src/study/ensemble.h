@@ -90,6 +90,7 @@ struct EnsembleResult {
     std::vector<double> intervals;
     // With bands: rows = steps + 1; t[r]; band[(r * 4 + c) * BAND_LEVEL_COUNT + l].
     int rows = 0;
+    unsigned band_compartments = 0;  // bit k: compartment k's bands were computed
     std::vector<double> t;
     std::vector<double> band;
 
@@ -119,6 +120,10 @@ struct EnsembleSettings {
 // sample's number from 1; 0 for the central run).
 bool run_ensemble(const EnsemblePlan& plan, const EnsembleSettings& settings,
                   EnsembleResult& result, ScenarioRefusal& refused);
+
+// The bands as CSV: step, t, then S_p5 ... R_p95 (the compartments computed),
+// every number its shortest text.
+std::string bands_csv_text(const EnsembleResult& result);
 
 // Checks that the dialogs take each range's ends (and mode) as typed; false
 // with the field refusal.

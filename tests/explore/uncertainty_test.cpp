@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "chart/chart_test_support.h"
 #include "chart/recording_surface.h"
+#include "explore/explore_test_support.h"
 #include "explore/explorer_view.h"
 
 namespace morbilex {
@@ -54,6 +57,15 @@ TEST(ExplorerUncertainty, FollowsTheRecordsAndDrawsBandsIntervalsAndTornado) {
     }
     EXPECT_TRUE(interval_shown);
     EXPECT_TRUE(tornado_shown);
+
+    // View > Copy bands: the infectious bands drawn, a row a step.
+    testing::FakeFrontEnd front_end;
+    CommandContext commands{*records, front_end};
+    ExplorerContext context{commands, explorer, front_end};
+    execute_explorer_command(context, COMMAND_COPY_BANDS);
+    EXPECT_EQ(front_end.copied.rfind("step,t,I_p5,I_p25,I_p50,I_p75,I_p95\n0,0,0,0,0,0,0\n", 0),
+              0u);
+    EXPECT_EQ(std::count(front_end.copied.begin(), front_end.copied.end(), '\n'), 522);
 
     const double median = uncertainty.ensemble().interval(0, 1);
     records->one_time.Redct1 = 0.9;  // a slider moves

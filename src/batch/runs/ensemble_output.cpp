@@ -61,30 +61,6 @@ std::string refusal_text(const ScenarioRefusal& refused) {
     return text + refused_field_text(refused);
 }
 
-const char* const COMPARTMENT_LETTERS[COMPARTMENT_COUNT] = {"S", "E", "I", "R"};
-
-std::string bands_text(const EnsembleResult& result) {
-    std::string text = "step,t";
-    for (const char* letter : COMPARTMENT_LETTERS) {
-        for (const char* level : BAND_LEVEL_NAMES)
-            text += std::string(",") + letter + "_" + level;
-    }
-    text += '\n';
-    for (int r = 0; r < result.rows; ++r) {
-        text += std::to_string(r);
-        text += ',';
-        append_shortest(text, result.t[r]);
-        for (int c = 0; c < COMPARTMENT_COUNT; ++c) {
-            for (int l = 0; l < BAND_LEVEL_COUNT; ++l) {
-                text += ',';
-                append_shortest(text, result.band_value(r, c, l));
-            }
-        }
-        text += '\n';
-    }
-    return text;
-}
-
 void append_number(std::string& text, double value) {
     if (std::isfinite(value)) append_shortest(text, value);
 }
@@ -137,7 +113,7 @@ bool run_ensemble_files(const AnalysisOptions& analysis, const BatchRequest& req
         error = refusal_text(refused);
         return false;
     }
-    if (settings.bands) files.bands = bands_text(files.result);
+    if (settings.bands) files.bands = bands_csv_text(files.result);
     if (!analysis.sensitivity_path.empty()) {
         Sensitivity sensitivity;
         if (!compute_sensitivity(plan, settings.runner, sensitivity, refused)) {
