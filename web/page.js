@@ -75,6 +75,7 @@ function fieldControl(field) {
     slider.addEventListener("input", () => { text.value = slider.value; changed(); });
     text.addEventListener("input", () => { if (isFinite(parseFloat(text.value))) slider.value = parseFloat(text.value); changed(); });
     div.append(slider);
+    if (api.rangeable(field.name)) div.append(rangeControl(field, slider));
   } else {
     text.addEventListener("input", changed);
   }
@@ -82,6 +83,74 @@ function fieldControl(field) {
   text.addEventListener("blur", showFieldsUsed);
   div.append(text);
   return div;
+}
+
+// A slider turns into a range with one click: two more sliders, its low and
+// high ends, about the value; the core draws the bands and tells the intervals.
+function rangeControl(field, slider) {
+  const span = document.createElement("span");
+  span.className = "range";
+  const toggle = document.createElement("button");
+  toggle.type = "button";
+  toggle.id = "r-" + field.name;
+  toggle.textContent = "\u00B1";
+  toggle.title = "Give " + field.label + " a range: bands and intervals";
+  toggle.setAttribute("aria-pressed", "false");
+  const ends = ["low", "high"].map((end) => {
+    const input = document.createElement("input");
+    input.type = "range";
+    input.id = `r${end[0]}-${field.name}`;
+    input.min = slider.min;
+    input.max = slider.max;
+    input.step = slider.step;
+    input.hidden = true;
+    input.setAttribute("aria-label", `${field.label} range, ${end} end`);
+    input.addEventListener("input", () => { setRange(field.name); changed(); });
+    return input;
+  });
+  toggle.addEventListener("click", () => {
+    const on = toggle.getAttribute("aria-pressed") !== "true";
+    if (on) {
+      const reach = (Number(slider.max) - Number(slider.min)) / 10;
+      ends[0].value = String(Math.max(Number(slider.value) - reach, Number(slider.min)));
+      ends[1].value = String(Math.min(Number(slider.value) + reach, Number(slider.max)));
+    }
+    showRange(field.name, on);
+    changed();
+  });
+  span.append(toggle, ...ends);
+  return span;
+}
+
+function showRange(name, on) {
+  $("r-" + name).setAttribute("aria-pressed", on ? "true" : "false");
+  $("rl-" + name).hidden = !on;
+  $("rh-" + name).hidden = !on;
+  if (on) setRange(name); else api.clearRange(page, name);
+}
+
+function setRange(name) {
+  const low = Number($("rl-" + name).value), high = Number($("rh-" + name).value);
+  api.setRange(page, name, String(Math.min(low, high)), String(Math.max(low, high)));
+}
+
+// The ranges' intervals and the fields' ranking under the figures.
+function showUncertainty() {
+  const lines = core.UTF8ToString(api.uncertainty(page)).split("\n").filter((line) => line !== "");
+  let box = $("uncertainty");
+  if (!box) {
+    box = document.createElement("div");
+    box.id = "uncertainty";
+    box.className = "uncertainty";
+    $("peak-change").after(box);
+  }
+  box.replaceChildren();
+  for (const line of lines) {
+    const p = document.createElement("p");
+    const cells = line.split("\t");
+    p.textContent = cells[0] === "tornado" ? `${cells[1]}: peak ${Number(cells[2]).toFixed(2)} / ${Number(cells[3]).toFixed(2)} at its low / high end` : line;
+    box.append(p);
+  }
 }
 
 function setFieldText(name, value) {
@@ -113,6 +182,7 @@ function scenarioParams() {
     if (value !== FIELD_DEFAULTS.get(name)) params.set(name, value);
   }
   if (!fitting()) params.set("fit", "0");
+  for (const range of core.UTF8ToString(api.ranges(page)).split(" ").filter((r) => r !== "")) params.append("range", range);
   return params;
 }
 
@@ -123,6 +193,15 @@ function restoreFromAddress() {
   $("fit").checked = params.get("fit") !== "0";
   for (const name of FIELD_NAMES) {
     if (params.has(name)) setFieldText(name, params.get(name));
+  }
+  // NAME=low:high, as morbilex-batch's --range.
+  for (const range of params.getAll("range")) {
+    const [name, ends] = range.split("=");
+    const [low, high] = (ends || "").split(":");
+    if (!$("r-" + name) || low === undefined || high === undefined) continue;
+    $("rl-" + name).value = low;
+    $("rh-" + name).value = high;
+    showRange(name, true);
   }
 }
 
@@ -261,6 +340,7 @@ function update() {
   showReadout(api.readoutShown(page));
   draw();
   showFigures();
+  showUncertainty();
   $("message").textContent = lastRun.ok ? "" : lastRun.status === OVERFLOWED ? lastRun.message : "Not run: " + lastRun.message;
   replaceAddress(params);
   showFieldsUsed();
@@ -309,6 +389,10 @@ function coreText(pointer) {
 }
 $("get-trace").addEventListener("click", () => {
   if (lastRun.drawn) download("temp.dat", new Blob([coreText(api.trace(page))], { type: "text/plain" }));
+});
+$("get-bands").addEventListener("click", () => {
+  const text = coreText(api.bandsCsv(page));
+  if (text) download("bands.csv", new Blob([text], { type: "text/csv" }));
 });
 $("get-figures").addEventListener("click", () => {
   if (lastRun.ok) download("figures.csv", new Blob([coreText(api.figuresCsv(page))], { type: "text/csv" }));
@@ -431,6 +515,12 @@ MorbilexCore().then((module) => {
     fit: core.cwrap("page_fit", "number", ["number"]),
     trace: core.cwrap("page_trace", "number", ["number"]),
     figuresCsv: core.cwrap("page_figures_csv", "number", ["number"]),
+    setRange: core.cwrap("page_set_range", "number", ["number", "string", "string", "string"]),
+    clearRange: core.cwrap("page_clear_range", null, ["number", "string"]),
+    rangeable: core.cwrap("page_rangeable", "number", ["string"]),
+    ranges: core.cwrap("page_ranges", "number", ["number"]),
+    uncertainty: core.cwrap("page_uncertainty", "number", ["number"]),
+    bandsCsv: core.cwrap("page_bands_csv", "number", ["number"]),
     textSize: core.cwrap("page_text_size", "number", ["number"]),
     scenarioDocument: core.cwrap("page_scenario_document", "number", ["number"]),
     inputBuffer: core.cwrap("page_input_buffer", "number", ["number", "number"]),

@@ -375,4 +375,47 @@ EMSCRIPTEN_KEEPALIVE const char* page_summary_columns(Page* page) {
     return handed_out(*page, names);
 }
 
+// Ranges: a field's range (its texts read as the dialogs read numbers); 0 when
+// taken, 1 when refused (a field without a range, ends not in order).
+EMSCRIPTEN_KEEPALIVE int page_set_range(Page* page, const char* name, const char* low,
+                                        const char* high) {
+    double low_value = 0.0, high_value = 0.0;
+    if (!read_full_number(low, low_value) || !read_full_number(high, high_value)) return 1;
+    return page->explorer.uncertainty.ranges.set(name, low_value, high_value) ? 0 : 1;
+}
+// Whether the field may be given a range (not T_max, not a scale's field).
+EMSCRIPTEN_KEEPALIVE int page_rangeable(const char* name) {
+    return rangeable_field(name) ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE void page_clear_range(Page* page, const char* name) {
+    page->explorer.uncertainty.ranges.remove(name);
+}
+// The ranges as morbilex-batch's --range values, space separated.
+EMSCRIPTEN_KEEPALIVE const char* page_ranges(Page* page) {
+    return handed_out(*page, page->explorer.uncertainty.ranges.text());
+}
+// What the ranges give the run on screen: a line per figure's interval, then
+// "tornado" lines (tab separated: field, the figure at its low end, at its
+// high end), widest first; empty without ranges.
+EMSCRIPTEN_KEEPALIVE const char* page_uncertainty(Page* page) {
+    ExplorerUncertainty& uncertainty = page->explorer.uncertainty;
+    if (page->records.mode >= 0) uncertainty.sync(page->records);
+    std::string text;
+    if (!uncertainty.available()) return handed_out(*page, text);
+    for (const std::string& line : interval_lines(uncertainty.ensemble()))
+        text += line + '\n';
+    for (const TornadoBar& bar : uncertainty.tornado().bars) {
+        text += "tornado\t" + uncertainty.ranges.ranges[bar.range].name + '\t';
+        append_shortest(text, bar.at_low);
+        text += '\t';
+        append_shortest(text, bar.at_high);
+        text += '\n';
+    }
+    return handed_out(*page, text);
+}
+EMSCRIPTEN_KEEPALIVE const char* page_bands_csv(Page* page) {
+    const ExplorerUncertainty& uncertainty = page->explorer.uncertainty;
+    return handed_out(*page, uncertainty.available() ? bands_csv_text(uncertainty.ensemble()) : "");
+}
+
 }  // extern "C"
