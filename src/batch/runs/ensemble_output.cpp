@@ -108,6 +108,9 @@ bool run_ensemble_files(const AnalysisOptions& analysis, const BatchRequest& req
     }
     EnsembleSettings settings;
     settings.bands = !analysis.bands_path.empty();
+    // A million samples hold 32 MB a row: a gigabyte keeps the passes over
+    // the samples to one per 32 rows.
+    settings.band_memory = std::size_t{1} << 30;
     settings.runner = runner_of(analysis.jobs > 0 ? analysis.jobs : default_job_count());
     if (!run_ensemble(plan, settings, files.result, refused)) {
         error = refusal_text(refused);
