@@ -22,6 +22,7 @@ test_packages=(
   xvfb xauth x11-utils xdotool imagemagick poppler-utils ghostscript
   locales
   lintian appstream desktop-file-utils
+  msitools wixl
   slurm-wlm munge
 )
 
