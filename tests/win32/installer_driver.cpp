@@ -126,19 +126,15 @@ void install_use_remove(const std::string& package, const std::string& product_c
     const size_t program_end = open_command.find('"', 1);
     const std::string program_path =
         program_end == std::string::npos ? "" : open_command.substr(1, program_end - 1);
-    check(default_value(HKEY_CLASSES_ROOT, ".morbilex") == "Morbilex.Scenario" &&
-              open_command == "\"" + program_path + "\" \"%1\"",
-          what + ".morbilex opens in the program (" + open_command + ")");
-    check(file_exists(program_path), what + "the program is installed at " + program_path);
-    const std::string folder = program_path.substr(0, program_path.rfind('\\') + 1);
-    check(file_exists(folder + "guide.html") && file_exists(folder + "guide.png"),
-          what + "the user's guide is installed beside it");
     const std::string icon = default_value(HKEY_CLASSES_ROOT, "Morbilex.Scenario\\DefaultIcon");
-    HICON extracted = ExtractIconA(GetModuleHandleA(nullptr), program_path.c_str(), 0);
-    check(icon == "\"" + program_path + "\",0" && extracted != nullptr &&
-              extracted != reinterpret_cast<HICON>(1),
-          what + "scenario files show the program's icon (" + icon + ")");
-    if (extracted != nullptr) DestroyIcon(extracted);
+    check(default_value(HKEY_CLASSES_ROOT, ".morbilex") == "Morbilex.Scenario" &&
+              open_command == "\"" + program_path + "\" \"%1\"" &&
+              icon == "\"" + program_path + "\",0",
+          what + ".morbilex opens in the program, with its icon (" + open_command + ")");
+    const std::string folder = program_path.substr(0, program_path.rfind('\\') + 1);
+    check(file_exists(program_path) && file_exists(folder + "guide.html") &&
+              file_exists(folder + "guide.png"),
+          what + "the program and its user's guide are in " + folder);
     const std::string uninstall =
         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + product_code;
     check(key_exists(HKEY_LOCAL_MACHINE, uninstall) || key_exists(HKEY_CURRENT_USER, uninstall),
