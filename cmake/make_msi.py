@@ -179,8 +179,9 @@ def main():
     folder = output + ".files"
     digest = stage(args, folder, epoch)
     wxs = os.path.join(args.source, "resources/windows/morbilex.wxs")
-    with open(wxs, "rb") as file:
-        digest.update(file.read())
+    for made_from in (wxs, __file__):
+        with open(made_from, "rb") as file:
+            digest.update(file.read())
     digest.update(args.version.encode())
     product_code = uuid.uuid5(NAMESPACE, "product " + args.version)
     package_code = uuid.uuid5(NAMESPACE, "package " + digest.hexdigest())
