@@ -1,5 +1,6 @@
 // Installs morbilex.msi, uses the installed program as a user would, and
-// removes it again, once for every user and once for the installing user.
+// removes it again, once for every user and once for the installing user
+// (installer_cycle.sh then compares the wine prefix with what it was).
 //   installer_driver <morbilex.msi> <product code> [extra install properties]
 // Works in the current directory; the driver's exit status counts the failed checks.
 #include <windows.h>
@@ -179,15 +180,7 @@ void install_use_remove(const std::string& package, const std::string& product_c
     DeleteFileA(scenario.c_str());
 
     check(run("msiexec /x \"" + package + "\" /qn") == 0, what + "msiexec /x removes it quietly");
-    check(!file_exists(program_path) && !file_exists(folder + "guide.html") &&
-              GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES,
-          what + "the program's folder is gone");
-    check(start_menu_shortcut().empty(), what + "the Start menu entry is gone");
-    check(!key_exists(HKEY_CLASSES_ROOT, ".morbilex") &&
-              !key_exists(HKEY_CLASSES_ROOT, "Morbilex.Scenario"),
-          what + "the file type is gone");
-    check(!key_exists(HKEY_LOCAL_MACHINE, uninstall) && !key_exists(HKEY_CURRENT_USER, uninstall),
-          what + "the uninstall entry is gone");
+    // What it leaves behind, installed files and keys, installer_cycle.sh finds.
 }
 
 }  // namespace
