@@ -6,6 +6,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -127,7 +128,8 @@ public:
     std::vector<int> on_flag;
 
     void run_started(const Records& records, InterventionMode) override {
-        const std::size_t rows = static_cast<std::size_t>(records.model.n_steps) + 1;
+        // A run of no steps (T_max of zero or less) has its first row only.
+        const std::size_t rows = static_cast<std::size_t>(std::max(records.model.n_steps, 0)) + 1;
         t.reserve(rows);
         for (auto& values : y)
             values.reserve(rows);

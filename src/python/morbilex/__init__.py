@@ -139,7 +139,8 @@ def _rows(columns, table_columns):
         warnings.warn(warning, UserWarning, stacklevel=3)
     ordered = {"run_id": figures.pop("run_id").astype(numpy.int64)}
     for name, values in table_columns:
-        ordered["swept_" + name] = values
+        # Every row of the table takes every point of the axes.
+        ordered["swept_" + name] = numpy.repeat(values, len(ordered["run_id"]) // len(values))
     for name, values in figures.items():
         if isinstance(values, list):
             values = numpy.array(values, dtype=object)
