@@ -220,3 +220,12 @@ def test_repeated_calls_keep_no_memory():
     calls()
     # Each call holds about a megabyte: a leak of any part grows by a hundred.
     assert resident_bytes() - before < 40 * 2**20
+
+
+def test_rows_without_pandas_are_the_same_arrays(monkeypatch):
+    axes = {"R_0": [1.5, 2.5, 1e308], "mode": [0, 2]}
+    frame = morbilex.sweep(axes, Reduction="0.5")
+    monkeypatch.setitem(sys.modules, "pandas", None)  # import pandas fails
+    arrays = morbilex.sweep(axes, Reduction="0.5")
+    assert isinstance(arrays, dict) and list(arrays) == list(frame.columns)
+    assert_same_rows(frame, pandas.DataFrame(arrays))
