@@ -120,15 +120,18 @@ def _axis_text(name, values):
 
 
 def _jobs(jobs):
+    try:
+        cpus = len(os.sched_getaffinity(0))
+    except AttributeError:
+        cpus = os.cpu_count() or 1
     if jobs is None:
-        try:
-            return len(os.sched_getaffinity(0))
-        except AttributeError:
-            return os.cpu_count() or 1
-    jobs = int(jobs)
-    if jobs < 1:
-        raise ValueError("jobs: the number of threads is 1 or more")
-    return jobs
+        return cpus
+    # Each thread holds its own stack and lanes: far more threads than CPUs
+    # only cost memory.
+    if not 1 <= int(jobs) <= 4 * cpus:
+        raise ValueError("jobs: the number of threads is 1 to %d (4 x the CPUs this process "
+                         "may run on: %d)" % (4 * cpus, cpus))
+    return int(jobs)
 
 
 def _rows(columns, table_columns):
