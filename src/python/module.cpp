@@ -404,7 +404,13 @@ py::tuple sweep(const std::vector<std::pair<std::string, std::string>>& axes, co
     std::string error;
     for (const auto& [name, text] : axes) {
         SweepAxis axis;
-        if (!parse_sweep_axis(name + "=" + text, axis, error)) refuse(error);
+        // Messages name the axis, not the values (a list may be long).
+        const std::string given = "--sweep=" + name + "=" + text;
+        if (!parse_sweep_axis(name + "=" + text, axis, error)) {
+            if (error.compare(0, given.size(), given) == 0)
+                error.replace(0, given.size(), "sweep " + name);
+            refuse(error);
+        }
         axis.option = "sweep " + name;
         if (!add_sweep_axis(plan.grid, std::move(axis), error)) refuse(error);
     }

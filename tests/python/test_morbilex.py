@@ -148,6 +148,7 @@ def test_scenario_table_equals_the_tools(tmp_path):
 @pytest.mark.parametrize("options,call", [
     (["--sweep=R_0=1:2:0"], lambda: morbilex.sweep({"R_0": "1:2:0"})),
     (["--sweep=latent_period=1,0"], lambda: morbilex.sweep({"latent_period": [1, 0]})),
+    (["--sweep=R_0=1,nan"], lambda: morbilex.sweep({"R_0": numpy.array([1, numpy.nan])})),
     (["--sweep=R_0=1,2", "--latent_period=0"],
      lambda: morbilex.sweep({"R_0": [1, 2]}, latent_period=0)),
     (["--sweep=R_0=1,2", "--mode=2", "--off-ratio=1e308", "--On_threshold=1e10"],
