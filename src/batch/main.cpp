@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/refusal_text.h"
 #include "batch/options/batch_options.h"
-#include "batch/options/refusal_text.h"
 #include "batch/options/sweep_options.h"
 #include "batch/posix/output_file.h"
 #include "batch/runs/compressed_output.h"

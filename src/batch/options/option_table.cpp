@@ -3,13 +3,13 @@
 
 #include <memory>
 
+#include "analysis/scenario_fields.h"
 #include "batch/options/array_task.h"
 #include "batch/options/job_count.h"
 #include "batch/scenario_file.h"
 #include "picture/picture_type.h"
 #include "shell/scenario_files.h"
 #include "text/read.h"
-#include "text/shortest.h"
 #include "text/whole_number.h"
 
 namespace morbilex::batch {
@@ -59,14 +59,7 @@ bool read_scenario(const GivenOption& given, OptionTargets& into, std::string& e
     if (!load_scenario_file(path, *records, mode, reason)) {
         return refuse_option(error, given.argument, reason);
     }
-    for (DialogKind kind : ALL_DIALOG_KINDS) {
-        for (const FieldSpec& field : dialog_table(kind).fields) {
-            if (field.read_order == 0) continue;
-            TypedField typed{kind, &field, {}, true};
-            append_shortest(typed.text, field.shown_value(*records));
-            into.request->typed.push_back(std::move(typed));
-        }
-    }
+    type_scenario_fields(*records, into.request->typed);
     if (mode >= 0) into.request->mode = mode;
     return true;
 }
