@@ -380,8 +380,8 @@ std::string guide_html(std::string_view markdown, std::string_view picture_folde
             case Block::Kind::Picture:
                 if (!picture_folder.empty()) {
                     out += "<p><img src=\"" +
-                           html_escaped(std::string(picture_folder) + block.text) + "\" alt=\"" +
-                           html_escaped(block.alt) + "\"></p>\n";
+                           html_escaped(std::string(picture_folder) + block.text) +
+                           "\" width=\"600\" alt=\"" + html_escaped(block.alt) + "\"></p>\n";
                 }
                 break;
         }

@@ -36,8 +36,8 @@ std::string dialog_guide_anchor(DialogKind kind);
 
 // The guide's Markdown (headings, paragraphs, lists, tables, code, bold,
 // pictures) as an HTML body: each heading carries its anchor as id and as a
-// named anchor; a picture refers to picture_folder + its file name, or is
-// left out when picture_folder is empty.
+// named anchor; a picture refers to picture_folder + its file name, shown
+// 600 pixels wide, or is left out when picture_folder is empty.
 std::string guide_html(std::string_view markdown, std::string_view picture_folder);
 
 // The same as an RTF document. Each heading is a paragraph of its own whose
