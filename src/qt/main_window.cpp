@@ -20,10 +20,10 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
-#include <QTimer>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string_view>
@@ -462,9 +462,8 @@ void MainWindow::show_user_guide(const std::string& anchor) {
         // Once the page is laid out at the window's size.
         const QString name = QString::fromStdString(anchor);
         guide_browser_->scrollToAnchor(name);
-        QTimer::singleShot(0, guide_browser_, [browser = guide_browser_, name] {
-            browser->scrollToAnchor(name);
-        });
+        QTimer::singleShot(0, guide_browser_,
+                           [browser = guide_browser_, name] { browser->scrollToAnchor(name); });
     }
     guide_->raise();
     guide_->activateWindow();

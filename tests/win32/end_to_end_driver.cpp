@@ -517,6 +517,7 @@ void explorer_view() {
     check(tables.size() == 1 && SendMessageA(tables[0], LVM_GETITEMCOUNT, 0, 0) >= 10,
           "explorer: the panel shows the run's figures as a table");
     post_command(window, 134);  // View, Copy figures
+    settle(window);  // copied before the clipboard is read: the two never hold it at once
     std::string copied;
     check(eventually([&] {
               copied = clipboard_text(window);
@@ -660,8 +661,10 @@ void printing_scenario(RunningProgram& program) {
         save_picture(dialog, picture("dialog_print"));
         press_button(dialog, IDCANCEL);
         check(wait_until_gone(dialog), "Cancel closes the print dialog");
-        settle(window);
-        check(IsWindowEnabled(window), "the main window takes commands again");
+        // Enabled once the print dialog's call has returned, which may be
+        // after its window has gone.
+        check(eventually([&] { return IsWindowEnabled(window) != FALSE; }),
+              "the main window takes commands again");
         Sleep(300);
         check(other_windows(program).empty(),
               "Cancel in the print dialog shows nothing" + open_windows(program));
