@@ -14,6 +14,7 @@
 #include "batch/runs/compressed_output.h"
 #include "batch/runs/summary_output.h"
 #include "batch/runs/sweep_main.h"
+#include "batch/shards/sweep_manifest.h"
 #include "model/simulation.h"
 #include "shell/dialogs.h"
 #include "shell/messages.h"
@@ -152,10 +153,21 @@ bool wants_help(int argc, const char* const argv[]) {
     return false;
 }
 
+bool wants_version(int argc, const char* const argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--version") return true;
+    }
+    return false;
+}
+
 int run_batch(int argc, const char* const argv[]) {
     if (wants_help(argc, argv)) {
         if (print_to_standard_output(usage_text() + analysis_usage_text())) return EXIT_DONE;
         return fail("--help: standard output could not be written");
+    }
+    if (wants_version(argc, argv)) {
+        if (print_to_standard_output(program_version_text() + "\n")) return EXIT_DONE;
+        return fail("--version: standard output could not be written");
     }
     AnalysisOptions analysis;
     std::vector<const char*> rest;

@@ -2,6 +2,8 @@
 // axis scale, rate constants, result table and the intervention mode.
 #pragma once
 
+#include <string>
+
 #include <array>
 #include <cstddef>
 #include <memory>
@@ -117,6 +119,9 @@ struct Records : Scenario {
     InterventionMode mode = MODE_NOTHING_CALCULATED;
     ResultTable results;
     ViewOptions view;
+    // The scenario file last opened or saved (a full path; empty for none):
+    // the window's title and the copied figures name it, and it is remembered.
+    std::string scenario_file;
 };
 
 Records& program_records();

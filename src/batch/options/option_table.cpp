@@ -2,12 +2,14 @@
 #include "batch/options/option_table.h"
 
 #include <memory>
+#include <vector>
 
 #include "analysis/scenario_fields.h"
 #include "batch/options/array_task.h"
 #include "batch/options/job_count.h"
 #include "batch/scenario_file.h"
 #include "picture/picture_type.h"
+#include "shell/nearest_name.h"
 #include "shell/scenario_files.h"
 #include "text/read.h"
 #include "text/whole_number.h"
@@ -87,6 +89,10 @@ bool read_size(const GivenOption& given, OptionTargets& into, std::string& error
 
 // Answered before the options are read: run_batch prints the help.
 bool read_help(const GivenOption&, OptionTargets&, std::string&) {
+    return true;
+}
+
+bool read_version(const GivenOption&, OptionTargets&, std::string&) {
     return true;
 }
 
@@ -209,6 +215,7 @@ const BatchOption OPTIONS[] = {
     {"metric", Takes::Value, Part::Analysis, false, read_metric,
      [](const AnalysisOptions& options) { return options.metric_given; }},
     {"merge", Takes::ValueAndFiles, Part::Analysis, false, read_merge, nullptr},
+    {"version", Takes::Nothing, Part::Run, true, read_version, nullptr},
 };
 
 }  // namespace
@@ -242,6 +249,19 @@ bool repeatable_option(std::string_view name) {
         if (option.name == name && option.takes != OptionTakes::Nothing) return option.repeatable;
     }
     return false;
+}
+
+std::string did_you_mean(std::string_view name) {
+    std::vector<std::string_view> known;
+    for (const BatchOption& option : OPTIONS)
+        known.push_back(option.name);
+    for (DialogKind kind : ALL_DIALOG_KINDS) {
+        for (const FieldSpec& field : dialog_table(kind).fields) {
+            if (field.read_order > 0) known.push_back(field.name);
+        }
+    }
+    const std::string_view nearest = nearest_name(name, known);
+    return nearest.empty() ? std::string() : " (did you mean --" + std::string(nearest) + "?)";
 }
 
 }  // namespace morbilex::batch
