@@ -33,7 +33,7 @@ constexpr FitField window_field(const char* name, double low, double high) {
 }
 
 constexpr FitField FIELDS[] = {
-    model_field<&ModelParameters::R_0>("R_0", 0.5, 10.0),
+    model_field<&ModelParameters::R_0>("R_0", 0.5, 20.0),
     model_field<&ModelParameters::latent_period>("latent_period", 0.25, 20.0),
     model_field<&ModelParameters::infectious_period>("infectious_period", 0.25, 20.0),
     model_field<&ModelParameters::init_E>("init_E", 0.0, 100.0),

@@ -216,6 +216,15 @@ const BatchOption OPTIONS[] = {
     {"metric", Takes::Value, Part::Analysis, false, read_metric,
      [](const AnalysisOptions& options) { return options.metric_given; }},
     {"merge", Takes::ValueAndFiles, Part::Analysis, false, read_merge, nullptr},
+    {"data", Takes::Value, Part::Run, false, read_data, nullptr},
+    {"data-series", Takes::Value, Part::Run, false, read_data_series, nullptr},
+    {"data-column", Takes::Value, Part::Run, false, read_data_column, nullptr},
+    {"data-day-zero", Takes::Value, Part::Run, false, read_data_day_zero, nullptr},
+    {"population", Takes::Value, Part::Run, false, read_population, nullptr},
+    {"reporting", Takes::Value, Part::Run, false, read_reporting, nullptr},
+    {"fit", Takes::Value, Part::Run, false, read_fit, nullptr},
+    {"fit-objective", Takes::Value, Part::Run, false, read_fit_objective, nullptr},
+    {"fit-output", Takes::Value, Part::Run, false, read_fit_output, nullptr},
 };
 
 }  // namespace
