@@ -5,6 +5,9 @@
 #include <array>
 #include <cstddef>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace morbilex {
 
@@ -117,6 +120,10 @@ struct Records : Scenario {
     InterventionMode mode = MODE_NOTHING_CALCULATED;
     ResultTable results;
     ViewOptions view;
+    // The observed counts the scenario goes with, as its file names them:
+    // (name, text) in the file's order, such as ("data", "counts.csv") and
+    // ("population", "763"); the programs read the counts and check the texts.
+    std::vector<std::pair<std::string, std::string>> counts_link;
 };
 
 Records& program_records();
