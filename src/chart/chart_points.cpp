@@ -31,6 +31,12 @@ void draw_chart_points(Surface& surface, const Records& records, std::span<const
                        std::span<const ChartPoint> series, Colour colour) {
     AxisScale scale = records.scale;
     const ChartGeometry geometry = compute_chart_geometry(scale);
+    draw_chart_points(surface, geometry, scale, points, series, colour);
+}
+
+void draw_chart_points(Surface& surface, const ChartGeometry& geometry, const AxisScale& scale,
+                       std::span<const ChartPoint> points, std::span<const ChartPoint> series,
+                       Colour colour) {
     if (!geometry.drawable) return;
     const int arm = plot_length(geometry, 0.012);
     SelectedPen pen(surface, colour);

@@ -15,9 +15,13 @@ struct ChartPoint {
     double persons = 0.0;
 };
 
-// Drawn over the chart draw_chart just drew, in its mapping: crosses at
+// Drawn over a chart in its mapping, with its geometry and scale: crosses at
 // points, and series (when not empty) as a line through its points; what
 // falls outside the frame is left out.
+void draw_chart_points(Surface& surface, const ChartGeometry& geometry, const AxisScale& scale,
+                       std::span<const ChartPoint> points, std::span<const ChartPoint> series,
+                       Colour colour);
+// The same over the chart draw_chart just drew of the records.
 void draw_chart_points(Surface& surface, const Records& records, std::span<const ChartPoint> points,
                        std::span<const ChartPoint> series, Colour colour);
 
