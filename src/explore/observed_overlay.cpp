@@ -1,11 +1,69 @@
 #include "explore/observed_overlay.h"
 
 #include <cmath>
+#include <fstream>
+#include <sstream>
 
 #include "analysis/scenario_setup.h"
 #include "chart/selected_pen.h"
+#include "text/read.h"
 
 namespace morbilex {
+namespace {
+
+// The counts and their reading as the link gives them; false with why.
+bool read_link(const ObservedOverlay& link_of, ObservedOverlay& read, std::string& problem) {
+    std::string path;
+    CountReading reading;
+    for (const auto& [name, text] : link_of.link) {
+        bool taken = true;
+        if (name == "data") {
+            path = text;
+        } else if (name == "data_series") {
+            taken = count_measure_named(text, read.observation.measure);
+        } else if (name == "data_column") {
+            reading.column = text;
+        } else if (name == "data_day_zero") {
+            reading.day_zero_date = text;
+        } else if (name == "population") {
+            taken = read_full_number(text, read.observation.population) &&
+                    read.observation.population > 0.0;
+        } else if (name == "reporting") {
+            double& reporting = read.observation.reporting;
+            taken = read_full_number(text, reporting) && reporting > 0.0 && reporting <= 1.0;
+        } else if (name == "fit_objective") {
+            taken = fit_objective_named(text, read.objective);
+        }
+        if (!taken) {
+            problem = name + " = " + text + ": not a value it takes";
+            return false;
+        }
+    }
+    if (path.empty()) return true;
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    if (!file) {
+        problem = path + ": the file cannot be read";
+        return false;
+    }
+    std::string reason;
+    if (read_observed_counts(text.str(), reading, read.counts, reason)) return true;
+    problem = path + ": " + reason;
+    return false;
+}
+
+}  // namespace
+
+void follow_counts_link(ObservedOverlay& overlay, const Records& records) {
+    if (records.counts_link == overlay.link) return;
+    ObservedOverlay read;
+    read.link = records.counts_link;
+    if (!read_link(read, read, read.problem)) {
+        read.counts = {};
+    }
+    overlay = std::move(read);
+}
 
 OverlayContents overlay_contents(const ObservedOverlay& overlay, const Records& records) {
     OverlayContents contents;

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <span>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "chart/chart_points.h"
@@ -20,7 +22,16 @@ struct ObservedOverlay {
     ObservedCounts counts;
     CountObservation observation;
     FitObjective objective = FitObjective::LeastSquares;
+    // The scenario's link the counts were read from, and why they could not
+    // be (empty when they were, or when there is no link).
+    std::vector<std::pair<std::string, std::string>> link;
+    std::string problem;
 };
+
+// When the records' link to observed counts changed since the last call,
+// reads the counts it names with what they measure; a link that cannot be
+// followed leaves no counts and says why in problem.
+void follow_counts_link(ObservedOverlay& overlay, const Records& records);
 
 // What the overlay shows of the records' run, in the chart's persons per
 // 10,000: the points, the model at their days (not for prevalence, which is

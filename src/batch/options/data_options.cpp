@@ -89,23 +89,18 @@ bool read_fit_output(const GivenOption& given, OptionTargets& into, std::string&
     return !given.value.empty() || refuse_option(error, given.argument, "a file name is needed");
 }
 
-bool read_counts_link(const GivenOption& scenario, const std::string& path,
+bool read_counts_link(const GivenOption& scenario,
                       const std::vector<std::pair<std::string, std::string>>& link,
                       OptionTargets& into, std::string& error) {
     for (const auto& [name, text] : link) {
         std::string option_name = name;
         for (char& c : option_name)
             if (c == '_') c = '-';
-        std::string value = text;
-        const std::size_t slash = path.rfind('/');
-        if (name == "data" && value[0] != '/' && slash != std::string::npos) {
-            value = path.substr(0, slash + 1) + value;
-        }
         const std::string argument =
             std::string(scenario.argument) + " (" + name + " = " + text + ")";
         const BatchOption* option =
             find_batch_option(OptionPart::Run, option_name, OptionTakes::Value);
-        if (option == nullptr || !option->read({argument, value}, into, error)) return false;
+        if (option == nullptr || !option->read({argument, text}, into, error)) return false;
     }
     return true;
 }

@@ -36,10 +36,9 @@ bool read_fit(const GivenOption& given, OptionTargets& into, std::string& error)
 bool read_fit_objective(const GivenOption& given, OptionTargets& into, std::string& error);
 bool read_fit_output(const GivenOption& given, OptionTargets& into, std::string& error);
 
-// The counts a scenario file links (records.counts_link of the file at
-// path), read as their options would be; a relative data path is taken from
-// the scenario file's folder.
-bool read_counts_link(const GivenOption& scenario, const std::string& path,
+// The counts a scenario file links (records.counts_link of the file the
+// option names), read as their options would be.
+bool read_counts_link(const GivenOption& scenario,
                       const std::vector<std::pair<std::string, std::string>>& link,
                       OptionTargets& into, std::string& error);
 

@@ -68,7 +68,7 @@ bool read_scenario(const GivenOption& given, OptionTargets& into, std::string& e
         }
     }
     if (mode >= 0) into.request->mode = mode;
-    return read_counts_link(given, path, records->counts_link, into, error);
+    return read_counts_link(given, records->counts_link, into, error);
 }
 
 bool read_trace(const GivenOption& given, OptionTargets& into, std::string& error) {
