@@ -3,7 +3,10 @@
 
 #include <fstream>
 
+#include "text/shortest.h"
+
 #include "../chart/chart_test_support.h"
+#include "explore/count_fit_command.h"
 #include "explore/explorer_view.h"
 
 namespace morbilex::testing {
@@ -55,6 +58,55 @@ TEST(ObservedOverlay, FollowsTheScenariosLinkToItsCounts) {
     explorer.sync(*records);
     EXPECT_TRUE(explorer.observed.counts.points.empty());
     EXPECT_EQ(explorer.observed.problem, "reporting = 2: not a value it takes");
+}
+
+class MessageFrontEnd final : public FrontEnd, public ExplorerHost {
+public:
+    int open_dialog(DialogKind) override { return DIALOG_RESULT_OK; }
+    void repaint() override {}
+    void print() override {}
+    void printer_setup() override {}
+    void show_help() override {}
+    void exit_program() override {}
+    void report_run_failure(int, const std::string&) override {}
+    void copy_text(const std::string&) override {}
+    void show_user_guide() override {}
+    void view_options_changed() override {}
+    void show_file_message(const char*, const std::string& text, bool error) override {
+        message = text;
+        refused = error;
+    }
+    std::string message;
+    bool refused = false;
+};
+
+// The View menu's fit: the linked counts, made by a run of R_0 3, give R_0
+// back in the records and the run; no counts, a message and no change.
+TEST(ObservedOverlay, TheFitCommandLoadsTheFittedValuesAndRuns) {
+    TemporaryFolder folder;
+    auto truth = records_after_run(MODE_NO_INTERVENTION);
+    std::string csv = "day,cases\n";
+    auto records = default_records();
+    MessageFrontEnd front_end;
+    CommandContext commands{*records, front_end, folder.file("trace.dat").c_str()};
+    Explorer explorer;
+    ExplorerContext context{commands, explorer, front_end};
+    execute_explorer_command(context, COMMAND_FIT_COUNTS);
+    EXPECT_TRUE(front_end.refused);
+    EXPECT_EQ(records->mode, MODE_NOTHING_CALCULATED);
+
+    for (int day = 0; day <= 100; day += 4) {
+        csv += std::to_string(day) + ",";
+        append_shortest(csv, truth->results[day * 4][2]);
+        csv += "\n";
+    }
+    std::ofstream(folder.file("cases.csv")) << csv;
+    records->counts_link = {{"data", folder.file("cases.csv")}, {"fit", "R_0"}};
+    execute_explorer_command(context, COMMAND_FIT_COUNTS);
+    EXPECT_FALSE(front_end.refused) << front_end.message;
+    EXPECT_NEAR(records->model.R_0, truth->model.R_0, 1e-6);
+    EXPECT_EQ(records->mode, MODE_NO_INTERVENTION);
+    EXPECT_EQ(front_end.message.substr(0, 38), "Fitted, with 95 % intervals:\n  R_0 = 2");
 }
 
 }  // namespace
