@@ -50,6 +50,26 @@ std::string fit_result_text(const CountFit& fit, FitObjective objective) {
     return text;
 }
 
+void open_observed_counts(ExplorerContext& context) {
+    const std::string path = context.host.choose_counts_file();
+    if (path.empty()) return;
+    Records& records = context.commands.records;
+    auto link = records.counts_link;
+    std::erase_if(link, [](const auto& entry) { return entry.first == "data"; });
+    link.insert(link.begin(), {"data", path});
+    ObservedOverlay trial;
+    Records linked;
+    linked.counts_link = link;
+    follow_counts_link(trial, linked);
+    if (!trial.problem.empty()) {
+        context.commands.front_end.show_file_message(OPEN_COUNTS_CAPTION, trial.problem, true);
+        return;
+    }
+    records.counts_link = std::move(link);
+    context.explorer.sync(records);
+    context.commands.front_end.repaint();
+}
+
 void fit_observed_counts(ExplorerContext& context) {
     Records& records = context.commands.records;
     FrontEnd& front_end = context.commands.front_end;

@@ -11,10 +11,16 @@
 namespace morbilex {
 
 inline constexpr const char* FIT_COUNTS_CAPTION = "Fit to Observed Counts";
+inline constexpr const char* OPEN_COUNTS_CAPTION = "Open Observed Counts";
 
 // The fields, their 95 % intervals, the objective, the RMSE and what the
 // fitted run says comes next, a line each.
 std::string fit_result_text(const CountFit& fit, FitObjective objective);
+
+// Links the counts file the user picks to the scenario (kept with it when it
+// is saved) and shows them; a file that cannot be read is reported, and the
+// link it replaced stays.
+void open_observed_counts(ExplorerContext& context);
 
 // Fits, loads the fitted values into the records as typed into their dialogs,
 // runs and tells the result (or why there is none) through the front end.

@@ -17,6 +17,7 @@ constexpr MenuItem VIEW_ITEMS[] = {
     {nullptr, 0},
     {"C&lassic view", COMMAND_CLASSIC_VIEW},
     {nullptr, 0},
+    {"Open observed cou&nts...", COMMAND_OPEN_COUNTS},
     {"Fit to observed coun&ts", COMMAND_FIT_COUNTS},
 };
 
@@ -81,6 +82,9 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
             return;
         case COMMAND_FIT_COUNTS:
             if (!view.classic) fit_observed_counts(context);
+            return;
+        case COMMAND_OPEN_COUNTS:
+            if (!view.classic) open_observed_counts(context);
             return;
         case COMMAND_FIT_AFTER_RUN:
             if (view.classic) return;

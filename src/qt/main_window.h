@@ -65,6 +65,7 @@ public:
     void copy_text(const std::string& text) override;
     void show_user_guide() override;
     void view_options_changed() override;
+    std::string choose_counts_file() override;
 
 private:
     MainWindow& window_;

@@ -30,6 +30,7 @@ enum CommandId : int {
     COMMAND_COPY_FIGURES = 134,
     COMMAND_USER_GUIDE = 135,
     COMMAND_FIT_COUNTS = 136,
+    COMMAND_OPEN_COUNTS = 137,
 };
 
 struct MenuItem {

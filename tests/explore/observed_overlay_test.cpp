@@ -72,11 +72,12 @@ public:
     void copy_text(const std::string&) override {}
     void show_user_guide() override {}
     void view_options_changed() override {}
+    std::string choose_counts_file() override { return chosen; }
     void show_file_message(const char*, const std::string& text, bool error) override {
         message = text;
         refused = error;
     }
-    std::string message;
+    std::string message, chosen;
     bool refused = false;
 };
 
@@ -107,6 +108,21 @@ TEST(ObservedOverlay, TheFitCommandLoadsTheFittedValuesAndRuns) {
     EXPECT_NEAR(records->model.R_0, truth->model.R_0, 1e-6);
     EXPECT_EQ(records->mode, MODE_NO_INTERVENTION);
     EXPECT_EQ(front_end.message.substr(0, 38), "Fitted, with 95 % intervals:\n  R_0 = 2");
+
+    // Other counts opened take the place of the linked ones; a bad file
+    // changes nothing.
+    std::ofstream(folder.file("bad.csv")) << "day,cases\n0,1\n0,2\n";
+    front_end.chosen = folder.file("bad.csv");
+    execute_explorer_command(context, COMMAND_OPEN_COUNTS);
+    EXPECT_EQ(front_end.message,
+              folder.file("bad.csv") + ": line 3: the day is not after the day of the row before");
+    EXPECT_EQ(explorer.observed.counts.points.size(), 26u);
+    std::ofstream(folder.file("more.csv")) << "day,cases\n0,1\n3,2\n";
+    front_end.chosen = folder.file("more.csv");
+    execute_explorer_command(context, COMMAND_OPEN_COUNTS);
+    EXPECT_EQ(explorer.observed.counts.points.size(), 2u);
+    EXPECT_EQ(records->counts_link[0].second, folder.file("more.csv"));
+    EXPECT_EQ(records->counts_link[1].first, "fit");
 }
 
 }  // namespace
