@@ -68,6 +68,7 @@ Explorer::Explorer() = default;
 Explorer::~Explorer() = default;
 
 void Explorer::sync(const Records& records) {
+    follow_counts_link(observed, records);
     if (synced_ && same_inputs(scenario_inputs_of(records, records.mode), inputs_)) {
         if (baseline_pending_) run_baseline(records, {}, {});
         return;

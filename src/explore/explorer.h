@@ -13,6 +13,7 @@
 #include "analysis/run_figures.h"
 #include "chart/chart.h"
 #include "explore/figures.h"
+#include "explore/observed_overlay.h"
 #include "model/records.h"
 #include "model/run_loop.h"
 #include "shell/commands.h"
@@ -59,6 +60,8 @@ public:
 
     // The read-out's step, or -1 when none is shown.
     int read_out_step = -1;
+    // Observed counts shown over the chart (none by default).
+    ObservedOverlay observed;
 
 private:
     void run_started(const Records& records, InterventionMode mode) override;

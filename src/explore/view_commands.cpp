@@ -1,6 +1,7 @@
 #include "explore/view_commands.h"
 
 #include "explore/axis_fitting.h"
+#include "explore/count_fit_command.h"
 #include "explore/figures.h"
 #include "explore/user_guide.h"
 #include "shell/messages.h"
@@ -19,6 +20,9 @@ constexpr MenuItem VIEW_ITEMS[] = {
     {"&User's guide", COMMAND_USER_GUIDE},
     {nullptr, 0},
     {"C&lassic view", COMMAND_CLASSIC_VIEW},
+    {nullptr, 0},
+    {"Open observed cou&nts...", COMMAND_OPEN_COUNTS},
+    {"Fit to observed coun&ts", COMMAND_FIT_COUNTS},
 };
 
 constexpr Accelerator VIEW_ACCELERATORS[] = {
@@ -117,6 +121,12 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
     switch (command_id) {
         case COMMAND_FIT_AXES:
             if (!view.classic) fit_and_repaint(context);
+            return;
+        case COMMAND_FIT_COUNTS:
+            if (!view.classic) fit_observed_counts(context);
+            return;
+        case COMMAND_OPEN_COUNTS:
+            if (!view.classic) open_observed_counts(context);
             return;
         case COMMAND_FIT_AFTER_RUN:
             if (view.classic) return;

@@ -25,6 +25,9 @@ public:
     }
     // records.view changed: show or hide the panels, update the menu's checks.
     virtual void view_options_changed() = 0;
+    // A CSV file of observed counts the user picks; empty when none (the
+    // default: a front end without a file dialog).
+    virtual std::string choose_counts_file() { return {}; }
 };
 
 // "&View": Fit axes to the run (Ctrl+F), Fit after every run, Compare with no

@@ -563,6 +563,14 @@ void WindowExplorerHost::view_options_changed() {
     window_.follow_view_options();
 }
 
+std::string WindowExplorerHost::choose_counts_file() {
+    const QString path =
+        QFileDialog::getOpenFileName(&window_, QStringLiteral("Open Observed Counts"), QString(),
+                                     QStringLiteral("Counts (*.csv);;All files (*)"));
+    window_.activateWindow();
+    return path.toStdString();
+}
+
 void WindowFrontEnd::print() {
     window_.printing().print_view(&window_);
 }

@@ -67,6 +67,7 @@ public:
     void show_user_guide() override;
     void show_user_guide_at(const std::string& anchor) override;
     void view_options_changed() override;
+    std::string choose_counts_file() override;
 
 private:
     MainWindow& window_;

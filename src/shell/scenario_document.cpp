@@ -42,6 +42,7 @@ struct Target {
     bool ViewOptions::*view = nullptr;
     bool is_mode = false;
     bool is_file = false;  // the remembered scenario file's path
+    bool is_counts_link = false;
 };
 
 std::optional<Target> target_named(std::string_view name) {
@@ -56,6 +57,10 @@ std::optional<Target> target_named(std::string_view name) {
     if (name == "mode") return Target{DialogKind::ModelParameters, nullptr, nullptr, true};
     if (name == "scenario_file")
         return Target{DialogKind::ModelParameters, nullptr, nullptr, false, true};
+    for (const char* link : COUNTS_LINK_NAMES) {
+        if (name == link)
+            return Target{DialogKind::ModelParameters, nullptr, nullptr, false, false, true};
+    }
     return std::nullopt;
 }
 
@@ -75,6 +80,8 @@ std::string write_scenario_document(const Records& records, bool with_view) {
         }
     }
     if (records.mode >= 0) out += "mode = " + std::to_string(records.mode) + "\n";
+    for (const auto& [name, text] : records.counts_link)
+        out += name + " = " + text + "\n";
     if (with_view) {
         for (const ViewName& view : VIEW_NAMES) {
             out += view.name;
@@ -144,6 +151,12 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
                 return false;
             }
             staged_mode = value[0] - '0';
+        } else if (target->is_counts_link) {
+            if (value.empty()) {
+                error = refused + "the value is empty";
+                return false;
+            }
+            staged.counts_link.emplace_back(name, value);
         } else if (target->view != nullptr) {
             if (value != "0" && value != "1") {
                 error = refused + "a view option is 0 (off) or 1 (on)";
@@ -181,6 +194,7 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
     records.scale.ymax = staged.scale.ymax;
     records.view = staged.view;
     records.scenario_file = staged.scenario_file;
+    records.counts_link = std::move(staged.counts_link);
     mode = staged_mode;
     return true;
 }

@@ -221,14 +221,21 @@ bool load_scenario_file(const std::string& path, Records& records, InterventionM
     std::string text;
     if (!read_whole_text(path, text, error)) return false;
     std::string reason;
-    if (read_scenario_document(text, records, mode, reason)) {
-        std::error_code failure;
-        const fs::path full = fs::absolute(path, failure);
-        records.scenario_file = failure ? path : full.string();
-        return true;
+    if (!read_scenario_document(text, records, mode, reason)) {
+        error = file_problem_text(path, 0) + ": " + reason;
+        return false;
     }
-    error = file_problem_text(path, 0) + ": " + reason;
-    return false;
+    std::error_code failure;
+    const fs::path full = fs::absolute(path, failure);
+    records.scenario_file = failure ? path : full.string();
+    // Linked counts named relative to the scenario file are found beside it.
+    for (auto& [name, value] : records.counts_link) {
+        const fs::path folder = fs::path(path).parent_path();
+        if (name == "data" && fs::path(value).is_relative() && !folder.empty()) {
+            value = (folder / value).string();
+        }
+    }
+    return true;
 }
 
 bool save_scenario_file(std::string& path, const Records& records, std::string& error) {

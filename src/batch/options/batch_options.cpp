@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "batch/options/data_options.h"
 #include "batch/options/option_table.h"
 
 namespace morbilex::batch {
@@ -119,7 +120,9 @@ std::string usage_text() {
         "  --size=WxH       the chart's size in pixels (default 1200x700), each side\n"
         "                   1 to 16384; an SVG or PDF page has that size at 96 dpi\n"
         "  --help           this text\n"
-        "  --version        the program's name and version\n"
+        "  --version        the program's name and version\n";
+    text += data_usage_text();
+    text +=
         "\n"
         "Exit status: 0 done; 1 a field, the run or an output failed; 2 a wrong option;\n"
         "3 the run overflowed: its trace and chart are written, and standard error names\n"

@@ -63,7 +63,7 @@ bool read_scenario(const GivenOption& given, OptionTargets& into, std::string& e
     }
     type_scenario_fields(*records, into.request->typed);
     if (mode >= 0) into.request->mode = mode;
-    return true;
+    return read_counts_link(given, records->counts_link, into, error);
 }
 
 bool read_trace(const GivenOption& given, OptionTargets& into, std::string& error) {
@@ -216,6 +216,15 @@ const BatchOption OPTIONS[] = {
      [](const AnalysisOptions& options) { return options.metric_given; }},
     {"merge", Takes::ValueAndFiles, Part::Analysis, false, read_merge, nullptr},
     {"version", Takes::Nothing, Part::Run, true, read_version, nullptr},
+    {"data", Takes::Value, Part::Run, false, read_data, nullptr},
+    {"data-series", Takes::Value, Part::Run, false, read_data_series, nullptr},
+    {"data-column", Takes::Value, Part::Run, false, read_data_column, nullptr},
+    {"data-day-zero", Takes::Value, Part::Run, false, read_data_day_zero, nullptr},
+    {"population", Takes::Value, Part::Run, false, read_population, nullptr},
+    {"reporting", Takes::Value, Part::Run, false, read_reporting, nullptr},
+    {"fit", Takes::Value, Part::Run, false, read_fit, nullptr},
+    {"fit-objective", Takes::Value, Part::Run, false, read_fit_objective, nullptr},
+    {"fit-output", Takes::Value, Part::Run, false, read_fit_output, nullptr},
 };
 
 }  // namespace
