@@ -29,6 +29,8 @@ enum CommandId : int {
     COMMAND_CLASSIC_VIEW = 133,
     COMMAND_COPY_FIGURES = 134,
     COMMAND_USER_GUIDE = 135,
+    COMMAND_FIT_COUNTS = 136,
+    COMMAND_OPEN_COUNTS = 137,
     COMMAND_COPY_BANDS = 140,  // the ensemble's bands as CSV, when ranges are set
 };
 

@@ -41,6 +41,8 @@ struct Target {
     const FieldSpec* field = nullptr;
     bool ViewOptions::*view = nullptr;
     bool is_mode = false;
+    bool is_file = false;  // the remembered scenario file's path
+    bool is_counts_link = false;
 };
 
 std::optional<Target> target_named(std::string_view name) {
@@ -53,6 +55,12 @@ std::optional<Target> target_named(std::string_view name) {
         if (name == view.name) return Target{DialogKind::ModelParameters, nullptr, view.member};
     }
     if (name == "mode") return Target{DialogKind::ModelParameters, nullptr, nullptr, true};
+    if (name == "scenario_file")
+        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, true};
+    for (const char* link : COUNTS_LINK_NAMES) {
+        if (name == link)
+            return Target{DialogKind::ModelParameters, nullptr, nullptr, false, false, true};
+    }
     return std::nullopt;
 }
 
@@ -72,10 +80,17 @@ std::string write_scenario_document(const Records& records, bool with_view) {
         }
     }
     if (records.mode >= 0) out += "mode = " + std::to_string(records.mode) + "\n";
+    for (const auto& [name, text] : records.counts_link)
+        out += name + " = " + text + "\n";
     if (with_view) {
         for (const ViewName& view : VIEW_NAMES) {
             out += view.name;
             out += records.view.*view.member ? " = 1\n" : " = 0\n";
+        }
+        const std::string& file = records.scenario_file;
+        if (!file.empty() && file.find_first_of("\r\n") == std::string::npos &&
+            file.front() != ' ' && file.back() != ' ') {
+            out += "scenario_file = " + file + "\n";
         }
     }
     return out;
@@ -130,13 +145,21 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
         seen.push_back({name, line, target->field != nullptr ? target->field->control_id : 0});
         const std::string refused =
             at_line(line) + name + " = " + quoted_text(value) + " refused: ";
-        if (target->is_mode) {
+        if (target->is_file) {
+            staged.scenario_file = value;
+        } else if (target->is_mode) {
             if (value.size() != 1 || value[0] < '0' || value[0] > '2') {
                 error =
                     refused + "the mode is 0 (no intervention), 1 (one-time) or 2 (intermittent)";
                 return false;
             }
             staged_mode = value[0] - '0';
+        } else if (target->is_counts_link) {
+            if (value.empty()) {
+                error = refused + "the value is empty";
+                return false;
+            }
+            staged.counts_link.emplace_back(name, value);
         } else if (target->view != nullptr) {
             if (value != "0" && value != "1") {
                 error = refused + "a view option is 0 (off) or 1 (on)";
@@ -173,6 +196,8 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
     records.scale.ymin = staged.scale.ymin;
     records.scale.ymax = staged.scale.ymax;
     records.view = staged.view;
+    records.scenario_file = staged.scenario_file;
+    records.counts_link = std::move(staged.counts_link);
     mode = staged_mode;
     return true;
 }
