@@ -6,7 +6,8 @@
 // it, and the page's own is taken there; the page's fields and figures are
 // the core's tables as a native helper prints them, its read-out keys follow
 // the core's rule, and what the page refuses or cannot show it says in the
-// native tool's words; the timings are measured and screenshots kept.
+// native tool's words; a range's bands are the native tool's; the timings
+// are measured and screenshots kept.
 //   node browser_test.mjs SITE_URL NATIVE_BATCH BUILD_DIR PAGE_TABLES
 // (screenshots in BUILD_DIR/screenshots, the rest in BUILD_DIR/browser)
 import { execFileSync } from "node:child_process";
@@ -469,6 +470,17 @@ const guide = await page.evaluate(() => ({
 }));
 check("the web guide speaks of the page: each section, no desktop keys, its pictures shown",
       guide.anchors.length === 0 && !guide.keys && guide.pictures === 0, JSON.stringify(guide));
+
+// A range on R_0 from the link: the page's bands (the infectious ones it
+// draws) are morbilex-batch --bands's, digit for digit.
+await open("?range=R_0%3D2%3A3", 1920, 1080);
+await page.waitForFunction(() => (document.getElementById("uncertainty")?.textContent ?? "") !== "");
+const pageBands = await downloaded("#get-bands", "bands.csv");
+const nativeBands = nativeFile(["--range=R_0=2:3"], "--bands", "bands.csv").trim().split("\n")
+  .map((line) => { const cells = line.split(","); return [cells[0], cells[1], ...cells.slice(12, 17)].join(","); })
+  .join("\n") + "\n";
+check("a range's bands in the page are morbilex-batch --bands's", pageBands === nativeBands,
+      (pageBands ?? "").slice(0, 200));
 
 check("no script errors", errors.length === 0, errors.join("; "));
 check("no external requests", external.length === 0, external.join(" "));
