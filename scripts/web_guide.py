@@ -60,7 +60,9 @@ def convert(lines):
             tag, entries = items
             out.append(f"<{tag}>" + "".join(f"<li>{inline(e)}</li>" for e in entries) + f"</{tag}>")
         if table:
-            rows = [[c.strip() for c in r.strip("|").split("|")] for r in table if not re.match(r"^\|[-| ]+\|$", r)]
+            # A bar written \| belongs to its cell.
+            rows = [[c.strip().replace("\\|", "|") for c in re.split(r"(?<!\\)\|", r.strip().strip("|"))]
+                    for r in table if not re.match(r"^\|[-| ]+\|$", r)]
             head = "".join(f"<th>{inline(c)}</th>" for c in rows[0])
             body = "".join("<tr>" + "".join(f"<td>{inline(c)}</td>" for c in r) + "</tr>" for r in rows[1:])
             out.append(f"<table><thead><tr>{head}</tr></thead><tbody>{body}</tbody></table>")

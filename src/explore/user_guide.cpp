@@ -62,13 +62,19 @@ std::vector<std::string> table_cells(std::string_view line) {
     line = trimmed(line);
     if (starts_with(line, "|")) line.remove_prefix(1);
     if (!line.empty() && line.back() == '|') line.remove_suffix(1);
-    std::vector<std::string> cells;
-    while (true) {
-        const std::size_t bar = line.find('|');
-        cells.emplace_back(trimmed(line.substr(0, bar)));
-        if (bar == std::string_view::npos) break;
-        line.remove_prefix(bar + 1);
+    // A bar written \| belongs to its cell.
+    std::vector<std::string> cells(1);
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == '|') {
+            cells.back() += line[++i];
+        } else if (line[i] == '|') {
+            cells.emplace_back();
+        } else {
+            cells.back() += line[i];
+        }
     }
+    for (std::string& cell : cells)
+        cell = std::string(trimmed(cell));
     return cells;
 }
 
