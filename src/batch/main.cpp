@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/care_layer.h"
+#include "analysis/scenario_setup.h"
 #include "batch/options/batch_options.h"
 #include "batch/options/refusal_text.h"
 #include "batch/options/sweep_options.h"
@@ -99,6 +101,7 @@ bool draw_chart_file(Records& records, const BatchRequest& request, std::string&
 struct PreparedFiles {
     std::string chart;
     std::string summary;
+    std::string care;  // the care layer's rows
 };
 
 // The chart, the summary file and the trace (when wanted), each put in place
@@ -110,6 +113,7 @@ bool write_outputs(std::FILE* trace, bool trace_wanted, const PreparedFiles& fil
     PendingOutput chart_output;
     PendingOutput summary_output;
     PendingOutput trace_output;
+    PendingOutput care_output;
     const auto write_trace = [trace](std::FILE* out) { return copy_stream(trace, out); };
     if (!request.chart_path.empty() &&
         !prepare_output(chart_output, "--chart=", request.chart_path, files.chart, error)) {
@@ -125,6 +129,14 @@ bool write_outputs(std::FILE* trace, bool trace_wanted, const PreparedFiles& fil
                         error)) {
         return false;
     }
+    const auto write_care = [&files, &request](std::FILE* out) {
+        CompressedOutput care(out, is_compressed_path(request.care_path));
+        return care.write(files.care) && care.finish();
+    };
+    if (!request.care_path.empty() &&
+        !prepare_output(care_output, "--care=", request.care_path, write_care, error)) {
+        return false;
+    }
     if (!trace_wanted) {
         // The readable summary has standard output to itself.
     } else if (request.trace_path.empty() || request.trace_path == "-") {
@@ -137,7 +149,7 @@ bool write_outputs(std::FILE* trace, bool trace_wanted, const PreparedFiles& fil
     }
     std::string reason;
     if (!chart_output.commit(reason) || !summary_output.commit(reason) ||
-        !trace_output.commit(reason)) {
+        !care_output.commit(reason) || !trace_output.commit(reason)) {
         error = "the outputs could not be put in place (" + reason + ")";
         return false;
     }
@@ -168,9 +180,14 @@ int run_batch(int argc, const char* const argv[]) {
     if (!outputs_are_distinct({{"--trace=", request.trace_path},
                                {"--chart=", request.chart_path},
                                {"--summary=", analysis.summary_path},
-                               {"--output=", analysis.output_path}},
+                               {"--output=", analysis.output_path},
+                               {"--care=", request.care_path}},
                               error)) {
         return fail(error, EXIT_WRONG_OPTION);
+    }
+    if (request.care.enabled && (analysis.sweep() || analysis.merge())) {
+        return fail("the care layer (--care= and its fields) is for a single run, not a sweep",
+                    EXIT_WRONG_OPTION);
     }
     if (analysis.sweep() || analysis.merge()) {
         const int status = run_analysis_command(analysis, request, error);
@@ -182,6 +199,8 @@ int run_batch(int argc, const char* const argv[]) {
     }
     auto records = std::make_unique<Records>();
     if (!apply_dialogs(*records, request, error)) return fail(error);
+    if (!request.care_refusal.empty()) return fail(request.care_refusal);
+    records->care = request.care;
     const File trace(std::tmpfile());
     if (!trace) return fail("no temporary file for the trace could be made");
     NonFiniteRow non_finite;
@@ -193,14 +212,22 @@ int run_batch(int argc, const char* const argv[]) {
     const bool summary_wanted = analysis.summary || !analysis.summary_path.empty();
     const SummaryRow summary =
         summary_wanted ? run_summary_of(*records, request.mode) : SummaryRow{};
+    // The care layer's series from its own pass, as the summary's figures.
+    CareSummaryRow care_summary;
+    if (request.care.enabled && (summary_wanted || !request.care_path.empty())) {
+        const CareRun care = integrate_care(scenario_inputs_of(*records, request.mode));
+        care_summary = summarise_care(care_figures(care));
+        if (!request.care_path.empty()) files.care = care_rows_csv(care);
+    }
+    const CareSummaryRow* care_columns = request.care.enabled ? &care_summary : nullptr;
     if (!analysis.summary_path.empty()) {
-        files.summary = summary_file_text(summary, analysis.summary_path);
+        files.summary = summary_file_text(summary, analysis.summary_path, care_columns);
     }
     const bool trace_wanted = !analysis.summary || analysis.trace_given;
     if (!write_outputs(trace.get(), trace_wanted, files, request, analysis, error)) {
         return fail(error);
     }
-    if (analysis.summary && !print_summary(summary, error)) return fail(error);
+    if (analysis.summary && !print_summary(summary, error, care_columns)) return fail(error);
     if (non_finite.step >= 0) return fail(non_finite_run_text(non_finite), EXIT_NOT_FINITE);
     return EXIT_DONE;
 }

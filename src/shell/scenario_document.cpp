@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "shell/care_fields.h"
 #include "shell/dialogs.h"
 #include "shell/quoted_text.h"
 #include "text/shortest.h"
@@ -41,6 +42,8 @@ struct Target {
     const FieldSpec* field = nullptr;
     bool ViewOptions::*view = nullptr;
     bool is_mode = false;
+    const CareField* care = nullptr;
+    bool is_care_switch = false;
 };
 
 std::optional<Target> target_named(std::string_view name) {
@@ -53,6 +56,12 @@ std::optional<Target> target_named(std::string_view name) {
         if (name == view.name) return Target{DialogKind::ModelParameters, nullptr, view.member};
     }
     if (name == "mode") return Target{DialogKind::ModelParameters, nullptr, nullptr, true};
+    if (const CareField* care = find_care_field(name)) {
+        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, care};
+    }
+    if (name == CARE_SWITCH_NAME) {
+        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, nullptr, true};
+    }
     return std::nullopt;
 }
 
@@ -72,6 +81,13 @@ std::string write_scenario_document(const Records& records, bool with_view) {
         }
     }
     if (records.mode >= 0) out += "mode = " + std::to_string(records.mode) + "\n";
+    // The care layer only when it is on: other documents stay as they were.
+    if (records.care.enabled) {
+        out += CARE_SWITCH_NAME;
+        out += " = 1\n";
+        for (const CareField& field : care_fields())
+            append_line(out, field.spec.name, field.spec.shown_value(records));
+    }
     if (with_view) {
         for (const ViewName& view : VIEW_NAMES) {
             out += view.name;
@@ -94,6 +110,7 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
         int control_id;
     };
     std::vector<Seen> seen;
+    bool care_switch_given = false;
     // Some editors start what they save in UTF-8 with a byte order mark.
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     int line = 0;
@@ -134,6 +151,23 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
                 return false;
             }
             staged_mode = value[0] - '0';
+        } else if (target->is_care_switch) {
+            if (value != "0" && value != "1") {
+                error = refused + "the care layer is 0 (off) or 1 (on)";
+                return false;
+            }
+            staged.care.enabled = value == "1";
+            care_switch_given = true;
+        } else if (target->care != nullptr) {
+            double number = 0.0;
+            const RefusalReason reason = read_field_text(target->care->spec, value, number);
+            if (reason != RefusalReason::None) {
+                error = refused + care_refusal_text(reason);
+                return false;
+            }
+            *target->care->spec.storage(staged, scratch) = number;
+            // A care field given turns the layer on, unless "care = 0" says otherwise.
+            if (!care_switch_given) staged.care.enabled = true;
         } else if (target->view != nullptr) {
             if (value != "0" && value != "1") {
                 error = refused + "a view option is 0 (off) or 1 (on)";

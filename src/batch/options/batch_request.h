@@ -28,6 +28,11 @@ struct BatchRequest {
     std::string chart_type;  // png, svg or pdf
     int chart_width = 1200;
     int chart_height = 700;
+    // The care layer: on when a care field, --care= or a scenario file with
+    // it on is given.
+    CareParameters care;
+    std::string care_path;     // --care=: the per-step output; empty: none
+    std::string care_refusal;  // the first care field refused, as told
 };
 
 enum class RowFormat { Csv, JsonLines };
