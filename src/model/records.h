@@ -120,6 +120,7 @@ struct ViewOptions {
     bool classic = false;
     bool compare = true;        // no-intervention curves and reduction bands
     bool fit_after_run = true;  // axes fitted to every new run
+    bool care_curves = false;   // the care layer's curves (View menu), when it is on
 };
 
 // Everything the program knows, in one place. The programs use the single

@@ -29,6 +29,7 @@ enum CommandId : int {
     COMMAND_CLASSIC_VIEW = 133,
     COMMAND_COPY_FIGURES = 134,
     COMMAND_USER_GUIDE = 135,
+    COMMAND_CARE_CURVES = 136,
 };
 
 struct MenuItem {

@@ -21,6 +21,7 @@ constexpr ViewName VIEW_NAMES[] = {
     {"classic_view", &ViewOptions::classic},
     {"compare", &ViewOptions::compare},
     {"fit_after_run", &ViewOptions::fit_after_run},
+    {"care_curves", &ViewOptions::care_curves},
 };
 
 std::string_view trimmed(std::string_view text) {
