@@ -29,7 +29,14 @@ std::span<const SliderField> slider_fields();
 // The sliders of a mode: the model's, and those of the mode's schedule.
 std::vector<const SliderField*> sliders_for_mode(InterventionMode mode);
 
-// The dialog and field a slider edits (never null for the table's sliders).
+// The care layer's sliders (its five fields), apart from the dialogs' ones.
+std::span<const SliderField> care_slider_fields();
+// The sliders the panel shows for the records: those of the mode on screen
+// (no intervention before any run), then the care layer's while it is on.
+std::vector<const SliderField*> sliders_shown(const Records& records);
+
+// The dialog and field a slider edits (never null for the table's sliders;
+// a care slider's field has no dialog, and dialog is left alone).
 const FieldSpec* slider_field_spec(const SliderField& slider, DialogKind* dialog = nullptr);
 // The value the field's dialog would show now.
 double slider_value(const Records& records, const SliderField& slider);

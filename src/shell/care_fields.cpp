@@ -22,20 +22,19 @@ constexpr FieldSpec care_spec(int id, const char* label, const char* format, int
 constexpr CareField CARE_FIELDS[] = {
     {care_spec<&CareParameters::hospital_fraction>(251, "Hospitalised ", "%6.4f", 1,
                                                    "hospital_fraction", FieldRange::Fraction),
-     "fraction", "share of the new infectious cases admitted to hospital", 0.0, 0.2, 0.001},
+     "fraction", "share of the new infectious cases admitted to hospital"},
     {care_spec<&CareParameters::hospital_stay>(252, "Hospital stay ", "%6.2f", 2, "hospital_stay",
                                                FieldRange::AboveZero),
-     "days", "mean time a person admitted stays in hospital; above zero", 1.0, 30.0, 0.5},
+     "days", "mean time a person admitted stays in hospital; above zero"},
     {care_spec<&CareParameters::icu_fraction>(253, "In intensive care ", "%6.4f", 3, "icu_fraction",
                                               FieldRange::Fraction),
-     "fraction", "share of the hospital admissions that need intensive care", 0.0, 1.0, 0.01},
+     "fraction", "share of the hospital admissions that need intensive care"},
     {care_spec<&CareParameters::icu_stay>(254, "Intensive care stay ", "%6.2f", 4, "icu_stay",
                                           FieldRange::AboveZero),
-     "days", "mean time a person stays in intensive care; above zero", 1.0, 40.0, 0.5},
+     "days", "mean time a person stays in intensive care; above zero"},
     {care_spec<&CareParameters::fatality_ratio>(255, "Fatality ratio ", "%7.5f", 5,
                                                 "fatality_ratio", FieldRange::Fraction),
-     "fraction", "share of those who stop being infectious who die (infection fatality ratio)", 0.0,
-     0.05, 0.0005},
+     "fraction", "share of those who stop being infectious who die (infection fatality ratio)"},
 };
 
 }  // namespace

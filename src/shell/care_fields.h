@@ -16,9 +16,6 @@ struct CareField {
     FieldSpec spec;       // name, label, format, range; stored in Records::care
     const char* unit;     // "fraction" or "days"
     const char* meaning;  // one line of help
-    double minimum;       // the range a slider offers
-    double maximum;
-    double step;
 };
 
 // hospital_fraction, hospital_stay, icu_fraction, icu_stay, fatality_ratio.

@@ -10,7 +10,11 @@
 #include "analysis/scenario_setup.h"
 #include "explore/care_curves.h"
 #include "explore/explorer_view.h"
+#include "explore/field_help.h"
+#include "explore/sliders.h"
 #include "explore_test_support.h"
+#include "shell/scenario_document.h"
+#include "text/shortest.h"
 #include "trace/traced_run.h"
 
 namespace morbilex::testing {
@@ -76,6 +80,30 @@ TEST(CareCurves, TheViewItemTurnsTheLayerOnAndShowsOrHidesItsCurves) {
     EXPECT_TRUE(records->care.enabled);  // its figures stay
     EXPECT_FALSE(records->view.care_curves);
     EXPECT_EQ(care_pens(), 0);
+}
+
+// The care sliders set their fields as a scenario file's line would, and the
+// panel shows them only while the layer is on.
+TEST(CareCurves, SlidersSetTheFieldsAsTypedAndShowWhileOn) {
+    auto records = default_records();
+    EXPECT_EQ(sliders_shown(*records).size(), sliders_for_mode(MODE_NO_INTERVENTION).size());
+    for (const SliderField& slider : care_slider_fields()) {
+        ASSERT_NE(field_help(slider.name), nullptr) << slider.name;
+        const double value = slider_value_at(slider, slider_positions(slider) / 3);
+        ASSERT_TRUE(apply_slider_value(*records, slider, value)) << slider.name;
+        std::string line = std::string(slider.name) + " = ";
+        append_shortest(line, value);
+        auto typed = default_records();
+        InterventionMode mode = MODE_NOTHING_CALCULATED;
+        std::string error;
+        ASSERT_TRUE(read_scenario_document(line, *typed, mode, error)) << error;
+        EXPECT_EQ(slider_value(*records, slider), slider_value(*typed, slider)) << slider.name;
+        EXPECT_EQ(slider_value(*typed, slider), value) << slider.name;
+    }
+    records->care.enabled = true;
+    records->mode = MODE_INTERMITTENT;
+    EXPECT_EQ(sliders_shown(*records).size(),
+              sliders_for_mode(MODE_INTERMITTENT).size() + care_slider_fields().size());
 }
 
 }  // namespace
