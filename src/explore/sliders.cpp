@@ -58,6 +58,7 @@ constexpr FieldGroup GROUPS[] = {
     {DialogKind::OneTimePlan, "One-time windows", MODE_ONE_TIME},
     {DialogKind::IntermittentPlan, "Intermittent", MODE_INTERMITTENT},
     {DialogKind::AxisScale, "Scale", MODE_NO_INTERVENTION},
+    {DialogKind::ModelParameters, "Care layer", MODE_NO_INTERVENTION, true},
 };
 
 const SliderField* slider_named(std::string_view name) {
@@ -89,6 +90,15 @@ std::vector<ExplorerField> explorer_fields() {
     reset_scenario_fields(defaults);
     std::vector<ExplorerField> fields;
     for (const FieldGroup& group : GROUPS) {
+        if (group.care) {
+            for (const SliderField& slider : CARE_SLIDERS) {
+                const FieldSpec* field = slider_field_spec(slider);
+                std::string shown;
+                append_shortest(shown, field->shown_value(defaults));
+                fields.push_back({group.dialog, field, &slider, slider.label, shown, true});
+            }
+            continue;
+        }
         for (const FieldSpec& field : dialog_table(group.dialog).fields) {
             if (field.read_order <= 0) continue;  // shown only
             const SliderField* slider = slider_named(field.name);

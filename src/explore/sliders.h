@@ -55,6 +55,7 @@ struct FieldGroup {
     DialogKind dialog;
     const char* title;
     InterventionMode mode;  // the schedule it belongs to; MODE_NO_INTERVENTION: every mode
+    bool care = false;      // the care layer's fields, not a dialog's (dialog unused)
 };
 std::span<const FieldGroup> field_groups();
 
@@ -66,8 +67,10 @@ struct ExplorerField {
     // the unit: "R(0) (persons)".
     std::string label;
     std::string default_text;  // its value before anything is typed, shortest
+    bool care = false;         // a care layer's field (in the care group)
 };
-// In dialog order: the model's, the one-time plan's, the intermittent's, the scale's.
+// In dialog order: the model's, the one-time plan's, the intermittent's, the
+// scale's; then the care layer's.
 std::vector<ExplorerField> explorer_fields();
 
 // Sets the field as its dialog would after typing the value and OK; false,
