@@ -24,6 +24,10 @@ void draw_care_curves(Surface& surface, const ChartGeometry& g, const Records& r
     const double dt = records.model.dt;
     const double y_per_person = records.scale.y_per_person;
     const int rows = std::min(shown_rows(records), care.rows());
+    // Each name's box: left, bottom, right, top; a name that would cover
+    // another is left out.
+    int placed[CARE_SERIES_COUNT][4] = {};
+    int placed_count = 0;
     for (int k = 0; k < CARE_SERIES_COUNT; ++k) {
         const std::vector<double>& values = care.values[k];
         int label_x = 0, label_y = INT_MIN;
@@ -54,11 +58,22 @@ void draw_care_curves(Surface& surface, const ChartGeometry& g, const Records& r
                 }
             }
         }
-        // The name just above the curve's highest point shown.
-        if (label_y == INT_MIN) continue;
+        // The name just above the curve's highest point shown, inside the frame.
+        if (label_y == INT_MIN || g.line_step <= 0) continue;
         const char* name = CARE_SERIES_LABELS[k];
-        const int above = std::min(label_y + g.line_step, g.frame_top);
-        surface.text_out(label_x, above, name, static_cast<int>(std::strlen(name)));
+        const int length = static_cast<int>(std::strlen(name));
+        const int width = length * g.line_step / 2;
+        const int left = std::max(g.frame_left, std::min(label_x, g.frame_right - width));
+        const int top = std::min(label_y + g.line_step, g.frame_top);
+        const int box[4] = {left, top - g.line_step, left + width, top};
+        bool covers = false;
+        for (int p = 0; p < placed_count; ++p) {
+            covers = covers || (box[0] < placed[p][2] && placed[p][0] < box[2] &&
+                                box[1] < placed[p][3] && placed[p][1] < box[3]);
+        }
+        if (covers) continue;
+        std::copy(box, box + 4, placed[placed_count++]);
+        surface.text_out(left, top, name, length);
     }
 }
 
