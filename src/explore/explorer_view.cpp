@@ -450,6 +450,10 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
         }
         draw_series(surface, geometry, records, records.results, colours.colours, mapping.x_per_day,
                     pixels);
+        AxisScale counts_scale = records.scale;
+        counts_scale.x_per_day = mapping.x_per_day;
+        draw_observed_overlay(surface, geometry, counts_scale,
+                              overlay_contents(explorer.observed, records));
         if (records.view.care_curves && records.care.enabled && explorer.care() != nullptr)
             draw_care_curves(surface, geometry, records, *explorer.care(), mapping.x_per_day);
         if (mapping.legend == LegendPlace::OverFrame) {

@@ -43,6 +43,8 @@ struct Target {
     const FieldSpec* field = nullptr;
     bool ViewOptions::*view = nullptr;
     bool is_mode = false;
+    bool is_file = false;  // the remembered scenario file's path
+    bool is_counts_link = false;
     const CareField* care = nullptr;
     bool is_care_switch = false;
 };
@@ -57,11 +59,18 @@ std::optional<Target> target_named(std::string_view name) {
         if (name == view.name) return Target{DialogKind::ModelParameters, nullptr, view.member};
     }
     if (name == "mode") return Target{DialogKind::ModelParameters, nullptr, nullptr, true};
+    if (name == "scenario_file")
+        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, true};
+    for (const char* link : COUNTS_LINK_NAMES) {
+        if (name == link)
+            return Target{DialogKind::ModelParameters, nullptr, nullptr, false, false, true};
+    }
     if (const CareField* care = find_care_field(name)) {
-        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, care};
+        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, false, false, care};
     }
     if (name == CARE_SWITCH_NAME) {
-        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, nullptr, true};
+        return Target{
+            DialogKind::ModelParameters, nullptr, nullptr, false, false, false, nullptr, true};
     }
     return std::nullopt;
 }
@@ -89,10 +98,17 @@ std::string write_scenario_document(const Records& records, bool with_view) {
         for (const CareField& field : care_fields())
             append_line(out, field.spec.name, field.spec.shown_value(records));
     }
+    for (const auto& [name, text] : records.counts_link)
+        out += name + " = " + text + "\n";
     if (with_view) {
         for (const ViewName& view : VIEW_NAMES) {
             out += view.name;
             out += records.view.*view.member ? " = 1\n" : " = 0\n";
+        }
+        const std::string& file = records.scenario_file;
+        if (!file.empty() && file.find_first_of("\r\n") == std::string::npos &&
+            file.front() != ' ' && file.back() != ' ') {
+            out += "scenario_file = " + file + "\n";
         }
     }
     return out;
@@ -145,7 +161,9 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
         seen.push_back({name, line, target->field != nullptr ? target->field->control_id : 0});
         const std::string refused =
             at_line(line) + name + " = " + quoted_text(value) + " refused: ";
-        if (target->is_mode) {
+        if (target->is_file) {
+            staged.scenario_file = value;
+        } else if (target->is_mode) {
             if (value.size() != 1 || value[0] < '0' || value[0] > '2') {
                 error =
                     refused + "the mode is 0 (no intervention), 1 (one-time) or 2 (intermittent)";
@@ -169,6 +187,12 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
             *target->care->spec.storage(staged, scratch) = number;
             // A care field given turns the layer on, unless "care = 0" says otherwise.
             if (!care_switch_given) staged.care.enabled = true;
+        } else if (target->is_counts_link) {
+            if (value.empty()) {
+                error = refused + "the value is empty";
+                return false;
+            }
+            staged.counts_link.emplace_back(name, value);
         } else if (target->view != nullptr) {
             if (value != "0" && value != "1") {
                 error = refused + "a view option is 0 (off) or 1 (on)";
@@ -205,6 +229,8 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
     records.scale.ymin = staged.scale.ymin;
     records.scale.ymax = staged.scale.ymax;
     records.view = staged.view;
+    records.scenario_file = staged.scenario_file;
+    records.counts_link = std::move(staged.counts_link);
     mode = staged_mode;
     return true;
 }
