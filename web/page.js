@@ -10,6 +10,7 @@ window.morbilexTimings = timings;
 const $ = (id) => document.getElementById(id);
 // Filled from the core's field table at start.
 const FIELD_NAMES = [];
+const CARE_NAMES = [];  // the care layer's fields: typed only while it is on
 const FIELD_DEFAULTS = new Map();
 const SCALE_NAMES = ["xmin", "xmax", "ymin", "ymax"];
 const SKIPPED_COLUMNS = new Set(["status"]);
@@ -38,6 +39,10 @@ function buildFields(table) {
     legend.textContent = group.title;
     set.append(legend);
     if (group.fields.some((field) => SCALE_NAMES.includes(field.name))) set.append($("fit-controls"));
+    if (group.care) {
+      set.append($("care-controls"));
+      CARE_NAMES.push(...group.fields.map((field) => field.name));
+    }
     for (const field of group.fields) set.append(fieldControl(field));
     form.append(set);
   }
@@ -161,6 +166,7 @@ function setFieldText(name, value) {
 
 for (const radio of document.querySelectorAll('input[name="mode"]')) radio.addEventListener("change", changed);
 $("fit").addEventListener("change", changed);
+$("care").addEventListener("change", changed);
 $("fit-now").addEventListener("click", () => { if (lastRun.drawn) { showScale(api.fit(page)); $("fit").checked = false; changed(); } });
 
 function mode() {
@@ -178,11 +184,13 @@ function scenarioParams() {
   if (mode() !== 0) params.set("mode", String(mode()));
   for (const name of FIELD_NAMES) {
     if (fitting() && SCALE_NAMES.includes(name)) continue;
+    if (!$("care").checked && CARE_NAMES.includes(name)) continue;
     const value = $("f-" + name).value;
     if (value !== FIELD_DEFAULTS.get(name)) params.set(name, value);
   }
   if (!fitting()) params.set("fit", "0");
   for (const range of core.UTF8ToString(api.ranges(page)).split(" ").filter((r) => r !== "")) params.append("range", range);
+  if ($("care").checked) params.set("care", "1");
   return params;
 }
 
@@ -191,6 +199,7 @@ function restoreFromAddress() {
   const m = params.get("mode");
   if (m === "1" || m === "2") document.querySelector(`input[name="mode"][value="${m}"]`).checked = true;
   $("fit").checked = params.get("fit") !== "0";
+  $("care").checked = params.get("care") === "1";
   for (const name of FIELD_NAMES) {
     if (params.has(name)) setFieldText(name, params.get(name));
   }

@@ -45,7 +45,7 @@ function fillSweepSelects(columns) {
   sweep.columns = columns;
   for (const id of ["ax1-name", "ax2-name"]) {
     const select = $(id);
-    for (const name of ["mode", ...FIELD_NAMES]) select.add(new Option(name, name));
+    for (const name of ["mode", ...FIELD_NAMES.filter((field) => !CARE_NAMES.includes(field))]) select.add(new Option(name, name));
   }
   $("ax1-name").value = "R_0";
   for (const column of columns) if (!SKIPPED_COLUMNS.has(column)) $("metric").add(new Option(column, column));

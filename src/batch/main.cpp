@@ -7,7 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/care_layer.h"
 #include "analysis/refusal_text.h"
+#include "analysis/scenario_setup.h"
 #include "batch/options/batch_options.h"
 #include "batch/options/sweep_options.h"
 #include "batch/posix/output_file.h"
@@ -116,6 +118,7 @@ struct PreparedFiles {
     std::string summary;
     std::string bands;
     std::string sensitivity;
+    std::string care;  // the care layer's rows
 };
 
 // A CSV file of an ensemble, compressed when its name ends in .gz.
@@ -145,6 +148,7 @@ bool write_outputs(std::FILE* trace, bool trace_wanted, const PreparedFiles& fil
                              files.sensitivity, error)) {
         return false;
     }
+    PendingOutput care_output;
     const auto write_trace = [trace](std::FILE* out) { return copy_stream(trace, out); };
     if (!request.chart_path.empty() &&
         !prepare_output(chart_output, "--chart=", request.chart_path, files.chart, error)) {
@@ -160,6 +164,14 @@ bool write_outputs(std::FILE* trace, bool trace_wanted, const PreparedFiles& fil
                         error)) {
         return false;
     }
+    const auto write_care = [&files, &request](std::FILE* out) {
+        CompressedOutput care(out, is_compressed_path(request.care_path));
+        return care.write(files.care) && care.finish();
+    };
+    if (!request.care_path.empty() &&
+        !prepare_output(care_output, "--care=", request.care_path, write_care, error)) {
+        return false;
+    }
     if (!trace_wanted) {
         // The readable summary has standard output to itself.
     } else if (request.trace_path.empty() || request.trace_path == "-") {
@@ -172,8 +184,8 @@ bool write_outputs(std::FILE* trace, bool trace_wanted, const PreparedFiles& fil
     }
     std::string reason;
     if (!chart_output.commit(reason) || !summary_output.commit(reason) ||
-        !trace_output.commit(reason) || !bands_output.commit(reason) ||
-        !sensitivity_output.commit(reason)) {
+        !care_output.commit(reason) || !trace_output.commit(reason) ||
+        !bands_output.commit(reason) || !sensitivity_output.commit(reason)) {
         error = "the outputs could not be put in place (" + reason + ")";
         return false;
     }
@@ -216,6 +228,7 @@ int run_batch(int argc, const char* const argv[]) {
                                {"--chart=", request.chart_path},
                                {"--summary=", analysis.summary_path},
                                {"--output=", analysis.output_path},
+                               {"--care=", request.care_path},
                                {"--fit-output=", request.data.fit_output},
                                {"--bands=", analysis.bands_path},
                                {"--sensitivity=", analysis.sensitivity_path}},
@@ -233,6 +246,14 @@ int run_batch(int argc, const char* const argv[]) {
     if (!data.fit_output.empty() && data.fit.empty()) {
         return fail("--fit-output=" + data.fit_output + ": there is no --fit", EXIT_WRONG_OPTION);
     }
+    if (request.care.enabled && (analysis.sweep() || analysis.merge())) {
+        return fail("the care layer (--care= and its fields) is for a single run, not a sweep",
+                    EXIT_WRONG_OPTION);
+    }
+    if (request.care.enabled && analysis.ensemble()) {
+        return fail("the care layer (--care= and its fields) is not sampled over --range yet",
+                    EXIT_WRONG_OPTION);
+    }
     if (analysis.sweep() || analysis.merge()) {
         const int status = run_analysis_command(analysis, request, error);
         return status == EXIT_DONE ? status : fail(error, status);
@@ -246,6 +267,7 @@ int run_batch(int argc, const char* const argv[]) {
     if (data.given() && !load_data_counts(data, counts, error)) return fail(error);
     auto records = std::make_unique<Records>();
     if (!apply_dialogs(*records, request, error)) return fail(error);
+    if (!request.care_refusal.empty()) return fail(request.care_refusal);
     std::string fit_text;
     if (!data.fit.empty()) {
         CountFit fit;
@@ -258,6 +280,7 @@ int run_batch(int argc, const char* const argv[]) {
     if (data.given() && !run_objective(data, counts, *records, request.mode, objective, error)) {
         return fail(error);
     }
+    records->care = request.care;
     const File trace(std::tmpfile());
     if (!trace) return fail("no temporary file for the trace could be made");
     NonFiniteRow non_finite;
@@ -272,6 +295,14 @@ int run_batch(int argc, const char* const argv[]) {
     const bool summary_wanted = analysis.summary || !analysis.summary_path.empty();
     const SummaryRow summary =
         summary_wanted ? run_summary_of(*records, request.mode) : SummaryRow{};
+    // The care layer's series from its own pass, as the summary's figures.
+    CareSummaryRow care_summary;
+    if (request.care.enabled && (summary_wanted || !request.care_path.empty())) {
+        const CareRun care = integrate_care(scenario_inputs_of(*records, request.mode));
+        care_summary = summarise_care(care_figures(care));
+        if (!request.care_path.empty()) files.care = care_rows_csv(care);
+    }
+    const CareSummaryRow* care_columns = request.care.enabled ? &care_summary : nullptr;
     EnsembleFiles ensemble;
     if (analysis.ensemble()) {
         if (!run_ensemble_files(analysis, request, ensemble, error)) return fail(error);
@@ -279,9 +310,10 @@ int run_batch(int argc, const char* const argv[]) {
         files.sensitivity = std::move(ensemble.sensitivity);
     }
     if (!analysis.summary_path.empty()) {
-        files.summary = analysis.ensemble() ? summary_file_text_with_intervals(
-                                                  summary, ensemble.result, analysis.summary_path)
-                                            : summary_file_text(summary, analysis.summary_path);
+        files.summary =
+            analysis.ensemble()
+                ? summary_file_text_with_intervals(summary, ensemble.result, analysis.summary_path)
+                : summary_file_text(summary, analysis.summary_path, care_columns);
         if (data.given()) {
             files.summary = summary_with_objective(files.summary, analysis.summary_path, objective);
         }
@@ -301,11 +333,13 @@ int run_batch(int argc, const char* const argv[]) {
                     reason + ")");
     }
     if (analysis.summary && data.given()) {
-        if (!print_to_standard_output(
-                summary_with_objective(readable_summary(summary), "", objective))) {
+        if (!print_to_standard_output(summary_with_objective(
+                readable_summary(summary) +
+                    (care_columns != nullptr ? readable_care_summary(*care_columns) : ""),
+                "", objective))) {
             return fail("--summary: standard output could not be written");
         }
-    } else if (analysis.summary && !print_summary(summary, error)) {
+    } else if (analysis.summary && !print_summary(summary, error, care_columns)) {
         return fail(error);
     }
     if (analysis.summary && analysis.ensemble() &&

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "analysis/care_layer.h"
 #include "analysis/run_figures.h"
 #include "analysis/run_summary.h"
 #include "analysis/scenario_setup.h"
@@ -34,11 +35,13 @@ public:
                  ResultTable* table)
         : figures_(scenario), periods_(periods) {
         if (table != nullptr) table_.emplace(*table);
+        if (scenario.care.enabled) care_.emplace(scenario);
     }
     double* slot(int step) { return table_ ? table_->slot(step) : scratch_; }
     void row(int step, double t, int on_flag, const double* y) {
         if (table_) table_->row(step, t, on_flag, y);
         figures_.row(step, on_flag, y);
+        if (care_) care_->row(step, t, on_flag, y);
         if (periods_ == nullptr || on_flag == 0) return;
         if (!periods_->empty() && periods_->back().end_step == step) {
             ++periods_->back().end_step;
@@ -49,7 +52,11 @@ public:
     void last_row(int step, double t, int on_flag, const double* y) {
         if (table_) table_->last_row(step, t, on_flag, y);
         figures_.last_row(step, y);
+        if (care_) care_->last_row(step, t);
     }
+    // The care layer's series and figures, when it is on.
+    bool has_care() const { return care_.has_value(); }
+    CareRun take_care() { return care_ ? care_->take() : CareRun{}; }
     // The summary row of the scenario, as morbilex-batch --summary gives it.
     SummaryRow summary(const ScenarioInputs& scenario) const {
         SummaryRow row;
@@ -61,8 +68,20 @@ private:
     FigureRows figures_;
     std::vector<ReducedPeriod>* periods_;
     std::optional<ResultTableSink> table_;
+    std::optional<CareLayer> care_;
     double scratch_[COMPARTMENT_COUNT] = {};
 };
+
+namespace {
+
+// The care layer's figures of a sink's run into figures, and its series.
+void take_care(ExplorerSink& sink, CareRun& care, bool& has_care, CareSummaryRow& row) {
+    has_care = sink.has_care();
+    care = sink.take_care();
+    if (has_care) row = summarise_care(care_figures(care));
+}
+
+}  // namespace
 
 Explorer::Explorer() = default;
 Explorer::~Explorer() = default;
@@ -96,6 +115,7 @@ void Explorer::start(const Records& records, InterventionMode mode, bool can_run
     has_comparison_ = false;
     baseline_pending_ = false;
     figures_ = ViewFigures{};
+    care_ = CareRun{};
     figures_.available = can_run;
     if (can_run) figures_.mode = mode;
 }
@@ -121,6 +141,7 @@ void Explorer::recompute(const Records& records, bool can_run, ResultTable* tabl
         run_baseline(records, scenario_run, run_both);
     }
     figures_.run = run.summary(inputs);
+    take_care(run, care_, figures_.has_care, figures_.care);
 }
 
 void Explorer::run_baseline(const Records& records, const std::function<void()>& beside,
@@ -143,6 +164,9 @@ void Explorer::run_baseline(const Records& records, const std::function<void()>&
     baseline_pending_ = false;
     figures_.has_baseline = true;
     figures_.baseline = without.summary(baseline);
+    CareRun baseline_care;
+    bool baseline_has_care = false;
+    take_care(without, baseline_care, baseline_has_care, figures_.baseline_care);
     has_comparison_ = true;
 }
 
@@ -165,6 +189,7 @@ void Explorer::last_row(int step, double t, int on_flag, const double* y) {
     if (!traced_) return;
     traced_->last_row(step, t, on_flag, y);
     figures_.run = traced_->summary(inputs_);
+    take_care(*traced_, care_, figures_.has_care, figures_.care);
     traced_.reset();
     synced_ = true;
     // The run without intervention waits for the next sync.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/care_layer.h"
 #include "analysis/run_figures.h"
 #include "chart/chart.h"
 #include "explore/figures.h"
@@ -56,6 +57,9 @@ public:
     bool has_comparison() const { return has_comparison_; }
     const ResultTable& comparison() const { return comparison_; }
     const std::vector<ReducedPeriod>& reduced_periods() const { return reduced_; }
+    // The care layer's series of the run (rows 0..n_steps), when it is on;
+    // nullptr otherwise.
+    const CareRun* care() const { return figures_.has_care ? &care_ : nullptr; }
     // True when step lies in a reduced period.
     bool reduced_at(int step) const;
 
@@ -88,6 +92,7 @@ private:
     bool has_comparison_ = false;
     ResultTable comparison_;
     std::vector<ReducedPeriod> reduced_;
+    CareRun care_;
 };
 
 // While it lives, the runs the context's commands make feed the explorer:

@@ -2,6 +2,7 @@
 // bands, axes and grid, round ticks, comparison curves, the run's curves, the
 // legend on its box, the read-out.
 #include "explore/explorer_view.h"
+#include "explore/care_curves.h"
 
 #include <algorithm>
 #include <climits>
@@ -458,6 +459,8 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
         counts_scale.x_per_day = mapping.x_per_day;
         draw_observed_overlay(surface, geometry, counts_scale,
                               overlay_contents(explorer.observed, records));
+        if (records.view.care_curves && records.care.enabled && explorer.care() != nullptr)
+            draw_care_curves(surface, geometry, records, *explorer.care(), mapping.x_per_day);
         if (mapping.legend == LegendPlace::OverFrame) {
             draw_legend_over_frame(surface, geometry, colours, comparison, room);
         } else {

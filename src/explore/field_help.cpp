@@ -1,6 +1,9 @@
 #include "explore/field_help.h"
 
 #include <string_view>
+#include <vector>
+
+#include "shell/care_fields.h"
 
 namespace morbilex {
 namespace {
@@ -46,6 +49,16 @@ constexpr FieldHelp HELP[] = {
 const FieldHelp* field_help(const char* name) {
     if (name == nullptr) return nullptr;
     for (const FieldHelp& help : HELP) {
+        if (std::string_view(help.name) == name) return &help;
+    }
+    // The care layer's fields tell their own unit and meaning.
+    static const std::vector<FieldHelp> care_help = [] {
+        std::vector<FieldHelp> helps;
+        for (const CareField& field : care_fields())
+            helps.push_back({field.spec.name, field.unit, field.meaning});
+        return helps;
+    }();
+    for (const FieldHelp& help : care_help) {
         if (std::string_view(help.name) == name) return &help;
     }
     return nullptr;

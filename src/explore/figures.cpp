@@ -1,6 +1,7 @@
 #include "explore/figures.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "analysis/run_figures.h"
 #include "analysis/scenario_setup.h"
@@ -31,6 +32,18 @@ constexpr ShownFigure SHOWN[] = {
     {"herd_immunity_threshold", "Herd immunity threshold"},
     {"final_S_analytic", "Final S (final-size relation)"},
 };
+
+// The care layer's lines, after the others.
+constexpr ShownFigure SHOWN_CARE[] = {
+    {"peak_hospital", "Peak in hospital"},
+    {"peak_icu", "Peak in intensive care"},
+    {"deaths", "Deaths"},
+};
+static_assert(std::size(SHOWN_CARE) == CARE_SUMMARY_COLUMN_COUNT);
+
+CareSummaryRow care_summary_of(const Records& records, InterventionMode mode) {
+    return summarise_care(care_figures(integrate_care(scenario_inputs_of(records, mode))));
+}
 
 SummaryRow summary_of(const Records& records, InterventionMode mode) {
     const ScenarioInputs inputs = scenario_inputs_of(records, mode);
@@ -77,6 +90,13 @@ ViewFigures compute_view_figures(const Records& records) {
     if (mode != MODE_NO_INTERVENTION && run_inputs_acceptable(records, MODE_NO_INTERVENTION)) {
         figures.has_baseline = true;
         figures.baseline = summary_of(records, MODE_NO_INTERVENTION);
+        if (records.care.enabled) {
+            figures.baseline_care = care_summary_of(records, MODE_NO_INTERVENTION);
+        }
+    }
+    if (records.care.enabled) {
+        figures.has_care = true;
+        figures.care = care_summary_of(records, mode);
     }
     return figures;
 }
@@ -109,6 +129,21 @@ std::vector<FigureLine> figure_lines(const ViewFigures& figures) {
             line.baseline = summary_value_text(figures.baseline, column);
             line.difference = difference_text(shown.name, figures.run[column].as_number(),
                                               figures.baseline[column].as_number());
+        }
+        lines.push_back(std::move(line));
+    }
+    if (!figures.has_care) return lines;
+    for (int k = 0; k < CARE_SUMMARY_COLUMN_COUNT; ++k) {
+        const ValueKind kind = CARE_SUMMARY_COLUMNS[k].kind;
+        const auto text = [kind](const SummaryValue& value) {
+            const double number = std::isnan(value.number) ? std::fabs(value.number) : value.number;
+            return formatted(readable_format(kind), number) + unit_of(kind);
+        };
+        FigureLine line{SHOWN_CARE[k].name, SHOWN_CARE[k].label, text(figures.care[k]), {}, {}};
+        if (figures.has_baseline) {
+            line.baseline = text(figures.baseline_care[k]);
+            line.difference = difference_text(SHOWN_CARE[k].name, figures.care[k].number,
+                                              figures.baseline_care[k].number);
         }
         lines.push_back(std::move(line));
     }

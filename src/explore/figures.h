@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/care_layer.h"
 #include "analysis/run_summary.h"
 #include "model/records.h"
 
@@ -17,6 +18,9 @@ struct ViewFigures {
     SummaryRow run;
     bool has_baseline = false;  // an intervention run: the no-intervention figures beside it
     SummaryRow baseline;
+    bool has_care = false;  // the care layer is on: its columns of both runs
+    CareSummaryRow care;
+    CareSummaryRow baseline_care;
 };
 
 // The figures of the records' run in records.mode (the same integration and

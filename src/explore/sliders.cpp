@@ -7,6 +7,7 @@
 #include "analysis/scenario_setup.h"
 #include "explore/axis_fitting.h"
 #include "explore/field_help.h"
+#include "shell/care_fields.h"
 #include "text/format.h"
 #include "text/read.h"
 #include "text/shortest.h"
@@ -36,11 +37,28 @@ constexpr SliderField SLIDERS[] = {
     {"Off_threshold", "Off at I (persons)", 0.0, 500.0, 1.0, MODE_INTERMITTENT},
 };
 
+// The care layer's fields, shown while it is on.
+constexpr SliderField CARE_SLIDERS[] = {
+    {"hospital_fraction", "Hospitalised (share of cases)", 0.0, 0.2, 0.001, MODE_NO_INTERVENTION},
+    {"hospital_stay", "Hospital stay (days)", 1.0, 30.0, 0.5, MODE_NO_INTERVENTION},
+    {"icu_fraction", "Intensive care (share of admitted)", 0.0, 1.0, 0.01, MODE_NO_INTERVENTION},
+    {"icu_stay", "Intensive care stay (days)", 1.0, 40.0, 0.5, MODE_NO_INTERVENTION},
+    {"fatality_ratio", "Fatality ratio (share of cases)", 0.0, 0.05, 0.0005, MODE_NO_INTERVENTION},
+};
+
+const CareField* care_field_of(const SliderField& slider) {
+    for (const SliderField& care : CARE_SLIDERS) {
+        if (&care == &slider) return find_care_field(slider.name);
+    }
+    return nullptr;
+}
+
 constexpr FieldGroup GROUPS[] = {
     {DialogKind::ModelParameters, "Model", MODE_NO_INTERVENTION},
     {DialogKind::OneTimePlan, "One-time windows", MODE_ONE_TIME},
     {DialogKind::IntermittentPlan, "Intermittent", MODE_INTERMITTENT},
     {DialogKind::AxisScale, "Scale", MODE_NO_INTERVENTION},
+    {DialogKind::ModelParameters, "Care layer", MODE_NO_INTERVENTION, true},
 };
 
 const SliderField* slider_named(std::string_view name) {
@@ -72,6 +90,15 @@ std::vector<ExplorerField> explorer_fields() {
     reset_scenario_fields(defaults);
     std::vector<ExplorerField> fields;
     for (const FieldGroup& group : GROUPS) {
+        if (group.care) {
+            for (const SliderField& slider : CARE_SLIDERS) {
+                const FieldSpec* field = slider_field_spec(slider);
+                std::string shown;
+                append_shortest(shown, field->shown_value(defaults));
+                fields.push_back({group.dialog, field, &slider, slider.label, shown, true});
+            }
+            continue;
+        }
         for (const FieldSpec& field : dialog_table(group.dialog).fields) {
             if (field.read_order <= 0) continue;  // shown only
             const SliderField* slider = slider_named(field.name);
@@ -88,6 +115,20 @@ std::span<const SliderField> slider_fields() {
     return SLIDERS;
 }
 
+std::span<const SliderField> care_slider_fields() {
+    return CARE_SLIDERS;
+}
+
+std::vector<const SliderField*> sliders_shown(const Records& records) {
+    std::vector<const SliderField*> shown =
+        sliders_for_mode(std::max(records.mode, MODE_NO_INTERVENTION));
+    if (records.care.enabled) {
+        for (const SliderField& slider : CARE_SLIDERS)
+            shown.push_back(&slider);
+    }
+    return shown;
+}
+
 std::vector<const SliderField*> sliders_for_mode(InterventionMode mode) {
     std::vector<const SliderField*> shown;
     for (const SliderField& slider : SLIDERS) {
@@ -97,6 +138,7 @@ std::vector<const SliderField*> sliders_for_mode(InterventionMode mode) {
 }
 
 const FieldSpec* slider_field_spec(const SliderField& slider, DialogKind* dialog) {
+    if (const CareField* care = care_field_of(slider)) return &care->spec;
     TypedField found;
     if (!find_editable_field(slider.name, found)) return nullptr;
     if (dialog != nullptr) *dialog = found.dialog;
@@ -130,7 +172,11 @@ double slider_value_at(const SliderField& slider, int position) {
 }
 
 std::string slider_value_text(const SliderField& slider, double value) {
-    const int decimals = slider.step >= 1.0 ? 0 : slider.step >= 0.1 ? 1 : 2;
+    const int decimals = slider.step >= 1.0     ? 0
+                         : slider.step >= 0.1   ? 1
+                         : slider.step >= 0.01  ? 2
+                         : slider.step >= 0.001 ? 3
+                                                : 4;
     char text[64];
     // A value far outside every slider's range (typed, or read from a file)
     // reads with its power of ten, not as hundreds of digits.
@@ -141,12 +187,21 @@ std::string slider_value_text(const SliderField& slider, double value) {
     format_text(text, sizeof text,
                 decimals == 0   ? "%.0f"
                 : decimals == 1 ? "%.1f"
-                                : "%.2f",
+                : decimals == 2 ? "%.2f"
+                : decimals == 3 ? "%.3f"
+                                : "%.4f",
                 {value});
     return text;
 }
 
 bool apply_slider_value(Records& records, const SliderField& slider, double value) {
+    if (const CareField* care = care_field_of(slider)) {
+        // As its field reads a typed value: the same range.
+        if (check_field_value(care->spec, value) != RefusalReason::None) return false;
+        DialogScratch scratch;
+        *care->spec.storage(records, scratch) = value;
+        return true;
+    }
     TypedField typed;
     if (!find_editable_field(slider.name, typed)) return false;
     append_shortest(typed.text, value);

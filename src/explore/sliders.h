@@ -29,7 +29,14 @@ std::span<const SliderField> slider_fields();
 // The sliders of a mode: the model's, and those of the mode's schedule.
 std::vector<const SliderField*> sliders_for_mode(InterventionMode mode);
 
-// The dialog and field a slider edits (never null for the table's sliders).
+// The care layer's sliders (its five fields), apart from the dialogs' ones.
+std::span<const SliderField> care_slider_fields();
+// The sliders the panel shows for the records: those of the mode on screen
+// (no intervention before any run), then the care layer's while it is on.
+std::vector<const SliderField*> sliders_shown(const Records& records);
+
+// The dialog and field a slider edits (never null for the table's sliders;
+// a care slider's field has no dialog, and dialog is left alone).
 const FieldSpec* slider_field_spec(const SliderField& slider, DialogKind* dialog = nullptr);
 // The value the field's dialog would show now.
 double slider_value(const Records& records, const SliderField& slider);
@@ -48,6 +55,7 @@ struct FieldGroup {
     DialogKind dialog;
     const char* title;
     InterventionMode mode;  // the schedule it belongs to; MODE_NO_INTERVENTION: every mode
+    bool care = false;      // the care layer's fields, not a dialog's (dialog unused)
 };
 std::span<const FieldGroup> field_groups();
 
@@ -59,8 +67,10 @@ struct ExplorerField {
     // the unit: "R(0) (persons)".
     std::string label;
     std::string default_text;  // its value before anything is typed, shortest
+    bool care = false;         // a care layer's field (in the care group)
 };
-// In dialog order: the model's, the one-time plan's, the intermittent's, the scale's.
+// In dialog order: the model's, the one-time plan's, the intermittent's, the
+// scale's; then the care layer's.
 std::vector<ExplorerField> explorer_fields();
 
 // Sets the field as its dialog would after typing the value and OK; false,

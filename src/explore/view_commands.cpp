@@ -15,6 +15,7 @@ constexpr MenuItem VIEW_ITEMS[] = {
     {"&Fit axes to the run", COMMAND_FIT_AXES},
     {"Fit &after every run", COMMAND_FIT_AFTER_RUN},
     {"&Compare with no intervention", COMMAND_COMPARE},
+    {"Ca&re: hospital, intensive care, deaths", COMMAND_CARE_CURVES},
     {nullptr, 0},
     {"Cop&y figures", COMMAND_COPY_FIGURES},
     {"Copy &bands", COMMAND_COPY_BANDS},
@@ -52,7 +53,7 @@ std::span<const Accelerator> view_accelerators() {
 
 bool view_item_checkable(int command) {
     return command == COMMAND_FIT_AFTER_RUN || command == COMMAND_COMPARE ||
-           command == COMMAND_CLASSIC_VIEW;
+           command == COMMAND_CLASSIC_VIEW || command == COMMAND_CARE_CURVES;
 }
 
 bool view_item_checked(const ViewOptions& view, int command) {
@@ -63,6 +64,8 @@ bool view_item_checked(const ViewOptions& view, int command) {
             return view.compare;
         case COMMAND_CLASSIC_VIEW:
             return view.classic;
+        case COMMAND_CARE_CURVES:
+            return view.care_curves;
         default:
             return false;
     }
@@ -138,6 +141,20 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
         case COMMAND_COMPARE:
             if (view.classic) return;
             view.compare = !view.compare;
+            context.host.view_options_changed();
+            context.commands.front_end.repaint();
+            return;
+        case COMMAND_CARE_CURVES:
+            if (view.classic) return;
+            // On: the layer computed and its curves shown; off: the curves
+            // hidden, the layer's figures kept.
+            if (view.care_curves && records.care.enabled) {
+                view.care_curves = false;
+            } else {
+                view.care_curves = true;
+                records.care.enabled = true;
+                context.explorer.sync(records);
+            }
             context.host.view_options_changed();
             context.commands.front_end.repaint();
             return;

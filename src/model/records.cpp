@@ -27,6 +27,10 @@ constexpr double IntermittentPlan::*INTERMITTENT_NUMBERS[] = {&IntermittentPlan:
                                                               &IntermittentPlan::On_threshold,
                                                               &IntermittentPlan::Off_threshold};
 
+constexpr double CareParameters::*CARE_NUMBERS[] = {
+    &CareParameters::hospital_fraction, &CareParameters::hospital_stay,
+    &CareParameters::icu_fraction, &CareParameters::icu_stay, &CareParameters::fatality_ratio};
+
 template <typename Part, std::size_t N>
 bool same_numbers(const Part& a, const Part& b, double Part::*const (&numbers)[N]) {
     for (double Part::*number : numbers) {
@@ -40,7 +44,8 @@ bool same_numbers(const Part& a, const Part& b, double Part::*const (&numbers)[N
 bool same_scenario(const Scenario& a, const Scenario& b) {
     return a.model.n_steps == b.model.n_steps && same_numbers(a.model, b.model, MODEL_NUMBERS) &&
            same_numbers(a.one_time, b.one_time, ONE_TIME_NUMBERS) &&
-           same_numbers(a.intermittent, b.intermittent, INTERMITTENT_NUMBERS);
+           same_numbers(a.intermittent, b.intermittent, INTERMITTENT_NUMBERS) &&
+           a.care.enabled == b.care.enabled && same_numbers(a.care, b.care, CARE_NUMBERS);
 }
 
 ResultTable::ResultTable(const ResultTable& other)

@@ -43,12 +43,26 @@ struct IntermittentPlan {
     double Off_threshold = 5.0;
 };
 
+// What the hospitals see of a run (off unless asked): persons admitted to
+// hospital as a share of the new infectious cases, of those a share in
+// intensive care, each for a mean stay, and deaths as a share of those who
+// leave the infectious. It never changes S, E, I or R.
+struct CareParameters {
+    bool enabled = false;
+    double hospital_fraction = 0.03;  // of new infectious cases
+    double hospital_stay = 8.0;       // days
+    double icu_fraction = 0.2;        // of hospital admissions
+    double icu_stay = 10.0;           // days
+    double fatality_ratio = 0.005;    // of those who leave I
+};
+
 // A scenario: the fields the dialogs fill in, which a run reads besides its
-// mode.
+// mode, and the care layer's fields.
 struct Scenario {
     ModelParameters model;
     OneTimePlan one_time;
     IntermittentPlan intermittent;
+    CareParameters care;
 };
 // True when every field holds the same bits (a NaN matches only the same NaN,
 // 0 does not match -0).
@@ -111,6 +125,7 @@ struct ViewOptions {
     bool classic = false;
     bool compare = true;        // no-intervention curves and reduction bands
     bool fit_after_run = true;  // axes fitted to every new run
+    bool care_curves = false;   // the care layer's curves (View menu), when it is on
 };
 
 // Everything the program knows, in one place. The programs use the single

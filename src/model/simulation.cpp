@@ -60,6 +60,22 @@ void choose_beta(const OneTimePlan& one_time, const IntermittentPlan& intermitte
     }
 }
 
+double beta_for_flag(const OneTimePlan& one_time, const IntermittentPlan& intermittent,
+                     double beta0, int on_flag) {
+    switch (on_flag) {
+        case 1:
+            return (1.0 - one_time.Redct1) * beta0;
+        case 2:
+            return (1.0 - one_time.Redct2) * beta0;
+        case 3:
+            return (1.0 - one_time.Redct3) * beta0;
+        case 9:
+            return (1.0 - intermittent.Reduction) * beta0;
+        default:
+            return beta0;
+    }
+}
+
 bool run_inputs_acceptable(const Records& records, InterventionMode mode) {
     ++run_work_counts.input_checks;
     const ModelParameters& m = records.model;

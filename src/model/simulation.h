@@ -42,6 +42,11 @@ void choose_beta(const OneTimePlan& one_time, const IntermittentPlan& intermitte
                  InterventionMode mode, double t, const double y[], RateConstants& rates,
                  int& on_flag);
 
+// The beta in force for a step whose schedule chose on_flag: what
+// choose_beta set it to, computed the same way.
+double beta_for_flag(const OneTimePlan& one_time, const IntermittentPlan& intermittent,
+                     double beta0, int on_flag);
+
 // True when every value the run of this mode reads can be integrated: finite
 // parameters, positive periods and step, finite initial values and plan,
 // n_steps within MAX_STEPS.

@@ -365,7 +365,8 @@ void MainWindow::build_sliders() {
     }
     sliders_.clear();
     sliders_mode_ = std::max(records_.mode, MODE_NO_INTERVENTION);
-    for (const SliderField* field : sliders_for_mode(sliders_mode_)) {
+    sliders_care_ = records_.care.enabled;
+    for (const SliderField* field : sliders_shown(records_)) {
         auto* row = new QWidget;
         auto* layout = new QGridLayout(row);
         layout->setContentsMargins(0, 2, 0, 2);
@@ -499,7 +500,10 @@ void MainWindow::refresh_figures() {
 void MainWindow::refresh_panels() {
     if (records_.view.classic) return;
     refresh_figures();
-    if (sliders_mode_ != std::max(records_.mode, MODE_NO_INTERVENTION)) build_sliders();
+    if (sliders_mode_ != std::max(records_.mode, MODE_NO_INTERVENTION) ||
+        sliders_care_ != records_.care.enabled) {
+        build_sliders();
+    }
     for (const SliderRow& row : sliders_) {
         const double value = slider_value(records_, *row.field);
         const QString text = QString::fromStdString(slider_value_text(*row.field, value));

@@ -157,6 +157,7 @@ private:
     QDockWidget* sliders_dock_ = nullptr;
     QVBoxLayout* sliders_layout_ = nullptr;
     InterventionMode sliders_mode_ = MODE_NOTHING_CALCULATED - 1;
+    bool sliders_care_ = false;  // the care layer's sliders are among them
     struct SliderRow {
         const SliderField* field;
         QSlider* slider;

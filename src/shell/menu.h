@@ -31,6 +31,7 @@ enum CommandId : int {
     COMMAND_USER_GUIDE = 135,
     COMMAND_FIT_COUNTS = 136,
     COMMAND_OPEN_COUNTS = 137,
+    COMMAND_CARE_CURVES = 138,
     COMMAND_COPY_BANDS = 140,  // the ensemble's bands as CSV, when ranges are set
 };
 

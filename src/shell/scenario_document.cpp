@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "shell/care_fields.h"
 #include "shell/dialogs.h"
 #include "shell/quoted_text.h"
 #include "text/shortest.h"
@@ -20,6 +21,7 @@ constexpr ViewName VIEW_NAMES[] = {
     {"classic_view", &ViewOptions::classic},
     {"compare", &ViewOptions::compare},
     {"fit_after_run", &ViewOptions::fit_after_run},
+    {"care_curves", &ViewOptions::care_curves},
 };
 
 std::string_view trimmed(std::string_view text) {
@@ -43,6 +45,8 @@ struct Target {
     bool is_mode = false;
     bool is_file = false;  // the remembered scenario file's path
     bool is_counts_link = false;
+    const CareField* care = nullptr;
+    bool is_care_switch = false;
 };
 
 std::optional<Target> target_named(std::string_view name) {
@@ -60,6 +64,13 @@ std::optional<Target> target_named(std::string_view name) {
     for (const char* link : COUNTS_LINK_NAMES) {
         if (name == link)
             return Target{DialogKind::ModelParameters, nullptr, nullptr, false, false, true};
+    }
+    if (const CareField* care = find_care_field(name)) {
+        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, false, false, care};
+    }
+    if (name == CARE_SWITCH_NAME) {
+        return Target{
+            DialogKind::ModelParameters, nullptr, nullptr, false, false, false, nullptr, true};
     }
     return std::nullopt;
 }
@@ -80,6 +91,13 @@ std::string write_scenario_document(const Records& records, bool with_view) {
         }
     }
     if (records.mode >= 0) out += "mode = " + std::to_string(records.mode) + "\n";
+    // The care layer only when it is on: other documents stay as they were.
+    if (records.care.enabled) {
+        out += CARE_SWITCH_NAME;
+        out += " = 1\n";
+        for (const CareField& field : care_fields())
+            append_line(out, field.spec.name, field.spec.shown_value(records));
+    }
     for (const auto& [name, text] : records.counts_link)
         out += name + " = " + text + "\n";
     if (with_view) {
@@ -109,6 +127,7 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
         int control_id;
     };
     std::vector<Seen> seen;
+    bool care_switch_given = false;
     // Some editors start what they save in UTF-8 with a byte order mark.
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     int line = 0;
@@ -154,6 +173,23 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
                 return false;
             }
             staged_mode = value[0] - '0';
+        } else if (target->is_care_switch) {
+            if (value != "0" && value != "1") {
+                error = refused + "the care layer is 0 (off) or 1 (on)";
+                return false;
+            }
+            staged.care.enabled = value == "1";
+            care_switch_given = true;
+        } else if (target->care != nullptr) {
+            double number = 0.0;
+            const RefusalReason reason = read_field_text(target->care->spec, value, number);
+            if (reason != RefusalReason::None) {
+                error = refused + care_refusal_text(reason);
+                return false;
+            }
+            *target->care->spec.storage(staged, scratch) = number;
+            // A care field given turns the layer on, unless "care = 0" says otherwise.
+            if (!care_switch_given) staged.care.enabled = true;
         } else if (target->is_counts_link) {
             if (value.empty()) {
                 error = refused + "the value is empty";

@@ -21,7 +21,9 @@
 #include "explore/figures.h"
 #include "explore/sliders.h"
 #include "model/simulation.h"
+#include "shell/care_fields.h"
 #include "shell/messages.h"
+#include "shell/quoted_text.h"
 #include "shell/scenario_document.h"
 #include "text/read.h"
 #include "text/shortest.h"
@@ -31,6 +33,8 @@
 namespace morbilex::web {
 struct Page {
     std::vector<TypedField> typed;
+    // The care layer's fields as typed (and "care" = 0 or 1), in order.
+    std::vector<std::pair<std::string, std::string>> care_typed;
     InterventionMode mode = MODE_NO_INTERVENTION;
     Records records;
     SeriesColours colours;
@@ -107,10 +111,12 @@ EMSCRIPTEN_KEEPALIVE Page* page_create() {
 // Forgets the typed fields: the next run starts from the dialogs' defaults.
 EMSCRIPTEN_KEEPALIVE void page_clear_fields(Page* page) {
     page->typed.clear();
+    page->care_typed.clear();
 }
 
 // Every field the dialogs edit, grouped as the page shows them, as JSON:
-// {"groups": [{"title", "mode" (0: every mode), "fields": [{"name", "label",
+// {"groups": [{"title", "mode" (0: every mode), "care" (the care layer's group
+// only), "fields": [{"name", "label",
 // "slider" (with "min", "max", "step" when true), "default", "unit", "help"}]}]}.
 EMSCRIPTEN_KEEPALIVE const char* page_fields(Page* page) {
     const std::vector<ExplorerField> fields = explorer_fields();
@@ -119,9 +125,11 @@ EMSCRIPTEN_KEEPALIVE const char* page_fields(Page* page) {
         if (json.back() != '[') json += ',';
         json += "{\"title\":";
         append_json(json, group.title);
-        json += ",\"mode\":" + std::to_string(static_cast<int>(group.mode)) + ",\"fields\":[";
+        json += ",\"mode\":" + std::to_string(static_cast<int>(group.mode));
+        if (group.care) json += ",\"care\":true";
+        json += ",\"fields\":[";
         for (const ExplorerField& field : fields) {
-            if (field.dialog != group.dialog) continue;
+            if (field.dialog != group.dialog || field.care != group.care) continue;
             if (json.back() != '[') json += ',';
             json += "{\"name\":";
             append_json(json, field.field->name);
@@ -155,6 +163,16 @@ EMSCRIPTEN_KEEPALIVE const char* page_fields(Page* page) {
 // dialog has a field of that name. The text is kept whole, however long: the
 // run refuses a text longer than a field holds rather than cutting it.
 EMSCRIPTEN_KEEPALIVE int page_set_field(Page* page, const char* name, const char* text) {
+    if (std::string_view(name) == CARE_SWITCH_NAME || find_care_field(name) != nullptr) {
+        for (auto& typed : page->care_typed) {
+            if (typed.first == name) {
+                typed.second = text;
+                return 1;
+            }
+        }
+        page->care_typed.emplace_back(name, text);
+        return 1;
+    }
     TypedField field;
     if (!find_editable_field(name, field)) return 0;
     field.text = text;
@@ -190,6 +208,27 @@ EMSCRIPTEN_KEEPALIVE int page_run(Page* page, int mode) {
     SetupRefusal refused;
     if (!apply_typed_fields(records, page->typed, refused))
         return refuse(refused_field_text(refused_field(refused, page->typed, 0)), 1);
+    // The care layer: on with "care = 1" or any of its fields typed, unless
+    // "care = 0"; its curves shown while it is on.
+    bool care_switch = false;
+    for (const auto& [name, text] : page->care_typed) {
+        const std::string given = name + "=" + shown_text(text) + " refused: ";
+        if (name == CARE_SWITCH_NAME) {
+            if (text != "0" && text != "1") return refuse(given + "it is 0 (off) or 1 (on)", 1);
+            records.care.enabled = text == "1";
+            care_switch = true;
+            continue;
+        }
+        const CareField& field = *find_care_field(name);
+        double value = 0.0;
+        if (!fits_field(text)) return refuse(too_long_field_text(name), 1);
+        const RefusalReason reason = read_field_text(field.spec, text, value);
+        if (reason != RefusalReason::None) return refuse(given + care_refusal_text(reason), 1);
+        DialogScratch scratch;
+        *field.spec.storage(records, scratch) = value;
+        if (!care_switch) records.care.enabled = true;
+    }
+    records.view.care_curves = records.care.enabled;
     if (!run_inputs_acceptable(records, mode)) return refuse(run_failure_text(RUN_REFUSED), 2);
     page->mode = mode;
     records.mode = mode;

@@ -122,10 +122,10 @@ void destroy_sliders(MainWindowState& state) {
     state.sliders.clear();
 }
 
-void make_sliders(HWND window, MainWindowState& state, InterventionMode mode) {
+void make_sliders(HWND window, MainWindowState& state, const Records& records) {
     destroy_sliders(state);
     int id = FIRST_SLIDER_ID;
-    for (const SliderField* field : sliders_for_mode(mode)) {
+    for (const SliderField* field : sliders_shown(records)) {
         SliderControls controls{field, nullptr, nullptr, nullptr};
         // The label just before its trackbar names it for assistive technology.
         controls.label = make_child(window, "Static", field->label, WS_VISIBLE, -1);
@@ -140,7 +140,8 @@ void make_sliders(HWND window, MainWindowState& state, InterventionMode mode) {
         add_tooltip(state.tooltip, window, controls.trackbar, field_tip(field->name));
         state.sliders.push_back(controls);
     }
-    state.sliders_mode = mode;
+    state.sliders_mode = std::max(records.mode, MODE_NO_INTERVENTION);
+    state.sliders_care = records.care.enabled;
     state.sliders_made = true;
 }
 
@@ -316,8 +317,9 @@ void refresh_explorer_panel(HWND window, MainWindowState& state, Records& record
     state.explorer.sync(records);
     show_figures(state.figures, state.explorer.figures());
     const InterventionMode mode = records.mode < 0 ? MODE_NO_INTERVENTION : records.mode;
-    if (!state.sliders_made || mode != state.sliders_mode) {
-        make_sliders(window, state, mode);
+    if (!state.sliders_made || mode != state.sliders_mode ||
+        records.care.enabled != state.sliders_care) {
+        make_sliders(window, state, records);
         lay_out_explorer_panel(window, state, records);
     }
     for (const SliderControls& slider : state.sliders) {

@@ -30,6 +30,7 @@ struct MainWindowState {
     HWND tooltip = nullptr;
     std::vector<SliderControls> sliders;
     InterventionMode sliders_mode = MODE_NOTHING_CALCULATED;
+    bool sliders_care = false;  // the care layer's sliders are among them
     bool sliders_made = false;
     HWND guide = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -359,6 +360,50 @@ TEST_F(BatchTool, EnsembleFilesAreTheSameForAnyJobsAndMatchTheStudy) {
     EXPECT_EQ(refused_end.status, 1);
     EXPECT_NE(refused_end.err.find("latent_period=0 refused"), std::string::npos)
         << refused_end.err;
+}
+
+// The care layer: its summary columns are the peaks and the last deaths of
+// its per-step output, and turning it on changes no byte of the trace.
+TEST_F(BatchTool, CareLayerSummaryFollowsItsRowsAndLeavesTheTraceAlone) {
+    const std::string plan = "--mode=2 --R_0=3.1 --hospital_stay=6.5 --icu_fraction=0.3 ";
+    const Outcome care = run(plan + "--care=care.csv --summary=summary.csv --trace=with.dat");
+    ASSERT_EQ(care.status, 0) << care.err;
+    ASSERT_EQ(run("--mode=2 --R_0=3.1 --trace=without.dat").status, 0);
+    EXPECT_EQ(read_bytes(file("with.dat")), read_bytes(file("without.dat")));
+
+    const std::vector<std::string> rows = split_lines(read_text(file("care.csv")));
+    ASSERT_EQ(rows.front(), "day,hospital,icu,deaths");
+    double peak_hospital = 0.0, peak_icu = 0.0, deaths = 0.0;
+    int count = 0;
+    for (std::size_t k = 1; k < rows.size(); ++k) {
+        double day = 0.0, hospital = 0.0, icu = 0.0;
+        if (std::sscanf(rows[k].c_str(), "%lf,%lf,%lf,%lf", &day, &hospital, &icu, &deaths) != 4)
+            continue;
+        ++count;
+        peak_hospital = std::max(peak_hospital, hospital);
+        peak_icu = std::max(peak_icu, icu);
+    }
+    EXPECT_EQ(count, 801);
+    const std::vector<std::string> summary = split_lines(read_text(file("summary.csv")));
+    ASSERT_GE(summary.size(), 2u);
+    const std::string tail = summary[0].substr(summary[0].rfind(",peak_hospital"));
+    EXPECT_EQ(tail, ",peak_hospital,peak_icu,deaths");
+    std::vector<double> last(3);
+    std::string cells = summary[1];
+    for (int k = 2; k >= 0; --k) {
+        last[k] = std::strtod(cells.c_str() + cells.rfind(',') + 1, nullptr);
+        cells.resize(cells.rfind(','));
+    }
+    EXPECT_EQ(last, (std::vector<double>{peak_hospital, peak_icu, deaths}));
+
+    // A refused care field is told like a refused dialog field; nothing is written.
+    const Outcome refused = run("--icu_fraction=1.5 --care=refused.csv --trace=refused.dat");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("--icu_fraction=1.5 refused: a share is a fraction"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(file("refused.csv")));
+    EXPECT_EQ(run("--care=c.csv --range=R_0=2:3").status, 2);
 }
 
 }  // namespace

@@ -251,6 +251,24 @@ private slots:
         QVERIFY(!uncertainty.available());
         QVERIFY(!figures->text().contains(QStringLiteral("Over the ranges")));
     }
+
+    // The View menu's care item: the layer's sliders appear in the panel, its
+    // figures beside the others, and a slider changes its field.
+    void care_item_adds_its_sliders_and_figures() {
+        ProgramUnderTest program(false);
+        MainWindow& window = program.window();
+        window.execute(COMMAND_CALCULATE);
+        QVERIFY(window.slider("hospital_stay") == nullptr);
+        window.execute(COMMAND_CARE_CURVES);
+        QApplication::processEvents();
+        QSlider* stay = window.slider("hospital_stay");
+        QVERIFY(stay != nullptr);
+        auto* figures = window.figures_panel()->findChild<QLabel*>(QStringLiteral("figures"));
+        QVERIFY(figures->text().contains(QStringLiteral("Peak in hospital")));
+        stay->setValue(stay->value() + 2);  // a click beside the handle: one whole day more
+        QCOMPARE(program.records().care.hospital_stay, 9.0);
+        QVERIFY(program.records().care.enabled);
+    }
 };
 
 QTEST_MAIN(ProgramExplorerTest)

@@ -258,5 +258,30 @@ TEST(RememberedSettings, ComeBackFromTheConfigurationFolderAndABadFileIsIgnored)
 #endif
 }
 
+TEST(ScenarioDocument, CareLayerIsCarriedOnlyWhenOn) {
+    auto records = default_records();
+    const std::string without = write_scenario_document(*records, false);
+    EXPECT_EQ(without.find("care"), std::string::npos);
+
+    records->care = {true, 0.125, 6.5, 0.3, 11.0, 0.0075};
+    auto read = default_records();
+    InterventionMode mode = MODE_NOTHING_CALCULATED;
+    std::string error;
+    ASSERT_TRUE(
+        read_scenario_document(write_scenario_document(*records, false), *read, mode, error))
+        << error;
+    EXPECT_TRUE(same_scenario(*read, *records));
+
+    // A care field alone turns the layer on; "care = 0" keeps its values off.
+    ASSERT_TRUE(read_scenario_document("icu_stay = 4\n", *read, mode, error)) << error;
+    EXPECT_TRUE(read->care.enabled);
+    EXPECT_EQ(read->care.icu_stay, 4.0);
+    ASSERT_TRUE(read_scenario_document("care = 0\nicu_stay = 4\n", *read, mode, error));
+    EXPECT_FALSE(read->care.enabled);
+    EXPECT_FALSE(read_scenario_document("hospital_fraction = 2\n", *read, mode, error));
+    EXPECT_EQ(error,
+              "line 1: hospital_fraction = \"2\" refused: a share is a fraction from 0 to 1");
+}
+
 }  // namespace
 }  // namespace morbilex

@@ -201,6 +201,17 @@ for (const [name, type] of [["chart.svg", "#get-svg"], ["chart.png", "#get-png"]
 }
 await page.screenshot({ path: path.join(shots, "shared-link-1920x1080.png") });
 
+// The care layer from a link: the page shows morbilex-batch's care figures.
+await open("?mode=2&care=1&hospital_stay=6", 1920, 1080);
+const careShown = await page.evaluate(() => ["peak_hospital", "peak_icu", "deaths"].map((name) =>
+  (document.querySelector(`#figures tr[data-name="${name}"] td.value`) || {}).textContent));
+const careNative = execFileSync(nativeBatch, ["--mode=2", "--hospital_stay=6", "--summary", "--trace=/dev/null"],
+  { encoding: "utf8" }).split("\n").filter((line) => /^  (peak_hospital|peak_icu|deaths) /.test(line))
+  .map((line) => line.slice(27));
+await page.screenshot({ path: path.join(shots, "care-1920x1080.png") });
+check("a link with the care layer shows morbilex-batch's care figures",
+      careNative.length === 3 && JSON.stringify(careShown) === JSON.stringify(careNative), JSON.stringify(careShown));
+
 // What the page cannot run or show it says in the native tool's words: a
 // run that overflows shows no figures; a field longer than a field holds is
 // refused whole, never cut; a refused field is told as morbilex-batch tells

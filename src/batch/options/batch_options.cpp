@@ -5,12 +5,44 @@
 
 #include "batch/options/data_options.h"
 #include "batch/options/option_table.h"
+#include "shell/care_fields.h"
+#include "shell/quoted_text.h"
 
 namespace morbilex::batch {
 namespace {
 
+// A care field: read as its dialog field would be, and the care layer on.
+bool parse_care_field(const CareField& field, std::string_view value, BatchRequest& request,
+                      std::string& error) {
+    const std::string name = field.spec.name;
+    if (!fits_field(value)) {
+        error = "--" + too_long_field_text(name);
+        return false;
+    }
+    double number = 0.0;
+    const RefusalReason reason = read_field_text(field.spec, value, number);
+    if (reason != RefusalReason::None) {
+        // Refused as a dialog's field is: after the options are read.
+        if (request.care_refusal.empty()) {
+            request.care_refusal =
+                "--" + name + "=" + shown_text(value) + " refused: " + care_refusal_text(reason);
+        }
+        return true;
+    }
+    Records staged;
+    staged.care = request.care;
+    DialogScratch scratch;
+    *field.spec.storage(staged, scratch) = number;
+    request.care = staged.care;
+    request.care.enabled = true;
+    return true;
+}
+
 bool parse_field(std::string_view name, std::string_view value, BatchRequest& request,
                  std::string& error) {
+    if (const CareField* care = find_care_field(name)) {
+        return parse_care_field(*care, value, request, error);
+    }
     TypedField typed;
     if (!find_editable_field(name, typed)) {
         const std::string hint = did_you_mean(name);
@@ -108,7 +140,12 @@ std::string usage_text() {
         }
         text += "\n";
     }
+    text += "\nCare layer (hospital, intensive care, deaths; on when one is given):\n ";
+    for (const CareField& field : care_fields()) {
+        text += std::string(" --") + field.spec.name + "=";
+    }
     text +=
+        "\n"
         "\n"
         "Run and output:\n"
         "  --mode=0|1|2     0 no intervention (default), 1 one-time, 2 intermittent\n"
@@ -119,6 +156,8 @@ std::string usage_text() {
         "                   PNG to a device or a pipe, or to standard output as -)\n"
         "  --size=WxH       the chart's size in pixels (default 1200x700), each side\n"
         "                   1 to 16384; an SVG or PDF page has that size at 96 dpi\n"
+        "  --care=FILE.csv  the care layer's persons in hospital, in intensive care and\n"
+        "                   deaths so far at every step (.gz: compressed); turns it on\n"
         "  --help           this text\n"
         "  --version        the program's name and version\n";
     text += data_usage_text();

@@ -31,6 +31,11 @@ struct BatchRequest {
     int chart_width = 1200;
     int chart_height = 700;
     DataOptions data;  // observed counts and their fit
+    // The care layer: on when a care field, --care= or a scenario file with
+    // it on is given.
+    CareParameters care;
+    std::string care_path;     // --care=: the per-step output; empty: none
+    std::string care_refusal;  // the first care field refused, as told
 };
 
 enum class RowFormat { Csv, JsonLines };

@@ -64,6 +64,7 @@ bool read_scenario(const GivenOption& given, OptionTargets& into, std::string& e
     }
     type_scenario_fields(*records, into.request->typed);
     if (mode >= 0) into.request->mode = mode;
+    if (records->care.enabled) into.request->care = records->care;
     return read_counts_link(given, records->counts_link, into, error);
 }
 
@@ -86,6 +87,11 @@ bool read_size(const GivenOption& given, OptionTargets& into, std::string& error
     return refuse_option(
         error, given.argument,
         "the size is WIDTHxHEIGHT in pixels, each 1 to " + std::to_string(LARGEST_CHART_SIDE));
+}
+
+bool read_care(const GivenOption& given, OptionTargets& into, std::string& error) {
+    into.request->care.enabled = true;
+    return read_path(given, into.request->care_path, error);
 }
 
 // Answered before the options are read: run_batch prints the help.
@@ -245,6 +251,7 @@ const BatchOption OPTIONS[] = {
     {"metric", Takes::Value, Part::Analysis, false, read_metric,
      [](const AnalysisOptions& options) { return options.metric_given; }},
     {"merge", Takes::ValueAndFiles, Part::Analysis, false, read_merge, nullptr},
+    {"care", Takes::Value, Part::Run, false, read_care, nullptr},
     {"version", Takes::Nothing, Part::Run, true, read_version, nullptr},
     {"data", Takes::Value, Part::Run, false, read_data, nullptr},
     {"data-series", Takes::Value, Part::Run, false, read_data_series, nullptr},

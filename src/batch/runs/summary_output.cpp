@@ -23,19 +23,24 @@ SummaryRow run_summary_of(const Records& records, InterventionMode mode) {
     return row;
 }
 
-std::string summary_file_text(const SummaryRow& row, const std::string& path) {
+std::string summary_file_text(const SummaryRow& row, const std::string& path,
+                              const CareSummaryRow* care) {
     if (ends_with(path, ".jsonl") || ends_with(path, ".jsonl.gz")) {
         std::string text = "{";
         append_summary_json(text, row);
+        if (care != nullptr) append_care_summary_json(text, *care);
         return text + "}\n";
     }
-    std::string text = summary_csv_header() + "\n";
+    std::string text = summary_csv_header() + (care != nullptr ? care_csv_header() : "") + "\n";
     append_summary_csv(text, row);
+    if (care != nullptr) append_care_summary_csv(text, *care);
     return text + "\n";
 }
 
-bool print_summary(const SummaryRow& row, std::string& error) {
-    if (print_to_standard_output(readable_summary(row))) return true;
+bool print_summary(const SummaryRow& row, std::string& error, const CareSummaryRow* care) {
+    const std::string block =
+        readable_summary(row) + (care != nullptr ? readable_care_summary(*care) : "");
+    if (print_to_standard_output(block)) return true;
     error = "--summary: standard output could not be written";
     return false;
 }
