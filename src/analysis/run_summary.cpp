@@ -271,25 +271,28 @@ void append_summary_json(std::string& out, const SummaryRow& row) {
     }
 }
 
+void append_readable_line(std::string& block, const SummaryColumn& column,
+                          const SummaryValue& value) {
+    if (value.kind == SummaryValue::Kind::Empty) return;
+    char line[128];
+    std::string text = std::string("  ") + column.name;
+    text.resize(std::max<std::size_t>(text.size() + 1, 27), ' ');
+    if (value.kind == SummaryValue::Kind::Number) {
+        // A NaN's sign follows the compiler's operand order, not the model.
+        const double number = std::isnan(value.number) ? std::fabs(value.number) : value.number;
+        format_text(line, sizeof line, readable_format(column.kind), {number});
+        text += line;
+        text += unit_of(column.kind);
+    } else {
+        append_csv_value(text, value);
+    }
+    block += text + '\n';
+}
+
 std::string readable_summary(const SummaryRow& row) {
     std::string block = "Run summary\n";
-    for (int k = 0; k < SUMMARY_COLUMN_COUNT; ++k) {
-        const SummaryValue& value = row[k];
-        if (value.kind == SummaryValue::Kind::Empty) continue;
-        char line[128];
-        std::string text = std::string("  ") + SUMMARY_COLUMNS[k].name;
-        text.resize(std::max<std::size_t>(text.size() + 1, 27), ' ');
-        if (value.kind == SummaryValue::Kind::Number) {
-            // A NaN's sign follows the compiler's operand order, not the model.
-            const double number = std::isnan(value.number) ? std::fabs(value.number) : value.number;
-            format_text(line, sizeof line, readable_format(SUMMARY_COLUMNS[k].kind), {number});
-            text += line;
-            text += unit_of(SUMMARY_COLUMNS[k].kind);
-        } else {
-            append_csv_value(text, value);
-        }
-        block += text + '\n';
-    }
+    for (int k = 0; k < SUMMARY_COLUMN_COUNT; ++k)
+        append_readable_line(block, SUMMARY_COLUMNS[k], row[k]);
     return block;
 }
 
