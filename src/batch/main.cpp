@@ -12,6 +12,7 @@
 #include "batch/options/sweep_options.h"
 #include "batch/posix/output_file.h"
 #include "batch/runs/compressed_output.h"
+#include "batch/runs/plan_output.h"
 #include "batch/runs/summary_output.h"
 #include "batch/runs/sweep_main.h"
 #include "model/simulation.h"
@@ -172,6 +173,10 @@ int run_batch(int argc, const char* const argv[]) {
                               error)) {
         return fail(error, EXIT_WRONG_OPTION);
     }
+    if (analysis.find_plan) {
+        const int status = run_plan_search(analysis, request, error);
+        return status == EXIT_DONE ? status : fail(error, status);
+    }
     if (analysis.sweep() || analysis.merge()) {
         const int status = run_analysis_command(analysis, request, error);
         return status == EXIT_DONE ? status : fail(error, status);
@@ -191,8 +196,8 @@ int run_batch(int argc, const char* const argv[]) {
         return fail(error);
     }
     const bool summary_wanted = analysis.summary || !analysis.summary_path.empty();
-    const SummaryRow summary =
-        summary_wanted ? run_summary_of(*records, request.mode) : SummaryRow{};
+    const RunSummary summary =
+        summary_wanted ? run_summary_of(*records, request.mode, analysis.capacity) : RunSummary{};
     if (!analysis.summary_path.empty()) {
         files.summary = summary_file_text(summary, analysis.summary_path);
     }

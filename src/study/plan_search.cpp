@@ -182,7 +182,7 @@ private:
             if (x.peak != y.peak) return x.peak < y.peak;
             return x.figures.switches_on < y.figures.switches_on;
         });
-        if (result.best.ended) result.front.push_back(result.best);
+        result.front.push_back(result.best);
         double lowest = std::numeric_limits<double>::infinity();
         for (int k : order) {
             if (!(outcomes_[k].peak < lowest)) continue;

@@ -79,8 +79,9 @@ using PlanEvaluator = std::function<void(std::span<const ScenarioInputs>, std::s
 struct PlanSearchResult {
     bool met = false;  // some plan meets the limit: best is the best of them
     PlanOutcome best;  // or, when none does, the closest
-    // The trade-off: plans that end by T_max, none beaten on both days under
-    // reduction and peak by another; the best first, then by days.
+    // The trade-off: the best (or closest) first, then by days the plans that
+    // end by T_max and are beaten on both days under reduction and peak by
+    // no other.
     std::vector<PlanOutcome> front;
     long runs = 0;
 };

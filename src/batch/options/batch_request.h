@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "analysis/capacity.h"
 #include "analysis/scenario_setup.h"
 #include "analysis/sweep_grid.h"
 #include "batch/options/array_task.h"
 #include "model/records.h"
 #include "shell/dialogs.h"
+#include "study/plan_search.h"
 
 namespace morbilex::batch {
 
@@ -67,6 +69,19 @@ struct AnalysisOptions {
     std::string merge_output;  // --merge=OUT IN...
     std::vector<std::string> merge_inputs;
     bool merge_partial = false;  // --partial among them: some shards may be missing
+
+    // --capacity=, --capacity-series=: the summary's capacity columns.
+    CapacitySetting capacity;
+    bool capacity_series_given = false;
+    // --find-plan=KIND with --search=FIELD=LOW:HIGH bounds, in order.
+    bool find_plan = false;
+    PlanKind plan_kind = PlanKind::OneTime;
+    struct SearchBound {
+        std::string option;  // as given, for messages
+        std::string field;
+        double low = 0.0, high = 0.0;
+    };
+    std::vector<SearchBound> search_bounds;
 
     bool sweep() const { return !grid.axes.empty() || grid.has_table(); }
     bool merge() const { return !merge_output.empty(); }
