@@ -11,23 +11,14 @@
 
 namespace morbilex {
 
-// The series held against the capacity. A series of the care layer joins as
-// another value, with its value per row given by that layer's own state.
-enum class CapacitySeries { Infectious };
-
+// The series held against the capacity (model/records.h): a series of the
+// care layer joins as another value, its value per row from that layer's state.
 // The series' name as settings, files and options spell it; the series of a
 // name (false for an unknown one).
 const char* capacity_series_name(CapacitySeries series);
 bool capacity_series_of_name(std::string_view name, CapacitySeries& series);
 // How a label names the series ("infectious").
 const char* capacity_series_label(CapacitySeries series);
-
-// The setting: off by default.
-struct CapacitySetting {
-    bool set = false;
-    double capacity = 0.0;  // persons per 10,000
-    CapacitySeries series = CapacitySeries::Infectious;
-};
 
 // The series' value in a row of S, E, I and R (the compartment series only).
 double capacity_series_value(CapacitySeries series, const double y[COMPARTMENT_COUNT]);

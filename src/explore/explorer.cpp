@@ -31,14 +31,19 @@ bool shown_mode(InterventionMode mode) {
 class ExplorerSink {
 public:
     ExplorerSink(const ScenarioInputs& scenario, std::vector<ReducedPeriod>* periods,
-                 ResultTable* table)
-        : figures_(scenario), periods_(periods) {
+                 ResultTable* table, const CapacitySetting& capacity = {})
+        : figures_(scenario),
+          periods_(periods),
+          capacity_setting_(capacity),
+          capacity_(capacity.capacity, scenario.model.dt) {
         if (table != nullptr) table_.emplace(*table);
     }
     double* slot(int step) { return table_ ? table_->slot(step) : scratch_; }
     void row(int step, double t, int on_flag, const double* y) {
         if (table_) table_->row(step, t, on_flag, y);
         figures_.row(step, on_flag, y);
+        if (capacity_setting_.set)
+            capacity_.add(step, capacity_series_value(capacity_setting_.series, y), false);
         if (periods_ == nullptr || on_flag == 0) return;
         if (!periods_->empty() && periods_->back().end_step == step) {
             ++periods_->back().end_step;
@@ -49,6 +54,21 @@ public:
     void last_row(int step, double t, int on_flag, const double* y) {
         if (table_) table_->last_row(step, t, on_flag, y);
         figures_.last_row(step, y);
+        if (capacity_setting_.set)
+            capacity_.add(step, capacity_series_value(capacity_setting_.series, y), true);
+    }
+    // The run's figures into the view's: its summary row, its capacity's
+    // figures and how it ends.
+    void fill(ViewFigures& figures, const ScenarioInputs& scenario) const {
+        figures.run = summary(scenario);
+        figures.has_capacity = capacity_setting_.set;
+        if (capacity_setting_.set) {
+            figures.capacity_setting = capacity_setting_;
+            figures.capacity = capacity_.figures();
+            summarise_capacity(capacity_setting_, capacity_.figures(), figures_.figures(),
+                               scenario.model.dt, figures.capacity_row);
+        }
+        note_run_ending(figures, scenario);
     }
     // The summary row of the scenario, as morbilex-batch --summary gives it.
     SummaryRow summary(const ScenarioInputs& scenario) const {
@@ -62,13 +82,20 @@ private:
     std::vector<ReducedPeriod>* periods_;
     std::optional<ResultTableSink> table_;
     double scratch_[COMPARTMENT_COUNT] = {};
+    CapacitySetting capacity_setting_;
+    CapacityGatherer capacity_;
 };
 
 Explorer::Explorer() = default;
 Explorer::~Explorer() = default;
 
 void Explorer::sync(const Records& records) {
-    if (synced_ && same_inputs(scenario_inputs_of(records, records.mode), inputs_)) {
+    const bool same_capacity =
+        records.capacity.set == capacity_.set &&
+        (!capacity_.set || (records.capacity.capacity == capacity_.capacity &&
+                            records.capacity.series == capacity_.series));
+    if (synced_ && same_capacity &&
+        same_inputs(scenario_inputs_of(records, records.mode), inputs_)) {
         if (baseline_pending_) run_baseline(records, {}, {});
         return;
     }
@@ -91,6 +118,7 @@ void Explorer::run_without_trace(Records& records, const RunBoth& run_both) {
 void Explorer::start(const Records& records, InterventionMode mode, bool can_run) {
     synced_ = true;
     inputs_ = scenario_inputs_of(records, mode);
+    capacity_ = records.capacity;
     reduced_.clear();
     has_comparison_ = false;
     baseline_pending_ = false;
@@ -108,7 +136,7 @@ void Explorer::recompute(const Records& records, bool can_run, ResultTable* tabl
     if (!can_run) return;
     // The two runs share nothing they write: the scenario's fills the table,
     // the rates and the bands, the other the comparison.
-    ExplorerSink run(inputs_, &reduced_, table);
+    ExplorerSink run(inputs_, &reduced_, table, capacity_);
     const ScenarioInputs& inputs = inputs_;
     const auto scenario_run = [&] {
         integrate_run(inputs.model, inputs.one_time, inputs.intermittent, mode, rates, run);
@@ -119,7 +147,7 @@ void Explorer::recompute(const Records& records, bool can_run, ResultTable* tabl
     } else {
         run_baseline(records, scenario_run, run_both);
     }
-    figures_.run = run.summary(inputs);
+    run.fill(figures_, inputs);
 }
 
 void Explorer::run_baseline(const Records& records, const std::function<void()>& beside,
@@ -153,7 +181,7 @@ void Explorer::run_started(const Records& records, InterventionMode mode) {
     }
     start(records, mode, true);
     synced_ = false;  // until the run's last row
-    traced_ = std::make_unique<ExplorerSink>(inputs_, &reduced_, nullptr);
+    traced_ = std::make_unique<ExplorerSink>(inputs_, &reduced_, nullptr, capacity_);
 }
 
 void Explorer::row(int step, double t, int on_flag, const double* y) {
@@ -163,7 +191,7 @@ void Explorer::row(int step, double t, int on_flag, const double* y) {
 void Explorer::last_row(int step, double t, int on_flag, const double* y) {
     if (!traced_) return;
     traced_->last_row(step, t, on_flag, y);
-    figures_.run = traced_->summary(inputs_);
+    traced_->fill(figures_, inputs_);
     traced_.reset();
     synced_ = true;
     // The run without intervention waits for the next sync.

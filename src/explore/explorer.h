@@ -13,6 +13,7 @@
 #include "analysis/run_figures.h"
 #include "chart/chart.h"
 #include "explore/figures.h"
+#include "explore/plan_finder.h"
 #include "model/records.h"
 #include "model/run_loop.h"
 #include "shell/commands.h"
@@ -59,6 +60,9 @@ public:
 
     // The read-out's step, or -1 when none is shown.
     int read_out_step = -1;
+    // The last plan search's finding, shown until the next search.
+    bool has_plan_finding = false;
+    PlanFinding plan_finding;
 
 private:
     void run_started(const Records& records, InterventionMode mode) override;
@@ -78,6 +82,7 @@ private:
     bool baseline_pending_ = false;
     std::unique_ptr<ExplorerSink> traced_;
     ScenarioInputs inputs_;
+    CapacitySetting capacity_;
     ViewFigures figures_;
     bool has_comparison_ = false;
     ResultTable comparison_;

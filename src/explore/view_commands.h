@@ -20,6 +20,9 @@ public:
     virtual void show_user_guide() = 0;
     // records.view changed: show or hide the panels, update the menu's checks.
     virtual void view_options_changed() = 0;
+    // A plan search finished: show explorer.plan_finding (its lines and its
+    // front, whose points load_found_plan loads).
+    virtual void plan_found() {}
 };
 
 // "&View": Fit axes to the run (Ctrl+F), Fit after every run, Compare with no
@@ -44,6 +47,12 @@ struct ExplorerContext {
 // command goes to execute_command, and a run it makes is fitted to afterwards
 // when the explorer view fits after every run.
 void execute_explorer_command(ExplorerContext& context, int command_id);
+
+// Loads plan `index` of the front of the last search (0: the best), runs it
+// as a typed OK would and fits the axes when the view fits after every run.
+void load_found_plan(ExplorerContext& context, int index);
+// Sets or clears the capacity the view draws and holds the run against.
+void set_capacity(ExplorerContext& context, const CapacitySetting& capacity);
 
 // The figures of the run on screen as tab-separated text (empty before a run).
 std::string copied_figures(ExplorerContext& context);

@@ -108,6 +108,15 @@ struct ViewOptions {
     bool fit_after_run = true;  // axes fitted to every new run
 };
 
+// What can be cared for at once, held against a series of the run: off by
+// default. The care layer's series join as further values.
+enum class CapacitySeries { Infectious };
+struct CapacitySetting {
+    bool set = false;
+    double capacity = 0.0;  // persons per 10,000
+    CapacitySeries series = CapacitySeries::Infectious;
+};
+
 // Everything the program knows, in one place. The programs use the single
 // instance of program_records(); tests make their own.
 // Its scenario part is the one a run reads.
@@ -117,6 +126,7 @@ struct Records : Scenario {
     InterventionMode mode = MODE_NOTHING_CALCULATED;
     ResultTable results;
     ViewOptions view;
+    CapacitySetting capacity;
 };
 
 Records& program_records();

@@ -29,6 +29,9 @@ enum CommandId : int {
     COMMAND_CLASSIC_VIEW = 133,
     COMMAND_COPY_FIGURES = 134,
     COMMAND_USER_GUIDE = 135,
+    // Plans against a capacity.
+    COMMAND_EXTEND_T_MAX = 140,
+    COMMAND_FIND_PLAN = 141,
 };
 
 struct MenuItem {
