@@ -8,15 +8,6 @@
 namespace morbilex {
 namespace {
 
-struct SeriesName {
-    CapacitySeries series;
-    const char* name;
-    const char* label;
-};
-constexpr SeriesName SERIES_NAMES[] = {
-    {CapacitySeries::Infectious, "infectious", "infectious"},
-};
-
 // The run's figures and the capacity figures, fed the same rows.
 class CapacitySink {
 public:
@@ -51,30 +42,6 @@ SummaryValue number(double value) {
 }
 
 }  // namespace
-
-const char* capacity_series_name(CapacitySeries series) {
-    for (const SeriesName& entry : SERIES_NAMES) {
-        if (entry.series == series) return entry.name;
-    }
-    return "";
-}
-
-const char* capacity_series_label(CapacitySeries series) {
-    for (const SeriesName& entry : SERIES_NAMES) {
-        if (entry.series == series) return entry.label;
-    }
-    return "";
-}
-
-bool capacity_series_of_name(std::string_view name, CapacitySeries& series) {
-    for (const SeriesName& entry : SERIES_NAMES) {
-        if (name == entry.name) {
-            series = entry.series;
-            return true;
-        }
-    }
-    return false;
-}
 
 double capacity_series_value(CapacitySeries series, const double y[COMPARTMENT_COUNT]) {
     switch (series) {

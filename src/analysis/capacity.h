@@ -11,14 +11,9 @@
 
 namespace morbilex {
 
-// The series held against the capacity (model/records.h): a series of the
-// care layer joins as another value, its value per row from that layer's state.
-// The series' name as settings, files and options spell it; the series of a
-// name (false for an unknown one).
-const char* capacity_series_name(CapacitySeries series);
-bool capacity_series_of_name(std::string_view name, CapacitySeries& series);
-// How a label names the series ("infectious").
-const char* capacity_series_label(CapacitySeries series);
+// The series held against the capacity, and their names, are the records'
+// (model/records.h): a series of the care layer joins as another value, its
+// value per row from that layer's state.
 
 // The series' value in a row of S, E, I and R (the compartment series only).
 double capacity_series_value(CapacitySeries series, const double y[COMPARTMENT_COUNT]);

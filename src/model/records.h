@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <memory>
+#include <string_view>
 
 namespace morbilex {
 
@@ -116,6 +117,11 @@ struct CapacitySetting {
     double capacity = 0.0;  // persons per 10,000
     CapacitySeries series = CapacitySeries::Infectious;
 };
+// The series' name as settings, files and options spell it; the series of a
+// name (false for an unknown one); how a label names it.
+const char* capacity_series_name(CapacitySeries series);
+bool capacity_series_of_name(std::string_view name, CapacitySeries& series);
+const char* capacity_series_label(CapacitySeries series);
 
 // Everything the program knows, in one place. The programs use the single
 // instance of program_records(); tests make their own.

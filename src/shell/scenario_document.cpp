@@ -5,6 +5,7 @@
 
 #include "shell/dialogs.h"
 #include "shell/quoted_text.h"
+#include "text/read.h"
 #include "text/shortest.h"
 
 namespace morbilex {
@@ -41,6 +42,8 @@ struct Target {
     const FieldSpec* field = nullptr;
     bool ViewOptions::*view = nullptr;
     bool is_mode = false;
+    bool is_capacity = false;
+    bool is_capacity_series = false;
 };
 
 std::optional<Target> target_named(std::string_view name) {
@@ -53,6 +56,12 @@ std::optional<Target> target_named(std::string_view name) {
         if (name == view.name) return Target{DialogKind::ModelParameters, nullptr, view.member};
     }
     if (name == "mode") return Target{DialogKind::ModelParameters, nullptr, nullptr, true};
+    if (name == "capacity") {
+        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, true};
+    }
+    if (name == "capacity_series") {
+        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, false, true};
+    }
     return std::nullopt;
 }
 
@@ -72,6 +81,11 @@ std::string write_scenario_document(const Records& records, bool with_view) {
         }
     }
     if (records.mode >= 0) out += "mode = " + std::to_string(records.mode) + "\n";
+    if (records.capacity.set) {
+        append_line(out, "capacity", records.capacity.capacity);
+        out += std::string("capacity_series = ") + capacity_series_name(records.capacity.series) +
+               "\n";
+    }
     if (with_view) {
         for (const ViewName& view : VIEW_NAMES) {
             out += view.name;
@@ -134,6 +148,19 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
                 return false;
             }
             staged_mode = value[0] - '0';
+        } else if (target->is_capacity) {
+            double persons = 0.0;
+            if (!read_full_number(value, persons) || !(persons >= 0.0)) {
+                error = refused + "the capacity is a number of persons per 10,000, 0 or more";
+                return false;
+            }
+            staged.capacity.set = true;
+            staged.capacity.capacity = persons;
+        } else if (target->is_capacity_series) {
+            if (!capacity_series_of_name(value, staged.capacity.series)) {
+                error = refused + "the series is infectious";
+                return false;
+            }
         } else if (target->view != nullptr) {
             if (value != "0" && value != "1") {
                 error = refused + "a view option is 0 (off) or 1 (on)";
@@ -170,6 +197,7 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
     records.scale.ymin = staged.scale.ymin;
     records.scale.ymax = staged.scale.ymax;
     records.view = staged.view;
+    records.capacity = staged.capacity;
     mode = staged_mode;
     return true;
 }
