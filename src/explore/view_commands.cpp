@@ -16,8 +16,9 @@ constexpr MenuItem VIEW_ITEMS[] = {
     {nullptr, 0},
     {"C&lassic view", COMMAND_CLASSIC_VIEW},
     {nullptr, 0},
+    {"Ca&pacity...", COMMAND_SET_CAPACITY},
     {"&Extend T_max until it ends", COMMAND_EXTEND_T_MAX},
-    {"Find a &plan under the capacity", COMMAND_FIND_PLAN},
+    {"Find a pla&n under the capacity", COMMAND_FIND_PLAN},
 };
 
 constexpr const char* EXTEND_CAPTION = "Extend T_max";
@@ -141,6 +142,12 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
             if (extension.extended) run_in_view(context);
             context.commands.front_end.show_file_message(EXTEND_CAPTION, extension_text(extension),
                                                          false);
+            return;
+        }
+        case COMMAND_SET_CAPACITY: {
+            if (view.classic) return;
+            CapacitySetting capacity = records.capacity;
+            if (context.host.ask_capacity(capacity)) set_capacity(context, capacity);
             return;
         }
         case COMMAND_FIND_PLAN: {

@@ -23,6 +23,9 @@ public:
     // A plan search finished: show explorer.plan_finding (its lines and its
     // front, whose points load_found_plan loads).
     virtual void plan_found() {}
+    // Asks for the capacity, showing the one set (off: capacity.set false);
+    // false when the user cancels.
+    virtual bool ask_capacity(CapacitySetting& /*capacity*/) { return false; }
 };
 
 // "&View": Fit axes to the run (Ctrl+F), Fit after every run, Compare with no

@@ -65,6 +65,8 @@ public:
     void copy_text(const std::string& text) override;
     void show_user_guide() override;
     void view_options_changed() override;
+    void plan_found() override;
+    bool ask_capacity(CapacitySetting& capacity) override;
 
 private:
     MainWindow& window_;
@@ -113,6 +115,9 @@ public:
     // The explorer view: the guide, the panels shown or hidden with the view
     // options, and their contents brought up to the records after a repaint.
     void show_user_guide();
+    // The last plan search's finding, in a window of its own.
+    void show_plan_finding();
+    bool ask_capacity(CapacitySetting& capacity);
     void follow_view_options();
     void refresh_panels();
 
@@ -155,6 +160,7 @@ private:
     };
     std::vector<SliderRow> sliders_;
     QDialog* guide_ = nullptr;
+    class PlanWindow* plan_window_ = nullptr;
 };
 
 // The program's icon, in every size it ships.

@@ -32,6 +32,7 @@ enum CommandId : int {
     // Plans against a capacity.
     COMMAND_EXTEND_T_MAX = 140,
     COMMAND_FIND_PLAN = 141,
+    COMMAND_SET_CAPACITY = 142,
 };
 
 struct MenuItem {
