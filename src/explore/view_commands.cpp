@@ -160,7 +160,13 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
             }
             context.explorer.plan_finding = std::move(finding);
             context.explorer.has_plan_finding = true;
-            context.host.plan_found();
+            if (context.host.plan_found()) return;
+            std::string text;
+            for (const std::string& line : plan_finding_lines(context.explorer.plan_finding))
+                text += line + "\n";
+            load_found_plan(context, 0);
+            context.commands.front_end.show_file_message(FIND_PLAN_CAPTION,
+                                                         text + "The plan is loaded.", false);
             return;
         }
         case COMMAND_HELP:

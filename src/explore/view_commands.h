@@ -21,8 +21,9 @@ public:
     // records.view changed: show or hide the panels, update the menu's checks.
     virtual void view_options_changed() = 0;
     // A plan search finished: show explorer.plan_finding (its lines and its
-    // front, whose points load_found_plan loads).
-    virtual void plan_found() {}
+    // front, whose points load_found_plan loads) and return true. A program
+    // that returns false gets its lines in a message and the best plan loaded.
+    virtual bool plan_found() { return false; }
     // Asks for the capacity, showing the one set (off: capacity.set false);
     // false when the user cancels.
     virtual bool ask_capacity(CapacitySetting& /*capacity*/) { return false; }

@@ -11,9 +11,9 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -525,8 +525,9 @@ void WindowExplorerHost::view_options_changed() {
     window_.follow_view_options();
 }
 
-void WindowExplorerHost::plan_found() {
+bool WindowExplorerHost::plan_found() {
     window_.show_plan_finding();
+    return true;
 }
 
 bool WindowExplorerHost::ask_capacity(CapacitySetting& capacity) {

@@ -65,7 +65,7 @@ public:
     void copy_text(const std::string& text) override;
     void show_user_guide() override;
     void view_options_changed() override;
-    void plan_found() override;
+    bool plan_found() override;
     bool ask_capacity(CapacitySetting& capacity) override;
 
 private:
