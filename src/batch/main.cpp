@@ -173,6 +173,10 @@ int run_batch(int argc, const char* const argv[]) {
                               error)) {
         return fail(error, EXIT_WRONG_OPTION);
     }
+    // A scenario file's capacity holds for its single run and plan search.
+    if (!analysis.capacity.set && !analysis.sweep() && !analysis.merge()) {
+        analysis.capacity = request.capacity;
+    }
     if (analysis.find_plan) {
         const int status = run_plan_search(analysis, request, error);
         return status == EXIT_DONE ? status : fail(error, status);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -77,6 +78,17 @@ TEST_F(PlanSearchTool, RowsAreTheirPlansRunAlone) {
     expect_rows_of_single_runs(
         "--R_0=2.2 --T_max=300 --capacity=250 --find-plan=one-time --search=reduction=0.4:0.8",
         one_time, 9);
+
+    // A scenario file's capacity is the search's limit; without one there is none.
+    EXPECT_EQ(run("--find-plan=one-time --output=none.csv"), 2);
+    std::FILE* file = std::fopen(folder.file("limit.morbilex").c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs("capacity = 300\n", file);
+    std::fclose(file);
+    ASSERT_EQ(run("--scenario=limit.morbilex --find-plan=intermittent --output=file.csv"), 0);
+    const std::string rows = read_bytes(folder.file("file.csv"));
+    EXPECT_NE(rows.find(",capacity,capacity_series,"), std::string::npos);
+    EXPECT_NE(rows.find(",300,infectious,"), std::string::npos);
 }
 
 }  // namespace

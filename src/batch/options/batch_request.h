@@ -30,6 +30,8 @@ struct BatchRequest {
     std::string chart_type;  // png, svg or pdf
     int chart_width = 1200;
     int chart_height = 700;
+    // The capacity of the --scenario file, when it sets one; --capacity= wins.
+    CapacitySetting capacity;
 };
 
 enum class RowFormat { Csv, JsonLines };

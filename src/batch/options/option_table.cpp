@@ -68,6 +68,7 @@ bool read_scenario(const GivenOption& given, OptionTargets& into, std::string& e
         }
     }
     if (mode >= 0) into.request->mode = mode;
+    into.request->capacity = records->capacity;
     return true;
 }
 

@@ -24,10 +24,6 @@ bool check_plan_options(const AnalysisOptions& options, std::string& error) {
         return false;
     }
     if (!options.find_plan) return true;
-    if (!options.capacity.set) {
-        error = "--find-plan: give the limit to keep under with --capacity=PERSONS";
-        return false;
-    }
     if (options.sweep() || options.summary || !options.summary_path.empty() ||
         options.trace_given) {
         error =

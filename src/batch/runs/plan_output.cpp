@@ -86,6 +86,10 @@ std::string number_text(const char* format, double value) {
 
 int run_plan_search(const AnalysisOptions& options, const BatchRequest& request,
                     std::string& error) {
+    if (!options.capacity.set) {
+        error = "--find-plan: give the limit to keep under with --capacity=PERSONS";
+        return EXIT_WRONG_OPTION;
+    }
     auto records = std::make_unique<Records>();
     SetupRefusal refused;
     if (!apply_typed_fields(*records, request.typed, refused)) {
