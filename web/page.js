@@ -185,8 +185,9 @@ function chartSize() {
 // The commands of the chart for width x height device pixels.
 function commands(width, height, ratio) {
   // The page's own text size, smaller on narrow screens, where the chart's
-  // text would otherwise cover its curves.
-  const font = Math.min(16, Math.max(9, width / ratio / 60)) * ratio;
+  // text would otherwise cover its curves, but never below 11 CSS pixels.
+  const font = Math.min(16, Math.max(11, width / ratio / 60)) * ratio;
+  document.body.dataset.chartFontPx = String(font / ratio);
   const pointer = api.paint(page, width, height, font);
   const count = api.commandsSize(page);
   return { commands: core.HEAP32.slice(pointer >> 2, (pointer >> 2) + count),

@@ -94,6 +94,7 @@ void Explorer::sync(const Records& records) {
         records.capacity.set == capacity_.set &&
         (!capacity_.set || (records.capacity.capacity == capacity_.capacity &&
                             records.capacity.series == capacity_.series));
+    follow_counts_link(observed, records);
     if (synced_ && same_capacity &&
         same_inputs(scenario_inputs_of(records, records.mode), inputs_)) {
         if (baseline_pending_) run_baseline(records, {}, {});
@@ -254,12 +255,14 @@ int step_at_device_x(const Records& records, int device_x, int width, int height
 ReadOutSteps read_out_steps(const Records& records, int width, int height, double cell_pixels) {
     const StepMapping m = step_mapping(records, width, height, cell_pixels);
     if (!m.valid) return {};
-    return {static_cast<int>(m.lowest), static_cast<int>(m.highest)};
+    const double page = std::nearbyint(READ_OUT_PAGE_DAYS / records.model.dt);
+    return {static_cast<int>(m.lowest), static_cast<int>(m.highest),
+            page >= 1.0 && page < 1e9 ? static_cast<int>(page) : 1};
 }
 
 int read_out_step_after_key(int step, ReadOutKey key, ReadOutSteps steps) {
     if (steps.first < 0 || steps.last < steps.first) return -1;
-    const int page = std::max(1, (steps.last - steps.first + 1) / 10);
+    const int page = std::max(1, steps.page);
     int move = 0;
     switch (key) {
         case ReadOutKey::Home:

@@ -491,6 +491,10 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
         draw_series(surface, geometry, records, records.results, colours.colours, mapping.x_per_day,
                     pixels);
         draw_levels(surface, geometry, records, room);
+        AxisScale counts_scale = records.scale;
+        counts_scale.x_per_day = mapping.x_per_day;
+        draw_observed_overlay(surface, geometry, counts_scale,
+                              overlay_contents(explorer.observed, records));
         if (mapping.legend == LegendPlace::OverFrame) {
             draw_legend_over_frame(surface, geometry, colours, comparison, room);
         } else {

@@ -1,7 +1,12 @@
 #include "explore/view_commands.h"
 
 #include "explore/axis_fitting.h"
+#include "explore/count_fit_command.h"
 #include "explore/figures.h"
+#include "explore/user_guide.h"
+#include "shell/messages.h"
+#include "shell/scenario_document.h"
+#include "shell/scenario_files.h"
 
 namespace morbilex {
 namespace {
@@ -18,7 +23,9 @@ constexpr MenuItem VIEW_ITEMS[] = {
     {nullptr, 0},
     {"Ca&pacity...", COMMAND_SET_CAPACITY},
     {"&Extend T_max until it ends", COMMAND_EXTEND_T_MAX},
-    {"Find a pla&n under the capacity", COMMAND_FIND_PLAN},
+    {"Fin&d a plan under the capacity", COMMAND_FIND_PLAN},
+    {"Open observed cou&nts...", COMMAND_OPEN_COUNTS},
+    {"Fit to observed coun&ts", COMMAND_FIT_COUNTS},
 };
 
 constexpr const char* EXTEND_CAPTION = "Extend T_max";
@@ -101,7 +108,45 @@ void set_capacity(ExplorerContext& context, const CapacitySetting& capacity) {
 std::string copied_figures(ExplorerContext& context) {
     context.explorer.sync(context.commands.records);
     if (!context.explorer.figures().available) return {};
-    return figures_tab_text(context.explorer.figures());
+    const Records& records = context.commands.records;
+    std::string text;
+    const std::string name = scenario_file_name(records.scenario_file);
+    if (!name.empty()) text += "scenario\t" + name + "\n";
+    const std::string document = write_scenario_document(records, false);
+    for (std::size_t start = 0, end; start < document.size(); start = end + 1) {
+        end = document.find('\n', start);
+        if (end == std::string::npos) end = document.size();
+        const std::string line = document.substr(start, end - start);
+        const std::size_t equals = line.find(" = ");
+        if (line.empty() || line[0] == '#' || equals == std::string::npos) continue;
+        text += line.substr(0, equals) + "\t" + line.substr(equals + 3) + "\n";
+    }
+    return text + "\n" + figures_tab_text(context.explorer.figures());
+}
+
+bool reopen_remembered_run(ExplorerContext& context, InterventionMode mode) {
+    Records& records = context.commands.records;
+    if (records.view.classic || mode < MODE_NO_INTERVENTION) return false;
+    {
+        const ExplorerFedByRuns fed(context.commands, context.explorer);
+        records.mode = mode;
+        run_current_mode(context.commands);
+    }
+    context.explorer.read_out_step = -1;
+    if (records.view.fit_after_run) fit_and_repaint(context);
+    return true;
+}
+
+bool show_dialog_help(const Records& records, ExplorerHost& host, DialogKind kind) {
+    if (records.view.classic) return false;
+    host.show_user_guide_at(dialog_guide_anchor(kind));
+    return true;
+}
+
+std::string window_title(const Records& records) {
+    const std::string name = scenario_file_name(records.scenario_file);
+    if (records.view.classic || name.empty()) return PROGRAM_TITLE;
+    return name + " - " + PROGRAM_TITLE;
 }
 
 void execute_explorer_command(ExplorerContext& context, int command_id) {
@@ -110,6 +155,12 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
     switch (command_id) {
         case COMMAND_FIT_AXES:
             if (!view.classic) fit_and_repaint(context);
+            return;
+        case COMMAND_FIT_COUNTS:
+            if (!view.classic) fit_observed_counts(context);
+            return;
+        case COMMAND_OPEN_COUNTS:
+            if (!view.classic) open_observed_counts(context);
             return;
         case COMMAND_FIT_AFTER_RUN:
             if (view.classic) return;

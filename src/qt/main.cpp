@@ -38,13 +38,19 @@ int main(int argc, char* argv[]) {
         // as they stand at the end are kept for the next one.
         Records& records = program_records();
         std::string settings_path = settings_file_path(settings_folder());
-        const std::string settings_note = load_remembered_settings(settings_path, records);
+        InterventionMode remembered_mode = MODE_NOTHING_CALCULATED;
+        const std::string settings_note =
+            load_remembered_settings(settings_path, records, &remembered_mode);
         if (!settings_note.empty()) std::fprintf(stderr, "morbilex: %s\n", settings_note.c_str());
         MainWindow window(records, trace_path);
         const TerminationSignals termination([&window] { window.end_by_signal(); });
         window.show();
         window.activateWindow();  // keys reach it even without a window manager
-        if (!options.scenario_path.empty()) window.open_scenario(options.scenario_path);
+        if (!options.scenario_path.empty()) {
+            window.open_scenario(options.scenario_path);
+        } else {
+            window.reopen_run(remembered_mode);  // the last session's run, as it was left
+        }
         if (!window.ending()) exit_code = application.exec();
         save_remembered_settings(settings_path, records);
     }

@@ -33,6 +33,8 @@ enum CommandId : int {
     COMMAND_EXTEND_T_MAX = 140,
     COMMAND_FIND_PLAN = 141,
     COMMAND_SET_CAPACITY = 142,
+    COMMAND_FIT_COUNTS = 136,
+    COMMAND_OPEN_COUNTS = 137,
 };
 
 struct MenuItem {

@@ -42,6 +42,8 @@ struct Target {
     const FieldSpec* field = nullptr;
     bool ViewOptions::*view = nullptr;
     bool is_mode = false;
+    bool is_file = false;  // the remembered scenario file's path
+    bool is_counts_link = false;
     bool is_capacity = false;
     bool is_capacity_series = false;
 };
@@ -56,11 +58,17 @@ std::optional<Target> target_named(std::string_view name) {
         if (name == view.name) return Target{DialogKind::ModelParameters, nullptr, view.member};
     }
     if (name == "mode") return Target{DialogKind::ModelParameters, nullptr, nullptr, true};
-    if (name == "capacity") {
-        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, true};
+    if (name == "capacity" || name == "capacity_series") {
+        Target capacity{DialogKind::ModelParameters};
+        capacity.is_capacity = name == "capacity";
+        capacity.is_capacity_series = !capacity.is_capacity;
+        return capacity;
     }
-    if (name == "capacity_series") {
-        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, false, true};
+    if (name == "scenario_file")
+        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, true};
+    for (const char* link : COUNTS_LINK_NAMES) {
+        if (name == link)
+            return Target{DialogKind::ModelParameters, nullptr, nullptr, false, false, true};
     }
     return std::nullopt;
 }
@@ -86,10 +94,17 @@ std::string write_scenario_document(const Records& records, bool with_view) {
         out += std::string("capacity_series = ") + capacity_series_name(records.capacity.series) +
                "\n";
     }
+    for (const auto& [name, text] : records.counts_link)
+        out += name + " = " + text + "\n";
     if (with_view) {
         for (const ViewName& view : VIEW_NAMES) {
             out += view.name;
             out += records.view.*view.member ? " = 1\n" : " = 0\n";
+        }
+        const std::string& file = records.scenario_file;
+        if (!file.empty() && file.find_first_of("\r\n") == std::string::npos &&
+            file.front() != ' ' && file.back() != ' ') {
+            out += "scenario_file = " + file + "\n";
         }
     }
     return out;
@@ -141,7 +156,9 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
         seen.push_back({name, line, target->field != nullptr ? target->field->control_id : 0});
         const std::string refused =
             at_line(line) + name + " = " + quoted_text(value) + " refused: ";
-        if (target->is_mode) {
+        if (target->is_file) {
+            staged.scenario_file = value;
+        } else if (target->is_mode) {
             if (value.size() != 1 || value[0] < '0' || value[0] > '2') {
                 error =
                     refused + "the mode is 0 (no intervention), 1 (one-time) or 2 (intermittent)";
@@ -161,6 +178,12 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
                 error = refused + "the series is infectious";
                 return false;
             }
+        } else if (target->is_counts_link) {
+            if (value.empty()) {
+                error = refused + "the value is empty";
+                return false;
+            }
+            staged.counts_link.emplace_back(name, value);
         } else if (target->view != nullptr) {
             if (value != "0" && value != "1") {
                 error = refused + "a view option is 0 (off) or 1 (on)";
@@ -198,6 +221,8 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
     records.scale.ymax = staged.scale.ymax;
     records.view = staged.view;
     records.capacity = staged.capacity;
+    records.scenario_file = staged.scenario_file;
+    records.counts_link = std::move(staged.counts_link);
     mode = staged_mode;
     return true;
 }

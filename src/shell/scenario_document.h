@@ -12,6 +12,12 @@ namespace morbilex {
 
 inline constexpr const char* SCENARIO_FILE_EXTENSION = ".morbilex";
 
+// The names of the lines that link observed counts to a scenario (kept as
+// text in records.counts_link, each at most once).
+inline constexpr const char* COUNTS_LINK_NAMES[] = {"data",          "data_series",  "data_column",
+                                                    "data_day_zero", "population",   "reporting",
+                                                    "fit",           "fit_objective"};
+
 // The document of records: every field the dialogs read back (R_0, ...,
 // xmin, ..., ymax), the mode when a run has been calculated, and the view
 // options when with_view. Numbers are the shortest texts that read back to

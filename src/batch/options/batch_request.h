@@ -10,6 +10,7 @@
 #include "analysis/scenario_setup.h"
 #include "analysis/sweep_grid.h"
 #include "batch/options/array_task.h"
+#include "batch/options/data_options.h"
 #include "model/records.h"
 #include "shell/dialogs.h"
 #include "study/plan_search.h"
@@ -32,6 +33,7 @@ struct BatchRequest {
     int chart_height = 700;
     // The capacity of the --scenario file, when it sets one; --capacity= wins.
     CapacitySetting capacity;
+    DataOptions data;  // observed counts and their fit
 };
 
 enum class RowFormat { Csv, JsonLines };

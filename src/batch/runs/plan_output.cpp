@@ -7,7 +7,7 @@
 
 #include "batch/options/batch_options.h"
 #include "batch/options/job_count.h"
-#include "batch/options/refusal_text.h"
+#include "analysis/refusal_text.h"
 #include "batch/posix/output_file.h"
 #include "batch/runs/compressed_output.h"
 #include "batch/runs/summary_output.h"

@@ -63,10 +63,14 @@ std::string summary_file_text(const RunSummary& summary, const std::string& path
     return text + "\n";
 }
 
-bool print_summary(const RunSummary& summary, std::string& error) {
+std::string readable_summary_of(const RunSummary& summary) {
     std::string block = readable_summary(summary.row);
     if (summary.has_capacity) append_capacity_readable(block, summary.capacity);
-    if (print_to_standard_output(block)) return true;
+    return block;
+}
+
+bool print_summary(const RunSummary& summary, std::string& error) {
+    if (print_to_standard_output(readable_summary_of(summary))) return true;
     error = "--summary: standard output could not be written";
     return false;
 }

@@ -28,6 +28,8 @@ std::string summary_file_text(const RunSummary& summary, const std::string& path
 std::string summary_csv_header_of(const RunSummary& summary);
 void append_summary_csv_row(std::string& out, const RunSummary& summary);
 void append_summary_json_object(std::string& out, const RunSummary& summary);
+// The readable block of a summary.
+std::string readable_summary_of(const RunSummary& summary);
 // The readable block on standard output; false with a one-line reason.
 bool print_summary(const RunSummary& summary, std::string& error);
 
