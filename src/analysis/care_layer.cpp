@@ -164,8 +164,7 @@ void append_care_summary_json(std::string& out, const CareSummaryRow& row) {
 std::string readable_care_summary(const CareSummaryRow& row) {
     std::string block;
     for (int k = 0; k < CARE_SUMMARY_COLUMN_COUNT; ++k) {
-        block += readable_summary_line(CARE_SUMMARY_COLUMNS[k].name, CARE_SUMMARY_COLUMNS[k].kind,
-                                       row[k]);
+        append_readable_line(block, CARE_SUMMARY_COLUMNS[k], row[k]);
     }
     return block;
 }

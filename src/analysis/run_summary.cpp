@@ -271,27 +271,28 @@ void append_summary_json(std::string& out, const SummaryRow& row) {
     }
 }
 
-std::string readable_summary_line(const char* name, ValueKind kind, const SummaryValue& value) {
-    if (value.kind == SummaryValue::Kind::Empty) return {};
+void append_readable_line(std::string& block, const SummaryColumn& column,
+                          const SummaryValue& value) {
+    if (value.kind == SummaryValue::Kind::Empty) return;
     char line[128];
-    std::string text = std::string("  ") + name;
+    std::string text = std::string("  ") + column.name;
     text.resize(std::max<std::size_t>(text.size() + 1, 27), ' ');
     if (value.kind == SummaryValue::Kind::Number) {
         // A NaN's sign follows the compiler's operand order, not the model.
         const double number = std::isnan(value.number) ? std::fabs(value.number) : value.number;
-        format_text(line, sizeof line, readable_format(kind), {number});
+        format_text(line, sizeof line, readable_format(column.kind), {number});
         text += line;
-        text += unit_of(kind);
+        text += unit_of(column.kind);
     } else {
         append_csv_value(text, value);
     }
-    return text + '\n';
+    block += text + '\n';
 }
 
 std::string readable_summary(const SummaryRow& row) {
     std::string block = "Run summary\n";
     for (int k = 0; k < SUMMARY_COLUMN_COUNT; ++k)
-        block += readable_summary_line(SUMMARY_COLUMNS[k].name, SUMMARY_COLUMNS[k].kind, row[k]);
+        append_readable_line(block, SUMMARY_COLUMNS[k], row[k]);
     return block;
 }
 

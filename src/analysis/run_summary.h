@@ -110,7 +110,8 @@ const char* unit_of(ValueKind kind);
 
 // The block --summary prints: one line a figure, with its unit.
 std::string readable_summary(const SummaryRow& row);
-// One line of that block (empty for an empty value).
-std::string readable_summary_line(const char* name, ValueKind kind, const SummaryValue& value);
+// One line of that block (none for an empty value).
+void append_readable_line(std::string& block, const SummaryColumn& column,
+                          const SummaryValue& value);
 
 }  // namespace morbilex

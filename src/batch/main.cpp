@@ -16,6 +16,7 @@
 #include "batch/runs/compressed_output.h"
 #include "batch/runs/data_fit.h"
 #include "batch/runs/ensemble_output.h"
+#include "batch/runs/plan_output.h"
 #include "batch/runs/summary_output.h"
 #include "batch/runs/sweep_main.h"
 #include "batch/shards/sweep_manifest.h"
@@ -254,6 +255,18 @@ int run_batch(int argc, const char* const argv[]) {
         return fail("the care layer (--care= and its fields) is not sampled over --range yet",
                     EXIT_WRONG_OPTION);
     }
+    // A scenario file's capacity holds for its single run and plan search.
+    if (!analysis.capacity.set && !analysis.sweep() && !analysis.merge()) {
+        analysis.capacity = request.capacity;
+    }
+    if (analysis.find_plan) {
+        if (data.given()) {
+            return fail(data.option + ": observed counts go with a single run, not a plan search",
+                        EXIT_WRONG_OPTION);
+        }
+        const int status = run_plan_search(analysis, request, error);
+        return status == EXIT_DONE ? status : fail(error, status);
+    }
     if (analysis.sweep() || analysis.merge()) {
         const int status = run_analysis_command(analysis, request, error);
         return status == EXIT_DONE ? status : fail(error, status);
@@ -293,16 +306,15 @@ int run_batch(int argc, const char* const argv[]) {
         return fail(error);
     }
     const bool summary_wanted = analysis.summary || !analysis.summary_path.empty();
-    const SummaryRow summary =
-        summary_wanted ? run_summary_of(*records, request.mode) : SummaryRow{};
+    RunSummary summary =
+        summary_wanted ? run_summary_of(*records, request.mode, analysis.capacity) : RunSummary{};
     // The care layer's series from its own pass, as the summary's figures.
-    CareSummaryRow care_summary;
     if (request.care.enabled && (summary_wanted || !request.care_path.empty())) {
         const CareRun care = integrate_care(scenario_inputs_of(*records, request.mode));
-        care_summary = summarise_care(care_figures(care));
+        summary.has_care = true;
+        summary.care = summarise_care(care_figures(care));
         if (!request.care_path.empty()) files.care = care_rows_csv(care);
     }
-    const CareSummaryRow* care_columns = request.care.enabled ? &care_summary : nullptr;
     EnsembleFiles ensemble;
     if (analysis.ensemble()) {
         if (!run_ensemble_files(analysis, request, ensemble, error)) return fail(error);
@@ -310,10 +322,10 @@ int run_batch(int argc, const char* const argv[]) {
         files.sensitivity = std::move(ensemble.sensitivity);
     }
     if (!analysis.summary_path.empty()) {
-        files.summary =
-            analysis.ensemble()
-                ? summary_file_text_with_intervals(summary, ensemble.result, analysis.summary_path)
-                : summary_file_text(summary, analysis.summary_path, care_columns);
+        files.summary = analysis.ensemble()
+                            ? summary_file_text_with_intervals(summary.row, ensemble.result,
+                                                               analysis.summary_path)
+                            : summary_file_text(summary, analysis.summary_path);
         if (data.given()) {
             files.summary = summary_with_objective(files.summary, analysis.summary_path, objective);
         }
@@ -333,13 +345,11 @@ int run_batch(int argc, const char* const argv[]) {
                     reason + ")");
     }
     if (analysis.summary && data.given()) {
-        if (!print_to_standard_output(summary_with_objective(
-                readable_summary(summary) +
-                    (care_columns != nullptr ? readable_care_summary(*care_columns) : ""),
-                "", objective))) {
+        if (!print_to_standard_output(
+                summary_with_objective(readable_summary_of(summary), "", objective))) {
             return fail("--summary: standard output could not be written");
         }
-    } else if (analysis.summary && !print_summary(summary, error, care_columns)) {
+    } else if (analysis.summary && !print_summary(summary, error)) {
         return fail(error);
     }
     if (analysis.summary && analysis.ensemble() &&

@@ -32,8 +32,11 @@ bool shown_mode(InterventionMode mode) {
 class ExplorerSink {
 public:
     ExplorerSink(const ScenarioInputs& scenario, std::vector<ReducedPeriod>* periods,
-                 ResultTable* table)
-        : figures_(scenario), periods_(periods) {
+                 ResultTable* table, const CapacitySetting& capacity = {})
+        : figures_(scenario),
+          periods_(periods),
+          capacity_setting_(capacity),
+          capacity_(capacity.capacity, scenario.model.dt) {
         if (table != nullptr) table_.emplace(*table);
         if (scenario.care.enabled) care_.emplace(scenario);
     }
@@ -42,6 +45,8 @@ public:
         if (table_) table_->row(step, t, on_flag, y);
         figures_.row(step, on_flag, y);
         if (care_) care_->row(step, t, on_flag, y);
+        if (capacity_setting_.set)
+            capacity_.add(step, capacity_series_value(capacity_setting_.series, y), false);
         if (periods_ == nullptr || on_flag == 0) return;
         if (!periods_->empty() && periods_->back().end_step == step) {
             ++periods_->back().end_step;
@@ -53,6 +58,21 @@ public:
         if (table_) table_->last_row(step, t, on_flag, y);
         figures_.last_row(step, y);
         if (care_) care_->last_row(step, t);
+        if (capacity_setting_.set)
+            capacity_.add(step, capacity_series_value(capacity_setting_.series, y), true);
+    }
+    // The run's figures into the view's: its summary row, its capacity's
+    // figures and how it ends.
+    void fill(ViewFigures& figures, const ScenarioInputs& scenario) const {
+        figures.run = summary(scenario);
+        figures.has_capacity = capacity_setting_.set;
+        if (capacity_setting_.set) {
+            figures.capacity_setting = capacity_setting_;
+            figures.capacity = capacity_.figures();
+            summarise_capacity(capacity_setting_, capacity_.figures(), figures_.figures(),
+                               scenario.model.dt, figures.capacity_row);
+        }
+        note_run_ending(figures, scenario);
     }
     // The care layer's series and figures, when it is on.
     bool has_care() const { return care_.has_value(); }
@@ -70,6 +90,8 @@ private:
     std::optional<ResultTableSink> table_;
     std::optional<CareLayer> care_;
     double scratch_[COMPARTMENT_COUNT] = {};
+    CapacitySetting capacity_setting_;
+    CapacityGatherer capacity_;
 };
 
 namespace {
@@ -87,8 +109,13 @@ Explorer::Explorer() = default;
 Explorer::~Explorer() = default;
 
 void Explorer::sync(const Records& records) {
+    const bool same_capacity =
+        records.capacity.set == capacity_.set &&
+        (!capacity_.set || (records.capacity.capacity == capacity_.capacity &&
+                            records.capacity.series == capacity_.series));
     follow_counts_link(observed, records);
-    if (synced_ && same_inputs(scenario_inputs_of(records, records.mode), inputs_)) {
+    if (synced_ && same_capacity &&
+        same_inputs(scenario_inputs_of(records, records.mode), inputs_)) {
         if (baseline_pending_) run_baseline(records, {}, {});
         return;
     }
@@ -111,6 +138,7 @@ void Explorer::run_without_trace(Records& records, const RunBoth& run_both) {
 void Explorer::start(const Records& records, InterventionMode mode, bool can_run) {
     synced_ = true;
     inputs_ = scenario_inputs_of(records, mode);
+    capacity_ = records.capacity;
     reduced_.clear();
     has_comparison_ = false;
     baseline_pending_ = false;
@@ -129,7 +157,7 @@ void Explorer::recompute(const Records& records, bool can_run, ResultTable* tabl
     if (!can_run) return;
     // The two runs share nothing they write: the scenario's fills the table,
     // the rates and the bands, the other the comparison.
-    ExplorerSink run(inputs_, &reduced_, table);
+    ExplorerSink run(inputs_, &reduced_, table, capacity_);
     const ScenarioInputs& inputs = inputs_;
     const auto scenario_run = [&] {
         integrate_run(inputs.model, inputs.one_time, inputs.intermittent, mode, rates, run);
@@ -140,7 +168,7 @@ void Explorer::recompute(const Records& records, bool can_run, ResultTable* tabl
     } else {
         run_baseline(records, scenario_run, run_both);
     }
-    figures_.run = run.summary(inputs);
+    run.fill(figures_, inputs);
     take_care(run, care_, figures_.has_care, figures_.care);
 }
 
@@ -178,7 +206,7 @@ void Explorer::run_started(const Records& records, InterventionMode mode) {
     }
     start(records, mode, true);
     synced_ = false;  // until the run's last row
-    traced_ = std::make_unique<ExplorerSink>(inputs_, &reduced_, nullptr);
+    traced_ = std::make_unique<ExplorerSink>(inputs_, &reduced_, nullptr, capacity_);
 }
 
 void Explorer::row(int step, double t, int on_flag, const double* y) {
@@ -188,7 +216,7 @@ void Explorer::row(int step, double t, int on_flag, const double* y) {
 void Explorer::last_row(int step, double t, int on_flag, const double* y) {
     if (!traced_) return;
     traced_->last_row(step, t, on_flag, y);
-    figures_.run = traced_->summary(inputs_);
+    traced_->fill(figures_, inputs_);
     take_care(*traced_, care_, figures_.has_care, figures_.care);
     traced_.reset();
     synced_ = true;

@@ -14,6 +14,7 @@
 #include "analysis/run_figures.h"
 #include "chart/chart.h"
 #include "explore/figures.h"
+#include "explore/plan_finder.h"
 #include "explore/observed_overlay.h"
 #include "explore/uncertainty.h"
 #include "model/records.h"
@@ -65,6 +66,9 @@ public:
 
     // The read-out's step, or -1 when none is shown.
     int read_out_step = -1;
+    // The last plan search's finding, shown until the next search.
+    bool has_plan_finding = false;
+    PlanFinding plan_finding;
     // Observed counts shown over the chart (none by default).
     ObservedOverlay observed;
     // The ranges and the ensemble around the records' run.
@@ -88,6 +92,7 @@ private:
     bool baseline_pending_ = false;
     std::unique_ptr<ExplorerSink> traced_;
     ScenarioInputs inputs_;
+    CapacitySetting capacity_;
     ViewFigures figures_;
     bool has_comparison_ = false;
     ResultTable comparison_;

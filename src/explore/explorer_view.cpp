@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "analysis/capacity.h"
 #include "chart/chart_text.h"
 #include "chart/selected_pen.h"
 #include "explore/axis_fitting.h"
@@ -21,6 +22,8 @@ namespace {
 
 constexpr Colour WHITE = 0xFFFFFF;
 constexpr Colour GREY = 0x808080;
+constexpr Colour CAPACITY_COLOUR = 0x1010C0;   // dark red
+constexpr Colour THRESHOLD_COLOUR = 0x606060;  // dark grey
 
 // A text as it stands (no format), cut to the chart's text capacity.
 void draw_text(Surface& surface, int x, int y, const std::string& text) {
@@ -229,6 +232,44 @@ void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& s
     const int title_top = g.frame_top + room.cell / 2 + g.line_step;
     draw_fitted(surface, room, room.left + gap, title_top,
                 cut_to("Persons per 10K", room.chars(room.left + gap)));
+}
+
+// A level across the frame at persons, solid or dashed, with its label
+// above its right end; nothing when it lies outside the frame.
+void draw_level(Surface& surface, const ChartGeometry& g, double persons, double y_per_person,
+                Colour colour, bool dashed, const std::string& label, const TextRoom& room) {
+    int y = 0;
+    if (!coordinate(persons * y_per_person, y) || y < g.frame_bottom || y > g.frame_top) return;
+    {
+        SelectedPen pen(surface, colour);
+        const int dash = std::max(plot_length(g, 0.015), 1);
+        for (int x = g.frame_left; x < g.frame_right; x += dashed ? 2 * dash : g.frame_right) {
+            surface.move_to(x, y);
+            surface.line_to(dashed ? std::min(x + dash, g.frame_right) : g.frame_right, y);
+        }
+    }
+    const int width = room.width_of(label);
+    const int left = std::max(g.frame_right - width - room.char_width, g.frame_left);
+    draw_fitted(surface, room, left, y + room.cell + std::max(room.cell / 8, 1), label);
+}
+
+// The capacity, and in intermittent mode the On and Off thresholds.
+void draw_levels(Surface& surface, const ChartGeometry& g, const Records& records,
+                 const TextRoom& room) {
+    const double y_per_person = records.scale.y_per_person;
+    if (records.mode == MODE_INTERMITTENT) {
+        const IntermittentPlan& p = records.intermittent;
+        draw_level(surface, g, p.On_threshold, y_per_person, THRESHOLD_COLOUR, true,
+                   formatted("On %g", {p.On_threshold}), room);
+        draw_level(surface, g, p.Off_threshold, y_per_person, THRESHOLD_COLOUR, true,
+                   formatted("Off %g", {p.Off_threshold}), room);
+    }
+    if (records.capacity.set) {
+        draw_level(surface, g, records.capacity.capacity, y_per_person, CAPACITY_COLOUR, false,
+                   formatted("capacity %g ", {records.capacity.capacity}) +
+                       capacity_series_label(records.capacity.series),
+                   room);
+    }
 }
 
 // The device pixel a logical point lands on, as far as telling two apart goes.
@@ -455,6 +496,7 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
         }
         draw_series(surface, geometry, records, records.results, colours.colours, mapping.x_per_day,
                     pixels);
+        draw_levels(surface, geometry, records, room);
         AxisScale counts_scale = records.scale;
         counts_scale.x_per_day = mapping.x_per_day;
         draw_observed_overlay(surface, geometry, counts_scale,
@@ -490,6 +532,10 @@ void draw_figures_beside(Surface& surface, const Explorer& explorer, int left, i
     draw_text(surface, 0, y,
               figures.has_baseline ? "Figures, and without intervention" : "Figures of the run");
     y += step + step / 2;
+    for (const std::string& note : figure_notes(figures)) {
+        draw_text(surface, 0, y, note);
+        y += step;
+    }
     for (const FigureLine& line : figure_lines(figures)) {
         draw_text(surface, 0, y, std::string(line.label) + ": " + line.value);
         y += step;

@@ -1,7 +1,9 @@
 #include "explore/figures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <string_view>
 
 #include "analysis/run_figures.h"
 #include "analysis/scenario_setup.h"
@@ -77,6 +79,64 @@ std::string difference_text(const char* name, double value, double base) {
     return formatted(std::fabs(percent) < 10.0 ? "%+.1f" : "%+.0f", percent) + " %";
 }
 
+// The figures told as final sizes, and their labels while the run goes on.
+struct NotFinalFigure {
+    const char* name;
+    const char* label;
+};
+constexpr NotFinalFigure NOT_FINAL[] = {
+    {"final_S", "Final S (not final)"},
+    {"final_R", "Final R (not final)"},
+    {"attack_rate", "Attack rate (not final)"},
+};
+
+const char* not_final_label(const char* name) {
+    for (const NotFinalFigure& figure : NOT_FINAL) {
+        if (std::string_view(name) == figure.name) return figure.label;
+    }
+    return nullptr;
+}
+
+// The capacity's figures shown, in their order.
+constexpr ShownFigure SHOWN_CAPACITY[] = {
+    {"capacity", "Capacity"},
+    {"capacity_peak_percent", "Peak against capacity"},
+    {"first_day_over_capacity", "First day over capacity"},
+    {"days_over_capacity", "Days over capacity"},
+    {"person_days_over_capacity", "Person-days over capacity"},
+};
+
+std::string value_text(const SummaryValue& value, ValueKind kind) {
+    switch (value.kind) {
+        case SummaryValue::Kind::Empty:
+            return {};
+        case SummaryValue::Kind::Integer:
+            return std::to_string(value.integer);
+        case SummaryValue::Kind::Text:
+            return value.text;
+        case SummaryValue::Kind::Number:
+            break;
+    }
+    const double number = std::isnan(value.number) ? std::fabs(value.number) : value.number;
+    return formatted(readable_format(kind), number) + unit_of(kind);
+}
+
+void add_capacity_lines(const ViewFigures& figures, std::vector<FigureLine>& lines) {
+    for (const ShownFigure& shown : SHOWN_CAPACITY) {
+        for (int k = 0; k < CAPACITY_COLUMN_COUNT; ++k) {
+            if (std::string_view(CAPACITY_COLUMNS[k].name) != shown.name) continue;
+            std::string value = value_text(figures.capacity_row[k], CAPACITY_COLUMNS[k].kind);
+            if (value.empty()) value = "never";
+            if (k == 0) {
+                value +=
+                    std::string(" of ") + capacity_series_label(figures.capacity_setting.series);
+            }
+            if (std::string_view(shown.name) == "capacity_peak_percent") value += " %";
+            lines.push_back({shown.name, shown.label, value, {}, {}});
+        }
+    }
+}
+
 }  // namespace
 
 ViewFigures compute_view_figures(const Records& records) {
@@ -86,7 +146,19 @@ ViewFigures compute_view_figures(const Records& records) {
     if (!run_inputs_acceptable(records, mode)) return figures;
     figures.available = true;
     figures.mode = mode;
-    figures.run = summary_of(records, mode);
+    const ScenarioInputs inputs = scenario_inputs_of(records, mode);
+    if (records.capacity.set) {
+        const RunAgainstCapacity run = integrate_against_capacity(inputs, records.capacity);
+        summarise_run(inputs, run.figures, figures.run);
+        figures.has_capacity = true;
+        figures.capacity_setting = records.capacity;
+        figures.capacity = run.capacity;
+        summarise_capacity(records.capacity, run.capacity, run.figures, inputs.model.dt,
+                           figures.capacity_row);
+    } else {
+        figures.run = summary_of(records, mode);
+    }
+    note_run_ending(figures, inputs);
     if (mode != MODE_NO_INTERVENTION && run_inputs_acceptable(records, MODE_NO_INTERVENTION)) {
         figures.has_baseline = true;
         figures.baseline = summary_of(records, MODE_NO_INTERVENTION);
@@ -102,20 +174,7 @@ ViewFigures compute_view_figures(const Records& records) {
 }
 
 std::string summary_value_text(const SummaryRow& row, int column) {
-    const SummaryValue& value = row[column];
-    switch (value.kind) {
-        case SummaryValue::Kind::Empty:
-            return {};
-        case SummaryValue::Kind::Integer:
-            return std::to_string(value.integer);
-        case SummaryValue::Kind::Text:
-            return value.text;
-        case SummaryValue::Kind::Number:
-            break;
-    }
-    const ValueKind kind = SUMMARY_COLUMNS[column].kind;
-    const double number = std::isnan(value.number) ? std::fabs(value.number) : value.number;
-    return formatted(readable_format(kind), number) + unit_of(kind);
+    return value_text(row[column], SUMMARY_COLUMNS[column].kind);
 }
 
 std::vector<FigureLine> figure_lines(const ViewFigures& figures) {
@@ -130,8 +189,14 @@ std::vector<FigureLine> figure_lines(const ViewFigures& figures) {
             line.difference = difference_text(shown.name, figures.run[column].as_number(),
                                               figures.baseline[column].as_number());
         }
+        if (figures.still_running && not_final_label(shown.name) != nullptr) {
+            line.label = not_final_label(shown.name);
+            line.not_final = true;
+            if (!line.difference.empty()) line.difference += " (not final)";
+        }
         lines.push_back(std::move(line));
     }
+    if (figures.has_capacity) add_capacity_lines(figures, lines);
     if (!figures.has_care) return lines;
     for (int k = 0; k < CARE_SUMMARY_COLUMN_COUNT; ++k) {
         const ValueKind kind = CARE_SUMMARY_COLUMNS[k].kind;
@@ -148,6 +213,36 @@ std::vector<FigureLine> figure_lines(const ViewFigures& figures) {
         lines.push_back(std::move(line));
     }
     return lines;
+}
+
+void note_run_ending(ViewFigures& figures, const ScenarioInputs& inputs) {
+    const double final_E = figures.run[summary_column_index("final_E")].as_number();
+    const double final_I = figures.run[summary_column_index("final_I")].as_number();
+    figures.still_running = !(final_E + final_I <= STILL_RUNNING_PERSONS);
+    figures.end_day = std::max(inputs.model.n_steps, 0) * inputs.model.dt;
+    figures.off_not_below_on =
+        inputs.mode == MODE_INTERMITTENT &&
+        inputs.intermittent.Off_threshold >= inputs.intermittent.On_threshold;
+}
+
+std::vector<std::string> figure_notes(const ViewFigures& figures) {
+    std::vector<std::string> notes;
+    if (!figures.available) return notes;
+    if (figures.still_running) {
+        notes.push_back("Still running at day " + formatted("%.2f", figures.end_day) +
+                        ": the final size and attack rate are not final");
+    }
+    if (figures.off_not_below_on) {
+        notes.push_back(
+            "Off >= On: the reduction switches off as soon as it switches on (the run "
+            "follows the plan as given)");
+    }
+    if (figures.has_capacity && figures.capacity.first_over_row >= 0) {
+        notes.push_back(std::string("Over capacity: ") +
+                        capacity_series_label(figures.capacity_setting.series) + " peak at " +
+                        formatted("%.4g", figures.capacity.peak_percent) + " % of capacity");
+    }
+    return notes;
 }
 
 std::string peak_change_text(const ViewFigures& figures) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/capacity.h"
 #include "analysis/care_layer.h"
 #include "analysis/run_summary.h"
 #include "model/records.h"
@@ -21,7 +22,24 @@ struct ViewFigures {
     bool has_care = false;  // the care layer is on: its columns of both runs
     CareSummaryRow care;
     CareSummaryRow baseline_care;
+    // The run against the records' capacity, when one is set.
+    bool has_capacity = false;
+    CapacitySetting capacity_setting;
+    CapacityFigures capacity;
+    CapacityRow capacity_row;  // as morbilex-batch --capacity writes them
+    // How the run ends: still running at T_max (end_day), the final size and
+    // attack rate then not final; an intermittent plan with Off >= On.
+    bool still_running = false;
+    double end_day = 0.0;
+    bool off_not_below_on = false;
 };
+
+// Fills in how the run of the inputs ends, from its summary row.
+void note_run_ending(ViewFigures& figures, const ScenarioInputs& inputs);
+
+// The notes beside the figures, a line each: a run still running at T_max,
+// an intermittent plan with Off >= On (the wording of every front end).
+std::vector<std::string> figure_notes(const ViewFigures& figures);
 
 // The figures of the records' run in records.mode (the same integration and
 // summary as morbilex-batch --summary) and, for modes 1 and 2, of mode 0.
@@ -36,6 +54,7 @@ struct FigureLine {
     std::string value;
     std::string baseline;
     std::string difference;
+    bool not_final = false;  // a final size of a run still running at T_max
 };
 std::vector<FigureLine> figure_lines(const ViewFigures& figures);
 

@@ -23,9 +23,15 @@ constexpr MenuItem VIEW_ITEMS[] = {
     {nullptr, 0},
     {"C&lassic view", COMMAND_CLASSIC_VIEW},
     {nullptr, 0},
+    {"Ca&pacity...", COMMAND_SET_CAPACITY},
+    {"&Extend T_max until it ends", COMMAND_EXTEND_T_MAX},
+    {"Fin&d a plan under the capacity", COMMAND_FIND_PLAN},
     {"Open observed cou&nts...", COMMAND_OPEN_COUNTS},
     {"Fit to observed coun&ts", COMMAND_FIT_COUNTS},
 };
+
+constexpr const char* EXTEND_CAPTION = "Extend T_max";
+constexpr const char* FIND_PLAN_CAPTION = "Find a plan";
 
 constexpr Accelerator VIEW_ACCELERATORS[] = {
     {AcceleratorKey::Letter, 'F', true, COMMAND_FIT_AXES},
@@ -39,6 +45,17 @@ bool runs(int command_id) {
 void fit_and_repaint(ExplorerContext& context) {
     context.explorer.sync(context.commands.records);
     if (fit_axes(context.commands.records, context.explorer)) context.commands.front_end.repaint();
+}
+
+// The records' mode run with its trace, feeding the explorer, then fitted.
+void run_in_view(ExplorerContext& context) {
+    {
+        const ExplorerFedByRuns fed(context.commands, context.explorer);
+        run_current_mode(context.commands);
+    }
+    context.explorer.read_out_step = -1;
+    const ViewOptions& view = context.commands.records.view;
+    if (!view.classic && view.fit_after_run) fit_and_repaint(context);
 }
 
 }  // namespace
@@ -73,6 +90,23 @@ bool view_item_checked(const ViewOptions& view, int command) {
 
 bool view_item_enabled(const ViewOptions& view, int command) {
     return command == COMMAND_CLASSIC_VIEW || command == COMMAND_USER_GUIDE || !view.classic;
+}
+
+void load_found_plan(ExplorerContext& context, int index) {
+    Explorer& explorer = context.explorer;
+    if (!explorer.has_plan_finding || index < 0 ||
+        index >= static_cast<int>(explorer.plan_finding.result.front.size())) {
+        return;
+    }
+    load_plan(context.commands.records, explorer.plan_finding.kind,
+              explorer.plan_finding.result.front[index]);
+    run_in_view(context);
+}
+
+void set_capacity(ExplorerContext& context, const CapacitySetting& capacity) {
+    context.commands.records.capacity = capacity;
+    context.explorer.sync(context.commands.records);
+    context.commands.front_end.repaint();
 }
 
 std::string copied_figures(ExplorerContext& context) {
@@ -176,6 +210,40 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
         case COMMAND_USER_GUIDE:
             context.host.show_user_guide();
             return;
+        case COMMAND_EXTEND_T_MAX: {
+            if (view.classic) return;
+            if (records.mode < 0) records.mode = MODE_NO_INTERVENTION;
+            const Extension extension = extend_until_ended(records);
+            if (extension.extended) run_in_view(context);
+            context.commands.front_end.show_file_message(EXTEND_CAPTION, extension_text(extension),
+                                                         false);
+            return;
+        }
+        case COMMAND_SET_CAPACITY: {
+            if (view.classic) return;
+            CapacitySetting capacity = records.capacity;
+            if (context.host.ask_capacity(capacity)) set_capacity(context, capacity);
+            return;
+        }
+        case COMMAND_FIND_PLAN: {
+            if (view.classic) return;
+            std::string reason;
+            PlanFinding finding;
+            if (!find_plan_for(records, finding, reason)) {
+                context.commands.front_end.show_file_message(FIND_PLAN_CAPTION, reason, true);
+                return;
+            }
+            context.explorer.plan_finding = std::move(finding);
+            context.explorer.has_plan_finding = true;
+            if (context.host.plan_found()) return;
+            std::string text;
+            for (const std::string& line : plan_finding_lines(context.explorer.plan_finding))
+                text += line + "\n";
+            load_found_plan(context, 0);
+            context.commands.front_end.show_file_message(FIND_PLAN_CAPTION,
+                                                         text + "The plan is loaded.", false);
+            return;
+        }
         case COMMAND_HELP:
             if (!view.classic) {
                 context.host.show_user_guide();

@@ -25,6 +25,13 @@ public:
     }
     // records.view changed: show or hide the panels, update the menu's checks.
     virtual void view_options_changed() = 0;
+    // A plan search finished: show explorer.plan_finding (its lines and its
+    // front, whose points load_found_plan loads) and return true. A program
+    // that returns false gets its lines in a message and the best plan loaded.
+    virtual bool plan_found() { return false; }
+    // Asks for the capacity, showing the one set (off: capacity.set false);
+    // false when the user cancels.
+    virtual bool ask_capacity(CapacitySetting& /*capacity*/) { return false; }
     // A CSV file of observed counts the user picks; empty when none (the
     // default: a front end without a file dialog).
     virtual std::string choose_counts_file() { return {}; }
@@ -53,6 +60,13 @@ struct ExplorerContext {
 // when the explorer view fits after every run.
 void execute_explorer_command(ExplorerContext& context, int command_id);
 
+// Loads plan `index` of the front of the last search (0: the best), runs it
+// as a typed OK would and fits the axes when the view fits after every run.
+void load_found_plan(ExplorerContext& context, int index);
+// Sets or clears the capacity the view draws and holds the run against.
+void set_capacity(ExplorerContext& context, const CapacitySetting& capacity);
+
+// The figures of the run on screen as tab-separated text (empty before a run).
 // The figures of the run on screen as tab-separated text (empty before a run),
 // after the scenario they belong to: its file's name when it has one, then
 // every value as a scenario file names it ("R_0<tab>2.5"), then a blank line.

@@ -66,4 +66,41 @@ Records& program_records() {
     return records;
 }
 
+namespace {
+
+struct SeriesName {
+    CapacitySeries series;
+    const char* name;
+    const char* label;
+};
+constexpr SeriesName SERIES_NAMES[] = {
+    {CapacitySeries::Infectious, "infectious", "infectious"},
+};
+
+}  // namespace
+
+const char* capacity_series_name(CapacitySeries series) {
+    for (const SeriesName& entry : SERIES_NAMES) {
+        if (entry.series == series) return entry.name;
+    }
+    return "";
+}
+
+const char* capacity_series_label(CapacitySeries series) {
+    for (const SeriesName& entry : SERIES_NAMES) {
+        if (entry.series == series) return entry.label;
+    }
+    return "";
+}
+
+bool capacity_series_of_name(std::string_view name, CapacitySeries& series) {
+    for (const SeriesName& entry : SERIES_NAMES) {
+        if (name == entry.name) {
+            series = entry.series;
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace morbilex

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <memory>
+#include <string_view>
 #include <string>
 #include <utility>
 #include <vector>
@@ -128,6 +129,20 @@ struct ViewOptions {
     bool care_curves = false;   // the care layer's curves (View menu), when it is on
 };
 
+// What can be cared for at once, held against a series of the run: off by
+// default. The care layer's series join as further values.
+enum class CapacitySeries { Infectious };
+struct CapacitySetting {
+    bool set = false;
+    double capacity = 0.0;  // persons per 10,000
+    CapacitySeries series = CapacitySeries::Infectious;
+};
+// The series' name as settings, files and options spell it; the series of a
+// name (false for an unknown one); how a label names it.
+const char* capacity_series_name(CapacitySeries series);
+bool capacity_series_of_name(std::string_view name, CapacitySeries& series);
+const char* capacity_series_label(CapacitySeries series);
+
 // Everything the program knows, in one place. The programs use the single
 // instance of program_records(); tests make their own.
 // Its scenario part is the one a run reads.
@@ -137,6 +152,7 @@ struct Records : Scenario {
     InterventionMode mode = MODE_NOTHING_CALCULATED;
     ResultTable results;
     ViewOptions view;
+    CapacitySetting capacity;
     // The scenario file last opened or saved (a full path; empty for none):
     // the window's title and the copied figures name it, and it is remembered.
     std::string scenario_file;

@@ -11,8 +11,10 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -34,11 +36,13 @@
 #include "explore/user_guide.h"
 #include "qt/chart_view.h"
 #include "qt/editing_dialog.h"
+#include "qt/plan_window.h"
 #include "qt/result_files.h"
 #include "qt/run_both.h"
 #include "shell/menu.h"
 #include "shell/messages.h"
 #include "text/format.h"
+#include "text/read.h"
 
 // The icon's and the guide's pictures live in this library; the program has
 // to ask for them.
@@ -59,7 +63,10 @@ QString html_escaped(const std::string& text) {
 // no-intervention value and the difference.
 QString figures_html(const ViewFigures& figures) {
     if (!figures.available) return QStringLiteral("<p>No run yet: calculate one (Ctrl+N).</p>");
-    QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"1\">");
+    QString html;
+    for (const std::string& note : figure_notes(figures))
+        html += QStringLiteral("<p><b>%1</b></p>").arg(html_escaped(note));
+    html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"1\">");
     if (figures.has_baseline) {
         html += QStringLiteral(
             "<tr><th></th><th align=\"right\">run</th><th align=\"right\">none</th>"
@@ -661,6 +668,55 @@ void WindowExplorerHost::show_user_guide_at(const std::string& anchor) {
 
 void WindowExplorerHost::view_options_changed() {
     window_.follow_view_options();
+}
+
+bool WindowExplorerHost::plan_found() {
+    window_.show_plan_finding();
+    return true;
+}
+
+bool WindowExplorerHost::ask_capacity(CapacitySetting& capacity) {
+    return window_.ask_capacity(capacity);
+}
+
+void MainWindow::show_plan_finding() {
+    if (plan_window_ == nullptr) {
+        plan_window_ = new PlanWindow(
+            explorer_.plan_finding,
+            [this](int index) {
+                load_found_plan(explorer_context_, index);
+                refresh_panels();
+            },
+            this);
+    }
+    plan_window_->refresh();
+    plan_window_->show();
+    plan_window_->raise();
+}
+
+bool MainWindow::ask_capacity(CapacitySetting& capacity) {
+    bool accepted = false;
+    const QString shown = capacity.set ? QString::number(capacity.capacity, 'g', 17) : QString();
+    const QString text = QInputDialog::getText(
+        this, QStringLiteral("Capacity"),
+        QStringLiteral("Persons per 10K that can be cared for at once (%1; empty: off):")
+            .arg(QString::fromLatin1(capacity_series_label(capacity.series))),
+        QLineEdit::Normal, shown, &accepted);
+    if (!accepted) return false;
+    const std::string typed = text.trimmed().toStdString();
+    if (typed.empty()) {
+        capacity.set = false;
+        return true;
+    }
+    double persons = 0.0;
+    if (!read_full_number(typed, persons) || !(persons >= 0.0)) {
+        QMessageBox::warning(this, QStringLiteral("Capacity"),
+                             QStringLiteral("The capacity is a number of persons, 0 or more."));
+        return false;
+    }
+    capacity.set = true;
+    capacity.capacity = persons;
+    return true;
 }
 
 std::string WindowExplorerHost::choose_counts_file() {

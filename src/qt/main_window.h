@@ -68,6 +68,8 @@ public:
     void show_user_guide() override;
     void show_user_guide_at(const std::string& anchor) override;
     void view_options_changed() override;
+    bool plan_found() override;
+    bool ask_capacity(CapacitySetting& capacity) override;
     std::string choose_counts_file() override;
 
 private:
@@ -120,6 +122,9 @@ public:
 
     // The explorer view: the guide, the panels shown or hidden with the view
     // options, and their contents brought up to the records after a repaint.
+    // The last plan search's finding, in a window of its own.
+    void show_plan_finding();
+    bool ask_capacity(CapacitySetting& capacity);
     // anchor: the section to show, or empty for where the reader left it.
     void show_user_guide(const std::string& anchor = {});
     void follow_view_options();
@@ -170,6 +175,7 @@ private:
     void range_moved(const SliderRow& row);
     std::vector<SliderRow> sliders_;
     QDialog* guide_ = nullptr;
+    class PlanWindow* plan_window_ = nullptr;
     QTextBrowser* guide_browser_ = nullptr;
 };
 

@@ -6,6 +6,7 @@
 #include "shell/care_fields.h"
 #include "shell/dialogs.h"
 #include "shell/quoted_text.h"
+#include "text/read.h"
 #include "text/shortest.h"
 
 namespace morbilex {
@@ -47,6 +48,8 @@ struct Target {
     bool is_counts_link = false;
     const CareField* care = nullptr;
     bool is_care_switch = false;
+    bool is_capacity = false;
+    bool is_capacity_series = false;
 };
 
 std::optional<Target> target_named(std::string_view name) {
@@ -59,6 +62,12 @@ std::optional<Target> target_named(std::string_view name) {
         if (name == view.name) return Target{DialogKind::ModelParameters, nullptr, view.member};
     }
     if (name == "mode") return Target{DialogKind::ModelParameters, nullptr, nullptr, true};
+    if (name == "capacity" || name == "capacity_series") {
+        Target capacity{DialogKind::ModelParameters};
+        capacity.is_capacity = name == "capacity";
+        capacity.is_capacity_series = !capacity.is_capacity;
+        return capacity;
+    }
     if (name == "scenario_file")
         return Target{DialogKind::ModelParameters, nullptr, nullptr, false, true};
     for (const char* link : COUNTS_LINK_NAMES) {
@@ -97,6 +106,11 @@ std::string write_scenario_document(const Records& records, bool with_view) {
         out += " = 1\n";
         for (const CareField& field : care_fields())
             append_line(out, field.spec.name, field.spec.shown_value(records));
+    }
+    if (records.capacity.set) {
+        append_line(out, "capacity", records.capacity.capacity);
+        out += std::string("capacity_series = ") + capacity_series_name(records.capacity.series) +
+               "\n";
     }
     for (const auto& [name, text] : records.counts_link)
         out += name + " = " + text + "\n";
@@ -190,6 +204,19 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
             *target->care->spec.storage(staged, scratch) = number;
             // A care field given turns the layer on, unless "care = 0" says otherwise.
             if (!care_switch_given) staged.care.enabled = true;
+        } else if (target->is_capacity) {
+            double persons = 0.0;
+            if (!read_full_number(value, persons) || !(persons >= 0.0)) {
+                error = refused + "the capacity is a number of persons per 10,000, 0 or more";
+                return false;
+            }
+            staged.capacity.set = true;
+            staged.capacity.capacity = persons;
+        } else if (target->is_capacity_series) {
+            if (!capacity_series_of_name(value, staged.capacity.series)) {
+                error = refused + "the series is infectious";
+                return false;
+            }
         } else if (target->is_counts_link) {
             if (value.empty()) {
                 error = refused + "the value is empty";
@@ -232,6 +259,7 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
     records.scale.ymin = staged.scale.ymin;
     records.scale.ymax = staged.scale.ymax;
     records.view = staged.view;
+    records.capacity = staged.capacity;
     records.scenario_file = staged.scenario_file;
     records.counts_link = std::move(staged.counts_link);
     mode = staged_mode;

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
@@ -268,6 +269,35 @@ private slots:
         stay->setValue(stay->value() + 2);  // a click beside the handle: one whole day more
         QCOMPARE(program.records().care.hospital_stay, 9.0);
         QVERIFY(program.records().care.enabled);
+    }
+
+    // The capacity typed in, a plan found, and the plan's button loads the
+    // best plan, which keeps the infectious under the capacity.
+    void capacity_and_plan_found_and_loaded() {
+        ProgramUnderTest program(false);
+        MainWindow& window = program.window();
+        Records& records = program.records();
+        {
+            auto type = when_modal([](QWidget* modal) {
+                auto* input = modal->findChild<QLineEdit*>();
+                input->setText(QStringLiteral("300"));
+                qobject_cast<QDialog*>(modal)->accept();
+            });
+            window.execute(COMMAND_SET_CAPACITY);
+        }
+        QVERIFY(records.capacity.set);
+        QCOMPARE(records.capacity.capacity, 300.0);
+        records.mode = MODE_INTERMITTENT;
+        window.execute(COMMAND_FIND_PLAN);
+        auto* plans = window.findChild<QDialog*>();
+        QVERIFY(plans != nullptr && plans->isVisible());
+        auto* load = plans->findChild<QPushButton*>();
+        QVERIFY(load != nullptr);
+        load->click();
+        QCOMPARE(records.mode, MODE_INTERMITTENT);
+        auto* figures = window.figures_panel()->findChild<QLabel*>(QStringLiteral("figures"));
+        QVERIFY(figures->text().contains(QStringLiteral("Days over capacity")));
+        QVERIFY(!figures->text().contains(QStringLiteral("Still running")));
     }
 };
 

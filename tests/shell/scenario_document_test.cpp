@@ -283,5 +283,24 @@ TEST(ScenarioDocument, CareLayerIsCarriedOnlyWhenOn) {
               "line 1: hospital_fraction = \"2\" refused: a share is a fraction from 0 to 1");
 }
 
+// A capacity travels only when set; a document without one clears it.
+TEST(ScenarioDocument, CapacityOnlyWhenSet) {
+    auto records = default_records();
+    const std::string plain = write_scenario_document(*records, false);
+    EXPECT_EQ(plain.find("capacity"), std::string::npos);
+    records->capacity = {true, 0.1 + 0.2, CapacitySeries::Infectious};
+    const std::string text = write_scenario_document(*records, false);
+    auto read = default_records();
+    InterventionMode mode = MODE_NOTHING_CALCULATED;
+    std::string error;
+    ASSERT_TRUE(read_scenario_document(text, *read, mode, error)) << error;
+    EXPECT_TRUE(read->capacity.set);
+    EXPECT_EQ(read->capacity.capacity, 0.1 + 0.2);
+    ASSERT_TRUE(read_scenario_document(plain, *read, mode, error));
+    EXPECT_FALSE(read->capacity.set);
+    EXPECT_FALSE(read_scenario_document("capacity = -1\n", *read, mode, error));
+    EXPECT_FALSE(read_scenario_document("capacity_series = beds\n", *read, mode, error));
+}
+
 }  // namespace
 }  // namespace morbilex

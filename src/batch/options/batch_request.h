@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/capacity.h"
 #include "analysis/scenario_setup.h"
 #include "analysis/sweep_grid.h"
 #include "batch/options/array_task.h"
@@ -13,6 +14,7 @@
 #include "model/records.h"
 #include "shell/dialogs.h"
 #include "study/parameter_range.h"
+#include "study/plan_search.h"
 
 namespace morbilex::batch {
 
@@ -30,6 +32,8 @@ struct BatchRequest {
     std::string chart_type;  // png, svg or pdf
     int chart_width = 1200;
     int chart_height = 700;
+    // The capacity of the --scenario file, when it sets one; --capacity= wins.
+    CapacitySetting capacity;
     DataOptions data;  // observed counts and their fit
     // The care layer: on when a care field, --care= or a scenario file with
     // it on is given.
@@ -82,6 +86,18 @@ struct AnalysisOptions {
     long long samples = 0;
     std::string bands_path;        // --bands=FILE: per-step quantiles
     std::string sensitivity_path;  // --sensitivity=FILE: Sobol indices
+    // --capacity=, --capacity-series=: the summary's capacity columns.
+    CapacitySetting capacity;
+    bool capacity_series_given = false;
+    // --find-plan=KIND with --search=FIELD=LOW:HIGH bounds, in order.
+    bool find_plan = false;
+    PlanKind plan_kind = PlanKind::OneTime;
+    struct SearchBound {
+        std::string option;  // as given, for messages
+        std::string field;
+        double low = 0.0, high = 0.0;
+    };
+    std::vector<SearchBound> search_bounds;
 
     bool sweep() const { return !grid.axes.empty() || grid.has_table(); }
     bool ensemble() const { return !ranges.empty(); }

@@ -65,6 +65,7 @@ bool read_scenario(const GivenOption& given, OptionTargets& into, std::string& e
     type_scenario_fields(*records, into.request->typed);
     if (mode >= 0) into.request->mode = mode;
     if (records->care.enabled) into.request->care = records->care;
+    into.request->capacity = records->capacity;
     return read_counts_link(given, records->counts_link, into, error);
 }
 
@@ -219,6 +220,43 @@ bool read_sensitivity(const GivenOption& given, OptionTargets& into, std::string
     return read_path(given, into.analysis->sensitivity_path, error);
 }
 
+bool read_capacity(const GivenOption& given, OptionTargets& into, std::string& error) {
+    CapacitySetting& capacity = into.analysis->capacity;
+    capacity.set = true;
+    if (read_full_number(given.value, capacity.capacity) && capacity.capacity >= 0.0) return true;
+    return refuse_option(error, given.argument,
+                         "the capacity is a number of persons per 10,000, 0 or more");
+}
+
+bool read_capacity_series(const GivenOption& given, OptionTargets& into, std::string& error) {
+    into.analysis->capacity_series_given = true;
+    if (capacity_series_of_name(given.value, into.analysis->capacity.series)) return true;
+    return refuse_option(error, given.argument, "the series is infectious");
+}
+
+bool read_find_plan(const GivenOption& given, OptionTargets& into, std::string& error) {
+    into.analysis->find_plan = true;
+    if (plan_kind_of_name(given.value, into.analysis->plan_kind)) return true;
+    return refuse_option(error, given.argument, "the plan is one-time or intermittent");
+}
+
+bool read_search(const GivenOption& given, OptionTargets& into, std::string& error) {
+    AnalysisOptions::SearchBound bound;
+    bound.option = given.argument;
+    const std::string_view value = given.value;
+    const std::size_t equals = value.find('=');
+    const std::size_t colon = value.find(':', equals == std::string_view::npos ? 0 : equals);
+    if (equals == std::string_view::npos || colon == std::string_view::npos ||
+        !read_full_number(value.substr(equals + 1, colon - equals - 1), bound.low) ||
+        !read_full_number(value.substr(colon + 1), bound.high)) {
+        return refuse_option(error, given.argument,
+                             "the bounds of a searched field are FIELD=LOW:HIGH");
+    }
+    bound.field = value.substr(0, equals);
+    into.analysis->search_bounds.push_back(std::move(bound));
+    return true;
+}
+
 using Takes = OptionTakes;
 using Part = OptionPart;
 
@@ -252,6 +290,10 @@ const BatchOption OPTIONS[] = {
      [](const AnalysisOptions& options) { return options.metric_given; }},
     {"merge", Takes::ValueAndFiles, Part::Analysis, false, read_merge, nullptr},
     {"care", Takes::Value, Part::Run, false, read_care, nullptr},
+    {"capacity", Takes::Value, Part::Analysis, false, read_capacity, nullptr},
+    {"capacity-series", Takes::Value, Part::Analysis, false, read_capacity_series, nullptr},
+    {"find-plan", Takes::Value, Part::Analysis, false, read_find_plan, nullptr},
+    {"search", Takes::Value, Part::Analysis, true, read_search, nullptr},
     {"version", Takes::Nothing, Part::Run, true, read_version, nullptr},
     {"data", Takes::Value, Part::Run, false, read_data, nullptr},
     {"data-series", Takes::Value, Part::Run, false, read_data_series, nullptr},

@@ -34,10 +34,49 @@ bool check_ensemble(const AnalysisOptions& options, std::string& error) {
     return true;
 }
 
+// What goes with a capacity and a plan search, and what does not.
+bool check_plan_options(const AnalysisOptions& options, std::string& error) {
+    if (options.capacity_series_given && !options.capacity.set) {
+        error = "--capacity-series: give --capacity=PERSONS too";
+        return false;
+    }
+    if (!options.search_bounds.empty() && !options.find_plan) {
+        error = "--search belongs to a plan search: give --find-plan=one-time|intermittent too";
+        return false;
+    }
+    if (options.capacity.set && (options.sweep() || options.merge())) {
+        error = "--capacity: the capacity's figures are those of a single run or a plan search";
+        return false;
+    }
+    if (options.ensemble() && (options.find_plan || options.capacity.set)) {
+        error =
+            "--range: not with --capacity or --find-plan (an ensemble gives no capacity's "
+            "figures yet)";
+        return false;
+    }
+    if (!options.find_plan) return true;
+    if (options.sweep() || options.summary || !options.summary_path.empty() ||
+        options.trace_given) {
+        error =
+            "--find-plan writes the plans' summaries to --output: leave out --sweep, "
+            "--scenarios, --summary and --trace";
+        return false;
+    }
+    // Of the sweep's options, a search takes where its rows go and its threads.
+    for (const BatchOption& option : batch_option_table()) {
+        if (option.sweep_only_given == nullptr || !option.sweep_only_given(options)) continue;
+        if (option.name == "output" || option.name == "jobs" || option.name == "format") continue;
+        error = "--" + std::string(option.name) + " belongs to a sweep, not to --find-plan";
+        return false;
+    }
+    return true;
+}
+
 // Options that only a sweep reads, refused without one (threads serve an
-// ensemble too).
+// ensemble and a plan search too).
 bool check_sweep_only(const AnalysisOptions& options, std::string& error) {
-    if (!check_ensemble(options, error)) return false;
+    if (!check_ensemble(options, error) || !check_plan_options(options, error)) return false;
+    if (options.find_plan) return true;
     if (options.sweep()) {
         if (options.summary || !options.summary_path.empty()) {
             error = "--summary: a sweep writes every run's summary already";
@@ -227,6 +266,7 @@ bool split_analysis_options(int argc, const char* const argv[], AnalysisOptions&
     options.sweep_definition = definition_of(argc, argv);
     if (!take_scenario_ranges(argc, argv, options, error)) return false;
     if (!check_sweep_only(options, error)) return false;
+    if (options.find_plan) return format_of_output(options, error);
     if (!options.sweep()) return true;
     options.sweep_identity = sweep_identity_of(program_version_text(), options.sweep_definition,
                                                input_paths_of(argc, argv));
@@ -305,6 +345,23 @@ std::string analysis_usage_text() {
            "OUTPUT gets OUTPUT.manifest (the sweep, its shard and rows) beside it, and\n"
            "OUTPUT.lock while a run writes it: a second run on it is refused (where\n"
            "the file system has no locks, it goes on unlocked, with a warning).\n"
+           "\n"
+           "Capacity and plans:\n"
+           "  --capacity=PERSONS  what can be cared for at once (per 10,000): the summary\n"
+           "                   gains the series' peak against it, the first day over,\n"
+           "                   the days and person-days over, and whether the epidemic\n"
+           "                   is still running at T_max (E + I above 1 person)\n"
+           "  --capacity-series=infectious  the series held against it (default)\n"
+           "  --find-plan=one-time|intermittent  the plan that keeps the series at or\n"
+           "                   under the capacity, over by T_max, with the fewest days\n"
+           "                   under reduction (then fewer switches, then the lower\n"
+           "                   peak); writes the trade-off front, best first, as\n"
+           "                   summary rows (as --summary=FILE.csv of each plan alone)\n"
+           "                   to --output; with no plan meeting it, the closest\n"
+           "                   first, and a note on standard error\n"
+           "  --search=FIELD=LOW:HIGH  bounds of a searched field (repeatable):\n"
+           "                   one-time: start, length (days), reduction; intermittent:\n"
+           "                   on, off (persons, off < on), reduction\n"
 #if defined(__EMSCRIPTEN__)
            "This build for node catches no signal: Ctrl-C or SIGTERM end it at once,\n"
            "keeping no OUTPUT.partial (--resume then starts over), and it takes no\n"

@@ -16,31 +16,65 @@ bool ends_with(std::string_view text, std::string_view end) {
 
 }  // namespace
 
-SummaryRow run_summary_of(const Records& records, InterventionMode mode) {
-    const ScenarioInputs inputs = scenario_inputs_of(records, mode);
-    SummaryRow row;
-    summarise_run(inputs, integrate_run_figures(inputs), row);
-    return row;
+RunSummary summary_of_scenario(const ScenarioInputs& inputs, const CapacitySetting& capacity) {
+    RunSummary summary;
+    if (!capacity.set) {
+        summarise_run(inputs, integrate_run_figures(inputs), summary.row);
+        return summary;
+    }
+    const RunAgainstCapacity run = integrate_against_capacity(inputs, capacity);
+    summarise_run(inputs, run.figures, summary.row);
+    summary.has_capacity = true;
+    summarise_capacity(capacity, run.capacity, run.figures, inputs.model.dt, summary.capacity);
+    return summary;
 }
 
-std::string summary_file_text(const SummaryRow& row, const std::string& path,
-                              const CareSummaryRow* care) {
+RunSummary run_summary_of(const Records& records, InterventionMode mode,
+                          const CapacitySetting& capacity) {
+    return summary_of_scenario(scenario_inputs_of(records, mode), capacity);
+}
+
+std::string summary_csv_header_of(const RunSummary& summary) {
+    std::string header = summary_csv_header();
+    if (summary.has_capacity) append_capacity_csv_header(header);
+    if (summary.has_care) header += care_csv_header();
+    return header;
+}
+
+void append_summary_csv_row(std::string& out, const RunSummary& summary) {
+    append_summary_csv(out, summary.row);
+    if (summary.has_capacity) append_capacity_csv(out, summary.capacity);
+    if (summary.has_care) append_care_summary_csv(out, summary.care);
+}
+
+void append_summary_json_object(std::string& out, const RunSummary& summary) {
+    out += '{';
+    append_summary_json(out, summary.row);
+    if (summary.has_capacity) append_capacity_json(out, summary.capacity);
+    if (summary.has_care) append_care_summary_json(out, summary.care);
+    out += '}';
+}
+
+std::string summary_file_text(const RunSummary& summary, const std::string& path) {
+    std::string text;
     if (ends_with(path, ".jsonl") || ends_with(path, ".jsonl.gz")) {
-        std::string text = "{";
-        append_summary_json(text, row);
-        if (care != nullptr) append_care_summary_json(text, *care);
-        return text + "}\n";
+        append_summary_json_object(text, summary);
+        return text + "\n";
     }
-    std::string text = summary_csv_header() + (care != nullptr ? care_csv_header() : "") + "\n";
-    append_summary_csv(text, row);
-    if (care != nullptr) append_care_summary_csv(text, *care);
+    text = summary_csv_header_of(summary) + "\n";
+    append_summary_csv_row(text, summary);
     return text + "\n";
 }
 
-bool print_summary(const SummaryRow& row, std::string& error, const CareSummaryRow* care) {
-    const std::string block =
-        readable_summary(row) + (care != nullptr ? readable_care_summary(*care) : "");
-    if (print_to_standard_output(block)) return true;
+std::string readable_summary_of(const RunSummary& summary) {
+    std::string block = readable_summary(summary.row);
+    if (summary.has_capacity) append_capacity_readable(block, summary.capacity);
+    if (summary.has_care) block += readable_care_summary(summary.care);
+    return block;
+}
+
+bool print_summary(const RunSummary& summary, std::string& error) {
+    if (print_to_standard_output(readable_summary_of(summary))) return true;
     error = "--summary: standard output could not be written";
     return false;
 }
