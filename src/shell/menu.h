@@ -29,14 +29,14 @@ enum CommandId : int {
     COMMAND_CLASSIC_VIEW = 133,
     COMMAND_COPY_FIGURES = 134,
     COMMAND_USER_GUIDE = 135,
+    COMMAND_FIT_COUNTS = 136,
+    COMMAND_OPEN_COUNTS = 137,
+    COMMAND_CARE_CURVES = 138,
+    COMMAND_COPY_BANDS = 139,  // the ensemble's bands as CSV, when ranges are set
     // Plans against a capacity.
     COMMAND_EXTEND_T_MAX = 140,
     COMMAND_FIND_PLAN = 141,
     COMMAND_SET_CAPACITY = 142,
-    COMMAND_FIT_COUNTS = 136,
-    COMMAND_OPEN_COUNTS = 137,
-    COMMAND_CARE_CURVES = 138,
-    COMMAND_COPY_BANDS = 140,  // the ensemble's bands as CSV, when ranges are set
 };
 
 struct MenuItem {
