@@ -62,7 +62,7 @@ bool fit_axes(Records& records, const Explorer& explorer) {
     const int rows = shown_rows(records);
     const double duration = records.model.n_steps * records.model.dt;
     double highest = highest_value(records.results, rows);
-    if (records.view.compare && explorer.has_comparison())
+    if (explorer.view.compare && explorer.has_comparison())
         highest = std::max(highest, highest_value(explorer.comparison(), rows));
     AxisScale fitted = records.scale;
     fitted.xmin = 0.0;

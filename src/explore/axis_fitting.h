@@ -23,7 +23,7 @@ double round_number_above(double value);
 
 // Fits the axes to the run: x from 0 to T_max, y from 0 to a round number at
 // or above the highest value of the curves shown (the comparison's included
-// when records.view.compare). The scale stays as it was when there is no run
+// when the view compares). The scale stays as it was when there is no run
 // or the fitted ranges could not be drawn. Returns true when it changed.
 bool fit_axes(Records& records, const Explorer& explorer);
 

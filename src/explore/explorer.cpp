@@ -64,7 +64,8 @@ private:
     double scratch_[COMPARTMENT_COUNT] = {};
 };
 
-Explorer::Explorer() = default;
+Explorer::Explorer() : Explorer(own_view_) {}
+Explorer::Explorer(ViewOptions& view) : view(view), switches_(morbilex::view_switches(view)) {}
 Explorer::~Explorer() = default;
 
 void Explorer::sync(const Records& records) {

@@ -13,6 +13,7 @@
 #include "analysis/run_figures.h"
 #include "chart/chart.h"
 #include "explore/figures.h"
+#include "explore/view_options.h"
 #include "model/records.h"
 #include "model/run_loop.h"
 #include "shell/commands.h"
@@ -32,7 +33,9 @@ class ExplorerSink;
 // without intervention.
 class Explorer : public RunObserver {
 public:
+    // With view options of its own, or over the program's.
     Explorer();
+    explicit Explorer(ViewOptions& view);
     ~Explorer() override;
     Explorer(const Explorer&) = delete;
     Explorer& operator=(const Explorer&) = delete;
@@ -60,7 +63,15 @@ public:
     // The read-out's step, or -1 when none is shown.
     int read_out_step = -1;
 
+    // How the window presents the run, and its switches as the remembered
+    // settings name them.
+    ViewOptions& view;
+    ViewSwitches view_switches() const { return switches_; }
+
 private:
+    ViewOptions own_view_;
+    std::array<ViewSwitch, VIEW_SWITCH_COUNT> switches_;
+
     void run_started(const Records& records, InterventionMode mode) override;
     void row(int step, double t, int on_flag, const double* y) override;
     void last_row(int step, double t, int on_flag, const double* y) override;

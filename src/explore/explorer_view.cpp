@@ -433,10 +433,10 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
     const TextRoom room = text_room(surface, mapping, width, height);
     draw_header(surface, geometry, records, explorer, room);
     if (geometry.drawable) {
-        const bool comparison = records.view.compare && explorer.has_comparison();
+        const bool comparison = explorer.view.compare && explorer.has_comparison();
         const DevicePixels pixels{std::trunc(mapping.origin_x), std::trunc(mapping.origin_y),
                                   device_scale(mapping, width, height)};
-        if (records.view.compare)
+        if (explorer.view.compare)
             draw_bands(surface, geometry, records, explorer, mapping.x_per_day);
         draw_chart_grid(surface, geometry, records.scale);
         draw_axis_text(surface, geometry, records.scale, mapping.x_per_day, room);
@@ -521,7 +521,7 @@ std::vector<std::string> read_out_lines(const Records& records, const Explorer& 
 
 void paint_explorer_view(Surface& surface, Records& records, const SeriesColours& colours,
                          Explorer& explorer, int width, int height, bool with_figures) {
-    if (records.view.classic || records.mode < 0) {
+    if (explorer.view.classic || records.mode < 0) {
         paint_view(surface, records, colours, width, height);
         return;
     }

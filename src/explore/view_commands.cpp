@@ -70,8 +70,7 @@ std::string copied_figures(ExplorerContext& context) {
 }
 
 void execute_explorer_command(ExplorerContext& context, int command_id) {
-    Records& records = context.commands.records;
-    ViewOptions& view = records.view;
+    ViewOptions& view = context.explorer.view;
     switch (command_id) {
         case COMMAND_FIT_AXES:
             if (!view.classic) fit_and_repaint(context);

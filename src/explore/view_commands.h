@@ -18,7 +18,7 @@ public:
     virtual void copy_text(const std::string& text) = 0;
     // Shows the user's guide (user_guide_markdown()).
     virtual void show_user_guide() = 0;
-    // records.view changed: show or hide the panels, update the menu's checks.
+    // the view options changed: show or hide the panels, update the menu's checks.
     virtual void view_options_changed() = 0;
 };
 

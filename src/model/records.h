@@ -99,15 +99,6 @@ inline constexpr InterventionMode MODE_NO_INTERVENTION = 0;
 inline constexpr InterventionMode MODE_ONE_TIME = 1;
 inline constexpr InterventionMode MODE_INTERMITTENT = 2;
 
-// How the window presents a run. The explorer view (the default) adds the
-// figures, the comparison with no intervention, the read-out, fitted axes and
-// the sliders; the classic view shows the chart, menus and dialogs alone.
-struct ViewOptions {
-    bool classic = false;
-    bool compare = true;        // no-intervention curves and reduction bands
-    bool fit_after_run = true;  // axes fitted to every new run
-};
-
 // Everything the program knows, in one place. The programs use the single
 // instance of program_records(); tests make their own.
 // Its scenario part is the one a run reads.
@@ -116,7 +107,6 @@ struct Records : Scenario {
     RateConstants rates;
     InterventionMode mode = MODE_NOTHING_CALCULATED;
     ResultTable results;
-    ViewOptions view;
 };
 
 Records& program_records();

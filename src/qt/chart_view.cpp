@@ -20,7 +20,7 @@ ChartView::ChartView(Records& records, const SeriesColours& colours, Explorer& e
 }
 
 void ChartView::follow_view_options() {
-    setFocusPolicy(records_.view.classic ? Qt::NoFocus : Qt::StrongFocus);
+    setFocusPolicy(explorer_.view.classic ? Qt::NoFocus : Qt::StrongFocus);
 }
 
 void ChartView::paintEvent(QPaintEvent*) {
@@ -34,7 +34,7 @@ void ChartView::show_read_out(int step) {
 }
 
 void ChartView::mouseMoveEvent(QMouseEvent* event) {
-    if (records_.view.classic) return QWidget::mouseMoveEvent(event);
+    if (explorer_.view.classic) return QWidget::mouseMoveEvent(event);
     show_read_out(step_at_device_x(records_, static_cast<int>(event->position().x()), width(),
                                    height(), reading_cell_pixels(logicalDpiY())));
 }
@@ -64,7 +64,7 @@ void ChartView::keyPressEvent(QKeyEvent* event) {
         default:
             return QWidget::keyPressEvent(event);
     }
-    if (records_.view.classic || records_.mode < 0) return QWidget::keyPressEvent(event);
+    if (explorer_.view.classic || records_.mode < 0) return QWidget::keyPressEvent(event);
     const ReadOutSteps steps =
         read_out_steps(records_, width(), height(), reading_cell_pixels(logicalDpiY()));
     if (steps.first < 0) return;

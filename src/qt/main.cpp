@@ -38,15 +38,20 @@ int main(int argc, char* argv[]) {
         // as they stand at the end are kept for the next one.
         Records& records = program_records();
         std::string settings_path = settings_file_path(settings_folder());
-        const std::string settings_note = load_remembered_settings(settings_path, records);
+        ViewOptions view;
+        const auto switches = view_switches(view);
+        const std::string settings_note =
+            load_remembered_settings(settings_path, records, switches);
         if (!settings_note.empty()) std::fprintf(stderr, "morbilex: %s\n", settings_note.c_str());
         MainWindow window(records, trace_path);
+        window.explorer().view = view;
+        window.follow_view_options();
         const TerminationSignals termination([&window] { window.end_by_signal(); });
         window.show();
         window.activateWindow();  // keys reach it even without a window manager
         if (!options.scenario_path.empty()) window.open_scenario(options.scenario_path);
         if (!window.ending()) exit_code = application.exec();
-        save_remembered_settings(settings_path, records);
+        save_remembered_settings(settings_path, records, window.explorer().view_switches());
     }
     return exit_code;
 }

@@ -150,6 +150,7 @@ MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent
       explorer_host_(*this),
       explorer_context_{context_, explorer_, explorer_host_} {
     context_.trace_path = trace_path_.c_str();
+    context_.view_switches = explorer_.view_switches();
     init_series_colours(colours_);
     setWindowTitle(QString::fromLatin1(PROGRAM_TITLE));
     setWindowIcon(program_icon());
@@ -161,7 +162,7 @@ MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent
     // Printing and pictures show what the window shows: in the explorer view
     // the chart with its comparison and the figures beside it.
     printing_.set_page_painter([this](Surface& surface, int width, int height) {
-        if (records_.view.classic) {
+        if (explorer_.view.classic) {
             paint_view(surface, records_, colours_, width, height);
         } else {
             paint_explorer_view(surface, records_, colours_, explorer_, width, height, true);
@@ -189,7 +190,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::show_panels() {
-    const bool shown = !records_.view.classic && width() >= PANELS_MIN_WINDOW_WIDTH &&
+    const bool shown = !explorer_.view.classic && width() >= PANELS_MIN_WINDOW_WIDTH &&
                        height() >= PANELS_MIN_WINDOW_HEIGHT;
     figures_dock_->setVisible(shown);
     sliders_dock_->setVisible(shown);
@@ -378,7 +379,7 @@ void MainWindow::refresh_figures() {
 }
 
 void MainWindow::refresh_panels() {
-    if (records_.view.classic) return;
+    if (explorer_.view.classic) return;
     refresh_figures();
     if (sliders_mode_ != std::max(records_.mode, MODE_NO_INTERVENTION)) build_sliders();
     for (const SliderRow& row : sliders_) {
@@ -405,8 +406,8 @@ void MainWindow::follow_view_options() {
     show_panels();
     view_->follow_view_options();
     for (const auto& [command, action] : view_actions_) {
-        action->setChecked(view_item_checked(records_.view, command));
-        action->setEnabled(view_item_enabled(records_.view, command));
+        action->setChecked(view_item_checked(explorer_.view, command));
+        action->setEnabled(view_item_enabled(explorer_.view, command));
     }
     refresh_panels();
 }
@@ -430,7 +431,7 @@ void MainWindow::show_user_guide() {
 }
 
 int MainWindow::run_dialog(DialogKind kind) {
-    EditingDialog dialog(dialog_table(kind), records_, this, view_);
+    EditingDialog dialog(dialog_table(kind), records_, this, view_, explorer_.view.classic);
     return dialog.run();
 }
 
@@ -476,14 +477,14 @@ bool MainWindow::export_view_as(const std::string& path, int type, std::string& 
     const auto types = picture_file_types();
     const char* extension = types[type >= 0 && type < int(types.size()) ? type : 0].extension;
     const auto draw = [this](Surface& surface, int width, int height) {
-        if (records_.view.classic) {
+        if (explorer_.view.classic) {
             paint_view(surface, records_, colours_, width, height);
         } else {
             paint_explorer_view(surface, records_, colours_, explorer_, width, height, true);
         }
     };
     QSize size = view_->size();
-    size.setWidth(exported_view_width(size.width(), records_.view));
+    size.setWidth(exported_view_width(size.width(), explorer_.view));
     return export_view(draw, path, QString::fromLatin1(extension), size, error);
 }
 

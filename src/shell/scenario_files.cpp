@@ -217,18 +217,18 @@ std::string move_aside(const std::string& path, std::string& reason) {
 }  // namespace
 
 bool load_scenario_file(const std::string& path, Records& records, InterventionMode& mode,
-                        std::string& error) {
+                        std::string& error, ViewSwitches view) {
     std::string text;
     if (!read_whole_text(path, text, error)) return false;
     std::string reason;
-    if (read_scenario_document(text, records, mode, reason)) return true;
+    if (read_scenario_document(text, records, mode, reason, view)) return true;
     error = file_problem_text(path, 0) + ": " + reason;
     return false;
 }
 
 bool save_scenario_file(std::string& path, const Records& records, std::string& error) {
     if (!fs::path(path).has_extension()) path += SCENARIO_FILE_EXTENSION;
-    return write_whole_text(path, write_scenario_document(records, false), error);
+    return write_whole_text(path, write_scenario_document(records), error);
 }
 
 std::string settings_file_path(const std::string& folder) {
@@ -239,14 +239,14 @@ std::string settings_file_path(const std::string& folder) {
     return (fs::path(folder) / SETTINGS_FILE_NAME).string();
 }
 
-std::string load_remembered_settings(std::string& path, Records& records) {
+std::string load_remembered_settings(std::string& path, Records& records, ViewSwitches view) {
     std::error_code failure;
     if (path.empty() || fs::status(path, failure).type() == fs::file_type::not_found) return {};
     std::string text;
     std::string reason;
     InterventionMode unused = MODE_NOTHING_CALCULATED;
     if (read_whole_text(path, text, reason)) {
-        if (read_scenario_document(text, records, unused, reason)) return {};
+        if (read_scenario_document(text, records, unused, reason, view)) return {};
         reason = file_problem_text(path, 0) + ": " + reason;
     }
     std::string why_kept;
@@ -258,12 +258,12 @@ std::string load_remembered_settings(std::string& path, Records& records) {
     return settings_set_aside_text(reason, aside);
 }
 
-bool save_remembered_settings(const std::string& path, const Records& records) {
+bool save_remembered_settings(const std::string& path, const Records& records, ViewSwitches view) {
     if (path.empty()) return false;
     std::error_code failure;
     fs::create_directories(fs::path(path).parent_path(), failure);
     std::string ignored;
-    return !failure && write_whole_text(path, write_scenario_document(records, true), ignored);
+    return !failure && write_whole_text(path, write_scenario_document(records, view), ignored);
 }
 
 }  // namespace morbilex

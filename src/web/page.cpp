@@ -331,7 +331,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_figures_csv(Page* page) {
 // was refused: there is no scenario the dialogs would take.
 EMSCRIPTEN_KEEPALIVE const char* page_scenario_document(Page* page) {
     if (page->records.mode < 0) return handed_out(*page, {});
-    return handed_out(*page, write_scenario_document(page->records, false));
+    return handed_out(*page, write_scenario_document(page->records));
 }
 
 // Room for a scenario file of size bytes, which the page copies there
@@ -352,7 +352,10 @@ EMSCRIPTEN_KEEPALIVE const char* page_open_scenario(Page* page) {
     auto records = std::make_unique<Records>();
     InterventionMode mode = MODE_NOTHING_CALCULATED;
     std::string error;
-    const bool read = read_scenario_document(page->input, *records, mode, error);
+    // A file's view switches (the desktop's settings) are read and passed over.
+    ViewOptions passed_over;
+    const auto switches = view_switches(passed_over);
+    const bool read = read_scenario_document(page->input, *records, mode, error, switches);
     page->input.clear();
     page->input.shrink_to_fit();
     if (!read) {
@@ -360,7 +363,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_open_scenario(Page* page) {
         return nullptr;
     }
     records->mode = mode;
-    return handed_out(*page, write_scenario_document(*records, false));
+    return handed_out(*page, write_scenario_document(*records));
 }
 
 EMSCRIPTEN_KEEPALIVE int page_text_size(Page* page) {

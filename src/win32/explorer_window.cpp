@@ -125,7 +125,7 @@ MainWindowState* main_window_state(HWND window) {
 }
 
 int explorer_panel_width(HWND window, const Records& records) {
-    if (records.view.classic) return 0;
+    if (user_interface_state().view.classic) return 0;
     RECT client = {};
     GetClientRect(window, &client);
     // Never more than half the window: the chart keeps the larger part.
@@ -184,7 +184,7 @@ void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& 
 }
 
 void refresh_explorer_panel(HWND window, MainWindowState& state, Records& records) {
-    if (records.view.classic) return;
+    if (user_interface_state().view.classic) return;
     state.explorer.sync(records);
     SetWindowTextA(state.figures, figures_text(state.explorer.figures()).c_str());
     const InterventionMode mode = records.mode < 0 ? MODE_NO_INTERVENTION : records.mode;
@@ -220,7 +220,7 @@ void slider_scrolled(HWND window, MainWindowState& state, CommandContext& contex
 }
 
 bool read_out_at(HWND window, MainWindowState& state, const Records& records, int x) {
-    if (records.view.classic) return false;
+    if (user_interface_state().view.classic) return false;
     RECT client = {};
     GetClientRect(window, &client);
     const int width = chart_width(window, records);
@@ -232,7 +232,7 @@ bool read_out_at(HWND window, MainWindowState& state, const Records& records, in
 }
 
 bool read_out_key(HWND window, MainWindowState& state, const Records& records, WPARAM virtual_key) {
-    if (records.view.classic || records.mode < 0) return false;
+    if (user_interface_state().view.classic || records.mode < 0) return false;
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     ReadOutKey key;
     switch (virtual_key) {

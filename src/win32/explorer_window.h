@@ -23,7 +23,7 @@ struct SliderControls {
 // What the main window keeps besides the program's records; it lives from
 // WM_CREATE to WM_NCDESTROY (the window's user data).
 struct MainWindowState {
-    Explorer explorer;
+    Explorer explorer{user_interface_state().view};
     HWND figures = nullptr;  // read-only multi-line edit
     HWND tooltip = nullptr;
     std::vector<SliderControls> sliders;

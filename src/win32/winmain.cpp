@@ -70,11 +70,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
     // The last session's scenario, scale and view come back, and the values
     // as they stand at the end are kept for the next one.
     std::string settings_path = settings_file_path(settings_folder());
-    const std::string settings_note = load_remembered_settings(settings_path, program_records());
+    const auto switches = view_switches(state.view);
+    const std::string settings_note =
+        load_remembered_settings(settings_path, program_records(), switches);
     if (previous_instance != nullptr || register_main_window_class(instance)) {
         exit_code = run_main_window(show_command, scenario_argument(command_line), settings_note);
     }
-    save_remembered_settings(settings_path, program_records());
+    save_remembered_settings(settings_path, program_records(), switches);
     remove_trace_of_this_process(state);
     return exit_code;
 }

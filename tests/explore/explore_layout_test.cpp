@@ -121,7 +121,7 @@ TEST(ExplorerView, TextHasTheReadingSizeAndStaysOnTheDeviceAtEverySize) {
         for (double ymax : {100.0, 10000.0, 100000.0}) {
             records->scale.ymax = ymax;
             for (bool compare : {false, true}) {
-                records->view.compare = compare;
+                explorer.view.compare = compare;
                 for (int width = 320; width <= 2560; width += 160) {
                     for (int height = 240; height <= 1440; height += 240) {
                         for (double cell : {16.0, 32.0}) {

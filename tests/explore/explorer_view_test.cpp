@@ -25,8 +25,8 @@ TEST(ExplorerView, ClassicViewAndTitleDrawExactlyAsPaintView) {
     for (InterventionMode mode : {MODE_NOTHING_CALCULATED, MODE_ONE_TIME}) {
         auto records = records_after_run(mode < 0 ? MODE_NO_INTERVENTION : mode);
         records->mode = mode;
-        records->view.classic = mode >= 0;
         Explorer explorer;
+        explorer.view.classic = mode >= 0;
         explorer.read_out_step = 100;
         RecordingSurface explorer_log;
         paint_explorer_view(explorer_log, *records, series_colours(), explorer, 900, 500, true);

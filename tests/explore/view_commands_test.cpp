@@ -25,7 +25,7 @@ TEST(ViewCommands, FitAfterRunHelpAndCopyFollowTheView) {
               0u);
 
     execute_explorer_command(context, COMMAND_CLASSIC_VIEW);
-    EXPECT_TRUE(records->view.classic);
+    EXPECT_TRUE(explorer.view.classic);
     records->scale = AxisScale{};
     execute_explorer_command(context, COMMAND_ONE_TIME);
     EXPECT_EQ(records->scale.ymax, 100.0);  // the classic view keeps its scale
@@ -34,12 +34,12 @@ TEST(ViewCommands, FitAfterRunHelpAndCopyFollowTheView) {
     execute_explorer_command(context, COMMAND_HELP);
     EXPECT_EQ(front_end.help_boxes, 1);
     EXPECT_EQ(front_end.guides, 1);
-    EXPECT_FALSE(view_item_enabled(records->view, COMMAND_COMPARE));
-    EXPECT_TRUE(view_item_checked(records->view, COMMAND_CLASSIC_VIEW));
+    EXPECT_FALSE(view_item_enabled(explorer.view, COMMAND_COMPARE));
+    EXPECT_TRUE(view_item_checked(explorer.view, COMMAND_CLASSIC_VIEW));
 
     execute_explorer_command(context, COMMAND_CLASSIC_VIEW);
     execute_explorer_command(context, COMMAND_FIT_AFTER_RUN);
-    EXPECT_FALSE(records->view.fit_after_run);
+    EXPECT_FALSE(explorer.view.fit_after_run);
     execute_explorer_command(context, COMMAND_CALCULATE);
     EXPECT_EQ(records->scale.ymax, 100.0);
     execute_explorer_command(context, COMMAND_FIT_AXES);

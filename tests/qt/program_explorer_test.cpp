@@ -86,7 +86,7 @@ private slots:
 
         // The classic view: panels hidden, the view exactly the classic drawing.
         window.execute(COMMAND_CLASSIC_VIEW);
-        QVERIFY(records.view.classic);
+        QVERIFY(window.explorer().view.classic);
         QVERIFY(!window.figures_panel()->isVisible());
         QVERIFY(!window.sliders_panel()->isVisible());
         QVERIFY(program.view_shows_records());
