@@ -171,6 +171,14 @@ void Explorer::last_row(int step, double t, int on_flag, const double* y) {
     baseline_pending_ = inputs_.mode != MODE_NO_INTERVENTION;
 }
 
+int Explorer::legend_compartment_at(int x, int y) const {
+    for (const LegendHit& hit : legend_hits) {
+        if (hit.left <= x && x <= hit.right && hit.top <= y && y <= hit.bottom)
+            return hit.compartment;
+    }
+    return -1;
+}
+
 bool Explorer::reduced_at(int step) const {
     for (const ReducedPeriod& period : reduced_) {
         if (period.first_step <= step && step < period.end_step) return true;

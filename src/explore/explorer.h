@@ -68,6 +68,16 @@ public:
     ViewOptions& view;
     ViewSwitches view_switches() const { return switches_; }
 
+    // The legend's compartment lines as the last drawing placed them, in
+    // device pixels from the drawing's top-left corner.
+    struct LegendHit {
+        int left, top, right, bottom;
+        int compartment;
+    };
+    std::vector<LegendHit> legend_hits;
+    // The compartment whose legend line holds the device point, or -1.
+    int legend_compartment_at(int x, int y) const;
+
 private:
     ViewOptions own_view_;
     std::array<ViewSwitch, VIEW_SWITCH_COUNT> switches_;

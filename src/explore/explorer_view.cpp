@@ -7,11 +7,13 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "chart/chart_text.h"
 #include "chart/selected_pen.h"
 #include "explore/axis_fitting.h"
+#include "explore/chart_scales.h"
 #include "explore/explore_layout.h"
 #include "text/format.h"
 
@@ -20,6 +22,8 @@ namespace {
 
 constexpr Colour WHITE = 0xFFFFFF;
 constexpr Colour GREY = 0x808080;
+constexpr Colour BLACK = 0x000000;
+constexpr Colour GRID_GREY = 0xDDDDDD;
 
 // A text as it stands (no format), cut to the chart's text capacity.
 void draw_text(Surface& surface, int x, int y, const std::string& text) {
@@ -85,6 +89,37 @@ TextRoom text_room(Surface& surface, const ExplorerMapping& mapping, int width, 
     room.char_width = std::max(1, static_cast<int>(std::ceil(CHAR_WIDTH_PER_CELL * room.cell)));
     return room;
 }
+
+// The device pixel a logical point lands on, as far as telling two apart goes.
+struct DevicePixels {
+    double origin_x, origin_y, scale;
+    long long key(int x, int y) const {
+        const auto px = static_cast<long long>(std::floor((x - origin_x) * scale + 0.5));
+        const auto py = static_cast<long long>(std::floor((y - origin_y) * scale + 0.5));
+        return px * 4294967296LL + py;
+    }
+    int device_x(int x) const { return static_cast<int>(std::floor((x - origin_x) * scale)); }
+    int device_y(int y) const { return static_cast<int>(std::floor((origin_y - y) * scale)); }
+};
+
+// What the view asks of one drawing of the chart beyond the classic one.
+struct ChartLook {
+    const ViewOptions& view;
+    SeriesColours colours;  // the view's palette
+    PersonsAxis persons;
+    std::vector<double> r;  // R_t at each step, when shown
+    double r_top = 0.0;     // the right-hand axis's top
+    DevicePixels pixels;
+    // The logical y of persons, and of an R_t value on the right-hand axis;
+    // false when it has none.
+    bool persons_y(double value, double y_per_person, int& y) const {
+        return coordinate(persons.place(value) * y_per_person, y);
+    }
+    bool r_y(double value, double y_per_person, int& y) const {
+        return coordinate(
+            (persons.min + value / r_top * (persons.max - persons.min)) * y_per_person, y);
+    }
+};
 
 // The text cut to at most chars characters, "..." marking a cut.
 std::string cut_to(const std::string& text, int chars) {
@@ -184,16 +219,57 @@ void draw_bands(Surface& surface, const ChartGeometry& g, const Records& records
     }
 }
 
+// The frame, and the zero line of a range that spans zero.
+void draw_frame(Surface& surface, const ChartGeometry& g, const AxisScale& scale,
+                const ChartLook& look) {
+    SelectedPen pen(surface, BLACK);
+    surface.move_to(g.frame_left, g.frame_top);
+    surface.line_to(g.frame_right, g.frame_top);
+    surface.line_to(g.frame_right, g.frame_bottom);
+    surface.line_to(g.frame_left, g.frame_bottom);
+    surface.line_to(g.frame_left, g.frame_top);
+    int zero = 0;
+    if (!look.persons.log && look.persons_y(0.0, scale.y_per_person, zero) &&
+        zero > g.frame_bottom && zero < g.frame_top) {
+        surface.move_to(g.frame_left, zero);
+        surface.line_to(g.frame_right, zero);
+    }
+}
+
+// A light grid line across the frame at a label drawn inside its ends.
+void draw_grid_line(Surface& surface, const ChartGeometry& g, bool vertical, int at) {
+    if (vertical ? at <= g.frame_left || at >= g.frame_right
+                 : at <= g.frame_bottom || at >= g.frame_top)
+        return;
+    SelectedPen pen(surface, GRID_GREY);
+    surface.move_to(vertical ? at : g.frame_left, vertical ? g.frame_bottom : at);
+    surface.line_to(vertical ? at : g.frame_right, vertical ? g.frame_top : at);
+}
+
+std::size_t widest_label_chars(const std::vector<AxisLabel>& labels) {
+    std::size_t chars = 0;
+    for (const AxisLabel& label : labels)
+        chars = std::max(chars, label.text.size());
+    return chars;
+}
+
+// The labels of the right-hand axis (R_t from 0 to its top).
+std::vector<AxisLabel> effective_r_labels(const ChartLook& look) {
+    return look.r.empty() ? std::vector<AxisLabel>{} : axis_labels(0.0, look.r_top);
+}
+
 // Ticks at the round values; labels at them and at the axis ends, each
-// left out where it would run into one drawn before; the axis titles.
+// left out where it would run into one drawn before; the axis titles beside
+// their axes: "day" under the labels at the frame's right end, the persons
+// over the y labels and R_t over the right-hand axis.
 void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& scale,
-                    double x_per_day, const TextRoom& room) {
+                    const ChartLook& look, double x_per_day, const TextRoom& room) {
     const int tick = plot_length(g, 0.02);
     const int gap = std::max(room.cell / 5, 1);
-    // x labels under the frame, "day" in the middle under them.
-    const std::string day = "day";
     const int label_top = g.frame_bottom - gap;
-    draw_fitted(surface, room, (g.frame_left + g.frame_right - room.width_of(day)) / 2,
+    const std::string day = "day";
+    draw_fitted(surface, room,
+                std::min(g.frame_right - room.width_of(day), room.right - room.width_of(day)),
                 label_top - g.line_step, day);
     int free_from = INT_MIN;  // the x where the next label may start
     for (const AxisLabel& label : axis_labels(scale.xmin, scale.xmax)) {
@@ -207,124 +283,264 @@ void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& s
         const int left =
             std::clamp(x - width / 2, room.left, std::max(room.right - width, room.left));
         if (left < free_from) continue;
+        draw_grid_line(surface, g, true, x);
         draw_fitted(surface, room, left, label_top, label.text);
         free_from = left + width + room.char_width;
     }
     // y labels end left of the frame, centred on their values.
     int free_above = INT_MIN;  // the lowest y the next label's bottom may take
-    for (const AxisLabel& label : axis_labels(scale.ymin, scale.ymax)) {
+    for (const AxisLabel& label : persons_labels(look.persons)) {
         int y = 0;
-        if (!coordinate(label.value * scale.y_per_person, y)) continue;
+        if (!look.persons_y(label.value, scale.y_per_person, y)) continue;
         if (y > g.frame_bottom && y < g.frame_top) {
             surface.move_to(g.frame_left, y);
             surface.line_to(g.frame_left + tick, y);
         }
-        const int top = y + room.cell / 2;
+        // Centred on the value, and above the x labels' row at the foot.
+        const int top = std::max(y + room.cell / 2, label_top + room.cell + gap);
         const int left = g.frame_left - gap - room.width_of(label.text);
         if (top - room.cell < free_above || left < room.left) continue;
+        draw_grid_line(surface, g, false, y);
         draw_fitted(surface, room, left, top, label.text);
         free_above = top + room.cell / 4;
     }
     const int title_top = g.frame_top + room.cell / 2 + g.line_step;
     draw_fitted(surface, room, room.left + gap, title_top,
-                cut_to("Persons per 10K", room.chars(room.left + gap)));
+                cut_to(look.persons.log ? "Persons per 10K (log)" : "Persons per 10K",
+                       room.chars(room.left + gap)));
+    // The right-hand axis: labels start right of the frame.
+    const std::vector<AxisLabel> r_labels = effective_r_labels(look);
+    if (r_labels.empty()) return;
+    free_above = INT_MIN;
+    for (const AxisLabel& label : r_labels) {
+        int y = 0;
+        if (!look.r_y(label.value, scale.y_per_person, y)) continue;
+        if (y > g.frame_bottom && y < g.frame_top) {
+            surface.move_to(g.frame_right, y);
+            surface.line_to(g.frame_right - tick, y);
+        }
+        const int top = std::max(y + room.cell / 2, label_top + room.cell + gap);
+        const int left = g.frame_right + gap;
+        if (top - room.cell < free_above || left + room.width_of(label.text) > room.right) continue;
+        draw_fitted(surface, room, left, top, label.text);
+        free_above = top + room.cell / 4;
+    }
+    const std::string r_title = "R_t";
+    draw_fitted(surface, room, std::min(g.frame_right, room.right - room.width_of(r_title)),
+                title_top, r_title);
 }
 
-// The device pixel a logical point lands on, as far as telling two apart goes.
-struct DevicePixels {
-    double origin_x, origin_y, scale;
-    long long key(int x, int y) const {
-        const auto px = static_cast<long long>(std::floor((x - origin_x) * scale + 0.5));
-        const auto py = static_cast<long long>(std::floor((y - origin_y) * scale + 0.5));
-        return px * 4294967296LL + py;
-    }
-};
-
-// The curves of a table, one pen per compartment: the segments of the
+// The curves of a table, one pen per compartment shown: the segments of the
 // classic chart's curves (both ends inside the frame), joined where they meet.
 // A point on the same device pixel as the point before adds nothing and is
 // left out (40000 steps fall on a few hundred pixels).
-void draw_series(Surface& surface, const ChartGeometry& g, const Records& records,
-                 const ResultTable& table, const Colour (&colours)[COMPARTMENT_COUNT],
-                 double x_per_day, const DevicePixels& pixels) {
-    const double dt = records.model.dt;
-    const double y_per_person = records.scale.y_per_person;
-    const int rows = shown_rows(records);
-    for (int k = 0; k < COMPARTMENT_COUNT; ++k) {
-        SelectedPen pen(surface, colours[k]);
-        bool drawing = false;
-        long long last_pixel = 0;
-        for (int j = 0; j < rows; ++j) {
-            int x = 0;
-            int y = 0;
-            const bool inside = coordinate(j * dt * x_per_day, x) &&
-                                coordinate(table[j][k] * y_per_person, y) && g.frame_left <= x &&
-                                x <= g.frame_right && g.frame_bottom <= y && y <= g.frame_top;
-            if (!inside) {
-                drawing = false;
-                continue;
-            }
-            const long long pixel = pixels.key(x, y);
-            if (!drawing) {
-                surface.move_to(x, y);
-                drawing = true;
-            } else if (pixel != last_pixel || j + 1 == rows) {
-                surface.line_to(x, y);
-            }
-            last_pixel = pixel;
+void draw_polyline(Surface& surface, const ChartGeometry& g, int rows, const DevicePixels& pixels,
+                   const std::function<bool(int, int&, int&)>& point) {
+    bool drawing = false;
+    long long last_pixel = 0;
+    for (int j = 0; j < rows; ++j) {
+        int x = 0;
+        int y = 0;
+        const bool inside = point(j, x, y) && g.frame_left <= x && x <= g.frame_right &&
+                            g.frame_bottom <= y && y <= g.frame_top;
+        if (!inside) {
+            drawing = false;
+            continue;
         }
+        const long long pixel = pixels.key(x, y);
+        if (!drawing) {
+            surface.move_to(x, y);
+            drawing = true;
+        } else if (pixel != last_pixel || j + 1 == rows) {
+            surface.line_to(x, y);
+        }
+        last_pixel = pixel;
     }
 }
 
+void draw_series(Surface& surface, const ChartGeometry& g, const Records& records,
+                 const ResultTable& table, const Colour (&colours)[COMPARTMENT_COUNT],
+                 double x_per_day, const ChartLook& look) {
+    const double dt = records.model.dt;
+    const double y_per_person = records.scale.y_per_person;
+    for (int k = 0; k < COMPARTMENT_COUNT; ++k) {
+        if (!compartment_shown(look.view, k)) continue;
+        SelectedPen pen(surface, colours[k], dashed_curve(look.view, k));
+        draw_polyline(surface, g, shown_rows(records), look.pixels, [&](int j, int& x, int& y) {
+            return coordinate(j * dt * x_per_day, x) &&
+                   look.persons_y(table[j][k], y_per_person, y);
+        });
+    }
+}
+
+// Text beside the x inside the frame, gap away: the first wording that fits on
+// the right, or else on the left. Its left end, or INT_MIN when none fits.
+int beside(const ChartGeometry& g, const TextRoom& room, int x, int gap,
+           std::initializer_list<std::string> wordings, std::string& text) {
+    const int right_room = g.frame_right - x - gap;
+    const int left_room = x - gap - g.frame_left;
+    for (const std::string& wording : wordings) {
+        const int width = room.width_of(wording);
+        text = wording;
+        if (width <= right_room) return x + gap;
+        if (width <= left_room) return x - gap - width;
+    }
+    return INT_MIN;
+}
+
+// R_t's curve on the right-hand axis, a dashed line where it is 1, and the
+// day it falls to 1 marked at the frame's foot.
+void draw_effective_r(Surface& surface, const ChartGeometry& g, const Records& records,
+                      double x_per_day, const ChartLook& look, const TextRoom& room) {
+    const double dt = records.model.dt;
+    const double y_per_person = records.scale.y_per_person;
+    const Colour colour = effective_r_colour(look.view);
+    int one = 0;
+    if (look.r_y(1.0, y_per_person, one) && one > g.frame_bottom && one < g.frame_top) {
+        SelectedPen pen(surface, GREY, true);
+        surface.move_to(g.frame_left, one);
+        surface.line_to(g.frame_right, one);
+    }
+    {
+        SelectedPen pen(surface, colour);
+        draw_polyline(surface, g, static_cast<int>(look.r.size()), look.pixels,
+                      [&](int j, int& x, int& y) {
+                          return coordinate(j * dt * x_per_day, x) &&
+                                 look.r_y(look.r[static_cast<std::size_t>(j)], y_per_person, y);
+                      });
+    }
+    const int step = step_r_falls_to_one(look.r);
+    int x = 0;
+    if (step < 0 || !coordinate(step * dt * x_per_day, x) || x < g.frame_left || x > g.frame_right)
+        return;
+    {
+        SelectedPen pen(surface, colour, true);
+        surface.move_to(x, g.frame_bottom);
+        surface.line_to(x, g.frame_top);
+    }
+    const int gap = std::max(room.cell / 4, 1);
+    std::string text;
+    const int left = beside(g, room, x, gap,
+                            {formatted("R_t = 1 on day %.2f", {step * dt}),
+                             formatted("R_t=1 day %.0f", {step * dt}), std::string("R_t=1")},
+                            text);
+    if (left == INT_MIN) return;
+    draw_fitted(surface, room, left, g.frame_bottom + gap + room.cell, text);
+}
+
+// The infectious peak marked with its value and day: a diamond on the curve,
+// the text beside it on the side with room, inside the frame.
+void draw_peak(Surface& surface, const ChartGeometry& g, const Records& records, double x_per_day,
+               const ChartLook& look, const TextRoom& room) {
+    if (!compartment_shown(look.view, 2)) return;
+    const int rows = shown_rows(records);
+    int peak = -1;
+    for (int j = 0; j < rows; ++j) {
+        const double value = records.results[j][2];
+        if (std::isfinite(value) && (peak < 0 || value > records.results[peak][2])) peak = j;
+    }
+    int x = 0;
+    int y = 0;
+    if (peak < 0 || !coordinate(peak * records.model.dt * x_per_day, x) ||
+        !look.persons_y(records.results[peak][2], records.scale.y_per_person, y) ||
+        x < g.frame_left || x > g.frame_right || y < g.frame_bottom || y > g.frame_top)
+        return;
+    const int size = std::max(room.cell / 4, 1);
+    {
+        SelectedPen pen(surface, look.colours.colours[2]);
+        surface.move_to(x, y + size);
+        surface.line_to(x + size, y);
+        surface.line_to(x, y - size);
+        surface.line_to(x - size, y);
+        surface.line_to(x, y + size);
+    }
+    const double value = records.results[peak][2];
+    const double day = peak * records.model.dt;
+    std::string text;
+    const int left =
+        beside(g, room, x, 2 * size,
+               {formatted("peak %.1f on day %.2f", {value, day}),
+                formatted("peak %.0f, day %.0f", {value, day}), formatted("%.0f", {value})},
+               text);
+    if (left == INT_MIN) return;
+    // Beside the point, inside the frame and over the row where R_t's day
+    // stands at its foot.
+    const int top =
+        std::max(std::min(y + room.cell / 2, g.frame_top - size), g.frame_bottom + 2 * g.line_step);
+    draw_fitted(surface, room, left, top, text);
+}
+
 // The legend's lines from the frame's top down, each a curve's line (or the
-// band's swatch) and its name, over an opaque box from left to right.
-void draw_legend_lines(Surface& surface, const ChartGeometry& g, const SeriesColours& colours,
-                       int lines, const std::string* names, int left, int line_left, int line_right,
-                       int name_left, int right, const TextRoom& room) {
+// band's swatch) and its name, over an opaque box from left to right; a
+// hidden compartment keeps its name without a line. Each compartment's line
+// is noted in device pixels, for a click to show or hide it.
+void draw_legend_lines(Surface& surface, const ChartGeometry& g, const ChartLook& look,
+                       const std::vector<int>& lines, const std::string* names, int left,
+                       int line_left, int line_right, int name_left, int right,
+                       const TextRoom& room, Explorer& explorer) {
     const int step = g.line_step;
     const int top = g.frame_top - 1;
-    const int bottom = std::max(g.frame_top - step / 4 - lines * step, room.bottom);
+    const int bottom =
+        std::max(g.frame_top - step / 4 - static_cast<int>(lines.size()) * step, room.bottom);
     surface.fill_rectangle(left, top, right, bottom, WHITE);
     int y = g.frame_top - step / 2;
-    for (int k = 0; k < lines; ++k, y -= step) {
+    for (std::size_t n = 0; n < lines.size(); ++n, y -= step) {
         if (y - room.cell < room.bottom) break;
-        if (k < COMPARTMENT_COUNT || k == COMPARTMENT_COUNT) {
-            const Colour colour =
-                k < COMPARTMENT_COUNT ? colours.colours[k] : comparison_colour(colours.colours[2]);
-            SelectedPen pen(surface, colour);
-            surface.move_to(line_left, y - step / 2);
-            surface.line_to(line_right, y - step / 2);
-        } else {
+        const int k = lines[n];
+        if (k < COMPARTMENT_COUNT) {
+            explorer.legend_hits.push_back({look.pixels.device_x(left), look.pixels.device_y(y),
+                                            look.pixels.device_x(right),
+                                            look.pixels.device_y(y - step), k});
+        }
+        if (k == COMPARTMENT_COUNT + 1) {
             surface.fill_rectangle(line_left, y - step / 4, line_right, y - 3 * step / 4,
                                    REDUCTION_BAND_COLOUR);
+        } else if (k >= COMPARTMENT_COUNT || compartment_shown(look.view, k)) {
+            const Colour colour = k < COMPARTMENT_COUNT ? look.colours.colours[k]
+                                  : k == COMPARTMENT_COUNT
+                                      ? comparison_colour(look.colours.colours[2])
+                                      : effective_r_colour(look.view);
+            SelectedPen pen(surface, colour, k < COMPARTMENT_COUNT && dashed_curve(look.view, k));
+            surface.move_to(line_left, y - step / 2);
+            surface.line_to(line_right, y - step / 2);
         }
-        draw_text(surface, name_left, y, names[k]);
+        draw_text(surface, name_left, y, names[n]);
     }
+}
+
+// The legend's lines: the compartments, with a comparison its line and the
+// band's, and R_t's when shown.
+std::vector<int> legend_lines(bool comparison, const ChartLook& look) {
+    std::vector<int> lines{0, 1, 2, 3};
+    if (comparison) lines.insert(lines.end(), {COMPARTMENT_COUNT, COMPARTMENT_COUNT + 1});
+    if (!look.r.empty()) lines.push_back(LEGEND_LINE_EFFECTIVE_R);
+    return lines;
 }
 
 // The legend in its column right of the frame, clear of every curve; names
 // that would leave the device are cut.
 void draw_legend_beside(Surface& surface, const ChartGeometry& g, const AxisScale& scale,
-                        const SeriesColours& colours, bool comparison, bool short_names,
-                        const TextRoom& room) {
-    const int lines = COMPARTMENT_COUNT + (comparison ? 2 : 0);
+                        const ChartLook& look, bool comparison, bool short_names,
+                        const TextRoom& room, Explorer& explorer) {
+    const std::vector<int> lines = legend_lines(comparison, look);
     const int gap = std::max(static_cast<int>(LEGEND_GAP_CELLS * room.cell), 1);
-    const int label_half = static_cast<int>(std::min<long long>(
-        static_cast<long long>(last_x_label_chars(scale)) * room.char_width / 2, INT_MAX / 8));
+    const int right_axis_chars = static_cast<int>(widest_label_chars(effective_r_labels(look)));
+    const int label_half = static_cast<int>(std::min<double>(
+        right_of_frame_chars(scale, right_axis_chars) * room.char_width, INT_MAX / 8));
     const int line_left = g.frame_right + label_half + gap;
     const int line_right = line_left + static_cast<int>(LEGEND_LINE_CELLS * room.cell);
     const int name_left = line_right + gap;
     std::string names[LEGEND_LINES];
     std::size_t longest = 0;
-    for (int k = 0; k < lines; ++k) {
-        names[k] = cut_to(legend_name(k, short_names), room.chars(name_left));
-        longest = std::max(longest, names[k].size());
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        names[n] = cut_to(legend_name(lines[n], short_names), room.chars(name_left));
+        longest = std::max(longest, names[n].size());
     }
     const int right = static_cast<int>(std::min<long long>(
         name_left + static_cast<long long>(longest) * room.char_width + gap, room.right));
     // The box leaves the last x label's right half uncovered.
-    draw_legend_lines(surface, g, colours, lines, names, line_left - gap / 2, line_left, line_right,
-                      name_left, right, room);
+    draw_legend_lines(surface, g, look, lines, names, line_left - gap / 2, line_left, line_right,
+                      name_left, right, room, explorer);
 }
 
 // On a device too small for a column of its own, the legend stands over an
@@ -332,18 +548,18 @@ void draw_legend_beside(Surface& surface, const ChartGeometry& g, const AxisScal
 // line for it and a swatch of the band. It stands at the frame's top right,
 // moved left (and its lines shortened, its names cut) as far as it takes to
 // keep the names on the device.
-void draw_legend_over_frame(Surface& surface, const ChartGeometry& g, const SeriesColours& colours,
-                            bool comparison, const TextRoom& room) {
+void draw_legend_over_frame(Surface& surface, const ChartGeometry& g, const ChartLook& look,
+                            bool comparison, const TextRoom& room, Explorer& explorer) {
     const int step = g.line_step;
     const int margin = std::max(step / 4, 1);
     // A legend that would cover more than two fifths of the frame's width
     // (the text is large beside a small frame) takes the short names.
     int line_length = plot_length(g, 0.1);
     const int gap = plot_length(g, 0.02);
-    const int lines = COMPARTMENT_COUNT + (comparison ? 2 : 0);
-    const auto longest_of = [lines](bool short_names) {
+    const std::vector<int> lines = legend_lines(comparison, look);
+    const auto longest_of = [&lines](bool short_names) {
         std::size_t longest = 0;
-        for (int k = 0; k < lines; ++k)
+        for (int k : lines)
             longest = std::max(longest, std::strlen(legend_name(k, short_names)));
         return longest;
     };
@@ -352,8 +568,8 @@ void draw_legend_over_frame(Surface& surface, const ChartGeometry& g, const Seri
     const bool short_names = full_width * 5 > 2LL * (g.frame_right - g.frame_left);
     std::string names[LEGEND_LINES];
     const std::size_t longest = longest_of(short_names);
-    for (int k = 0; k < lines; ++k)
-        names[k] = legend_name(k, short_names);
+    for (std::size_t n = 0; n < lines.size(); ++n)
+        names[n] = legend_name(lines[n], short_names);
     const int names_width = static_cast<int>(
         std::min<long long>(static_cast<long long>(longest) * room.char_width, INT_MAX / 4));
     const int right_most = room.right - margin;
@@ -368,14 +584,14 @@ void draw_legend_over_frame(Surface& surface, const ChartGeometry& g, const Seri
     const int name_left = line_right + gap;
     const int chars = room.chars(name_left);
     std::size_t shown_longest = 0;
-    for (int k = 0; k < lines; ++k) {
-        names[k] = cut_to(names[k], chars);
-        shown_longest = std::max(shown_longest, names[k].size());
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        names[n] = cut_to(names[n], chars);
+        shown_longest = std::max(shown_longest, names[n].size());
     }
     const int right = std::min(
         name_left + static_cast<int>(shown_longest) * room.char_width + margin, room.right);
-    draw_legend_lines(surface, g, colours, lines, names, line_left - gap, line_left, line_right,
-                      name_left, right, room);
+    draw_legend_lines(surface, g, look, lines, names, line_left - gap, line_left, line_right,
+                      name_left, right, room, explorer);
 }
 
 void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& records,
@@ -417,11 +633,28 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
     }
 }
 
+// The chart of the explorer view; a picture (export or print) leaves out the
+// read-out, which belongs to the window alone.
 void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours& colours,
-                         const Explorer& explorer, int width, int height) {
+                         Explorer& explorer, int width, int height, bool picture) {
+    ChartLook look{explorer.view,
+                   view_colours(explorer.view, colours),
+                   persons_axis(records.scale, explorer.view),
+                   {},
+                   0.0,
+                   {0.0, 0.0, 1.0}};
+    if (explorer.view.effective_r) {
+        look.r = effective_reproduction(records, explorer);
+        look.r_top = effective_r_axis_top(look.r);
+    }
+    ChartTextExtent extent;
+    if (look.persons.log)
+        extent.y_label_chars = static_cast<int>(widest_label_chars(persons_labels(look.persons)));
+    extent.right_axis_chars = static_cast<int>(widest_label_chars(effective_r_labels(look)));
     const ExplorerMapping mapping =
-        explorer_mapping(records.scale, width, height, surface.reading_cell_height());
+        explorer_mapping(records.scale, width, height, surface.reading_cell_height(), extent);
     ChartGeometry geometry = mapping.geometry;
+    explorer.legend_hits.clear();
     if (!set_chart_mapping(surface, 0, 0, width, height, mapping.extent_x, mapping.extent_y,
                            mapping.origin_x, mapping.origin_y)) {
         return;
@@ -434,28 +667,31 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
     draw_header(surface, geometry, records, explorer, room);
     if (geometry.drawable) {
         const bool comparison = explorer.view.compare && explorer.has_comparison();
-        const DevicePixels pixels{std::trunc(mapping.origin_x), std::trunc(mapping.origin_y),
-                                  device_scale(mapping, width, height)};
+        look.pixels = DevicePixels{std::trunc(mapping.origin_x), std::trunc(mapping.origin_y),
+                                   device_scale(mapping, width, height)};
         if (explorer.view.compare)
             draw_bands(surface, geometry, records, explorer, mapping.x_per_day);
-        draw_chart_grid(surface, geometry, records.scale);
-        draw_axis_text(surface, geometry, records.scale, mapping.x_per_day, room);
+        draw_axis_text(surface, geometry, records.scale, look, mapping.x_per_day, room);
+        draw_frame(surface, geometry, records.scale, look);
         if (comparison) {
             Colour light[COMPARTMENT_COUNT];
             for (int k = 0; k < COMPARTMENT_COUNT; ++k)
-                light[k] = comparison_colour(colours.colours[k]);
+                light[k] = comparison_colour(look.colours.colours[k]);
             draw_series(surface, geometry, records, explorer.comparison(), light, mapping.x_per_day,
-                        pixels);
+                        look);
         }
-        draw_series(surface, geometry, records, records.results, colours.colours, mapping.x_per_day,
-                    pixels);
+        draw_series(surface, geometry, records, records.results, look.colours.colours,
+                    mapping.x_per_day, look);
+        if (!look.r.empty())
+            draw_effective_r(surface, geometry, records, mapping.x_per_day, look, room);
+        draw_peak(surface, geometry, records, mapping.x_per_day, look, room);
         if (mapping.legend == LegendPlace::OverFrame) {
-            draw_legend_over_frame(surface, geometry, colours, comparison, room);
+            draw_legend_over_frame(surface, geometry, look, comparison, room, explorer);
         } else {
-            draw_legend_beside(surface, geometry, records.scale, colours, comparison,
-                               mapping.legend == LegendPlace::BesideShort, room);
+            draw_legend_beside(surface, geometry, records.scale, look, comparison,
+                               mapping.legend == LegendPlace::BesideShort, room, explorer);
         }
-        draw_read_out(surface, geometry, records, explorer, mapping.x_per_day, room);
+        if (!picture) draw_read_out(surface, geometry, records, explorer, mapping.x_per_day, room);
     } else {
         draw_formatted_text(surface, geometry.frame_left,
                             (geometry.frame_top + geometry.frame_bottom) / 2, RANGE_NOTICE);
@@ -507,7 +743,7 @@ std::vector<std::string> read_out_lines(const Records& records, const Explorer& 
     const int step = explorer.read_out_step;
     if (records.mode < 0 || step < 0 || step >= shown_rows(records)) return {};
     const CompartmentValues& row = records.results[step];
-    return {
+    std::vector<std::string> lines{
         formatted("day %.2f", {step * records.model.dt}),
         formatted("S %.2f", {row[0]}),
         formatted("E %.2f", {row[1]}),
@@ -517,6 +753,9 @@ std::vector<std::string> read_out_lines(const Records& records, const Explorer& 
             ? std::string("no intervention")
             : std::string(explorer.reduced_at(step) ? "reduction on" : "reduction off"),
     };
+    if (explorer.view.effective_r)
+        lines.push_back(effective_r_text(effective_reproduction(records, explorer), step));
+    return lines;
 }
 
 void paint_explorer_view(Surface& surface, Records& records, const SeriesColours& colours,
@@ -527,7 +766,7 @@ void paint_explorer_view(Surface& surface, Records& records, const SeriesColours
     }
     explorer.sync(records);
     const int chart_width = explorer_chart_width(width, with_figures);
-    draw_explorer_chart(surface, records, colours, explorer, chart_width, height);
+    draw_explorer_chart(surface, records, colours, explorer, chart_width, height, with_figures);
     if (with_figures)
         draw_figures_beside(surface, explorer, chart_width + 8, width - chart_width - 8, height);
 }

@@ -29,6 +29,12 @@ enum CommandId : int {
     COMMAND_CLASSIC_VIEW = 133,
     COMMAND_COPY_FIGURES = 134,
     COMMAND_USER_GUIDE = 135,
+    // The explorer chart's curves and scales.
+    COMMAND_SHOW_SUSCEPTIBLE = 140,  // to 143: S, E, I, R
+    COMMAND_INFECTIOUS_ONLY = 144,
+    COMMAND_LOG_SCALE = 145,
+    COMMAND_EFFECTIVE_R = 146,
+    COMMAND_COLOUR_BLIND_PALETTE = 147,
 };
 
 struct MenuItem {

@@ -44,7 +44,8 @@ TEST(ViewCommands, FitAfterRunHelpAndCopyFollowTheView) {
     EXPECT_EQ(records->scale.ymax, 100.0);
     execute_explorer_command(context, COMMAND_FIT_AXES);
     EXPECT_EQ(records->scale.ymax, 10000.0);
-    EXPECT_EQ(front_end.view_changes, 3);
+    EXPECT_TRUE(explorer.view.fit_after_run);  // fitting asked for again
+    EXPECT_EQ(front_end.view_changes, 4);
 }
 
 }  // namespace
