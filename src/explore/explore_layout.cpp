@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 
 #include "explore/axis_fitting.h"
@@ -70,10 +71,11 @@ ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, 
     const double classic = std::min(width / (2.4 * H), height / (1.5 * H));
     // The margins with the legend's column at the right (0: none), or false
     // when the frame would be too small.
+    double plot = 2.0 * H;  // the plot's width
     const auto fit = [&](double legend_right) {
         const double right = std::max(text.right, legend_right);
         const double s =
-            std::min(fitting_scale(width, 2.0 * H, 0.2 * H, text.left, 0.2 * H, right),
+            std::min(fitting_scale(width, plot, 0.2 * H, text.left, 0.2 * H, right),
                      fitting_scale(height, H, 0.3 * H, text.top, 0.2 * H, text.bottom));
         // A device too small for the text keeps the classic margins: the frame
         // never shrinks below a quarter of its classic size.
@@ -85,7 +87,7 @@ ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, 
             return false;
         const double left = std::max(0.2 * H, text.left / s);
         const double top = std::max(0.3 * H, text.top / s);
-        const double extent_x = left + 2.0 * H + std::max(0.2 * H, right / s);
+        const double extent_x = left + plot + std::max(0.2 * H, right / s);
         const double extent_y = top + H + std::max(0.2 * H, text.bottom / s);
         if (!(extent_x < INT_MAX / 2 && extent_y < INT_MAX / 2)) return false;
         mapping.extent_x = extent_x;
@@ -93,6 +95,32 @@ ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, 
         mapping.origin_x = g.frame_left - left;
         mapping.origin_y = g.frame_top + top;
         return true;
+    };
+    // The plot takes the device's aspect: as wide as the width leaves at the
+    // scale the height gives (from half to three times the classic width),
+    // so that the chart fills its pane.
+    const auto fill_the_device = [&](double legend_right) {
+        if (!g.drawable) return;
+        const double right = std::max(text.right, legend_right);
+        const double s = fitting_scale(height, H, 0.3 * H, text.top, 0.2 * H, text.bottom);
+        if (!(s > 0.0)) return;
+        const double wide =
+            std::clamp(width / s - std::max(0.2 * H, text.left / s) - std::max(0.2 * H, right / s),
+                       H, 6.0 * H);
+        const double x_range = scale.xmax - scale.xmin;
+        const double left = wide * scale.xmin / x_range;
+        const double frame_right = wide * scale.xmax / x_range;
+        constexpr double EDGE_LIMIT = 1 << 29;
+        if (!(std::fabs(left) <= EDGE_LIMIT && std::fabs(frame_right) <= EDGE_LIMIT)) return;
+        const ExplorerMapping kept = mapping;
+        plot = wide;
+        mapping.geometry.plot_width = static_cast<int>(wide);
+        mapping.geometry.frame_left = static_cast<int>(left);
+        mapping.geometry.frame_right = static_cast<int>(frame_right);
+        mapping.x_per_day = wide / x_range;
+        if (fit(legend_right)) return;
+        mapping = kept;
+        plot = 2.0 * H;
     };
     for (const LegendPlace place : {LegendPlace::BesideFull, LegendPlace::BesideShort}) {
         // The column's own width and a cell more for the rounding of logical
@@ -103,9 +131,10 @@ ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, 
                                   CHAR_WIDTH_PER_CELL * cell_pixels;
         if (column * 3 > width || !fit(column)) continue;
         mapping.legend = place;
+        fill_the_device(column);
         return mapping;
     }
-    fit(0.0);
+    if (fit(0.0)) fill_the_device(0.0);
     return mapping;
 }
 

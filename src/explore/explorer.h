@@ -12,6 +12,7 @@
 
 #include "analysis/run_figures.h"
 #include "chart/chart.h"
+#include "explore/explore_layout.h"
 #include "explore/figures.h"
 #include "explore/view_options.h"
 #include "model/records.h"
@@ -75,6 +76,9 @@ public:
         int compartment;
     };
     std::vector<LegendHit> legend_hits;
+    // The chart's text beyond the classic axes' in the last drawing, which
+    // places the frame.
+    ChartTextExtent chart_text;
     // The compartment whose legend line holds the device point, or -1.
     int legend_compartment_at(int x, int y) const;
 
@@ -124,9 +128,10 @@ private:
 
 // The step of the records' run nearest to the device x (the inverse of the
 // chart's mapping onto a device width by height with text of cell_pixels),
-// limited to the steps inside the frame; -1 when no step is shown.
+// limited to the steps inside the frame; -1 when no step is shown. extent is
+// the chart's text as the last drawing had it (Explorer::chart_text).
 int step_at_device_x(const Records& records, int device_x, int width, int height,
-                     double cell_pixels);
+                     double cell_pixels, const ChartTextExtent& extent = {});
 
 // The rows shown: 0..min(n_steps, MAX_STEPS)-1.
 int shown_rows(const Records& records);
@@ -137,7 +142,8 @@ struct ReadOutSteps {
     int first = -1;
     int last = -1;
 };
-ReadOutSteps read_out_steps(const Records& records, int width, int height, double cell_pixels);
+ReadOutSteps read_out_steps(const Records& records, int width, int height, double cell_pixels,
+                            const ChartTextExtent& extent = {});
 
 // The keys that move the read-out, the same in every front end: an arrow
 // moves one step, Shift with an arrow ten, Page Up and Page Down a tenth of

@@ -651,6 +651,7 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
     if (look.persons.log)
         extent.y_label_chars = static_cast<int>(widest_label_chars(persons_labels(look.persons)));
     extent.right_axis_chars = static_cast<int>(widest_label_chars(effective_r_labels(look)));
+    explorer.chart_text = extent;
     const ExplorerMapping mapping =
         explorer_mapping(records.scale, width, height, surface.reading_cell_height(), extent);
     ChartGeometry geometry = mapping.geometry;

@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "explore/chart_scales.h"
 #include "explore/explorer_view.h"
 #include "explore/field_help.h"
 #include "explore/user_guide.h"
@@ -155,6 +156,7 @@ MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent
     setWindowTitle(QString::fromLatin1(PROGRAM_TITLE));
     setWindowIcon(program_icon());
     view_ = new ChartView(records_, colours_, explorer_, this);
+    view_->execute = [this](int command_id) { execute(command_id); };
     setCentralWidget(view_);
     build_menu_bar();
     build_accelerators();
@@ -375,7 +377,13 @@ void MainWindow::build_sliders() {
 
 void MainWindow::refresh_figures() {
     explorer_.sync(records_);
-    figures_->setText(figures_html(explorer_.figures()));
+    QString html = figures_html(explorer_.figures());
+    if (explorer_.view.effective_r && explorer_.figures().available) {
+        const std::string crossing = effective_r_crossing_text(
+            effective_reproduction(records_, explorer_), records_.model.dt);
+        html += QStringLiteral("<p>%1</p>").arg(html_escaped(crossing));
+    }
+    figures_->setText(html);
 }
 
 void MainWindow::refresh_panels() {

@@ -269,7 +269,9 @@ EMSCRIPTEN_KEEPALIVE const char* page_peak_change(Page* page) {
 EMSCRIPTEN_KEEPALIVE const char* page_readout(Page* page, int x, int width, int height) {
     const Records& records = page->records;
     page->explorer.read_out_step =
-        records.mode < 0 ? -1 : step_at_device_x(records, x, width, height, reading_cell(*page));
+        records.mode < 0 ? -1
+                         : step_at_device_x(records, x, width, height, reading_cell(*page),
+                                            page->explorer.chart_text);
     return readout_text(*page);
 }
 
@@ -278,7 +280,8 @@ EMSCRIPTEN_KEEPALIVE const char* page_readout(Page* page, int x, int width, int 
 // painted width x height; returns as page_readout.
 EMSCRIPTEN_KEEPALIVE const char* page_readout_key(Page* page, int key, int width, int height) {
     if (key < 0 || key > static_cast<int>(ReadOutKey::End)) return readout_text(*page);
-    const ReadOutSteps steps = read_out_steps(page->records, width, height, reading_cell(*page));
+    const ReadOutSteps steps = read_out_steps(page->records, width, height, reading_cell(*page),
+                                              page->explorer.chart_text);
     page->explorer.read_out_step =
         read_out_step_after_key(page->explorer.read_out_step, static_cast<ReadOutKey>(key), steps);
     return readout_text(*page);

@@ -225,7 +225,9 @@ bool read_out_at(HWND window, MainWindowState& state, const Records& records, in
     GetClientRect(window, &client);
     const int width = chart_width(window, records);
     const double cell = Surface::READING_CELL_AT_96_DPI * display_scale(window);
-    const int step = x < width ? step_at_device_x(records, x, width, client.bottom, cell) : -1;
+    const int step = x < width ? step_at_device_x(records, x, width, client.bottom, cell,
+                                                  state.explorer.chart_text)
+                               : -1;
     if (step == state.explorer.read_out_step) return false;
     state.explorer.read_out_step = step;
     return true;
@@ -260,8 +262,8 @@ bool read_out_key(HWND window, MainWindowState& state, const Records& records, W
     RECT client = {};
     GetClientRect(window, &client);
     const double cell = Surface::READING_CELL_AT_96_DPI * display_scale(window);
-    const ReadOutSteps steps =
-        read_out_steps(records, chart_width(window, records), client.bottom, cell);
+    const ReadOutSteps steps = read_out_steps(records, chart_width(window, records), client.bottom,
+                                              cell, state.explorer.chart_text);
     const int step = read_out_step_after_key(state.explorer.read_out_step, key, steps);
     if (step == state.explorer.read_out_step) return false;
     state.explorer.read_out_step = step;
