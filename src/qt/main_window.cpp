@@ -170,6 +170,8 @@ MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent
             paint_explorer_view(surface, records_, colours_, explorer_, width, height, true);
         }
     });
+    // The explorer's page is wider than tall: the chart with the figures beside.
+    printing_.set_landscape_page([this] { return !explorer_.view.classic && records_.mode >= 0; });
     follow_view_options();
     resize(default_window_size());
     panel_width_ = panel_width_for(width());
