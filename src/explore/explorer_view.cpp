@@ -110,6 +110,9 @@ struct ChartLook {
     std::vector<double> r;  // R_t at each step, when shown
     double r_top = 0.0;     // the right-hand axis's top
     DevicePixels pixels;
+    // The curves' points drawn so far, where the legend over the frame looks
+    // for a place clear of them.
+    mutable std::vector<std::pair<int, int>> points;
     // The logical y of persons, and of an R_t value on the right-hand axis;
     // false when it has none.
     bool persons_y(double value, double y_per_person, int& y) const {
@@ -128,14 +131,6 @@ std::string cut_to(const std::string& text, int chars) {
     if (text.size() <= n) return text;
     if (n <= 3) return text.substr(0, n);
     return text.substr(0, n - 3) + "...";
-}
-
-// The first of the texts that fits in chars, or the last one cut to it.
-std::string fitted(std::initializer_list<std::string> texts, int chars) {
-    for (const std::string& text : texts) {
-        if (text.size() <= static_cast<std::size_t>(std::max(chars, 0))) return text;
-    }
-    return cut_to(*(texts.end() - 1), chars);
 }
 
 // Text whose cell would fall below the device is left out.
@@ -168,13 +163,38 @@ std::string schedule_text(const Records& records) {
     return "No intervention";
 }
 
-// Up to three lines from the top of the device; a line too long for the
-// device takes its shorter wording, or is cut.
-void draw_header(Surface& surface, const ChartGeometry& g, const Records& records,
-                 const Explorer& explorer, const TextRoom& room) {
-    const int x = std::max(g.frame_left, room.left);
-    const int chars = room.chars(x);
-    int y = room.top - room.cell / 6;
+// The words packed into lines of at most chars characters, sep between two
+// on a line; a word longer than a line is cut.
+std::vector<std::string> wrapped(const std::vector<std::string>& words, const std::string& sep,
+                                 int chars) {
+    std::vector<std::string> lines;
+    for (const std::string& word : words) {
+        if (!lines.empty() && lines.back().size() + sep.size() + word.size() <=
+                                  static_cast<std::size_t>(std::max(chars, 0))) {
+            lines.back() += sep + word;
+        } else {
+            lines.push_back(cut_to(word, chars));
+        }
+    }
+    return lines;
+}
+
+std::vector<std::string> words_of(const std::string& text) {
+    std::vector<std::string> words;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find(' ', start), text.size());
+        if (end > start) words.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return words;
+}
+
+// The header in lines of at most chars characters: the parameters, the
+// schedule and the change from no intervention, each on one line in its
+// full or shorter wording where one fits, else wrapped, never cut short of
+// a word.
+std::vector<std::string> header_lines(const Records& records, const Explorer& explorer, int chars) {
     const ModelParameters& m = records.model;
     // Two decimals; a value far beyond any model's (typed, or read from a
     // file) with its power of ten rather than hundreds of digits.
@@ -185,20 +205,47 @@ void draw_header(Surface& surface, const ChartGeometry& g, const Records& record
     const std::string latent = number(m.latent_period);
     const std::string infectious = number(m.infectious_period);
     const std::string t_max = formatted("%.0f", {m.n_steps * m.dt});
-    draw_fitted(
-        surface, room, x, y,
-        fitted({r0 + "  latent " + latent + " d  infectious " + infectious + " d  T_max " + t_max +
-                    " d",
-                r0 + " latent " + latent + " infectious " + infectious + " T_max " + t_max, r0},
-               chars));
-    y -= g.line_step;
-    draw_fitted(surface, room, x, y, cut_to(schedule_text(records), chars));
+    const auto fits = [chars](const std::string& text) {
+        return text.size() <= static_cast<std::size_t>(std::max(chars, 0));
+    };
+    std::vector<std::string> lines;
+    const auto add = [&lines](const std::vector<std::string>& more) {
+        lines.insert(lines.end(), more.begin(), more.end());
+    };
+    const std::string shorter =
+        r0 + " latent " + latent + " infectious " + infectious + " T_max " + t_max;
+    if (fits(shorter)) {
+        const std::string full = r0 + "  latent " + latent + " d  infectious " + infectious +
+                                 " d  T_max " + t_max + " d";
+        lines.push_back(fits(full) ? full : shorter);
+    } else {
+        add(wrapped({r0, "latent " + latent + " d", "infectious " + infectious + " d",
+                     "T_max " + t_max + " d"},
+                    "  ", chars));
+    }
+    const std::string schedule = schedule_text(records);
+    add(fits(schedule) ? std::vector<std::string>{schedule}
+                       : wrapped(words_of(schedule), " ", chars));
     const std::string change = peak_change_text(explorer.figures());
     if (!change.empty()) {
+        const std::string compared = "vs no intervention (light): " + change;
+        if (fits(compared)) {
+            lines.push_back(compared);
+        } else {
+            add(wrapped(words_of("vs none: " + change), " ", chars));
+        }
+    }
+    return lines;
+}
+
+// The header's lines from the top of the device.
+void draw_header(Surface& surface, const ChartGeometry& g, const std::vector<std::string>& lines,
+                 const TextRoom& room) {
+    const int x = room.left + std::max(room.cell / 5, 1);
+    int y = room.top - room.cell / 6;
+    for (const std::string& line : lines) {
+        draw_fitted(surface, room, x, y, cut_to(line, room.chars(x)));
         y -= g.line_step;
-        draw_fitted(
-            surface, room, x, y,
-            fitted({"vs no intervention (light): " + change, "vs none: " + change, change}, chars));
     }
 }
 
@@ -259,17 +306,18 @@ std::vector<AxisLabel> effective_r_labels(const ChartLook& look) {
 }
 
 // Ticks at the round values; labels at them and at the axis ends, each
-// left out where it would run into one drawn before; the axis titles beside
-// their axes: "day" under the labels at the frame's right end, the persons
-// over the y labels and R_t over the right-hand axis.
+// left out where it would run into one drawn before, and a light grid line
+// at each drawn; the axis titles beside their axes: "day" on a row of its
+// own under the labels, the persons over the y labels and R_t over the
+// right-hand axis.
 void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& scale,
                     const ChartLook& look, double x_per_day, const TextRoom& room) {
     const int tick = plot_length(g, 0.02);
     const int gap = std::max(room.cell / 5, 1);
     const int label_top = g.frame_bottom - gap;
     const std::string day = "day";
-    draw_fitted(surface, room,
-                std::min(g.frame_right - room.width_of(day), room.right - room.width_of(day)),
+    // Its own row under the labels, in the middle.
+    draw_fitted(surface, room, (g.frame_left + g.frame_right - room.width_of(day)) / 2,
                 label_top - g.line_step, day);
     int free_from = INT_MIN;  // the x where the next label may start
     for (const AxisLabel& label : axis_labels(scale.xmin, scale.xmax)) {
@@ -335,7 +383,8 @@ void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& s
 // A point on the same device pixel as the point before adds nothing and is
 // left out (40000 steps fall on a few hundred pixels).
 void draw_polyline(Surface& surface, const ChartGeometry& g, int rows, const DevicePixels& pixels,
-                   const std::function<bool(int, int&, int&)>& point) {
+                   const std::function<bool(int, int&, int&)>& point,
+                   std::vector<std::pair<int, int>>& drawn) {
     bool drawing = false;
     long long last_pixel = 0;
     for (int j = 0; j < rows; ++j) {
@@ -348,6 +397,7 @@ void draw_polyline(Surface& surface, const ChartGeometry& g, int rows, const Dev
             continue;
         }
         const long long pixel = pixels.key(x, y);
+        if (pixel != last_pixel || !drawing) drawn.push_back({x, y});
         if (!drawing) {
             surface.move_to(x, y);
             drawing = true;
@@ -366,10 +416,13 @@ void draw_series(Surface& surface, const ChartGeometry& g, const Records& record
     for (int k = 0; k < COMPARTMENT_COUNT; ++k) {
         if (!compartment_shown(look.view, k)) continue;
         SelectedPen pen(surface, colours[k], dashed_curve(look.view, k));
-        draw_polyline(surface, g, shown_rows(records), look.pixels, [&](int j, int& x, int& y) {
-            return coordinate(j * dt * x_per_day, x) &&
-                   look.persons_y(table[j][k], y_per_person, y);
-        });
+        draw_polyline(
+            surface, g, shown_rows(records), look.pixels,
+            [&](int j, int& x, int& y) {
+                return coordinate(j * dt * x_per_day, x) &&
+                       look.persons_y(table[j][k], y_per_person, y);
+            },
+            look.points);
     }
 }
 
@@ -403,11 +456,13 @@ void draw_effective_r(Surface& surface, const ChartGeometry& g, const Records& r
     }
     {
         SelectedPen pen(surface, colour);
-        draw_polyline(surface, g, static_cast<int>(look.r.size()), look.pixels,
-                      [&](int j, int& x, int& y) {
-                          return coordinate(j * dt * x_per_day, x) &&
-                                 look.r_y(look.r[static_cast<std::size_t>(j)], y_per_person, y);
-                      });
+        draw_polyline(
+            surface, g, static_cast<int>(look.r.size()), look.pixels,
+            [&](int j, int& x, int& y) {
+                return coordinate(j * dt * x_per_day, x) &&
+                       look.r_y(look.r[static_cast<std::size_t>(j)], y_per_person, y);
+            },
+            look.points);
     }
     const int step = step_r_falls_to_one(look.r);
     int x = 0;
@@ -426,6 +481,8 @@ void draw_effective_r(Surface& surface, const ChartGeometry& g, const Records& r
                             text);
     if (left == INT_MIN) return;
     draw_fitted(surface, room, left, g.frame_bottom + gap + room.cell, text);
+    look.points.insert(look.points.end(), {{left, g.frame_bottom + gap + room.cell},
+                                           {left + room.width_of(text), g.frame_bottom + gap}});
 }
 
 // The infectious peak marked with its value and day: a diamond on the curve,
@@ -468,6 +525,8 @@ void draw_peak(Surface& surface, const ChartGeometry& g, const Records& records,
     const int top =
         std::max(std::min(y + room.cell / 2, g.frame_top - size), g.frame_bottom + 2 * g.line_step);
     draw_fitted(surface, room, left, top, text);
+    look.points.insert(look.points.end(),
+                       {{left, top}, {left + room.width_of(text), top - room.cell}, {x, y}});
 }
 
 // The legend's lines from the frame's top down, each a curve's line (or the
@@ -477,15 +536,15 @@ void draw_peak(Surface& surface, const ChartGeometry& g, const Records& records,
 void draw_legend_lines(Surface& surface, const ChartGeometry& g, const ChartLook& look,
                        const std::vector<int>& lines, const std::string* names, int left,
                        int line_left, int line_right, int name_left, int right,
-                       const TextRoom& room, Explorer& explorer) {
+                       const TextRoom& room, Explorer& explorer, int lowest) {
     const int step = g.line_step;
     const int top = g.frame_top - 1;
     const int bottom =
-        std::max(g.frame_top - step / 4 - static_cast<int>(lines.size()) * step, room.bottom);
+        std::max(g.frame_top - step / 4 - static_cast<int>(lines.size()) * step, lowest);
     surface.fill_rectangle(left, top, right, bottom, WHITE);
     int y = g.frame_top - step / 2;
     for (std::size_t n = 0; n < lines.size(); ++n, y -= step) {
-        if (y - room.cell < room.bottom) break;
+        if (y - room.cell < lowest) break;
         const int k = lines[n];
         if (k < COMPARTMENT_COUNT) {
             explorer.legend_hits.push_back({look.pixels.device_x(left), look.pixels.device_y(y),
@@ -540,7 +599,7 @@ void draw_legend_beside(Surface& surface, const ChartGeometry& g, const AxisScal
         name_left + static_cast<long long>(longest) * room.char_width + gap, room.right));
     // The box leaves the last x label's right half uncovered.
     draw_legend_lines(surface, g, look, lines, names, line_left - gap / 2, line_left, line_right,
-                      name_left, right, room, explorer);
+                      name_left, right, room, explorer, room.bottom);
 }
 
 // On a device too small for a column of its own, the legend stands over an
@@ -575,6 +634,31 @@ void draw_legend_over_frame(Surface& surface, const ChartGeometry& g, const Char
     const int right_most = room.right - margin;
     int line_left = g.frame_right - plot_length(g, 0.5);
     const int left_most = room.left + gap + margin;
+    // Along the frame's top, the place whose box the fewest curve points
+    // cross (the right-most of equals).
+    {
+        const int box_width = gap + line_length + gap + names_width + margin;
+        const int box_bottom =
+            g.frame_top - g.line_step / 4 - static_cast<int>(lines.size()) * step;
+        long long fewest = -1;
+        // Clear of the ticks and grid lines' ends on the frame's sides.
+        const int tick = plot_length(g, 0.02) + 2;
+        const int first = std::max(g.frame_left + gap + tick, left_most);
+        const int last =
+            std::min(g.frame_right - box_width + gap - tick, right_most - box_width + gap);
+        for (int n = 0; n <= 16 && last >= first; ++n) {
+            const int candidate =
+                last - static_cast<int>((static_cast<long long>(last) - first) * n / 16);
+            long long crossing = 0;
+            for (const auto& [x, y] : look.points)
+                crossing +=
+                    x >= candidate - gap && x <= candidate - gap + box_width && y >= box_bottom;
+            if (fewest < 0 || crossing < fewest) {
+                fewest = crossing;
+                line_left = candidate;
+            }
+        }
+    }
     if (line_left + line_length + gap + names_width > right_most) {
         line_left = std::max(right_most - names_width - gap - line_length, left_most);
         // Short of room even at the left: shorter lines first, then cut names.
@@ -590,8 +674,12 @@ void draw_legend_over_frame(Surface& surface, const ChartGeometry& g, const Char
     }
     const int right = std::min(
         name_left + static_cast<int>(shown_longest) * room.char_width + margin, room.right);
+    // Inside the frame, so that the labels under it stay readable, as far as
+    // the compartments' lines leave room.
+    const int compartments_bottom = g.frame_top - step / 4 - COMPARTMENT_COUNT * step;
     draw_legend_lines(surface, g, look, lines, names, line_left - gap, line_left, line_right,
-                      name_left, right, room, explorer);
+                      name_left, right, room, explorer,
+                      std::max(room.bottom, std::min(g.frame_bottom, compartments_bottom)));
 }
 
 void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& records,
@@ -642,7 +730,8 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
                    persons_axis(records.scale, explorer.view),
                    {},
                    0.0,
-                   {0.0, 0.0, 1.0}};
+                   {0.0, 0.0, 1.0},
+                   {}};
     if (explorer.view.effective_r) {
         look.r = effective_reproduction(records, explorer);
         look.r_top = effective_r_axis_top(look.r);
@@ -651,6 +740,12 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
     if (look.persons.log)
         extent.y_label_chars = static_cast<int>(widest_label_chars(persons_labels(look.persons)));
     extent.right_axis_chars = static_cast<int>(widest_label_chars(effective_r_labels(look)));
+    // The header wrapped to the device's width in characters of the reading size.
+    const double char_pixels = CHAR_WIDTH_PER_CELL * 1.02 * surface.reading_cell_height();
+    const std::vector<std::string> header = header_lines(
+        records, explorer,
+        char_pixels > 0.0 ? static_cast<int>(std::min(width / char_pixels, 1e6)) - 2 : 0);
+    extent.header_lines = std::max(static_cast<int>(header.size()), 3);
     explorer.chart_text = extent;
     const ExplorerMapping mapping =
         explorer_mapping(records.scale, width, height, surface.reading_cell_height(), extent);
@@ -665,7 +760,7 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
     const ChartFont font =
         select_chart_font(surface, geometry, reading_cell(surface, mapping, width, height));
     const TextRoom room = text_room(surface, mapping, width, height);
-    draw_header(surface, geometry, records, explorer, room);
+    draw_header(surface, geometry, header, room);
     if (geometry.drawable) {
         const bool comparison = explorer.view.compare && explorer.has_comparison();
         look.pixels = DevicePixels{std::trunc(mapping.origin_x), std::trunc(mapping.origin_y),
