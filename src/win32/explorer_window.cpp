@@ -124,7 +124,7 @@ MainWindowState* main_window_state(HWND window) {
     return reinterpret_cast<MainWindowState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-int explorer_panel_width(HWND window, const Records& records) {
+int explorer_panel_width(HWND window, const Records&) {
     if (user_interface_state().view.classic) return 0;
     RECT client = {};
     GetClientRect(window, &client);

@@ -10,6 +10,7 @@
 #include "explore/explorer.h"
 #include "explore/sliders.h"
 #include "shell/commands.h"
+#include "win32/program.h"
 
 namespace morbilex {
 
