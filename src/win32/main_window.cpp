@@ -243,6 +243,14 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         case WM_LBUTTONDOWN:
             SetFocus(window);  // the keys of the read-out come here again
+            // A compartment's line in the legend shows or hides it.
+            if (MainWindowState* state = main_window_state(window);
+                state && !user_interface_state().view.classic) {
+                const int compartment = state->explorer.legend_compartment_at(GET_X_LPARAM(lParam),
+                                                                              GET_Y_LPARAM(lParam));
+                if (compartment >= 0)
+                    carry_out_command(window, COMMAND_SHOW_SUSCEPTIBLE + compartment);
+            }
             return 0;
         case WM_KEYDOWN:
             if (MainWindowState* state = main_window_state(window);
