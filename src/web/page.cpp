@@ -234,6 +234,16 @@ EMSCRIPTEN_KEEPALIVE const std::int32_t* page_paint(Page* page, int width, int h
                         false);
     return page->surface->commands().data();
 }
+// The chart as a picture (the PNG and SVG the page saves): the same drawing
+// without the read-out, which belongs to the page alone.
+EMSCRIPTEN_KEEPALIVE const std::int32_t* page_paint_picture(Page* page, int width, int height,
+                                                            double default_font_pixels) {
+    const int step = page->explorer.read_out_step;
+    page->explorer.read_out_step = -1;
+    const std::int32_t* commands = page_paint(page, width, height, default_font_pixels);
+    page->explorer.read_out_step = step;
+    return commands;
+}
 EMSCRIPTEN_KEEPALIVE int page_commands_size(Page* page) {
     return static_cast<int>(page->surface->commands().size());
 }
