@@ -15,6 +15,9 @@ if(WIN32)
   set(CPACK_SYSTEM_NAME windows-x86_64)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
+  # The programs are the package morbilex; the Python module (src/python) is
+  # python3-morbilex.
+  set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME programs)
   foreach(program morbilex morbilex-batch)
     if(TARGET ${program})
       install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -59,12 +62,30 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION science)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-dejavu-core)
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME morbilex)
+  if(TARGET morbilex_python)
+    install(FILES ${MORBILEX_LINUX_FILES}/copyright ${CMAKE_BINARY_DIR}/changelog.gz
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/python3-morbilex COMPONENT python)
+    set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-morbilex)
+    set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+    # The extension is for the one Python version it was built against.
+    math(EXPR python_next "${Python_VERSION_MINOR} + 1")
+    set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3 (>= ${Python_VERSION_MAJOR}.\
+${Python_VERSION_MINOR}), python3 (<< ${Python_VERSION_MAJOR}.${python_next}), python3-numpy")
+    set(CPACK_DEBIAN_PYTHON_PACKAGE_RECOMMENDS "python3-pandas")
+    set(CPACK_DEBIAN_PYTHON_DESCRIPTION
+        "The Python 3 module morbilex runs the Morbilex SEIR model: single runs with\n\
+their curves as NumPy arrays, their summary and trace, and sweeps of many\n\
+scenarios on the vectorised lanes, with the summary rows as a pandas\n\
+DataFrame, equal to the rows morbilex-batch writes.")
+  endif()
 endif()
 
 set(CPACK_PACKAGE_NAME morbilex)
 set(CPACK_PACKAGE_VENDOR "The Morbilex developers")
 set(CPACK_PACKAGE_CONTACT "Morbilex developers <morbilex@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "SEIR epidemic model with interventions, desktop and batch")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "SEIR epidemic model with interventions")
 set(CPACK_PACKAGE_DESCRIPTION
     "Morbilex computes how an infectious disease spreads under a deterministic SEIR\n\
 model and how reductions of transmission (one-time windows or an intermittent\n\
@@ -74,4 +95,6 @@ keeps the step-by-step trace; morbilex-batch runs the model from scripts.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SOURCE_IGNORE_FILES "/build[^/]*/" "/\\\\.git/")
+# Each Debian package's description: the summary above, then its own text.
+set(CPACK_DEBIAN_PROGRAMS_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 include(CPack)

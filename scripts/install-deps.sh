@@ -11,6 +11,7 @@ run_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   fontconfig fonts-dejavu-core zlib1g-dev
+  pybind11-dev python3-dev python3-numpy
 )
 
 # The tests, benchmarks, Windows build and packages on top of that.
@@ -22,7 +23,9 @@ test_packages=(
   xvfb xauth x11-utils xdotool imagemagick poppler-utils ghostscript
   locales
   lintian appstream desktop-file-utils
+  msitools wixl
   slurm-wlm munge
+  python3-pandas python3-pytest jupyter-nbconvert python3-matplotlib python3-ipykernel
 )
 
 # The web edition: emscripten and node build it, python3 serves it; the

@@ -1,25 +1,52 @@
 #!/usr/bin/env python3
-"""The web edition's user's guide: README.md's "## User's guide" section as
-one HTML page. Knows the Markdown the README uses: headings, paragraphs,
-lists, tables, code, bold and pictures.
-    web_guide.py README.md guide.html"""
+"""The web edition's user's guide: the pages of docs/guide in the order of
+its order.txt (other pages after them, by name), their web parts, as one HTML
+page. Knows the Markdown the guide uses: headings (each with its anchor),
+paragraphs, lists, tables, code, bold and pictures (the web page's own, as
+guide-NAME).
+    web_guide.py docs/guide guide.html"""
 import html
+import os
 import re
 import sys
 
 
 def inline(text):
     text = html.escape(text, quote=False)
-    text = re.sub(r"!\[([^\]]*)\]\(([^)]*)\)", r'<img alt="\1" src="guide.png">', text)
+    text = re.sub(r"!\[([^\]]*)\]\(([^)]*)\)", r'<img alt="\1" src="guide-\2">', text)
     text = re.sub(r"`([^`]*)`", r"<code>\1</code>", text)
     text = re.sub(r"\*\*([^*]*)\*\*", r"<strong>\1</strong>", text)
     return text
 
 
-def section(lines):
-    start = lines.index("## User's guide")
-    end = next((k for k in range(start + 1, len(lines)) if lines[k].startswith("## ")), len(lines))
-    return lines[start:end]
+def anchor(heading):
+    """The anchor the programs give a heading: its words in lower case joined by '-'."""
+    words = re.sub(r"[^a-z0-9 _-]", "", heading.lower())
+    return "-".join(w for w in re.split(r"[ _-]+", words) if w)
+
+
+def pages(folder):
+    listed = [line.strip() for line in open(os.path.join(folder, "order.txt"), encoding="utf-8")
+              if line.strip().endswith(".md") and not line.startswith("#")]
+    present = sorted(name for name in os.listdir(folder) if name.endswith(".md"))
+    ordered = [name for name in listed if name in present]
+    return ordered + [name for name in present if name not in ordered]
+
+
+def web_lines(folder):
+    """The pages' lines without the desktop's parts and the marker lines."""
+    out, shown = [], True
+    for name in pages(folder):
+        for line in open(os.path.join(folder, name), encoding="utf-8").read().split("\n"):
+            marker = line.strip()
+            if marker in ("<!-- desktop -->", "<!-- web -->"):
+                shown = marker == "<!-- web -->"
+            elif marker == "<!-- end -->":
+                shown = True
+            elif shown:
+                out.append(line)
+        out.append("")
+    return out
 
 
 def convert(lines):
@@ -54,7 +81,11 @@ def convert(lines):
         elif line.startswith("#"):
             flush()
             level = len(line) - len(line.lstrip("#"))
-            out.append(f"<h{level - 1}>{inline(line[level:].strip())}</h{level - 1}>")
+            title = line[level:].strip()
+            out.append(f'<h{level} id="{anchor(title)}">{inline(title)}</h{level}>')
+        elif re.match(r"^!\[[^\]]*\]\([^)]*\)$", line.strip()):
+            flush()
+            out.append("<p>" + inline(line.strip()) + "</p>")
         elif line.startswith("|"):
             if not table:
                 flush()
@@ -76,8 +107,7 @@ def convert(lines):
 
 
 def main():
-    lines = open(sys.argv[1], encoding="utf-8").read().split("\n")
-    body = convert(section(lines))
+    body = "<h1>Morbilex: user's guide</h1>\n" + convert(web_lines(sys.argv[1]))
     page = f"""<!DOCTYPE html>
 <html lang="en"><head><meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">

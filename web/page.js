@@ -186,8 +186,9 @@ function chartSize() {
 // (saved as PNG or SVG) leaves out the read-out.
 function commands(width, height, ratio, picture = false) {
   // The page's own text size, smaller on narrow screens, where the chart's
-  // text would otherwise cover its curves.
-  const font = Math.min(16, Math.max(9, width / ratio / 60)) * ratio;
+  // text would otherwise cover its curves, but never below 11 CSS pixels.
+  const font = Math.min(16, Math.max(11, width / ratio / 60)) * ratio;
+  document.body.dataset.chartFontPx = String(font / ratio);
   const pointer = (picture ? api.paintPicture : api.paint)(page, width, height, font);
   const count = api.commandsSize(page);
   return { commands: core.HEAP32.slice(pointer >> 2, (pointer >> 2) + count),

@@ -7,13 +7,15 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/refusal_text.h"
 #include "batch/options/batch_options.h"
-#include "batch/options/refusal_text.h"
 #include "batch/options/sweep_options.h"
 #include "batch/posix/output_file.h"
 #include "batch/runs/compressed_output.h"
+#include "batch/runs/data_fit.h"
 #include "batch/runs/summary_output.h"
 #include "batch/runs/sweep_main.h"
+#include "batch/shards/sweep_manifest.h"
 #include "model/simulation.h"
 #include "shell/dialogs.h"
 #include "shell/messages.h"
@@ -23,6 +25,7 @@
 // the Qt painter library is there.
 #if MORBILEX_BATCH_CHART
 #include "chart/chart.h"
+#include "chart/chart_points.h"
 #include "picture/chart_export.h"
 #endif
 
@@ -73,15 +76,24 @@ bool chart_export_available() {
     return MORBILEX_BATCH_CHART != 0;
 }
 
-// The chart's file as bytes, before anything is written.
+// The chart's file as bytes, before anything is written; with observed
+// counts over it when there are points.
 bool draw_chart_file(Records& records, const BatchRequest& request, std::string& bytes,
-                     std::string& error) {
+                     std::string& error, const std::vector<ChartPoint>& points = {},
+                     const std::vector<ChartPoint>& series = {}) {
 #if MORBILEX_BATCH_CHART
     SeriesColours colours;
     init_series_colours(colours);
     std::string reason;
-    if (render_chart(records, colours, "chart." + request.chart_type, request.chart_width,
-                     request.chart_height, bytes, reason)) {
+    const auto draw = [&](Surface& surface, int width, int height) {
+        paint_view(surface, records, colours, width, height);
+        draw_chart_points(surface, records, points, series, DATA_POINT_COLOUR);
+    };
+    const std::string type = "chart." + request.chart_type;
+    if (points.empty() ? render_chart(records, colours, type, request.chart_width,
+                                      request.chart_height, bytes, reason)
+                       : render_view_picture(draw, type, request.chart_width, request.chart_height,
+                                             bytes, reason)) {
         return true;
     }
     error = "--chart=" + request.chart_path + ": " + reason;
@@ -91,6 +103,8 @@ bool draw_chart_file(Records& records, const BatchRequest& request, std::string&
     (void)request;
     (void)bytes;
     (void)error;
+    (void)points;
+    (void)series;
     return false;
 #endif
 }
@@ -152,10 +166,21 @@ bool wants_help(int argc, const char* const argv[]) {
     return false;
 }
 
+bool wants_version(int argc, const char* const argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--version") return true;
+    }
+    return false;
+}
+
 int run_batch(int argc, const char* const argv[]) {
     if (wants_help(argc, argv)) {
         if (print_to_standard_output(usage_text() + analysis_usage_text())) return EXIT_DONE;
         return fail("--help: standard output could not be written");
+    }
+    if (wants_version(argc, argv)) {
+        if (print_to_standard_output(program_version_text() + "\n")) return EXIT_DONE;
+        return fail("--version: standard output could not be written");
     }
     AnalysisOptions analysis;
     std::vector<const char*> rest;
@@ -168,9 +193,21 @@ int run_batch(int argc, const char* const argv[]) {
     if (!outputs_are_distinct({{"--trace=", request.trace_path},
                                {"--chart=", request.chart_path},
                                {"--summary=", analysis.summary_path},
-                               {"--output=", analysis.output_path}},
+                               {"--output=", analysis.output_path},
+                               {"--fit-output=", request.data.fit_output}},
                               error)) {
         return fail(error, EXIT_WRONG_OPTION);
+    }
+    DataOptions& data = request.data;
+    if (data.any_given && !data.given()) {
+        return fail("the options of observed counts need --data=FILE.csv", EXIT_WRONG_OPTION);
+    }
+    if (data.given() && (analysis.sweep() || analysis.merge())) {
+        return fail(data.option + ": observed counts go with a single run, not a sweep or a merge",
+                    EXIT_WRONG_OPTION);
+    }
+    if (!data.fit_output.empty() && data.fit.empty()) {
+        return fail("--fit-output=" + data.fit_output + ": there is no --fit", EXIT_WRONG_OPTION);
     }
     if (analysis.sweep() || analysis.merge()) {
         const int status = run_analysis_command(analysis, request, error);
@@ -180,14 +217,31 @@ int run_batch(int argc, const char* const argv[]) {
         return fail(
             "--chart: this build has no chart export (the Qt 6 painter library was not built)");
     }
+    ObservedCounts counts;
+    if (data.given() && !load_data_counts(data, counts, error)) return fail(error);
     auto records = std::make_unique<Records>();
     if (!apply_dialogs(*records, request, error)) return fail(error);
+    std::string fit_text;
+    if (!data.fit.empty()) {
+        CountFit fit;
+        if (!fit_data_counts(data, counts, *records, request, fit, error)) return fail(error);
+        fit_text = fit_output_text(fit);
+        records = std::make_unique<Records>();
+        if (!apply_dialogs(*records, request, error)) return fail(error);
+    }
+    double objective = 0.0;
+    if (data.given() && !run_objective(data, counts, *records, request.mode, objective, error)) {
+        return fail(error);
+    }
     const File trace(std::tmpfile());
     if (!trace) return fail("no temporary file for the trace could be made");
     NonFiniteRow non_finite;
     if (!run_into(*records, request.mode, trace.get(), non_finite, error)) return fail(error);
     PreparedFiles files;
-    if (!request.chart_path.empty() && !draw_chart_file(*records, request, files.chart, error)) {
+    std::vector<ChartPoint> points, series;
+    if (data.given()) data_chart_points(data, counts, *records, request.mode, points, series);
+    if (!request.chart_path.empty() &&
+        !draw_chart_file(*records, request, files.chart, error, points, series)) {
         return fail(error);
     }
     const bool summary_wanted = analysis.summary || !analysis.summary_path.empty();
@@ -195,12 +249,32 @@ int run_batch(int argc, const char* const argv[]) {
         summary_wanted ? run_summary_of(*records, request.mode) : SummaryRow{};
     if (!analysis.summary_path.empty()) {
         files.summary = summary_file_text(summary, analysis.summary_path);
+        if (data.given()) {
+            files.summary = summary_with_objective(files.summary, analysis.summary_path, objective);
+        }
+    }
+    PendingOutput fit_output;
+    if (!data.fit_output.empty() &&
+        !prepare_output(fit_output, "--fit-output=", data.fit_output, fit_text, error)) {
+        return fail(error);
     }
     const bool trace_wanted = !analysis.summary || analysis.trace_given;
     if (!write_outputs(trace.get(), trace_wanted, files, request, analysis, error)) {
         return fail(error);
     }
-    if (analysis.summary && !print_summary(summary, error)) return fail(error);
+    std::string reason;
+    if (!fit_output.commit(reason)) {
+        return fail("--fit-output=" + data.fit_output + ": the file could not be put in place (" +
+                    reason + ")");
+    }
+    if (analysis.summary && data.given()) {
+        if (!print_to_standard_output(
+                summary_with_objective(readable_summary(summary), "", objective))) {
+            return fail("--summary: standard output could not be written");
+        }
+    } else if (analysis.summary && !print_summary(summary, error)) {
+        return fail(error);
+    }
     if (non_finite.step >= 0) return fail(non_finite_run_text(non_finite), EXIT_NOT_FINITE);
     return EXIT_DONE;
 }

@@ -69,6 +69,7 @@ Explorer::Explorer(ViewOptions& view) : view(view), switches_(morbilex::view_swi
 Explorer::~Explorer() = default;
 
 void Explorer::sync(const Records& records) {
+    follow_counts_link(observed, records);
     if (synced_ && same_inputs(scenario_inputs_of(records, records.mode), inputs_)) {
         if (baseline_pending_) run_baseline(records, {}, {});
         return;
@@ -238,12 +239,14 @@ ReadOutSteps read_out_steps(const Records& records, int width, int height, doubl
                             const ChartTextExtent& extent) {
     const StepMapping m = step_mapping(records, width, height, cell_pixels, extent);
     if (!m.valid) return {};
-    return {static_cast<int>(m.lowest), static_cast<int>(m.highest)};
+    const double page = std::nearbyint(READ_OUT_PAGE_DAYS / records.model.dt);
+    return {static_cast<int>(m.lowest), static_cast<int>(m.highest),
+            page >= 1.0 && page < 1e9 ? static_cast<int>(page) : 1};
 }
 
 int read_out_step_after_key(int step, ReadOutKey key, ReadOutSteps steps) {
     if (steps.first < 0 || steps.last < steps.first) return -1;
-    const int page = std::max(1, (steps.last - steps.first + 1) / 10);
+    const int page = std::max(1, steps.page);
     int move = 0;
     switch (key) {
         case ReadOutKey::Home:

@@ -14,6 +14,7 @@
 #include "chart/chart.h"
 #include "explore/explore_layout.h"
 #include "explore/figures.h"
+#include "explore/observed_overlay.h"
 #include "explore/view_options.h"
 #include "model/records.h"
 #include "model/run_loop.h"
@@ -63,6 +64,8 @@ public:
 
     // The read-out's step, or -1 when none is shown.
     int read_out_step = -1;
+    // Observed counts shown over the chart (none by default).
+    ObservedOverlay observed;
 
     // How the window presents the run, and its switches as the remembered
     // settings name them.
@@ -137,17 +140,20 @@ int step_at_device_x(const Records& records, int device_x, int width, int height
 int shown_rows(const Records& records);
 
 // The steps the read-out can show on a device width by height with text of
-// cell_pixels: those inside the frame, first..last (both -1 when none).
+// cell_pixels: those inside the frame, first..last (both -1 when none), and
+// the steps of READ_OUT_PAGE_DAYS days, what Page Up and Page Down move.
+inline constexpr double READ_OUT_PAGE_DAYS = 10.0;
 struct ReadOutSteps {
     int first = -1;
     int last = -1;
+    int page = 1;
 };
 ReadOutSteps read_out_steps(const Records& records, int width, int height, double cell_pixels,
                             const ChartTextExtent& extent = {});
 
 // The keys that move the read-out, the same in every front end: an arrow
-// moves one step, Shift with an arrow ten, Page Up and Page Down a tenth of
-// the steps shown (earlier and later), Home and End to the first and last.
+// moves one step, Shift with an arrow ten, Page Up and Page Down ten days
+// (earlier and later), Home and End to the first and last step shown.
 enum class ReadOutKey { Left, Right, ShiftLeft, ShiftRight, PageUp, PageDown, Home, End };
 inline constexpr int READ_OUT_SHIFT_STEPS = 10;
 // The read-out's step after key, from step (-1: none shown yet, when a key

@@ -781,6 +781,10 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
         if (!look.r.empty())
             draw_effective_r(surface, geometry, records, mapping.x_per_day, look, room);
         draw_peak(surface, geometry, records, mapping.x_per_day, look, room);
+        AxisScale counts_scale = records.scale;
+        counts_scale.x_per_day = mapping.x_per_day;
+        draw_observed_overlay(surface, geometry, counts_scale,
+                              overlay_contents(explorer.observed, records));
         if (mapping.legend == LegendPlace::OverFrame) {
             draw_legend_over_frame(surface, geometry, look, comparison, room, explorer);
         } else {

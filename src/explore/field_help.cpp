@@ -51,4 +51,15 @@ const FieldHelp* field_help(const char* name) {
     return nullptr;
 }
 
+std::string accessible_field_name(const char* name) {
+    std::string text = name;
+    for (char& c : text) {
+        if (c == '_') c = ' ';
+    }
+    const FieldHelp* help = field_help(name);
+    if (help != nullptr && std::string_view(help->unit) != "-")
+        text += std::string(", ") + help->unit;
+    return text;
+}
+
 }  // namespace morbilex

@@ -2,6 +2,8 @@
 // sliders' tooltips.
 #pragma once
 
+#include <string>
+
 namespace morbilex {
 
 struct FieldHelp {
@@ -12,5 +14,10 @@ struct FieldHelp {
 
 // The help of the field with this name, or nullptr.
 const FieldHelp* field_help(const char* name);
+
+// The name assistive technology gives the field's control: its name with
+// spaces for '_' and its unit ("latent period, days"); the name alone for
+// a field without help.
+std::string accessible_field_name(const char* name);
 
 }  // namespace morbilex

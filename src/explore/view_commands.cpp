@@ -1,7 +1,12 @@
 #include "explore/view_commands.h"
 
 #include "explore/axis_fitting.h"
+#include "explore/count_fit_command.h"
 #include "explore/figures.h"
+#include "explore/user_guide.h"
+#include "shell/messages.h"
+#include "shell/scenario_document.h"
+#include "shell/scenario_files.h"
 
 namespace morbilex {
 namespace {
@@ -24,6 +29,9 @@ constexpr MenuItem VIEW_ITEMS[] = {
     {"&User's guide", COMMAND_USER_GUIDE},
     {nullptr, 0},
     {"C&lassic view", COMMAND_CLASSIC_VIEW},
+    {nullptr, 0},
+    {"Open observed cou&nts...", COMMAND_OPEN_COUNTS},
+    {"Fit to observed coun&ts", COMMAND_FIT_COUNTS},
 };
 
 constexpr Accelerator VIEW_ACCELERATORS[] = {
@@ -99,7 +107,45 @@ bool view_item_enabled(const ViewOptions& view, int command) {
 std::string copied_figures(ExplorerContext& context) {
     context.explorer.sync(context.commands.records);
     if (!context.explorer.figures().available) return {};
-    return figures_tab_text(context.explorer.figures());
+    const Records& records = context.commands.records;
+    std::string text;
+    const std::string name = scenario_file_name(records.scenario_file);
+    if (!name.empty()) text += "scenario\t" + name + "\n";
+    const std::string document = write_scenario_document(records);
+    for (std::size_t start = 0, end; start < document.size(); start = end + 1) {
+        end = document.find('\n', start);
+        if (end == std::string::npos) end = document.size();
+        const std::string line = document.substr(start, end - start);
+        const std::size_t equals = line.find(" = ");
+        if (line.empty() || line[0] == '#' || equals == std::string::npos) continue;
+        text += line.substr(0, equals) + "\t" + line.substr(equals + 3) + "\n";
+    }
+    return text + "\n" + figures_tab_text(context.explorer.figures());
+}
+
+bool reopen_remembered_run(ExplorerContext& context, InterventionMode mode) {
+    Records& records = context.commands.records;
+    if (context.explorer.view.classic || mode < MODE_NO_INTERVENTION) return false;
+    {
+        const ExplorerFedByRuns fed(context.commands, context.explorer);
+        records.mode = mode;
+        run_current_mode(context.commands);
+    }
+    context.explorer.read_out_step = -1;
+    if (context.explorer.view.fit_after_run) fit_and_repaint(context);
+    return true;
+}
+
+bool show_dialog_help(const ViewOptions& view, ExplorerHost& host, DialogKind kind) {
+    if (view.classic) return false;
+    host.show_user_guide_at(dialog_guide_anchor(kind));
+    return true;
+}
+
+std::string window_title(const Records& records, const ViewOptions& view) {
+    const std::string name = scenario_file_name(records.scenario_file);
+    if (view.classic || name.empty()) return PROGRAM_TITLE;
+    return name + " - " + PROGRAM_TITLE;
 }
 
 void execute_explorer_command(ExplorerContext& context, int command_id) {
@@ -115,6 +161,12 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
                 view.fit_after_run = true;
                 context.host.view_options_changed();
             }
+            return;
+        case COMMAND_FIT_COUNTS:
+            if (!view.classic) fit_observed_counts(context);
+            return;
+        case COMMAND_OPEN_COUNTS:
+            if (!view.classic) open_observed_counts(context);
             return;
         case COMMAND_FIT_AFTER_RUN:
             if (view.classic) return;

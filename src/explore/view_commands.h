@@ -18,8 +18,16 @@ public:
     virtual void copy_text(const std::string& text) = 0;
     // Shows the user's guide (user_guide_markdown()).
     virtual void show_user_guide() = 0;
+    // Shows the user's guide at the section with this anchor (guide_anchor()).
+    virtual void show_user_guide_at(const std::string& anchor) {
+        (void)anchor;
+        show_user_guide();
+    }
     // the view options changed: show or hide the panels, update the menu's checks.
     virtual void view_options_changed() = 0;
+    // A CSV file of observed counts the user picks; empty when none (the
+    // default: a front end without a file dialog).
+    virtual std::string choose_counts_file() { return {}; }
 };
 
 // "&View": Fit axes to the run (Ctrl+F), Fit after every run, Compare with no
@@ -45,7 +53,23 @@ struct ExplorerContext {
 // when the explorer view fits after every run.
 void execute_explorer_command(ExplorerContext& context, int command_id);
 
-// The figures of the run on screen as tab-separated text (empty before a run).
+// The figures of the run on screen as tab-separated text (empty before a run),
+// after the scenario they belong to: its file's name when it has one, then
+// every value as a scenario file names it ("R_0<tab>2.5"), then a blank line.
 std::string copied_figures(ExplorerContext& context);
+
+// At start, the run of the last session (its mode as remembered, its values
+// already in the records) made again in the explorer view, fitted as any
+// run; nothing in the classic view, which starts at its title screen, or
+// when no run was remembered. True when it ran.
+bool reopen_remembered_run(ExplorerContext& context, InterventionMode mode);
+
+// A dialog's Help button or F1 in it: in the explorer view the user's guide
+// at that dialog's section (true); nothing in the classic view (false).
+bool show_dialog_help(const ViewOptions& view, ExplorerHost& host, DialogKind kind);
+
+// The window's title: the program's name and, in the explorer view, the
+// scenario file last opened or saved ("flu.morbilex - Morbilex").
+std::string window_title(const Records& records, const ViewOptions& view);
 
 }  // namespace morbilex

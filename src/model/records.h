@@ -2,9 +2,14 @@
 // axis scale, rate constants, result table and the intervention mode.
 #pragma once
 
+#include <string>
+
 #include <array>
 #include <cstddef>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace morbilex {
 
@@ -107,6 +112,13 @@ struct Records : Scenario {
     RateConstants rates;
     InterventionMode mode = MODE_NOTHING_CALCULATED;
     ResultTable results;
+    // The scenario file last opened or saved (a full path; empty for none):
+    // the window's title and the copied figures name it, and it is remembered.
+    std::string scenario_file;
+    // The observed counts the scenario goes with, as its file names them:
+    // (name, text) in the file's order, such as ("data", "counts.csv") and
+    // ("population", "763"); the programs read the counts and check the texts.
+    std::vector<std::pair<std::string, std::string>> counts_link;
 };
 
 Records& program_records();

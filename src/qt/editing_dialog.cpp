@@ -1,6 +1,7 @@
 #include "qt/editing_dialog.h"
 
 #include <QColor>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -23,6 +24,13 @@ QString field_tool_tip(const DialogTable& table, int control_id) {
     if (help == nullptr) return {};
     return QStringLiteral("%1 (%2)").arg(QString::fromUtf8(help->meaning),
                                          QString::fromUtf8(help->unit));
+}
+
+// The name a screen reader says for a field: its name in the table, with its unit.
+QString field_accessible_name(const DialogTable& table, int control_id) {
+    const FieldSpec* field = find_field(table, control_id);
+    if (field == nullptr) return {};
+    return QString::fromStdString(accessible_field_name(field->name));
 }
 
 // value * numerator / denominator rounded to the nearest integer, halves away
@@ -135,6 +143,8 @@ EditingDialog::EditingDialog(const DialogTable& table, Records& records, QWidget
 }
 
 int EditingDialog::run() {
+    // Holding only its own window, so that the guide its Help opens can be read.
+    setWindowModality(Qt::WindowModal);
     return exec() == QDialog::Accepted ? DIALOG_RESULT_OK : DIALOG_RESULT_CANCEL;
 }
 
@@ -200,6 +210,8 @@ QWidget* EditingDialog::create_control(const ControlSpec& control) {
             auto* edit = new QLineEdit(this);
             edit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
             edit->setToolTip(field_tool_tip(table_, control.id));
+            edit->setAccessibleName(field_accessible_name(table_, control.id));
+            edit->setAccessibleDescription(edit->toolTip());
             edits_[control.id] = edit;
             return edit;
         }
@@ -218,11 +230,20 @@ void EditingDialog::reject() {
     command(CONTROL_ID_CANCEL);
 }
 
+void EditingDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        command(CONTROL_ID_HELP);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void EditingDialog::command(int control_id) {
     // OK closes only when every field was accepted; a refusal leaves the
     // dialog open with the refusing field's text selected, silently in the
     // classic view, with the reason under the fields otherwise. "Help" does
     // nothing.
+    if (control_id == CONTROL_ID_HELP && help_) help_();
     DialogCommandOutcome outcome = dialog_command(table_, records_, *this, control_id);
     if (refusal_line_ != nullptr && control_id == CONTROL_ID_OK) {
         refusal_line_->setText(QString::fromLatin1(

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFontMetrics>
 #include <QRect>
+#include <functional>
 #include <map>
 
 #include "model/records.h"
@@ -37,6 +38,8 @@ public:
 
     // Runs modally: 0 after OK, 1 after Cancel, Esc or the close box.
     int run();
+    // What Help and F1 do (nothing without it).
+    void set_help(std::function<void()> help) { help_ = std::move(help); }
 
     // Esc and the close box: the Cancel of the protocol.
     void reject() override;
@@ -44,6 +47,8 @@ public:
 protected:
     // The first field takes the focus with its text selected.
     void showEvent(QShowEvent* event) override;
+    // F1 is the Help button's key.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void set_text(int control_id, const char* text) override;
@@ -63,6 +68,7 @@ private:
     std::map<int, QLineEdit*> edits_;
     std::map<int, QLabel*> displays_;
     QLabel* refusal_line_ = nullptr;  // the explorer view's reason for a refused OK
+    std::function<void()> help_;
 };
 
 }  // namespace morbilex

@@ -40,8 +40,9 @@ int main(int argc, char* argv[]) {
         std::string settings_path = settings_file_path(settings_folder());
         ViewOptions view;
         const auto switches = view_switches(view);
+        InterventionMode remembered_mode = MODE_NOTHING_CALCULATED;
         const std::string settings_note =
-            load_remembered_settings(settings_path, records, switches);
+            load_remembered_settings(settings_path, records, &remembered_mode, switches);
         if (!settings_note.empty()) std::fprintf(stderr, "morbilex: %s\n", settings_note.c_str());
         MainWindow window(records, trace_path);
         window.explorer().view = view;
@@ -49,7 +50,11 @@ int main(int argc, char* argv[]) {
         const TerminationSignals termination([&window] { window.end_by_signal(); });
         window.show();
         window.activateWindow();  // keys reach it even without a window manager
-        if (!options.scenario_path.empty()) window.open_scenario(options.scenario_path);
+        if (!options.scenario_path.empty()) {
+            window.open_scenario(options.scenario_path);
+        } else {
+            window.reopen_run(remembered_mode);  // the last session's run, as it was left
+        }
         if (!window.ending()) exit_code = application.exec();
         save_remembered_settings(settings_path, records, window.explorer().view_switches());
     }

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDockWidget>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -22,6 +23,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <string_view>
@@ -37,9 +39,11 @@
 #include "shell/menu.h"
 #include "shell/messages.h"
 
-// The icon's resources live in this library; the program has to ask for them.
+// The icon's and the guide's pictures live in this library; the program has
+// to ask for them.
 static void load_icon_resources() {
     Q_INIT_RESOURCE(program_icon);
+    Q_INIT_RESOURCE(guide_pictures);
 }
 
 namespace morbilex {
@@ -153,7 +157,7 @@ MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent
     context_.trace_path = trace_path_.c_str();
     context_.view_switches = explorer_.view_switches();
     init_series_colours(colours_);
-    setWindowTitle(QString::fromLatin1(PROGRAM_TITLE));
+    setWindowTitle(QString::fromStdString(window_title(records_, explorer_.view)));
     setWindowIcon(program_icon());
     view_ = new ChartView(records_, colours_, explorer_, this);
     view_->execute = [this](int command_id) { execute(command_id); };
@@ -173,6 +177,10 @@ MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent
     // The explorer's page is wider than tall: the chart with the figures beside.
     printing_.set_landscape_page([this] { return !explorer_.view.classic && records_.mode >= 0; });
     follow_view_options();
+    view_->setAccessibleName(QStringLiteral("Chart"));
+    view_->setAccessibleDescription(QStringLiteral(
+        "S, E, I and R over time; Left and Right move the read-out (Shift: ten steps; Page Up, "
+        "Page Down: ten days; Home, End: first and last step)"));
     resize(default_window_size());
     panel_width_ = panel_width_for(width());
     resizeDocks({figures_dock_, sliders_dock_}, {panel_width_, panel_width_}, Qt::Horizontal);
@@ -201,11 +209,13 @@ void MainWindow::show_panels() {
 }
 
 MainWindow::~MainWindow() {
+    delete guide_;
     remove_trace_at_exit(context_);
 }
 
 void MainWindow::execute(int command_id) {
     execute_explorer_command(explorer_context_, command_id);
+    follow_scenario_file();
     // The keyboard comes back here once a command's dialogs and boxes have
     // closed, also on a desktop without a window manager to hand it back.
     if (isVisible()) activateWindow();
@@ -213,6 +223,15 @@ void MainWindow::execute(int command_id) {
 
 void MainWindow::open_scenario(const std::string& path) {
     open_scenario_file(context_, path);
+    follow_scenario_file();
+}
+
+void MainWindow::reopen_run(InterventionMode mode) {
+    reopen_remembered_run(explorer_context_, mode);
+}
+
+void MainWindow::follow_scenario_file() {
+    setWindowTitle(QString::fromStdString(window_title(records_, explorer_.view)));
 }
 
 void MainWindow::end_by_signal() {
@@ -295,6 +314,7 @@ void MainWindow::build_accelerators() {
 void MainWindow::build_panels() {
     figures_ = new QLabel(this);
     figures_->setObjectName(QStringLiteral("figures"));
+    figures_->setAccessibleName(QStringLiteral("Figures"));
     figures_->setTextFormat(Qt::RichText);
     figures_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -358,6 +378,9 @@ void MainWindow::build_sliders() {
         const QString help = help_text(field->name);
         name->setToolTip(help);
         slider->setToolTip(help);
+        slider->setAccessibleName(QString::fromLatin1(field->label));
+        slider->setAccessibleDescription(help);
+        name->setBuddy(slider);
         layout->addWidget(name, 0, 0);
         layout->addWidget(number, 0, 1);
         layout->addWidget(slider, 1, 0, 1, 2);
@@ -419,29 +442,47 @@ void MainWindow::follow_view_options() {
         action->setChecked(view_item_checked(explorer_.view, command));
         action->setEnabled(view_item_enabled(explorer_.view, command));
     }
+    follow_scenario_file();
     refresh_panels();
 }
 
-void MainWindow::show_user_guide() {
+void MainWindow::show_user_guide(const std::string& anchor) {
     if (guide_ == nullptr) {
-        guide_ = new QDialog(this);
+        // A window of its own, not the main window's child: it stays usable
+        // while a dialog that opened it holds the main window.
+        guide_ = new QDialog(nullptr);
         guide_->setObjectName(QStringLiteral("user_guide"));
         guide_->setWindowTitle(QStringLiteral("Morbilex User's Guide"));
-        auto* browser = new QTextBrowser(guide_);
-        const std::string_view guide = user_guide_markdown();
-        browser->setMarkdown(QString::fromUtf8(guide.data(), static_cast<qsizetype>(guide.size())));
-        browser->setOpenExternalLinks(false);
+        guide_->setWindowIcon(program_icon());
+        guide_browser_ = new QTextBrowser(guide_);
+        guide_browser_->setObjectName(QStringLiteral("user_guide_text"));
+        guide_browser_->setAccessibleName(QStringLiteral("User's guide"));
+        guide_browser_->setSearchPaths({QStringLiteral(":/guide")});
+        // The pictures are the Linux program's own screenshots, when built in.
+        const bool pictures = QFile::exists(QStringLiteral(":/guide/explorer.png"));
+        const std::string html =
+            guide_html(user_guide_for(GuideReader::Desktop), pictures ? "qrc:/guide/" : "");
+        guide_browser_->setHtml(QString::fromStdString(html));
+        guide_browser_->setOpenExternalLinks(false);
         auto* layout = new QVBoxLayout(guide_);
-        layout->addWidget(browser);
-        guide_->resize(720, 640);
+        layout->addWidget(guide_browser_);
+        guide_->resize(760, 680);
     }
     guide_->show();
+    if (!anchor.empty()) {
+        // Once the page is laid out at the window's size.
+        const QString name = QString::fromStdString(anchor);
+        guide_browser_->scrollToAnchor(name);
+        QTimer::singleShot(0, guide_browser_,
+                           [browser = guide_browser_, name] { browser->scrollToAnchor(name); });
+    }
     guide_->raise();
     guide_->activateWindow();
 }
 
 int MainWindow::run_dialog(DialogKind kind) {
     EditingDialog dialog(dialog_table(kind), records_, this, view_, explorer_.view.classic);
+    dialog.set_help([this, kind] { show_dialog_help(explorer_.view, explorer_host_, kind); });
     return dialog.run();
 }
 
@@ -525,8 +566,20 @@ void WindowExplorerHost::show_user_guide() {
     window_.show_user_guide();
 }
 
+void WindowExplorerHost::show_user_guide_at(const std::string& anchor) {
+    window_.show_user_guide(anchor);
+}
+
 void WindowExplorerHost::view_options_changed() {
     window_.follow_view_options();
+}
+
+std::string WindowExplorerHost::choose_counts_file() {
+    const QString path =
+        QFileDialog::getOpenFileName(&window_, QStringLiteral("Open Observed Counts"), QString(),
+                                     QStringLiteral("Counts (*.csv);;All files (*)"));
+    window_.activateWindow();
+    return path.toStdString();
 }
 
 void WindowFrontEnd::print() {

@@ -25,6 +25,7 @@ class QDialog;
 class QDockWidget;
 class QLabel;
 class QSlider;
+class QTextBrowser;
 class QVBoxLayout;
 
 namespace morbilex {
@@ -64,7 +65,9 @@ public:
     explicit WindowExplorerHost(MainWindow& window) : window_(window) {}
     void copy_text(const std::string& text) override;
     void show_user_guide() override;
+    void show_user_guide_at(const std::string& anchor) override;
     void view_options_changed() override;
+    std::string choose_counts_file() override;
 
 private:
     MainWindow& window_;
@@ -87,6 +90,10 @@ public:
     bool ending() const { return ending_; }
     // The scenario file given on the command line, opened as Open Scenario does.
     void open_scenario(const std::string& path);
+    // The last session's run in its remembered mode (explorer view only).
+    void reopen_run(InterventionMode mode);
+    // The title names the scenario file (explorer view).
+    void follow_scenario_file();
 
     ChartView* view() const { return view_; }
     Explorer& explorer() { return explorer_; }
@@ -112,7 +119,8 @@ public:
 
     // The explorer view: the guide, the panels shown or hidden with the view
     // options, and their contents brought up to the records after a repaint.
-    void show_user_guide();
+    // anchor: the section to show, or empty for where the reader left it.
+    void show_user_guide(const std::string& anchor = {});
     void follow_view_options();
     void refresh_panels();
 
@@ -155,6 +163,7 @@ private:
     };
     std::vector<SliderRow> sliders_;
     QDialog* guide_ = nullptr;
+    QTextBrowser* guide_browser_ = nullptr;
 };
 
 // The program's icon, in every size it ships.

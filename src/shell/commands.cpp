@@ -55,8 +55,14 @@ void edit_then_run(CommandContext& context, DialogKind dialog, InterventionMode 
 void save_scenario_as(CommandContext& context) {
     std::string path = context.front_end.choose_scenario_file(true);
     std::string error;
-    if (!path.empty() && !save_scenario_file(path, context.records, error))
+    if (path.empty()) return;
+    if (!save_scenario_file(path, context.records, error)) {
         context.front_end.show_file_message(SAVE_SCENARIO_CAPTION, error, true);
+        return;
+    }
+    std::error_code failure;
+    const std::filesystem::path full = std::filesystem::absolute(path, failure);
+    context.records.scenario_file = failure ? path : full.string();
 }
 
 // The trace of the last run copied where the user says; refused with a note

@@ -29,6 +29,8 @@ enum CommandId : int {
     COMMAND_CLASSIC_VIEW = 133,
     COMMAND_COPY_FIGURES = 134,
     COMMAND_USER_GUIDE = 135,
+    COMMAND_FIT_COUNTS = 136,
+    COMMAND_OPEN_COUNTS = 137,
     // The explorer chart's curves and scales.
     COMMAND_SHOW_SUSCEPTIBLE = 140,  // to 143: S, E, I, R
     COMMAND_INFECTIOUS_ONLY = 144,

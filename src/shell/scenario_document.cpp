@@ -31,6 +31,8 @@ struct Target {
     const FieldSpec* field = nullptr;
     int view = -1;  // the index of a view switch
     bool is_mode = false;
+    bool is_file = false;  // the remembered scenario file's path
+    bool is_counts_link = false;
 };
 
 std::optional<Target> target_named(std::string_view name, ViewSwitches view) {
@@ -44,6 +46,12 @@ std::optional<Target> target_named(std::string_view name, ViewSwitches view) {
             return Target{DialogKind::ModelParameters, nullptr, static_cast<int>(k)};
     }
     if (name == "mode") return Target{DialogKind::ModelParameters, nullptr, -1, true};
+    if (name == "scenario_file")
+        return Target{DialogKind::ModelParameters, nullptr, -1, false, true};
+    for (const char* link : COUNTS_LINK_NAMES) {
+        if (name == link)
+            return Target{DialogKind::ModelParameters, nullptr, -1, false, false, true};
+    }
     return std::nullopt;
 }
 
@@ -53,7 +61,7 @@ std::string at_line(int line) {
 
 }  // namespace
 
-std::string write_scenario_document(const Records& records, ViewSwitches view) {
+std::string write_scenario_document(const Records& records, ViewSwitches view, bool remembered) {
     std::string out = HEADER;
     for (DialogKind kind : ALL_DIALOG_KINDS) {
         for (const FieldSpec& field : dialog_table(kind).fields) {
@@ -63,9 +71,18 @@ std::string write_scenario_document(const Records& records, ViewSwitches view) {
         }
     }
     if (records.mode >= 0) out += "mode = " + std::to_string(records.mode) + "\n";
+    for (const auto& [name, text] : records.counts_link)
+        out += name + " = " + text + "\n";
     for (const ViewSwitch& view_switch : view) {
         out += view_switch.name;
         out += *view_switch.value ? " = 1\n" : " = 0\n";
+    }
+    if (remembered) {
+        const std::string& file = records.scenario_file;
+        if (!file.empty() && file.find_first_of("\r\n") == std::string::npos &&
+            file.front() != ' ' && file.back() != ' ') {
+            out += "scenario_file = " + file + "\n";
+        }
     }
     return out;
 }
@@ -118,13 +135,21 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
         seen.push_back({name, line, target->field != nullptr ? target->field->control_id : 0});
         const std::string refused =
             at_line(line) + name + " = " + quoted_text(value) + " refused: ";
-        if (target->is_mode) {
+        if (target->is_file) {
+            staged.scenario_file = value;
+        } else if (target->is_mode) {
             if (value.size() != 1 || value[0] < '0' || value[0] > '2') {
                 error =
                     refused + "the mode is 0 (no intervention), 1 (one-time) or 2 (intermittent)";
                 return false;
             }
             staged_mode = value[0] - '0';
+        } else if (target->is_counts_link) {
+            if (value.empty()) {
+                error = refused + "the value is empty";
+                return false;
+            }
+            staged.counts_link.emplace_back(name, value);
         } else if (target->view >= 0) {
             if (value != "0" && value != "1") {
                 error = refused + "a view option is 0 (off) or 1 (on)";
@@ -162,6 +187,8 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
     records.scale.ymax = staged.scale.ymax;
     for (std::size_t k = 0; k < view.size(); ++k)
         *view[k].value = staged_view[k];
+    records.scenario_file = staged.scenario_file;
+    records.counts_link = std::move(staged.counts_link);
     mode = staged_mode;
     return true;
 }

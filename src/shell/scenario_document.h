@@ -20,12 +20,20 @@ struct ViewSwitch {
     bool* value;
 };
 using ViewSwitches = std::span<const ViewSwitch>;
+// The names of the lines that link observed counts to a scenario (kept as
+// text in records.counts_link, each at most once).
+inline constexpr const char* COUNTS_LINK_NAMES[] = {"data",          "data_series",  "data_column",
+                                                    "data_day_zero", "population",   "reporting",
+                                                    "fit",           "fit_objective"};
 
 // The document of records: every field the dialogs read back (R_0, ...,
 // xmin, ..., ymax), the mode when a run has been calculated, and the view's
 // switches given. Numbers are the shortest texts that read back to
 // the very same values.
-std::string write_scenario_document(const Records& records, ViewSwitches view = {});
+// remembered (the settings kept between sessions) adds the scenario file last
+// opened or saved.
+std::string write_scenario_document(const Records& records, ViewSwitches view = {},
+                                    bool remembered = false);
 
 // Reads a document into records, all or nothing. A name not given keeps its
 // default (a view switch: its value as it stands); a view switch's name is

@@ -221,14 +221,31 @@ bool load_scenario_file(const std::string& path, Records& records, InterventionM
     std::string text;
     if (!read_whole_text(path, text, error)) return false;
     std::string reason;
-    if (read_scenario_document(text, records, mode, reason, view)) return true;
-    error = file_problem_text(path, 0) + ": " + reason;
-    return false;
+    if (!read_scenario_document(text, records, mode, reason, view)) {
+        error = file_problem_text(path, 0) + ": " + reason;
+        return false;
+    }
+    std::error_code failure;
+    const fs::path full = fs::absolute(path, failure);
+    records.scenario_file = failure ? path : full.string();
+    // Linked counts named relative to the scenario file are found beside it.
+    for (auto& [name, value] : records.counts_link) {
+        const fs::path folder = fs::path(path).parent_path();
+        if (name == "data" && fs::path(value).is_relative() && !folder.empty()) {
+            value = (folder / value).string();
+        }
+    }
+    return true;
 }
 
 bool save_scenario_file(std::string& path, const Records& records, std::string& error) {
     if (!fs::path(path).has_extension()) path += SCENARIO_FILE_EXTENSION;
     return write_whole_text(path, write_scenario_document(records), error);
+}
+
+std::string scenario_file_name(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string settings_file_path(const std::string& folder) {
@@ -239,14 +256,18 @@ std::string settings_file_path(const std::string& folder) {
     return (fs::path(folder) / SETTINGS_FILE_NAME).string();
 }
 
-std::string load_remembered_settings(std::string& path, Records& records, ViewSwitches view) {
+std::string load_remembered_settings(std::string& path, Records& records,
+                                     InterventionMode* remembered_mode, ViewSwitches view) {
+    InterventionMode unused = MODE_NOTHING_CALCULATED;
+    InterventionMode& mode = remembered_mode != nullptr ? *remembered_mode : unused;
+    mode = MODE_NOTHING_CALCULATED;
     std::error_code failure;
     if (path.empty() || fs::status(path, failure).type() == fs::file_type::not_found) return {};
     std::string text;
     std::string reason;
-    InterventionMode unused = MODE_NOTHING_CALCULATED;
     if (read_whole_text(path, text, reason)) {
-        if (read_scenario_document(text, records, unused, reason, view)) return {};
+        if (read_scenario_document(text, records, mode, reason, view)) return {};
+        mode = MODE_NOTHING_CALCULATED;
         reason = file_problem_text(path, 0) + ": " + reason;
     }
     std::string why_kept;
@@ -263,7 +284,8 @@ bool save_remembered_settings(const std::string& path, const Records& records, V
     std::error_code failure;
     fs::create_directories(fs::path(path).parent_path(), failure);
     std::string ignored;
-    return !failure && write_whole_text(path, write_scenario_document(records, view), ignored);
+    return !failure &&
+           write_whole_text(path, write_scenario_document(records, view, true), ignored);
 }
 
 }  // namespace morbilex

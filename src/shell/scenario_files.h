@@ -23,6 +23,9 @@ bool load_scenario_file(const std::string& path, Records& records, InterventionM
 // A symbolic link stays a link: the file it points to gets the new text.
 bool save_scenario_file(std::string& path, const Records& records, std::string& error);
 
+// The name of a scenario file without its folders ("" for an empty path).
+std::string scenario_file_name(const std::string& path);
+
 // The remembered settings' file in the folder the front end keeps its
 // settings in (on Linux $XDG_CONFIG_HOME/morbilex, on Windows
 // %APPDATA%\Morbilex): folder/settings.morbilex. Empty when folder is empty
@@ -37,7 +40,11 @@ std::string settings_file_path(const std::string& folder);
 // so that the settings saved at exit do not replace it, and the text
 // returned says so, for the front end to show once. When it cannot be moved,
 // path is emptied: the settings are not saved over it.
-std::string load_remembered_settings(std::string& path, Records& records, ViewSwitches view = {});
+// The remembered run's mode goes to remembered_mode when given
+// (MODE_NOTHING_CALCULATED when none was remembered).
+std::string load_remembered_settings(std::string& path, Records& records,
+                                     InterventionMode* remembered_mode = nullptr,
+                                     ViewSwitches view = {});
 // The caption of a box that shows that text.
 inline constexpr const char* SETTINGS_CAPTION = "Remembered Settings";
 

@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "explore/field_help.h"
+#include "explore/user_guide.h"
+#include "explore/view_commands.h"
 #include "shell/dialog_layout.h"
 #include "shell/messages.h"
 #include "win32/explorer_window.h"
@@ -68,6 +71,32 @@ void end_labels_before_fields(HWND dialog) {
     }
 }
 
+// Help and F1 in a dialog: the guide window, opened beside the dialog at the
+// dialog's section (the window stays usable while the dialog holds its owner).
+class DialogHelpHost final : public ExplorerHost {
+public:
+    // section: the heading the guide shows first (the guide window finds a
+    // section by its heading's text).
+    DialogHelpHost(HWND dialog, std::string_view section) : dialog_(dialog), section_(section) {}
+    void copy_text(const std::string&) override {}
+    void show_user_guide() override { show_user_guide_at({}); }
+    void show_user_guide_at(const std::string&) override {
+        HWND owner = GetWindow(dialog_, GW_OWNER);
+        if (MainWindowState* state = owner != nullptr ? main_window_state(owner) : nullptr)
+            show_user_guide_window(owner, *state, section_);
+    }
+    void view_options_changed() override {}
+
+private:
+    HWND dialog_;
+    std::string_view section_;
+};
+
+void show_help_of(DialogKind kind, HWND dialog) {
+    DialogHelpHost host(dialog, dialog_guide_section(kind));
+    show_dialog_help(user_interface_state().view, host, kind);
+}
+
 // The explorer view's dialog: taller by the refusal line's room, the buttons
 // moved down by it and the line where they stood.
 void add_refusal_line(HWND dialog, const DialogTable& table) {
@@ -104,13 +133,21 @@ INT_PTR dialog_protocol(DialogKind kind, HWND dialog, UINT message, WPARAM wPara
         if (!user_interface_state().view.classic) add_refusal_line(dialog, table);
         // Each field tells what it means and in which unit when the pointer rests on it.
         HWND tooltip = create_tooltip(dialog);
-        for (const FieldSpec& field : table.fields)
-            add_tooltip(tooltip, dialog, GetDlgItem(dialog, field.control_id),
-                        field_tip(field.name));
+        for (const FieldSpec& field : table.fields) {
+            HWND control = GetDlgItem(dialog, field.control_id);
+            add_tooltip(tooltip, dialog, control, field_tip(field.name));
+            // The labels stand before all fields in the template: each field's own name.
+            set_accessible_name(control, accessible_field_name(field.name));
+        }
         show_dialog_fields(table, program_records(), controls);
         return TRUE;
     }
+    if (message == WM_HELP) {
+        show_help_of(kind, dialog);
+        return TRUE;
+    }
     if (message != WM_COMMAND) return FALSE;
+    if (LOWORD(wParam) == CONTROL_ID_HELP) show_help_of(kind, dialog);
     const DialogCommandOutcome outcome =
         dialog_command(table, program_records(), controls, LOWORD(wParam));
     // The refusing field takes the focus with its text selected, as the

@@ -1,6 +1,8 @@
 #include "win32/explorer_window.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
+#include <richedit.h>
 
 #include <algorithm>
 #include <cstring>
@@ -40,19 +42,66 @@ std::string windows_lines(const std::string& text) {
     return lines;
 }
 
-std::string figures_text(const ViewFigures& figures) {
-    if (!figures.available) return "Figures of the run\r\n\r\nCalculate a run (Ctrl+N).";
-    std::string text = "Figures of the run\r\n";
-    for (const FigureLine& line : figure_lines(figures)) {
-        text += std::string("\r\n") + line.label + ": " + line.value;
-        if (figures.has_baseline && !line.baseline.empty()) {
-            text += "\r\n    no intervention " + line.baseline;
-            if (!line.difference.empty()) text += " (" + line.difference + ")";
+constexpr const char* FIGURE_COLUMNS[] = {"Figure", "This run", "No intervention", "Change"};
+
+void set_list_text(HWND list, int row, int column, const std::string& text) {
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text.c_str());
+    SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+int add_list_row(HWND list, const std::string& first) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<char*>(first.c_str());
+    return static_cast<int>(
+        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+// The figures as a table, as the Linux program shows them: a row a figure,
+// the columns of the run without intervention only after an intervention.
+void show_figures(HWND list, const ViewFigures& figures) {
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    if (!figures.available) {
+        add_list_row(list, "Calculate a run (Ctrl+N).");
+    } else {
+        for (const FigureLine& line : figure_lines(figures)) {
+            const int row = add_list_row(list, line.label);
+            set_list_text(list, row, 1, line.value);
+            if (figures.has_baseline) {
+                set_list_text(list, row, 2, line.baseline);
+                set_list_text(list, row, 3, line.difference);
+            }
+        }
+        const std::string change = peak_change_text(figures);
+        if (!change.empty()) {
+            const int row = add_list_row(list, "Against no intervention");
+            set_list_text(list, row, 1, change);
         }
     }
-    const std::string change = peak_change_text(figures);
-    if (!change.empty()) text += "\r\n\r\nAgainst no intervention: " + change;
-    return text;
+    const int columns = figures.available && figures.has_baseline ? 4 : 2;
+    for (int column = 0; column < 4; ++column) {
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, column,
+                     column < columns ? LVSCW_AUTOSIZE_USEHEADER : 0);
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+}
+
+// The width of text in the control's font, in pixels.
+int text_width(HWND control, const char* text) {
+    HDC device = GetDC(control);
+    if (device == nullptr) return 0;
+    const HGDIOBJ previous =
+        SelectObject(device, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32A(device, text, static_cast<int>(std::strlen(text)), &size);
+    SelectObject(device, previous);
+    ReleaseDC(control, device);
+    return size.cx;
 }
 
 HWND make_child(HWND parent, const char* window_class, const char* text, DWORD style, int id) {
@@ -78,6 +127,7 @@ void make_sliders(HWND window, MainWindowState& state, InterventionMode mode) {
     int id = FIRST_SLIDER_ID;
     for (const SliderField* field : sliders_for_mode(mode)) {
         SliderControls controls{field, nullptr, nullptr, nullptr};
+        // The label just before its trackbar names it for assistive technology.
         controls.label = make_child(window, "Static", field->label, WS_VISIBLE, -1);
         controls.trackbar = make_child(window, TRACKBAR_CLASSA, "",
                                        WS_VISIBLE | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS, id++);
@@ -86,6 +136,7 @@ void make_sliders(HWND window, MainWindowState& state, InterventionMode mode) {
         SendMessageA(controls.trackbar, TBM_SETPAGESIZE, 0,
                      std::max(1, slider_positions(*field) / 20));
         controls.value = make_child(window, "Static", "", WS_VISIBLE | SS_RIGHT, -1);
+        set_accessible_name(controls.trackbar, field->label);
         add_tooltip(state.tooltip, window, controls.trackbar, field_tip(field->name));
         state.sliders.push_back(controls);
     }
@@ -96,6 +147,54 @@ void make_sliders(HWND window, MainWindowState& state, InterventionMode mode) {
 void show_slider_value(const SliderControls& slider, const Records& records) {
     const double value = slider_value(records, *slider.field);
     SetWindowTextA(slider.value, slider_value_text(*slider.field, value).c_str());
+}
+
+// The rich edit control's class: the newest there is (msftedit.dll's, else
+// riched20.dll's); nullptr when neither loads.
+const char* rich_edit_class() {
+    static const char* const found = []() -> const char* {
+        if (LoadLibraryA("msftedit.dll") != nullptr) return "RICHEDIT50W";
+        if (LoadLibraryA("riched20.dll") != nullptr) return "RichEdit20A";
+        return nullptr;
+    }();
+    return found;
+}
+
+// A picture of the guide: the resource of its file's name, or "" when none.
+std::string guide_picture(std::string_view name) {
+    HINSTANCE instance = user_interface_state().instance_handle;
+    std::string resource(name);
+    std::replace(resource.begin(), resource.end(), '.', '_');
+    HRSRC found = FindResourceA(instance, resource.c_str(), RT_RCDATA);
+    HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr) return {};
+    return std::string(static_cast<const char*>(bytes), SizeofResource(instance, found));
+}
+
+// Scrolls the guide so that the heading's paragraph is the first line shown.
+void scroll_guide_to(HWND text, std::string_view heading) {
+    if (text == nullptr || heading.empty()) return;
+    std::wstring wide(heading.begin(), heading.end());  // headings are plain ASCII
+    FINDTEXTEXW find = {};
+    find.chrg.cpMin = 0;
+    find.chrg.cpMax = -1;
+    find.lpstrText = wide.c_str();
+    LRESULT at = -1;
+    // The heading is a paragraph of its own: the first match that starts one.
+    while (true) {
+        at = SendMessageW(text, EM_FINDTEXTEXW, FR_DOWN | FR_MATCHCASE,
+                          reinterpret_cast<LPARAM>(&find));
+        if (at < 0) return;
+        const LRESULT line = SendMessageW(text, EM_LINEFROMCHAR, at, 0);
+        if (SendMessageW(text, EM_LINEINDEX, line, 0) == at) break;
+        find.chrg.cpMin = static_cast<LONG>(at + 1);
+    }
+    CHARRANGE caret = {static_cast<LONG>(at), static_cast<LONG>(at)};
+    SendMessageW(text, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    const LRESULT first = SendMessageW(text, EM_GETFIRSTVISIBLELINE, 0, 0);
+    const LRESULT line = SendMessageW(text, EM_LINEFROMCHAR, at, 0);
+    SendMessageW(text, EM_LINESCROLL, 0, line - first);
 }
 
 LRESULT CALLBACK guide_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -140,15 +239,29 @@ int chart_width(HWND window, const Records& records) {
 
 void create_explorer_panel(HWND window, MainWindowState& state) {
     state.tooltip = create_tooltip(window);
-    state.figures = make_child(window, "Edit", "",
-                               WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                               FIGURES_ID);
+    state.figures_title = make_child(window, "Static", "Figures of the run", 0, -1);
+    state.figures = make_child(
+        window, WC_LISTVIEWA, "",
+        WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_NOSORTHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+        FIGURES_ID);
+    set_accessible_name(state.figures, "Figures of the run");
+    SendMessageA(state.figures, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+    for (int column = 0; column < 4; ++column) {
+        LVCOLUMNA spec = {};
+        spec.mask = LVCF_TEXT | LVCF_SUBITEM | LVCF_FMT;
+        spec.fmt = column == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT;
+        spec.pszText = const_cast<char*>(FIGURE_COLUMNS[column]);
+        spec.iSubItem = column;
+        SendMessageA(state.figures, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&spec));
+    }
 }
 
 void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& records) {
     const int panel = explorer_panel_width(window, records);
     const bool shown = panel > 0;
     ShowWindow(state.figures, shown ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(state.figures_title, shown ? SW_SHOWNA : SW_HIDE);
     for (const SliderControls& slider : state.sliders) {
         for (HWND control : {slider.label, slider.trackbar, slider.value})
             ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
@@ -161,21 +274,36 @@ void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& 
     const int width = panel - 2 * margin;
     const int row = scaled(window, TRACKBAR_AT_96_DPI);
     const int value_width = scaled(window, VALUE_WIDTH_AT_96_DPI);
-    const int label_width = width * 9 / 20;
-    // One row a slider: its label, the trackbar, its value.
-    const int sliders_height = static_cast<int>(state.sliders.size()) * row;
+    const int text_row = scaled(window, ROW_AT_96_DPI);
+    // One row a slider: its label, the trackbar, its value; the labels as
+    // wide as the widest needs. When that leaves the trackbars too little
+    // room, each label takes a row of its own above its trackbar.
+    int widest = 0;
+    for (const SliderControls& slider : state.sliders)
+        widest = std::max(widest, text_width(slider.label, slider.field->label));
+    const int label_width = widest + scaled(window, 6);
+    const bool label_rows = width - label_width - value_width < scaled(window, 90);
+    const int slider_height = label_rows ? row + text_row : row;
+    const int sliders_height = static_cast<int>(state.sliders.size()) * slider_height;
     const int figures_height =
-        std::max(3 * row, static_cast<int>(client.bottom) - sliders_height - 3 * margin);
-    MoveWindow(state.figures, left, margin, width, figures_height, TRUE);
-    int y = 2 * margin + figures_height;
-    const int label_offset = (row - scaled(window, ROW_AT_96_DPI)) / 2 + 1;
+        std::max(3 * row, static_cast<int>(client.bottom) - sliders_height - 3 * margin - text_row);
+    MoveWindow(state.figures_title, left, margin, width, text_row, TRUE);
+    MoveWindow(state.figures, left, margin + text_row, width, figures_height, TRUE);
+    int y = 2 * margin + text_row + figures_height;
+    const int label_offset = (row - text_row) / 2 + 1;
     for (const SliderControls& slider : state.sliders) {
-        MoveWindow(slider.label, left, y + label_offset, label_width, row - label_offset, TRUE);
-        MoveWindow(slider.trackbar, left + label_width, y, width - label_width - value_width, row,
-                   TRUE);
-        MoveWindow(slider.value, left + width - value_width, y + label_offset, value_width,
-                   row - label_offset, TRUE);
-        y += row;
+        if (label_rows) {
+            MoveWindow(slider.label, left, y, width - value_width, text_row, TRUE);
+            MoveWindow(slider.value, left + width - value_width, y, value_width, text_row, TRUE);
+            MoveWindow(slider.trackbar, left, y + text_row, width, row, TRUE);
+        } else {
+            MoveWindow(slider.label, left, y + label_offset, label_width, row - label_offset, TRUE);
+            MoveWindow(slider.trackbar, left + label_width, y, width - label_width - value_width,
+                       row, TRUE);
+            MoveWindow(slider.value, left + width - value_width, y + label_offset, value_width,
+                       row - label_offset, TRUE);
+        }
+        y += slider_height;
     }
     // The strip between chart and panel belongs to neither: the chart's paint
     // leaves it, the class brush clears it.
@@ -186,7 +314,7 @@ void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& 
 void refresh_explorer_panel(HWND window, MainWindowState& state, Records& records) {
     if (user_interface_state().view.classic) return;
     state.explorer.sync(records);
-    SetWindowTextA(state.figures, figures_text(state.explorer.figures()).c_str());
+    show_figures(state.figures, state.explorer.figures());
     const InterventionMode mode = records.mode < 0 ? MODE_NO_INTERVENTION : records.mode;
     if (!state.sliders_made || mode != state.sliders_mode) {
         make_sliders(window, state, mode);
@@ -281,8 +409,9 @@ bool register_guide_window_class(HINSTANCE instance) {
     return RegisterClassA(&window_class) != 0;
 }
 
-void show_user_guide_window(HWND owner, MainWindowState& state) {
+void show_user_guide_window(HWND owner, MainWindowState& state, std::string_view section) {
     if (state.guide != nullptr) {
+        scroll_guide_to(GetWindow(state.guide, GW_CHILD), section);
         SetForegroundWindow(state.guide);
         return;
     }
@@ -293,17 +422,40 @@ void show_user_guide_window(HWND owner, MainWindowState& state) {
                         WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, width,
                         height, owner, nullptr, user_interface_state().instance_handle, nullptr);
     if (state.guide == nullptr) return;
-    const std::string_view guide = user_guide_markdown();
-    HWND text = CreateWindowExA(
-        0, "Edit", windows_lines(std::string(guide)).c_str(),
-        WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0, 0,
-        0, state.guide, nullptr, user_interface_state().instance_handle, nullptr);
-    SendMessageA(text, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)),
-                 FALSE);
+    const std::string guide = user_guide_for(GuideReader::Desktop);
+    HWND text = nullptr;
+    if (const char* rich = rich_edit_class()) {
+        // The guide rendered: headings, lists and tables from its RTF.
+        text = CreateWindowExA(0, rich, "",
+                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
+                                   ES_AUTOVSCROLL | ES_NOHIDESEL,
+                               0, 0, 0, 0, state.guide, nullptr,
+                               user_interface_state().instance_handle, nullptr);
+        if (text != nullptr) {
+            const std::string rtf = guide_rtf(guide, guide_picture);
+            SETTEXTEX how = {ST_DEFAULT, CP_ACP};
+            SendMessageA(text, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how),
+                         reinterpret_cast<LPARAM>(rtf.c_str()));
+            const int margin = scaled(owner, 12);
+            SendMessageA(text, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                         MAKELPARAM(margin, margin));
+        }
+    }
+    if (text == nullptr) {
+        // Without a rich edit control, the text as it is written.
+        text = CreateWindowExA(
+            0, "Edit", windows_lines(guide).c_str(),
+            WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0,
+            0, 0, state.guide, nullptr, user_interface_state().instance_handle, nullptr);
+        SendMessageA(text, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                     FALSE);
+    }
+    set_accessible_name(text, "User's guide");
     RECT client = {};
     GetClientRect(state.guide, &client);
     MoveWindow(text, 0, 0, client.right, client.bottom, TRUE);
     SetFocus(text);
+    scroll_guide_to(text, section);
 }
 
 HWND create_tooltip(HWND parent) {
@@ -331,6 +483,26 @@ std::string field_tip(const char* name) {
     std::string tip = help->meaning;
     if (std::strcmp(help->unit, "-") != 0) tip += std::string(" (") + help->unit + ")";
     return tip;
+}
+
+void set_accessible_name(HWND control, const std::string& name) {
+    // The service and the name's property, as the accessibility headers define them.
+    static constexpr CLSID SERVICE = {
+        0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+    static constexpr IID SERVICE_INTERFACE = {
+        0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+    static constexpr GUID NAME_PROPERTY = {
+        0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0x5e, 0x49, 0x26, 0x72, 0x91}};
+    static IAccPropServices* const services = [] {
+        void* found = nullptr;
+        if (FAILED(CoCreateInstance(SERVICE, nullptr, CLSCTX_INPROC_SERVER, SERVICE_INTERFACE,
+                                    &found)))
+            return static_cast<IAccPropServices*>(nullptr);
+        return static_cast<IAccPropServices*>(found);
+    }();
+    if (services == nullptr || control == nullptr || name.empty()) return;
+    const std::wstring wide(name.begin(), name.end());  // the names are plain ASCII
+    services->SetHwndPropStr(control, OBJID_CLIENT, CHILDID_SELF, NAME_PROPERTY, wide.c_str());
 }
 
 void copy_to_clipboard(HWND window, const std::string& text) {

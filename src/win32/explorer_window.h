@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <string_view>
 #include <vector>
 
 #include "explore/explorer.h"
@@ -25,7 +26,8 @@ struct SliderControls {
 // WM_CREATE to WM_NCDESTROY (the window's user data).
 struct MainWindowState {
     Explorer explorer{user_interface_state().view};
-    HWND figures = nullptr;  // read-only multi-line edit
+    HWND figures = nullptr;        // a list view: figure, this run, no intervention, change
+    HWND figures_title = nullptr;  // its heading, also its name for assistive technology
     HWND tooltip = nullptr;
     std::vector<SliderControls> sliders;
     InterventionMode sliders_mode = MODE_NOTHING_CALCULATED;
@@ -56,8 +58,9 @@ bool read_out_at(HWND window, MainWindowState& state, const Records& records, in
 // End) move it over the steps the chart shows; false when it stays.
 bool read_out_key(HWND window, MainWindowState& state, const Records& records, WPARAM virtual_key);
 
-// The user's guide in a window of its own (one at a time).
-void show_user_guide_window(HWND owner, MainWindowState& state);
+// The user's guide in a window of its own (one at a time), rendered; at the
+// section with this heading when one is given.
+void show_user_guide_window(HWND owner, MainWindowState& state, std::string_view section = {});
 bool register_guide_window_class(HINSTANCE instance);
 
 // A tooltip window for the controls of parent, and one control's tip.
@@ -65,6 +68,10 @@ HWND create_tooltip(HWND parent);
 void add_tooltip(HWND tooltip, HWND parent, HWND control, const std::string& text);
 // The tip of a dialog field or slider by the field's name: its meaning and unit.
 std::string field_tip(const char* name);
+
+// The name assistive technology gives a control (through the system's
+// accessibility property service; nothing where it is missing).
+void set_accessible_name(HWND control, const std::string& name);
 
 // Puts text on the clipboard.
 void copy_to_clipboard(HWND window, const std::string& text);

@@ -131,6 +131,11 @@ void with_command_context(HWND window, Action action) {
     state.trace_complete = context.trace_complete;
 }
 
+// The title names the scenario file (explorer view).
+void follow_scenario_file(HWND window) {
+    SetWindowTextA(window, window_title(program_records(), user_interface_state().view).c_str());
+}
+
 void carry_out_command(HWND window, int command_id) {
     MainWindowState* window_state = main_window_state(window);
     with_command_context(window, [&](CommandContext& context) {
@@ -142,6 +147,7 @@ void carry_out_command(HWND window, int command_id) {
         ExplorerContext explorer{context, window_state->explorer, host};
         execute_explorer_command(explorer, command_id);
     });
+    follow_scenario_file(window);
 }
 
 // The View menu's checks and greyed items as the view options stand.
@@ -170,6 +176,19 @@ void open_scenario_at_start(HWND window, const std::string& path) {
     context.trace_written = state.trace_written;
     open_scenario_file(context, path);
     state.trace_written = context.trace_written;
+    follow_scenario_file(window);
+}
+
+void reopen_run_at_start(HWND window, InterventionMode mode) {
+    MainWindowState* window_state = main_window_state(window);
+    if (window_state == nullptr) return;
+    with_command_context(window, [&](CommandContext& context) {
+        Win32ExplorerHost host(window, *window_state);
+        ExplorerContext explorer{context, window_state->explorer, host};
+        if (reopen_remembered_run(explorer, mode))
+            refresh_explorer_panel(window, *window_state, program_records());
+    });
+    follow_scenario_file(window);
 }
 
 UserInterfaceState& user_interface_state() {
@@ -214,6 +233,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
             SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
             create_explorer_panel(window, *state);
             refresh_explorer_panel(window, *state, program_records());
+            follow_scenario_file(window);
             return 0;
         }
         case WM_NCDESTROY:

@@ -63,6 +63,8 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
 std::string choose_scenario_file(HWND owner, bool saving);
 // The scenario file named on the command line, opened once the window is up.
 void open_scenario_at_start(HWND window, const std::string& path);
+// Without one, the last session's run in its remembered mode (explorer view).
+void reopen_run_at_start(HWND window, InterventionMode mode);
 
 // Deletes the trace file at exit when, and only when, this process wrote it.
 void remove_trace_of_this_process(const UserInterfaceState& state);

@@ -7,6 +7,7 @@
 #include "win32/program.h"
 // After windows.h:
 #include <commctrl.h>
+#include <objbase.h>
 
 namespace {
 
@@ -30,8 +31,8 @@ std::string settings_folder() {
 
 // Shows the main window and runs the message loop; the result is the quit code.
 // settings_note, when not empty, tells why the remembered settings were not taken.
-int run_main_window(int show_command, const std::string& scenario,
-                    const std::string& settings_note) {
+int run_main_window(int show_command, const std::string& scenario, const std::string& settings_note,
+                    morbilex::InterventionMode remembered_mode) {
     using namespace morbilex;
     HWND window =
         CreateWindowExA(0, WINDOW_CLASS_NAME, PROGRAM_TITLE, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
@@ -42,7 +43,11 @@ int run_main_window(int show_command, const std::string& scenario,
     UpdateWindow(window);
     if (!settings_note.empty())
         MessageBoxA(window, settings_note.c_str(), SETTINGS_CAPTION, MB_OK | MB_ICONWARNING);
-    if (!scenario.empty()) morbilex::open_scenario_at_start(window, scenario);
+    if (!scenario.empty()) {
+        morbilex::open_scenario_at_start(window, scenario);
+    } else {
+        morbilex::reopen_run_at_start(window, remembered_mode);
+    }
 
     HACCEL accelerators = create_main_accelerators();
     MSG message = {};
@@ -63,20 +68,25 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
     using namespace morbilex;
     int exit_code = 0;
     // The sliders and tooltips of the explorer view.
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     UserInterfaceState& state = user_interface_state();
     prepare_user_interface(state, instance);
+    // The accessibility property service that names the controls is a COM object.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // The last session's scenario, scale and view come back, and the values
     // as they stand at the end are kept for the next one.
     std::string settings_path = settings_file_path(settings_folder());
     const auto switches = view_switches(state.view);
+    InterventionMode remembered_mode = MODE_NOTHING_CALCULATED;
     const std::string settings_note =
-        load_remembered_settings(settings_path, program_records(), switches);
+        load_remembered_settings(settings_path, program_records(), &remembered_mode, switches);
     if (previous_instance != nullptr || register_main_window_class(instance)) {
-        exit_code = run_main_window(show_command, scenario_argument(command_line), settings_note);
+        exit_code = run_main_window(show_command, scenario_argument(command_line), settings_note,
+                                    remembered_mode);
     }
     save_remembered_settings(settings_path, program_records(), switches);
     remove_trace_of_this_process(state);
+    if (SUCCEEDED(com)) CoUninitialize();
     return exit_code;
 }

@@ -18,9 +18,10 @@ public:
     void report_run_failure(int, const std::string&) override {}
     void copy_text(const std::string& text) override { copied = text; }
     void show_user_guide() override { ++guides; }
+    void show_user_guide_at(const std::string& anchor) override { guide_anchor = anchor; }
     void view_options_changed() override { ++view_changes; }
     int repaints = 0, help_boxes = 0, guides = 0, view_changes = 0;
-    std::string copied;
+    std::string copied, guide_anchor;
 };
 
 }  // namespace morbilex::testing

@@ -1,6 +1,8 @@
-// The user's guide the explorer shows.
+// The user's guide each program shows: rendered, for its reader, and with a
+// section for each dialog's Help.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <string_view>
 
 #include "explore/user_guide.h"
@@ -8,12 +10,53 @@
 namespace morbilex::testing {
 namespace {
 
-TEST(UserGuide, IsTheReadmeSectionWithoutPictures) {
-    const std::string_view guide = user_guide_markdown();
-    EXPECT_EQ(guide.rfind("## User's guide\n", 0), 0u);
-    EXPECT_NE(guide.find("### Keys"), std::string_view::npos);
-    EXPECT_EQ(guide.find("\n## "), std::string_view::npos);
-    EXPECT_EQ(guide.find("!["), std::string_view::npos);
+bool holds(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
+
+TEST(UserGuide, EachReaderGetsARenderedPageWithTheDialogsSections) {
+    EXPECT_TRUE(holds(user_guide_pages(), "introduction.md;"));
+    const std::string desktop = user_guide_for(GuideReader::Desktop);
+    const std::string web = user_guide_for(GuideReader::Web);
+    // The web page has no menus and no Ctrl keys; no reader is told how to build.
+    EXPECT_TRUE(holds(desktop, "Ctrl+M"));
+    EXPECT_FALSE(holds(web, "Ctrl+"));
+    for (const std::string& guide : {desktop, web}) {
+        EXPECT_FALSE(holds(guide, "<!--"));
+        EXPECT_FALSE(holds(guide, "bash scripts/"));
+        const std::string html = guide_html(guide, "pictures/");
+        const std::string rtf = guide_rtf(guide);
+        for (DialogKind kind : ALL_DIALOG_KINDS) {
+            EXPECT_TRUE(holds(html, "id=\"" + dialog_guide_anchor(kind) + "\""));
+            // Windows finds a section by its heading, a paragraph of its own.
+            EXPECT_TRUE(holds(rtf, " " + std::string(dialog_guide_section(kind)) + "\\b0"));
+        }
+        EXPECT_TRUE(holds(html, "<img src=\"pictures/explorer.png\""));
+        EXPECT_FALSE(holds(guide_html(guide, ""), "<img"));
+        for (const std::string& page : {html, rtf}) {
+            for (std::string_view mark : {"**", "##", "|---", "`", "<!--"})
+                EXPECT_FALSE(holds(page, mark)) << mark;
+        }
+        int depth = 0;
+        for (std::size_t i = 0; i < rtf.size(); ++i) {
+            if (rtf[i] == '\\')
+                ++i;
+            else if (rtf[i] == '{')
+                ++depth;
+            else if (rtf[i] == '}' && --depth == 0)
+                EXPECT_EQ(i + 1, rtf.size());
+        }
+        EXPECT_EQ(depth, 0);
+    }
+    EXPECT_EQ(guide_anchor("Scale of the axes"), "scale-of-the-axes");
+    EXPECT_TRUE(holds(guide_rtf("a \xe2\x80\xa6 {b}\n"), "a \\u8230? \\{b\\}"));
+    // A picture: the front end's PNG, its size from the file's header.
+    const std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x03\x20\0\0\x01\x2c", 24);
+    const std::string pictured = guide_rtf(
+        "![x](x.png)\n", [&](std::string_view name) { return name == "x.png" ? png : ""; });
+    EXPECT_TRUE(holds(pictured,
+                      "{\\pict\\pngblip\\picw800\\pich300\\picwgoal9000\\pichgoal3375\n89504e47"));
+    EXPECT_FALSE(holds(guide_rtf("![x](y.png)\n", [&](std::string_view) { return ""; }), "pict"));
 }
 
 }  // namespace

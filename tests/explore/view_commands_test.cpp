@@ -4,6 +4,7 @@
 #include "../chart/chart_test_support.h"
 #include "explore/view_commands.h"
 #include "explore_test_support.h"
+#include "shell/scenario_files.h"
 
 namespace morbilex::testing {
 namespace {
@@ -21,8 +22,10 @@ TEST(ViewCommands, FitAfterRunHelpAndCopyFollowTheView) {
     execute_explorer_command(context, COMMAND_CALCULATE);
     EXPECT_EQ(records->scale.ymax, 10000.0);  // fitted after the run
     execute_explorer_command(context, COMMAND_COPY_FIGURES);
-    EXPECT_EQ(front_end.copied.rfind("figure\tvalue\tunit\npeak_infectious\t1196.64\tpersons\n", 0),
-              0u);
+    EXPECT_EQ(front_end.copied.rfind("R_0\t2.5\nlatent_period\t4.6\n", 0), 0u);
+    EXPECT_NE(front_end.copied.find(
+                  "\nmode\t0\n\nfigure\tvalue\tunit\npeak_infectious\t1196.64\tpersons\n"),
+              std::string::npos);
 
     execute_explorer_command(context, COMMAND_CLASSIC_VIEW);
     EXPECT_TRUE(explorer.view.classic);
@@ -46,6 +49,45 @@ TEST(ViewCommands, FitAfterRunHelpAndCopyFollowTheView) {
     EXPECT_EQ(records->scale.ymax, 10000.0);
     EXPECT_TRUE(explorer.view.fit_after_run);  // fitting asked for again
     EXPECT_EQ(front_end.view_changes, 4);
+}
+
+// What a session leaves for the next: the scenario file names the window and
+// the copied figures, and its run comes back at start; Help in a dialog opens
+// the guide at that dialog's section. The classic view keeps none of it.
+TEST(ViewCommands, TheScenarioFileAndItsRunComeBackNamed) {
+    TemporaryFolder folder(true);
+    auto records = default_records();
+    FakeFrontEnd front_end;
+    Explorer explorer;
+    EXPECT_EQ(window_title(*records, ViewOptions{}), "Morbilex");
+    records->model.R_0 = 3.0;
+    records->mode = MODE_INTERMITTENT;
+    records->scenario_file = folder.file("flu.morbilex");
+    std::string settings = folder.file("settings.morbilex");
+    ASSERT_TRUE(save_remembered_settings(settings, *records));
+
+    auto next = default_records();
+    InterventionMode mode = MODE_NOTHING_CALCULATED;
+    EXPECT_EQ(load_remembered_settings(settings, *next, &mode), "");
+    EXPECT_EQ(mode, MODE_INTERMITTENT);
+    EXPECT_EQ(next->mode, MODE_NOTHING_CALCULATED);
+    EXPECT_EQ(window_title(*next, ViewOptions{}), "flu.morbilex - Morbilex");
+    CommandContext next_commands{*next, front_end};
+    ExplorerContext next_context{next_commands, explorer, front_end};
+    EXPECT_TRUE(reopen_remembered_run(next_context, mode));
+    EXPECT_EQ(next->mode, MODE_INTERMITTENT);
+    EXPECT_TRUE(explorer.figures().available);
+    EXPECT_EQ(copied_figures(next_context).rfind("scenario\tflu.morbilex\nR_0\t3\n", 0), 0u);
+
+    EXPECT_TRUE(show_dialog_help(explorer.view, front_end, DialogKind::AxisScale));
+    EXPECT_EQ(front_end.guide_anchor, "scale-of-the-axes");
+    explorer.view.classic = true;
+    EXPECT_EQ(window_title(*next, explorer.view), "Morbilex");
+    EXPECT_FALSE(show_dialog_help(explorer.view, front_end, DialogKind::ModelParameters));
+    EXPECT_EQ(front_end.guide_anchor, "scale-of-the-axes");
+    next->mode = MODE_NOTHING_CALCULATED;
+    EXPECT_FALSE(reopen_remembered_run(next_context, mode));
+    EXPECT_EQ(next->mode, MODE_NOTHING_CALCULATED);
 }
 
 }  // namespace

@@ -10,8 +10,12 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QUrl>
 
 #include "explore/sliders.h"
 #include "picture/painter_surface.h"
@@ -101,6 +105,47 @@ private slots:
         window.execute(COMMAND_CLASSIC_VIEW);
         QVERIFY(window.figures_panel()->isVisible());
         QVERIFY(!program.view_shows_records());
+    }
+
+    // F1 in a dialog opens the rendered guide at that dialog's section, and
+    // stays readable beside the dialog; every field and slider has a name.
+    void help_in_a_dialog_opens_the_guide_at_its_section() {
+        ProgramUnderTest program(false);
+        MainWindow& window = program.window();
+        QStringList unnamed;
+        for (const QSlider* slider : window.findChildren<QSlider*>()) {
+            if (slider->accessibleName().isEmpty()) unnamed << slider->objectName();
+        }
+        int scrolled[2] = {-1, -1};
+        const int commands[2] = {COMMAND_MAIN_PARAMETERS, COMMAND_SCALE};
+        for (int k = 0; k < 2; ++k) {
+            auto help = when_modal([&](QWidget* modal) {
+                for (const QLineEdit* edit : modal->findChildren<QLineEdit*>()) {
+                    if (edit->accessibleName().isEmpty()) unnamed << edit->objectName();
+                }
+                QTest::keyClick(modal, Qt::Key_F1);
+                QDialog* guide = window.user_guide();
+                if (guide != nullptr && guide->isVisible()) {
+                    auto* text = guide->findChild<QTextBrowser*>();
+                    QTRY_VERIFY(text->verticalScrollBar()->value() > 0);
+                    scrolled[k] = text->verticalScrollBar()->value();
+                    QVERIFY(guide->parentWidget() == nullptr);  // not held by the dialog
+                }
+                qobject_cast<QDialog*>(modal)->reject();
+            });
+            window.execute(commands[k]);
+        }
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QLatin1Char(' '))));
+        QVERIFY(scrolled[0] > 0 && scrolled[1] > scrolled[0]);
+        auto* text = window.user_guide()->findChild<QTextBrowser*>();
+        const QString shown = text->toPlainText();
+        QVERIFY(shown.startsWith(QStringLiteral("What Morbilex is for")));
+        for (const char* mark : {"**", "##", "|---", "<!--"})
+            QVERIFY2(!shown.contains(QLatin1String(mark)), mark);
+        QVERIFY(text->document()
+                    ->resource(QTextDocument::ImageResource,
+                               QUrl(QStringLiteral("qrc:/guide/explorer.png")))
+                    .isValid());
     }
 
     // Small windows: the chart and the panels never overlap, and a number far

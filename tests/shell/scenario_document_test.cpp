@@ -126,6 +126,27 @@ TEST(ScenarioDocument, NamesAreTheBatchOptionsAndMissingOnesKeepTheirDefaults) {
     EXPECT_EQ(mode, MODE_NOTHING_CALCULATED);
 }
 
+// The observed counts a scenario links come back as written, in their order;
+// a document without them links none.
+TEST(ScenarioDocument, LinkedCountsComeBackAsWritten) {
+    auto opened = default_records();
+    InterventionMode mode = 0;
+    std::string error;
+    const char* text = "R_0 = 3\ndata = counts.csv\npopulation = 763\nfit = R_0,reporting\n";
+    ASSERT_TRUE(read_scenario_document(text, *opened, mode, error)) << error;
+    const std::vector<std::pair<std::string, std::string>> link = {
+        {"data", "counts.csv"}, {"population", "763"}, {"fit", "R_0,reporting"}};
+    EXPECT_EQ(opened->counts_link, link);
+    const std::string written = write_scenario_document(*opened);
+    EXPECT_NE(written.find("\ndata = counts.csv\npopulation = 763\nfit = R_0,reporting\n"),
+              std::string::npos)
+        << written;
+    EXPECT_FALSE(read_scenario_document("data = a.csv\ndata = b.csv\n", *opened, mode, error));
+    EXPECT_EQ(opened->counts_link, link);
+    ASSERT_TRUE(read_scenario_document("R_0 = 3\n", *opened, mode, error));
+    EXPECT_TRUE(opened->counts_link.empty());
+}
+
 TEST(ScenarioDocument, BadLinesAreRefusedByLineAndFieldAndNothingIsStored) {
     struct Case {
         std::string text;
@@ -230,7 +251,7 @@ TEST(RememberedSettings, ComeBackFromTheConfigurationFolderAndABadFileIsIgnored)
     ASSERT_TRUE(save_remembered_settings(path, *saved, saved_view.switches()));
     auto loaded = default_records();
     TestView loaded_view;
-    load_remembered_settings(path, *loaded, loaded_view.switches());
+    load_remembered_settings(path, *loaded, nullptr, loaded_view.switches());
     EXPECT_EQ(loaded->model.R_0, 1.75);
     EXPECT_EQ(loaded->scale.ymax, 2000.0);
     EXPECT_TRUE(loaded_view.classic);

@@ -12,7 +12,10 @@
 import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import path from "node:path";
+import { createRequire } from "node:module";
 import puppeteer from "puppeteer-core";
+
+const axeSource = createRequire(import.meta.url).resolve("axe-core/axe.min.js");
 
 const [siteUrl, nativeBatch, outDir, pageTables] = process.argv.slice(2);
 const downloads = path.join(outDir, "browser", "downloads");
@@ -155,8 +158,8 @@ const fieldMismatches = fieldTable.filter((want, k) => {
 check("the page's fields are the core's table", shownFields.length === fieldTable.length && fieldMismatches.length === 0,
       `${shownFields.length} of ${fieldTable.length}; ${fieldMismatches.map((f) => f[0]).join(" ")}`);
 
-// The read-out's keys: one step, ten with Shift, a tenth of the run with
-// Page Up and Down, the ends with Home and End, never past them.
+// The read-out's keys: one step, ten with Shift, ten days with Page Up and
+// Down, the ends with Home and End, never past them.
 await page.focus("#chart");
 const days = [];
 for (const [key, shift] of [["Home"], ["ArrowRight"], ["ArrowRight", true], ["PageDown"], ["ArrowLeft"],
@@ -166,7 +169,7 @@ for (const [key, shift] of [["Home"], ["ArrowRight"], ["ArrowRight", true], ["Pa
   if (shift) await page.keyboard.up("Shift");
   days.push((/^day ([0-9.]+)/.exec(await text("#readout")) || [])[1]);
 }
-check("read-out keys step as the desktop's", days.join(" ") === "0.00 0.25 2.75 22.75 22.50 199.75 199.75 179.75",
+check("read-out keys step as the desktop's", days.join(" ") === "0.00 0.25 2.75 12.75 12.50 199.75 199.75 189.75",
       days.join(" "));
 
 // A shared link: its scenario restored, its trace the native one.
@@ -422,6 +425,50 @@ await page.screenshot({ path: path.join(shots, "phone-390x844.png") });
 await page.screenshot({ path: path.join(shots, "phone-390x844-full.png"), fullPage: true });
 const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
 check("no sideways scrolling on a phone", overflow <= 0, `${overflow} px`);
+// The chart stays in view while the last of the controls is used, its text
+// readable, every control big enough to touch.
+await page.focus("#f-ymax");
+await page.evaluate(() => document.getElementById("f-ymax").scrollIntoView({ block: "end" }));
+const phone = await page.evaluate(() => {
+  const chart = document.getElementById("chart").getBoundingClientRect();
+  // A radio button or a check box is touched through its label.
+  const small = [...document.querySelectorAll("main input, main select, main button")]
+    .filter((control) => control.offsetParent !== null && control.type !== "file")
+    .map((control) => (control.type === "radio" || control.type === "checkbox" ? control.closest("label") : control))
+    .filter((control) => control.getBoundingClientRect().height < 44)
+    .map((control) => control.id || control.textContent.trim());
+  return { top: chart.top, bottom: chart.bottom, height: window.innerHeight, small,
+           font: Number(document.body.dataset.chartFontPx) };
+});
+check("the chart stays in view while the controls scroll", phone.top >= 0 && phone.bottom <= phone.height,
+      `chart from ${phone.top.toFixed(0)} to ${phone.bottom.toFixed(0)} of ${phone.height}`);
+check("chart text of at least 11 CSS pixels on a phone", phone.font >= 11, `${phone.font} px`);
+check("controls at least 44 pixels tall on a phone", phone.small.length === 0, phone.small.join(", "));
+await page.screenshot({ path: path.join(shots, "phone-390x844-controls.png") });
+
+// The audit: no serious or critical violation on the page (phone and
+// desktop, after an intervention's fields are shown) or in the guide.
+async function audit(where) {
+  await page.addScriptTag({ path: axeSource });
+  const found = await page.evaluate(async () =>
+    (await window.axe.run(document, { resultTypes: ["violations"] })).violations
+      .filter((violation) => violation.impact === "serious" || violation.impact === "critical")
+      .map((violation) => `${violation.id} (${violation.nodes.map((node) => node.target.join(" ")).slice(0, 3).join(", ")})`));
+  check(`accessibility audit of ${where}: no serious or critical violation`, found.length === 0, found.join("; "));
+}
+await audit("the page on a phone");
+await open(shared, 1920, 1080);
+await audit("the page");
+await page.goto(siteUrl + "guide.html", { waitUntil: "load" });
+await audit("the guide");
+const guide = await page.evaluate(() => ({
+  anchors: ["main-parameters", "one-time-intervention", "intermittent-intervention", "scale-of-the-axes"]
+    .filter((id) => !document.getElementById(id)),
+  keys: document.body.textContent.includes("Ctrl+"),
+  pictures: [...document.images].filter((image) => !image.complete || image.naturalWidth === 0).length,
+}));
+check("the web guide speaks of the page: each section, no desktop keys, its pictures shown",
+      guide.anchors.length === 0 && !guide.keys && guide.pictures === 0, JSON.stringify(guide));
 
 check("no script errors", errors.length === 0, errors.join("; "));
 check("no external requests", external.length === 0, external.join(" "));

@@ -166,6 +166,21 @@ void press_keys(HWND window, std::initializer_list<WORD> keys) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+std::string clipboard_text(HWND owner) {
+    std::string text;
+    if (!OpenClipboard(owner)) return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* locked = static_cast<const char*>(GlobalLock(data))) {
+            for (const char* c = locked; *c != '\0'; ++c) {
+                if (*c != '\r') text += *c;
+            }
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
 void press_control_key(HWND window, char letter) {
     press_keys(window, {VK_CONTROL, static_cast<WORD>(letter)});
 }

@@ -53,6 +53,8 @@ void press_button(HWND dialog, int control_id);
 // The message text of a message box.
 std::string message_box_text(HWND box);
 std::string window_caption(HWND window);
+// The text on the clipboard, with "\n" line ends ("" when there is none).
+std::string clipboard_text(HWND owner);
 
 // The window as it stands on the screen, saved as a 24-bit BMP file.
 void save_picture(HWND window, const std::string& path);

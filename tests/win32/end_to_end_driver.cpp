@@ -512,10 +512,19 @@ void explorer_view() {
     press_control_key(window, 'N');
     check(wait_for_lines(trace_path(program), HEADER_LINES + 801), "explorer: Ctrl+N runs");
     settle(window);
-    const std::vector<HWND> edits = children_of_class(window, "Edit");
-    check(edits.size() == 1 && control_text(window, 300).find("Peak infectious: 1196.64 persons") !=
-                                   std::string::npos,
-          "explorer: the panel shows the run's figures");
+    // The figures as a table, and as copied: after the scenario's values.
+    const std::vector<HWND> tables = children_of_class(window, "SysListView32");
+    check(tables.size() == 1 && SendMessageA(tables[0], LVM_GETITEMCOUNT, 0, 0) >= 10,
+          "explorer: the panel shows the run's figures as a table");
+    post_command(window, 134);  // View, Copy figures
+    settle(window);  // copied before the clipboard is read: the two never hold it at once
+    std::string copied;
+    check(eventually([&] {
+              copied = clipboard_text(window);
+              return copied.find("peak_infectious\t1196.64\tpersons") != std::string::npos;
+          }) &&
+              copied.rfind("R_0\t2.5\n", 0) == 0,
+          "explorer: the copied figures follow the scenario's values: " + copied.substr(0, 40));
     const std::vector<HWND> sliders = children_of_class(window, "msctls_trackbar32");
     check(sliders.size() == 6, "explorer: six sliders of the model without intervention (got " +
                                    std::to_string(sliders.size()) + ")");
@@ -542,17 +551,46 @@ void explorer_view() {
     HWND guide = wait_for_window(program, "Morbilex: user's guide");
     check(guide != nullptr, "explorer: F1 opens the user's guide in a window of its own");
     if (guide != nullptr) {
-        HWND text = FindWindowExA(guide, nullptr, "Edit", nullptr);
-        char start_of_guide[64] = {};
-        SendMessageA(text, WM_GETTEXT, sizeof start_of_guide,
-                     reinterpret_cast<LPARAM>(start_of_guide));
-        check(
-            std::string(start_of_guide).find("What it is for") != std::string::npos,
-            std::string("explorer: the guide shows the README's user's guide: ") + start_of_guide);
+        HWND text = GetWindow(guide, GW_CHILD);
+        std::string shown(8192, '\0');
+        shown.resize(static_cast<size_t>(
+            SendMessageA(text, WM_GETTEXT, shown.size(), reinterpret_cast<LPARAM>(shown.data()))));
+        char class_name[64] = {};
+        GetClassNameA(text, class_name, sizeof class_name);
+        check(_strnicmp(class_name, "RichEdit", 8) == 0 &&
+                  shown.rfind("What Morbilex is for", 0) == 0 &&
+                  shown.find("**") == std::string::npos && shown.find("##") == std::string::npos &&
+                  shown.find("|---") == std::string::npos,
+              std::string("explorer: the guide is rendered, not Markdown (") + class_name +
+                  "): " + shown.substr(0, 60));
         save_picture(guide, picture("explorer_user_guide"));
         PostMessageA(guide, WM_CLOSE, 0, 0);
         check(wait_until_gone(guide), "explorer: the guide closes");
     }
+    // F1 in a dialog: the guide at that dialog's section, further down for
+    // the scale than for the main parameters.
+    LRESULT first_lines[2] = {-1, -1};
+    const std::pair<char, const char*> dialogs[] = {{'M', "Change Parameter0"},
+                                                    {'S', "Change Scale of Axis"}};
+    for (int k = 0; k < 2; ++k) {
+        press_control_key(window, dialogs[k].first);
+        HWND dialog = wait_for_window(program, dialogs[k].second);
+        if (dialog == nullptr) break;
+        press_keys(dialog, {VK_F1});
+        guide = wait_for_window(program, "Morbilex: user's guide");
+        if (guide != nullptr) {
+            first_lines[k] = SendMessageA(GetWindow(guide, GW_CHILD), EM_GETFIRSTVISIBLELINE, 0, 0);
+            save_picture(guide, picture(k == 0 ? "explorer_guide_from_parameters"
+                                               : "explorer_guide_from_scale"));
+            PostMessageA(guide, WM_CLOSE, 0, 0);
+            wait_until_gone(guide);
+        }
+        press_button(dialog, IDCANCEL);
+        wait_until_gone(dialog);
+    }
+    check(first_lines[0] > 0 && first_lines[1] > first_lines[0],
+          "explorer: F1 in a dialog opens the guide at its section (lines " +
+              std::to_string(first_lines[0]) + ", " + std::to_string(first_lines[1]) + ")");
 
     post_command(window, 133);  // View, Classic view
     check(eventually([&] {
@@ -623,8 +661,10 @@ void printing_scenario(RunningProgram& program) {
         save_picture(dialog, picture("dialog_print"));
         press_button(dialog, IDCANCEL);
         check(wait_until_gone(dialog), "Cancel closes the print dialog");
-        settle(window);
-        check(IsWindowEnabled(window), "the main window takes commands again");
+        // Enabled once the print dialog's call has returned, which may be
+        // after its window has gone.
+        check(eventually([&] { return IsWindowEnabled(window) != FALSE; }),
+              "the main window takes commands again");
         Sleep(300);
         check(other_windows(program).empty(),
               "Cancel in the print dialog shows nothing" + open_windows(program));

@@ -42,7 +42,14 @@ bool read_whole(const char* name, long long& value) {
 
 std::string shown(const char* name) {
     const char* text = std::getenv(name);
-    return std::string(name) + (text == nullptr ? " is not set" : "=" + std::string(text));
+    std::string shown_text = name;
+    if (text == nullptr) {
+        shown_text += " is not set";
+    } else {
+        shown_text += '=';
+        shown_text += text;
+    }
+    return shown_text;
 }
 
 bool shard_of(const ArrayVariables& system, const std::string& option, Shard& shard,

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "batch/options/data_options.h"
 #include "batch/options/option_table.h"
 
 namespace morbilex::batch {
@@ -12,9 +13,11 @@ bool parse_field(std::string_view name, std::string_view value, BatchRequest& re
                  std::string& error) {
     TypedField typed;
     if (!find_editable_field(name, typed)) {
+        const std::string hint = did_you_mean(name);
         error = name == "init_S" ? "--init_S: S(0) cannot be set; it is what E(0), I(0) and R(0) "
                                    "leave of 10000"
-                                 : "unknown option --" + std::string(name) + " (see --help)";
+                                 : "unknown option --" + std::string(name) +
+                                       (hint.empty() ? " (see --help)" : hint);
         return false;
     }
     if (!fits_field(value)) {
@@ -59,9 +62,11 @@ bool parse_options(int argc, const char* const argv[], BatchRequest& request, st
                 read(*known, {argument, {}});
                 continue;
             }
+            const std::string hint =
+                argument.substr(0, 2) == "--" ? did_you_mean(argument.substr(2)) : "";
             error = argument.substr(0, 2) == "--"
                         ? "unknown option " + std::string(argument) +
-                              " (options take the form --NAME=VALUE)"
+                              (hint.empty() ? " (options take the form --NAME=VALUE)" : hint)
                         : "unexpected argument '" + std::string(argument) + "' (see --help)";
             return false;
         }
@@ -115,6 +120,9 @@ std::string usage_text() {
         "  --size=WxH       the chart's size in pixels (default 1200x700), each side\n"
         "                   1 to 16384; an SVG or PDF page has that size at 96 dpi\n"
         "  --help           this text\n"
+        "  --version        the program's name and version\n";
+    text += data_usage_text();
+    text +=
         "\n"
         "Exit status: 0 done; 1 a field, the run or an output failed; 2 a wrong option;\n"
         "3 the run overflowed: its trace and chart are written, and standard error names\n"

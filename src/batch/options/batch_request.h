@@ -9,6 +9,7 @@
 #include "analysis/scenario_setup.h"
 #include "analysis/sweep_grid.h"
 #include "batch/options/array_task.h"
+#include "batch/options/data_options.h"
 #include "model/records.h"
 #include "shell/dialogs.h"
 
@@ -28,6 +29,7 @@ struct BatchRequest {
     std::string chart_type;  // png, svg or pdf
     int chart_width = 1200;
     int chart_height = 700;
+    DataOptions data;  // observed counts and their fit
 };
 
 enum class RowFormat { Csv, JsonLines };

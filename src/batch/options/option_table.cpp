@@ -2,14 +2,16 @@
 #include "batch/options/option_table.h"
 
 #include <memory>
+#include <vector>
 
+#include "analysis/scenario_fields.h"
 #include "batch/options/array_task.h"
 #include "batch/options/job_count.h"
 #include "batch/scenario_file.h"
 #include "picture/picture_type.h"
+#include "shell/nearest_name.h"
 #include "shell/scenario_files.h"
 #include "text/read.h"
-#include "text/shortest.h"
 #include "text/whole_number.h"
 
 namespace morbilex::batch {
@@ -59,16 +61,9 @@ bool read_scenario(const GivenOption& given, OptionTargets& into, std::string& e
     if (!load_scenario_file(path, *records, mode, reason)) {
         return refuse_option(error, given.argument, reason);
     }
-    for (DialogKind kind : ALL_DIALOG_KINDS) {
-        for (const FieldSpec& field : dialog_table(kind).fields) {
-            if (field.read_order == 0) continue;
-            TypedField typed{kind, &field, {}, true};
-            append_shortest(typed.text, field.shown_value(*records));
-            into.request->typed.push_back(std::move(typed));
-        }
-    }
+    type_scenario_fields(*records, into.request->typed);
     if (mode >= 0) into.request->mode = mode;
-    return true;
+    return read_counts_link(given, records->counts_link, into, error);
 }
 
 bool read_trace(const GivenOption& given, OptionTargets& into, std::string& error) {
@@ -94,6 +89,10 @@ bool read_size(const GivenOption& given, OptionTargets& into, std::string& error
 
 // Answered before the options are read: run_batch prints the help.
 bool read_help(const GivenOption&, OptionTargets&, std::string&) {
+    return true;
+}
+
+bool read_version(const GivenOption&, OptionTargets&, std::string&) {
     return true;
 }
 
@@ -216,6 +215,16 @@ const BatchOption OPTIONS[] = {
     {"metric", Takes::Value, Part::Analysis, false, read_metric,
      [](const AnalysisOptions& options) { return options.metric_given; }},
     {"merge", Takes::ValueAndFiles, Part::Analysis, false, read_merge, nullptr},
+    {"version", Takes::Nothing, Part::Run, true, read_version, nullptr},
+    {"data", Takes::Value, Part::Run, false, read_data, nullptr},
+    {"data-series", Takes::Value, Part::Run, false, read_data_series, nullptr},
+    {"data-column", Takes::Value, Part::Run, false, read_data_column, nullptr},
+    {"data-day-zero", Takes::Value, Part::Run, false, read_data_day_zero, nullptr},
+    {"population", Takes::Value, Part::Run, false, read_population, nullptr},
+    {"reporting", Takes::Value, Part::Run, false, read_reporting, nullptr},
+    {"fit", Takes::Value, Part::Run, false, read_fit, nullptr},
+    {"fit-objective", Takes::Value, Part::Run, false, read_fit_objective, nullptr},
+    {"fit-output", Takes::Value, Part::Run, false, read_fit_output, nullptr},
 };
 
 }  // namespace
@@ -249,6 +258,19 @@ bool repeatable_option(std::string_view name) {
         if (option.name == name && option.takes != OptionTakes::Nothing) return option.repeatable;
     }
     return false;
+}
+
+std::string did_you_mean(std::string_view name) {
+    std::vector<std::string_view> known;
+    for (const BatchOption& option : OPTIONS)
+        known.push_back(option.name);
+    for (DialogKind kind : ALL_DIALOG_KINDS) {
+        for (const FieldSpec& field : dialog_table(kind).fields) {
+            if (field.read_order > 0) known.push_back(field.name);
+        }
+    }
+    const std::string_view nearest = nearest_name(name, known);
+    return nearest.empty() ? std::string() : " (did you mean --" + std::string(nearest) + "?)";
 }
 
 }  // namespace morbilex::batch

@@ -58,4 +58,8 @@ bool refuse_option(std::string& error, std::string_view argument, const std::str
 // Whether an option taking a value with this name may be given more than once.
 bool repeatable_option(std::string_view name);
 
+// For an unknown option NAME: " (did you mean --KNOWN?)" naming the option or
+// field it most likely meant, or "" when none is close.
+std::string did_you_mean(std::string_view name);
+
 }  // namespace morbilex::batch

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/scenario_checks.h"
 #include "batch/options/batch_options.h"
 #include "batch/posix/interrupt.h"
 #include "batch/posix/output_file.h"

@@ -1,9 +1,9 @@
 // A sweep's rows written to a stream, on threads, stopped by Ctrl-C.
 #include "batch/runs/sweep_rows.h"
 
+#include "analysis/refusal_text.h"
 #include "analysis/sweep_runner.h"
 #include "batch/options/job_count.h"
-#include "batch/options/refusal_text.h"
 #include "batch/posix/interrupt.h"
 #include "batch/runs/stream_sink.h"
 

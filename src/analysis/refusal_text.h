@@ -1,4 +1,4 @@
-// The words morbilex-batch prints for a refused field or scenario.
+// The words a refused field or scenario is told in, by morbilex-batch and the Python module.
 #pragma once
 
 #include <string>
@@ -6,7 +6,7 @@
 #include "analysis/scenario_setup.h"
 #include "analysis/sweep_grid.h"
 
-namespace morbilex::batch {
+namespace morbilex {
 
 // A single run's refused field: --NAME=TEXT refused: WHY, or for a field not
 // given, that it was left as the dialog shows it.
@@ -31,4 +31,4 @@ std::string table_refusal_text(const ScenarioRefusal& refusal, const ScenarioTab
 // OPTION refused: Off_threshold = F x On_threshold = TEXT in run_id N: WHY
 std::string off_ratio_refusal_text(const ScenarioRefusal& refusal, const std::string& option);
 
-}  // namespace morbilex::batch
+}  // namespace morbilex

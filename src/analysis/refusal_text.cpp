@@ -1,9 +1,9 @@
-// The words morbilex-batch prints for a refused field or scenario.
-#include "batch/options/refusal_text.h"
+// The words a refused field or scenario is told in, by morbilex-batch and the Python module.
+#include "analysis/refusal_text.h"
 
 #include "shell/quoted_text.h"
 
-namespace morbilex::batch {
+namespace morbilex {
 namespace {
 
 std::string field_name(const ScenarioRefusal& refusal) {
@@ -57,4 +57,4 @@ std::string off_ratio_refusal_text(const ScenarioRefusal& refusal, const std::st
            refusal_words(refusal.reason);
 }
 
-}  // namespace morbilex::batch
+}  // namespace morbilex

@@ -1,0 +1,121 @@
+#include "explore/count_fit_command.h"
+
+#include <vector>
+
+#include "analysis/scenario_setup.h"
+#include "text/format.h"
+#include "text/shortest.h"
+
+namespace morbilex {
+namespace {
+
+std::string number_text(double value) {
+    char text[64];
+    format_text(text, sizeof text, "%.4g", {value});
+    return text;
+}
+
+// The fields the link names ("fit = R_0,reporting"), or the default pair.
+bool fields_to_fit(const ObservedOverlay& observed, FitRequest& request, std::string& problem) {
+    std::string names = "R_0,infectious_period";
+    for (const auto& [name, text] : observed.link)
+        if (name == "fit") names = text;
+    std::string_view rest = names;
+    for (;;) {
+        const std::size_t comma = rest.find(',');
+        const FitField* field = find_fit_field(rest.substr(0, comma));
+        if (field == nullptr) {
+            problem = "fit = " + names + ": " + std::string(rest.substr(0, comma)) +
+                      " is not a field to fit";
+            return false;
+        }
+        request.fields.push_back(field);
+        if (comma == std::string_view::npos) return true;
+        rest.remove_prefix(comma + 1);
+    }
+}
+
+}  // namespace
+
+std::string fit_result_text(const CountFit& fit, FitObjective objective) {
+    std::string text = "Fitted, with 95 % intervals:\n";
+    for (const FittedField& field : fit.fields) {
+        text += "  " + field.name + " = " + number_text(field.value) + "  (" +
+                number_text(field.low) + " to " + number_text(field.high) + ")\n";
+    }
+    text += objective == FitObjective::LeastSquares ? "Sum of squares: " : "Poisson deviance: ";
+    text += number_text(fit.objective) + "\nRMSE: " + number_text(fit.rmse) + "\n";
+    text += "Next: a peak of " + number_text(fit.peak_infectious) + " infectious on day " +
+            number_text(fit.peak_day) + ", " + number_text(fit.final_size) + " infected in all.\n";
+    return text;
+}
+
+void open_observed_counts(ExplorerContext& context) {
+    const std::string path = context.host.choose_counts_file();
+    if (path.empty()) return;
+    Records& records = context.commands.records;
+    auto link = records.counts_link;
+    std::erase_if(link, [](const auto& entry) { return entry.first == "data"; });
+    link.insert(link.begin(), {"data", path});
+    ObservedOverlay trial;
+    Records linked;
+    linked.counts_link = link;
+    follow_counts_link(trial, linked);
+    if (!trial.problem.empty()) {
+        context.commands.front_end.show_file_message(OPEN_COUNTS_CAPTION, trial.problem, true);
+        return;
+    }
+    records.counts_link = std::move(link);
+    context.explorer.sync(records);
+    context.commands.front_end.repaint();
+}
+
+void fit_observed_counts(ExplorerContext& context) {
+    Records& records = context.commands.records;
+    FrontEnd& front_end = context.commands.front_end;
+    context.explorer.sync(records);
+    ObservedOverlay& observed = context.explorer.observed;
+    std::string problem = observed.problem;
+    if (observed.counts.points.empty() && problem.empty()) {
+        problem =
+            "There are no observed counts: open a scenario that links them "
+            "(a line data = FILE.csv).";
+    }
+    FitRequest request;
+    request.objective = observed.objective;
+    if (problem.empty()) fields_to_fit(observed, request, problem);
+    const InterventionMode mode = records.mode >= 0 ? records.mode : MODE_NO_INTERVENTION;
+    CountFit fit;
+    if (problem.empty()) {
+        const CountModel start{scenario_inputs_of(records, mode), observed.observation};
+        fit_counts(start, observed.counts, request, fit, problem);
+    }
+    if (!problem.empty()) {
+        front_end.show_file_message(FIT_COUNTS_CAPTION, problem, true);
+        return;
+    }
+    std::vector<TypedField> typed;
+    for (std::size_t d = 0; d < fit.fields.size(); ++d) {
+        if (fit.fields[d].name == "reporting") {
+            observed.observation.reporting = fit.fields[d].value;
+            continue;
+        }
+        TypedField field;
+        find_editable_field(fit.fields[d].name, field);
+        append_shortest(field.text, fit.fields[d].value);
+        typed.push_back(std::move(field));
+    }
+    SetupRefusal refused;
+    if (!apply_typed_fields(records, typed, refused)) {
+        front_end.show_file_message(FIT_COUNTS_CAPTION, "The fitted values were refused.", true);
+        return;
+    }
+    records.mode = mode;
+    {
+        const ExplorerFedByRuns fed(context.commands, context.explorer);
+        run_current_mode(context.commands);
+    }
+    front_end.show_file_message(FIT_COUNTS_CAPTION, fit_result_text(fit, request.objective), false);
+}
+
+}  // namespace morbilex

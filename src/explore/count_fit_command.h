@@ -1,0 +1,29 @@
+// The explorer's fit to observed counts: the counts the scenario links, the
+// fields it names to fit (R_0 and the infectious period when it names none),
+// the fitted values typed into the dialogs and run, and the result shown.
+#pragma once
+
+#include <string>
+
+#include "explore/view_commands.h"
+#include "study/count_fit.h"
+
+namespace morbilex {
+
+inline constexpr const char* FIT_COUNTS_CAPTION = "Fit to Observed Counts";
+inline constexpr const char* OPEN_COUNTS_CAPTION = "Open Observed Counts";
+
+// The fields, their 95 % intervals, the objective, the RMSE and what the
+// fitted run says comes next, a line each.
+std::string fit_result_text(const CountFit& fit, FitObjective objective);
+
+// Links the counts file the user picks to the scenario (kept with it when it
+// is saved) and shows them; a file that cannot be read is reported, and the
+// link it replaced stays.
+void open_observed_counts(ExplorerContext& context);
+
+// Fits, loads the fitted values into the records as typed into their dialogs,
+// runs and tells the result (or why there is none) through the front end.
+void fit_observed_counts(ExplorerContext& context);
+
+}  // namespace morbilex

@@ -1,0 +1,129 @@
+// Observed counts over the explorer's chart, against the run's own table.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "text/shortest.h"
+
+#include "../chart/chart_test_support.h"
+#include "explore/count_fit_command.h"
+#include "explore/explorer_view.h"
+
+namespace morbilex::testing {
+namespace {
+
+TEST(ObservedOverlay, CountsTakenFromTheRunSitOnItWithNoResidual) {
+    auto records = records_after_run(MODE_NO_INTERVENTION);
+    Explorer explorer;
+    explorer.observed.observation.population = 500.0;
+    for (int day = 0; day <= 150; day += 10) {
+        const double count = (records->results[day * 4][2] * (500.0 / 10000.0)) * 1.0;
+        explorer.observed.counts.points.push_back({double(day), count, 0});
+    }
+    const OverlayContents contents = overlay_contents(explorer.observed, *records);
+    ASSERT_EQ(contents.residuals.size(), 16u);
+    for (double residual : contents.residuals)
+        EXPECT_EQ(residual, 0.0);
+    EXPECT_TRUE(contents.series.empty());  // prevalence: the infectious curve itself
+
+    const auto purple_segments = [&] {
+        RecordingSurface surface;
+        paint_explorer_view(surface, *records, series_colours(), explorer, 900, 500, false);
+        int crosses = 0, bars = 0;
+        for (const Segment& s : surface.segments()) {
+            if (s.colour != OBSERVED_COUNTS_COLOUR) continue;
+            (s.x0 == s.x1 ? bars : crosses) += 1;
+        }
+        return std::pair(crosses, bars);
+    };
+    // Two strokes a cross and the strip's zero line; no bar.
+    records->scale.ymax = 10000.0;  // every point inside the frame
+    EXPECT_EQ(purple_segments(), std::pair(2 * 16 + 1, 0));
+    explorer.observed.counts.points[3].count += 5.0;
+    EXPECT_EQ(purple_segments(), std::pair(2 * 16 + 1, 1));
+}
+
+// A scenario's link is followed when it changes; a bad one leaves no counts.
+TEST(ObservedOverlay, FollowsTheScenariosLinkToItsCounts) {
+    TemporaryFolder folder;
+    std::ofstream(folder.file("beds.csv")) << "date,beds\n1978-01-22,1\n1978-01-24,26\n";
+    auto records = records_after_run(MODE_NO_INTERVENTION);
+    records->counts_link = {{"data", folder.file("beds.csv")}, {"population", "763"}};
+    Explorer explorer;
+    explorer.sync(*records);
+    ASSERT_EQ(explorer.observed.counts.points.size(), 2u);
+    EXPECT_EQ(explorer.observed.counts.points[1].day, 2.0);
+    EXPECT_EQ(explorer.observed.observation.population, 763.0);
+    records->counts_link.push_back({"reporting", "2"});
+    explorer.sync(*records);
+    EXPECT_TRUE(explorer.observed.counts.points.empty());
+    EXPECT_EQ(explorer.observed.problem, "reporting = 2: not a value it takes");
+}
+
+class MessageFrontEnd final : public FrontEnd, public ExplorerHost {
+public:
+    int open_dialog(DialogKind) override { return DIALOG_RESULT_OK; }
+    void repaint() override {}
+    void print() override {}
+    void printer_setup() override {}
+    void show_help() override {}
+    void exit_program() override {}
+    void report_run_failure(int, const std::string&) override {}
+    void copy_text(const std::string&) override {}
+    void show_user_guide() override {}
+    void view_options_changed() override {}
+    std::string choose_counts_file() override { return chosen; }
+    void show_file_message(const char*, const std::string& text, bool error) override {
+        message = text;
+        refused = error;
+    }
+    std::string message, chosen;
+    bool refused = false;
+};
+
+// The View menu's fit: the linked counts, made by a run of R_0 3, give R_0
+// back in the records and the run; no counts, a message and no change.
+TEST(ObservedOverlay, TheFitCommandLoadsTheFittedValuesAndRuns) {
+    TemporaryFolder folder;
+    auto truth = records_after_run(MODE_NO_INTERVENTION);
+    std::string csv = "day,cases\n";
+    auto records = default_records();
+    MessageFrontEnd front_end;
+    CommandContext commands{*records, front_end, folder.file("trace.dat").c_str()};
+    Explorer explorer;
+    ExplorerContext context{commands, explorer, front_end};
+    execute_explorer_command(context, COMMAND_FIT_COUNTS);
+    EXPECT_TRUE(front_end.refused);
+    EXPECT_EQ(records->mode, MODE_NOTHING_CALCULATED);
+
+    for (int day = 0; day <= 100; day += 4) {
+        csv += std::to_string(day) + ",";
+        append_shortest(csv, truth->results[day * 4][2]);
+        csv += "\n";
+    }
+    std::ofstream(folder.file("cases.csv")) << csv;
+    records->counts_link = {{"data", folder.file("cases.csv")}, {"fit", "R_0"}};
+    execute_explorer_command(context, COMMAND_FIT_COUNTS);
+    EXPECT_FALSE(front_end.refused) << front_end.message;
+    EXPECT_NEAR(records->model.R_0, truth->model.R_0, 1e-6);
+    EXPECT_EQ(records->mode, MODE_NO_INTERVENTION);
+    EXPECT_EQ(front_end.message.substr(0, 38), "Fitted, with 95 % intervals:\n  R_0 = 2");
+
+    // Other counts opened take the place of the linked ones; a bad file
+    // changes nothing.
+    std::ofstream(folder.file("bad.csv")) << "day,cases\n0,1\n0,2\n";
+    front_end.chosen = folder.file("bad.csv");
+    execute_explorer_command(context, COMMAND_OPEN_COUNTS);
+    EXPECT_EQ(front_end.message,
+              folder.file("bad.csv") + ": line 3: the day is not after the day of the row before");
+    EXPECT_EQ(explorer.observed.counts.points.size(), 26u);
+    std::ofstream(folder.file("more.csv")) << "day,cases\n0,1\n3,2\n";
+    front_end.chosen = folder.file("more.csv");
+    execute_explorer_command(context, COMMAND_OPEN_COUNTS);
+    EXPECT_EQ(explorer.observed.counts.points.size(), 2u);
+    EXPECT_EQ(records->counts_link[0].second, folder.file("more.csv"));
+    EXPECT_EQ(records->counts_link[1].first, "fit");
+}
+
+}  // namespace
+}  // namespace morbilex::testing
