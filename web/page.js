@@ -270,13 +270,14 @@ function chartSize() {
   return { canvas, ratio, width, height };
 }
 
-// The commands of the chart for width x height device pixels.
-function commands(width, height, ratio) {
+// The commands of the chart for width x height device pixels; a picture
+// (saved as PNG or SVG) leaves out the read-out.
+function commands(width, height, ratio, picture = false) {
   // The page's own text size, smaller on narrow screens, where the chart's
   // text would otherwise cover its curves, but never below 11 CSS pixels.
   const font = Math.min(16, Math.max(11, width / ratio / 60)) * ratio;
   document.body.dataset.chartFontPx = String(font / ratio);
-  const pointer = api.paint(page, width, height, font);
+  const pointer = (picture ? api.paintPicture : api.paint)(page, width, height, font);
   const count = api.commandsSize(page);
   return { commands: core.HEAP32.slice(pointer >> 2, (pointer >> 2) + count),
            text: core.UTF8ToString(api.commandsText(page)) };
@@ -408,11 +409,19 @@ $("get-figures").addEventListener("click", () => {
   if (lastRun.ok) download("figures.csv", new Blob([coreText(api.figuresCsv(page))], { type: "text/csv" }));
 });
 $("get-png").addEventListener("click", () => {
-  $("chart").toBlob((blob) => download("chart.png", blob), "image/png");
+  const { width, height, ratio } = chartSize();
+  const drawing = commands(width, height, ratio, true);
+  const canvas = document.createElement("canvas");
+  canvas.width = width;
+  canvas.height = height;
+  ChartCommands.drawOnCanvas(canvas.getContext("2d"), width, height, drawing.commands, drawing.text);
+  canvas.toBlob((blob) => download("chart.png", blob), "image/png");
+  draw();  // the page's own drawing again
 });
 $("get-svg").addEventListener("click", () => {
   const { width, height, ratio } = chartSize();
-  const drawing = commands(width, height, ratio);
+  const drawing = commands(width, height, ratio, true);
+  draw();  // the page's own drawing again
   const ctx = document.createElement("canvas").getContext("2d");
   const measure = (font, string) => { ctx.font = font; return ctx.measureText(string).width; };
   const svg = ChartCommands.toSvg(width, height, drawing.commands, drawing.text, measure);
@@ -515,6 +524,7 @@ MorbilexCore().then((module) => {
     refusal: core.cwrap("page_refusal", "number", ["number"]),
     fieldUsed: core.cwrap("page_field_used", "number", ["number", "string"]),
     paint: core.cwrap("page_paint", "number", ["number", "number", "number", "number"]),
+    paintPicture: core.cwrap("page_paint_picture", "number", ["number", "number", "number", "number"]),
     commandsSize: core.cwrap("page_commands_size", "number", ["number"]),
     commandsText: core.cwrap("page_commands_text", "number", ["number"]),
     figureLines: core.cwrap("page_figure_lines", "number", ["number"]),

@@ -9,8 +9,9 @@ namespace morbilex {
 // made leaves the line to the current one.
 class SelectedPen {
 public:
-    SelectedPen(Surface& surface, Colour colour)
-        : surface_(surface), pen_(surface.create_pen(colour)) {
+    SelectedPen(Surface& surface, Colour colour, bool dashed = false)
+        : surface_(surface),
+          pen_(dashed ? surface.create_dashed_pen(colour) : surface.create_pen(colour)) {
         if (pen_ != 0) kept_ = surface_.select_pen(pen_);
     }
     ~SelectedPen() {

@@ -58,6 +58,9 @@ public:
     // The rectangle between the two corners, edges included, filled with the
     // colour; no outline, the current pen and position stay.
     virtual void fill_rectangle(int left, int top, int right, int bottom, Colour colour) = 0;
+
+    // A dashed pen one device unit wide; a surface without dashes draws solid.
+    virtual SurfaceObject create_dashed_pen(Colour colour) { return create_pen(colour); }
 };
 
 }  // namespace morbilex

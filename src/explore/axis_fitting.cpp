@@ -5,6 +5,7 @@
 
 #include "chart/chart.h"
 #include "chart/ticks.h"
+#include "explore/view_options.h"
 #include "text/format.h"
 
 namespace morbilex {
@@ -13,16 +14,25 @@ namespace {
 // At most about this many labels on an axis.
 constexpr int AXIS_LABEL_TICKS = 8;
 
-// The highest finite value of the table's rows.
-double highest_value(const ResultTable& table, int rows) {
+// The highest finite value and the lowest one above zero of the table's
+// rows in the compartments shown.
+struct ValueRange {
     double highest = 0.0;
+    double lowest_positive = HUGE_VAL;
+};
+void widen(ValueRange& range, const ResultTable& table, int rows, const ViewOptions& view) {
     for (int j = 0; j < rows; ++j) {
-        for (double value : table[j]) {
-            if (std::isfinite(value) && value > highest) highest = value;
+        for (int k = 0; k < COMPARTMENT_COUNT; ++k) {
+            const double value = table[j][k];
+            if (!compartment_shown(view, k) || !std::isfinite(value)) continue;
+            if (value > range.highest) range.highest = value;
+            if (value > 0.0 && value < range.lowest_positive) range.lowest_positive = value;
         }
     }
-    return highest;
 }
+
+// The decades a log scale spans at most below its top.
+constexpr double LOG_SCALE_DECADES = 5.0;
 
 }  // namespace
 
@@ -61,14 +71,24 @@ bool fit_axes(Records& records, const Explorer& explorer) {
     if (records.mode < 0) return false;
     const int rows = shown_rows(records);
     const double duration = records.model.n_steps * records.model.dt;
-    double highest = highest_value(records.results, rows);
-    if (records.view.compare && explorer.has_comparison())
-        highest = std::max(highest, highest_value(explorer.comparison(), rows));
+    ValueRange range;
+    widen(range, records.results, rows, explorer.view);
+    if (explorer.view.compare && explorer.has_comparison())
+        widen(range, explorer.comparison(), rows, explorer.view);
     AxisScale fitted = records.scale;
     fitted.xmin = 0.0;
     if (duration > 0.0 && std::isfinite(duration)) fitted.xmax = duration;
     fitted.ymin = 0.0;
-    fitted.ymax = round_number_above(highest);
+    fitted.ymax = round_number_above(range.highest);
+    if (explorer.view.log_scale) {
+        // Whole decades from the lowest value shown to the highest.
+        const double top = std::ceil(std::log10(std::max(range.highest, 1e-300)));
+        const double bottom = std::isfinite(range.lowest_positive)
+                                  ? std::floor(std::log10(range.lowest_positive))
+                                  : top - 1;
+        fitted.ymax = std::pow(10.0, top);
+        fitted.ymin = std::pow(10.0, std::clamp(bottom, top - LOG_SCALE_DECADES, top - 1.0));
+    }
     AxisScale probe = fitted;
     if (!compute_chart_geometry(probe).drawable) return false;
     const bool changed = fitted.xmin != records.scale.xmin || fitted.xmax != records.scale.xmax ||

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 
 #include "explore/axis_fitting.h"
@@ -22,17 +23,19 @@ std::size_t widest(const std::vector<AxisLabel>& labels) {
     return chars;
 }
 
-TextMargins text_margins(const AxisScale& scale, double cell) {
+TextMargins text_margins(const AxisScale& scale, double cell, const ChartTextExtent& extent) {
     constexpr double LINE = 1.2;  // line step per cell
     const double advance = CHAR_WIDTH_PER_CELL * cell;
     const std::vector<AxisLabel> x_labels = axis_labels(scale.xmin, scale.xmax);
     TextMargins margins;
     // y labels, their tick and a gap; half of the last x label.
-    margins.left =
-        static_cast<double>(widest(axis_labels(scale.ymin, scale.ymax))) * advance + 0.6 * cell;
-    margins.right = x_labels.empty() ? 0.0 : x_labels.back().text.size() * advance / 2 + 0.3 * cell;
-    // Three header lines and the axis title over half of the top y label.
-    margins.top = 4 * LINE * cell + 0.8 * cell;
+    const std::size_t y_chars = extent.y_label_chars >= 0
+                                    ? static_cast<std::size_t>(extent.y_label_chars)
+                                    : widest(axis_labels(scale.ymin, scale.ymax));
+    margins.left = static_cast<double>(y_chars) * advance + 0.6 * cell;
+    margins.right = right_of_frame_chars(scale, extent.right_axis_chars) * advance + 0.3 * cell;
+    // The header lines and the axis title over half of the top y label.
+    margins.top = (extent.header_lines + 1) * LINE * cell + 0.8 * cell;
     // The x ticks and labels, and the axis title under them.
     margins.bottom = 2 * LINE * cell + 0.4 * cell;
     return margins;
@@ -49,8 +52,8 @@ double fitting_scale(double room, double plot, double classic_a, double text_a, 
 
 }  // namespace
 
-ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height,
-                                 double cell_pixels) {
+ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, double cell_pixels,
+                                 const ChartTextExtent& extent) {
     AxisScale copy = scale;
     ExplorerMapping mapping;
     mapping.geometry = compute_chart_geometry(copy);
@@ -64,14 +67,15 @@ ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height,
     mapping.origin_y = g.frame_top + 0.3 * H;
     mapping.valid = true;
     if (!(cell_pixels > 0.0 && cell_pixels < 1e6) || width <= 0 || height <= 0) return mapping;
-    const TextMargins text = text_margins(g.drawable ? scale : AxisScale{}, cell_pixels);
+    const TextMargins text = text_margins(g.drawable ? scale : AxisScale{}, cell_pixels, extent);
     const double classic = std::min(width / (2.4 * H), height / (1.5 * H));
     // The margins with the legend's column at the right (0: none), or false
     // when the frame would be too small.
+    double plot = 2.0 * H;  // the plot's width
     const auto fit = [&](double legend_right) {
         const double right = std::max(text.right, legend_right);
         const double s =
-            std::min(fitting_scale(width, 2.0 * H, 0.2 * H, text.left, 0.2 * H, right),
+            std::min(fitting_scale(width, plot, 0.2 * H, text.left, 0.2 * H, right),
                      fitting_scale(height, H, 0.3 * H, text.top, 0.2 * H, text.bottom));
         // A device too small for the text keeps the classic margins: the frame
         // never shrinks below a quarter of its classic size.
@@ -83,7 +87,7 @@ ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height,
             return false;
         const double left = std::max(0.2 * H, text.left / s);
         const double top = std::max(0.3 * H, text.top / s);
-        const double extent_x = left + 2.0 * H + std::max(0.2 * H, right / s);
+        const double extent_x = left + plot + std::max(0.2 * H, right / s);
         const double extent_y = top + H + std::max(0.2 * H, text.bottom / s);
         if (!(extent_x < INT_MAX / 2 && extent_y < INT_MAX / 2)) return false;
         mapping.extent_x = extent_x;
@@ -92,17 +96,45 @@ ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height,
         mapping.origin_y = g.frame_top + top;
         return true;
     };
+    // The plot takes the device's aspect: as wide as the width leaves at the
+    // scale the height gives (from half to three times the classic width),
+    // so that the chart fills its pane.
+    const auto fill_the_device = [&](double legend_right) {
+        if (!g.drawable) return;
+        const double right = std::max(text.right, legend_right);
+        const double s = fitting_scale(height, H, 0.3 * H, text.top, 0.2 * H, text.bottom);
+        if (!(s > 0.0)) return;
+        const double wide =
+            std::clamp(width / s - std::max(0.2 * H, text.left / s) - std::max(0.2 * H, right / s),
+                       H, 6.0 * H);
+        const double x_range = scale.xmax - scale.xmin;
+        const double left = wide * scale.xmin / x_range;
+        const double frame_right = wide * scale.xmax / x_range;
+        constexpr double EDGE_LIMIT = 1 << 29;
+        if (!(std::fabs(left) <= EDGE_LIMIT && std::fabs(frame_right) <= EDGE_LIMIT)) return;
+        const ExplorerMapping kept = mapping;
+        plot = wide;
+        mapping.geometry.plot_width = static_cast<int>(wide);
+        mapping.geometry.frame_left = static_cast<int>(left);
+        mapping.geometry.frame_right = static_cast<int>(frame_right);
+        mapping.x_per_day = wide / x_range;
+        if (fit(legend_right)) return;
+        mapping = kept;
+        plot = 2.0 * H;
+    };
     for (const LegendPlace place : {LegendPlace::BesideFull, LegendPlace::BesideShort}) {
         // The column's own width and a cell more for the rounding of logical
         // units, right of the last x label's half beyond the frame.
         const bool short_names = place == LegendPlace::BesideShort;
         const double column = (legend_width_cells(short_names) + 1.0) * cell_pixels +
-                              last_x_label_chars(scale) * CHAR_WIDTH_PER_CELL * cell_pixels / 2;
+                              right_of_frame_chars(scale, extent.right_axis_chars) *
+                                  CHAR_WIDTH_PER_CELL * cell_pixels;
         if (column * 3 > width || !fit(column)) continue;
         mapping.legend = place;
+        fill_the_device(column);
         return mapping;
     }
-    fit(0.0);
+    if (fit(0.0)) fill_the_device(0.0);
     return mapping;
 }
 
@@ -111,11 +143,17 @@ std::size_t last_x_label_chars(const AxisScale& scale) {
     return labels.empty() ? 0 : labels.back().text.size();
 }
 
+double right_of_frame_chars(const AxisScale& scale, int right_axis_chars) {
+    const double half_label = static_cast<double>(last_x_label_chars(scale)) / 2;
+    // The tick and a gap take about two characters.
+    return right_axis_chars > 0 ? std::max(half_label, right_axis_chars + 2.0) : half_label;
+}
+
 const char* legend_name(int line, bool short_names) {
-    static const char* const full_names[LEGEND_LINES] = {COMPARTMENT_NAMES[0], COMPARTMENT_NAMES[1],
-                                                         COMPARTMENT_NAMES[2], COMPARTMENT_NAMES[3],
-                                                         "No intervention",    "Reduction on"};
-    static const char* const short_names_[LEGEND_LINES] = {"S", "E", "I", "R", "none", "on"};
+    static const char* const full_names[LEGEND_LINES] = {
+        COMPARTMENT_NAMES[0], COMPARTMENT_NAMES[1], COMPARTMENT_NAMES[2], COMPARTMENT_NAMES[3],
+        "No intervention",    "Reduction on",       "R_t (right)"};
+    static const char* const short_names_[LEGEND_LINES] = {"S", "E", "I", "R", "none", "on", "R_t"};
     if (line < 0 || line >= LEGEND_LINES) return "";
     return short_names ? short_names_[line] : full_names[line];
 }

@@ -32,11 +32,25 @@ struct ExplorerMapping {
     double extent_x = 0.0, extent_y = 0.0, origin_x = 0.0, origin_y = 0.0;
     LegendPlace legend = LegendPlace::OverFrame;
 };
-ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, double cell_pixels);
+// The chart's text beyond the classic axes': the widest y label's characters
+// when they are not the linear axis's (-1: those), the right-hand axis's
+// labels (0: none), and the header's lines.
+struct ChartTextExtent {
+    int y_label_chars = -1;
+    int right_axis_chars = 0;
+    int header_lines = 3;
+};
+ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, double cell_pixels,
+                                 const ChartTextExtent& extent = {});
+// The room right of the frame before the legend's column, in characters: half
+// the last x label, or the right-hand axis's labels after their tick.
+double right_of_frame_chars(const AxisScale& scale, int right_axis_chars);
 
 // The legend's lines: the compartments, the run without intervention (with a
 // comparison) and the band of the reduction; their full or short names.
-inline constexpr int LEGEND_LINES = COMPARTMENT_COUNT + 2;
+// With the effective reproduction number, a line for its curve.
+inline constexpr int LEGEND_LINES = COMPARTMENT_COUNT + 3;
+inline constexpr int LEGEND_LINE_EFFECTIVE_R = COMPARTMENT_COUNT + 2;
 const char* legend_name(int line, bool short_names);
 // The legend beside the frame, in text cells: a gap, the line of a curve, a
 // gap, the longest name, a margin (after the last x label's right half).

@@ -105,7 +105,8 @@ void take_care(ExplorerSink& sink, CareRun& care, bool& has_care, CareSummaryRow
 
 }  // namespace
 
-Explorer::Explorer() = default;
+Explorer::Explorer() : Explorer(own_view_) {}
+Explorer::Explorer(ViewOptions& view) : view(view), switches_(morbilex::view_switches(view)) {}
 Explorer::~Explorer() = default;
 
 void Explorer::sync(const Records& records) {
@@ -224,6 +225,14 @@ void Explorer::last_row(int step, double t, int on_flag, const double* y) {
     baseline_pending_ = inputs_.mode != MODE_NO_INTERVENTION;
 }
 
+int Explorer::legend_compartment_at(int x, int y) const {
+    for (const LegendHit& hit : legend_hits) {
+        if (hit.left <= x && x <= hit.right && hit.top <= y && y <= hit.bottom)
+            return hit.compartment;
+    }
+    return -1;
+}
+
 bool Explorer::reduced_at(int step) const {
     for (const ReducedPeriod& period : reduced_) {
         if (period.first_step <= step && step < period.end_step) return true;
@@ -247,10 +256,12 @@ struct StepMapping {
     double lowest = 0.0, highest = -1.0;
 };
 
-StepMapping step_mapping(const Records& records, int width, int height, double cell_pixels) {
+StepMapping step_mapping(const Records& records, int width, int height, double cell_pixels,
+                         const ChartTextExtent& extent) {
     StepMapping m;
     if (records.mode < 0 || width <= 0 || height <= 0) return m;
-    const ExplorerMapping mapping = explorer_mapping(records.scale, width, height, cell_pixels);
+    const ExplorerMapping mapping =
+        explorer_mapping(records.scale, width, height, cell_pixels, extent);
     const ChartGeometry& g = mapping.geometry;
     const double dt = records.model.dt;
     if (!g.drawable || !(dt > 0.0) || !(mapping.x_per_day > 0.0)) return m;
@@ -269,16 +280,17 @@ StepMapping step_mapping(const Records& records, int width, int height, double c
 }  // namespace
 
 int step_at_device_x(const Records& records, int device_x, int width, int height,
-                     double cell_pixels) {
-    const StepMapping m = step_mapping(records, width, height, cell_pixels);
+                     double cell_pixels, const ChartTextExtent& extent) {
+    const StepMapping m = step_mapping(records, width, height, cell_pixels, extent);
     if (!m.valid) return -1;
     const double logical_x = m.origin_x + device_x / m.scale;
     const double nearest = std::nearbyint(logical_x / m.per_step);
     return static_cast<int>(std::clamp(nearest, m.lowest, m.highest));
 }
 
-ReadOutSteps read_out_steps(const Records& records, int width, int height, double cell_pixels) {
-    const StepMapping m = step_mapping(records, width, height, cell_pixels);
+ReadOutSteps read_out_steps(const Records& records, int width, int height, double cell_pixels,
+                            const ChartTextExtent& extent) {
+    const StepMapping m = step_mapping(records, width, height, cell_pixels, extent);
     if (!m.valid) return {};
     const double page = std::nearbyint(READ_OUT_PAGE_DAYS / records.model.dt);
     return {static_cast<int>(m.lowest), static_cast<int>(m.highest),

@@ -13,10 +13,12 @@
 #include "analysis/care_layer.h"
 #include "analysis/run_figures.h"
 #include "chart/chart.h"
+#include "explore/explore_layout.h"
 #include "explore/figures.h"
-#include "explore/plan_finder.h"
 #include "explore/observed_overlay.h"
+#include "explore/plan_finder.h"
 #include "explore/uncertainty.h"
+#include "explore/view_options.h"
 #include "model/records.h"
 #include "model/run_loop.h"
 #include "shell/commands.h"
@@ -36,7 +38,9 @@ class ExplorerSink;
 // without intervention.
 class Explorer : public RunObserver {
 public:
+    // With view options of its own, or over the program's.
     Explorer();
+    explicit Explorer(ViewOptions& view);
     ~Explorer() override;
     Explorer(const Explorer&) = delete;
     Explorer& operator=(const Explorer&) = delete;
@@ -74,7 +78,28 @@ public:
     // The ranges and the ensemble around the records' run.
     ExplorerUncertainty uncertainty;
 
+    // How the window presents the run, and its switches as the remembered
+    // settings name them.
+    ViewOptions& view;
+    ViewSwitches view_switches() const { return switches_; }
+
+    // The legend's compartment lines as the last drawing placed them, in
+    // device pixels from the drawing's top-left corner.
+    struct LegendHit {
+        int left, top, right, bottom;
+        int compartment;
+    };
+    std::vector<LegendHit> legend_hits;
+    // The chart's text beyond the classic axes' in the last drawing, which
+    // places the frame.
+    ChartTextExtent chart_text;
+    // The compartment whose legend line holds the device point, or -1.
+    int legend_compartment_at(int x, int y) const;
+
 private:
+    ViewOptions own_view_;
+    std::array<ViewSwitch, VIEW_SWITCH_COUNT> switches_;
+
     void run_started(const Records& records, InterventionMode mode) override;
     void row(int step, double t, int on_flag, const double* y) override;
     void last_row(int step, double t, int on_flag, const double* y) override;
@@ -119,9 +144,10 @@ private:
 
 // The step of the records' run nearest to the device x (the inverse of the
 // chart's mapping onto a device width by height with text of cell_pixels),
-// limited to the steps inside the frame; -1 when no step is shown.
+// limited to the steps inside the frame; -1 when no step is shown. extent is
+// the chart's text as the last drawing had it (Explorer::chart_text).
 int step_at_device_x(const Records& records, int device_x, int width, int height,
-                     double cell_pixels);
+                     double cell_pixels, const ChartTextExtent& extent = {});
 
 // The rows shown: 0..min(n_steps, MAX_STEPS)-1.
 int shown_rows(const Records& records);
@@ -135,7 +161,8 @@ struct ReadOutSteps {
     int last = -1;
     int page = 1;
 };
-ReadOutSteps read_out_steps(const Records& records, int width, int height, double cell_pixels);
+ReadOutSteps read_out_steps(const Records& records, int width, int height, double cell_pixels,
+                            const ChartTextExtent& extent = {});
 
 // The keys that move the read-out, the same in every front end: an arrow
 // moves one step, Shift with an arrow ten, Page Up and Page Down ten days

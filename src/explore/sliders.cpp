@@ -231,7 +231,7 @@ void slider_moved(CommandContext& context, Explorer& explorer, const SliderField
         context.front_end.repaint();
     }
     explorer.read_out_step = std::min(explorer.read_out_step, shown_rows(records) - 1);
-    if (!records.view.classic && records.view.fit_after_run) {
+    if (!explorer.view.classic && explorer.view.fit_after_run) {
         explorer.sync(records);
         if (fit_axes(records, explorer)) context.front_end.repaint();
     }

@@ -17,6 +17,15 @@ constexpr MenuItem VIEW_ITEMS[] = {
     {"&Compare with no intervention", COMMAND_COMPARE},
     {"Ca&re: hospital, intensive care, deaths", COMMAND_CARE_CURVES},
     {nullptr, 0},
+    {"Show &Susceptible", COMMAND_SHOW_SUSCEPTIBLE},
+    {"Show &Exposed", COMMAND_SHOW_SUSCEPTIBLE + 1},
+    {"Show &Infectious", COMMAND_SHOW_SUSCEPTIBLE + 2},
+    {"Show &Recovered", COMMAND_SHOW_SUSCEPTIBLE + 3},
+    {"Infectious &only", COMMAND_INFECTIOUS_ONLY},
+    {"Lo&g scale for persons", COMMAND_LOG_SCALE},
+    {"Effective reproduction number R_&t", COMMAND_EFFECTIVE_R},
+    {"Colour-&blind-safe palette", COMMAND_COLOUR_BLIND_PALETTE},
+    {nullptr, 0},
     {"Cop&y figures", COMMAND_COPY_FIGURES},
     {"Copy &bands", COMMAND_COPY_BANDS},
     {"&User's guide", COMMAND_USER_GUIDE},
@@ -35,7 +44,40 @@ constexpr const char* FIND_PLAN_CAPTION = "Find a plan";
 
 constexpr Accelerator VIEW_ACCELERATORS[] = {
     {AcceleratorKey::Letter, 'F', true, COMMAND_FIT_AXES},
+    {AcceleratorKey::Letter, '1', true, COMMAND_SHOW_SUSCEPTIBLE},
+    {AcceleratorKey::Letter, '2', true, COMMAND_SHOW_SUSCEPTIBLE + 1},
+    {AcceleratorKey::Letter, '3', true, COMMAND_SHOW_SUSCEPTIBLE + 2},
+    {AcceleratorKey::Letter, '4', true, COMMAND_SHOW_SUSCEPTIBLE + 3},
+    {AcceleratorKey::Letter, '0', true, COMMAND_INFECTIOUS_ONLY},
+    {AcceleratorKey::Letter, 'L', true, COMMAND_LOG_SCALE},
+    {AcceleratorKey::Letter, 'T', true, COMMAND_EFFECTIVE_R},
 };
+
+// The switch of a view option's command; null for the others.
+bool* option_switch(ViewOptions& view, int command) {
+    switch (command) {
+        case COMMAND_FIT_AFTER_RUN:
+            return &view.fit_after_run;
+        case COMMAND_COMPARE:
+            return &view.compare;
+        case COMMAND_CLASSIC_VIEW:
+            return &view.classic;
+        case COMMAND_INFECTIOUS_ONLY:
+            return &view.infectious_only;
+        case COMMAND_LOG_SCALE:
+            return &view.log_scale;
+        case COMMAND_EFFECTIVE_R:
+            return &view.effective_r;
+        case COMMAND_COLOUR_BLIND_PALETTE:
+            return &view.colour_blind;
+        case COMMAND_CARE_CURVES:
+            return &view.care_curves;
+        default:
+            break;
+    }
+    const int k = command - COMMAND_SHOW_SUSCEPTIBLE;
+    return k >= 0 && k < COMPARTMENT_COUNT ? &view.shown[static_cast<std::size_t>(k)] : nullptr;
+}
 
 bool runs(int command_id) {
     return command_id == COMMAND_CALCULATE || command_id == COMMAND_MAIN_PARAMETERS ||
@@ -54,7 +96,7 @@ void run_in_view(ExplorerContext& context) {
         run_current_mode(context.commands);
     }
     context.explorer.read_out_step = -1;
-    const ViewOptions& view = context.commands.records.view;
+    const ViewOptions& view = context.explorer.view;
     if (!view.classic && view.fit_after_run) fit_and_repaint(context);
 }
 
@@ -69,23 +111,14 @@ std::span<const Accelerator> view_accelerators() {
 }
 
 bool view_item_checkable(int command) {
-    return command == COMMAND_FIT_AFTER_RUN || command == COMMAND_COMPARE ||
-           command == COMMAND_CLASSIC_VIEW || command == COMMAND_CARE_CURVES;
+    ViewOptions view;
+    return option_switch(view, command) != nullptr;
 }
 
 bool view_item_checked(const ViewOptions& view, int command) {
-    switch (command) {
-        case COMMAND_FIT_AFTER_RUN:
-            return view.fit_after_run;
-        case COMMAND_COMPARE:
-            return view.compare;
-        case COMMAND_CLASSIC_VIEW:
-            return view.classic;
-        case COMMAND_CARE_CURVES:
-            return view.care_curves;
-        default:
-            return false;
-    }
+    ViewOptions copy = view;
+    const bool* option = option_switch(copy, command);
+    return option != nullptr && *option;
 }
 
 bool view_item_enabled(const ViewOptions& view, int command) {
@@ -116,7 +149,7 @@ std::string copied_figures(ExplorerContext& context) {
     std::string text;
     const std::string name = scenario_file_name(records.scenario_file);
     if (!name.empty()) text += "scenario\t" + name + "\n";
-    const std::string document = write_scenario_document(records, false);
+    const std::string document = write_scenario_document(records);
     for (std::size_t start = 0, end; start < document.size(); start = end + 1) {
         end = document.find('\n', start);
         if (end == std::string::npos) end = document.size();
@@ -130,35 +163,42 @@ std::string copied_figures(ExplorerContext& context) {
 
 bool reopen_remembered_run(ExplorerContext& context, InterventionMode mode) {
     Records& records = context.commands.records;
-    if (records.view.classic || mode < MODE_NO_INTERVENTION) return false;
+    if (context.explorer.view.classic || mode < MODE_NO_INTERVENTION) return false;
     {
         const ExplorerFedByRuns fed(context.commands, context.explorer);
         records.mode = mode;
         run_current_mode(context.commands);
     }
     context.explorer.read_out_step = -1;
-    if (records.view.fit_after_run) fit_and_repaint(context);
+    if (context.explorer.view.fit_after_run) fit_and_repaint(context);
     return true;
 }
 
-bool show_dialog_help(const Records& records, ExplorerHost& host, DialogKind kind) {
-    if (records.view.classic) return false;
+bool show_dialog_help(const ViewOptions& view, ExplorerHost& host, DialogKind kind) {
+    if (view.classic) return false;
     host.show_user_guide_at(dialog_guide_anchor(kind));
     return true;
 }
 
-std::string window_title(const Records& records) {
+std::string window_title(const Records& records, const ViewOptions& view) {
     const std::string name = scenario_file_name(records.scenario_file);
-    if (records.view.classic || name.empty()) return PROGRAM_TITLE;
+    if (view.classic || name.empty()) return PROGRAM_TITLE;
     return name + " - " + PROGRAM_TITLE;
 }
 
 void execute_explorer_command(ExplorerContext& context, int command_id) {
     Records& records = context.commands.records;
-    ViewOptions& view = records.view;
+    ViewOptions& view = context.explorer.view;
+    const AxisScale scale_before = records.scale;
     switch (command_id) {
         case COMMAND_FIT_AXES:
-            if (!view.classic) fit_and_repaint(context);
+            if (view.classic) return;
+            fit_and_repaint(context);
+            // Fitting asked for: every run is fitted again.
+            if (!view.fit_after_run) {
+                view.fit_after_run = true;
+                context.host.view_options_changed();
+            }
             return;
         case COMMAND_FIT_COUNTS:
             if (!view.classic) fit_observed_counts(context);
@@ -192,6 +232,29 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
             context.host.view_options_changed();
             context.commands.front_end.repaint();
             return;
+        case COMMAND_SHOW_SUSCEPTIBLE:
+        case COMMAND_SHOW_SUSCEPTIBLE + 1:
+        case COMMAND_SHOW_SUSCEPTIBLE + 2:
+        case COMMAND_SHOW_SUSCEPTIBLE + 3:
+        case COMMAND_INFECTIOUS_ONLY:
+        case COMMAND_LOG_SCALE:
+        case COMMAND_EFFECTIVE_R:
+        case COMMAND_COLOUR_BLIND_PALETTE: {
+            if (view.classic) return;
+            bool* option = option_switch(view, command_id);
+            *option = !*option;
+            // Showing a compartment again leaves "infectious only".
+            if (command_id < COMMAND_INFECTIOUS_ONLY) view.infectious_only = false;
+            // The axes follow the curves shown while they are fitted; a log
+            // scale needs a floor above zero either way.
+            const bool refit = command_id == COMMAND_LOG_SCALE
+                                   ? view.fit_after_run || records.scale.ymin <= 0.0
+                                   : view.fit_after_run && command_id <= COMMAND_INFECTIOUS_ONLY;
+            if (refit) fit_and_repaint(context);
+            context.host.view_options_changed();
+            context.commands.front_end.repaint();
+            return;
+        }
         case COMMAND_CLASSIC_VIEW:
             view.classic = !view.classic;
             context.explorer.read_out_step = -1;
@@ -260,6 +323,14 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
     if (runs(command_id)) {
         context.explorer.read_out_step = -1;
         if (!view.classic && view.fit_after_run) fit_and_repaint(context);
+    }
+    // A scale the user sets stays until fitting is asked for again.
+    const AxisScale& scale = records.scale;
+    if (command_id == COMMAND_SCALE && !view.classic && view.fit_after_run &&
+        (scale.xmin != scale_before.xmin || scale.xmax != scale_before.xmax ||
+         scale.ymin != scale_before.ymin || scale.ymax != scale_before.ymax)) {
+        view.fit_after_run = false;
+        context.host.view_options_changed();
     }
 }
 

@@ -23,7 +23,7 @@ public:
         (void)anchor;
         show_user_guide();
     }
-    // records.view changed: show or hide the panels, update the menu's checks.
+    // the view options changed: show or hide the panels, update the menu's checks.
     virtual void view_options_changed() = 0;
     // A plan search finished: show explorer.plan_finding (its lines and its
     // front, whose points load_found_plan loads) and return true. A program
@@ -80,10 +80,10 @@ bool reopen_remembered_run(ExplorerContext& context, InterventionMode mode);
 
 // A dialog's Help button or F1 in it: in the explorer view the user's guide
 // at that dialog's section (true); nothing in the classic view (false).
-bool show_dialog_help(const Records& records, ExplorerHost& host, DialogKind kind);
+bool show_dialog_help(const ViewOptions& view, ExplorerHost& host, DialogKind kind);
 
 // The window's title: the program's name and, in the explorer view, the
 // scenario file last opened or saved ("flu.morbilex - Morbilex").
-std::string window_title(const Records& records);
+std::string window_title(const Records& records, const ViewOptions& view);
 
 }  // namespace morbilex

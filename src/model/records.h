@@ -7,8 +7,8 @@
 #include <array>
 #include <cstddef>
 #include <memory>
-#include <string_view>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -119,16 +119,6 @@ inline constexpr InterventionMode MODE_NO_INTERVENTION = 0;
 inline constexpr InterventionMode MODE_ONE_TIME = 1;
 inline constexpr InterventionMode MODE_INTERMITTENT = 2;
 
-// How the window presents a run. The explorer view (the default) adds the
-// figures, the comparison with no intervention, the read-out, fitted axes and
-// the sliders; the classic view shows the chart, menus and dialogs alone.
-struct ViewOptions {
-    bool classic = false;
-    bool compare = true;        // no-intervention curves and reduction bands
-    bool fit_after_run = true;  // axes fitted to every new run
-    bool care_curves = false;   // the care layer's curves (View menu), when it is on
-};
-
 // What can be cared for at once, held against a series of the run: off by
 // default. The care layer's series join as further values.
 enum class CapacitySeries { Infectious };
@@ -151,7 +141,6 @@ struct Records : Scenario {
     RateConstants rates;
     InterventionMode mode = MODE_NOTHING_CALCULATED;
     ResultTable results;
-    ViewOptions view;
     CapacitySetting capacity;
     // The scenario file last opened or saved (a full path; empty for none):
     // the window's title and the copied figures name it, and it is remembered.

@@ -72,21 +72,22 @@ void PainterSurface::join_lines(bool joined) {
 
 void PainterSurface::flush_lines() {
     for (const JoinedLine& line : joined_) {
-        use_painter_pen(line.colour);
+        use_painter_pen(line.colour, line.dashed);
         painter_.drawPolyline(line.points);
     }
     joined_.clear();
 }
 
-void PainterSurface::join_line(const QColor& colour, QPoint from, QPoint to) {
-    auto same_colour = std::find_if(joined_.begin(), joined_.end(),
-                                    [&](const JoinedLine& line) { return line.colour == colour; });
+void PainterSurface::join_line(const QColor& colour, bool dashed, QPoint from, QPoint to) {
+    auto same_colour = std::find_if(joined_.begin(), joined_.end(), [&](const JoinedLine& line) {
+        return line.colour == colour && line.dashed == dashed;
+    });
     if (same_colour != joined_.end() && same_colour->points.last() == from) {
         same_colour->points << to;
         return;
     }
     if (same_colour != joined_.end()) flush_lines();
-    joined_.push_back({colour, QPolygon({from, to})});
+    joined_.push_back({colour, dashed, QPolygon({from, to})});
 }
 
 PainterSurface::FontSlot PainterSurface::make_font(QFont font, double cell_pixels) const {
@@ -173,6 +174,13 @@ double PainterSurface::reading_cell_height() {
 SurfaceObject PainterSurface::create_pen(Colour colour) {
     const SurfaceObject pen = take_slot(pens_);
     pens_[pen - 1].colour = colour_of(colour);
+    pens_[pen - 1].dashed = false;
+    return pen;
+}
+
+SurfaceObject PainterSurface::create_dashed_pen(Colour colour) {
+    const SurfaceObject pen = create_pen(colour);
+    pens_[pen - 1].dashed = true;
     return pen;
 }
 
@@ -184,14 +192,15 @@ void PainterSurface::delete_pen(SurfaceObject pen) {
     if (deletable_slot(pens_, current_pen_, pen)) pens_[pen - 1].in_use = false;
 }
 
-void PainterSurface::use_painter_pen(const QColor& colour) {
-    if (painter_pen_set_ && painter_pen_colour_ == colour) return;
+void PainterSurface::use_painter_pen(const QColor& colour, bool dashed) {
+    if (painter_pen_set_ && painter_pen_colour_ == colour && painter_pen_dashed_ == dashed) return;
     // Of the display's line width whatever the mapping; a flat cap leaves out
     // the end point of a line.
-    QPen pen(colour, line_pixels_, Qt::SolidLine, Qt::FlatCap);
+    QPen pen(colour, line_pixels_, dashed ? Qt::DashLine : Qt::SolidLine, Qt::FlatCap);
     if (line_pixels_ > 0) pen.setCosmetic(true);  // a width of 0 is cosmetic already
     painter_.setPen(pen);
     painter_pen_colour_ = colour;
+    painter_pen_dashed_ = dashed;
     painter_pen_set_ = true;
 }
 
@@ -208,13 +217,13 @@ void PainterSurface::line_to(int x, int y) {
     position_x_ = x;
     position_y_ = y;
     if (!drawable || from == to) return;
-    const QColor& colour = pens_[current_pen_ - 1].colour;
+    const PenSlot& pen = pens_[current_pen_ - 1];
     if (!join_lines_) {
-        use_painter_pen(colour);
+        use_painter_pen(pen.colour, pen.dashed);
         painter_.drawLine(from, to);
         return;
     }
-    join_line(colour, from, to);
+    join_line(pen.colour, pen.dashed, from, to);
 }
 
 void PainterSurface::text_out(int x, int y, const char* text, int length) {

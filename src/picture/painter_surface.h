@@ -42,6 +42,7 @@ public:
     double reading_cell_height() override;
 
     SurfaceObject create_pen(Colour colour) override;
+    SurfaceObject create_dashed_pen(Colour colour) override;
     SurfaceObject select_pen(SurfaceObject pen) override;
     void delete_pen(SurfaceObject pen) override;
 
@@ -72,14 +73,15 @@ private:
     struct PenSlot {
         bool in_use = false;
         QColor colour;
+        bool dashed = false;
     };
 
     FontSlot make_font(QFont font, double cell_pixels) const;
     // Sets the painter's pen only when its colour changes.
-    void use_painter_pen(const QColor& colour);
+    void use_painter_pen(const QColor& colour, bool dashed = false);
     // Draws the polylines being joined, in the order they were begun.
     void flush_lines();
-    void join_line(const QColor& colour, QPoint from, QPoint to);
+    void join_line(const QColor& colour, bool dashed, QPoint from, QPoint to);
 
     QPainter& painter_;
     int dots_per_inch_;
@@ -94,10 +96,12 @@ private:
     SurfaceObject current_pen_ = 1;
     int position_x_ = 0, position_y_ = 0;
     QColor painter_pen_colour_;
+    bool painter_pen_dashed_ = false;
     bool painter_pen_set_ = false;
     bool join_lines_ = false;
     struct JoinedLine {
         QColor colour;
+        bool dashed;
         QPolygon points;  // device pixels
     };
     std::vector<JoinedLine> joined_;  // at most one per colour

@@ -6,6 +6,7 @@
 
 #include "explore/explorer_view.h"
 #include "picture/painter_surface.h"
+#include "shell/menu.h"
 
 namespace morbilex {
 
@@ -20,7 +21,7 @@ ChartView::ChartView(Records& records, const SeriesColours& colours, Explorer& e
 }
 
 void ChartView::follow_view_options() {
-    setFocusPolicy(records_.view.classic ? Qt::NoFocus : Qt::StrongFocus);
+    setFocusPolicy(explorer_.view.classic ? Qt::NoFocus : Qt::StrongFocus);
 }
 
 void ChartView::paintEvent(QPaintEvent*) {
@@ -34,9 +35,20 @@ void ChartView::show_read_out(int step) {
 }
 
 void ChartView::mouseMoveEvent(QMouseEvent* event) {
-    if (records_.view.classic) return QWidget::mouseMoveEvent(event);
+    if (explorer_.view.classic) return QWidget::mouseMoveEvent(event);
     show_read_out(step_at_device_x(records_, static_cast<int>(event->position().x()), width(),
-                                   height(), reading_cell_pixels(logicalDpiY())));
+                                   height(), reading_cell_pixels(logicalDpiY()),
+                                   explorer_.chart_text));
+}
+
+void ChartView::mousePressEvent(QMouseEvent* event) {
+    const int compartment =
+        explorer_.view.classic || event->button() != Qt::LeftButton
+            ? -1
+            : explorer_.legend_compartment_at(static_cast<int>(event->position().x()),
+                                              static_cast<int>(event->position().y()));
+    if (compartment < 0 || !execute) return QWidget::mousePressEvent(event);
+    execute(COMMAND_SHOW_SUSCEPTIBLE + compartment);
 }
 
 void ChartView::keyPressEvent(QKeyEvent* event) {
@@ -64,9 +76,9 @@ void ChartView::keyPressEvent(QKeyEvent* event) {
         default:
             return QWidget::keyPressEvent(event);
     }
-    if (records_.view.classic || records_.mode < 0) return QWidget::keyPressEvent(event);
-    const ReadOutSteps steps =
-        read_out_steps(records_, width(), height(), reading_cell_pixels(logicalDpiY()));
+    if (explorer_.view.classic || records_.mode < 0) return QWidget::keyPressEvent(event);
+    const ReadOutSteps steps = read_out_steps(
+        records_, width(), height(), reading_cell_pixels(logicalDpiY()), explorer_.chart_text);
     if (steps.first < 0) return;
     show_read_out(read_out_step_after_key(explorer_.read_out_step, key, steps));
 }

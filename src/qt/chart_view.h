@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "chart/chart.h"
 #include "explore/explorer.h"
@@ -21,10 +22,14 @@ public:
     void show_read_out(int step);
     // The keyboard focus is the chart's only in the explorer view.
     void follow_view_options();
+    // Carries out a command of the window: a click on a compartment's line
+    // in the legend shows or hides it.
+    std::function<void(int)> execute;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

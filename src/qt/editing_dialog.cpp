@@ -127,13 +127,13 @@ QRect dialog_units_to_pixels(const DialogBaseUnits& units, int x, int y, int wid
 }
 
 EditingDialog::EditingDialog(const DialogTable& table, Records& records, QWidget* owner,
-                             QWidget* owner_client)
-    : QDialog(owner), table_(table), records_(records) {
+                             QWidget* owner_client, bool classic_view)
+    : QDialog(owner), table_(table), records_(records), classic_view_(classic_view) {
     setWindowTitle(QString::fromLatin1(table.title));
     setObjectName(QString::fromLatin1(table.template_name));
     DialogBaseUnits units = dialog_base_units(fontMetrics());
     // The explorer view tells why an OK was refused on a line of its own.
-    const int extra = records.view.classic ? 0 : REFUSAL_LINE_ROOM;
+    const int extra = classic_view_ ? 0 : REFUSAL_LINE_ROOM;
     QRect frame =
         dialog_units_to_pixels(units, table.x, table.y, table.width, table.height + extra);
     setFixedSize(frame.size());
@@ -153,9 +153,8 @@ void EditingDialog::build_controls(const DialogBaseUnits& units) {
     for (const ControlSpec& control : table_.controls) {
         QWidget* widget = create_control(control);
         widget->setObjectName(control_name(control.id));
-        const int lower = control.control_class == ControlClass::Button && !records_.view.classic
-                              ? REFUSAL_LINE_ROOM
-                              : 0;
+        const int lower =
+            control.control_class == ControlClass::Button && !classic_view_ ? REFUSAL_LINE_ROOM : 0;
         widget->setGeometry(dialog_units_to_pixels(units, control.x, control.y + lower,
                                                    control.width, control.height));
         if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
@@ -167,7 +166,7 @@ void EditingDialog::build_controls(const DialogBaseUnits& units) {
         end_label_before_fields(*label, edits_);
         widen_to(*label, text_width(*label, label->text()) + 1, Growth::LeftFirst);
     }
-    if (records_.view.classic) return;
+    if (classic_view_) return;
     const ControlSpec line = refusal_line_control(table_);
     refusal_line_ = new QLabel(this);
     refusal_line_->setObjectName(control_name(line.id));

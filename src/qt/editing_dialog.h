@@ -31,9 +31,10 @@ class EditingDialog : public QDialog, private DialogControls {
     Q_OBJECT
 public:
     // owner: the main window; the dialog opens at the table's position relative
-    // to owner_client, the owner's client area.
-    EditingDialog(const DialogTable& table, Records& records, QWidget* owner,
-                  QWidget* owner_client);
+    // to owner_client, the owner's client area. The classic view's dialog
+    // has no line for a refusal.
+    EditingDialog(const DialogTable& table, Records& records, QWidget* owner, QWidget* owner_client,
+                  bool classic_view = false);
 
     // Runs modally: 0 after OK, 1 after Cancel, Esc or the close box.
     int run();
@@ -62,6 +63,7 @@ private:
 
     const DialogTable& table_;
     Records& records_;
+    bool classic_view_;
     QLineEdit* first_edit_ = nullptr;
     std::map<int, QLineEdit*> edits_;
     std::map<int, QLabel*> displays_;

@@ -38,11 +38,15 @@ int main(int argc, char* argv[]) {
         // as they stand at the end are kept for the next one.
         Records& records = program_records();
         std::string settings_path = settings_file_path(settings_folder());
+        ViewOptions view;
+        const auto switches = view_switches(view);
         InterventionMode remembered_mode = MODE_NOTHING_CALCULATED;
         const std::string settings_note =
-            load_remembered_settings(settings_path, records, &remembered_mode);
+            load_remembered_settings(settings_path, records, &remembered_mode, switches);
         if (!settings_note.empty()) std::fprintf(stderr, "morbilex: %s\n", settings_note.c_str());
         MainWindow window(records, trace_path);
+        window.explorer().view = view;
+        window.follow_view_options();
         const TerminationSignals termination([&window] { window.end_by_signal(); });
         window.show();
         window.activateWindow();  // keys reach it even without a window manager
@@ -52,7 +56,7 @@ int main(int argc, char* argv[]) {
             window.reopen_run(remembered_mode);  // the last session's run, as it was left
         }
         if (!window.ending()) exit_code = application.exec();
-        save_remembered_settings(settings_path, records);
+        save_remembered_settings(settings_path, records, window.explorer().view_switches());
     }
     return exit_code;
 }

@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "explore/chart_scales.h"
 #include "explore/explorer_view.h"
 #include "explore/field_help.h"
 #include "explore/user_guide.h"
@@ -169,10 +170,12 @@ MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent
       explorer_host_(*this),
       explorer_context_{context_, explorer_, explorer_host_} {
     context_.trace_path = trace_path_.c_str();
+    context_.view_switches = explorer_.view_switches();
     init_series_colours(colours_);
-    setWindowTitle(QString::fromStdString(window_title(records_)));
+    setWindowTitle(QString::fromStdString(window_title(records_, explorer_.view)));
     setWindowIcon(program_icon());
     view_ = new ChartView(records_, colours_, explorer_, this);
+    view_->execute = [this](int command_id) { execute(command_id); };
     setCentralWidget(view_);
     build_menu_bar();
     build_accelerators();
@@ -180,12 +183,14 @@ MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent
     // Printing and pictures show what the window shows: in the explorer view
     // the chart with its comparison and the figures beside it.
     printing_.set_page_painter([this](Surface& surface, int width, int height) {
-        if (records_.view.classic) {
+        if (explorer_.view.classic) {
             paint_view(surface, records_, colours_, width, height);
         } else {
             paint_explorer_view(surface, records_, colours_, explorer_, width, height, true);
         }
     });
+    // The explorer's page is wider than tall: the chart with the figures beside.
+    printing_.set_landscape_page([this] { return !explorer_.view.classic && records_.mode >= 0; });
     follow_view_options();
     view_->setAccessibleName(QStringLiteral("Chart"));
     view_->setAccessibleDescription(QStringLiteral(
@@ -212,7 +217,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::show_panels() {
-    const bool shown = !records_.view.classic && width() >= PANELS_MIN_WINDOW_WIDTH &&
+    const bool shown = !explorer_.view.classic && width() >= PANELS_MIN_WINDOW_WIDTH &&
                        height() >= PANELS_MIN_WINDOW_HEIGHT;
     figures_dock_->setVisible(shown);
     sliders_dock_->setVisible(shown);
@@ -241,7 +246,7 @@ void MainWindow::reopen_run(InterventionMode mode) {
 }
 
 void MainWindow::follow_scenario_file() {
-    setWindowTitle(QString::fromStdString(window_title(records_)));
+    setWindowTitle(QString::fromStdString(window_title(records_, explorer_.view)));
 }
 
 void MainWindow::end_by_signal() {
@@ -501,11 +506,16 @@ void MainWindow::refresh_figures() {
     } else if (!uncertainty.refusal().empty()) {
         html += QStringLiteral("<p>Ranges: %1</p>").arg(html_escaped(uncertainty.refusal()));
     }
+    if (explorer_.view.effective_r && explorer_.figures().available) {
+        const std::string crossing = effective_r_crossing_text(
+            effective_reproduction(records_, explorer_), records_.model.dt);
+        html += QStringLiteral("<p>%1</p>").arg(html_escaped(crossing));
+    }
     figures_->setText(html);
 }
 
 void MainWindow::refresh_panels() {
-    if (records_.view.classic) return;
+    if (explorer_.view.classic) return;
     refresh_figures();
     if (sliders_mode_ != std::max(records_.mode, MODE_NO_INTERVENTION) ||
         sliders_care_ != records_.care.enabled) {
@@ -535,8 +545,8 @@ void MainWindow::follow_view_options() {
     show_panels();
     view_->follow_view_options();
     for (const auto& [command, action] : view_actions_) {
-        action->setChecked(view_item_checked(records_.view, command));
-        action->setEnabled(view_item_enabled(records_.view, command));
+        action->setChecked(view_item_checked(explorer_.view, command));
+        action->setEnabled(view_item_enabled(explorer_.view, command));
     }
     follow_scenario_file();
     refresh_panels();
@@ -577,8 +587,8 @@ void MainWindow::show_user_guide(const std::string& anchor) {
 }
 
 int MainWindow::run_dialog(DialogKind kind) {
-    EditingDialog dialog(dialog_table(kind), records_, this, view_);
-    dialog.set_help([this, kind] { show_dialog_help(records_, explorer_host_, kind); });
+    EditingDialog dialog(dialog_table(kind), records_, this, view_, explorer_.view.classic);
+    dialog.set_help([this, kind] { show_dialog_help(explorer_.view, explorer_host_, kind); });
     return dialog.run();
 }
 
@@ -624,14 +634,14 @@ bool MainWindow::export_view_as(const std::string& path, int type, std::string& 
     const auto types = picture_file_types();
     const char* extension = types[type >= 0 && type < int(types.size()) ? type : 0].extension;
     const auto draw = [this](Surface& surface, int width, int height) {
-        if (records_.view.classic) {
+        if (explorer_.view.classic) {
             paint_view(surface, records_, colours_, width, height);
         } else {
             paint_explorer_view(surface, records_, colours_, explorer_, width, height, true);
         }
     };
     QSize size = view_->size();
-    size.setWidth(exported_view_width(size.width(), records_.view));
+    size.setWidth(exported_view_width(size.width(), explorer_.view));
     return export_view(draw, path, QString::fromLatin1(extension), size, error);
 }
 

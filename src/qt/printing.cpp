@@ -69,11 +69,15 @@ bool Printing::printer_setup(QWidget* window) {
 }
 
 Printing::PrintOutcome Printing::print_page(QPagedPaintDevice& device) {
+    const bool landscape = page_painter_ && landscape_page_ && landscape_page_();
+    if (landscape) device.setPageOrientation(QPageLayout::Landscape);
     QPainter painter;
     if (!painter.begin(&device)) return PrintOutcome::NotStarted;
     {
         PainterSurface surface(painter);
-        if (page_painter_) {
+        if (landscape) {
+            page_painter_(surface, device.width(), device.height());
+        } else if (page_painter_) {
             const PageRectangle page = page_rectangle(device.logicalDpiX(), device.logicalDpiY());
             page_painter_(surface, page.right - page.left, page.top - page.bottom);
         } else {

@@ -29,6 +29,11 @@ public:
     // device units of the page rectangle; empty: the classic view.
     using PagePainter = std::function<void(Surface& surface, int width, int height)>;
     void set_page_painter(PagePainter painter) { page_painter_ = std::move(painter); }
+    // Whether the page painter fills a landscape page, the whole of it (a
+    // drawing wider than tall); otherwise it gets the classic page rectangle.
+    void set_landscape_page(std::function<bool()> landscape) {
+        landscape_page_ = std::move(landscape);
+    }
 
     // The printer and settings kept for the life of the program.
     QPrinter& printer() { return printer_; }
@@ -45,6 +50,7 @@ private:
     const SeriesColours& colours_;
     QPrinter printer_;
     PagePainter page_painter_;
+    std::function<bool()> landscape_page_;
 };
 
 }  // namespace morbilex

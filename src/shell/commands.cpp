@@ -104,7 +104,7 @@ void export_chart(FrontEnd& front_end) {
 bool open_scenario_file(CommandContext& context, const std::string& path) {
     InterventionMode mode = MODE_NOTHING_CALCULATED;
     std::string error;
-    if (!load_scenario_file(path, context.records, mode, error)) {
+    if (!load_scenario_file(path, context.records, mode, error, context.view_switches)) {
         context.front_end.show_file_message(OPEN_SCENARIO_CAPTION, error, true);
         return false;
     }

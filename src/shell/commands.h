@@ -9,6 +9,7 @@
 #include "model/run_loop.h"
 #include "shell/dialogs.h"
 #include "shell/result_saving.h"
+#include "shell/scenario_document.h"
 #include "trace/trace_writer.h"
 
 namespace morbilex {
@@ -83,6 +84,8 @@ struct CommandContext {
     bool trace_complete = false;
     // Who else sees the rows of the runs the commands make (the explorer), or null.
     RunObserver* run_observer = nullptr;
+    // The view's switches an opened scenario file may set.
+    ViewSwitches view_switches = {};
 };
 
 // Carries out the command with this id (104 to 114, the scenario files, Save

@@ -37,6 +37,12 @@ enum CommandId : int {
     COMMAND_EXTEND_T_MAX = 140,
     COMMAND_FIND_PLAN = 141,
     COMMAND_SET_CAPACITY = 142,
+    // The explorer chart's curves and scales.
+    COMMAND_SHOW_SUSCEPTIBLE = 150,  // to 153: S, E, I, R
+    COMMAND_INFECTIOUS_ONLY = 154,
+    COMMAND_LOG_SCALE = 155,
+    COMMAND_EFFECTIVE_R = 156,
+    COMMAND_COLOUR_BLIND_PALETTE = 157,
 };
 
 struct MenuItem {

@@ -14,17 +14,6 @@ namespace {
 
 constexpr const char* HEADER = "# Morbilex scenario\n";
 
-struct ViewName {
-    const char* name;
-    bool ViewOptions::*member;
-};
-constexpr ViewName VIEW_NAMES[] = {
-    {"classic_view", &ViewOptions::classic},
-    {"compare", &ViewOptions::compare},
-    {"fit_after_run", &ViewOptions::fit_after_run},
-    {"care_curves", &ViewOptions::care_curves},
-};
-
 std::string_view trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t\r");
     if (first == std::string_view::npos) return {};
@@ -42,7 +31,7 @@ void append_line(std::string& out, const char* name, double value) {
 struct Target {
     DialogKind dialog;
     const FieldSpec* field = nullptr;
-    bool ViewOptions::*view = nullptr;
+    int view = -1;  // the index of a view switch
     bool is_mode = false;
     bool is_file = false;  // the remembered scenario file's path
     bool is_counts_link = false;
@@ -52,16 +41,17 @@ struct Target {
     bool is_capacity_series = false;
 };
 
-std::optional<Target> target_named(std::string_view name) {
+std::optional<Target> target_named(std::string_view name, ViewSwitches view) {
     for (DialogKind kind : ALL_DIALOG_KINDS) {
         for (const FieldSpec& field : dialog_table(kind).fields) {
             if (field.read_order > 0 && name == field.name) return Target{kind, &field};
         }
     }
-    for (const ViewName& view : VIEW_NAMES) {
-        if (name == view.name) return Target{DialogKind::ModelParameters, nullptr, view.member};
+    for (std::size_t k = 0; k < view.size(); ++k) {
+        if (name == view[k].name)
+            return Target{DialogKind::ModelParameters, nullptr, static_cast<int>(k)};
     }
-    if (name == "mode") return Target{DialogKind::ModelParameters, nullptr, nullptr, true};
+    if (name == "mode") return Target{DialogKind::ModelParameters, nullptr, -1, true};
     if (name == "capacity" || name == "capacity_series") {
         Target capacity{DialogKind::ModelParameters};
         capacity.is_capacity = name == "capacity";
@@ -69,17 +59,16 @@ std::optional<Target> target_named(std::string_view name) {
         return capacity;
     }
     if (name == "scenario_file")
-        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, true};
+        return Target{DialogKind::ModelParameters, nullptr, -1, false, true};
     for (const char* link : COUNTS_LINK_NAMES) {
         if (name == link)
-            return Target{DialogKind::ModelParameters, nullptr, nullptr, false, false, true};
+            return Target{DialogKind::ModelParameters, nullptr, -1, false, false, true};
     }
     if (const CareField* care = find_care_field(name)) {
-        return Target{DialogKind::ModelParameters, nullptr, nullptr, false, false, false, care};
+        return Target{DialogKind::ModelParameters, nullptr, -1, false, false, false, care};
     }
     if (name == CARE_SWITCH_NAME) {
-        return Target{
-            DialogKind::ModelParameters, nullptr, nullptr, false, false, false, nullptr, true};
+        return Target{DialogKind::ModelParameters, nullptr, -1, false, false, false, nullptr, true};
     }
     return std::nullopt;
 }
@@ -90,7 +79,7 @@ std::string at_line(int line) {
 
 }  // namespace
 
-std::string write_scenario_document(const Records& records, bool with_view) {
+std::string write_scenario_document(const Records& records, ViewSwitches view, bool remembered) {
     std::string out = HEADER;
     for (DialogKind kind : ALL_DIALOG_KINDS) {
         for (const FieldSpec& field : dialog_table(kind).fields) {
@@ -114,11 +103,11 @@ std::string write_scenario_document(const Records& records, bool with_view) {
     }
     for (const auto& [name, text] : records.counts_link)
         out += name + " = " + text + "\n";
-    if (with_view) {
-        for (const ViewName& view : VIEW_NAMES) {
-            out += view.name;
-            out += records.view.*view.member ? " = 1\n" : " = 0\n";
-        }
+    for (const ViewSwitch& view_switch : view) {
+        out += view_switch.name;
+        out += *view_switch.value ? " = 1\n" : " = 0\n";
+    }
+    if (remembered) {
         const std::string& file = records.scenario_file;
         if (!file.empty() && file.find_first_of("\r\n") == std::string::npos &&
             file.front() != ' ' && file.back() != ' ') {
@@ -129,9 +118,11 @@ std::string write_scenario_document(const Records& records, bool with_view) {
 }
 
 bool read_scenario_document(std::string_view text, Records& records, InterventionMode& mode,
-                            std::string& error) {
+                            std::string& error, ViewSwitches view) {
     Records staged;
-    staged.view = records.view;
+    std::vector<bool> staged_view;
+    for (const ViewSwitch& view_switch : view)
+        staged_view.push_back(*view_switch.value);
     DialogScratch scratch;
     scratch.T_max = staged.model.n_steps * staged.model.dt;
     InterventionMode staged_mode = MODE_NOTHING_CALCULATED;
@@ -162,7 +153,7 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
         // A field's range (NAME.range = low:high[:mode]) is for the ensemble's
         // own reader: the field itself keeps the value its line gives.
         if (name.ends_with(".range")) continue;
-        const std::optional<Target> target = target_named(name);
+        const std::optional<Target> target = target_named(name, view);
         if (!target) {
             error = at_line(line) + "unknown name " + quoted_text(name) +
                     (name == "init_S" ? " (S(0) is what E(0), I(0) and R(0) leave of 10000)" : "");
@@ -223,12 +214,12 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
                 return false;
             }
             staged.counts_link.emplace_back(name, value);
-        } else if (target->view != nullptr) {
+        } else if (target->view >= 0) {
             if (value != "0" && value != "1") {
                 error = refused + "a view option is 0 (off) or 1 (on)";
                 return false;
             }
-            staged.view.*target->view = value == "1";
+            staged_view[static_cast<std::size_t>(target->view)] = value == "1";
         } else {
             double number = 0.0;
             const RefusalReason reason = read_field_text(*target->field, value, number);
@@ -258,7 +249,8 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
     records.scale.xmax = staged.scale.xmax;
     records.scale.ymin = staged.scale.ymin;
     records.scale.ymax = staged.scale.ymax;
-    records.view = staged.view;
+    for (std::size_t k = 0; k < view.size(); ++k)
+        *view[k].value = staged_view[k];
     records.capacity = staged.capacity;
     records.scenario_file = staged.scenario_file;
     records.counts_link = std::move(staged.counts_link);

@@ -217,11 +217,11 @@ std::string move_aside(const std::string& path, std::string& reason) {
 }  // namespace
 
 bool load_scenario_file(const std::string& path, Records& records, InterventionMode& mode,
-                        std::string& error) {
+                        std::string& error, ViewSwitches view) {
     std::string text;
     if (!read_whole_text(path, text, error)) return false;
     std::string reason;
-    if (!read_scenario_document(text, records, mode, reason)) {
+    if (!read_scenario_document(text, records, mode, reason, view)) {
         error = file_problem_text(path, 0) + ": " + reason;
         return false;
     }
@@ -240,7 +240,7 @@ bool load_scenario_file(const std::string& path, Records& records, InterventionM
 
 bool save_scenario_file(std::string& path, const Records& records, std::string& error) {
     if (!fs::path(path).has_extension()) path += SCENARIO_FILE_EXTENSION;
-    return write_whole_text(path, write_scenario_document(records, false), error);
+    return write_whole_text(path, write_scenario_document(records), error);
 }
 
 std::string scenario_file_name(const std::string& path) {
@@ -257,7 +257,7 @@ std::string settings_file_path(const std::string& folder) {
 }
 
 std::string load_remembered_settings(std::string& path, Records& records,
-                                     InterventionMode* remembered_mode) {
+                                     InterventionMode* remembered_mode, ViewSwitches view) {
     InterventionMode unused = MODE_NOTHING_CALCULATED;
     InterventionMode& mode = remembered_mode != nullptr ? *remembered_mode : unused;
     mode = MODE_NOTHING_CALCULATED;
@@ -266,7 +266,7 @@ std::string load_remembered_settings(std::string& path, Records& records,
     std::string text;
     std::string reason;
     if (read_whole_text(path, text, reason)) {
-        if (read_scenario_document(text, records, mode, reason)) return {};
+        if (read_scenario_document(text, records, mode, reason, view)) return {};
         mode = MODE_NOTHING_CALCULATED;
         reason = file_problem_text(path, 0) + ": " + reason;
     }
@@ -279,12 +279,13 @@ std::string load_remembered_settings(std::string& path, Records& records,
     return settings_set_aside_text(reason, aside);
 }
 
-bool save_remembered_settings(const std::string& path, const Records& records) {
+bool save_remembered_settings(const std::string& path, const Records& records, ViewSwitches view) {
     if (path.empty()) return false;
     std::error_code failure;
     fs::create_directories(fs::path(path).parent_path(), failure);
     std::string ignored;
-    return !failure && write_whole_text(path, write_scenario_document(records, true), ignored);
+    return !failure &&
+           write_whole_text(path, write_scenario_document(records, view, true), ignored);
 }
 
 }  // namespace morbilex

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/records.h"
+#include "shell/scenario_document.h"
 
 namespace morbilex {
 
@@ -13,8 +14,9 @@ namespace morbilex {
 // is the file's (MODE_NOTHING_CALCULATED without a mode line). False with a
 // message naming the file (and the line and field) otherwise. Only a regular
 // file is opened: a folder, a pipe or a device is refused as it is.
+// The view's switches given are read too.
 bool load_scenario_file(const std::string& path, Records& records, InterventionMode& mode,
-                        std::string& error);
+                        std::string& error, ViewSwitches view = {});
 
 // Writes the scenario of records to path (".morbilex" added to a name
 // without an extension), in full or not at all; path is the name written.
@@ -41,12 +43,14 @@ std::string settings_file_path(const std::string& folder);
 // The remembered run's mode goes to remembered_mode when given
 // (MODE_NOTHING_CALCULATED when none was remembered).
 std::string load_remembered_settings(std::string& path, Records& records,
-                                     InterventionMode* remembered_mode = nullptr);
+                                     InterventionMode* remembered_mode = nullptr,
+                                     ViewSwitches view = {});
 // The caption of a box that shows that text.
 inline constexpr const char* SETTINGS_CAPTION = "Remembered Settings";
 
 // Writes them to path, the folder made when missing. False when it cannot or
 // when path is empty.
-bool save_remembered_settings(const std::string& path, const Records& records);
+bool save_remembered_settings(const std::string& path, const Records& records,
+                              ViewSwitches view = {});
 
 }  // namespace morbilex

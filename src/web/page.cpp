@@ -228,7 +228,7 @@ EMSCRIPTEN_KEEPALIVE int page_run(Page* page, int mode) {
         *field.spec.storage(records, scratch) = value;
         if (!care_switch) records.care.enabled = true;
     }
-    records.view.care_curves = records.care.enabled;
+    page->explorer.view.care_curves = records.care.enabled;
     if (!run_inputs_acceptable(records, mode)) return refuse(run_failure_text(RUN_REFUSED), 2);
     page->mode = mode;
     records.mode = mode;
@@ -273,6 +273,16 @@ EMSCRIPTEN_KEEPALIVE const std::int32_t* page_paint(Page* page, int width, int h
                         false);
     return page->surface->commands().data();
 }
+// The chart as a picture (the PNG and SVG the page saves): the same drawing
+// without the read-out, which belongs to the page alone.
+EMSCRIPTEN_KEEPALIVE const std::int32_t* page_paint_picture(Page* page, int width, int height,
+                                                            double default_font_pixels) {
+    const int step = page->explorer.read_out_step;
+    page->explorer.read_out_step = -1;
+    const std::int32_t* commands = page_paint(page, width, height, default_font_pixels);
+    page->explorer.read_out_step = step;
+    return commands;
+}
 EMSCRIPTEN_KEEPALIVE int page_commands_size(Page* page) {
     return static_cast<int>(page->surface->commands().size());
 }
@@ -308,7 +318,9 @@ EMSCRIPTEN_KEEPALIVE const char* page_peak_change(Page* page) {
 EMSCRIPTEN_KEEPALIVE const char* page_readout(Page* page, int x, int width, int height) {
     const Records& records = page->records;
     page->explorer.read_out_step =
-        records.mode < 0 ? -1 : step_at_device_x(records, x, width, height, reading_cell(*page));
+        records.mode < 0 ? -1
+                         : step_at_device_x(records, x, width, height, reading_cell(*page),
+                                            page->explorer.chart_text);
     return readout_text(*page);
 }
 
@@ -317,7 +329,8 @@ EMSCRIPTEN_KEEPALIVE const char* page_readout(Page* page, int x, int width, int 
 // painted width x height; returns as page_readout.
 EMSCRIPTEN_KEEPALIVE const char* page_readout_key(Page* page, int key, int width, int height) {
     if (key < 0 || key > static_cast<int>(ReadOutKey::End)) return readout_text(*page);
-    const ReadOutSteps steps = read_out_steps(page->records, width, height, reading_cell(*page));
+    const ReadOutSteps steps = read_out_steps(page->records, width, height, reading_cell(*page),
+                                              page->explorer.chart_text);
     page->explorer.read_out_step =
         read_out_step_after_key(page->explorer.read_out_step, static_cast<ReadOutKey>(key), steps);
     return readout_text(*page);
@@ -370,7 +383,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_figures_csv(Page* page) {
 // was refused: there is no scenario the dialogs would take.
 EMSCRIPTEN_KEEPALIVE const char* page_scenario_document(Page* page) {
     if (page->records.mode < 0) return handed_out(*page, {});
-    return handed_out(*page, write_scenario_document(page->records, false));
+    return handed_out(*page, write_scenario_document(page->records));
 }
 
 // Room for a scenario file of size bytes, which the page copies there
@@ -391,7 +404,10 @@ EMSCRIPTEN_KEEPALIVE const char* page_open_scenario(Page* page) {
     auto records = std::make_unique<Records>();
     InterventionMode mode = MODE_NOTHING_CALCULATED;
     std::string error;
-    const bool read = read_scenario_document(page->input, *records, mode, error);
+    // A file's view switches (the desktop's settings) are read and passed over.
+    ViewOptions passed_over;
+    const auto switches = view_switches(passed_over);
+    const bool read = read_scenario_document(page->input, *records, mode, error, switches);
     page->input.clear();
     page->input.shrink_to_fit();
     if (!read) {
@@ -399,7 +415,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_open_scenario(Page* page) {
         return nullptr;
     }
     records->mode = mode;
-    return handed_out(*page, write_scenario_document(*records, false));
+    return handed_out(*page, write_scenario_document(*records));
 }
 
 EMSCRIPTEN_KEEPALIVE int page_text_size(Page* page) {

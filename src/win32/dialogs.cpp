@@ -94,7 +94,7 @@ private:
 
 void show_help_of(DialogKind kind, HWND dialog) {
     DialogHelpHost host(dialog, dialog_guide_section(kind));
-    show_dialog_help(program_records(), host, kind);
+    show_dialog_help(user_interface_state().view, host, kind);
 }
 
 // The explorer view's dialog: taller by the refusal line's room, the buttons
@@ -130,7 +130,7 @@ INT_PTR dialog_protocol(DialogKind kind, HWND dialog, UINT message, WPARAM wPara
     Win32DialogControls controls(dialog);
     if (message == WM_INITDIALOG) {
         end_labels_before_fields(dialog);
-        if (!program_records().view.classic) add_refusal_line(dialog, table);
+        if (!user_interface_state().view.classic) add_refusal_line(dialog, table);
         // Each field tells what it means and in which unit when the pointer rests on it.
         HWND tooltip = create_tooltip(dialog);
         for (const FieldSpec& field : table.fields) {

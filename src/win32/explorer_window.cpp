@@ -224,8 +224,8 @@ MainWindowState* main_window_state(HWND window) {
     return reinterpret_cast<MainWindowState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
-int explorer_panel_width(HWND window, const Records& records) {
-    if (records.view.classic) return 0;
+int explorer_panel_width(HWND window, const Records&) {
+    if (user_interface_state().view.classic) return 0;
     RECT client = {};
     GetClientRect(window, &client);
     // Never more than half the window: the chart keeps the larger part.
@@ -313,7 +313,7 @@ void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& 
 }
 
 void refresh_explorer_panel(HWND window, MainWindowState& state, Records& records) {
-    if (records.view.classic) return;
+    if (user_interface_state().view.classic) return;
     state.explorer.sync(records);
     show_figures(state.figures, state.explorer.figures());
     const InterventionMode mode = records.mode < 0 ? MODE_NO_INTERVENTION : records.mode;
@@ -350,19 +350,21 @@ void slider_scrolled(HWND window, MainWindowState& state, CommandContext& contex
 }
 
 bool read_out_at(HWND window, MainWindowState& state, const Records& records, int x) {
-    if (records.view.classic) return false;
+    if (user_interface_state().view.classic) return false;
     RECT client = {};
     GetClientRect(window, &client);
     const int width = chart_width(window, records);
     const double cell = Surface::READING_CELL_AT_96_DPI * display_scale(window);
-    const int step = x < width ? step_at_device_x(records, x, width, client.bottom, cell) : -1;
+    const int step = x < width ? step_at_device_x(records, x, width, client.bottom, cell,
+                                                  state.explorer.chart_text)
+                               : -1;
     if (step == state.explorer.read_out_step) return false;
     state.explorer.read_out_step = step;
     return true;
 }
 
 bool read_out_key(HWND window, MainWindowState& state, const Records& records, WPARAM virtual_key) {
-    if (records.view.classic || records.mode < 0) return false;
+    if (user_interface_state().view.classic || records.mode < 0) return false;
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     ReadOutKey key;
     switch (virtual_key) {
@@ -390,8 +392,8 @@ bool read_out_key(HWND window, MainWindowState& state, const Records& records, W
     RECT client = {};
     GetClientRect(window, &client);
     const double cell = Surface::READING_CELL_AT_96_DPI * display_scale(window);
-    const ReadOutSteps steps =
-        read_out_steps(records, chart_width(window, records), client.bottom, cell);
+    const ReadOutSteps steps = read_out_steps(records, chart_width(window, records), client.bottom,
+                                              cell, state.explorer.chart_text);
     const int step = read_out_step_after_key(state.explorer.read_out_step, key, steps);
     if (step == state.explorer.read_out_step) return false;
     state.explorer.read_out_step = step;

@@ -11,6 +11,7 @@
 #include "explore/explorer.h"
 #include "explore/sliders.h"
 #include "shell/commands.h"
+#include "win32/program.h"
 
 namespace morbilex {
 
@@ -24,7 +25,7 @@ struct SliderControls {
 // What the main window keeps besides the program's records; it lives from
 // WM_CREATE to WM_NCDESTROY (the window's user data).
 struct MainWindowState {
-    Explorer explorer;
+    Explorer explorer{user_interface_state().view};
     HWND figures = nullptr;        // a list view: figure, this run, no intervention, change
     HWND figures_title = nullptr;  // its heading, also its name for assistive technology
     HWND tooltip = nullptr;

@@ -143,20 +143,30 @@ GdiSurface::~GdiSurface() {
 }
 
 SurfaceObject GdiSurface::create_pen(Colour colour) {
+    return made_pen(colour, false);
+}
+
+SurfaceObject GdiSurface::create_dashed_pen(Colour colour) {
+    return made_pen(colour, true);
+}
+
+SurfaceObject GdiSurface::made_pen(Colour colour, bool dashed) {
     const int width = scaled_pen_width();
     for (const MadePen& made : pens_) {
-        if (made.colour == colour && made.width == width) return from_gdi(made.pen);
+        if (made.colour == colour && made.width == width && made.dashed == dashed)
+            return from_gdi(made.pen);
     }
     HPEN pen = nullptr;
+    const DWORD style = dashed ? PS_DASH : PS_SOLID;
     if (width == 0) {
-        pen = CreatePen(PS_SOLID, 0, static_cast<COLORREF>(colour));
+        pen = CreatePen(static_cast<int>(style), 0, static_cast<COLORREF>(colour));
     } else {
         // Flat ends, so that a wide line too leaves out its end point.
         LOGBRUSH brush = {BS_SOLID, static_cast<COLORREF>(colour), 0};
-        pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT | PS_JOIN_MITER,
+        pen = ExtCreatePen(PS_GEOMETRIC | style | PS_ENDCAP_FLAT | PS_JOIN_MITER,
                            static_cast<DWORD>(width), &brush, 0, nullptr);
     }
-    if (pen != nullptr) pens_.push_back({colour, width, pen});
+    if (pen != nullptr) pens_.push_back({colour, width, pen, dashed});
     return from_gdi(pen);
 }
 

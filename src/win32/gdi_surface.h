@@ -40,6 +40,7 @@ public:
     double reading_cell_height() override;
 
     SurfaceObject create_pen(Colour colour) override;
+    SurfaceObject create_dashed_pen(Colour colour) override;
     SurfaceObject select_pen(SurfaceObject pen) override;
     void delete_pen(SurfaceObject pen) override;
 
@@ -66,7 +67,9 @@ private:
         Colour colour;
         int width;
         HPEN pen;
+        bool dashed = false;
     };
+    SurfaceObject made_pen(Colour colour, bool dashed);
     std::vector<MadePen> pens_;
 
     void flush_lines();

@@ -105,7 +105,7 @@ void paint_window(HWND window) {
     if (MainWindowState* state = main_window_state(window)) {
         // The explorer's curves of up to 40000 steps as polylines; the classic
         // view draws segment by segment, as it always has.
-        surface.join_lines(!records.view.classic);
+        surface.join_lines(!user_interface_state().view.classic);
         paint_explorer_view(surface, records, user_interface_state().series_colours,
                             state->explorer, chart_width(window, records), client.bottom, false);
     } else {
@@ -122,6 +122,8 @@ void with_command_context(HWND window, Action action) {
     UserInterfaceState& state = user_interface_state();
     Win32FrontEnd front_end(window);
     CommandContext context{program_records(), front_end};
+    const auto switches = view_switches(state.view);
+    context.view_switches = switches;
     context.trace_written = state.trace_written;
     context.trace_complete = state.trace_complete;
     action(context);
@@ -131,7 +133,7 @@ void with_command_context(HWND window, Action action) {
 
 // The title names the scenario file (explorer view).
 void follow_scenario_file(HWND window) {
-    SetWindowTextA(window, window_title(program_records()).c_str());
+    SetWindowTextA(window, window_title(program_records(), user_interface_state().view).c_str());
 }
 
 void carry_out_command(HWND window, int command_id) {
@@ -150,7 +152,7 @@ void carry_out_command(HWND window, int command_id) {
 
 // The View menu's checks and greyed items as the view options stand.
 void update_view_menu(HMENU menu) {
-    const ViewOptions& view = program_records().view;
+    const ViewOptions& view = user_interface_state().view;
     for (const MenuItem& item : view_menu_items()) {
         if (item.label == nullptr) continue;
         if (view_item_checkable(item.command)) {
@@ -169,6 +171,8 @@ void open_scenario_at_start(HWND window, const std::string& path) {
     UserInterfaceState& state = user_interface_state();
     Win32FrontEnd front_end(window);
     CommandContext context{program_records(), front_end};
+    const auto switches = view_switches(state.view);
+    context.view_switches = switches;
     context.trace_written = state.trace_written;
     open_scenario_file(context, path);
     state.trace_written = context.trace_written;
@@ -259,6 +263,14 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         case WM_LBUTTONDOWN:
             SetFocus(window);  // the keys of the read-out come here again
+            // A compartment's line in the legend shows or hides it.
+            if (MainWindowState* state = main_window_state(window);
+                state && !user_interface_state().view.classic) {
+                const int compartment = state->explorer.legend_compartment_at(GET_X_LPARAM(lParam),
+                                                                              GET_Y_LPARAM(lParam));
+                if (compartment >= 0)
+                    carry_out_command(window, COMMAND_SHOW_SUSCEPTIBLE + compartment);
+            }
             return 0;
         case WM_KEYDOWN:
             if (MainWindowState* state = main_window_state(window);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "chart/chart.h"
+#include "explore/view_options.h"
 #include "model/records.h"
 #include "shell/dialogs.h"
 #include "shell/result_saving.h"
@@ -33,6 +34,9 @@ struct UserInterfaceState {
     bool trace_written = false;
     // Whether the last run wrote its trace completely.
     bool trace_complete = false;
+    // How the window presents a run (the explorer of the window's state
+    // works over these).
+    ViewOptions view;
 };
 
 UserInterfaceState& user_interface_state();

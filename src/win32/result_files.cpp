@@ -40,7 +40,7 @@ SIZE client_size(HWND window) {
     SIZE size = {std::max<LONG>(1, client.right - client.left),
                  std::max<LONG>(1, client.bottom - client.top)};
     if (main_window_state(window) != nullptr)
-        size.cx = exported_view_width(size.cx, program_records().view);
+        size.cx = exported_view_width(size.cx, user_interface_state().view);
     return size;
 }
 
@@ -56,9 +56,9 @@ void draw_window_view(HDC device_context, HWND window, SIZE size) {
     }
     // The figures the panel shows stand beside the chart in the picture; the
     // explorer's long curves are drawn as polylines, as in the window.
-    surface.join_lines(!records.view.classic);
+    surface.join_lines(!user_interface_state().view.classic);
     paint_explorer_view(surface, records, user_interface_state().series_colours, state->explorer,
-                        size.cx, size.cy, !records.view.classic);
+                        size.cx, size.cy, !user_interface_state().view.classic);
 }
 
 // The view's pixels, rows top to bottom, red, green and blue bytes each.

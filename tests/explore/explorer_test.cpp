@@ -195,13 +195,15 @@ TEST(Explorer, ReadOutHitTestInvertsTheChartMapping) {
         surface.reading_cell = c.cell;
         paint_explorer_view(surface, *records, series_colours(), explorer, c.width, c.height,
                             false);
-        const ExplorerMapping mapping = explorer_mapping(records->scale, c.width, c.height, c.cell);
+        const ExplorerMapping mapping =
+            explorer_mapping(records->scale, c.width, c.height, c.cell, explorer.chart_text);
         const double per_step = 0.25 * mapping.x_per_day;
         for (int step : {int(c.xmin * 4), int(c.xmin * 4) + 3, int(c.xmax * 4) - 1}) {
             if (step >= 800) step = 799;
             const int logical = static_cast<int>(step * per_step + 0.5);
             const int device = device_x_of(surface, logical, c.width, c.height);
-            const int found = step_at_device_x(*records, device, c.width, c.height, c.cell);
+            const int found =
+                step_at_device_x(*records, device, c.width, c.height, c.cell, explorer.chart_text);
             // Several steps may share a device pixel; the one found lies there.
             EXPECT_EQ(
                 device_x_of(surface, static_cast<int>(found * per_step + 0.5), c.width, c.height),
@@ -215,8 +217,11 @@ TEST(Explorer, ReadOutHitTestInvertsTheChartMapping) {
         int last = 799;
         while (static_cast<int>(last * per_step + 0.5) > mapping.geometry.frame_right)
             --last;
-        EXPECT_EQ(step_at_device_x(*records, -1000, c.width, c.height, c.cell), first);
-        EXPECT_EQ(step_at_device_x(*records, 100000, c.width, c.height, c.cell), last);
+        EXPECT_EQ(step_at_device_x(*records, -1000, c.width, c.height, c.cell, explorer.chart_text),
+                  first);
+        EXPECT_EQ(
+            step_at_device_x(*records, 100000, c.width, c.height, c.cell, explorer.chart_text),
+            last);
     }
     records->mode = MODE_NOTHING_CALCULATED;
     EXPECT_EQ(step_at_device_x(*records, 100, 800, 500, 16), -1);

@@ -28,7 +28,7 @@ TEST(ViewCommands, FitAfterRunHelpAndCopyFollowTheView) {
               std::string::npos);
 
     execute_explorer_command(context, COMMAND_CLASSIC_VIEW);
-    EXPECT_TRUE(records->view.classic);
+    EXPECT_TRUE(explorer.view.classic);
     records->scale = AxisScale{};
     execute_explorer_command(context, COMMAND_ONE_TIME);
     EXPECT_EQ(records->scale.ymax, 100.0);  // the classic view keeps its scale
@@ -37,17 +37,18 @@ TEST(ViewCommands, FitAfterRunHelpAndCopyFollowTheView) {
     execute_explorer_command(context, COMMAND_HELP);
     EXPECT_EQ(front_end.help_boxes, 1);
     EXPECT_EQ(front_end.guides, 1);
-    EXPECT_FALSE(view_item_enabled(records->view, COMMAND_COMPARE));
-    EXPECT_TRUE(view_item_checked(records->view, COMMAND_CLASSIC_VIEW));
+    EXPECT_FALSE(view_item_enabled(explorer.view, COMMAND_COMPARE));
+    EXPECT_TRUE(view_item_checked(explorer.view, COMMAND_CLASSIC_VIEW));
 
     execute_explorer_command(context, COMMAND_CLASSIC_VIEW);
     execute_explorer_command(context, COMMAND_FIT_AFTER_RUN);
-    EXPECT_FALSE(records->view.fit_after_run);
+    EXPECT_FALSE(explorer.view.fit_after_run);
     execute_explorer_command(context, COMMAND_CALCULATE);
     EXPECT_EQ(records->scale.ymax, 100.0);
     execute_explorer_command(context, COMMAND_FIT_AXES);
     EXPECT_EQ(records->scale.ymax, 10000.0);
-    EXPECT_EQ(front_end.view_changes, 3);
+    EXPECT_TRUE(explorer.view.fit_after_run);  // fitting asked for again
+    EXPECT_EQ(front_end.view_changes, 4);
 }
 
 // What a session leaves for the next: the scenario file names the window and
@@ -58,7 +59,7 @@ TEST(ViewCommands, TheScenarioFileAndItsRunComeBackNamed) {
     auto records = default_records();
     FakeFrontEnd front_end;
     Explorer explorer;
-    EXPECT_EQ(window_title(*records), "Morbilex");
+    EXPECT_EQ(window_title(*records, ViewOptions{}), "Morbilex");
     records->model.R_0 = 3.0;
     records->mode = MODE_INTERMITTENT;
     records->scenario_file = folder.file("flu.morbilex");
@@ -70,7 +71,7 @@ TEST(ViewCommands, TheScenarioFileAndItsRunComeBackNamed) {
     EXPECT_EQ(load_remembered_settings(settings, *next, &mode), "");
     EXPECT_EQ(mode, MODE_INTERMITTENT);
     EXPECT_EQ(next->mode, MODE_NOTHING_CALCULATED);
-    EXPECT_EQ(window_title(*next), "flu.morbilex - Morbilex");
+    EXPECT_EQ(window_title(*next, ViewOptions{}), "flu.morbilex - Morbilex");
     CommandContext next_commands{*next, front_end};
     ExplorerContext next_context{next_commands, explorer, front_end};
     EXPECT_TRUE(reopen_remembered_run(next_context, mode));
@@ -78,11 +79,11 @@ TEST(ViewCommands, TheScenarioFileAndItsRunComeBackNamed) {
     EXPECT_TRUE(explorer.figures().available);
     EXPECT_EQ(copied_figures(next_context).rfind("scenario\tflu.morbilex\nR_0\t3\n", 0), 0u);
 
-    EXPECT_TRUE(show_dialog_help(*next, front_end, DialogKind::AxisScale));
+    EXPECT_TRUE(show_dialog_help(explorer.view, front_end, DialogKind::AxisScale));
     EXPECT_EQ(front_end.guide_anchor, "scale-of-the-axes");
-    next->view.classic = true;
-    EXPECT_EQ(window_title(*next), "Morbilex");
-    EXPECT_FALSE(show_dialog_help(*next, front_end, DialogKind::ModelParameters));
+    explorer.view.classic = true;
+    EXPECT_EQ(window_title(*next, explorer.view), "Morbilex");
+    EXPECT_FALSE(show_dialog_help(explorer.view, front_end, DialogKind::ModelParameters));
     EXPECT_EQ(front_end.guide_anchor, "scale-of-the-axes");
     next->mode = MODE_NOTHING_CALCULATED;
     EXPECT_FALSE(reopen_remembered_run(next_context, mode));

@@ -25,13 +25,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     records->one_time = {};
     records->intermittent = {};
     records->scale = {};
-    records->view = {};
-    const std::string before = write_scenario_document(*records, true);
+    static bool view[3];
+    view[0] = false, view[1] = true, view[2] = true;
+    const ViewSwitch switches[3] = {
+        {"classic_view", &view[0]}, {"compare", &view[1]}, {"fit_after_run", &view[2]}};
+    const std::string before = write_scenario_document(*records, switches);
     InterventionMode mode = 5;
     std::string error;
-    if (!read_scenario_document(text, *records, mode, error)) {
+    if (!read_scenario_document(text, *records, mode, error, switches)) {
         check(error.rfind("line ", 0) == 0);
-        check(mode == 5 && write_scenario_document(*records, true) == before);
+        check(mode == 5 && write_scenario_document(*records, switches) == before);
         return 0;
     }
     const ModelParameters& m = records->model;
@@ -42,9 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              records->one_time.Redct3, records->intermittent.Reduction})
         check(reduction >= 0 && reduction <= 1);
     records->mode = mode;
-    const std::string written = write_scenario_document(*records, true);
+    const std::string written = write_scenario_document(*records, switches);
     InterventionMode again = 5;
-    check(read_scenario_document(written, *records, again, error) && again == mode);
-    check(write_scenario_document(*records, true) == written);
+    check(read_scenario_document(written, *records, again, error, switches) && again == mode);
+    check(write_scenario_document(*records, switches) == written);
     return 0;
 }

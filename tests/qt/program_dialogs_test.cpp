@@ -91,7 +91,8 @@ private slots:
         QFETCH(DialogKind, kind);
         ProgramUnderTest program;
         const DialogTable& table = dialog_table(kind);
-        EditingDialog dialog(table, program.records(), &program.window(), program.window().view());
+        EditingDialog dialog(table, program.records(), &program.window(), program.window().view(),
+                             program.window().explorer().view.classic);
         DialogBaseUnits units = dialog_base_units(dialog.fontMetrics());
         QVERIFY(units.width > 0 && units.height > 0);
         QCOMPARE(dialog.size(),
@@ -151,7 +152,7 @@ private slots:
         records.intermittent = {-0.5, 10000.0, 10000.0};
         records.scale = {-123456.0, -1.2345e-100, -0.000123456, 123456.0, 100.0, 100.0};
         EditingDialog dialog(dialog_table(kind), records, &program.window(),
-                             program.window().view());
+                             program.window().view(), program.window().explorer().view.classic);
         QList<QWidget*> controls = dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
         for (QWidget* widget : controls) {
             QRect placed = widget->geometry();
@@ -384,7 +385,7 @@ private slots:
         });
         QCOMPARE(classic_line, QStringLiteral("none"));
 
-        program.records().view.classic = false;
+        program.window().explorer().view.classic = false;
         QStringList lines;
         bool buttons_below_line = false;
         run_command_with_dialog(program, 111, [&](QDialog& dialog) {

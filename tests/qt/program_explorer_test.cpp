@@ -95,7 +95,7 @@ private slots:
 
         // The classic view: panels hidden, the view exactly the classic drawing.
         window.execute(COMMAND_CLASSIC_VIEW);
-        QVERIFY(records.view.classic);
+        QVERIFY(window.explorer().view.classic);
         QVERIFY(!window.figures_panel()->isVisible());
         QVERIFY(!window.sliders_panel()->isVisible());
         QVERIFY(program.view_shows_records());
@@ -199,6 +199,60 @@ private slots:
         const auto labels = window.slider("R_0")->parentWidget()->findChildren<QLabel*>();
         QVERIFY(std::any_of(labels.begin(), labels.end(),
                             [](QLabel* label) { return label->text() == "1e+308"; }));
+    }
+
+    // An exported picture is the chart as drawn for anyone: the same bytes
+    // whether the read-out shows or not, with no blank band under the chart.
+    // A legend click hides a compartment, a user's scale stops the fitting,
+    // Ctrl+F brings it back.
+    void exports_leave_the_read_out_out_and_the_legend_hides_curves() {
+        ProgramUnderTest program(false);
+        MainWindow& window = program.window();
+        window.execute(COMMAND_CALCULATE);
+        std::string bytes[2];
+        for (int hovered = 0; hovered < 2; ++hovered) {
+            window.view()->show_read_out(hovered == 1 ? 300 : -1);
+            const std::string path =
+                QDir(program.folder()).filePath(QStringLiteral("export.png")).toStdString();
+            std::string error;
+            QVERIFY2(window.export_view_as(path, 0, error), error.c_str());
+            QFile file(QString::fromStdString(path));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            bytes[hovered] = file.readAll().toStdString();
+        }
+        QVERIFY(bytes[0] == bytes[1]);
+        const QImage picture = QImage::fromData(reinterpret_cast<const uchar*>(bytes[0].data()),
+                                                static_cast<int>(bytes[0].size()));
+        int lowest = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width() * 3 / 5; ++x)
+                lowest = picture.pixel(x, y) != qRgb(255, 255, 255) ? y : lowest;
+        }
+        QVERIFY2(lowest >= picture.height() * 9 / 10,
+                 qPrintable(QStringLiteral("%1 of %2").arg(lowest).arg(picture.height())));
+
+        Explorer& explorer = window.explorer();
+        QVERIFY(!explorer.legend_hits.empty());
+        const Explorer::LegendHit hit = explorer.legend_hits.front();
+        QTest::mouseClick(window.view(), Qt::LeftButton, {},
+                          QPoint((hit.left + hit.right) / 2, (hit.top + hit.bottom) / 2));
+        QVERIFY(!explorer.view.shown[static_cast<std::size_t>(hit.compartment)]);
+        {
+            // ymax typed, then OK.
+            auto typed = when_modal([](QWidget* modal) {
+                auto* ymax = modal->findChild<QLineEdit*>(QStringLiteral("control204"));
+                ymax->selectAll();
+                QTest::keyClicks(ymax, QStringLiteral("123"));
+                QTest::mouseClick(
+                    modal->findChild<QPushButton*>(QStringLiteral("control%1").arg(CONTROL_ID_OK)),
+                    Qt::LeftButton);
+            });
+            window.execute(COMMAND_SCALE);
+        }
+        QCOMPARE(program.records().scale.ymax, 123.0);
+        QVERIFY(!explorer.view.fit_after_run);
+        window.execute(COMMAND_FIT_AXES);
+        QVERIFY(explorer.view.fit_after_run);
     }
 
     void a_slider_before_any_run_makes_the_first_run() {

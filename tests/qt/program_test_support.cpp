@@ -102,8 +102,9 @@ bool PaintCounter::eventFilter(QObject*, QEvent* event) {
 ProgramUnderTest::ProgramUnderTest(bool classic)
     : previous_folder_(QDir::currentPath()), records_(std::make_unique<Records>()) {
     QDir::setCurrent(folder_.path());
-    records_->view.classic = classic;
     window_ = std::make_unique<MainWindow>(*records_);
+    window_->explorer().view.classic = classic;
+    window_->follow_view_options();
     window_->resize(800, 560);
     window_->show();
     window_->activateWindow();

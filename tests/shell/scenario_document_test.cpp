@@ -11,15 +11,18 @@
 #include "shell/dialog_test_support.h"
 #include "shell/dialogs.h"
 #include "shell/scenario_files.h"
+#include "shell/view_switches_test_support.h"
 #include "support/test_support.h"
 
 namespace morbilex {
 namespace {
 
 using testing::default_records;
+using testing::TestView;
 
 // Every value a document carries, as bits: -0 and 0 differ.
-std::vector<std::uint64_t> carried_bits(const Records& records, InterventionMode mode) {
+std::vector<std::uint64_t> carried_bits(const Records& records, InterventionMode mode,
+                                        const TestView& view = TestView()) {
     std::vector<std::uint64_t> bits;
     for (DialogKind kind : ALL_DIALOG_KINDS) {
         for (const FieldSpec& field : dialog_table(kind).fields)
@@ -27,8 +30,7 @@ std::vector<std::uint64_t> carried_bits(const Records& records, InterventionMode
     }
     bits.push_back(static_cast<std::uint64_t>(records.model.n_steps));
     bits.push_back(static_cast<std::uint64_t>(mode));
-    bits.push_back(records.view.classic + 2 * records.view.compare +
-                   4 * records.view.fit_after_run);
+    bits.push_back(static_cast<std::uint64_t>(view.bits()));
     return bits;
 }
 
@@ -71,7 +73,6 @@ void fill_random(Records& records, std::mt19937_64& random) {
           &records.scale.xmin, &records.scale.xmax, &records.scale.ymin, &records.scale.ymax})
         *any = any_value(random);
     records.mode = static_cast<InterventionMode>(random() % 4) - 1;
-    records.view = {random() % 2 == 0, random() % 2 == 0, random() % 2 == 0};
 }
 
 TEST(ScenarioDocument, SavedThenOpenedIsTheSameScenario) {
@@ -79,17 +80,22 @@ TEST(ScenarioDocument, SavedThenOpenedIsTheSameScenario) {
     for (int round = 0; round < 2000; ++round) {
         auto saved = default_records();
         fill_random(*saved, random);
-        const std::string text = write_scenario_document(*saved, true);
+        TestView saved_view{random() % 2 == 0, random() % 2 == 0, random() % 2 == 0};
+        const std::string text = write_scenario_document(*saved, saved_view.switches());
         auto opened = default_records();
-        opened->view = {true, false, false};
+        TestView opened_view{true, false, false};
         InterventionMode mode = 7;
         std::string error;
-        ASSERT_TRUE(read_scenario_document(text, *opened, mode, error)) << error << "\n" << text;
-        ASSERT_EQ(carried_bits(*opened, mode), carried_bits(*saved, saved->mode)) << text;
+        ASSERT_TRUE(read_scenario_document(text, *opened, mode, error, opened_view.switches()))
+            << error << "\n"
+            << text;
+        ASSERT_EQ(carried_bits(*opened, mode, opened_view),
+                  carried_bits(*saved, saved->mode, saved_view))
+            << text;
         EXPECT_EQ(opened->model.init_S, saved->model.init_S);
         // Written again, word for word the same.
         opened->mode = mode;
-        ASSERT_EQ(write_scenario_document(*opened, true), text);
+        ASSERT_EQ(write_scenario_document(*opened, opened_view.switches()), text);
     }
 }
 
@@ -97,7 +103,7 @@ TEST(ScenarioDocument, NamesAreTheBatchOptionsAndMissingOnesKeepTheirDefaults) {
     auto records = default_records();
     records->model.R_0 = 3.25;
     records->mode = MODE_ONE_TIME;
-    const std::string text = write_scenario_document(*records, false);
+    const std::string text = write_scenario_document(*records);
     EXPECT_NE(text.find("\nR_0 = 3.25\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nT_max = 200\n"), std::string::npos);
     EXPECT_NE(text.find("\nRedct1 = 0.8\n"), std::string::npos);
@@ -131,7 +137,7 @@ TEST(ScenarioDocument, LinkedCountsComeBackAsWritten) {
     const std::vector<std::pair<std::string, std::string>> link = {
         {"data", "counts.csv"}, {"population", "763"}, {"fit", "R_0,reporting"}};
     EXPECT_EQ(opened->counts_link, link);
-    const std::string written = write_scenario_document(*opened, false);
+    const std::string written = write_scenario_document(*opened);
     EXPECT_NE(written.find("\ndata = counts.csv\npopulation = 763\nfit = R_0,reporting\n"),
               std::string::npos)
         << written;
@@ -173,14 +179,15 @@ TEST(ScenarioDocument, BadLinesAreRefusedByLineAndFieldAndNothingIsStored) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.substr(0, 80));
         auto records = default_records();
-        records->view.classic = true;
-        const std::string before = write_scenario_document(*records, true);
+        TestView view;
+        view.classic = true;
+        const std::string before = write_scenario_document(*records, view.switches());
         InterventionMode mode = 2;
         std::string error;
-        EXPECT_FALSE(read_scenario_document(c.text, *records, mode, error));
+        EXPECT_FALSE(read_scenario_document(c.text, *records, mode, error, view.switches()));
         EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
         EXPECT_LT(error.size(), 200u);
-        EXPECT_EQ(write_scenario_document(*records, true), before);
+        EXPECT_EQ(write_scenario_document(*records, view.switches()), before);
         EXPECT_EQ(mode, 2);
     }
 }
@@ -239,13 +246,15 @@ TEST(RememberedSettings, ComeBackFromTheConfigurationFolderAndABadFileIsIgnored)
     auto saved = default_records();
     saved->model.R_0 = 1.75;
     saved->scale.ymax = 2000;
-    saved->view.classic = true;
-    ASSERT_TRUE(save_remembered_settings(path, *saved));
+    TestView saved_view;
+    saved_view.classic = true;
+    ASSERT_TRUE(save_remembered_settings(path, *saved, saved_view.switches()));
     auto loaded = default_records();
-    load_remembered_settings(path, *loaded);
+    TestView loaded_view;
+    load_remembered_settings(path, *loaded, nullptr, loaded_view.switches());
     EXPECT_EQ(loaded->model.R_0, 1.75);
     EXPECT_EQ(loaded->scale.ymax, 2000.0);
-    EXPECT_TRUE(loaded->view.classic);
+    EXPECT_TRUE(loaded_view.classic);
     EXPECT_EQ(loaded->mode, MODE_NOTHING_CALCULATED);
 
     std::ofstream(path) << "R_0 = 9\nymax = oops\n";
@@ -260,7 +269,7 @@ TEST(RememberedSettings, ComeBackFromTheConfigurationFolderAndABadFileIsIgnored)
 
 TEST(ScenarioDocument, CareLayerIsCarriedOnlyWhenOn) {
     auto records = default_records();
-    const std::string without = write_scenario_document(*records, false);
+    const std::string without = write_scenario_document(*records);
     EXPECT_EQ(without.find("care"), std::string::npos);
 
     records->care = {true, 0.125, 6.5, 0.3, 11.0, 0.0075};
@@ -268,7 +277,7 @@ TEST(ScenarioDocument, CareLayerIsCarriedOnlyWhenOn) {
     InterventionMode mode = MODE_NOTHING_CALCULATED;
     std::string error;
     ASSERT_TRUE(
-        read_scenario_document(write_scenario_document(*records, false), *read, mode, error))
+        read_scenario_document(write_scenario_document(*records), *read, mode, error))
         << error;
     EXPECT_TRUE(same_scenario(*read, *records));
 
@@ -286,10 +295,10 @@ TEST(ScenarioDocument, CareLayerIsCarriedOnlyWhenOn) {
 // A capacity travels only when set; a document without one clears it.
 TEST(ScenarioDocument, CapacityOnlyWhenSet) {
     auto records = default_records();
-    const std::string plain = write_scenario_document(*records, false);
+    const std::string plain = write_scenario_document(*records);
     EXPECT_EQ(plain.find("capacity"), std::string::npos);
     records->capacity = {true, 0.1 + 0.2, CapacitySeries::Infectious};
-    const std::string text = write_scenario_document(*records, false);
+    const std::string text = write_scenario_document(*records);
     auto read = default_records();
     InterventionMode mode = MODE_NOTHING_CALCULATED;
     std::string error;

@@ -13,6 +13,7 @@
 
 #include "shell/file_messages.h"
 #include "shell/scenario_document.h"
+#include "shell/view_switches_test_support.h"
 #include "support/test_support.h"
 
 namespace morbilex {
@@ -21,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::default_records;
 using testing::read_bytes;
+using testing::TestView;
 
 std::set<std::string> names_in(const fs::path& folder) {
     std::set<std::string> names;
@@ -39,8 +41,8 @@ TEST(SavedFiles, WritersAtTheSameTimeLeaveOneWholeDocument) {
     testing::TemporaryFolder folder;
     std::unique_ptr<Records> records[2] = {default_records(), default_records()};
     records[1]->model.R_0 = 1.2345678901234567;
-    const std::string documents[2] = {write_scenario_document(*records[0], false),
-                                      write_scenario_document(*records[1], false)};
+    const std::string documents[2] = {write_scenario_document(*records[0]),
+                                      write_scenario_document(*records[1])};
     const std::string target = folder.file("shared.morbilex");
     int mixed = 0;
     std::string errors[2];
@@ -75,7 +77,7 @@ TEST(SavedFiles, ReplaceOnlyTheFileNamedAndKeepALinkALink) {
     testing::TemporaryFolder folder;
     auto records = default_records();
     records->model.R_0 = 1.75;
-    const std::string document = write_scenario_document(*records, false);
+    const std::string document = write_scenario_document(*records);
     std::ofstream(folder.file("x.morbilex.part"), std::ios::binary) << "the user's own\n";
     std::string path = folder.file("x");
     std::string error;
@@ -129,9 +131,9 @@ TEST(RememberedSettings, AFileTheReaderRefusesIsKeptAsideAndToldOnce) {
         const std::string aside = path + (time == 0 ? ".bad" : ".bad.2");
         std::ofstream(path, std::ios::binary) << refused[time];
         auto records = default_records();
-        const std::string before = write_scenario_document(*records, true);
+        const std::string before = write_scenario_document(*records, TestView().switches());
         const std::string note = load_remembered_settings(path, *records);
-        EXPECT_EQ(write_scenario_document(*records, true), before);
+        EXPECT_EQ(write_scenario_document(*records, TestView().switches()), before);
         EXPECT_NE(note.find(file_problem_text(path, 0) + ": line 2"), std::string::npos) << note;
         EXPECT_NE(note.find(" kept as " + aside + " "), std::string::npos) << note;
         EXPECT_EQ(read_bytes(aside), refused[time]);
