@@ -56,9 +56,12 @@ def stage(args, folder, epoch):
     shutil.copyfile(os.path.join(src, "LICENSE"), os.path.join(folder, "LICENSE.txt"))
     shutil.copyfile(os.path.join(src, "resources/icons/morbilex.ico"),
                     os.path.join(folder, "morbilex.ico"))
-    shutil.copyfile(os.path.join(src, "docs/morbilex.png"), os.path.join(folder, "guide.png"))
+    pictures = os.path.join(src, "docs/guide/pictures/windows")
+    for name in sorted(os.listdir(pictures)):
+        shutil.copyfile(os.path.join(pictures, name), os.path.join(folder, "guide-" + name))
     subprocess.run([sys.executable, os.path.join(src, "scripts/web_guide.py"),
-                    os.path.join(src, "README.md"), os.path.join(folder, "guide.html")], check=True)
+                    os.path.join(src, "docs/guide"), os.path.join(folder, "guide.html"),
+                    "--desktop"], check=True)
     digest = hashlib.sha256()
     for name in sorted(os.listdir(folder)):
         path = os.path.join(folder, name)

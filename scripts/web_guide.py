@@ -3,8 +3,9 @@
 its order.txt (other pages after them, by name), their web parts, as one HTML
 page. Knows the Markdown the guide uses: headings (each with its anchor),
 paragraphs, lists, tables, code, bold and pictures (the web page's own, as
-guide-NAME).
-    web_guide.py docs/guide guide.html"""
+guide-NAME). With --desktop, the desktop programs' parts instead of the web
+page's, as a page of its own (the Windows installer's guide).
+    web_guide.py docs/guide guide.html [--desktop]"""
 import html
 import os
 import re
@@ -33,14 +34,14 @@ def pages(folder):
     return ordered + [name for name in present if name not in ordered]
 
 
-def web_lines(folder):
-    """The pages' lines without the desktop's parts and the marker lines."""
+def web_lines(folder, reader="web"):
+    """The pages' lines without the other reader's parts and the marker lines."""
     out, shown = [], True
     for name in pages(folder):
         for line in open(os.path.join(folder, name), encoding="utf-8").read().split("\n"):
             marker = line.strip()
             if marker in ("<!-- desktop -->", "<!-- web -->"):
-                shown = marker == "<!-- web -->"
+                shown = marker == f"<!-- {reader} -->"
             elif marker == "<!-- end -->":
                 shown = True
             elif shown:
@@ -109,14 +110,16 @@ def convert(lines):
 
 
 def main():
-    body = "<h1>Morbilex: user's guide</h1>\n" + convert(web_lines(sys.argv[1]))
+    desktop = "--desktop" in sys.argv[3:]
+    body = "<h1>Morbilex: user's guide</h1>\n" + convert(
+        web_lines(sys.argv[1], "desktop" if desktop else "web"))
     page = f"""<!DOCTYPE html>
 <html lang="en"><head><meta charset="utf-8">
 <meta name="viewport" content="width=device-width, initial-scale=1">
 <title>Morbilex: user's guide</title>
 <link rel="icon" href="morbilex.svg"><link rel="stylesheet" href="morbilex.css">
 </head><body class="guide"><main>
-<p><a href="index.html">Back to Morbilex</a></p>
+{"" if desktop else '<p><a href="index.html">Back to Morbilex</a></p>'}
 {body}
 </main></body></html>
 """

@@ -77,8 +77,10 @@ const ParameterRange* ExplorerRanges::find(std::string_view name) const {
 
 std::string ExplorerRanges::text() const {
     std::string text;
-    for (const ParameterRange& range : ranges)
-        text += (text.empty() ? "" : " ") + parameter_range_text(range);
+    for (const ParameterRange& range : ranges) {
+        if (!text.empty()) text += ' ';
+        text += parameter_range_text(range);
+    }
     return text;
 }
 

@@ -39,7 +39,9 @@ TEST(UserGuide, EachReaderGetsARenderedPageWithTheDialogsSections) {
         for (DialogKind kind : ALL_DIALOG_KINDS) {
             EXPECT_TRUE(holds(html, "id=\"" + dialog_guide_anchor(kind) + "\""));
             // Windows finds a section by its heading, a paragraph of its own.
-            EXPECT_TRUE(holds(rtf, " " + std::string(dialog_guide_section(kind)) + "\\b0"));
+            std::string heading = " ";
+            heading += dialog_guide_section(kind);
+            EXPECT_TRUE(holds(rtf, heading + "\\b0"));
         }
         EXPECT_TRUE(holds(html, "<img src=\"pictures/explorer.png\""));
         EXPECT_FALSE(holds(guide_html(guide, ""), "<img"));

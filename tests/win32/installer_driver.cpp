@@ -134,7 +134,7 @@ void install_use_remove(const std::string& package, const std::string& product_c
           what + ".morbilex opens in the program, with its icon (" + open_command + ")");
     const std::string folder = program_path.substr(0, program_path.rfind('\\') + 1);
     check(file_exists(program_path) && file_exists(folder + "guide.html") &&
-              file_exists(folder + "guide.png"),
+              file_exists(folder + "guide-explorer.png"),
           what + "the program and its user's guide are in " + folder);
     const std::string uninstall =
         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + product_code;

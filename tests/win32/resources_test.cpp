@@ -243,8 +243,8 @@ TEST(MainMenu, PrintShowsItsKeyAndSavingHasNone) {
 TEST(MainAccelerators, TheSharedTablesInTheirOrder) {
     HACCEL table = create_main_accelerators();
     ASSERT_NE(table, nullptr);
-    ACCEL entries[16] = {};
-    int count = CopyAcceleratorTableA(table, entries, 16);
+    ACCEL entries[64] = {};
+    int count = CopyAcceleratorTableA(table, entries, 64);
     std::vector<Accelerator> expected(main_accelerators().begin(), main_accelerators().end());
     expected.insert(expected.end(), view_accelerators().begin(), view_accelerators().end());
     ASSERT_EQ(count, static_cast<int>(expected.size()));
