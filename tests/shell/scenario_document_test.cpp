@@ -276,8 +276,7 @@ TEST(ScenarioDocument, CareLayerIsCarriedOnlyWhenOn) {
     auto read = default_records();
     InterventionMode mode = MODE_NOTHING_CALCULATED;
     std::string error;
-    ASSERT_TRUE(
-        read_scenario_document(write_scenario_document(*records), *read, mode, error))
+    ASSERT_TRUE(read_scenario_document(write_scenario_document(*records), *read, mode, error))
         << error;
     EXPECT_TRUE(same_scenario(*read, *records));
 

@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/refusal_text.h"
 #include "batch/options/batch_options.h"
 #include "batch/options/job_count.h"
-#include "analysis/refusal_text.h"
 #include "batch/posix/output_file.h"
 #include "batch/runs/compressed_output.h"
 #include "batch/runs/summary_output.h"
