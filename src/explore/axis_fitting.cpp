@@ -75,6 +75,9 @@ bool fit_axes(Records& records, const Explorer& explorer) {
     widen(range, records.results, rows, explorer.view);
     if (explorer.view.compare && explorer.has_comparison())
         widen(range, explorer.comparison(), rows, explorer.view);
+    // A capacity is a level the curves are read against: it stays in view.
+    if (records.capacity.set && std::isfinite(records.capacity.capacity))
+        range.highest = std::max(range.highest, records.capacity.capacity);
     AxisScale fitted = records.scale;
     fitted.xmin = 0.0;
     if (duration > 0.0 && std::isfinite(duration)) fitted.xmax = duration;

@@ -25,6 +25,15 @@ TEST(Explorer, FitsAxesToRoundNumbersAboveTheCurvesShown) {
     EXPECT_EQ(records->scale.ymax, 10000.0);
     EXPECT_FALSE(fit_axes(*records, explorer));
 
+    // The infectious alone, under a capacity above them: the capacity stays in view.
+    explorer.view.infectious_only = true;
+    EXPECT_TRUE(fit_axes(*records, explorer));
+    EXPECT_LT(records->scale.ymax, 1500.0);
+    records->capacity = {true, 1500.0, CapacitySeries::Infectious};
+    EXPECT_TRUE(fit_axes(*records, explorer));
+    EXPECT_EQ(records->scale.ymax, 2000.0);
+    records->capacity = {};
+
     records->mode = MODE_NOTHING_CALCULATED;
     records->scale = AxisScale{};
     EXPECT_FALSE(fit_axes(*records, explorer));
