@@ -110,6 +110,9 @@ Explorer::Explorer(ViewOptions& view) : view(view), switches_(morbilex::view_swi
 Explorer::~Explorer() = default;
 
 void Explorer::sync(const Records& records) {
+    // A scenario that brings the care layer in shows its curves.
+    if (records.care.enabled && !care_enabled_) view.care_curves = true;
+    care_enabled_ = records.care.enabled;
     const bool same_capacity =
         records.capacity.set == capacity_.set &&
         (!capacity_.set || (records.capacity.capacity == capacity_.capacity &&

@@ -114,6 +114,7 @@ private:
                       const RunBoth& run_both);
 
     bool synced_ = false;
+    bool care_enabled_ = false;  // the care layer was on at the last sync
     bool baseline_pending_ = false;
     std::unique_ptr<ExplorerSink> traced_;
     ScenarioInputs inputs_;

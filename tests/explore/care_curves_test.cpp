@@ -80,6 +80,13 @@ TEST(CareCurves, TheViewItemTurnsTheLayerOnAndShowsOrHidesItsCurves) {
     EXPECT_TRUE(records->care.enabled);  // its figures stay
     EXPECT_FALSE(explorer.view.care_curves);
     EXPECT_EQ(care_pens(), 0);
+
+    // A scenario that brings the layer in (an opened file) shows its curves.
+    Explorer opened;
+    auto with_care = default_records();
+    with_care->care.enabled = true;
+    opened.sync(*with_care);
+    EXPECT_TRUE(opened.view.care_curves);
 }
 
 // The care sliders set their fields as a scenario file's line would, and the

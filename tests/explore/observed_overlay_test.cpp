@@ -89,7 +89,8 @@ TEST(ObservedOverlay, TheFitCommandLoadsTheFittedValuesAndRuns) {
     std::string csv = "day,cases\n";
     auto records = default_records();
     MessageFrontEnd front_end;
-    CommandContext commands{*records, front_end, folder.file("trace.dat").c_str()};
+    const std::string trace = folder.file("trace.dat");
+    CommandContext commands{*records, front_end, trace.c_str()};
     Explorer explorer;
     ExplorerContext context{commands, explorer, front_end};
     execute_explorer_command(context, COMMAND_FIT_COUNTS);
