@@ -55,7 +55,7 @@ const FieldHelp* field_help(const char* name) {
     static const std::vector<FieldHelp> care_help = [] {
         std::vector<FieldHelp> helps;
         for (const CareField& field : care_fields())
-            helps.push_back({field.spec.name, field.unit, field.meaning});
+            helps.push_back({field.dialog_field.name, field.unit, field.meaning});
         return helps;
     }();
     for (const FieldHelp& help : care_help) {

@@ -138,7 +138,7 @@ std::vector<const SliderField*> sliders_for_mode(InterventionMode mode) {
 }
 
 const FieldSpec* slider_field_spec(const SliderField& slider, DialogKind* dialog) {
-    if (const CareField* care = care_field_of(slider)) return &care->spec;
+    if (const CareField* care = care_field_of(slider)) return &care->dialog_field;
     TypedField found;
     if (!find_editable_field(slider.name, found)) return nullptr;
     if (dialog != nullptr) *dialog = found.dialog;
@@ -197,9 +197,9 @@ std::string slider_value_text(const SliderField& slider, double value) {
 bool apply_slider_value(Records& records, const SliderField& slider, double value) {
     if (const CareField* care = care_field_of(slider)) {
         // As its field reads a typed value: the same range.
-        if (check_field_value(care->spec, value) != RefusalReason::None) return false;
+        if (check_field_value(care->dialog_field, value) != RefusalReason::None) return false;
         DialogScratch scratch;
-        *care->spec.storage(records, scratch) = value;
+        *care->dialog_field.storage(records, scratch) = value;
         return true;
     }
     TypedField typed;

@@ -50,7 +50,7 @@ const char* care_refusal_text(RefusalReason reason) {
 
 const CareField* find_care_field(std::string_view name) {
     for (const CareField& field : CARE_FIELDS) {
-        if (name == field.spec.name) return &field;
+        if (name == field.dialog_field.name) return &field;
     }
     return nullptr;
 }

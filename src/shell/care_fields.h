@@ -13,9 +13,9 @@
 namespace morbilex {
 
 struct CareField {
-    FieldSpec spec;       // name, label, format, range; stored in Records::care
-    const char* unit;     // "fraction" or "days"
-    const char* meaning;  // one line of help
+    FieldSpec dialog_field;  // name, label, format, range; stored in Records::care
+    const char* unit;        // "fraction" or "days"
+    const char* meaning;     // one line of help
 };
 
 // hospital_fraction, hospital_stay, icu_fraction, icu_stay, fatality_ratio.

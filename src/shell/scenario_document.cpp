@@ -94,7 +94,7 @@ std::string write_scenario_document(const Records& records, ViewSwitches view, b
         out += CARE_SWITCH_NAME;
         out += " = 1\n";
         for (const CareField& field : care_fields())
-            append_line(out, field.spec.name, field.spec.shown_value(records));
+            append_line(out, field.dialog_field.name, field.dialog_field.shown_value(records));
     }
     if (records.capacity.set) {
         append_line(out, "capacity", records.capacity.capacity);
@@ -187,12 +187,12 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
             care_switch_given = true;
         } else if (target->care != nullptr) {
             double number = 0.0;
-            const RefusalReason reason = read_field_text(target->care->spec, value, number);
+            const RefusalReason reason = read_field_text(target->care->dialog_field, value, number);
             if (reason != RefusalReason::None) {
                 error = refused + care_refusal_text(reason);
                 return false;
             }
-            *target->care->spec.storage(staged, scratch) = number;
+            *target->care->dialog_field.storage(staged, scratch) = number;
             // A care field given turns the layer on, unless "care = 0" says otherwise.
             if (!care_switch_given) staged.care.enabled = true;
         } else if (target->is_capacity) {

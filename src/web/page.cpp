@@ -222,10 +222,10 @@ EMSCRIPTEN_KEEPALIVE int page_run(Page* page, int mode) {
         const CareField& field = *find_care_field(name);
         double value = 0.0;
         if (!fits_field(text)) return refuse(too_long_field_text(name), 1);
-        const RefusalReason reason = read_field_text(field.spec, text, value);
+        const RefusalReason reason = read_field_text(field.dialog_field, text, value);
         if (reason != RefusalReason::None) return refuse(given + care_refusal_text(reason), 1);
         DialogScratch scratch;
-        *field.spec.storage(records, scratch) = value;
+        *field.dialog_field.storage(records, scratch) = value;
         if (!care_switch) records.care.enabled = true;
     }
     page->explorer.view.care_curves = records.care.enabled;

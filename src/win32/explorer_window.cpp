@@ -249,12 +249,13 @@ void create_explorer_panel(HWND window, MainWindowState& state) {
     SendMessageA(state.figures, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     for (int column = 0; column < 4; ++column) {
-        LVCOLUMNA spec = {};
-        spec.mask = LVCF_TEXT | LVCF_SUBITEM | LVCF_FMT;
-        spec.fmt = column == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT;
-        spec.pszText = const_cast<char*>(FIGURE_COLUMNS[column]);
-        spec.iSubItem = column;
-        SendMessageA(state.figures, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&spec));
+        LVCOLUMNA column_format = {};
+        column_format.mask = LVCF_TEXT | LVCF_SUBITEM | LVCF_FMT;
+        column_format.fmt = column == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT;
+        column_format.pszText = const_cast<char*>(FIGURE_COLUMNS[column]);
+        column_format.iSubItem = column;
+        SendMessageA(state.figures, LVM_INSERTCOLUMNA, column,
+                     reinterpret_cast<LPARAM>(&column_format));
     }
 }
 

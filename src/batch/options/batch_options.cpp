@@ -14,13 +14,13 @@ namespace {
 // A care field: read as its dialog field would be, and the care layer on.
 bool parse_care_field(const CareField& field, std::string_view value, BatchRequest& request,
                       std::string& error) {
-    const std::string name = field.spec.name;
+    const std::string name = field.dialog_field.name;
     if (!fits_field(value)) {
         error = "--" + too_long_field_text(name);
         return false;
     }
     double number = 0.0;
-    const RefusalReason reason = read_field_text(field.spec, value, number);
+    const RefusalReason reason = read_field_text(field.dialog_field, value, number);
     if (reason != RefusalReason::None) {
         // Refused as a dialog's field is: after the options are read.
         if (request.care_refusal.empty()) {
@@ -32,7 +32,7 @@ bool parse_care_field(const CareField& field, std::string_view value, BatchReque
     Records staged;
     staged.care = request.care;
     DialogScratch scratch;
-    *field.spec.storage(staged, scratch) = number;
+    *field.dialog_field.storage(staged, scratch) = number;
     request.care = staged.care;
     request.care.enabled = true;
     return true;
@@ -142,7 +142,7 @@ std::string usage_text() {
     }
     text += "\nCare layer (hospital, intensive care, deaths; on when one is given):\n ";
     for (const CareField& field : care_fields()) {
-        text += std::string(" --") + field.spec.name + "=";
+        text += std::string(" --") + field.dialog_field.name + "=";
     }
     text +=
         "\n"
