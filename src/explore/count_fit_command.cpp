@@ -1,8 +1,10 @@
 #include "explore/count_fit_command.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "analysis/scenario_setup.h"
+#include "explore/view_commands.h"
 #include "text/format.h"
 #include "text/shortest.h"
 
@@ -15,9 +17,33 @@ std::string number_text(double value) {
     return text;
 }
 
+constexpr const char* DEFAULT_FIT_FIELDS = "R_0,infectious_period";
+
+// The link's text of one name; empty when it has none.
+std::string link_text(const Records& records, std::string_view name) {
+    std::string text;
+    for (const auto& [entry, value] : records.counts_link)
+        if (entry == name) text = value;
+    return text;
+}
+
+// Sets (or, with an empty text, removes) one line of the link, in its place.
+void set_link_text(Records& records, const std::string& name, const std::string& text) {
+    auto& link = records.counts_link;
+    const auto found = std::find_if(link.begin(), link.end(),
+                                    [&](const auto& entry) { return entry.first == name; });
+    if (text.empty()) {
+        if (found != link.end()) link.erase(found);
+    } else if (found != link.end()) {
+        found->second = text;
+    } else {
+        link.emplace_back(name, text);
+    }
+}
+
 // The fields the link names ("fit = R_0,reporting"), or the default pair.
 bool fields_to_fit(const ObservedOverlay& observed, FitRequest& request, std::string& problem) {
-    std::string names = "R_0,infectious_period";
+    std::string names = DEFAULT_FIT_FIELDS;
     for (const auto& [name, text] : observed.link)
         if (name == "fit") names = text;
     std::string_view rest = names;
@@ -36,6 +62,31 @@ bool fields_to_fit(const ObservedOverlay& observed, FitRequest& request, std::st
 }
 
 }  // namespace
+
+FitChoice fit_choice_of(const Records& records) {
+    FitChoice choice;
+    std::string names = link_text(records, "fit");
+    if (names.empty()) names = DEFAULT_FIT_FIELDS;
+    std::string_view rest = names;
+    while (!rest.empty()) {
+        const std::size_t comma = std::min(rest.find(','), rest.size());
+        if (find_fit_field(rest.substr(0, comma)) != nullptr)
+            choice.fields.emplace_back(rest.substr(0, comma));
+        rest.remove_prefix(std::min(comma + 1, rest.size()));
+    }
+    fit_objective_named(link_text(records, "fit_objective"), choice.objective);
+    return choice;
+}
+
+void set_fit_choice(Records& records, const FitChoice& choice) {
+    std::string names;
+    for (const std::string& name : choice.fields)
+        names += (names.empty() ? "" : ",") + name;
+    set_link_text(records, "fit", names);
+    const bool named = !link_text(records, "fit_objective").empty();
+    if (named || choice.objective != FitObjective::LeastSquares)
+        set_link_text(records, "fit_objective", fit_objective_name(choice.objective));
+}
 
 std::string fit_result_text(const CountFit& fit, FitObjective objective) {
     std::string text = "Fitted, with 95 % intervals:\n";
@@ -80,6 +131,20 @@ void fit_observed_counts(ExplorerContext& context) {
         problem =
             "There are no observed counts: open a scenario that links them "
             "(a line data = FILE.csv).";
+    }
+    if (problem.empty()) {
+        FitChoice choice = fit_choice_of(records);
+        const Asked asked = context.host.ask_fit_choice(choice);
+        if (asked == Asked::Cancelled) return;
+        if (asked == Asked::Chosen) {
+            if (choice.fields.empty()) {
+                front_end.show_file_message(FIT_COUNTS_CAPTION, "Tick at least one field to fit.",
+                                            true);
+                return;
+            }
+            set_fit_choice(records, choice);
+            context.explorer.sync(records);
+        }
     }
     FitRequest request;
     request.objective = observed.objective;

@@ -4,11 +4,29 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "explore/view_commands.h"
+#include "model/records.h"
 #include "study/count_fit.h"
 
 namespace morbilex {
+
+struct ExplorerContext;
+
+// What a dialog that asks the user did.
+enum class Asked { NotAsked, Chosen, Cancelled };
+
+// Which fields a fit varies (names of fit_fields()) and by what objective.
+struct FitChoice {
+    std::vector<std::string> fields;
+    FitObjective objective = FitObjective::LeastSquares;
+};
+// The choice the scenario's link names: its "fit" and "fit_objective" lines,
+// R_0 and the infectious period by least squares when it names none.
+FitChoice fit_choice_of(const Records& records);
+// Writes the choice into the link's "fit" and "fit_objective" lines (the
+// objective's line only when it is not the default or was there already).
+void set_fit_choice(Records& records, const FitChoice& choice);
 
 inline constexpr const char* FIT_COUNTS_CAPTION = "Fit to Observed Counts";
 inline constexpr const char* OPEN_COUNTS_CAPTION = "Open Observed Counts";

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "explore/count_fit_command.h"
 #include "explore/explorer.h"
 #include "shell/commands.h"
 #include "shell/menu.h"
@@ -35,6 +36,9 @@ public:
     // A CSV file of observed counts the user picks; empty when none (the
     // default: a front end without a file dialog).
     virtual std::string choose_counts_file() { return {}; }
+    // Asks which fields to fit and by what objective, showing the choice
+    // given; a front end without such a dialog leaves it NotAsked.
+    virtual Asked ask_fit_choice(FitChoice& /*choice*/) { return Asked::NotAsked; }
 };
 
 // "&View": Fit axes to the run (Ctrl+F), Fit after every run, Compare with no

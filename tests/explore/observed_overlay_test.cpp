@@ -8,6 +8,7 @@
 #include "../chart/chart_test_support.h"
 #include "explore/count_fit_command.h"
 #include "explore/explorer_view.h"
+#include "explore/view_commands.h"
 
 namespace morbilex::testing {
 namespace {
@@ -73,12 +74,19 @@ public:
     void show_user_guide() override {}
     void view_options_changed() override {}
     std::string choose_counts_file() override { return chosen; }
+    Asked ask_fit_choice(FitChoice& choice) override {
+        offered = choice;
+        if (answer == Asked::Chosen) choice = answered;
+        return answer;
+    }
     void show_file_message(const char*, const std::string& text, bool error) override {
         message = text;
         refused = error;
     }
     std::string message, chosen;
     bool refused = false;
+    Asked answer = Asked::NotAsked;
+    FitChoice offered, answered;
 };
 
 // The View menu's fit: the linked counts, made by a run of R_0 3, give R_0
@@ -103,9 +111,18 @@ TEST(ObservedOverlay, TheFitCommandLoadsTheFittedValuesAndRuns) {
         csv += "\n";
     }
     std::ofstream(folder.file("cases.csv")) << csv;
-    records->counts_link = {{"data", folder.file("cases.csv")}, {"fit", "R_0"}};
+    // The dialog offers the default pair and its answer becomes the link's
+    // "fit" line; a cancelled dialog fits nothing.
+    records->counts_link = {{"data", folder.file("cases.csv")}};
+    front_end.answer = Asked::Cancelled;
+    execute_explorer_command(context, COMMAND_FIT_COUNTS);
+    EXPECT_EQ(records->mode, MODE_NOTHING_CALCULATED);
+    EXPECT_EQ(front_end.offered.fields, (std::vector<std::string>{"R_0", "infectious_period"}));
+    front_end.answer = Asked::Chosen;
+    front_end.answered.fields = {"R_0"};
     execute_explorer_command(context, COMMAND_FIT_COUNTS);
     EXPECT_FALSE(front_end.refused) << front_end.message;
+    EXPECT_EQ(records->counts_link.back(), (std::pair<std::string, std::string>{"fit", "R_0"}));
     EXPECT_NEAR(records->model.R_0, truth->model.R_0, 1e-6);
     EXPECT_EQ(records->mode, MODE_NO_INTERVENTION);
     EXPECT_EQ(front_end.message.substr(0, 38), "Fitted, with 95 % intervals:\n  R_0 = 2");
