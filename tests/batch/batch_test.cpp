@@ -404,21 +404,6 @@ TEST_F(BatchTool, CareLayerSummaryFollowsItsRowsAndLeavesTheTraceAlone) {
         << refused.err;
     EXPECT_FALSE(std::filesystem::exists(file("refused.csv")));
 
-    // A capacity on the hospital series: its peak is the care layer's.
-    ASSERT_EQ(run(plan + "--capacity=20 --capacity-series=hospital --summary=held.csv").status, 0);
-    const std::vector<std::string> held = split_lines(read_text(file("held.csv")));
-    const auto cell = [&held](const std::string& column) {
-        const std::string header = "," + held[0] + ",";
-        const auto at = header.find("," + column + ",");
-        const auto index = std::count(header.begin(), header.begin() + at, ',');
-        std::string row = held[1] + ",";
-        for (auto k = 0; k < index; ++k)
-            row.erase(0, row.find(',') + 1);
-        return row.substr(0, row.find(','));
-    };
-    EXPECT_EQ(cell("capacity_peak"), cell("peak_hospital"));
-    EXPECT_EQ(cell("capacity_series"), "hospital");
-
     // Over ranges: the care layer's bands, and the share over a capacity.
     const Outcome ranged =
         run("--care=c.csv --range=R_0=2:3 --samples=40 --capacity=20 --capacity-series=hospital "
