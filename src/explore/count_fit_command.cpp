@@ -17,7 +17,7 @@ std::string number_text(double value) {
 
 // The fields the link names ("fit = R_0,reporting"), or the default pair.
 bool fields_to_fit(const ObservedOverlay& observed, FitRequest& request, std::string& problem) {
-    std::string names = "R_0,infectious_period";
+    std::string names = DEFAULT_FIT_FIELDS;
     for (const auto& [name, text] : observed.link)
         if (name == "fit") names = text;
     std::string_view rest = names;
@@ -50,6 +50,23 @@ std::string fit_result_text(const CountFit& fit, FitObjective objective) {
     return text;
 }
 
+bool fit_linked_counts(const Records& records, const ObservedOverlay& observed, CountFit& fit,
+                       FitObjective& objective, std::string& problem) {
+    problem = observed.problem;
+    if (observed.counts.points.empty() && problem.empty()) {
+        problem =
+            "There are no observed counts: open a scenario that links them "
+            "(a line data = FILE.csv).";
+    }
+    FitRequest request;
+    request.objective = objective = observed.objective;
+    if (problem.empty()) fields_to_fit(observed, request, problem);
+    if (!problem.empty()) return false;
+    const InterventionMode mode = records.mode >= 0 ? records.mode : MODE_NO_INTERVENTION;
+    const CountModel start{scenario_inputs_of(records, mode), observed.observation};
+    return fit_counts(start, observed.counts, request, fit, problem);
+}
+
 void open_observed_counts(ExplorerContext& context) {
     const std::string path = context.host.choose_counts_file();
     if (path.empty()) return;
@@ -75,22 +92,11 @@ void fit_observed_counts(ExplorerContext& context) {
     FrontEnd& front_end = context.commands.front_end;
     context.explorer.sync(records);
     ObservedOverlay& observed = context.explorer.observed;
-    std::string problem = observed.problem;
-    if (observed.counts.points.empty() && problem.empty()) {
-        problem =
-            "There are no observed counts: open a scenario that links them "
-            "(a line data = FILE.csv).";
-    }
-    FitRequest request;
-    request.objective = observed.objective;
-    if (problem.empty()) fields_to_fit(observed, request, problem);
     const InterventionMode mode = records.mode >= 0 ? records.mode : MODE_NO_INTERVENTION;
     CountFit fit;
-    if (problem.empty()) {
-        const CountModel start{scenario_inputs_of(records, mode), observed.observation};
-        fit_counts(start, observed.counts, request, fit, problem);
-    }
-    if (!problem.empty()) {
+    FitObjective objective = observed.objective;
+    std::string problem;
+    if (!fit_linked_counts(records, observed, fit, objective, problem)) {
         front_end.show_file_message(FIT_COUNTS_CAPTION, problem, true);
         return;
     }
@@ -115,7 +121,7 @@ void fit_observed_counts(ExplorerContext& context) {
         const ExplorerFedByRuns fed(context.commands, context.explorer);
         run_current_mode(context.commands);
     }
-    front_end.show_file_message(FIT_COUNTS_CAPTION, fit_result_text(fit, request.objective), false);
+    front_end.show_file_message(FIT_COUNTS_CAPTION, fit_result_text(fit, objective), false);
 }
 
 }  // namespace morbilex

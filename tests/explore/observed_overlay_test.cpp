@@ -60,6 +60,28 @@ TEST(ObservedOverlay, FollowsTheScenariosLinkToItsCounts) {
     EXPECT_EQ(explorer.observed.problem, "reporting = 2: not a value it takes");
 }
 
+// A front end without paths hands the file's text over: the link naming it
+// reads that text, again when another of its lines changes, and a bad text
+// is refused with its line as a file would be.
+TEST(ObservedOverlay, ReadsCountsTextHandedOverAsTheFileItNames) {
+    auto records = records_after_run(MODE_NO_INTERVENTION);
+    records->counts_link = {{"data", "beds.csv"}, {"population", "763"}};
+    Explorer explorer;
+    supply_counts_text(explorer.observed, "beds.csv", "date,beds\n1978-01-22,1\n1978-01-24,26\n");
+    explorer.sync(*records);
+    ASSERT_EQ(explorer.observed.counts.points.size(), 2u);
+    EXPECT_EQ(explorer.observed.counts.points[1].day, 2.0);
+    records->counts_link[1].second = "500";
+    explorer.sync(*records);
+    EXPECT_EQ(explorer.observed.counts.points.size(), 2u);
+    EXPECT_EQ(explorer.observed.observation.population, 500.0);
+    supply_counts_text(explorer.observed, "beds.csv", "day,beds\n0,1\n0,2\n");
+    explorer.sync(*records);
+    EXPECT_TRUE(explorer.observed.counts.points.empty());
+    EXPECT_EQ(explorer.observed.problem,
+              "beds.csv: line 3: the day is not after the day of the row before");
+}
+
 class MessageFrontEnd final : public FrontEnd, public ExplorerHost {
 public:
     int open_dialog(DialogKind) override { return DIALOG_RESULT_OK; }
