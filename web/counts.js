@@ -65,6 +65,8 @@ function setupCounts() {
     for (const name of [...COUNTS_LINES, "fit_objective"]) $("c-" + name).value = name === "data_series" ? counts.table.measures[0] : name === "fit_objective" ? counts.table.objectives[0] : "";
     tickFitFields(counts.table.default_fit);
     $("fit-result").textContent = "";
+    $("close-counts").disabled = true;
+    $("fit-counts").disabled = true;
     showCountsStatus("none opened", false);
     changed();
   });
@@ -81,7 +83,9 @@ function tickFitFields(names) {
   for (const field of counts.table.fields) $("fit-" + field.name).checked = ticked.includes(field.name);
 }
 function fitFieldsTicked() {
-  return counts.table.fields.filter((field) => $("fit-" + field.name).checked).map((field) => field.name).join(",");
+  const box = (field) => $("fit-" + field.name);
+  return counts.table.fields.filter((field) => box(field).checked && !box(field).parentElement.hidden)
+    .map((field) => field.name).join(",");
 }
 
 // A line of the link; refused, the control shows the line the core holds.
@@ -151,15 +155,16 @@ function countsLinkNames() {
 }
 
 // After every run: the counts' objective and RMSE beside the status.
+// The fields of another mode are not offered.
 function showCountsFigures() {
-  if (!counts.file) return;
-  const status = core.UTF8ToString(api.countsStatus(page));
-  showCountsStatus(`${counts.file.name} opened${status ? ": " + status : ""}`, false);
   const shown = mode();
   for (const field of counts.table.fields) {
     const box = $("fit-" + field.name);
     box.parentElement.hidden = field.mode !== 0 && field.mode !== shown;
   }
+  if (!counts.file) return;
+  const status = core.UTF8ToString(api.countsStatus(page));
+  showCountsStatus(`${counts.file.name} opened${status ? ": " + status : ""}`, false);
 }
 
 // The fit, in a worker with its own copy of the scenario: the fitted values
@@ -172,6 +177,7 @@ function fitCounts() {
   $("fit-counts").disabled = true;
   $("fit-result").textContent = "Fitting…";
   document.body.dataset.fitting = "1";
+  const began = performance.now();
   counts.worker = new Worker("fit-worker.js");
   counts.worker.onmessage = (event) => {
     counts.worker.terminate();
@@ -194,6 +200,7 @@ function fitCounts() {
         setFieldText(name, value);
       }
     }
+    timings.fit = performance.now() - began;  // the worker's start and its module's load included
     document.body.dataset.fits = String((Number(document.body.dataset.fits) || 0) + 1);
     changed();
   };
