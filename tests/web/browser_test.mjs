@@ -537,6 +537,22 @@ await page.screenshot({ path: path.join(shots, "fitted-1920x1080.png") });
 let runsBefore = await runs();
 await page.click("#fit");  // the scenario's own scale at first; fitted from now on
 await page.waitForFunction((n) => Number(document.body.dataset.runs) > n, {}, runsBefore);
+// A click on the legend's Susceptible line hides S as its check box does.
+const legendLine = await page.evaluate(() => {
+  const { width, height, ratio } = chartSize();
+  const hits = [];
+  for (let y = 0; y < height; y += 2) for (let x = 0; x < width; x += 2) if (api.legendAt(page, x, y) === 0) hits.push([x / ratio, y / ratio]);
+  // The middle of the line's box.
+  return hits.length ? [0, 1].map((k) => hits.reduce((sum, hit) => sum + hit[k], 0) / hits.length) : null;
+});
+await page.$eval("#chart", (canvas) => canvas.scrollIntoView());
+const chartBox = await (await page.$("#chart")).boundingBox();
+runsBefore = await runs();
+if (legendLine) await page.mouse.click(chartBox.x + legendLine[0], chartBox.y + legendLine[1]);
+await page.waitForFunction((n) => Number(document.body.dataset.runs) > n, { timeout: 5000 }, runsBefore).catch(() => {});
+check("a click on a legend line hides its compartment", legendLine !== null &&
+      !(await page.$eval("#v-show_S", (box) => box.checked)) && (await page.evaluate(() => location.search)).includes("show_S=0"),
+      JSON.stringify(legendLine));
 const ymaxBefore = await page.$eval("#f-ymax", (input) => input.value);
 runsBefore = await runs();
 await page.focus("#v-infectious_only");
