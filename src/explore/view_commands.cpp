@@ -141,6 +141,14 @@ bool switch_chart_option(ViewOptions& view, const AxisScale& scale, int command)
                                         : view.fit_after_run && command <= COMMAND_INFECTIOUS_ONLY;
 }
 
+const char* view_switch_name(int command) {
+    ViewOptions view;
+    const bool* option = option_switch(view, command);
+    for (const ViewSwitch& entry : view_switches(view))
+        if (option != nullptr && entry.value == option) return entry.name;
+    return nullptr;
+}
+
 void load_found_plan(ExplorerContext& context, int index) {
     Explorer& explorer = context.explorer;
     if (!explorer.has_plan_finding || index < 0 ||

@@ -56,6 +56,9 @@ bool chart_option_command(int command);
 // while the view fits after every run, and for a log scale whose floor is
 // not above zero.
 bool switch_chart_option(ViewOptions& view, const AxisScale& scale, int command);
+// The name of the view switch a View command turns over ("show_S",
+// "log_scale", ...); null for a command that switches none.
+const char* view_switch_name(int command);
 
 struct ExplorerContext {
     CommandContext& commands;

@@ -3,7 +3,6 @@
 // page holds a Page and hands it to every call.
 #include <emscripten.h>
 
-#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -624,16 +623,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_chart_options(Page* page) {
         std::string label;
         for (const char* c = item.label; *c != '\0'; ++c)
             if (*c != '&') label += *c;
-        // The switch is the one the command turns over in a default view.
-        ViewOptions probe;
-        const auto switches = view_switches(probe);
-        std::array<bool, VIEW_SWITCH_COUNT> before{};
-        for (std::size_t k = 0; k < switches.size(); ++k)
-            before[k] = *switches[k].value;
-        switch_chart_option(probe, AxisScale{}, item.command);
-        const char* name = "";
-        for (std::size_t k = 0; k < switches.size(); ++k)
-            if (*switches[k].value != before[k]) name = switches[k].name;
+        const char* name = view_switch_name(item.command);
         text += std::to_string(item.command) + '\t' + label + '\t' + name + '\t' +
                 (view_item_checked(view, item.command) ? "1" : "0") + '\n';
     }
