@@ -101,6 +101,23 @@ std::string fit_result_text(const CountFit& fit, FitObjective objective) {
     return text;
 }
 
+bool fit_linked_counts(const Records& records, const ObservedOverlay& observed, CountFit& fit,
+                       FitObjective& objective, std::string& problem) {
+    problem = observed.problem;
+    if (observed.counts.points.empty() && problem.empty()) {
+        problem =
+            "There are no observed counts: open a scenario that links them "
+            "(a line data = FILE.csv).";
+    }
+    FitRequest request;
+    request.objective = objective = observed.objective;
+    if (problem.empty()) fields_to_fit(observed, request, problem);
+    if (!problem.empty()) return false;
+    const InterventionMode mode = records.mode >= 0 ? records.mode : MODE_NO_INTERVENTION;
+    const CountModel start{scenario_inputs_of(records, mode), observed.observation};
+    return fit_counts(start, observed.counts, request, fit, problem);
+}
+
 void open_observed_counts(ExplorerContext& context) {
     const std::string path = context.host.choose_counts_file();
     if (path.empty()) return;
@@ -126,13 +143,7 @@ void fit_observed_counts(ExplorerContext& context) {
     FrontEnd& front_end = context.commands.front_end;
     context.explorer.sync(records);
     ObservedOverlay& observed = context.explorer.observed;
-    std::string problem = observed.problem;
-    if (observed.counts.points.empty() && problem.empty()) {
-        problem =
-            "There are no observed counts: open a scenario that links them "
-            "(a line data = FILE.csv).";
-    }
-    if (problem.empty()) {
+    if (observed.problem.empty() && !observed.counts.points.empty()) {
         FitChoice choice = fit_choice_of(records);
         const Asked asked = context.host.ask_fit_choice(choice);
         if (asked == Asked::Cancelled) return;
@@ -146,16 +157,11 @@ void fit_observed_counts(ExplorerContext& context) {
             context.explorer.sync(records);
         }
     }
-    FitRequest request;
-    request.objective = observed.objective;
-    if (problem.empty()) fields_to_fit(observed, request, problem);
     const InterventionMode mode = records.mode >= 0 ? records.mode : MODE_NO_INTERVENTION;
     CountFit fit;
-    if (problem.empty()) {
-        const CountModel start{scenario_inputs_of(records, mode), observed.observation};
-        fit_counts(start, observed.counts, request, fit, problem);
-    }
-    if (!problem.empty()) {
+    FitObjective objective = observed.objective;
+    std::string problem;
+    if (!fit_linked_counts(records, observed, fit, objective, problem)) {
         front_end.show_file_message(FIT_COUNTS_CAPTION, problem, true);
         return;
     }
@@ -180,7 +186,7 @@ void fit_observed_counts(ExplorerContext& context) {
         const ExplorerFedByRuns fed(context.commands, context.explorer);
         run_current_mode(context.commands);
     }
-    front_end.show_file_message(FIT_COUNTS_CAPTION, fit_result_text(fit, request.objective), false);
+    front_end.show_file_message(FIT_COUNTS_CAPTION, fit_result_text(fit, objective), false);
 }
 
 }  // namespace morbilex

@@ -30,10 +30,18 @@ void set_fit_choice(Records& records, const FitChoice& choice);
 
 inline constexpr const char* FIT_COUNTS_CAPTION = "Fit to Observed Counts";
 inline constexpr const char* OPEN_COUNTS_CAPTION = "Open Observed Counts";
+// The fields fitted when the link names none.
+inline constexpr const char* DEFAULT_FIT_FIELDS = "R_0,infectious_period";
 
 // The fields, their 95 % intervals, the objective, the RMSE and what the
 // fitted run says comes next, a line each.
 std::string fit_result_text(const CountFit& fit, FitObjective objective);
+
+// Fits the fields the counts' link names to fit (R_0 and the infectious
+// period when it names none) with its objective, the records' scenario in
+// the mode of their run; false with why there is no fit.
+bool fit_linked_counts(const Records& records, const ObservedOverlay& observed, CountFit& fit,
+                       FitObjective& objective, std::string& problem);
 
 // Links the counts file the user picks to the scenario (kept with it when it
 // is saved) and shows them; a file that cannot be read is reported, and the

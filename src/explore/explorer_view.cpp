@@ -888,8 +888,12 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
                     mapping.legend != LegendPlace::OverFrame);
         AxisScale counts_scale = records.scale;
         counts_scale.x_per_day = mapping.x_per_day;
-        draw_observed_overlay(surface, geometry, counts_scale,
-                              overlay_contents(explorer.observed, records));
+        // The counts stand where the curves' values stand, on either scale.
+        OverlayContents counts = overlay_contents(explorer.observed, records);
+        for (auto* points : {&counts.points, &counts.series})
+            for (ChartPoint& point : *points)
+                point.persons = look.persons.place(point.persons);
+        draw_observed_overlay(surface, geometry, counts_scale, counts);
         if (explorer.view.care_curves && records.care.enabled && explorer.care() != nullptr)
             draw_care_curves(surface, geometry, records, *explorer.care(), mapping.x_per_day);
         if (mapping.legend == LegendPlace::OverFrame) {

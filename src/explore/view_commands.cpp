@@ -125,6 +125,30 @@ bool view_item_enabled(const ViewOptions& view, int command) {
     return command == COMMAND_CLASSIC_VIEW || command == COMMAND_USER_GUIDE || !view.classic;
 }
 
+bool chart_option_command(int command) {
+    return command >= COMMAND_SHOW_SUSCEPTIBLE && command <= COMMAND_COLOUR_BLIND_PALETTE;
+}
+
+bool switch_chart_option(ViewOptions& view, const AxisScale& scale, int command) {
+    bool* option = chart_option_command(command) ? option_switch(view, command) : nullptr;
+    if (option == nullptr) return false;
+    *option = !*option;
+    // Showing a compartment again leaves "infectious only".
+    if (command < COMMAND_INFECTIOUS_ONLY) view.infectious_only = false;
+    // The axes follow the curves shown while they are fitted; a log
+    // scale needs a floor above zero either way.
+    return command == COMMAND_LOG_SCALE ? view.fit_after_run || scale.ymin <= 0.0
+                                        : view.fit_after_run && command <= COMMAND_INFECTIOUS_ONLY;
+}
+
+const char* view_switch_name(int command) {
+    ViewOptions view;
+    const bool* option = option_switch(view, command);
+    for (const ViewSwitch& entry : view_switches(view))
+        if (option != nullptr && entry.value == option) return entry.name;
+    return nullptr;
+}
+
 void load_found_plan(ExplorerContext& context, int index) {
     Explorer& explorer = context.explorer;
     if (!explorer.has_plan_finding || index < 0 ||
@@ -241,16 +265,7 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
         case COMMAND_EFFECTIVE_R:
         case COMMAND_COLOUR_BLIND_PALETTE: {
             if (view.classic) return;
-            bool* option = option_switch(view, command_id);
-            *option = !*option;
-            // Showing a compartment again leaves "infectious only".
-            if (command_id < COMMAND_INFECTIOUS_ONLY) view.infectious_only = false;
-            // The axes follow the curves shown while they are fitted; a log
-            // scale needs a floor above zero either way.
-            const bool refit = command_id == COMMAND_LOG_SCALE
-                                   ? view.fit_after_run || records.scale.ymin <= 0.0
-                                   : view.fit_after_run && command_id <= COMMAND_INFECTIOUS_ONLY;
-            if (refit) fit_and_repaint(context);
+            if (switch_chart_option(view, records.scale, command_id)) fit_and_repaint(context);
             context.host.view_options_changed();
             context.commands.front_end.repaint();
             return;

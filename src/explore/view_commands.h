@@ -52,6 +52,18 @@ bool view_item_checked(const ViewOptions& view, int command);
 // Items that do nothing in the classic view are disabled there.
 bool view_item_enabled(const ViewOptions& view, int command);
 
+// Whether the command switches a chart option: a compartment shown, infectious
+// only, the log scale, R_t or the palette.
+bool chart_option_command(int command);
+// Switches that chart option (showing a compartment again leaves "infectious
+// only"); true when the axes are to be fitted again: to the curves shown
+// while the view fits after every run, and for a log scale whose floor is
+// not above zero.
+bool switch_chart_option(ViewOptions& view, const AxisScale& scale, int command);
+// The name of the view switch a View command turns over ("show_S",
+// "log_scale", ...); null for a command that switches none.
+const char* view_switch_name(int command);
+
 struct ExplorerContext {
     CommandContext& commands;
     Explorer& explorer;

@@ -54,6 +54,32 @@ TEST(ViewCommands, FitAfterRunHelpAndCopyFollowTheView) {
 // What a session leaves for the next: the scenario file names the window and
 // the copied figures, and its run comes back at start; Help in a dialog opens
 // the guide at that dialog's section. The classic view keeps none of it.
+// Each chart option of the View menu names the settings' switch it turns
+// over, and only that one; showing a compartment leaves "infectious only".
+TEST(ViewCommands, ChartOptionsNameTheSwitchTheyTurn) {
+    int options = 0;
+    for (const MenuItem& item : view_menu_items()) {
+        if (item.label == nullptr || !chart_option_command(item.command)) continue;
+        ++options;
+        ViewOptions view;
+        view.infectious_only = item.command != COMMAND_INFECTIOUS_ONLY;
+        const ViewOptions before = view;
+        switch_chart_option(view, AxisScale{}, item.command);
+        auto now = view_switches(view);
+        ViewOptions copy = before;
+        auto then = view_switches(copy);
+        for (std::size_t k = 0; k < now.size(); ++k) {
+            const bool named = std::string_view(now[k].name) == view_switch_name(item.command);
+            const bool left_infectious_only =
+                item.command < COMMAND_INFECTIOUS_ONLY && now[k].value == &view.infectious_only;
+            EXPECT_EQ(*now[k].value != *then[k].value, named || left_infectious_only)
+                << item.label << " " << now[k].name;
+        }
+    }
+    EXPECT_EQ(options, 8);
+    EXPECT_EQ(view_switch_name(COMMAND_FIT_AXES), nullptr);
+}
+
 TEST(ViewCommands, TheScenarioFileAndItsRunComeBackNamed) {
     TemporaryFolder folder(true);
     auto records = default_records();
