@@ -18,6 +18,8 @@
 #include "explore/axis_fitting.h"
 #include "explore/chart_scales.h"
 #include "explore/explore_layout.h"
+#include "explore/explorer_page.h"
+#include "explore/view_figures.h"
 #include "text/format.h"
 
 namespace morbilex {
@@ -210,7 +212,8 @@ std::vector<std::string> words_of(const std::string& text) {
 // schedule and the change from no intervention, each on one line in its
 // full or shorter wording where one fits, else wrapped, never cut short of
 // a word.
-std::vector<std::string> header_lines(const Records& records, const Explorer& explorer, int chars) {
+std::vector<std::string> header_lines(const Records& records, const Explorer& explorer, int chars,
+                                      const std::string& title) {
     const ModelParameters& m = records.model;
     // Two decimals; a value far beyond any model's (typed, or read from a
     // file) with its power of ten rather than hundreds of digits.
@@ -228,6 +231,8 @@ std::vector<std::string> header_lines(const Records& records, const Explorer& ex
     const auto add = [&lines](const std::vector<std::string>& more) {
         lines.insert(lines.end(), more.begin(), more.end());
     };
+    if (!title.empty())
+        add(fits(title) ? std::vector<std::string>{title} : wrapped(words_of(title), " ", chars));
     const std::string shorter =
         r0 + " latent " + latent + " infectious " + infectious + " T_max " + t_max;
     if (fits(shorter)) {
@@ -816,7 +821,8 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
 // The chart of the explorer view; a picture (export or print) leaves out the
 // read-out, which belongs to the window alone.
 void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours& colours,
-                         Explorer& explorer, int width, int height, bool picture) {
+                         Explorer& explorer, int width, int height, bool picture,
+                         const std::string& title = {}) {
     ChartLook look{explorer.view,
                    view_colours(explorer.view, colours),
                    persons_axis(records.scale, explorer.view),
@@ -837,7 +843,7 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
     const double char_pixels = CHAR_WIDTH_PER_CELL * 1.02 * surface.reading_cell_height();
     const std::vector<std::string> header = header_lines(
         records, explorer,
-        char_pixels > 0.0 ? static_cast<int>(std::min(width / char_pixels, 1e6)) - 2 : 0);
+        char_pixels > 0.0 ? static_cast<int>(std::min(width / char_pixels, 1e6)) - 2 : 0, title);
     extent.header_lines = std::max(static_cast<int>(header.size()), 3);
     explorer.chart_text = extent;
     const ExplorerMapping mapping =
@@ -902,50 +908,81 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
     release_chart_font(surface, font);
 }
 
-// The figures in device pixels right of the chart, in the device default font.
-void draw_figures_beside(Surface& surface, const Explorer& explorer, int left, int width,
-                         int height) {
+// How the figures fill their box: in columns (the next begun where one
+// reaches the foot), their lines wrapped to a column's width or not.
+struct FiguresFlow {
+    int columns = 1;
+    bool wrap = false;
+};
+
+// The characters of the default font that fit across width: its cells are
+// at most 0.6 of their height wide on average.
+int figure_chars(int width, int step) {
+    return std::max(static_cast<int>(width / (0.6 * std::max(step, 1))), 8);
+}
+
+// The figures in device pixels in the box from left, top, in the device
+// default font.
+void draw_figures_beside(Surface& surface, const Records& records, const Explorer& explorer,
+                         int left, int top, int width, int height, FiguresFlow flow = {}) {
     surface.select_device_default_font();
     surface.set_isotropic_mode();
     surface.set_window_extent(width, height);
     surface.set_viewport_extent(width, height);
-    surface.set_window_origin(-left, 0);
+    surface.set_window_origin(-left, -top);
     const int step = surface.text_cell_height() + 2;
     if (step <= 2) return;
+    const int column_width = width / std::max(flow.columns, 1);
+    int x = 0;
     int y = step;
+    // A row down, or the top of the next column past the foot.
+    const auto advance = [&](int by) {
+        y += by;
+        if (y + step > height && x + 2 * column_width <= width) {
+            x += column_width;
+            y = step;
+        }
+    };
+    const auto text = [&](const std::string& line) {
+        const std::vector<std::string> pieces =
+            flow.wrap ? wrapped(words_of(line), " ", figure_chars(column_width - 8, step))
+                      : std::vector<std::string>{line};
+        for (std::size_t n = 0; n < pieces.size(); ++n) {
+            draw_text(surface, x, y, (n > 0 ? "  " : "") + pieces[n]);
+            if (n + 1 < pieces.size()) advance(step);
+        }
+    };
     const ViewFigures& figures = explorer.figures();
-    draw_text(surface, 0, y,
-              figures.has_baseline ? "Figures, and without intervention" : "Figures of the run");
-    y += step + step / 2;
+    text(figures.has_baseline ? "Figures, and without intervention" : "Figures of the run");
+    advance(step + step / 2);
     for (const std::string& note : figure_notes(figures)) {
-        draw_text(surface, 0, y, note);
-        y += step;
+        text(note);
+        advance(step);
     }
-    for (const FigureLine& line : figure_lines(figures)) {
-        draw_text(surface, 0, y, std::string(line.label) + ": " + line.value);
-        y += step;
+    for (const FigureLine& line : view_figure_lines(records, explorer)) {
+        text(std::string(line.label) + ": " + line.value);
+        advance(step);
         if (figures.has_baseline && !line.baseline.empty()) {
             // The unit is the line's above.
             std::string compared = "  without: " + line.baseline.substr(0, line.baseline.find(' '));
             if (!line.difference.empty()) compared += " (" + line.difference + ")";
-            draw_text(surface, 0, y, compared);
-            y += step;
+            text(compared);
+            advance(step);
         }
         if (y > height) break;
     }
     const ExplorerUncertainty& uncertainty = explorer.uncertainty;
     if (!uncertainty.available()) return;
-    y += step / 2;
-    draw_text(surface, 0, y,
-              "Over the ranges (" + std::to_string(uncertainty.ensemble().samples) +
-                  " samples, 5th to 95th percentile)");
-    y += step;
+    advance(step / 2);
+    text("Over the ranges (" + std::to_string(uncertainty.ensemble().samples) +
+         " samples, 5th to 95th percentile)");
+    advance(step);
     for (const std::string& line : interval_lines(uncertainty.ensemble())) {
-        draw_text(surface, 0, y, line);
-        y += step;
+        text(line);
+        advance(step);
     }
-    draw_tornado(surface, uncertainty.tornado(), uncertainty.ranges, 0, y + step / 2, width - 8,
-                 step);
+    draw_tornado(surface, uncertainty.tornado(), uncertainty.ranges, x, y + step / 2,
+                 column_width - 8, step);
 }
 
 }  // namespace
@@ -989,7 +1026,51 @@ void paint_explorer_view(Surface& surface, Records& records, const SeriesColours
     const int chart_width = explorer_chart_width(width, with_figures);
     draw_explorer_chart(surface, records, colours, explorer, chart_width, height, with_figures);
     if (with_figures)
-        draw_figures_beside(surface, explorer, chart_width + 8, width - chart_width - 8, height);
+        draw_figures_beside(surface, records, explorer, chart_width + 8, 0, width - chart_width - 8,
+                            height);
+}
+
+void paint_explorer_page(Surface& surface, Records& records, const SeriesColours& colours,
+                         Explorer& explorer, int width, int height) {
+    if (explorer.view.classic || records.mode < 0) {
+        paint_view(surface, records, colours, width, height);
+        return;
+    }
+    explorer.sync(records);
+    explorer.uncertainty.sync(records);
+    // The rows of the figures as draw_figures_beside sets them, wrapped in
+    // columns of the page's width of figures.
+    surface.select_device_default_font();
+    surface.set_isotropic_mode();
+    surface.set_window_extent(std::max(width, 1), std::max(height, 1));
+    surface.set_viewport_extent(std::max(width, 1), std::max(height, 1));
+    surface.set_window_origin(0, 0);
+    const int row = surface.text_cell_height() + 2;
+    const auto rows_of = [](const std::string& text) {
+        return static_cast<int>(
+            std::max<std::size_t>(wrapped(words_of(text), " ", FIGURE_COLUMN_CHARS).size(), 1));
+    };
+    const ViewFigures& figures = explorer.figures();
+    int rows = 3;
+    for (const std::string& note : figure_notes(figures))
+        rows += rows_of(note);
+    for (const FigureLine& line : view_figure_lines(records, explorer)) {
+        rows += rows_of(std::string(line.label) + ": " + line.value);
+        if (figures.has_baseline && !line.baseline.empty())
+            rows += rows_of("  without: " + line.baseline + " (" + line.difference + ")");
+    }
+    if (explorer.uncertainty.available()) {
+        for (const std::string& line : interval_lines(explorer.uncertainty.ensemble()))
+            rows += rows_of(line);
+        rows += 5 + static_cast<int>(explorer.uncertainty.tornado().bars.size());
+    }
+    const ExplorerPageLayout page =
+        explorer_page_layout(width, height, row, rows, records.scenario_file);
+    draw_explorer_chart(surface, records, colours, explorer, page.chart.width(),
+                        page.chart.height(), true, page.title);
+    draw_figures_beside(surface, records, explorer, page.figures.left, page.figures.top,
+                        page.figures.width(), page.figures.height(),
+                        FiguresFlow{page.figure_columns, true});
 }
 
 int exported_view_width(int window_width, const ViewOptions& view) {
