@@ -332,14 +332,18 @@ std::vector<AxisLabel> effective_r_labels(const ChartLook& look) {
 // own under the labels, the persons over the y labels and R_t over the
 // right-hand axis.
 void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& scale,
-                    const ChartLook& look, double x_per_day, const TextRoom& room) {
+                    const ChartLook& look, double x_per_day, const TextRoom& room,
+                    bool day_beside_labels) {
     const int tick = plot_length(g, 0.02);
     const int gap = std::max(room.cell / 5, 1);
     const int label_top = g.frame_bottom - gap;
     const std::string day = "day";
-    // Its own row under the labels, in the middle.
-    draw_fitted(surface, room, (g.frame_left + g.frame_right - room.width_of(day)) / 2,
-                label_top - g.line_step, day);
+    // Its own row under the labels, in the middle; or on their row, left of
+    // the first, after them.
+    if (!day_beside_labels) {
+        draw_fitted(surface, room, (g.frame_left + g.frame_right - room.width_of(day)) / 2,
+                    label_top - g.line_step, day);
+    }
     int free_from = INT_MIN;  // the x where the next label may start
     for (const AxisLabel& label : axis_labels(scale.xmin, scale.xmax)) {
         int x = 0;
@@ -356,6 +360,7 @@ void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& s
         draw_fitted(surface, room, left, label_top, label.text);
         free_from = left + width + room.char_width;
     }
+    if (day_beside_labels) draw_fitted(surface, room, room.left + gap, label_top, day);
     // y labels end left of the frame, centred on their values.
     int free_above = INT_MIN;  // the lowest y the next label's bottom may take
     for (const AxisLabel& label : persons_labels(look.persons)) {
@@ -618,8 +623,14 @@ void draw_peak(Surface& surface, const ChartGeometry& g, const Records& records,
     if (left == INT_MIN) return;
     // Beside the point, inside the frame and over the row where R_t's day
     // stands at its foot.
-    const int top =
+    int top =
         std::max(std::min(y + room.cell / 2, g.frame_top - size), g.frame_bottom + 2 * g.line_step);
+    // Clear of the texts in the frame: lower, down to that row; else none.
+    const int width = room.width_of(text);
+    while (!look.clear_of_texts({left, top - room.cell, left + width, top})) {
+        top -= std::max(room.cell / 4, 1);
+        if (top - room.cell < g.frame_bottom + g.line_step) return;
+    }
     draw_fitted(surface, room, left, top, text);
     look.points.insert(look.points.end(),
                        {{left, top}, {left + room.width_of(text), top - room.cell}, {x, y}});
@@ -699,6 +710,90 @@ void draw_legend_beside(Surface& surface, const ChartGeometry& g, const AxisScal
                       name_left, right, room, explorer, room.bottom);
 }
 
+// The legend over the frame in columns side by side, where its one column
+// would run past the row kept at the frame's foot (for R_t's day) and the
+// frame is wide enough for them: the rows of each column, and each column's
+// width (a gap, the line, a gap, its longest short name, a margin). No rows:
+// one column.
+struct LegendColumns {
+    int rows = 0;
+    int line_length = 0, gap = 0, margin = 0;
+    std::vector<int> widths;
+    int bottom = 0;  // the boxes' foot
+};
+LegendColumns legend_columns(const ChartGeometry& g, const std::vector<int>& lines,
+                             const TextRoom& room) {
+    LegendColumns columns;
+    const int step = g.line_step;
+    columns.margin = std::max(step / 4, 1);
+    columns.gap = plot_length(g, 0.02);
+    columns.line_length =
+        std::min(plot_length(g, 0.1), static_cast<int>(LEGEND_LINE_CELLS * room.cell));
+    const long long foot = room.cell + 2LL * std::max(room.cell / 4, 1);
+    const long long rows =
+        step > 0 ? (static_cast<long long>(g.frame_top) - g.frame_bottom - step / 4 - foot) / step
+                 : 0;
+    if (rows < 1 || static_cast<long long>(lines.size()) <= rows) return columns;
+    long long total = 0;
+    for (std::size_t first = 0; first < lines.size(); first += static_cast<std::size_t>(rows)) {
+        std::size_t longest = 0;
+        for (std::size_t n = first; n < std::min<std::size_t>(first + rows, lines.size()); ++n)
+            longest = std::max(longest, std::strlen(legend_name(lines[n], true)));
+        const long long width = 2LL * columns.gap + columns.line_length +
+                                static_cast<long long>(longest) * room.char_width + columns.margin;
+        total += width;
+        columns.widths.push_back(static_cast<int>(std::min<long long>(width, INT_MAX / 8)));
+    }
+    const long long tick = plot_length(g, 0.02) + 2;
+    if (total > static_cast<long long>(g.frame_right) - g.frame_left - 2 * tick) {
+        columns.widths.clear();
+        return columns;
+    }
+    columns.rows = static_cast<int>(rows);
+    columns.bottom = g.frame_top - step / 4 - columns.rows * step;
+    return columns;
+}
+
+// The legend in its columns along the frame's top, where the fewest curve
+// points pass under it (the right-most of equals).
+void draw_legend_in_columns(Surface& surface, const ChartGeometry& g, const ChartLook& look,
+                            const std::vector<int>& lines, const LegendColumns& columns,
+                            const TextRoom& room, Explorer& explorer) {
+    long long total = 0;
+    for (int width : columns.widths)
+        total += width;
+    const int tick = plot_length(g, 0.02) + 2;
+    const long long first = static_cast<long long>(g.frame_left) + tick;
+    const long long last = static_cast<long long>(g.frame_right) - tick - total;
+    long long left = last;
+    long long fewest = -1;
+    for (int n = 0; n <= 16; ++n) {
+        const long long candidate = last - (last - first) * n / 16;
+        long long crossing = 0;
+        for (const auto& [x, y] : look.points)
+            crossing += x >= candidate && x <= candidate + total && y >= columns.bottom;
+        if (fewest < 0 || crossing < fewest) {
+            fewest = crossing;
+            left = candidate;
+        }
+    }
+    for (std::size_t c = 0; c < columns.widths.size(); ++c) {
+        const std::size_t from = c * static_cast<std::size_t>(columns.rows);
+        const std::size_t to = std::min<std::size_t>(from + columns.rows, lines.size());
+        const std::vector<int> column(lines.begin() + from, lines.begin() + to);
+        std::string names[LEGEND_LINES];
+        for (std::size_t n = 0; n < column.size(); ++n)
+            names[n] = legend_name(column[n], true);
+        const int box_left = static_cast<int>(left);
+        const int line_left = box_left + columns.gap;
+        const int line_right = line_left + columns.line_length;
+        draw_legend_lines(surface, g, look, column, names, box_left, line_left, line_right,
+                          line_right + columns.gap, box_left + columns.widths[c], room, explorer,
+                          columns.bottom - g.line_step);
+        left += columns.widths[c];
+    }
+}
+
 // On a device too small for a column of its own, the legend stands over an
 // opaque box, so curves crossing it leave it readable; with a comparison, a
 // line for it and a swatch of the band. It stands at the frame's top right,
@@ -713,6 +808,11 @@ void draw_legend_over_frame(Surface& surface, const ChartGeometry& g, const Char
     int line_length = plot_length(g, 0.1);
     const int gap = plot_length(g, 0.02);
     const std::vector<int> lines = legend_lines(comparison, look);
+    const LegendColumns columns = legend_columns(g, lines, room);
+    if (columns.rows > 0) {
+        draw_legend_in_columns(surface, g, look, lines, columns, room, explorer);
+        return;
+    }
     const auto longest_of = [&lines](bool short_names) {
         std::size_t longest = 0;
         for (int k : lines)
@@ -871,7 +971,8 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
                                    look.colours, explorer.uncertainty.ranges.band_compartments,
                                    mapping.x_per_day);
         }
-        draw_axis_text(surface, geometry, records.scale, look, mapping.x_per_day, room);
+        draw_axis_text(surface, geometry, records.scale, look, mapping.x_per_day, room,
+                       mapping.day_beside_labels);
         draw_frame(surface, geometry, records.scale, look);
         if (comparison) {
             Colour light[COMPARTMENT_COUNT];
@@ -882,6 +983,15 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
         }
         draw_series(surface, geometry, records, records.results, look.colours.colours,
                     mapping.x_per_day, look);
+        // A legend in columns over the frame keeps its band at the top clear.
+        if (mapping.legend == LegendPlace::OverFrame) {
+            const LegendColumns columns =
+                legend_columns(geometry, legend_lines(comparison, look), room);
+            if (columns.rows > 0) {
+                look.texts.push_back({geometry.frame_left, columns.bottom, geometry.frame_right,
+                                      geometry.frame_top});
+            }
+        }
         if (!look.r.empty())
             draw_effective_r(surface, geometry, records, mapping.x_per_day, look, room);
         draw_peak(surface, geometry, records, mapping.x_per_day, look, room);

@@ -220,14 +220,7 @@ TEST(ExplorerView, EveryViewKeepsItsTextApartAndItsGridAtTheLabels) {
                 paint_explorer_view(surface, *records, series_colours(), explorer, width, height,
                                     false);
                 EXPECT_EQ(surface.outside, std::vector<std::string>{});
-                // (Known short: at 960 by 600 and scale 2 with the log scale
-                // and R_t, the legend over the small frame still runs into
-                // labels.)
-                const bool crowded =
-                    width * 16 < 960 * cell && explorer.view.log_scale && explorer.view.effective_r;
-                if (!crowded) {
-                    EXPECT_EQ(surface.overlapping, std::vector<std::string>{});
-                }
+                EXPECT_EQ(surface.overlapping, std::vector<std::string>{});
                 // A legend too tall for the side of a chart this small stands over it.
                 if (width * 16 >= 960 * cell) {
                     EXPECT_EQ(points_under_legend(surface), 0);
