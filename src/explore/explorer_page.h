@@ -1,6 +1,6 @@
 // How the explorer view fills a printed page: the chart as large as the page
 // allows, its header opened by a line naming the scenario, and the figures
-// beside it on a page wider than tall or under it on an upright one.
+// beside or under it.
 #pragma once
 
 #include <string>
@@ -34,9 +34,11 @@ bool explorer_page_landscape(int chart_width, int chart_height);
 // The page of page_width by page_height device units, for text of text_height
 // device units a row and figures of figure_rows rows. Beside the chart the
 // figures take a column of FIGURE_COLUMN_CHARS characters (a quarter to two
-// fifths of the width); under it, as many such columns as the width holds
-// (at most three) and their rows, at most two fifths of the height. A gap
-// of a row between the two.
+// fifths of the width), where that leaves the chart a box wider than tall;
+// else they stand under it in as many such columns as the width holds (at
+// most three), in their rows but at most two fifths of the height, and the
+// chart's box is no taller than three quarters of its width. A gap of a row
+// between the two.
 ExplorerPageLayout explorer_page_layout(int page_width, int page_height, int text_height,
                                         int figure_rows, const std::string& scenario_file);
 
