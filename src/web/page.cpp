@@ -297,7 +297,6 @@ EMSCRIPTEN_KEEPALIVE const char* page_commands_text(Page* page) {
 // run that overflowed.
 EMSCRIPTEN_KEEPALIVE const char* page_figure_lines(Page* page) {
     std::string text;
-    const ViewFigures& figures = page->explorer.figures();
     if (!figures_shown(*page)) return handed_out(*page, text);
     for (const FigureLine& line : view_figure_lines(page->records, page->explorer)) {
         text += std::string(line.name) + '\t' + line.label + '\t' + line.value + '\t' +
