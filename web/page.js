@@ -486,6 +486,7 @@ async function openScenario(file) {
   for (const name of FIELD_NAMES) setFieldText(name, values.has(name) ? values.get(name) : FIELD_DEFAULTS.get(name));
   openedCountsLink(values);
   showFileStatus(`${file.name} opened`, false);
+  $("print-title").textContent = `Scenario: ${file.name}`;
   changed();
 }
 $("open-scenario").addEventListener("change", (event) => {

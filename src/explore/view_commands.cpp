@@ -4,6 +4,7 @@
 #include "explore/count_fit_command.h"
 #include "explore/figures.h"
 #include "explore/user_guide.h"
+#include "explore/view_figures.h"
 #include "shell/messages.h"
 #include "shell/scenario_document.h"
 #include "shell/scenario_files.h"
@@ -182,7 +183,9 @@ std::string copied_figures(ExplorerContext& context) {
         if (line.empty() || line[0] == '#' || equals == std::string::npos) continue;
         text += line.substr(0, equals) + "\t" + line.substr(equals + 3) + "\n";
     }
-    return text + "\n" + figures_tab_text(context.explorer.figures());
+    return text + "\n" +
+           figures_tab_text(context.explorer.figures(),
+                            view_figure_lines(context.commands.records, context.explorer));
 }
 
 bool reopen_remembered_run(ExplorerContext& context, InterventionMode mode) {

@@ -32,9 +32,11 @@
 #include <string_view>
 
 #include "explore/chart_scales.h"
+#include "explore/explorer_page.h"
 #include "explore/explorer_view.h"
 #include "explore/field_help.h"
 #include "explore/user_guide.h"
+#include "explore/view_figures.h"
 #include "qt/chart_view.h"
 #include "qt/editing_dialog.h"
 #include "qt/plan_window.h"
@@ -62,7 +64,7 @@ QString html_escaped(const std::string& text) {
 
 // The figures as a small table: label, value, and after an intervention the
 // no-intervention value and the difference.
-QString figures_html(const ViewFigures& figures) {
+QString figures_html(const ViewFigures& figures, const std::vector<FigureLine>& lines) {
     if (!figures.available) return QStringLiteral("<p>No run yet: calculate one (Ctrl+N).</p>");
     QString html;
     for (const std::string& note : figure_notes(figures))
@@ -75,7 +77,7 @@ QString figures_html(const ViewFigures& figures) {
     }
     // The unit goes with the label, so the columns hold numbers only.
     const auto number = [](const std::string& value) { return value.substr(0, value.find(' ')); };
-    for (const FigureLine& line : figure_lines(figures)) {
+    for (const FigureLine& line : lines) {
         const std::size_t space = line.value.find(' ');
         std::string label = line.label;
         if (space != std::string::npos && label.find("day") == std::string::npos)
@@ -186,11 +188,16 @@ MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent
         if (explorer_.view.classic) {
             paint_view(surface, records_, colours_, width, height);
         } else {
-            paint_explorer_view(surface, records_, colours_, explorer_, width, height, true);
+            paint_explorer_page(surface, records_, colours_, explorer_, width, height);
         }
     });
-    // The explorer's page is wider than tall: the chart with the figures beside.
-    printing_.set_landscape_page([this] { return !explorer_.view.classic && records_.mode >= 0; });
+    // The explorer's page is the chart's shape: across for a chart wider than tall.
+    printing_.set_page_use([this] {
+        if (explorer_.view.classic || records_.mode < 0) return Printing::PageUse::ClassicRectangle;
+        return explorer_page_landscape(view_->width(), view_->height())
+                   ? Printing::PageUse::Across
+                   : Printing::PageUse::Upright;
+    });
     follow_view_options();
     view_->setAccessibleName(QStringLiteral("Chart"));
     view_->setAccessibleDescription(QStringLiteral(
@@ -334,6 +341,8 @@ void MainWindow::build_panels() {
     figures_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     figures_->setMargin(4);
+    // The table's cells wrap at their spaces, so it fits the panel's width.
+    figures_->setWordWrap(true);
     QFont small = figures_->font();
     small.setPointSizeF(small.pointSizeF() * 0.9);
     figures_->setFont(small);
@@ -489,7 +498,7 @@ void MainWindow::range_moved(const SliderRow& row) {
 void MainWindow::refresh_figures() {
     explorer_.sync(records_);
     explorer_.uncertainty.sync(records_);
-    QString html = figures_html(explorer_.figures());
+    QString html = figures_html(explorer_.figures(), view_figure_lines(records_, explorer_));
     const ExplorerUncertainty& uncertainty = explorer_.uncertainty;
     if (uncertainty.available()) {
         html += QStringLiteral("<p><b>Over the ranges</b> (%1 samples, 5th to 95th percentile)<br>")
@@ -505,11 +514,6 @@ void MainWindow::refresh_figures() {
         html += QStringLiteral("</p>");
     } else if (!uncertainty.refusal().empty()) {
         html += QStringLiteral("<p>Ranges: %1</p>").arg(html_escaped(uncertainty.refusal()));
-    }
-    if (explorer_.view.effective_r && explorer_.figures().available) {
-        const std::string crossing = effective_r_crossing_text(
-            effective_reproduction(records_, explorer_), records_.model.dt);
-        html += QStringLiteral("<p>%1</p>").arg(html_escaped(crossing));
     }
     figures_->setText(html);
 }

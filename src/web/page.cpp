@@ -22,6 +22,7 @@
 #include "explore/figures.h"
 #include "explore/sliders.h"
 #include "explore/view_commands.h"
+#include "explore/view_figures.h"
 #include "model/simulation.h"
 #include "shell/care_fields.h"
 #include "shell/messages.h"
@@ -314,9 +315,8 @@ EMSCRIPTEN_KEEPALIVE const char* page_commands_text(Page* page) {
 // run that overflowed.
 EMSCRIPTEN_KEEPALIVE const char* page_figure_lines(Page* page) {
     std::string text;
-    const ViewFigures& figures = page->explorer.figures();
     if (!figures_shown(*page)) return handed_out(*page, text);
-    for (const FigureLine& line : figure_lines(figures)) {
+    for (const FigureLine& line : view_figure_lines(page->records, page->explorer)) {
         text += std::string(line.name) + '\t' + line.label + '\t' + line.value + '\t' +
                 line.baseline + '\t' + line.difference + '\n';
     }

@@ -11,6 +11,7 @@
 #include "explore/field_help.h"
 #include "explore/figures.h"
 #include "explore/user_guide.h"
+#include "explore/view_figures.h"
 #include "win32/program.h"
 
 namespace morbilex {
@@ -62,13 +63,13 @@ int add_list_row(HWND list, const std::string& first) {
 
 // The figures as a table, as the Linux program shows them: a row a figure,
 // the columns of the run without intervention only after an intervention.
-void show_figures(HWND list, const ViewFigures& figures) {
+void show_figures(HWND list, const ViewFigures& figures, const std::vector<FigureLine>& lines) {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     if (!figures.available) {
         add_list_row(list, "Calculate a run (Ctrl+N).");
     } else {
-        for (const FigureLine& line : figure_lines(figures)) {
+        for (const FigureLine& line : lines) {
             const int row = add_list_row(list, line.label);
             set_list_text(list, row, 1, line.value);
             if (figures.has_baseline) {
@@ -316,7 +317,8 @@ void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& 
 void refresh_explorer_panel(HWND window, MainWindowState& state, Records& records) {
     if (user_interface_state().view.classic) return;
     state.explorer.sync(records);
-    show_figures(state.figures, state.explorer.figures());
+    show_figures(state.figures, state.explorer.figures(),
+                 view_figure_lines(records, state.explorer));
     const InterventionMode mode = records.mode < 0 ? MODE_NO_INTERVENTION : records.mode;
     if (!state.sliders_made || mode != state.sliders_mode ||
         records.care.enabled != state.sliders_care) {

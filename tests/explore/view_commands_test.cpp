@@ -116,5 +116,35 @@ TEST(ViewCommands, TheScenarioFileAndItsRunComeBackNamed) {
     EXPECT_EQ(next->mode, MODE_NOTHING_CALCULATED);
 }
 
+// With R_t shown, the copied figures tell the day it falls to 1. Without an
+// intervention d(E + I)/dt = (I / infectious period)(R_t - 1), so that day is
+// the step E + I stops growing.
+TEST(ViewCommands, CopiedFiguresTellWhenRtFallsToOne) {
+    TemporaryFolder folder(true);
+    auto records = default_records();
+    FakeFrontEnd front_end;
+    CommandContext commands{*records, front_end};
+    Explorer explorer;
+    ExplorerContext context{commands, explorer, front_end};
+    execute_explorer_command(context, COMMAND_CALCULATE);
+    execute_explorer_command(context, COMMAND_COPY_FIGURES);
+    EXPECT_EQ(front_end.copied.find("effective_r"), std::string::npos);
+    explorer.view.effective_r = true;
+    execute_explorer_command(context, COMMAND_COPY_FIGURES);
+    std::size_t peak = 0;
+    const auto infected = [&](std::size_t j) {
+        return records->results[j][1] + records->results[j][2];
+    };
+    const auto rows = static_cast<std::size_t>(shown_rows(*records));
+    while (peak + 1 < rows && infected(peak + 1) > infected(peak))
+        ++peak;
+    const std::string name = "\neffective_r_at_most_one_day\t";
+    const std::size_t at = front_end.copied.find(name);
+    ASSERT_NE(at, std::string::npos) << front_end.copied;
+    const double day = std::stod(front_end.copied.substr(at + name.size()));
+    EXPECT_NEAR(day, static_cast<double>(peak) * records->model.dt, records->model.dt);
+    EXPECT_NE(front_end.copied.find("\tdays\n", at), std::string::npos);
+}
+
 }  // namespace
 }  // namespace morbilex::testing

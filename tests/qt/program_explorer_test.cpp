@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
@@ -199,6 +200,30 @@ private slots:
         const auto labels = window.slider("R_0")->parentWidget()->findChildren<QLabel*>();
         QVERIFY(std::any_of(labels.begin(), labels.end(),
                             [](QLabel* label) { return label->text() == "1e+308"; }));
+    }
+
+    // At the default 960 by 600, the figures of an intervention, R_t's among
+    // them, fit their pane: no horizontal scroll bar.
+    void the_figures_fit_their_pane() {
+        ProgramUnderTest program(false);
+        MainWindow& window = program.window();
+        window.resize(960, 600);
+        {
+            auto cancel =
+                when_modal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+            window.execute(COMMAND_INTERMITTENT);
+        }
+        window.execute(COMMAND_EFFECTIVE_R);
+        for (int level = 0; level < 4; ++level) {
+            QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            QApplication::processEvents();
+        }
+        auto* figures = window.figures_panel()->findChild<QLabel*>(QStringLiteral("figures"));
+        QVERIFY(figures->text().contains(QStringLiteral("R_t at or below 1 from day")));
+        auto* scroll = window.figures_panel()->findChild<QScrollArea*>();
+        QVERIFY(scroll != nullptr && scroll->isVisible());
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(figures->width() <= scroll->viewport()->width());
     }
 
     // An exported picture is the chart as drawn for anyone: the same bytes

@@ -288,6 +288,19 @@ const openedFigures = await downloaded("#get-figures", "figures.csv");
 check("its figures equal morbilex-batch --scenario's", openedFigures === desktopSummary,
       openedFigures === desktopSummary ? "" : `${openedFigures} against ${desktopSummary}`);
 await page.screenshot({ path: path.join(shots, "scenario-opened-1920x1080.png") });
+// Printed: the scenario named, the chart and the figures; no controls, no read-out.
+await page.emulateMediaType("print");
+const printed = await page.evaluate(() => {
+  const shown = (id) => document.getElementById(id).getBoundingClientRect().height > 0;
+  return { title: document.getElementById("print-title").textContent, titleShown: shown("print-title"),
+           chart: shown("chart"), figures: shown("figures"), controls: shown("controls"),
+           readout: shown("readout"), actions: shown("copy-link") };
+});
+check("a print names the scenario and holds the chart and figures, not the controls",
+      printed.title === "Scenario: desktop.morbilex" && printed.titleShown && printed.chart && printed.figures &&
+      !printed.controls && !printed.readout && !printed.actions, JSON.stringify(printed));
+await page.pdf({ path: path.join(shots, "print.pdf") });
+await page.emulateMediaType(null);
 const savedText = await downloaded("#get-scenario", "scenario.morbilex");
 const savedFile = path.join(work, "saved.morbilex");
 fs.writeFileSync(savedFile, savedText ?? "");
