@@ -320,6 +320,10 @@ private slots:
         QVERIFY(figures->text().contains(QStringLiteral("Over the ranges")));
         QVERIFY(figures->text().contains(QStringLiteral("R_0: ")));
         QVERIFY(grab_view(window) != plain);
+        // The tornado drawn under the figures, its bar in colour.
+        auto* tornado = window.figures_panel()->findChild<QWidget*>(QStringLiteral("tornado"));
+        QVERIFY(tornado != nullptr && tornado->isVisibleTo(&window) && tornado->height() > 0);
+        QVERIFY(coloured_pixels(tornado->grab().toImage()) > 0);
 
         const double median = uncertainty.ensemble().interval(0, 1);
         auto* high = window.findChild<QSlider*>(QStringLiteral("R_0_high"));
