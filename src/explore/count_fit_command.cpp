@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "analysis/scenario_setup.h"
+#include "explore/sliders.h"
 #include "explore/view_commands.h"
 #include "text/format.h"
 #include "text/shortest.h"
@@ -86,6 +87,19 @@ void set_fit_choice(Records& records, const FitChoice& choice) {
     const bool named = !link_text(records, "fit_objective").empty();
     if (named || choice.objective != FitObjective::LeastSquares)
         set_link_text(records, "fit_objective", fit_objective_name(choice.objective));
+}
+
+std::string fit_field_label(const FitField& field) {
+    const std::string_view name = field.name;
+    if (name == "reporting") return "Reporting fraction";
+    for (const SliderField& slider : slider_fields())
+        if (name == slider.name) return slider.label;
+    return field.name;
+}
+
+bool fit_field_offered(const FitField& field, InterventionMode mode) {
+    return field.only_in_mode == MODE_NO_INTERVENTION ||
+           field.only_in_mode == std::max(mode, MODE_NO_INTERVENTION);
 }
 
 std::string fit_result_text(const CountFit& fit, FitObjective objective) {

@@ -27,6 +27,15 @@ FitChoice fit_choice_of(const Records& records);
 // Writes the choice into the link's "fit" and "fit_objective" lines (the
 // objective's line only when it is not the default or was there already).
 void set_fit_choice(Records& records, const FitChoice& choice);
+// What a fit dialog shows for a field of fit_fields(): its slider's label
+// ("Latent period (days)"), "Reporting fraction", or the name itself.
+std::string fit_field_label(const FitField& field);
+// Whether a fit in this mode (MODE_NOTHING_CALCULATED: no intervention) may
+// vary the field: a one-time window's fields only in the one-time mode.
+bool fit_field_offered(const FitField& field, InterventionMode mode);
+// The objectives a fit dialog offers, in the order of FitObjective.
+inline constexpr const char* FIT_OBJECTIVE_LABELS[] = {"Least squares", "Poisson deviance"};
+inline constexpr const char* FIT_CHOICE_CAPTION = "Fields to Fit";
 
 inline constexpr const char* FIT_COUNTS_CAPTION = "Fit to Observed Counts";
 inline constexpr const char* OPEN_COUNTS_CAPTION = "Open Observed Counts";

@@ -1,8 +1,10 @@
 #include "explore/view_commands.h"
 
 #include "explore/axis_fitting.h"
+#include "explore/bands_export.h"
 #include "explore/count_fit_command.h"
 #include "explore/figures.h"
+#include "explore/kept_ranges.h"
 #include "explore/user_guide.h"
 #include "explore/view_figures.h"
 #include "shell/messages.h"
@@ -29,6 +31,7 @@ constexpr MenuItem VIEW_ITEMS[] = {
     {nullptr, 0},
     {"Cop&y figures", COMMAND_COPY_FIGURES},
     {"Copy &bands", COMMAND_COPY_BANDS},
+    {"E&xport bands...", COMMAND_EXPORT_BANDS},
     {"&User's guide", COMMAND_USER_GUIDE},
     {nullptr, 0},
     {"C&lassic view", COMMAND_CLASSIC_VIEW},
@@ -190,6 +193,8 @@ std::string copied_figures(ExplorerContext& context) {
 
 bool reopen_remembered_run(ExplorerContext& context, InterventionMode mode) {
     Records& records = context.commands.records;
+    std::string ignored;  // the settings' ranges, when they read
+    take_kept_ranges(records, context.explorer.uncertainty.ranges, ignored);
     if (context.explorer.view.classic || mode < MODE_NO_INTERVENTION) return false;
     {
         const ExplorerFedByRuns fed(context.commands, context.explorer);
@@ -288,6 +293,9 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
             if (context.explorer.uncertainty.available())
                 context.host.copy_text(bands_csv_text(context.explorer.uncertainty.ensemble()));
             return;
+        case COMMAND_EXPORT_BANDS:
+            if (!view.classic) export_bands(context);
+            return;
         case COMMAND_USER_GUIDE:
             context.host.show_user_guide();
             return;
@@ -334,9 +342,16 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
         default:
             break;
     }
+    // The ranges go with the scenario saved, and come with the one opened.
+    keep_ranges(context.explorer.uncertainty.ranges, records);
+    const auto kept_ranges = records.range_lines;
     {
         const ExplorerFedByRuns fed(context.commands, context.explorer);
         execute_command(context.commands, command_id);
+    }
+    if (records.range_lines != kept_ranges) {
+        follow_scenario_ranges(context);
+        context.commands.front_end.repaint();
     }
     if (runs(command_id)) {
         context.explorer.read_out_step = -1;

@@ -3,6 +3,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "explore/count_fit_command.h"
 #include "explore/explorer.h"
@@ -39,6 +40,11 @@ public:
     // Asks which fields to fit and by what objective, showing the choice
     // given; a front end without such a dialog leaves it NotAsked.
     virtual Asked ask_fit_choice(FitChoice& /*choice*/) { return Asked::NotAsked; }
+    // Whether the program writes gzip-compressed files (a .gz name is
+    // offered only then), and the text compressed with the bytes
+    // morbilex-batch writes to a .gz file; false when it cannot.
+    virtual bool can_compress() const { return false; }
+    virtual bool compress(std::string_view /*text*/, std::string& /*bytes*/) { return false; }
 };
 
 // "&View": Fit axes to the run (Ctrl+F), Fit after every run, Compare with no

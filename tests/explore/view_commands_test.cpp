@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "../chart/chart_test_support.h"
+#include "explore/kept_ranges.h"
 #include "explore/view_commands.h"
 #include "explore_test_support.h"
 #include "shell/scenario_files.h"
@@ -89,6 +90,9 @@ TEST(ViewCommands, TheScenarioFileAndItsRunComeBackNamed) {
     records->model.R_0 = 3.0;
     records->mode = MODE_INTERMITTENT;
     records->scenario_file = folder.file("flu.morbilex");
+    ExplorerRanges ranges;  // the explorer's ranges are remembered too
+    ASSERT_TRUE(ranges.set("R_0", 2.0, 4.5));
+    keep_ranges(ranges, *records);
     std::string settings = folder.file("settings.morbilex");
     ASSERT_TRUE(save_remembered_settings(settings, *records));
 
@@ -102,6 +106,7 @@ TEST(ViewCommands, TheScenarioFileAndItsRunComeBackNamed) {
     ExplorerContext next_context{next_commands, explorer, front_end};
     EXPECT_TRUE(reopen_remembered_run(next_context, mode));
     EXPECT_EQ(next->mode, MODE_INTERMITTENT);
+    EXPECT_EQ(explorer.uncertainty.ranges.text(), "R_0=2:4.5");
     EXPECT_TRUE(explorer.figures().available);
     EXPECT_EQ(copied_figures(next_context).rfind("scenario\tflu.morbilex\nR_0\t3\n", 0), 0u);
 
