@@ -35,6 +35,8 @@ public:
     // A CSV file of observed counts the user picks; empty when none (the
     // default: a front end without a file dialog).
     virtual std::string choose_counts_file() { return {}; }
+    // Shows the sweep window (a front end without one does nothing).
+    virtual void show_sweep() {}
 };
 
 // "&View": Fit axes to the run (Ctrl+F), Fit after every run, Compare with no
@@ -63,6 +65,9 @@ void execute_explorer_command(ExplorerContext& context, int command_id);
 // Loads plan `index` of the front of the last search (0: the best), runs it
 // as a typed OK would and fits the axes when the view fits after every run.
 void load_found_plan(ExplorerContext& context, int index);
+// Runs the records' mode as a typed OK would (a scenario loaded from a sweep),
+// fitted as any run.
+void run_records_in_view(ExplorerContext& context);
 // Sets or clears the capacity the view draws and holds the run against.
 void set_capacity(ExplorerContext& context, const CapacitySetting& capacity);
 

@@ -43,6 +43,8 @@ enum CommandId : int {
     COMMAND_LOG_SCALE = 155,
     COMMAND_EFFECTIVE_R = 156,
     COMMAND_COLOUR_BLIND_PALETTE = 157,
+    // A sweep of one or two fields in a window of its own.
+    COMMAND_SWEEP = 180,
 };
 
 struct MenuItem {
