@@ -231,7 +231,6 @@ void SweepPicture::paint(Surface& surface, int width, int height, const std::str
     make_picture(metric);
     width_ = width;
     height_ = height;
-    surface.select_device_default_font();
     font_ = surface.reading_cell_height();
     if (heat_map_) {
         draw_sweep_heat_map(surface, map_, width, height);
