@@ -131,8 +131,8 @@ private slots:
     void stop_ends_the_sweep_where_it_is() {
         ProgramUnderTest program(false);
         SweepWindow& sweep = open_sweep(program.window());
-        // A million scenarios: far more than run before Stop is pressed.
-        type_axis(sweep, 0, "R_0", "1", "3", "0.000002");
+        // Ten million scenarios: far more than run before Stop is pressed.
+        type_axis(sweep, 0, "R_0", "1", "3", "0.0000002");
         sweep.field(1)->setCurrentIndex(0);
         QTest::mouseClick(sweep.run_button(), Qt::LeftButton);
         QTRY_VERIFY(sweep.desk().done() > 0);
