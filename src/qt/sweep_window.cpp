@@ -178,6 +178,7 @@ void SweepWindow::run() {
     }
     desk_.start(records_, request, picture_->width(), picture_->height(), font,
                 lines_->isChecked());
+    read_out_->clear();
     show_state();
     picture_->update();
 }

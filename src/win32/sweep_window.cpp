@@ -123,6 +123,7 @@ void run(HWND window, SweepWindowState& state) {
     ReleaseDC(picture, device_context);
     const bool lines = SendDlgItemMessageA(window, ID_LINES, BM_GETCHECK, 0, 0) == BST_CHECKED;
     state.desk.start(program_records(), request, client.right, client.bottom, font, lines);
+    SetDlgItemTextA(window, ID_READ_OUT, "");
     show_state(window, state);
 }
 
