@@ -32,11 +32,11 @@ public:
     // Asks for the capacity, showing the one set (off: capacity.set false);
     // false when the user cancels.
     virtual bool ask_capacity(CapacitySetting& /*capacity*/) { return false; }
+    // Shows the sweep window (a front end without one does nothing).
+    virtual void show_sweep() {}
     // A CSV file of observed counts the user picks; empty when none (the
     // default: a front end without a file dialog).
     virtual std::string choose_counts_file() { return {}; }
-    // Shows the sweep window (a front end without one does nothing).
-    virtual void show_sweep() {}
 };
 
 // "&View": Fit axes to the run (Ctrl+F), Fit after every run, Compare with no
