@@ -183,6 +183,12 @@ void SweepWindow::run() {
     picture_->update();
 }
 
+void SweepWindow::reject() {
+    desk_.stop();
+    show_state();
+    QDialog::reject();
+}
+
 void SweepWindow::next_block() {
     desk_.run_block(SCENARIOS_PER_BLOCK);
     show_state();

@@ -59,6 +59,8 @@ public:
     QLabel* read_out() const { return read_out_; }
     SweepPictureView* picture() const { return picture_; }
     const SweepDesk& desk() const { return desk_; }
+    // Closing the window stops a sweep that runs.
+    void reject() override;
 
 private:
     void run();

@@ -145,6 +145,11 @@ private slots:
         QCOMPARE(sweep.desk().done(), done);
         QVERIFY(sweep.run_button()->isEnabled());
         QVERIFY(sweep.status()->text().startsWith(QStringLiteral("Stopped after")));
+        // Closed while it runs: it stops.
+        QTest::mouseClick(sweep.run_button(), Qt::LeftButton);
+        QCOMPARE(sweep.desk().state(), SweepDesk::State::Running);
+        sweep.reject();
+        QCOMPARE(sweep.desk().state(), SweepDesk::State::Stopped);
     }
 };
 
