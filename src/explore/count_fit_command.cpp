@@ -18,8 +18,6 @@ std::string number_text(double value) {
     return text;
 }
 
-constexpr const char* DEFAULT_FIT_FIELDS = "R_0,infectious_period";
-
 // The link's text of one name; empty when it has none.
 std::string link_text(const Records& records, std::string_view name) {
     std::string text;
