@@ -88,6 +88,7 @@ function findPlan() {
   if (!planWorker) {
     planWorker = new Worker("plan-worker.js");
     planWorker.onmessage = (event) => planMessage(event.data);
+    planWorker.onerror = (event) => planMessage({ kind: "refused", message: event.message || "the search stopped" });
   }
   const fields = [...scenarioParams()].filter(([name]) => name !== "mode" && name !== "fit" && name !== "range");
   $("plan-find").disabled = true;
