@@ -172,12 +172,20 @@ function loadPlan(index) {
 
 $("plan-find").addEventListener("click", findPlan);
 $("plan-load").addEventListener("click", () => loadPlan(Number($("plan-choice").value)));
-$("plan-front").addEventListener("click", (event) => {
+// The plan of the front's point under the pointer; -1 when none is near.
+function frontPointAt(event) {
   const { canvas, ratio, width, height } = frontSize();
   const box = canvas.getBoundingClientRect();
-  const index = planCore().pointAt(page, width, height, Math.round((event.clientX - box.left) * ratio),
-                                   Math.round((event.clientY - box.top) * ratio));
+  return planCore().pointAt(page, width, height, Math.round((event.clientX - box.left) * ratio),
+                            Math.round((event.clientY - box.top) * ratio));
+}
+$("plan-front").addEventListener("click", (event) => {
+  const index = frontPointAt(event);
   if (index >= 0) loadPlan(index);
+});
+$("plan-front").addEventListener("pointermove", (event) => {
+  const index = frontPointAt(event);
+  $("plan-readout").textContent = index >= 0 ? $("plan-choice").options[index].text : "";
 });
 $("plan-front").addEventListener("keydown", (event) => {
   if (event.key !== "Enter" && event.key !== " ") return;

@@ -467,6 +467,27 @@ for (const [kind, mode] of [["one-time", "1"], ["intermittent", "2"]]) {
     check(`${kind} plan ${index} loaded runs as morbilex-batch's row`, loaded[0] === rows[0] && loaded[1] === rows[1 + index],
           loaded[1] === rows[1 + index] ? "" : `${loaded[1]} against ${rows[1 + index]}`);
   }
+  // A point of the front clicked: the last plan's, at the middle of where
+  // the core takes it; its read-out under the pointer, then its run.
+  const point = await page.evaluate(() => {
+    $("plan-front").scrollIntoView({ block: "center" });
+    const { canvas, ratio, width, height } = frontSize(), last = $("plan-choice").options.length - 1;
+    let sumX = 0, sumY = 0, count = 0;
+    for (let y = 0; y < height; y += 1) for (let x = 0; x < width; x += 1) {
+      if (planCore().pointAt(page, width, height, x, y) !== last) continue;
+      sumX += x, sumY += y, count += 1;
+    }
+    const box = canvas.getBoundingClientRect();
+    return { last, x: box.left + sumX / count / ratio, y: box.top + sumY / count / ratio };
+  });
+  const clickedRuns = await runs();
+  await page.mouse.move(point.x, point.y);
+  const hovered = await text("#plan-readout");
+  await page.mouse.click(point.x, point.y);
+  await page.waitForFunction((n) => Number(document.body.dataset.runs) > n, {}, clickedRuns);
+  const clicked = ((await downloaded("#get-figures", "figures.csv")) ?? "").trim().split("\n")[1];
+  check(`${kind}: a point of the front shows and loads its plan`, clicked === rows[1 + point.last] &&
+        hovered === (await page.$eval("#plan-choice", (choice) => choice.options[choice.options.length - 1].text)), hovered);
 }
 // The scenario file of a plan with its capacity: morbilex-batch takes it and
 // gives the page's figures, capacity's included; the page opens it again.
