@@ -433,25 +433,28 @@ await page.click("#sweep-rows");
 check("rows of a sweep too large for a download are refused in words", /at most .* morbilex-batch/.test(await text("#sweep-status")), await text("#sweep-status"));
 
 // Plans against a capacity: a capacity refused in the batch's words; a plan
-// found in the worker for each kind, its front the rows of morbilex-batch
-// --find-plan, and the plans loaded from the keyboard (the best, then the
-// next on the front) run with morbilex-batch's figures, row for row.
+// found in the worker for each kind (and none under a capacity of 0, the
+// closest told), its front the rows of morbilex-batch --find-plan, and the
+// plans loaded from the keyboard (the best, then the next on the front) and
+// by a click on the front run with morbilex-batch's figures, row for row.
 await open("?capacity=-5", 1920, 1080);
 const capacityWords = (await text("#message")).replace(/^Not run: /, "");
 check("a capacity refused in the batch's words", nativeStatus(["--capacity=-5"]).stderr.includes("--" + capacityWords),
       capacityWords);
 const planMs = {};
-for (const [kind, mode] of [["one-time", "1"], ["intermittent", "2"]]) {
-  await open(`?mode=${mode}&capacity=150`, 1920, 1080);
+for (const [kind, mode, capacity] of [["one-time", "0", "0"], ["one-time", "1", "150"], ["intermittent", "2", "150"]]) {
+  await open(`?mode=${mode}&capacity=${capacity}`, 1920, 1080);
   const found = await page.evaluate(() => Number(document.body.dataset.plans || 0));
   await page.click("#plan-find");
   await page.waitForFunction((n) => Number(document.body.dataset.plans || 0) > n ||
     document.getElementById("plan-status").textContent.startsWith("Not"), { timeout: 60000 }, found);
-  const rows = native([`--mode=${mode}`, `--find-plan=${kind}`, "--capacity=150"], `plan-${kind}.csv`).trim().split("\n");
+  const rows = native([`--mode=${mode}`, `--find-plan=${kind}`, `--capacity=${capacity}`], `plan-${kind}.csv`).trim().split("\n");
   const shown = await page.evaluate(() => ({ lines: document.getElementById("plan-lines").textContent,
     front: document.getElementById("plan-choice").options.length }));
-  check(`${kind} plan found: its front is morbilex-batch --find-plan's`, shown.front === rows.length - 1 &&
-        /^Best /.test(shown.lines), `${shown.front} plans against ${rows.length - 1}; ${shown.lines}`);
+  check(`${kind} plan under ${capacity}: its front is morbilex-batch --find-plan's`, shown.front === rows.length - 1 &&
+        (capacity === "0" ? /^No one-time plan .*closest:/ : /^Best /).test(shown.lines),
+        `${shown.front} plans against ${rows.length - 1}; ${shown.lines}`);
+  if (capacity === "0") continue;
   planMs[kind] = await page.evaluate(() => window.morbilexTimings.planSearchMs);
   target(`${kind} plan search of the default space at 800 steps within 2 s`, planMs[kind] < 2000,
          `${planMs[kind].toFixed(0)} ms in the worker`);
