@@ -432,29 +432,33 @@ check("page draws and answers during a large sweep, Stop stops it",
 await page.click("#sweep-rows");
 check("rows of a sweep too large for a download are refused in words", /at most .* morbilex-batch/.test(await text("#sweep-status")), await text("#sweep-status"));
 
-// Plans against a capacity: a capacity refused in the batch's words; a plan
-// found in the worker for each kind (and none under a capacity of 0, the
-// closest told), its front the rows of morbilex-batch --find-plan, and the
+// Plans against a capacity: a series the page does not know refused as
+// morbilex-batch refuses it; a plan found in the worker for each kind and
+// series (and none under a capacity too small, the closest told), its front
+// the rows of morbilex-batch --find-plan, and the
 // plans loaded from the keyboard (the best, then the next on the front) and
 // by a click on the front run with morbilex-batch's figures, row for row.
-await open("?capacity=-5", 1920, 1080);
-const capacityWords = (await text("#message")).replace(/^Not run: /, "");
-check("a capacity refused in the batch's words", nativeStatus(["--capacity=-5"]).stderr.includes("--" + capacityWords),
-      capacityWords);
+await open("?capacity=150&capacity_series=beds", 1920, 1080);
+const seriesWords = await text("#message");
+check("a series the page does not know is refused, as morbilex-batch refuses it",
+      /^Not run: capacity_series=beds refused: the series is one of infectious/.test(seriesWords) &&
+      nativeStatus(["--capacity=150", "--capacity-series=beds"]).status !== 0, seriesWords);
 const planMs = {};
-for (const [kind, mode, capacity] of [["one-time", "0", "0"], ["one-time", "1", "150"], ["intermittent", "2", "150"]]) {
-  await open(`?mode=${mode}&capacity=${capacity}`, 1920, 1080);
+for (const [kind, mode, capacity, series] of [["one-time", "0", "0.001"], ["one-time", "0", "3", "hospital"],
+                                              ["one-time", "1", "150"], ["intermittent", "2", "150"]]) {
+  await open(`?mode=${mode}&capacity=${capacity}${series ? `&care=1&capacity_series=${series}` : ""}`, 1920, 1080);
   const found = await page.evaluate(() => Number(document.body.dataset.plans || 0));
   await page.click("#plan-find");
   await page.waitForFunction((n) => Number(document.body.dataset.plans || 0) > n ||
     document.getElementById("plan-status").textContent.startsWith("Not"), { timeout: 60000 }, found);
-  const rows = native([`--mode=${mode}`, `--find-plan=${kind}`, `--capacity=${capacity}`], `plan-${kind}.csv`).trim().split("\n");
+  const rows = native([`--mode=${mode}`, `--find-plan=${kind}`, `--capacity=${capacity}`,
+    ...(series ? [`--capacity-series=${series}`] : [])], `plan-${kind}.csv`).trim().split("\n");
   const shown = await page.evaluate(() => ({ lines: document.getElementById("plan-lines").textContent,
     front: document.getElementById("plan-choice").options.length }));
-  check(`${kind} plan under ${capacity}: its front is morbilex-batch --find-plan's`, shown.front === rows.length - 1 &&
-        (capacity === "0" ? /^No one-time plan .*closest:/ : /^Best /).test(shown.lines),
+  check(`${kind} plan under ${capacity} ${series ?? "infectious"}: its front is morbilex-batch --find-plan's`,
+        shown.front === rows.length - 1 && (capacity === "0.001" ? /^No one-time plan .*closest:/ : /^Best /).test(shown.lines),
         `${shown.front} plans against ${rows.length - 1}; ${shown.lines}`);
-  if (capacity === "0") continue;
+  if (mode === "0") continue;
   planMs[kind] = await page.evaluate(() => window.morbilexTimings.planSearchMs);
   target(`${kind} plan search of the default space at 800 steps within 2 s`, planMs[kind] < 2000,
          `${planMs[kind].toFixed(0)} ms in the worker`);
@@ -500,7 +504,7 @@ const planFigures = await downloaded("#get-figures", "figures.csv");
 const planSummary = nativeSummary(planFile, "plan-summary.csv");
 await open("", 1920, 1080);
 await openFile(planFile);
-const reopened = await page.evaluate(() => [document.getElementById("capacity-on").checked, location.search]);
+const reopened = await page.evaluate(() => [document.getElementById("f-capacity").value === "150", location.search]);
 check("a plan's scenario file carries its capacity to morbilex-batch and back", planSummary === planFigures &&
       reopened[0] && /capacity=150/.test(reopened[1]), `${reopened.join(" ")}${planSummary === planFigures ? "" : "; " + planSummary}`);
 await audit("the page with a plan found");
