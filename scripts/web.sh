@@ -69,4 +69,6 @@ start=$(date +%s%N)
 for _ in $(seq 20); do "$native_batch" --trace=/dev/null --summary=/dev/null; done
 echo "native single run and summary, process included: $((($(date +%s%N) - start) / 20000000)) ms"
 echo "page: $(cat build-web/timings.json | tr -d '\n ')"
+echo "the page's questions of many runs under node (bench/web):"
+"$node" build-web/src/web/web_timing.js
 exit "$status"

@@ -39,6 +39,7 @@ function buildFields(table) {
     legend.textContent = group.title;
     set.append(legend);
     if (group.fields.some((field) => SCALE_NAMES.includes(field.name))) set.append($("fit-controls"));
+    if (group.capacity) set.append($("capacity-controls"));
     if (group.care) {
       set.append($("care-controls"));
       CARE_NAMES.push(...group.fields.map((field) => field.name));
@@ -192,6 +193,7 @@ function scenarioParams() {
   for (const range of core.UTF8ToString(api.ranges(page)).split(" ").filter((r) => r !== "")) params.append("range", range);
   if ($("care").checked) params.set("care", "1");
   chartOptionParams(params);
+  capacityParams(params);
   return params;
 }
 
@@ -201,6 +203,7 @@ function restoreFromAddress() {
   if (m === "1" || m === "2") document.querySelector(`input[name="mode"][value="${m}"]`).checked = true;
   $("fit").checked = params.get("fit") !== "0";
   $("care").checked = params.get("care") === "1";
+  restoreCapacity(params);
   for (const name of FIELD_NAMES) {
     if (params.has(name)) setFieldText(name, params.get(name));
   }
@@ -355,6 +358,7 @@ function update() {
   showFigures();
   showUncertainty();
   showCountsFigures();
+  showRunNotes();
   $("message").textContent = lastRun.ok ? "" : lastRun.status === OVERFLOWED ? lastRun.message : "Not run: " + lastRun.message;
   replaceAddress(params);
   showFieldsUsed();
@@ -450,6 +454,16 @@ function showFileStatus(words, refused) {
 // comes back as shortest "name = value" lines, typed into the fields with the
 // mode and the file's scale (the axes then stay as the file has them).
 const LARGEST_SCENARIO_FILE = 1 << 20;
+// The "name = value" lines of a scenario the core hands out.
+function documentValues(text) {
+  const values = new Map();
+  for (const line of text.split("\n")) {
+    const equals = line.indexOf(" = ");
+    if (line.startsWith("#") || equals < 0) continue;
+    values.set(line.slice(0, equals), line.slice(equals + 3));
+  }
+  return values;
+}
 async function openScenario(file) {
   if (!api) return;
   if (file.size > LARGEST_SCENARIO_FILE) {
@@ -469,13 +483,9 @@ async function openScenario(file) {
     showFileStatus(`${file.name} not opened: ${core.UTF8ToString(api.refusal(page))}`, true);
     return;
   }
-  const values = new Map();
-  for (const line of coreText(read).split("\n")) {
-    const equals = line.indexOf(" = ");
-    if (line.startsWith("#") || equals < 0) continue;
-    values.set(line.slice(0, equals), line.slice(equals + 3));
-  }
-  const missing = [...values.keys()].filter((name) => name !== "mode" && !FIELD_NAMES.includes(name) && !countsLinkNames().includes(name));
+  const values = documentValues(coreText(read));
+  const missing = [...values.keys()].filter((name) => name !== "mode" && !FIELD_NAMES.includes(name) &&
+                                                      name !== CAPACITY_SERIES && !countsLinkNames().includes(name));
   if (missing.length) {
     showFileStatus(`${file.name} not opened: this page has no field ${missing.join(", ")}`, true);
     return;
@@ -485,6 +495,7 @@ async function openScenario(file) {
   $("fit").checked = false;
   for (const name of FIELD_NAMES) setFieldText(name, values.has(name) ? values.get(name) : FIELD_DEFAULTS.get(name));
   openedCountsLink(values);
+  setCapacitySeries(values.get(CAPACITY_SERIES));
   showFileStatus(`${file.name} opened`, false);
   $("print-title").textContent = `Scenario: ${file.name}`;
   changed();

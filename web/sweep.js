@@ -100,7 +100,7 @@ function startSweep() {
   const api = sweepCore();
   const { width, height, font } = sweepCanvasSize();
   sweep.definition = {
-    fields: [...scenarioParams()].filter(([name]) => name !== "mode" && name !== "fit"),
+    fields: [...scenarioParams()].filter(([name]) => name !== "mode" && name !== "fit" && name !== CAPACITY_SERIES),
     mode: mode(), axes: [axisText(1), axisText(2)].filter((text) => text !== null), width, height, font,
   };
   // The page's own copy of the sweep knows the cells and draws them.

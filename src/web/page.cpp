@@ -24,6 +24,7 @@
 #include "explore/view_commands.h"
 #include "explore/view_figures.h"
 #include "model/simulation.h"
+#include "page.h"
 #include "shell/care_fields.h"
 #include "shell/messages.h"
 #include "shell/quoted_text.h"
@@ -34,30 +35,13 @@
 #include "web_surface.h"
 
 namespace morbilex::web {
-struct Page {
-    std::vector<TypedField> typed;
-    // The care layer's fields as typed (and "care" = 0 or 1), in order.
-    std::vector<std::pair<std::string, std::string>> care_typed;
-    std::string capacity_typed;  // the capacity's field as typed (empty: off)
-    InterventionMode mode = MODE_NO_INTERVENTION;
-    Records records;
-    SeriesColours colours;
-    Explorer explorer;  // figures, comparison run, read-out
-    std::string refusal;
-    std::string text;   // the last text handed out: trace, CSV or chart commands' text
-    std::string input;  // a scenario file's bytes, copied in by the page
-    std::unique_ptr<WebSurface> surface;
-    double readout[6] = {};
-    // The observed counts' link lines as the page sets them (page_counts.cpp).
-    std::vector<std::pair<std::string, std::string>> counts_link;
-};
-
-namespace {
 
 const char* handed_out(Page& page, std::string text) {
     page.text = std::move(text);
     return page.text.c_str();
 }
+
+namespace {
 
 // A string of the core's tables as JSON: they hold no control characters.
 void append_json(std::string& out, std::string_view text) {
@@ -119,6 +103,7 @@ EMSCRIPTEN_KEEPALIVE void page_clear_fields(Page* page) {
     page->typed.clear();
     page->care_typed.clear();
     page->capacity_typed.clear();
+    page->capacity_series_typed.clear();
 }
 
 // Every field the dialogs edit, grouped as the page shows them, as JSON:
@@ -134,6 +119,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_fields(Page* page) {
         append_json(json, group.title);
         json += ",\"mode\":" + std::to_string(static_cast<int>(group.mode));
         if (group.care) json += ",\"care\":true";
+        if (group.capacity) json += ",\"capacity\":true";
         json += ",\"fields\":[";
         for (const ExplorerField& field : fields) {
             if (field.dialog != group.dialog || field.care != group.care ||
@@ -174,6 +160,10 @@ EMSCRIPTEN_KEEPALIVE const char* page_fields(Page* page) {
 EMSCRIPTEN_KEEPALIVE int page_set_field(Page* page, const char* name, const char* text) {
     if (std::string_view(name) == capacity_slider_field().name) {
         page->capacity_typed = text;
+        return 1;
+    }
+    if (std::string_view(name) == web::CAPACITY_SERIES_NAME) {
+        page->capacity_series_typed = text;
         return 1;
     }
     if (std::string_view(name) == CARE_SWITCH_NAME || find_care_field(name) != nullptr) {
@@ -248,6 +238,8 @@ EMSCRIPTEN_KEEPALIVE int page_run(Page* page, int mode) {
             "capacity=" + shown_text(page->capacity_typed) + " refused: " + capacity_refusal, 1);
     records.counts_link = page->counts_link;
     follow_counts_link(page->explorer.observed, records);
+    if (!web::apply_capacity_series(page->capacity_series_typed, records, capacity_refusal))
+        return refuse(capacity_refusal, 1);
     if (!run_inputs_acceptable(records, mode)) return refuse(run_failure_text(RUN_REFUSED), 2);
     page->mode = mode;
     records.mode = mode;
@@ -389,10 +381,15 @@ EMSCRIPTEN_KEEPALIVE const char* page_trace(Page* page) {
     return handed_out(*page, std::move(text));
 }
 
-// The run's figures as morbilex-batch --summary=FILE.csv writes them.
+// The run's figures as morbilex-batch --summary=FILE.csv writes them (with
+// --capacity when a capacity is set).
 EMSCRIPTEN_KEEPALIVE const char* page_figures_csv(Page* page) {
-    std::string text = summary_csv_header() + "\n";
-    append_summary_csv(text, page->explorer.figures().run);
+    const ViewFigures& figures = page->explorer.figures();
+    std::string text = summary_csv_header();
+    if (figures.has_capacity) append_capacity_csv_header(text);
+    text += "\n";
+    append_summary_csv(text, figures.run);
+    if (figures.has_capacity) append_capacity_csv(text, figures.capacity_row);
     return handed_out(*page, text + "\n");
 }
 

@@ -6,8 +6,9 @@
 // it, and the page's own is taken there; the page's fields and figures are
 // the core's tables as a native helper prints them, its read-out keys follow
 // the core's rule, and what the page refuses or cannot show it says in the
-// native tool's words; a range's bands are the native tool's; the timings
-// are measured and screenshots kept.
+// native tool's words; a range's bands are the native tool's; plans found
+// under a capacity are morbilex-batch --find-plan's, and a run still running
+// is extended until it ends; the timings are measured and screenshots kept.
 //   node browser_test.mjs SITE_URL NATIVE_BATCH BUILD_DIR PAGE_TABLES
 // (screenshots in BUILD_DIR/screenshots, the rest in BUILD_DIR/browser)
 import { execFileSync } from "node:child_process";
@@ -444,6 +445,98 @@ check("page draws and answers during a large sweep, Stop stops it",
 await page.click("#sweep-rows");
 check("rows of a sweep too large for a download are refused in words", /at most .* morbilex-batch/.test(await text("#sweep-status")), await text("#sweep-status"));
 
+// Plans against a capacity: a series the page does not know refused as
+// morbilex-batch refuses it; a plan found in the worker for each kind and
+// series (and none under a capacity too small, the closest told), its front
+// the rows of morbilex-batch --find-plan, and the
+// plans loaded from the keyboard (the best, then the next on the front) and
+// by a click on the front run with morbilex-batch's figures, row for row.
+await open("?capacity=150&capacity_series=beds", 1920, 1080);
+const seriesWords = await text("#message");
+check("a series the page does not know is refused, as morbilex-batch refuses it",
+      /^Not run: capacity_series=beds refused: the series is one of infectious/.test(seriesWords) &&
+      nativeStatus(["--capacity=150", "--capacity-series=beds"]).status !== 0, seriesWords);
+const planMs = {};
+for (const [kind, mode, capacity, series] of [["one-time", "0", "0.001"], ["one-time", "0", "3", "hospital"],
+                                              ["one-time", "1", "150"], ["intermittent", "2", "150"]]) {
+  await open(`?mode=${mode}&capacity=${capacity}${series ? `&care=1&capacity_series=${series}` : ""}`, 1920, 1080);
+  const found = await page.evaluate(() => Number(document.body.dataset.plans || 0));
+  await page.click("#plan-find");
+  await page.waitForFunction((n) => Number(document.body.dataset.plans || 0) > n ||
+    document.getElementById("plan-status").textContent.startsWith("Not"), { timeout: 60000 }, found);
+  const rows = native([`--mode=${mode}`, `--find-plan=${kind}`, `--capacity=${capacity}`,
+    ...(series ? [`--capacity-series=${series}`] : [])], `plan-${kind}.csv`).trim().split("\n");
+  const shown = await page.evaluate(() => ({ lines: document.getElementById("plan-lines").textContent,
+    front: document.getElementById("plan-choice").options.length }));
+  check(`${kind} plan under ${capacity} ${series ?? "infectious"}: its front is morbilex-batch --find-plan's`,
+        shown.front === rows.length - 1 && (capacity === "0.001" ? /^No one-time plan .*closest:/ : /^Best /).test(shown.lines),
+        `${shown.front} plans against ${rows.length - 1}; ${shown.lines}`);
+  if (mode === "0") continue;
+  planMs[kind] = await page.evaluate(() => window.morbilexTimings.planSearchMs);
+  target(`${kind} plan search of the default space at 800 steps within 2 s`, planMs[kind] < 2000,
+         `${planMs[kind].toFixed(0)} ms in the worker`);
+  await page.screenshot({ path: path.join(shots, `plan-${kind}-1920x1080.png`), fullPage: true });
+  for (const [index, keys] of [[0, []], [1, ["ArrowDown"]]]) {
+    await page.focus("#plan-choice");
+    for (const key of keys) await page.keyboard.press(key);
+    const before = await runs();
+    await page.focus("#plan-front");
+    await page.keyboard.press("Enter");
+    await page.waitForFunction((n) => Number(document.body.dataset.runs) > n, {}, before);
+    const loaded = (await downloaded("#get-figures", "figures.csv") ?? "").trim().split("\n");
+    check(`${kind} plan ${index} loaded runs as morbilex-batch's row`, loaded[0] === rows[0] && loaded[1] === rows[1 + index],
+          loaded[1] === rows[1 + index] ? "" : `${loaded[1]} against ${rows[1 + index]}`);
+  }
+  // A point of the front clicked: the last plan's, at the middle of where
+  // the core takes it; its read-out under the pointer, then its run.
+  const point = await page.evaluate(() => {
+    $("plan-front").scrollIntoView({ block: "center" });
+    const { canvas, ratio, width, height } = frontSize(), last = $("plan-choice").options.length - 1;
+    let sumX = 0, sumY = 0, count = 0;
+    for (let y = 0; y < height; y += 1) for (let x = 0; x < width; x += 1) {
+      if (planCore().pointAt(page, width, height, x, y) !== last) continue;
+      sumX += x, sumY += y, count += 1;
+    }
+    const box = canvas.getBoundingClientRect();
+    return { last, x: box.left + sumX / count / ratio, y: box.top + sumY / count / ratio };
+  });
+  const clickedRuns = await runs();
+  await page.mouse.move(point.x, point.y);
+  const hovered = await text("#plan-readout");
+  await page.mouse.click(point.x, point.y);
+  await page.waitForFunction((n) => Number(document.body.dataset.runs) > n, {}, clickedRuns);
+  const clicked = ((await downloaded("#get-figures", "figures.csv")) ?? "").trim().split("\n")[1];
+  check(`${kind}: a point of the front shows and loads its plan`, clicked === rows[1 + point.last] &&
+        hovered === (await page.$eval("#plan-choice", (choice) => choice.options[choice.options.length - 1].text)), hovered);
+}
+// The scenario file of a plan with its capacity: morbilex-batch takes it and
+// gives the page's figures, capacity's included; the page opens it again.
+const planFile = path.join(work, "plan.morbilex");
+fs.writeFileSync(planFile, (await downloaded("#get-scenario", "scenario.morbilex")) ?? "");
+const planFigures = await downloaded("#get-figures", "figures.csv");
+const planSummary = nativeSummary(planFile, "plan-summary.csv");
+await open("", 1920, 1080);
+await openFile(planFile);
+const reopened = await page.evaluate(() => [document.getElementById("f-capacity").value === "150", location.search]);
+check("a plan's scenario file carries its capacity to morbilex-batch and back", planSummary === planFigures &&
+      reopened[0] && /capacity=150/.test(reopened[1]), `${reopened.join(" ")}${planSummary === planFigures ? "" : "; " + planSummary}`);
+await audit("the page with a plan found");
+
+// A run still running at T_max says so; Extend makes T_max the day it ends.
+await open("?T_max=60", 1920, 1080);
+const runningNotes = await text("#notes");
+const extendRuns = await runs();
+await page.click("#extend");
+await page.waitForFunction((n) => Number(document.body.dataset.runs) > n, {}, extendRuns);
+const extended = await page.evaluate(() => [document.getElementById("f-T_max").value, document.getElementById("notes").textContent,
+  document.getElementById("extend").hidden, document.getElementById("extend-status").textContent]);
+const endedNative = nativeFile([`--T_max=${extended[0]}`, "--capacity=1e9"], "--summary", "extended.csv").trim().split("\n");
+const dayBefore = nativeFile([`--T_max=${Number(extended[0]) - 1}`, "--capacity=1e9"], "--summary", "day-before.csv").trim().split("\n");
+check("still running at T_max, then extended until it ends", /^Still running at day 60\.00/.test(runningNotes) &&
+      Number(extended[0]) > 60 && !extended[1].includes("Still running") && extended[2] &&
+      /^T_max extended to .*the epidemic is over$/.test(extended[3]) && endedNative[1].endsWith(",0") && dayBefore[1].endsWith(",1"),
+      `${runningNotes}; ${extended.join("; ")}`);
+
 // The phone.
 await open(shared, 390, 844);
 await page.screenshot({ path: path.join(shots, "phone-390x844.png") });
@@ -580,7 +673,7 @@ await audit("the page with counts and a fit");
 
 check("no script errors", errors.length === 0, errors.join("; "));
 check("no external requests", external.length === 0, external.join(" "));
-fs.writeFileSync(path.join(outDir, "timings.json"), JSON.stringify({ firstChart, repaint, heatMs, fitMs }, null, 2) + "\n");
+fs.writeFileSync(path.join(outDir, "timings.json"), JSON.stringify({ firstChart, repaint, heatMs, fitMs, planMs }, null, 2) + "\n");
 await browser.close();
 console.log(failures === 0 ? "browser test: all passed" : `browser test: ${failures} failed`);
 process.exit(failures === 0 ? 0 : 1);
