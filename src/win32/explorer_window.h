@@ -34,6 +34,7 @@ struct MainWindowState {
     bool sliders_care = false;  // the care layer's sliders are among them
     bool sliders_made = false;
     HWND guide = nullptr;
+    HWND plan_window = nullptr;  // the last plan search's finding
 };
 
 MainWindowState* main_window_state(HWND window);
