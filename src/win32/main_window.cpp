@@ -322,6 +322,11 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         }
         case WM_COMMAND:
+            if (MainWindowState* state = main_window_state(window);
+                state && lParam != 0 && HIWORD(wParam) == BN_CLICKED &&
+                range_button_clicked(window, *state, program_records(),
+                                     reinterpret_cast<HWND>(lParam)))
+                return 0;
             carry_out_command(window, LOWORD(wParam));
             return 0;
         case LOAD_FOUND_PLAN_MESSAGE:

@@ -780,6 +780,94 @@ void plans_and_counts() {
     expect_exit(program, "e&Xit after the plans and counts");
 }
 
+// The rows of a list view of another process, its columns joined by tabs:
+// the item texts are copied through memory of that process.
+std::vector<std::string> list_rows(HWND list) {
+    std::vector<std::string> rows;
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(list, &process_id);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
+    if (process == nullptr) return rows;
+    constexpr SIZE_T TEXT_SIZE = 512;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + TEXT_SIZE, MEM_COMMIT, PAGE_READWRITE));
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; remote != nullptr && row < count; ++row) {
+        std::string joined;
+        for (int column = 0; column < 2; ++column) {
+            LVITEMA item = {};
+            item.iSubItem = column;
+            item.pszText = remote + sizeof(LVITEMA);
+            item.cchTextMax = TEXT_SIZE;
+            WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+            char text[TEXT_SIZE] = {};
+            ReadProcessMemory(process, remote + sizeof(LVITEMA), text, TEXT_SIZE - 1, nullptr);
+            if (column > 0) joined += '\t';
+            joined += text;
+        }
+        rows.push_back(joined);
+    }
+    if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return rows;
+}
+
+// A range on R_0 (2 to 3): its ends below the slider, the bands behind the
+// curve, the intervals and the ranking in the figures, all morbilex-batch's
+// (--range=R_0=2:3, and single runs at R_0 2 and 3).
+void ranges() {
+    RunningProgram program;
+    if (!start("ranges", program, false)) return;
+    HWND window = program.main_window;
+    press_control_key(window, 'N');
+    check(wait_for_lines(trace_path(program), HEADER_LINES + 801), "ranges: Ctrl+N runs");
+    settle(window);
+    HWND button = GetDlgItem(window, 400);  // R_0's range button
+    check(button != nullptr && IsWindowVisible(button), "ranges: R_0 has a range button");
+    if (button == nullptr) return;
+    SendMessageA(button, BM_SETCHECK, BST_CHECKED, 0);
+    press_button(window, 400);
+    const std::vector<HWND> sliders = children_of_class(window, "msctls_trackbar32");
+    check(sliders.size() == 8,
+          "ranges: the range's two ends show (" + std::to_string(sliders.size()) + " sliders)");
+    if (sliders.size() != 8) return;
+    // R_0 from 0.5 in steps of 0.05: 30 is 2.00, 50 is 3.00; the ends follow R_0's slider.
+    for (auto [end, position] : {std::pair{sliders[1], 30}, {sliders[2], 50}}) {
+        SendMessageA(end, TBM_SETPOS, TRUE, position);
+        SendMessageA(window, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position),
+                     reinterpret_cast<LPARAM>(end));
+    }
+    settle(window);
+    save_picture(window, picture("explorer_range_R_0"));
+    const std::vector<HWND> tables = children_of_class(window, "SysListView32");
+    if (!tables.empty()) {  // the picture shows the table's end
+        SendMessageA(tables[0], LVM_ENSUREVISIBLE,
+                     SendMessageA(tables[0], LVM_GETITEMCOUNT, 0, 0) - 1, FALSE);
+        settle(window);
+        save_picture(window, picture("explorer_range_figures"));
+    }
+    std::string figures;
+    for (const std::string& row :
+         tables.empty() ? std::vector<std::string>{} : list_rows(tables[0]))
+        figures += row + "\n";
+    for (const char* shown : {"Over the ranges\t5th to 95th percentile\n  samples\t1024",
+                              "Peak infectious\t835.89 to 1497.83\n    median\t1196.10 persons",
+                              "Final size (R)\t8068.79 to 9369.23\n    median\t8925.08 persons",
+                              "R_0\t792.01 / 1528.40 persons"}) {
+        check(figures.find(shown) != std::string::npos,
+              std::string("ranges: the figures show \"") + shown + "\"");
+    }
+    SendMessageA(button, BM_SETCHECK, BST_UNCHECKED, 0);
+    press_button(window, 400);
+    check(children_of_class(window, "msctls_trackbar32").size() == 6,
+          "ranges: the range turned off hides its ends");
+    if (figures.find("835.89") == std::string::npos) std::printf("figures:\n%s", figures.c_str());
+    post_command(window, 106);
+    expect_exit(program, "e&Xit after the ranges");
+}
+
 // The spooled job that a print has finished, or "" when none comes.
 std::string wait_for_finished_job() {
     for (DWORD waited = 0; waited < HANG_GUARD_MILLISECONDS; waited += 50) {
@@ -899,6 +987,7 @@ int main(int argc, char** argv) {
         {"saving", saving_trace_and_chart},
         {"explorer", explorer_view},
         {"plans", plans_and_counts},
+        {"ranges", ranges},
         {"printing", printing_with_a_printer}};
     for (auto [name, scenario] : scenarios) {
         if (argc < 3 || std::string(argv[2]) == name) scenario();
