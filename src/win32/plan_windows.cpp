@@ -18,14 +18,16 @@ namespace {
 
 constexpr const char* PLAN_CLASS_NAME = "Morbilex_plan";
 constexpr const char* FRONT_CLASS_NAME = "Morbilex_plan_front";
+constexpr const char* FIT_GUIDE_SECTION = "Fitting the model to observed counts";
 
 // A dialog template made in memory: the dialog's frame, then its controls, in
 // dialog units, in the font the other dialogs use.
 class DialogTemplate {
 public:
-    DialogTemplate(const char* caption, short width, short height) {
+    // with_help: a Help button in the caption (WM_HELP, as F1 sends).
+    DialogTemplate(const char* caption, short width, short height, bool with_help = false) {
         const DWORD style = DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION |
-                            WS_SYSMENU | DS_CONTEXTHELP;
+                            WS_SYSMENU | (with_help ? DS_CONTEXTHELP : 0);
         add_dword(style);
         add_dword(0);
         count_at_ = words_.size();
@@ -203,6 +205,13 @@ INT_PTR CALLBACK fit_choice_proc(HWND dialog, UINT message, WPARAM wParam, LPARA
             }
             return TRUE;
         }
+        case WM_HELP:
+            // The guide's section on fitting, beside the dialog.
+            if (HWND owner = GetWindow(dialog, GW_OWNER)) {
+                if (MainWindowState* state = main_window_state(owner))
+                    show_user_guide_window(owner, *state, FIT_GUIDE_SECTION);
+            }
+            return TRUE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK) {
                 FitChoice chosen;
@@ -367,7 +376,7 @@ Asked ask_fit_choice_dialog(HWND owner, FitChoice& choice) {
     const short rows = static_cast<short>((fields.size() + 1) / 2);
     const short objective_top = static_cast<short>(22 + rows * 14 + 6);
     const short height = static_cast<short>(objective_top + 40);
-    DialogTemplate dialog(FIT_COUNTS_CAPTION, 260, height);
+    DialogTemplate dialog(FIT_COUNTS_CAPTION, 260, height, true);
     dialog.add(STATIC, "Fit these fields to the counts (the others stay as set):", SS_LEFT, 8, 8,
                244, 10, -1);
     for (std::size_t k = 0; k < fields.size(); ++k) {

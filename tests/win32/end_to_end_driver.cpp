@@ -755,6 +755,16 @@ void plans_and_counts() {
         ticked += IsDlgButtonChecked(dialog, id) == BST_CHECKED ? '1' : '0';
     check(ticked == "111000000000000" && IsDlgButtonChecked(dialog, 1620) == BST_CHECKED,
           "counts: the scenario's fields are ticked, least squares chosen: " + ticked);
+    press_keys(dialog, {VK_F1});
+    HWND guide = wait_for_window(program, "Morbilex: user's guide");
+    check(guide != nullptr &&
+              SendMessageA(GetWindow(guide, GW_CHILD), EM_GETFIRSTVISIBLELINE, 0, 0) > 0,
+          "counts: F1 in the fit's dialog opens the guide at fitting");
+    if (guide != nullptr) {
+        save_picture(guide, picture("guide_from_fit"));
+        PostMessageA(guide, WM_CLOSE, 0, 0);
+        wait_until_gone(guide);
+    }
     press_button(dialog, IDOK);
     HWND told = wait_for_window(program, morbilex::FIT_COUNTS_CAPTION);
     check(told != nullptr && told != dialog, "counts: the fit tells its result");
