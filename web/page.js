@@ -74,7 +74,7 @@ function fieldControl(field) {
     slider.min = String(field.min);
     slider.max = String(field.max);
     slider.step = String(field.step);
-    slider.value = field.default;
+    slider.value = field.default === "" ? String(field.min) : field.default;  // empty: off, at the start
     slider.title = help;
     slider.setAttribute("aria-label", field.label + " slider");
     slider.addEventListener("input", () => { text.value = slider.value; changed(); });

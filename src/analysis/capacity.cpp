@@ -12,25 +12,22 @@ namespace {
 class CapacitySink {
 public:
     CapacitySink(const ScenarioInputs& scenario, const CapacitySetting& setting)
-        : figure_rows_(scenario),
-          gatherer_(setting.capacity, scenario.model.dt),
-          series_(setting.series) {}
+        : figure_rows_(scenario), tracker_(scenario, setting) {}
 
     double* slot(int) { return row_; }
     void row(int step, double, int on_flag, const double* y) {
         figure_rows_.row(step, on_flag, y);
-        gatherer_.add(step, capacity_series_value(series_, y), false);
+        tracker_.row(step, on_flag, y);
     }
     void last_row(int step, double, int, const double* y) {
         figure_rows_.last_row(step, y);
-        gatherer_.add(step, capacity_series_value(series_, y), true);
+        tracker_.last_row(step, y);
     }
-    RunAgainstCapacity result() const { return {figure_rows_.figures(), gatherer_.figures()}; }
+    RunAgainstCapacity result() const { return {figure_rows_.figures(), tracker_.figures()}; }
 
 private:
     FigureRows figure_rows_;
-    CapacityGatherer gatherer_;
-    CapacitySeries series_;
+    CapacityTracker tracker_;
     double row_[COMPARTMENT_COUNT] = {};
 };
 
@@ -43,12 +40,35 @@ SummaryValue number(double value) {
 
 }  // namespace
 
-double capacity_series_value(CapacitySeries series, const double y[COMPARTMENT_COUNT]) {
-    switch (series) {
-        case CapacitySeries::Infectious:
-            break;
-    }
+double capacity_series_value(CapacitySeries, const double y[COMPARTMENT_COUNT]) {
     return y[2];
+}
+
+bool capacity_on_care(CapacitySeries series) {
+    return series != CapacitySeries::Infectious;
+}
+
+CareSeries care_series_of(CapacitySeries series) {
+    return series == CapacitySeries::IntensiveCare ? CareSeries::IntensiveCare
+                                                   : CareSeries::Hospital;
+}
+
+CapacityTracker::CapacityTracker(const ScenarioInputs& scenario, const CapacitySetting& setting)
+    : series_(setting.series), gatherer_(setting.capacity, scenario.model.dt) {
+    if (capacity_on_care(series_)) care_.emplace(scenario);
+}
+
+double CapacityTracker::value(const double* y) const {
+    return care_ ? care_->value(care_series_of(series_)) : capacity_series_value(series_, y);
+}
+
+void CapacityTracker::row(int step, int on_flag, const double* y) {
+    gatherer_.add(step, value(y), false);
+    if (care_) care_->step(y, on_flag);
+}
+
+void CapacityTracker::last_row(int step, const double* y) {
+    gatherer_.add(step, value(y), true);
 }
 
 CapacityGatherer::CapacityGatherer(double capacity, double dt) : dt_(dt) {
@@ -88,6 +108,14 @@ CapacityFigures capacity_figures_of_rows(std::span<const CompartmentValues> rows
         gatherer.add(static_cast<int>(r), capacity_series_value(setting.series, rows[r].data()),
                      r + 1 == rows.size());
     }
+    return gatherer.figures();
+}
+
+CapacityFigures capacity_figures_of_values(std::span<const double> values, double dt,
+                                           double capacity) {
+    CapacityGatherer gatherer(capacity, dt);
+    for (std::size_t r = 0; r < values.size(); ++r)
+        gatherer.add(static_cast<int>(r), values[r], r + 1 == values.size());
     return gatherer.figures();
 }
 

@@ -3,20 +3,25 @@
 // figures for the explorer, morbilex-batch and the plan search.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string_view>
 
+#include "analysis/care_layer.h"
 #include "analysis/run_figures.h"
 #include "analysis/run_summary.h"
 
 namespace morbilex {
 
 // The series held against the capacity, and their names, are the records'
-// (model/records.h): a series of the care layer joins as another value, its
-// value per row from that layer's state.
+// (model/records.h): a series of the care layer takes its value per row from
+// that layer's state, integrated alongside the run.
 
 // The series' value in a row of S, E, I and R (the compartment series only).
 double capacity_series_value(CapacitySeries series, const double y[COMPARTMENT_COUNT]);
+// True for a series of the care layer, and which one it is.
+bool capacity_on_care(CapacitySeries series);
+CareSeries care_series_of(CapacitySeries series);
 
 // What the series did against the capacity. Rows are the trace's: row r at
 // day r * dt, rows 0..steps. The peak looks at every row; a row above the
@@ -45,6 +50,23 @@ private:
     double dt_;
 };
 
+// The capacity figures of a run fed row by row as a run loop's sink is fed:
+// row() for every step, last_row() once. A care series is integrated here
+// with the run's own steps.
+class CapacityTracker {
+public:
+    CapacityTracker(const ScenarioInputs& scenario, const CapacitySetting& setting);
+    void row(int step, int on_flag, const double* y);
+    void last_row(int step, const double* y);
+    const CapacityFigures& figures() const { return gatherer_.figures(); }
+
+private:
+    double value(const double* y) const;
+    CapacitySeries series_;
+    CapacityGatherer gatherer_;
+    std::optional<CareStepper> care_;
+};
+
 // The run's figures and its capacity figures, from one integration (the
 // scenario must pass run_inputs_acceptable).
 struct RunAgainstCapacity {
@@ -58,6 +80,9 @@ RunAgainstCapacity integrate_against_capacity(const ScenarioInputs& scenario,
 // last row added by the caller).
 CapacityFigures capacity_figures_of_rows(std::span<const CompartmentValues> rows, double dt,
                                          const CapacitySetting& setting);
+// The figures of one series' values, rows 0..steps (a care run's series).
+CapacityFigures capacity_figures_of_values(std::span<const double> values, double dt,
+                                           double capacity);
 
 // True when the epidemic is still running in a run's last row: E + I above 1
 // person per 10,000.

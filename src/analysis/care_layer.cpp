@@ -77,11 +77,28 @@ SummaryValue number(double value) {
 
 }  // namespace
 
-CareLayer::CareLayer(const Scenario& scenario) : scenario_(scenario) {
+CareStepper::CareStepper(const Scenario& scenario)
+    : one_time_(scenario.one_time),
+      intermittent_(scenario.intermittent),
+      care_parameters_(scenario.care) {
     derive_rate_constants(scenario.model, rates_);
     hospital_leave_ = 1.0 / scenario.care.hospital_stay;
     icu_leave_ = 1.0 / scenario.care.icu_stay;
     dt_ = scenario.model.dt;
+}
+
+void CareStepper::step(const double* y, int on_flag) {
+    step_with_beta(y, beta_for_flag(one_time_, intermittent_, rates_.beta0, on_flag));
+}
+
+void CareStepper::step_with_beta(const double* y, double beta) {
+    const CareParameters& p = care_parameters_;
+    const CareRates rates{p.hospital_fraction, hospital_leave_, p.icu_fraction, icu_leave_,
+                          p.fatality_ratio};
+    care_step(y, beta, rates_.gamma, rates_.sigma, rates, seir_step_factors(dt_), care_);
+}
+
+CareLayer::CareLayer(const Scenario& scenario) : stepper_(scenario) {
     const int rows = scenario.model.n_steps > 0 ? scenario.model.n_steps + 1 : 1;
     run_.day.reserve(rows);
     for (std::vector<double>& series : run_.values)
@@ -89,21 +106,14 @@ CareLayer::CareLayer(const Scenario& scenario) : scenario_(scenario) {
 }
 
 void CareLayer::row(int /*step*/, double t, int on_flag, const double* y) {
-    run_.day.push_back(t);
-    for (int k = 0; k < CARE_SERIES_COUNT; ++k)
-        run_.values[k].push_back(care_[k]);
-    const CareParameters& p = scenario_.care;
-    const CareRates rates{p.hospital_fraction, hospital_leave_, p.icu_fraction, icu_leave_,
-                          p.fatality_ratio};
-    const double beta =
-        beta_for_flag(scenario_.one_time, scenario_.intermittent, rates_.beta0, on_flag);
-    care_step(y, beta, rates_.gamma, rates_.sigma, rates, seir_step_factors(dt_), care_);
+    last_row(0, t);
+    stepper_.step(y, on_flag);
 }
 
 void CareLayer::last_row(int /*step*/, double t) {
     run_.day.push_back(t);
     for (int k = 0; k < CARE_SERIES_COUNT; ++k)
-        run_.values[k].push_back(care_[k]);
+        run_.values[k].push_back(stepper_.value(ALL_CARE_SERIES[k]));
 }
 
 CareRun integrate_care(const ScenarioInputs& scenario) {

@@ -45,6 +45,29 @@ struct CareRun {
     }
 };
 
+// The layer's three values advanced a step at a time from the rows a run
+// starts its steps from, keeping nothing else: what the capacity of a care
+// series and the lanes of many runs need.
+class CareStepper {
+public:
+    explicit CareStepper(const Scenario& scenario);
+    double value(CareSeries which) const { return care_[static_cast<int>(which)]; }
+    // Advances over the step the run starts from y, with the step's schedule
+    // flag or with the beta in force (the lane kernel's, the same bits).
+    void step(const double* y, int on_flag);
+    void step_with_beta(const double* y, double beta);
+
+private:
+    OneTimePlan one_time_;
+    IntermittentPlan intermittent_;
+    CareParameters care_parameters_;
+    RateConstants rates_;
+    double hospital_leave_ = 0.0;
+    double icu_leave_ = 0.0;
+    double dt_ = 0.0;
+    double care_[CARE_SERIES_COUNT] = {0.0, 0.0, 0.0};
+};
+
 // The layer fed by a run's rows (a sink's or an observer's row and last_row).
 class CareLayer {
 public:
@@ -60,12 +83,7 @@ public:
     CareRun take() { return std::move(run_); }
 
 private:
-    Scenario scenario_;
-    RateConstants rates_;
-    double hospital_leave_ = 0.0;
-    double icu_leave_ = 0.0;
-    double dt_ = 0.0;
-    double care_[CARE_SERIES_COUNT] = {0.0, 0.0, 0.0};
+    CareStepper stepper_;
     CareRun run_;
 };
 

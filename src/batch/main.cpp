@@ -251,10 +251,6 @@ int run_batch(int argc, const char* const argv[]) {
         return fail("the care layer (--care= and its fields) is for a single run, not a sweep",
                     EXIT_WRONG_OPTION);
     }
-    if (request.care.enabled && analysis.ensemble()) {
-        return fail("the care layer (--care= and its fields) is not sampled over --range yet",
-                    EXIT_WRONG_OPTION);
-    }
     // A scenario file's capacity holds for its single run and plan search.
     if (!analysis.capacity.set && !analysis.sweep() && !analysis.merge()) {
         analysis.capacity = request.capacity;
@@ -322,10 +318,9 @@ int run_batch(int argc, const char* const argv[]) {
         files.sensitivity = std::move(ensemble.sensitivity);
     }
     if (!analysis.summary_path.empty()) {
-        files.summary = analysis.ensemble()
-                            ? summary_file_text_with_intervals(summary.row, ensemble.result,
-                                                               analysis.summary_path)
-                            : summary_file_text(summary, analysis.summary_path);
+        files.summary = analysis.ensemble() ? summary_file_text_with_intervals(
+                                                  summary, ensemble.result, analysis.summary_path)
+                                            : summary_file_text(summary, analysis.summary_path);
         if (data.given()) {
             files.summary = summary_with_objective(files.summary, analysis.summary_path, objective);
         }

@@ -36,7 +36,7 @@ public:
         : figures_(scenario),
           periods_(periods),
           capacity_setting_(capacity),
-          capacity_(capacity.capacity, scenario.model.dt) {
+          capacity_(scenario, capacity) {
         if (table != nullptr) table_.emplace(*table);
         if (scenario.care.enabled) care_.emplace(scenario);
     }
@@ -45,8 +45,7 @@ public:
         if (table_) table_->row(step, t, on_flag, y);
         figures_.row(step, on_flag, y);
         if (care_) care_->row(step, t, on_flag, y);
-        if (capacity_setting_.set)
-            capacity_.add(step, capacity_series_value(capacity_setting_.series, y), false);
+        if (capacity_setting_.set) capacity_.row(step, on_flag, y);
         if (periods_ == nullptr || on_flag == 0) return;
         if (!periods_->empty() && periods_->back().end_step == step) {
             ++periods_->back().end_step;
@@ -58,8 +57,7 @@ public:
         if (table_) table_->last_row(step, t, on_flag, y);
         figures_.last_row(step, y);
         if (care_) care_->last_row(step, t);
-        if (capacity_setting_.set)
-            capacity_.add(step, capacity_series_value(capacity_setting_.series, y), true);
+        if (capacity_setting_.set) capacity_.last_row(step, y);
     }
     // The run's figures into the view's: its summary row, its capacity's
     // figures and how it ends.
@@ -91,7 +89,7 @@ private:
     std::optional<CareLayer> care_;
     double scratch_[COMPARTMENT_COUNT] = {};
     CapacitySetting capacity_setting_;
-    CapacityGatherer capacity_;
+    CapacityTracker capacity_;
 };
 
 namespace {

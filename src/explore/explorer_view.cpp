@@ -864,6 +864,10 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
             draw_uncertainty_bands(surface, geometry, records, explorer.uncertainty.ensemble(),
                                    look.colours, explorer.uncertainty.ranges.band_compartments,
                                    mapping.x_per_day);
+            if (explorer.view.care_curves && records.care.enabled) {
+                draw_care_uncertainty_bands(surface, geometry, records,
+                                            explorer.uncertainty.ensemble(), mapping.x_per_day);
+            }
         }
         draw_axis_text(surface, geometry, records.scale, look, mapping.x_per_day, room);
         draw_frame(surface, geometry, records.scale, look);

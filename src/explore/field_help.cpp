@@ -42,6 +42,8 @@ constexpr FieldHelp HELP[] = {
     {"xmax", "days", "right end of the chart's time axis"},
     {"ymin", "persons", "bottom of the chart's persons axis (per 10,000)"},
     {"ymax", "persons", "top of the chart's persons axis (per 10,000)"},
+    {"capacity", "persons",
+     "what can be cared for at once, drawn as a line against its series; empty or 0: off"},
 };
 
 }  // namespace

@@ -46,6 +46,24 @@ constexpr SliderField CARE_SLIDERS[] = {
     {"fatality_ratio", "Fatality ratio (share of cases)", 0.0, 0.05, 0.0005, MODE_NO_INTERVENTION},
 };
 
+// The capacity: a field of its own, not a dialog's; 0 is off.
+constexpr SliderField CAPACITY_SLIDER = {"capacity", "Capacity (persons, 0: off)", 0.0, 2000.0,
+                                         5.0,        MODE_NO_INTERVENTION};
+
+double shown_capacity(const Records& records) {
+    return records.capacity.set ? records.capacity.capacity : 0.0;
+}
+double* stored_capacity(Records& records, DialogScratch&) {
+    return &records.capacity.capacity;
+}
+constexpr FieldSpec CAPACITY_FIELD = {
+    260, "Capacity ", "%.2f", 1, shown_capacity, stored_capacity, "capacity", FieldRange::Any};
+
+void set_capacity(Records& records, double persons) {
+    records.capacity.set = persons > 0.0;
+    records.capacity.capacity = persons > 0.0 ? persons : 0.0;
+}
+
 const CareField* care_field_of(const SliderField& slider) {
     for (const SliderField& care : CARE_SLIDERS) {
         if (&care == &slider) return find_care_field(slider.name);
@@ -59,6 +77,7 @@ constexpr FieldGroup GROUPS[] = {
     {DialogKind::IntermittentPlan, "Intermittent", MODE_INTERMITTENT},
     {DialogKind::AxisScale, "Scale", MODE_NO_INTERVENTION},
     {DialogKind::ModelParameters, "Care layer", MODE_NO_INTERVENTION, true},
+    {DialogKind::ModelParameters, "Capacity", MODE_NO_INTERVENTION, false, true},
 };
 
 const SliderField* slider_named(std::string_view name) {
@@ -99,6 +118,11 @@ std::vector<ExplorerField> explorer_fields() {
             }
             continue;
         }
+        if (group.capacity) {
+            fields.push_back({group.dialog, &CAPACITY_FIELD, &CAPACITY_SLIDER,
+                              CAPACITY_SLIDER.label, "", false, true});
+            continue;
+        }
         for (const FieldSpec& field : dialog_table(group.dialog).fields) {
             if (field.read_order <= 0) continue;  // shown only
             const SliderField* slider = slider_named(field.name);
@@ -115,6 +139,24 @@ std::span<const SliderField> slider_fields() {
     return SLIDERS;
 }
 
+const SliderField& capacity_slider_field() {
+    return CAPACITY_SLIDER;
+}
+
+bool apply_capacity_text(Records& records, std::string_view text, std::string& refusal) {
+    if (text.empty()) {
+        set_capacity(records, 0.0);
+        return true;
+    }
+    double persons = 0.0;
+    if (!read_full_number(text, persons) || !(persons >= 0.0) || !std::isfinite(persons)) {
+        refusal = "the capacity is a number of persons per 10,000, 0 or more (empty or 0: off)";
+        return false;
+    }
+    set_capacity(records, persons);
+    return true;
+}
+
 std::span<const SliderField> care_slider_fields() {
     return CARE_SLIDERS;
 }
@@ -126,6 +168,7 @@ std::vector<const SliderField*> sliders_shown(const Records& records) {
         for (const SliderField& slider : CARE_SLIDERS)
             shown.push_back(&slider);
     }
+    shown.push_back(&CAPACITY_SLIDER);
     return shown;
 }
 
@@ -139,6 +182,7 @@ std::vector<const SliderField*> sliders_for_mode(InterventionMode mode) {
 
 const FieldSpec* slider_field_spec(const SliderField& slider, DialogKind* dialog) {
     if (const CareField* care = care_field_of(slider)) return &care->dialog_field;
+    if (&slider == &CAPACITY_SLIDER) return &CAPACITY_FIELD;
     TypedField found;
     if (!find_editable_field(slider.name, found)) return nullptr;
     if (dialog != nullptr) *dialog = found.dialog;
@@ -195,6 +239,11 @@ std::string slider_value_text(const SliderField& slider, double value) {
 }
 
 bool apply_slider_value(Records& records, const SliderField& slider, double value) {
+    if (&slider == &CAPACITY_SLIDER) {
+        if (!(value >= 0.0) || !std::isfinite(value)) return false;
+        set_capacity(records, value);
+        return true;
+    }
     if (const CareField* care = care_field_of(slider)) {
         // As its field reads a typed value: the same range.
         if (check_field_value(care->dialog_field, value) != RefusalReason::None) return false;

@@ -31,8 +31,12 @@ std::vector<const SliderField*> sliders_for_mode(InterventionMode mode);
 
 // The care layer's sliders (its five fields), apart from the dialogs' ones.
 std::span<const SliderField> care_slider_fields();
+// The capacity's slider: at 0 the capacity is off, above it set (on the
+// series the records hold it against).
+const SliderField& capacity_slider_field();
 // The sliders the panel shows for the records: those of the mode on screen
-// (no intervention before any run), then the care layer's while it is on.
+// (no intervention before any run), then the care layer's while it is on,
+// then the capacity's.
 std::vector<const SliderField*> sliders_shown(const Records& records);
 
 // The dialog and field a slider edits (never null for the table's sliders;
@@ -56,6 +60,7 @@ struct FieldGroup {
     const char* title;
     InterventionMode mode;  // the schedule it belongs to; MODE_NO_INTERVENTION: every mode
     bool care = false;      // the care layer's fields, not a dialog's (dialog unused)
+    bool capacity = false;  // the capacity's field, not a dialog's (dialog unused)
 };
 std::span<const FieldGroup> field_groups();
 
@@ -68,10 +73,16 @@ struct ExplorerField {
     std::string label;
     std::string default_text;  // its value before anything is typed, shortest
     bool care = false;         // a care layer's field (in the care group)
+    bool capacity = false;     // the capacity's field (in its own group): empty or 0 is off
 };
 // In dialog order: the model's, the one-time plan's, the intermittent's, the
-// scale's; then the care layer's.
+// scale's; then the care layer's, then the capacity's.
 std::vector<ExplorerField> explorer_fields();
+
+// The capacity's field typed: empty, or a number of persons 0 or more (0 and
+// empty turn it off); false with the records untouched and the refusal's
+// words otherwise. Its series stays as it was.
+bool apply_capacity_text(Records& records, std::string_view text, std::string& refusal);
 
 // Sets the field as its dialog would after typing the value and OK; false,
 // with the records untouched, when the dialog refuses it.

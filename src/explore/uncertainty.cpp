@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "chart/selected_pen.h"
+#include "explore/care_curves.h"
 #include "text/format.h"
 #include "text/shortest.h"
 
@@ -98,17 +99,24 @@ EnsemblePlan explorer_plan(const Records& records, const ExplorerRanges& ranges)
     plan.mode = records.mode;
     plan.ranges = ranges.ranges;
     plan.samples = ranges.samples;
+    plan.care = records.care;
+    plan.capacity = records.capacity;
     return plan;
 }
 
 void ExplorerUncertainty::sync(const Records& records) {
     const std::string text = ranges.text();
-    if (computed_ && mode_ == records.mode && same_scenario(scenario_, records) &&
+    const CapacitySetting& capacity = records.capacity;
+    const bool same_capacity = capacity.set == capacity_.set &&
+                               (!capacity.set || (capacity.capacity == capacity_.capacity &&
+                                                  capacity.series == capacity_.series));
+    if (computed_ && mode_ == records.mode && same_scenario(scenario_, records) && same_capacity &&
         ranges_text_ == text && samples_ == ranges.samples) {
         return;
     }
     computed_ = true;
     scenario_ = records;
+    capacity_ = capacity;
     mode_ = records.mode;
     ranges_text_ = text;
     samples_ = ranges.samples;
@@ -170,6 +178,36 @@ void draw_uncertainty_bands(Surface& surface, const ChartGeometry& g, const Reco
     }
 }
 
+void draw_care_uncertainty_bands(Surface& surface, const ChartGeometry& g, const Records& records,
+                                 const EnsembleResult& ensemble, double x_per_day) {
+    if (!ensemble.has_care_bands) return;
+    const double y_per_person = records.scale.y_per_person;
+    const int rows = std::min(ensemble.rows, MAX_STEPS);
+    const int pairs[2][2] = {{0, BAND_LEVEL_COUNT - 1}, {1, BAND_LEVEL_COUNT - 2}};
+    for (CareSeries series : ALL_CARE_SERIES) {
+        const Colour care_colour = CARE_SERIES_COLOURS[static_cast<int>(series)];
+        for (int band = 0; band < 2; ++band) {
+            SelectedPen pen(surface, band == 0 ? outer_band_colour(care_colour)
+                                               : inner_band_colour(care_colour));
+            int last_x = g.frame_left - 1;
+            for (int r = 0; r < rows; ++r) {
+                int x = 0, low = 0, high = 0;
+                if (!coordinate(ensemble.t[r] * x_per_day, x) || x < g.frame_left ||
+                    x > g.frame_right || x == last_x ||
+                    !coordinate(ensemble.care_band_value(r, series, pairs[band][0]) * y_per_person,
+                                low) ||
+                    !coordinate(ensemble.care_band_value(r, series, pairs[band][1]) * y_per_person,
+                                high)) {
+                    continue;
+                }
+                surface.move_to(x, std::clamp(low, g.frame_bottom, g.frame_top));
+                surface.line_to(x, std::clamp(high, g.frame_bottom, g.frame_top));
+                last_x = x;
+            }
+        }
+    }
+}
+
 std::vector<std::string> interval_lines(const EnsembleResult& ensemble) {
     std::vector<std::string> lines;
     for (int f = 0; f < INTERVAL_FIGURE_COUNT; ++f) {
@@ -179,6 +217,9 @@ std::vector<std::string> interval_lines(const EnsembleResult& ensemble) {
                         formatted(format, ensemble.interval(f, 0)) + " to " +
                         formatted(format, ensemble.interval(f, 2)) + unit_of(kind) + " (median " +
                         formatted(format, ensemble.interval(f, 1)) + ")");
+    }
+    if (ensemble.has_capacity) {
+        lines.push_back(std::string("Over capacity: ") + over_capacity_text(ensemble));
     }
     return lines;
 }

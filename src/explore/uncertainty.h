@@ -52,6 +52,7 @@ public:
 private:
     bool computed_ = false;
     Scenario scenario_;
+    CapacitySetting capacity_;
     InterventionMode mode_ = MODE_NOTHING_CALCULATED;
     std::string ranges_text_;
     long long samples_ = 0;
@@ -74,8 +75,14 @@ void draw_uncertainty_bands(Surface& surface, const ChartGeometry& geometry, con
                             const EnsembleResult& ensemble, const SeriesColours& colours,
                             unsigned compartments, double x_per_day);
 
+// The bands of the care layer's series (when the ensemble has them), in the
+// colours of their curves.
+void draw_care_uncertainty_bands(Surface& surface, const ChartGeometry& geometry,
+                                 const Records& records, const EnsembleResult& ensemble,
+                                 double x_per_day);
+
 // "Peak infectious: 836.12 to 1497.83 persons (median 1196.10)": one line per
-// figure with an interval.
+// figure with an interval, then the share over the capacity when one is set.
 std::vector<std::string> interval_lines(const EnsembleResult& ensemble);
 
 // The tornado in device pixels: a title line, then a bar per ranged field

@@ -75,6 +75,8 @@ struct SeriesName {
 };
 constexpr SeriesName SERIES_NAMES[] = {
     {CapacitySeries::Infectious, "infectious", "infectious"},
+    {CapacitySeries::Hospital, "hospital", "persons in hospital"},
+    {CapacitySeries::IntensiveCare, "icu", "persons in intensive care"},
 };
 
 }  // namespace

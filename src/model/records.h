@@ -120,8 +120,9 @@ inline constexpr InterventionMode MODE_ONE_TIME = 1;
 inline constexpr InterventionMode MODE_INTERMITTENT = 2;
 
 // What can be cared for at once, held against a series of the run: off by
-// default. The care layer's series join as further values.
-enum class CapacitySeries { Infectious };
+// default. The care layer's hospital and intensive care series are held
+// against it as the infectious are, their care fields applying.
+enum class CapacitySeries { Infectious, Hospital, IntensiveCare };
 struct CapacitySetting {
     bool set = false;
     double capacity = 0.0;  // persons per 10,000

@@ -205,7 +205,7 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
             staged.capacity.capacity = persons;
         } else if (target->is_capacity_series) {
             if (!capacity_series_of_name(value, staged.capacity.series)) {
-                error = refused + "the series is infectious";
+                error = refused + "the series is infectious, hospital or icu";
                 return false;
             }
         } else if (target->is_counts_link) {

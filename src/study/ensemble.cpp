@@ -9,6 +9,7 @@
 
 #include "analysis/lane_kernel.h"
 #include "model/simulation.h"
+#include "text/format.h"
 #include "text/shortest.h"
 
 namespace morbilex {
@@ -110,6 +111,7 @@ bool RangedScenarioBuilder::build(std::span<const double> values, ScenarioInputs
         return false;
     }
     inputs = scenario_inputs_of(*records_, plan_.mode);
+    inputs.care = plan_.care;
     return true;
 }
 
@@ -137,6 +139,12 @@ double EnsembleResult::share_above(int figure, double limit) const {
     for (long long i = 0; i < samples; ++i)
         above += figures[static_cast<std::size_t>(figure) * samples + i] > limit ? 1 : 0;
     return samples > 0 ? static_cast<double>(above) / static_cast<double>(samples) : 0.0;
+}
+
+std::string over_capacity_text(const EnsembleResult& result) {
+    char text[64];
+    format_text(text, sizeof text, "%.4g", {result.over_capacity * 100.0});
+    return std::string(text) + " % of samples";
 }
 
 bool ranges_acceptable(const EnsemblePlan& plan, ScenarioRefusal& refused) {
@@ -167,7 +175,11 @@ public:
         : plan_(plan), result_(result), row0_(row0), window_(window) {}
 
     std::vector<double> rows;  // rows[(r * 4 + c) * samples + i]
+    // With the care layer's bands: care_rows[(r * 3 + k) * samples + i].
+    std::vector<double> care_rows;
     bool keep_figures = false;
+    // Whether sample i's series went over the capacity (first pass only).
+    std::vector<unsigned char>* over = nullptr;
     // Each block's first refused sample, in the block's own place: no lock,
     // and the first of all is the same whichever thread found it.
     std::vector<std::optional<ScenarioRefusal>> refused;
@@ -200,15 +212,30 @@ public:
         batch.steps = lane_steps(scenarios[0]);
         LaneFigures lane_figures;
         std::vector<RunFigures> figures(count);
+        // The care layer rides on the observer: its series' rows for the
+        // bands, or the care series held against the capacity.
+        const CapacitySetting& capacity = plan_.capacity;
+        const bool care_over = keep_figures && capacity.set && capacity_on_care(capacity.series);
+        const bool care = (window_ > 0 && !care_rows.empty()) || care_over;
         for (long long start = 0; start < count; start += kernel.lanes) {
             const int used = static_cast<int>(std::min<long long>(kernel.lanes, count - start));
             for (int lane = 0; lane < kernel.lanes; ++lane)
                 set_lane(batch, lane, scenarios[start + (lane < used ? lane : 0)]);
-            Watch watch{this, first + start, used};
+            Watch watch{this, first + start, used, batch.steps, {}, {}, care_over};
+            if (care) {
+                for (int lane = 0; lane < used; ++lane)
+                    watch.care.emplace_back(scenarios[start + lane]);
+                watch.care_over.assign(used, 0);
+            }
             const LaneObserver observer{observe, &watch};
-            kernel.integrate(batch, lane_figures, window_ > 0 ? &observer : nullptr);
-            for (int lane = 0; lane < used; ++lane)
+            kernel.integrate(batch, lane_figures, window_ > 0 || care ? &observer : nullptr);
+            for (int lane = 0; lane < used; ++lane) {
                 figures[start + lane] = lane_run_figures(lane_figures, lane, batch.steps);
+                if (!keep_figures || !capacity.set) continue;
+                (*over)[first + start + lane] =
+                    care_over ? watch.care_over[lane]
+                              : figures[start + lane].peak_infectious > capacity.capacity;
+            }
         }
         if (!keep_figures) return;
         std::vector<int> columns;
@@ -227,14 +254,20 @@ private:
         EnsemblePass* pass;
         long long first_sample;
         int used;
+        int steps;
+        std::vector<CareStepper> care;  // a lane each, when the care layer rides along
+        std::vector<unsigned char> care_over;
+        bool track_over;
     };
 
     static void observe(void* context, int step, const LaneStepState& state) {
-        const Watch& watch = *static_cast<const Watch*>(context);
+        Watch& watch = *static_cast<Watch*>(context);
         EnsemblePass& pass = *watch.pass;
         const int r = step - pass.row0_;
-        if (r < 0 || r >= pass.window_) return;
+        const bool in_window = r >= 0 && r < pass.window_;
         const long long samples = pass.result_.samples;
+        if (!watch.care.empty()) care_row(watch, step, state, in_window ? r : -1);
+        if (!in_window) return;
         if (watch.first_sample == 0) pass.result_.t[step] = state.t.lane[0];
         for (int c = 0; c < COMPARTMENT_COUNT; ++c) {
             double* out =
@@ -242,6 +275,29 @@ private:
                            watch.first_sample];
             for (int lane = 0; lane < watch.used; ++lane)
                 out[lane] = state.y[c].lane[lane];
+        }
+    }
+
+    // The care values of each lane at this row (kept when the row r is in
+    // the window, held against the capacity), then its step taken.
+    static void care_row(Watch& watch, int step, const LaneStepState& state, int r) {
+        EnsemblePass& pass = *watch.pass;
+        const long long samples = pass.result_.samples;
+        const CapacitySetting& capacity = pass.plan_.capacity;
+        for (int lane = 0; lane < watch.used; ++lane) {
+            CareStepper& care = watch.care[lane];
+            if (r >= 0 && !pass.care_rows.empty()) {
+                for (int k = 0; k < CARE_SERIES_COUNT; ++k) {
+                    pass.care_rows[(static_cast<std::size_t>(r) * CARE_SERIES_COUNT + k) * samples +
+                                   watch.first_sample + lane] = care.value(ALL_CARE_SERIES[k]);
+                }
+            }
+            if (watch.track_over && care.value(care_series_of(capacity.series)) > capacity.capacity)
+                watch.care_over[lane] = 1;
+            if (step >= watch.steps) continue;
+            const double y[COMPARTMENT_COUNT] = {state.y[0].lane[lane], state.y[1].lane[lane],
+                                                 state.y[2].lane[lane], state.y[3].lane[lane]};
+            care.step_with_beta(y, state.beta.lane[lane]);
         }
     }
 
@@ -270,13 +326,22 @@ bool run_ensemble(const EnsemblePlan& plan, const EnsembleSettings& settings,
     result.figures.assign(static_cast<std::size_t>(INTERVAL_FIGURE_COUNT) * samples, 0.0);
     const int rows = lane_steps(result.central) + 1;
     const long long blocks = (samples + BLOCK_SAMPLES - 1) / BLOCK_SAMPLES;
-    const std::size_t row_bytes = static_cast<std::size_t>(samples) * COMPARTMENT_COUNT * 8;
+    const int series_per_row =
+        COMPARTMENT_COUNT + (settings.bands && plan.care.enabled ? CARE_SERIES_COUNT : 0);
+    const std::size_t row_bytes = static_cast<std::size_t>(samples) * series_per_row * 8;
     const int window =
         settings.bands
             ? static_cast<int>(std::clamp<std::size_t>(settings.band_memory / row_bytes, 1, rows))
             : 0;
+    result.has_care_bands = settings.bands && plan.care.enabled;
+    result.has_capacity = plan.capacity.set;
+    std::vector<unsigned char> over(plan.capacity.set ? samples : 0, 0);
     if (settings.bands) {
         result.band_compartments = settings.band_compartments;
+        if (result.has_care_bands) {
+            result.care_band.assign(
+                static_cast<std::size_t>(rows) * CARE_SERIES_COUNT * BAND_LEVEL_COUNT, 0.0);
+        }
         result.rows = rows;
         result.t.assign(rows, 0.0);
         result.band.assign(static_cast<std::size_t>(rows) * COMPARTMENT_COUNT * BAND_LEVEL_COUNT,
@@ -286,8 +351,13 @@ bool run_ensemble(const EnsemblePlan& plan, const EnsembleSettings& settings,
         const int in_window = settings.bands ? std::min(window, rows - row0) : 0;
         EnsemblePass pass(plan, result, row0, in_window);
         pass.keep_figures = row0 == 0;
+        pass.over = &over;
         pass.refused.resize(blocks);
         pass.rows.assign(static_cast<std::size_t>(in_window) * COMPARTMENT_COUNT * samples, 0.0);
+        if (result.has_care_bands) {
+            pass.care_rows.assign(static_cast<std::size_t>(in_window) * CARE_SERIES_COUNT * samples,
+                                  0.0);
+        }
         settings.runner(blocks, [&pass](long long block) { pass.work(block); });
         for (const std::optional<ScenarioRefusal>& block_refusal : pass.refused) {
             if (!block_refusal) continue;
@@ -308,10 +378,26 @@ bool run_ensemble(const EnsemblePlan& plan, const EnsembleSettings& settings,
                 order_statistics(values, BAND_LEVELS,
                                  std::span<double>(&result.band[out], BAND_LEVEL_COUNT), keys);
             }
+            if (!result.has_care_bands) return;
+            for (int k = 0; k < CARE_SERIES_COUNT; ++k) {
+                const std::size_t cell = static_cast<std::size_t>(r) * CARE_SERIES_COUNT + k;
+                const std::span<double> values(&pass.care_rows[cell * samples], samples);
+                const std::size_t out =
+                    ((static_cast<std::size_t>(row0 + r)) * CARE_SERIES_COUNT + k) *
+                    BAND_LEVEL_COUNT;
+                order_statistics(values, BAND_LEVELS,
+                                 std::span<double>(&result.care_band[out], BAND_LEVEL_COUNT), keys);
+            }
         });
         if (!settings.bands) break;
     }
 
+    if (result.has_capacity) {
+        long long above = 0;
+        for (unsigned char sample_over : over)
+            above += sample_over;
+        result.over_capacity = static_cast<double>(above) / static_cast<double>(samples);
+    }
     result.intervals.assign(static_cast<std::size_t>(INTERVAL_FIGURE_COUNT) * INTERVAL_LEVEL_COUNT,
                             0.0);
     std::vector<std::uint64_t> keys;
@@ -337,6 +423,12 @@ std::string bands_csv_text(const EnsembleResult& result) {
         for (const char* level : BAND_LEVEL_NAMES)
             text += std::string(",") + COMPARTMENT_LETTERS[c] + "_" + level;
     }
+    if (result.has_care_bands) {
+        for (const char* series : CARE_SERIES_NAMES) {
+            for (const char* level : BAND_LEVEL_NAMES)
+                text += std::string(",") + series + "_" + level;
+        }
+    }
     text += '\n';
     for (int r = 0; r < result.rows; ++r) {
         text += std::to_string(r);
@@ -347,6 +439,14 @@ std::string bands_csv_text(const EnsembleResult& result) {
             for (int l = 0; l < BAND_LEVEL_COUNT; ++l) {
                 text += ',';
                 append_shortest(text, result.band_value(r, c, l));
+            }
+        }
+        if (result.has_care_bands) {
+            for (CareSeries series : ALL_CARE_SERIES) {
+                for (int l = 0; l < BAND_LEVEL_COUNT; ++l) {
+                    text += ',';
+                    append_shortest(text, result.care_band_value(r, series, l));
+                }
             }
         }
         text += '\n';

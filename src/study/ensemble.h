@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/capacity.h"
 #include "analysis/run_summary.h"
 #include "study/parameter_range.h"
 #include "study/sample_sequence.h"
@@ -51,6 +52,11 @@ struct EnsemblePlan {
     InterventionMode mode = MODE_NO_INTERVENTION;
     std::vector<ParameterRange> ranges;
     long long samples = DEFAULT_ENSEMBLE_SAMPLES;
+    // The care layer's fields of every sample (not ranged); with care.enabled
+    // the bands of its series come with the compartments'.
+    CareParameters care;
+    // With capacity.set: the share of samples whose series goes over it.
+    CapacitySetting capacity;
 };
 
 // Sets up scenarios of a plan with the ranged fields at given values, through
@@ -102,6 +108,20 @@ struct EnsembleResult {
     double interval(int figure, int level) const {
         return intervals[static_cast<std::size_t>(figure) * INTERVAL_LEVEL_COUNT + level];
     }
+    // With bands and the care layer on: care_band[(r * 3 + k) * BAND_LEVEL_COUNT + l]
+    // of CareSeries k.
+    bool has_care_bands = false;
+    std::vector<double> care_band;
+    double care_band_value(int row, CareSeries series, int level) const {
+        return care_band[(static_cast<std::size_t>(row) * CARE_SERIES_COUNT +
+                          static_cast<int>(series)) *
+                             BAND_LEVEL_COUNT +
+                         level];
+    }
+    // With a capacity: the share of samples whose series lies above it
+    // (strictly) in some row, as the single run's first day over says.
+    bool has_capacity = false;
+    double over_capacity = 0.0;
     // The share of samples whose figure lies above a limit (a capacity).
     double share_above(int figure, double limit) const;
 };
@@ -124,6 +144,11 @@ bool run_ensemble(const EnsemblePlan& plan, const EnsembleSettings& settings,
 // The bands as CSV: step, t, then S_p5 ... R_p95 (the compartments computed),
 // every number its shortest text.
 std::string bands_csv_text(const EnsembleResult& result);
+
+// The summary column of the share over the capacity, and the share as a
+// reader sees it: "12.5 % of samples".
+inline constexpr const char* OVER_CAPACITY_COLUMN = "p_over_capacity";
+std::string over_capacity_text(const EnsembleResult& result);
 
 // Checks that the dialogs take each range's ends (and mode) as typed; false
 // with the field refusal.

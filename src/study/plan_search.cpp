@@ -35,9 +35,13 @@ double value_of(const PlanAxis& axis, long index) {
     return static_cast<double>(index) / axis.denominator;
 }
 
-double series_peak(const RunFigures& figures, const CapacitySetting&) {
-    // The lanes keep the infectious peak, the series of every capacity so far.
-    return figures.peak_infectious;
+// The peak of the capacity's series: the lanes keep the infectious peak; a
+// care series is integrated once more per plan, by the single run's loop, so
+// every plan's peak is its single run's to the bit.
+double series_peak(const ScenarioInputs& scenario, const RunFigures& figures,
+                   const CapacitySetting& capacity) {
+    if (!capacity_on_care(capacity.series)) return figures.peak_infectious;
+    return integrate_against_capacity(scenario, capacity).capacity.peak;
 }
 
 class Search {
@@ -154,7 +158,7 @@ private:
             outcome.scenario = scenarios[k];
             outcome.figures = figures[k];
             outcome.days_reduced = figures[k].steps_reduced * dt;
-            outcome.peak = series_peak(figures[k], capacity_);
+            outcome.peak = series_peak(scenarios[k], figures[k], capacity_);
             outcome.ended = !still_running(figures[k]) && figures[k].first_non_finite_row < 0;
             outcome.meets = outcome.ended && outcome.peak <= capacity;
             outcomes_.push_back(outcome);
@@ -232,8 +236,11 @@ PlanSpace default_plan_space(PlanKind kind, const ScenarioInputs& base,
         space.axes[1] = {"length", DAY_DENOMINATOR, 1.0, t_max};
         space.axes[2] = {"reduction", FRACTION_DENOMINATOR, 0.1, 0.9};
     } else {
-        // Thresholds above the capacity cannot keep the series under it.
-        const double top = capacity.set && capacity.capacity > 1.0 ? capacity.capacity : 1000.0;
+        // Thresholds above the capacity cannot keep the infectious under it
+        // (the thresholds are on I, so a care series' capacity says nothing).
+        const bool on_infectious = !capacity_on_care(capacity.series);
+        const double top =
+            on_infectious && capacity.set && capacity.capacity > 1.0 ? capacity.capacity : 1000.0;
         space.axes[0] = {"on", PERSON_DENOMINATOR, 1.0, top};
         space.axes[1] = {"off", PERSON_DENOMINATOR, 0.0, top};
         space.axes[2] = {"reduction", FRACTION_DENOMINATOR, 0.1, 0.9};

@@ -35,6 +35,7 @@ struct Page {
     std::vector<TypedField> typed;
     // The care layer's fields as typed (and "care" = 0 or 1), in order.
     std::vector<std::pair<std::string, std::string>> care_typed;
+    std::string capacity_typed;  // the capacity's field as typed (empty: off)
     InterventionMode mode = MODE_NO_INTERVENTION;
     Records records;
     SeriesColours colours;
@@ -112,6 +113,7 @@ EMSCRIPTEN_KEEPALIVE Page* page_create() {
 EMSCRIPTEN_KEEPALIVE void page_clear_fields(Page* page) {
     page->typed.clear();
     page->care_typed.clear();
+    page->capacity_typed.clear();
 }
 
 // Every field the dialogs edit, grouped as the page shows them, as JSON:
@@ -129,7 +131,9 @@ EMSCRIPTEN_KEEPALIVE const char* page_fields(Page* page) {
         if (group.care) json += ",\"care\":true";
         json += ",\"fields\":[";
         for (const ExplorerField& field : fields) {
-            if (field.dialog != group.dialog || field.care != group.care) continue;
+            if (field.dialog != group.dialog || field.care != group.care ||
+                field.capacity != group.capacity)
+                continue;
             if (json.back() != '[') json += ',';
             json += "{\"name\":";
             append_json(json, field.field->name);
@@ -163,6 +167,10 @@ EMSCRIPTEN_KEEPALIVE const char* page_fields(Page* page) {
 // dialog has a field of that name. The text is kept whole, however long: the
 // run refuses a text longer than a field holds rather than cutting it.
 EMSCRIPTEN_KEEPALIVE int page_set_field(Page* page, const char* name, const char* text) {
+    if (std::string_view(name) == capacity_slider_field().name) {
+        page->capacity_typed = text;
+        return 1;
+    }
     if (std::string_view(name) == CARE_SWITCH_NAME || find_care_field(name) != nullptr) {
         for (auto& typed : page->care_typed) {
             if (typed.first == name) {
@@ -229,6 +237,10 @@ EMSCRIPTEN_KEEPALIVE int page_run(Page* page, int mode) {
         if (!care_switch) records.care.enabled = true;
     }
     page->explorer.view.care_curves = records.care.enabled;
+    std::string capacity_refusal;
+    if (!apply_capacity_text(records, page->capacity_typed, capacity_refusal))
+        return refuse(
+            "capacity=" + shown_text(page->capacity_typed) + " refused: " + capacity_refusal, 1);
     if (!run_inputs_acceptable(records, mode)) return refuse(run_failure_text(RUN_REFUSED), 2);
     page->mode = mode;
     records.mode = mode;

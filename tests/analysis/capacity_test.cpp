@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "support/test_support.h"
@@ -52,6 +53,34 @@ TEST(Capacity, FiguresAgreeWithTheResultTable) {
             const CapacityFigures from_rows = capacity_figures_of_rows(rows, 0.5, setting);
             EXPECT_EQ(from_rows.steps_over, over);
             EXPECT_EQ(from_rows.person_days_over, got.person_days_over);
+        }
+    }
+}
+
+// On a care series, the figures are those of the care layer's own table of
+// the run, and the run's own figures are untouched.
+TEST(Capacity, CareSeriesFiguresAgreeWithTheCareTable) {
+    for (InterventionMode mode : {MODE_NO_INTERVENTION, MODE_INTERMITTENT}) {
+        ScenarioInputs inputs;
+        inputs.mode = mode;
+        inputs.care.hospital_fraction = 0.05;
+        inputs.care.icu_stay = 7.5;
+        const CareRun care = integrate_care(inputs);
+        for (CapacitySeries series : {CapacitySeries::Hospital, CapacitySeries::IntensiveCare}) {
+            const std::vector<double>& values = care.series(care_series_of(series));
+            const double peak = *std::max_element(values.begin(), values.end());
+            for (double capacity : {0.0, peak / 3.0, peak, 2.0 * peak}) {
+                const RunAgainstCapacity run =
+                    integrate_against_capacity(inputs, {true, capacity, series});
+                const CapacityFigures table = capacity_figures_of_values(values, 0.25, capacity);
+                EXPECT_EQ(run.capacity.peak, peak);
+                EXPECT_EQ(run.capacity.peak_row, table.peak_row);
+                EXPECT_EQ(run.capacity.first_over_row, table.first_over_row);
+                EXPECT_EQ(run.capacity.steps_over, table.steps_over);
+                EXPECT_EQ(run.capacity.person_days_over, table.person_days_over);
+                EXPECT_EQ(run.figures.final_S, integrate_run_figures(inputs).final_S);
+                EXPECT_EQ(table.first_over_row < 0, !(peak > capacity));
+            }
         }
     }
 }

@@ -403,7 +403,18 @@ TEST_F(BatchTool, CareLayerSummaryFollowsItsRowsAndLeavesTheTraceAlone) {
               std::string::npos)
         << refused.err;
     EXPECT_FALSE(std::filesystem::exists(file("refused.csv")));
-    EXPECT_EQ(run("--care=c.csv --range=R_0=2:3").status, 2);
+
+    // Over ranges: the care layer's bands, and the share over a capacity.
+    const Outcome ranged =
+        run("--care=c.csv --range=R_0=2:3 --samples=40 --capacity=20 --capacity-series=hospital "
+            "--summary=ranged.csv --bands=bands.csv");
+    ASSERT_EQ(ranged.status, 0) << ranged.err;
+    const std::string header = split_lines(read_text(file("ranged.csv")))[0];
+    EXPECT_NE(header.find(",capacity_peak,"), std::string::npos);
+    EXPECT_EQ(header.substr(header.rfind(',')), ",p_over_capacity");
+    EXPECT_NE(split_lines(read_text(file("bands.csv")))[0].find(",R_p95,hospital_p5,"),
+              std::string::npos);
+    EXPECT_EQ(run("--range=R_0=2:3 --capacity=20 --find-plan=one-time").status, 2);
 }
 
 }  // namespace

@@ -78,6 +78,11 @@ TEST_F(PlanSearchTool, RowsAreTheirPlansRunAlone) {
     expect_rows_of_single_runs(
         "--R_0=2.2 --T_max=300 --capacity=250 --find-plan=one-time --search=reduction=0.4:0.8",
         one_time, 9);
+    // Held on the hospital series, with a care field given: the rows gain the care columns.
+    expect_rows_of_single_runs(
+        "--hospital_stay=6 --capacity=4 --capacity-series=hospital --find-plan=intermittent "
+        "--search=on=10:200 --search=off=0:100 --search=reduction=0.7:0.9",
+        intermittent, 3);
 
     // A scenario file's capacity is the search's limit; without one there is none.
     EXPECT_EQ(run("--find-plan=one-time --output=none.csv"), 2);

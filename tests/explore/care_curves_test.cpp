@@ -93,7 +93,8 @@ TEST(CareCurves, TheViewItemTurnsTheLayerOnAndShowsOrHidesItsCurves) {
 // panel shows them only while the layer is on.
 TEST(CareCurves, SlidersSetTheFieldsAsTypedAndShowWhileOn) {
     auto records = default_records();
-    EXPECT_EQ(sliders_shown(*records).size(), sliders_for_mode(MODE_NO_INTERVENTION).size());
+    // The capacity's slider comes last, always.
+    EXPECT_EQ(sliders_shown(*records).size(), sliders_for_mode(MODE_NO_INTERVENTION).size() + 1);
     for (const SliderField& slider : care_slider_fields()) {
         ASSERT_NE(field_help(slider.name), nullptr) << slider.name;
         const double value = slider_value_at(slider, slider_positions(slider) / 3);
@@ -110,7 +111,7 @@ TEST(CareCurves, SlidersSetTheFieldsAsTypedAndShowWhileOn) {
     records->care.enabled = true;
     records->mode = MODE_INTERMITTENT;
     EXPECT_EQ(sliders_shown(*records).size(),
-              sliders_for_mode(MODE_INTERMITTENT).size() + care_slider_fields().size());
+              sliders_for_mode(MODE_INTERMITTENT).size() + care_slider_fields().size() + 1);
 }
 
 }  // namespace

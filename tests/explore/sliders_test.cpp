@@ -1,6 +1,7 @@
 // The sliders against the dialogs, and a drag's run against the traced one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -10,6 +11,7 @@
 #include "explore/field_help.h"
 #include "explore/sliders.h"
 #include "explore_test_support.h"
+#include "shell/scenario_document.h"
 #include "text/shortest.h"
 
 namespace morbilex::testing {
@@ -48,6 +50,37 @@ TEST(Sliders, SetTheFieldsExactlyAsTheirDialogsDo) {
         for (const FieldSpec& field : dialog_table(kind).fields)
             EXPECT_NE(field_help(field.name), nullptr) << field.name;
     }
+}
+
+// The capacity is the field table's last field, off by default: its slider
+// and its typed text set it as a scenario file's line does, 0 or empty turn
+// it off, and a refused text leaves it alone.
+TEST(Sliders, CapacityFieldIsOffByDefaultAndSetsAsAFileLine) {
+    const std::vector<ExplorerField> fields = explorer_fields();
+    ASSERT_TRUE(fields.back().capacity);
+    EXPECT_EQ(fields.back().default_text, "");
+    EXPECT_EQ(std::count_if(fields.begin(), fields.end(),
+                            [](const ExplorerField& field) { return field.capacity; }),
+              1);
+    const SliderField& slider = capacity_slider_field();
+    EXPECT_EQ(fields.back().slider, &slider);
+    auto records = default_records();
+    EXPECT_EQ(slider_value(*records, slider), 0.0);
+    ASSERT_TRUE(apply_slider_value(*records, slider, slider_value_at(slider, 61)));
+    auto typed = default_records();
+    InterventionMode mode = MODE_NOTHING_CALCULATED;
+    std::string error;
+    ASSERT_TRUE(read_scenario_document("capacity = 305\n", *typed, mode, error)) << error;
+    EXPECT_TRUE(records->capacity.set);
+    EXPECT_EQ(records->capacity.capacity, typed->capacity.capacity);
+    EXPECT_FALSE(apply_capacity_text(*records, "lots", error));
+    EXPECT_EQ(records->capacity.capacity, 305.0);
+    ASSERT_TRUE(apply_slider_value(*records, slider, 0.0));
+    EXPECT_FALSE(records->capacity.set);
+    ASSERT_TRUE(apply_capacity_text(*records, "12.5", error));
+    EXPECT_EQ(slider_value(*records, slider), 12.5);
+    ASSERT_TRUE(apply_capacity_text(*records, "", error));
+    EXPECT_FALSE(records->capacity.set);
 }
 
 TEST(Sliders, DraggingRunsWithoutTraceAndReleaseWritesIt) {

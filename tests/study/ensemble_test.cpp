@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/care_layer.h"
 #include "model/run_loop.h"
 #include "shell/scenario_document.h"
 #include "study/scenario_ranges.h"
@@ -123,6 +124,74 @@ TEST(Ensemble, BandsAreSortedSingleRuns) {
             }
         }
     }
+}
+
+// The care layer's bands are its sorted single runs, rows as the run loop
+// gives them, and the share over a capacity counts the single runs that go
+// over it, on a care series and on the infectious.
+TEST(Ensemble, CareBandsAndShareOverCapacityAreSingleRuns) {
+    EnsemblePlan plan;
+    plan.mode = MODE_INTERMITTENT;
+    plan.ranges = {range_of("R_0=1.8:3.2"), range_of("On_threshold=20:80")};
+    plan.samples = 70;
+    plan.care.enabled = true;
+    plan.care.hospital_fraction = 0.06;
+    plan.capacity = {true, 5.0, CapacitySeries::Hospital};
+    EnsembleResult whole, windowed;
+    ScenarioRefusal refused;
+    ASSERT_TRUE(run_ensemble(plan, EnsembleSettings{}, whole, refused));
+    EnsembleSettings small;
+    small.band_memory = 5 * 70 * (COMPARTMENT_COUNT + CARE_SERIES_COUNT) * 8;
+    small.runner = on_two_threads;
+    ASSERT_TRUE(run_ensemble(plan, small, windowed, refused));
+    EXPECT_EQ(whole.care_band, windowed.care_band);
+    EXPECT_EQ(whole.over_capacity, windowed.over_capacity);
+
+    std::vector<CareRun> runs;
+    int over_hospital = 0, over_infectious = 0;
+    const SampleSequence sequence(2);
+    std::vector<double> unit(2);
+    for (long long i = 0; i < plan.samples; ++i) {
+        sequence.point(i, unit);
+        ScenarioInputs inputs;
+        static_cast<Scenario&>(inputs) =
+            typed_records({{"R_0", plan.ranges[0].value_at(unit[0])},
+                           {"On_threshold", plan.ranges[1].value_at(unit[1])}});
+        inputs.mode = plan.mode;
+        inputs.care = plan.care;
+        runs.push_back(integrate_care(inputs));
+        over_hospital +=
+            integrate_against_capacity(inputs, plan.capacity).capacity.first_over_row >= 0;
+        over_infectious +=
+            integrate_against_capacity(inputs, {true, 60.0, CapacitySeries::Infectious})
+                .capacity.first_over_row >= 0;
+    }
+    ASSERT_TRUE(whole.has_care_bands);
+    ASSERT_EQ(whole.rows, runs[0].rows());
+    std::vector<double> values(plan.samples);
+    for (int r = 0; r < whole.rows; ++r) {
+        for (CareSeries series : ALL_CARE_SERIES) {
+            for (long long i = 0; i < plan.samples; ++i)
+                values[i] = runs[i].series(series)[r];
+            std::sort(values.begin(), values.end());
+            for (int l = 0; l < BAND_LEVEL_COUNT; ++l) {
+                const auto rank = static_cast<std::size_t>(std::ceil(BAND_LEVELS[l] * 70)) - 1;
+                ASSERT_TRUE(same_bits(whole.care_band_value(r, series, l), values[rank]))
+                    << "row " << r << " series " << static_cast<int>(series) << " level " << l;
+            }
+        }
+    }
+    EXPECT_GT(over_hospital, 0);
+    EXPECT_LT(over_hospital, plan.samples);
+    EXPECT_EQ(whole.over_capacity, over_hospital / 70.0);
+
+    plan.capacity = {true, 60.0, CapacitySeries::Infectious};
+    EnsembleSettings no_bands;
+    no_bands.bands = false;
+    ASSERT_TRUE(run_ensemble(plan, no_bands, whole, refused));
+    EXPECT_GT(over_infectious, 0);
+    EXPECT_LT(over_infectious, plan.samples);
+    EXPECT_EQ(whole.over_capacity, over_infectious / 70.0);
 }
 
 // With R_0 alone ranged the peak grows with it: the peak's percentiles are

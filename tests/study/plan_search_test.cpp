@@ -12,10 +12,11 @@ namespace {
 // limit beats the search's best, and the best and every plan of the front
 // are what their single runs give.
 void expect_best_of_whole_grid(PlanKind kind, const PlanSpace& space, double capacity,
-                               bool some_plan_meets) {
+                               bool some_plan_meets,
+                               CapacitySeries series = CapacitySeries::Infectious) {
     ScenarioInputs base;
     base.model.n_steps = 2000;  // 500 days: time for most plans to end
-    const CapacitySetting setting{true, capacity, CapacitySeries::Infectious};
+    const CapacitySetting setting{true, capacity, series};
     const PlanSearchResult result = find_plan(base, space, setting);
     ASSERT_GT(result.runs, 0);
 
@@ -34,8 +35,10 @@ void expect_best_of_whole_grid(PlanKind kind, const PlanSpace& space, double cap
                 plan.value[2] = static_cast<double>(k) / space.axes[2].denominator;
                 if (kind == PlanKind::Intermittent && !(plan.value[1] < plan.value[0])) continue;
                 ++plans;
-                const RunFigures f = integrate_run_figures(plan_scenario(base, kind, plan));
-                if (still_running(f) || f.peak_infectious > capacity) continue;
+                const RunAgainstCapacity run =
+                    integrate_against_capacity(plan_scenario(base, kind, plan), setting);
+                const RunFigures& f = run.figures;
+                if (still_running(f) || run.capacity.peak > capacity) continue;
                 any_meets = true;
                 fewest_days = std::min(fewest_days, f.steps_reduced * base.model.dt);
             }
@@ -52,12 +55,16 @@ void expect_best_of_whole_grid(PlanKind kind, const PlanSpace& space, double cap
     ASSERT_FALSE(result.front.empty());
     EXPECT_EQ(result.front.front().plan.value[0], result.best.plan.value[0]);
     for (const PlanOutcome& outcome : result.front) {
-        const RunFigures alone = integrate_run_figures(plan_scenario(base, kind, outcome.plan));
-        EXPECT_EQ(alone.peak_infectious, outcome.peak);
+        const RunAgainstCapacity run =
+            integrate_against_capacity(plan_scenario(base, kind, outcome.plan), setting);
+        const RunFigures& alone = run.figures;
+        EXPECT_EQ(run.capacity.peak, outcome.peak);
         EXPECT_EQ(alone.steps_reduced * base.model.dt, outcome.days_reduced);
         EXPECT_EQ(still_running(alone), !outcome.ended);
     }
 }
+
+constexpr double HOSPITAL_LIMIT = 20.0;
 
 TEST(PlanSearch, BestOfSmallSpacesAgainstEveryPlan) {
     ScenarioInputs base;
@@ -68,6 +75,9 @@ TEST(PlanSearch, BestOfSmallSpacesAgainstEveryPlan) {
     ASSERT_TRUE(bound_plan_axis(one_time, "length", 44.0, 46.0, error));
     ASSERT_TRUE(bound_plan_axis(one_time, "reduction", 0.5, 0.53, error));
     expect_best_of_whole_grid(PlanKind::OneTime, one_time, 400.0, true);
+    // Held on a care series: its peaks are the care layer's.
+    expect_best_of_whole_grid(PlanKind::OneTime, one_time, HOSPITAL_LIMIT, true,
+                              CapacitySeries::Hospital);
 
     PlanSpace intermittent = default_plan_space(PlanKind::Intermittent, base, setting);
     ASSERT_TRUE(bound_plan_axis(intermittent, "on", 262.0, 266.0, error));

@@ -528,8 +528,9 @@ void explorer_view() {
               copied.rfind("R_0\t2.5\n", 0) == 0,
           "explorer: the copied figures follow the scenario's values: " + copied.substr(0, 40));
     const std::vector<HWND> sliders = children_of_class(window, "msctls_trackbar32");
-    check(sliders.size() == 6, "explorer: six sliders of the model without intervention (got " +
-                                   std::to_string(sliders.size()) + ")");
+    check(sliders.size() == 7,
+          "explorer: six sliders of the model without intervention and the capacity's (got " +
+              std::to_string(sliders.size()) + ")");
     if (!sliders.empty()) {
         // R_0 from 0.5 in steps of 0.05: position 50 is 3.00.
         SendMessageA(sliders[0], TBM_SETPOS, TRUE, 50);

@@ -231,7 +231,7 @@ bool read_capacity(const GivenOption& given, OptionTargets& into, std::string& e
 bool read_capacity_series(const GivenOption& given, OptionTargets& into, std::string& error) {
     into.analysis->capacity_series_given = true;
     if (capacity_series_of_name(given.value, into.analysis->capacity.series)) return true;
-    return refuse_option(error, given.argument, "the series is infectious");
+    return refuse_option(error, given.argument, "the series is infectious, hospital or icu");
 }
 
 bool read_find_plan(const GivenOption& given, OptionTargets& into, std::string& error) {

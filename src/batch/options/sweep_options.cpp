@@ -48,10 +48,10 @@ bool check_plan_options(const AnalysisOptions& options, std::string& error) {
         error = "--capacity: the capacity's figures are those of a single run or a plan search";
         return false;
     }
-    if (options.ensemble() && (options.find_plan || options.capacity.set)) {
+    if (options.ensemble() && options.find_plan) {
         error =
-            "--range: not with --capacity or --find-plan (an ensemble gives no capacity's "
-            "figures yet)";
+            "--range: not with --find-plan (a plan is searched for one scenario: give the "
+            "ranged fields values)";
         return false;
     }
     if (!options.find_plan) return true;
@@ -332,7 +332,10 @@ std::string analysis_usage_text() {
            "  --summary        adds the 5th, 50th and 95th percentiles of the figures\n"
            "                   (NAME_p5, NAME_p50, NAME_p95 columns in a file)\n"
            "  --bands=FILE.csv step, t and the 5/25/50/75/95th percentiles of S, E, I\n"
-           "                   and R at every step (.gz: compressed)\n"
+           "                   and R at every step (.gz: compressed); with the care\n"
+           "                   layer on, of hospital, icu and deaths too\n"
+           "  --capacity=PERSONS  with ranges: p_over_capacity, the share of samples\n"
+           "                   whose series goes over the capacity\n"
            "  --sensitivity=FILE.csv  first- and total-order Sobol indices of every\n"
            "                   figure for every ranged field, with 95 % bootstrap\n"
            "                   intervals (N = --samples, N x (fields + 2) runs)\n"
@@ -351,7 +354,9 @@ std::string analysis_usage_text() {
            "                   gains the series' peak against it, the first day over,\n"
            "                   the days and person-days over, and whether the epidemic\n"
            "                   is still running at T_max (E + I above 1 person)\n"
-           "  --capacity-series=infectious  the series held against it (default)\n"
+           "  --capacity-series=infectious|hospital|icu  the series held against it\n"
+           "                   (default infectious; hospital and icu are the care\n"
+           "                   layer's, with its fields as given or their defaults)\n"
            "  --find-plan=one-time|intermittent  the plan that keeps the series at or\n"
            "                   under the capacity, over by T_max, with the fewest days\n"
            "                   under reduction (then fewer switches, then the lower\n"

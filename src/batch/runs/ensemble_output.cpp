@@ -50,6 +50,8 @@ EnsemblePlan plan_of(const AnalysisOptions& analysis, const BatchRequest& reques
     plan.mode = request.mode;
     plan.ranges = analysis.ranges;
     plan.samples = analysis.samples > 0 ? analysis.samples : DEFAULT_ENSEMBLE_SAMPLES;
+    plan.care = request.care;
+    plan.capacity = analysis.capacity;
     return plan;
 }
 
@@ -128,11 +130,13 @@ bool run_ensemble_files(const AnalysisOptions& analysis, const BatchRequest& req
     return true;
 }
 
-std::string summary_file_text_with_intervals(const SummaryRow& row, const EnsembleResult& result,
+std::string summary_file_text_with_intervals(const RunSummary& summary,
+                                             const EnsembleResult& result,
                                              const std::string& path) {
     if (ends_with(path, ".jsonl") || ends_with(path, ".jsonl.gz")) {
-        std::string text = "{";
-        append_summary_json(text, row);
+        std::string text;
+        append_summary_json_object(text, summary);
+        text.pop_back();  // the object goes on with the intervals
         for (int f = 0; f < INTERVAL_FIGURE_COUNT; ++f) {
             for (int l = 0; l < INTERVAL_LEVEL_COUNT; ++l) {
                 text += std::string(",\"") + INTERVAL_FIGURES[f] + "_" + INTERVAL_LEVEL_NAMES[l] +
@@ -145,17 +149,26 @@ std::string summary_file_text_with_intervals(const SummaryRow& row, const Ensemb
                 }
             }
         }
+        if (result.has_capacity) {
+            text += std::string(",\"") + OVER_CAPACITY_COLUMN + "\":";
+            append_shortest(text, result.over_capacity);
+        }
         return text + "}\n";
     }
-    std::string header = summary_csv_header();
+    std::string header = summary_csv_header_of(summary);
     std::string cells;
-    append_summary_csv(cells, row);
+    append_summary_csv_row(cells, summary);
     for (int f = 0; f < INTERVAL_FIGURE_COUNT; ++f) {
         for (int l = 0; l < INTERVAL_LEVEL_COUNT; ++l) {
             header += std::string(",") + INTERVAL_FIGURES[f] + "_" + INTERVAL_LEVEL_NAMES[l];
             cells += ',';
             append_number(cells, result.interval(f, l));
         }
+    }
+    if (result.has_capacity) {
+        header += std::string(",") + OVER_CAPACITY_COLUMN;
+        cells += ',';
+        append_shortest(cells, result.over_capacity);
     }
     return header + "\n" + cells + "\n";
 }
@@ -173,6 +186,11 @@ std::string readable_intervals(const EnsembleResult& result) {
             text += (l > 0 ? " / " : "") + std::string(number);
         }
         block += text + unit_of(kind) + '\n';
+    }
+    if (result.has_capacity) {
+        std::string text = std::string("  ") + OVER_CAPACITY_COLUMN;
+        text.resize(std::max<std::size_t>(text.size() + 1, 27), ' ');
+        block += text + over_capacity_text(result) + '\n';
     }
     return block;
 }

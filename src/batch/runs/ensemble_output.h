@@ -7,6 +7,7 @@
 
 #include "analysis/run_summary.h"
 #include "batch/options/batch_request.h"
+#include "batch/runs/summary_output.h"
 #include "study/ensemble.h"
 
 namespace morbilex::batch {
@@ -25,10 +26,11 @@ struct EnsembleFiles {
 bool run_ensemble_files(const AnalysisOptions& analysis, const BatchRequest& request,
                         EnsembleFiles& files, std::string& error);
 
-// The summary file's text with the interval columns after the run's, and
-// the readable block's lines of the intervals.
-std::string summary_file_text_with_intervals(const SummaryRow& row, const EnsembleResult& result,
-                                             const std::string& path);
+// The summary file's text with the interval columns after the run's (and
+// p_over_capacity after them with a capacity), and the readable block's
+// lines of the intervals.
+std::string summary_file_text_with_intervals(const RunSummary& summary,
+                                             const EnsembleResult& result, const std::string& path);
 std::string readable_intervals(const EnsembleResult& result);
 
 }  // namespace morbilex::batch

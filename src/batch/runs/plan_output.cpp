@@ -5,7 +5,9 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/care_layer.h"
 #include "analysis/refusal_text.h"
+#include "analysis/scenario_setup.h"
 #include "batch/options/batch_options.h"
 #include "batch/options/job_count.h"
 #include "batch/posix/output_file.h"
@@ -98,6 +100,8 @@ int run_plan_search(const AnalysisOptions& options, const BatchRequest& request,
     }
     const PlanKind kind = options.plan_kind;
     const InterventionMode mode = kind == PlanKind::OneTime ? MODE_ONE_TIME : MODE_INTERMITTENT;
+    // The care fields hold for a care series' capacity and the rows' care columns.
+    records->care = request.care;
     if (!run_inputs_acceptable(*records, mode)) {
         error = run_failure_text(RUN_REFUSED);
         return EXIT_FAILED;
@@ -128,7 +132,13 @@ int run_plan_search(const AnalysisOptions& options, const BatchRequest& request,
             error = single_run_refusal_text(refused_field(refused, typed, 0));
             return EXIT_FAILED;
         }
-        const RunSummary summary = run_summary_of(*plan_records, mode, options.capacity);
+        plan_records->care = request.care;
+        RunSummary summary = run_summary_of(*plan_records, mode, options.capacity);
+        if (request.care.enabled) {
+            summary.has_care = true;
+            summary.care = summarise_care(
+                care_figures(integrate_care(scenario_inputs_of(*plan_records, mode))));
+        }
         if (json) {
             append_summary_json_object(text, summary);
         } else {
