@@ -177,8 +177,9 @@ HWND make_child(HWND parent, const char* window_class, const char* text, DWORD s
 
 void destroy_sliders(MainWindowState& state) {
     for (const SliderControls& slider : state.sliders) {
-        for (HWND control : {slider.label, slider.trackbar, slider.value, slider.range, slider.low,
-                             slider.low_value, slider.high, slider.high_value}) {
+        for (HWND control :
+             {slider.label, slider.trackbar, slider.value, slider.range, slider.no_range,
+              slider.low, slider.low_value, slider.high, slider.high_value}) {
             if (control != nullptr) DestroyWindow(control);
         }
     }
@@ -232,8 +233,10 @@ void make_range_controls(HWND window, MainWindowState& state, SliderControls& co
     set_accessible_name(controls.high, label + " range, high end");
     add_tooltip(state.tooltip, window, controls.low, "The range's low end");
     add_tooltip(state.tooltip, window, controls.high, "The range's high end");
-    controls.low_value = make_child(window, "Static", "", WS_VISIBLE | SS_RIGHT, -1);
-    controls.high_value = make_child(window, "Static", "", WS_VISIBLE | SS_RIGHT, -1);
+    controls.low_value =
+        make_child(window, "Static", "", WS_VISIBLE | SS_RIGHT | SS_CENTERIMAGE, -1);
+    controls.high_value =
+        make_child(window, "Static", "", WS_VISIBLE | SS_RIGHT | SS_CENTERIMAGE, -1);
     const bool on = has_range(state, controls);
     SendMessageA(controls.range, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
     show_range_ends(state, controls);
@@ -250,7 +253,10 @@ void make_sliders(HWND window, MainWindowState& state, const Records& records) {
         controls.value = make_child(window, "Static", "", WS_VISIBLE | SS_RIGHT, -1);
         set_accessible_name(controls.trackbar, field->label);
         add_tooltip(state.tooltip, window, controls.trackbar, field_tip(field->name));
-        if (rangeable_field(field->name)) make_range_controls(window, state, controls);
+        if (rangeable_field(field->name))
+            make_range_controls(window, state, controls);
+        else
+            controls.no_range = make_child(window, "Static", "", WS_VISIBLE, -1);
         state.sliders.push_back(controls);
     }
     state.sliders_mode = std::max(records.mode, MODE_NO_INTERVENTION);
@@ -378,7 +384,8 @@ void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& 
     ShowWindow(state.figures, shown ? SW_SHOWNA : SW_HIDE);
     ShowWindow(state.figures_title, shown ? SW_SHOWNA : SW_HIDE);
     for (const SliderControls& slider : state.sliders) {
-        for (HWND control : {slider.label, slider.trackbar, slider.value, slider.range})
+        for (HWND control :
+             {slider.label, slider.trackbar, slider.value, slider.range, slider.no_range})
             if (control != nullptr) ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
         const bool ends = shown && has_range(state, slider);
         for (HWND control : {slider.low, slider.low_value, slider.high, slider.high_value})
@@ -419,8 +426,9 @@ void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& 
         if (label_rows) {
             MoveWindow(slider.label, left, y, width - values_width, text_row, TRUE);
             MoveWindow(slider.value, value_left, y, value_width, text_row, TRUE);
-            if (slider.range != nullptr)
-                MoveWindow(slider.range, left + width - button, y, button, text_row, TRUE);
+            for (HWND beside : {slider.range, slider.no_range})
+                if (beside != nullptr)
+                    MoveWindow(beside, left + width - button, y, button, text_row, TRUE);
             MoveWindow(slider.trackbar, left, y + text_row, width, row, TRUE);
         } else {
             MoveWindow(slider.label, left, y + label_offset, label_width, row - label_offset, TRUE);
@@ -430,17 +438,18 @@ void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& 
                        TRUE);
             if (slider.range != nullptr)
                 MoveWindow(slider.range, left + width - button, y + 2, button, row - 4, TRUE);
+            if (slider.no_range != nullptr)
+                MoveWindow(slider.no_range, left + width - button, y, button, row, TRUE);
         }
         y += slider_height;
         if (has_range(state, slider)) {
-            // The ends under the slider's trackbar, their values under its value.
+            // The ends under the slider's trackbar, their values at the right.
             const int track_left = label_rows ? left : left + label_width;
             const int track_width = value_left - track_left;
             for (const auto& [end, end_value] :
                  {std::pair{slider.low, slider.low_value}, {slider.high, slider.high_value}}) {
                 MoveWindow(end, track_left, y, track_width, row, TRUE);
-                MoveWindow(end_value, value_left, y + label_offset, value_width, row - label_offset,
-                           TRUE);
+                MoveWindow(end_value, value_left, y, values_width, row, TRUE);
                 y += row;
             }
         }

@@ -22,7 +22,8 @@ struct SliderControls {
     HWND value;
     // A field that takes a range: the button that turns the slider into one,
     // and the range's low and high ends with their values (shown while on).
-    HWND range = nullptr;
+    HWND range = nullptr;  // else a blank where it would stand
+    HWND no_range = nullptr;
     HWND low = nullptr, low_value = nullptr;
     HWND high = nullptr, high_value = nullptr;
 };
