@@ -191,6 +191,7 @@ function scenarioParams() {
   if (!fitting()) params.set("fit", "0");
   for (const range of core.UTF8ToString(api.ranges(page)).split(" ").filter((r) => r !== "")) params.append("range", range);
   if ($("care").checked) params.set("care", "1");
+  chartOptionParams(params);
   return params;
 }
 
@@ -212,6 +213,7 @@ function restoreFromAddress() {
     $("rh-" + name).value = high;
     showRange(name, true);
   }
+  restoreChartOptions(params);
 }
 
 function showModeFieldsets() {
@@ -223,7 +225,7 @@ function showModeFieldsets() {
 function typeFields(params) {
   api.clearFields(page);
   for (const [name, value] of params) {
-    if (name === "mode" || name === "fit") continue;
+    if (name === "mode" || name === "fit" || chartOptionNames().includes(name)) continue;
     setField(name, value);
   }
 }
@@ -352,6 +354,7 @@ function update() {
   draw();
   showFigures();
   showUncertainty();
+  showCountsFigures();
   $("message").textContent = lastRun.ok ? "" : lastRun.status === OVERFLOWED ? lastRun.message : "Not run: " + lastRun.message;
   replaceAddress(params);
   showFieldsUsed();
@@ -472,7 +475,7 @@ async function openScenario(file) {
     if (line.startsWith("#") || equals < 0) continue;
     values.set(line.slice(0, equals), line.slice(equals + 3));
   }
-  const missing = [...values.keys()].filter((name) => name !== "mode" && !FIELD_NAMES.includes(name));
+  const missing = [...values.keys()].filter((name) => name !== "mode" && !FIELD_NAMES.includes(name) && !countsLinkNames().includes(name));
   if (missing.length) {
     showFileStatus(`${file.name} not opened: this page has no field ${missing.join(", ")}`, true);
     return;
@@ -481,7 +484,9 @@ async function openScenario(file) {
   document.querySelector(`input[name="mode"][value="${m}"]`).checked = true;
   $("fit").checked = false;
   for (const name of FIELD_NAMES) setFieldText(name, values.has(name) ? values.get(name) : FIELD_DEFAULTS.get(name));
+  openedCountsLink(values);
   showFileStatus(`${file.name} opened`, false);
+  $("print-title").textContent = `Scenario: ${file.name}`;
   changed();
 }
 $("open-scenario").addEventListener("change", (event) => {
@@ -497,11 +502,16 @@ document.addEventListener("dragover", (event) => {
 document.addEventListener("dragleave", (event) => {
   if (event.relatedTarget === null) document.body.classList.remove("dropping");
 });
-document.addEventListener("drop", (event) => {
+// Dropped files: a scenario, observed counts (told apart by counts.js), or
+// both, the scenario first.
+document.addEventListener("drop", async (event) => {
   document.body.classList.remove("dropping");
   if (!event.dataTransfer.files.length) return;
   event.preventDefault();
-  openScenario(event.dataTransfer.files[0]);
+  const files = [...event.dataTransfer.files];
+  const isCounts = await Promise.all(files.map(isCountsFile));
+  for (const file of files.filter((_, k) => !isCounts[k])) await openScenario(file);
+  for (const file of files.filter((_, k) => isCounts[k])) await openCounts(file);
 });
 $("copy-link").addEventListener("click", async () => {
   try {
@@ -549,6 +559,7 @@ MorbilexCore().then((module) => {
   };
   page = api.create();
   buildFields(JSON.parse(core.UTF8ToString(api.fields(page))));
+  setupCounts();
   restoreFromAddress();
   showModeFieldsets();
   fillSweepSelects(coreText(api.columns(page)).trim().split("\n"));

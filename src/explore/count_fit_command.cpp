@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "analysis/scenario_setup.h"
+#include "explore/sliders.h"
 #include "explore/view_commands.h"
 #include "text/format.h"
 #include "text/shortest.h"
@@ -17,7 +18,6 @@ std::string number_text(double value) {
     return text;
 }
 
-constexpr const char* DEFAULT_FIT_FIELDS = "R_0,infectious_period";
 
 // The link's text of one name; empty when it has none.
 std::string link_text(const Records& records, std::string_view name) {
@@ -88,6 +88,19 @@ void set_fit_choice(Records& records, const FitChoice& choice) {
         set_link_text(records, "fit_objective", fit_objective_name(choice.objective));
 }
 
+std::string fit_field_label(const FitField& field) {
+    const std::string_view name = field.name;
+    if (name == "reporting") return "Reporting fraction";
+    for (const SliderField& slider : slider_fields())
+        if (name == slider.name) return slider.label;
+    return field.name;
+}
+
+bool fit_field_offered(const FitField& field, InterventionMode mode) {
+    return field.only_in_mode == MODE_NO_INTERVENTION ||
+           field.only_in_mode == std::max(mode, MODE_NO_INTERVENTION);
+}
+
 std::string fit_result_text(const CountFit& fit, FitObjective objective) {
     std::string text = "Fitted, with 95 % intervals:\n";
     for (const FittedField& field : fit.fields) {
@@ -99,6 +112,23 @@ std::string fit_result_text(const CountFit& fit, FitObjective objective) {
     text += "Next: a peak of " + number_text(fit.peak_infectious) + " infectious on day " +
             number_text(fit.peak_day) + ", " + number_text(fit.final_size) + " infected in all.\n";
     return text;
+}
+
+bool fit_linked_counts(const Records& records, const ObservedOverlay& observed, CountFit& fit,
+                       FitObjective& objective, std::string& problem) {
+    problem = observed.problem;
+    if (observed.counts.points.empty() && problem.empty()) {
+        problem =
+            "There are no observed counts: open a scenario that links them "
+            "(a line data = FILE.csv).";
+    }
+    FitRequest request;
+    request.objective = objective = observed.objective;
+    if (problem.empty()) fields_to_fit(observed, request, problem);
+    if (!problem.empty()) return false;
+    const InterventionMode mode = records.mode >= 0 ? records.mode : MODE_NO_INTERVENTION;
+    const CountModel start{scenario_inputs_of(records, mode), observed.observation};
+    return fit_counts(start, observed.counts, request, fit, problem);
 }
 
 void open_observed_counts(ExplorerContext& context) {
@@ -126,13 +156,7 @@ void fit_observed_counts(ExplorerContext& context) {
     FrontEnd& front_end = context.commands.front_end;
     context.explorer.sync(records);
     ObservedOverlay& observed = context.explorer.observed;
-    std::string problem = observed.problem;
-    if (observed.counts.points.empty() && problem.empty()) {
-        problem =
-            "There are no observed counts: open a scenario that links them "
-            "(a line data = FILE.csv).";
-    }
-    if (problem.empty()) {
+    if (observed.problem.empty() && !observed.counts.points.empty()) {
         FitChoice choice = fit_choice_of(records);
         const Asked asked = context.host.ask_fit_choice(choice);
         if (asked == Asked::Cancelled) return;
@@ -146,16 +170,11 @@ void fit_observed_counts(ExplorerContext& context) {
             context.explorer.sync(records);
         }
     }
-    FitRequest request;
-    request.objective = observed.objective;
-    if (problem.empty()) fields_to_fit(observed, request, problem);
     const InterventionMode mode = records.mode >= 0 ? records.mode : MODE_NO_INTERVENTION;
     CountFit fit;
-    if (problem.empty()) {
-        const CountModel start{scenario_inputs_of(records, mode), observed.observation};
-        fit_counts(start, observed.counts, request, fit, problem);
-    }
-    if (!problem.empty()) {
+    FitObjective objective = observed.objective;
+    std::string problem;
+    if (!fit_linked_counts(records, observed, fit, objective, problem)) {
         front_end.show_file_message(FIT_COUNTS_CAPTION, problem, true);
         return;
     }
@@ -180,7 +199,7 @@ void fit_observed_counts(ExplorerContext& context) {
         const ExplorerFedByRuns fed(context.commands, context.explorer);
         run_current_mode(context.commands);
     }
-    front_end.show_file_message(FIT_COUNTS_CAPTION, fit_result_text(fit, request.objective), false);
+    front_end.show_file_message(FIT_COUNTS_CAPTION, fit_result_text(fit, objective), false);
 }
 
 }  // namespace morbilex

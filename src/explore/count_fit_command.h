@@ -12,6 +12,7 @@
 namespace morbilex {
 
 struct ExplorerContext;
+struct ObservedOverlay;
 
 // What a dialog that asks the user did.
 enum class Asked { NotAsked, Chosen, Cancelled };
@@ -27,13 +28,30 @@ FitChoice fit_choice_of(const Records& records);
 // Writes the choice into the link's "fit" and "fit_objective" lines (the
 // objective's line only when it is not the default or was there already).
 void set_fit_choice(Records& records, const FitChoice& choice);
+// What a fit dialog shows for a field of fit_fields(): its slider's label
+// ("Latent period (days)"), "Reporting fraction", or the name itself.
+std::string fit_field_label(const FitField& field);
+// Whether a fit in this mode (MODE_NOTHING_CALCULATED: no intervention) may
+// vary the field: a one-time window's fields only in the one-time mode.
+bool fit_field_offered(const FitField& field, InterventionMode mode);
+// The objectives a fit dialog offers, in the order of FitObjective.
+inline constexpr const char* FIT_OBJECTIVE_LABELS[] = {"Least squares", "Poisson deviance"};
+inline constexpr const char* FIT_CHOICE_CAPTION = "Fields to Fit";
 
 inline constexpr const char* FIT_COUNTS_CAPTION = "Fit to Observed Counts";
 inline constexpr const char* OPEN_COUNTS_CAPTION = "Open Observed Counts";
+// The fields fitted when the link names none.
+inline constexpr const char* DEFAULT_FIT_FIELDS = "R_0,infectious_period";
 
 // The fields, their 95 % intervals, the objective, the RMSE and what the
 // fitted run says comes next, a line each.
 std::string fit_result_text(const CountFit& fit, FitObjective objective);
+
+// Fits the fields the counts' link names to fit (R_0 and the infectious
+// period when it names none) with its objective, the records' scenario in
+// the mode of their run; false with why there is no fit.
+bool fit_linked_counts(const Records& records, const ObservedOverlay& observed, CountFit& fit,
+                       FitObjective& objective, std::string& problem);
 
 // Links the counts file the user picks to the scenario (kept with it when it
 // is saved) and shows them; a file that cannot be read is reported, and the

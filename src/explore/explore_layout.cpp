@@ -23,8 +23,11 @@ std::size_t widest(const std::vector<AxisLabel>& labels) {
     return chars;
 }
 
+// The row of the x axis's title under its labels, in cells.
+constexpr double DAY_ROW_CELLS = 1.2;
+
 TextMargins text_margins(const AxisScale& scale, double cell, const ChartTextExtent& extent) {
-    constexpr double LINE = 1.2;  // line step per cell
+    constexpr double LINE = DAY_ROW_CELLS;  // line step per cell
     const double advance = CHAR_WIDTH_PER_CELL * cell;
     const std::vector<AxisLabel> x_labels = axis_labels(scale.xmin, scale.xmax);
     TextMargins margins;
@@ -58,6 +61,7 @@ ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, 
     ExplorerMapping mapping;
     mapping.geometry = compute_chart_geometry(copy);
     mapping.x_per_day = copy.x_per_day;
+    const ChartGeometry unfilled = mapping.geometry;
     const ChartGeometry& g = mapping.geometry;
     const double H = g.plot_height;
     // The classic margins: 0.2 H left, right and below, 0.3 H above.
@@ -67,7 +71,7 @@ ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, 
     mapping.origin_y = g.frame_top + 0.3 * H;
     mapping.valid = true;
     if (!(cell_pixels > 0.0 && cell_pixels < 1e6) || width <= 0 || height <= 0) return mapping;
-    const TextMargins text = text_margins(g.drawable ? scale : AxisScale{}, cell_pixels, extent);
+    TextMargins text = text_margins(g.drawable ? scale : AxisScale{}, cell_pixels, extent);
     const double classic = std::min(width / (2.4 * H), height / (1.5 * H));
     // The margins with the legend's column at the right (0: none), or false
     // when the frame would be too small.
@@ -134,7 +138,29 @@ ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, 
         fill_the_device(column);
         return mapping;
     }
-    if (fit(0.0)) fill_the_device(0.0);
+    // The legend over the frame: "day" left of the first x label, under the
+    // y labels, where they leave it room (with a gap and a character to
+    // spare), gives the frame the row of its own it had.
+    const std::vector<AxisLabel> x_labels = axis_labels(scale.xmin, scale.xmax);
+    const double first_chars =
+        x_labels.empty() ? 0.0 : static_cast<double>(x_labels[0].text.size());
+    const double day_room = (4.5 + first_chars / 2) * CHAR_WIDTH_PER_CELL * cell_pixels;
+    if (!fit(0.0)) return mapping;
+    fill_the_device(0.0);
+    // Only where the frame is too low for the legend's column and a row at
+    // its foot.
+    const double frame_height = H * std::min(width / mapping.extent_x, height / mapping.extent_y);
+    if (!g.drawable || text.left < day_room ||
+        frame_height >= (LEGEND_LINES + 1.5) * DAY_ROW_CELLS * cell_pixels)
+        return mapping;
+    const ExplorerMapping own_row = mapping;
+    text.bottom -= DAY_ROW_CELLS * cell_pixels;
+    plot = 2.0 * H;
+    mapping.geometry = unfilled;
+    mapping.x_per_day = copy.x_per_day;
+    if (!fit(0.0)) return own_row;
+    mapping.day_beside_labels = true;
+    fill_the_device(0.0);
     return mapping;
 }
 

@@ -31,6 +31,9 @@ struct ExplorerMapping {
     double x_per_day = 0.0;
     double extent_x = 0.0, extent_y = 0.0, origin_x = 0.0, origin_y = 0.0;
     LegendPlace legend = LegendPlace::OverFrame;
+    // With the legend over the frame, the x axis's title stands on its
+    // labels' row, left of the first, and the frame takes the row it leaves.
+    bool day_beside_labels = false;
 };
 // The chart's text beyond the classic axes': the widest y label's characters
 // when they are not the linear axis's (-1: those), the right-hand axis's

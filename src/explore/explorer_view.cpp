@@ -18,6 +18,8 @@
 #include "explore/axis_fitting.h"
 #include "explore/chart_scales.h"
 #include "explore/explore_layout.h"
+#include "explore/explorer_page.h"
+#include "explore/view_figures.h"
 #include "text/format.h"
 
 namespace morbilex {
@@ -210,7 +212,8 @@ std::vector<std::string> words_of(const std::string& text) {
 // schedule and the change from no intervention, each on one line in its
 // full or shorter wording where one fits, else wrapped, never cut short of
 // a word.
-std::vector<std::string> header_lines(const Records& records, const Explorer& explorer, int chars) {
+std::vector<std::string> header_lines(const Records& records, const Explorer& explorer, int chars,
+                                      const std::string& title) {
     const ModelParameters& m = records.model;
     // Two decimals; a value far beyond any model's (typed, or read from a
     // file) with its power of ten rather than hundreds of digits.
@@ -228,6 +231,8 @@ std::vector<std::string> header_lines(const Records& records, const Explorer& ex
     const auto add = [&lines](const std::vector<std::string>& more) {
         lines.insert(lines.end(), more.begin(), more.end());
     };
+    if (!title.empty())
+        add(fits(title) ? std::vector<std::string>{title} : wrapped(words_of(title), " ", chars));
     const std::string shorter =
         r0 + " latent " + latent + " infectious " + infectious + " T_max " + t_max;
     if (fits(shorter)) {
@@ -327,14 +332,18 @@ std::vector<AxisLabel> effective_r_labels(const ChartLook& look) {
 // own under the labels, the persons over the y labels and R_t over the
 // right-hand axis.
 void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& scale,
-                    const ChartLook& look, double x_per_day, const TextRoom& room) {
+                    const ChartLook& look, double x_per_day, const TextRoom& room,
+                    bool day_beside_labels) {
     const int tick = plot_length(g, 0.02);
     const int gap = std::max(room.cell / 5, 1);
     const int label_top = g.frame_bottom - gap;
     const std::string day = "day";
-    // Its own row under the labels, in the middle.
-    draw_fitted(surface, room, (g.frame_left + g.frame_right - room.width_of(day)) / 2,
-                label_top - g.line_step, day);
+    // Its own row under the labels, in the middle; or on their row, left of
+    // the first, after them.
+    if (!day_beside_labels) {
+        draw_fitted(surface, room, (g.frame_left + g.frame_right - room.width_of(day)) / 2,
+                    label_top - g.line_step, day);
+    }
     int free_from = INT_MIN;  // the x where the next label may start
     for (const AxisLabel& label : axis_labels(scale.xmin, scale.xmax)) {
         int x = 0;
@@ -351,6 +360,7 @@ void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& s
         draw_fitted(surface, room, left, label_top, label.text);
         free_from = left + width + room.char_width;
     }
+    if (day_beside_labels) draw_fitted(surface, room, room.left + gap, label_top, day);
     // y labels end left of the frame, centred on their values.
     int free_above = INT_MIN;  // the lowest y the next label's bottom may take
     for (const AxisLabel& label : persons_labels(look.persons)) {
@@ -613,8 +623,14 @@ void draw_peak(Surface& surface, const ChartGeometry& g, const Records& records,
     if (left == INT_MIN) return;
     // Beside the point, inside the frame and over the row where R_t's day
     // stands at its foot.
-    const int top =
+    int top =
         std::max(std::min(y + room.cell / 2, g.frame_top - size), g.frame_bottom + 2 * g.line_step);
+    // Clear of the texts in the frame: lower, down to that row; else none.
+    const int width = room.width_of(text);
+    while (!look.clear_of_texts({left, top - room.cell, left + width, top})) {
+        top -= std::max(room.cell / 4, 1);
+        if (top - room.cell < g.frame_bottom + g.line_step) return;
+    }
     draw_fitted(surface, room, left, top, text);
     look.points.insert(look.points.end(),
                        {{left, top}, {left + room.width_of(text), top - room.cell}, {x, y}});
@@ -694,6 +710,90 @@ void draw_legend_beside(Surface& surface, const ChartGeometry& g, const AxisScal
                       name_left, right, room, explorer, room.bottom);
 }
 
+// The legend over the frame in columns side by side, where its one column
+// would run past the row kept at the frame's foot (for R_t's day) and the
+// frame is wide enough for them: the rows of each column, and each column's
+// width (a gap, the line, a gap, its longest short name, a margin). No rows:
+// one column.
+struct LegendColumns {
+    int rows = 0;
+    int line_length = 0, gap = 0, margin = 0;
+    std::vector<int> widths;
+    int bottom = 0;  // the boxes' foot
+};
+LegendColumns legend_columns(const ChartGeometry& g, const std::vector<int>& lines,
+                             const TextRoom& room) {
+    LegendColumns columns;
+    const int step = g.line_step;
+    columns.margin = std::max(step / 4, 1);
+    columns.gap = plot_length(g, 0.02);
+    columns.line_length =
+        std::min(plot_length(g, 0.1), static_cast<int>(LEGEND_LINE_CELLS * room.cell));
+    const long long foot = room.cell + 2LL * std::max(room.cell / 4, 1);
+    const long long rows =
+        step > 0 ? (static_cast<long long>(g.frame_top) - g.frame_bottom - step / 4 - foot) / step
+                 : 0;
+    if (rows < 1 || static_cast<long long>(lines.size()) <= rows) return columns;
+    long long total = 0;
+    for (std::size_t first = 0; first < lines.size(); first += static_cast<std::size_t>(rows)) {
+        std::size_t longest = 0;
+        for (std::size_t n = first; n < std::min<std::size_t>(first + rows, lines.size()); ++n)
+            longest = std::max(longest, std::strlen(legend_name(lines[n], true)));
+        const long long width = 2LL * columns.gap + columns.line_length +
+                                static_cast<long long>(longest) * room.char_width + columns.margin;
+        total += width;
+        columns.widths.push_back(static_cast<int>(std::min<long long>(width, INT_MAX / 8)));
+    }
+    const long long tick = plot_length(g, 0.02) + 2;
+    if (total > static_cast<long long>(g.frame_right) - g.frame_left - 2 * tick) {
+        columns.widths.clear();
+        return columns;
+    }
+    columns.rows = static_cast<int>(rows);
+    columns.bottom = g.frame_top - step / 4 - columns.rows * step;
+    return columns;
+}
+
+// The legend in its columns along the frame's top, where the fewest curve
+// points pass under it (the right-most of equals).
+void draw_legend_in_columns(Surface& surface, const ChartGeometry& g, const ChartLook& look,
+                            const std::vector<int>& lines, const LegendColumns& columns,
+                            const TextRoom& room, Explorer& explorer) {
+    long long total = 0;
+    for (int width : columns.widths)
+        total += width;
+    const int tick = plot_length(g, 0.02) + 2;
+    const long long first = static_cast<long long>(g.frame_left) + tick;
+    const long long last = static_cast<long long>(g.frame_right) - tick - total;
+    long long left = last;
+    long long fewest = -1;
+    for (int n = 0; n <= 16; ++n) {
+        const long long candidate = last - (last - first) * n / 16;
+        long long crossing = 0;
+        for (const auto& [x, y] : look.points)
+            crossing += x >= candidate && x <= candidate + total && y >= columns.bottom;
+        if (fewest < 0 || crossing < fewest) {
+            fewest = crossing;
+            left = candidate;
+        }
+    }
+    for (std::size_t c = 0; c < columns.widths.size(); ++c) {
+        const std::size_t from = c * static_cast<std::size_t>(columns.rows);
+        const std::size_t to = std::min<std::size_t>(from + columns.rows, lines.size());
+        const std::vector<int> column(lines.begin() + from, lines.begin() + to);
+        std::string names[LEGEND_LINES];
+        for (std::size_t n = 0; n < column.size(); ++n)
+            names[n] = legend_name(column[n], true);
+        const int box_left = static_cast<int>(left);
+        const int line_left = box_left + columns.gap;
+        const int line_right = line_left + columns.line_length;
+        draw_legend_lines(surface, g, look, column, names, box_left, line_left, line_right,
+                          line_right + columns.gap, box_left + columns.widths[c], room, explorer,
+                          columns.bottom - g.line_step);
+        left += columns.widths[c];
+    }
+}
+
 // On a device too small for a column of its own, the legend stands over an
 // opaque box, so curves crossing it leave it readable; with a comparison, a
 // line for it and a swatch of the band. It stands at the frame's top right,
@@ -708,6 +808,11 @@ void draw_legend_over_frame(Surface& surface, const ChartGeometry& g, const Char
     int line_length = plot_length(g, 0.1);
     const int gap = plot_length(g, 0.02);
     const std::vector<int> lines = legend_lines(comparison, look);
+    const LegendColumns columns = legend_columns(g, lines, room);
+    if (columns.rows > 0) {
+        draw_legend_in_columns(surface, g, look, lines, columns, room, explorer);
+        return;
+    }
     const auto longest_of = [&lines](bool short_names) {
         std::size_t longest = 0;
         for (int k : lines)
@@ -816,7 +921,8 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
 // The chart of the explorer view; a picture (export or print) leaves out the
 // read-out, which belongs to the window alone.
 void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours& colours,
-                         Explorer& explorer, int width, int height, bool picture) {
+                         Explorer& explorer, int width, int height, bool picture,
+                         const std::string& title = {}) {
     ChartLook look{explorer.view,
                    view_colours(explorer.view, colours),
                    persons_axis(records.scale, explorer.view),
@@ -837,7 +943,7 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
     const double char_pixels = CHAR_WIDTH_PER_CELL * 1.02 * surface.reading_cell_height();
     const std::vector<std::string> header = header_lines(
         records, explorer,
-        char_pixels > 0.0 ? static_cast<int>(std::min(width / char_pixels, 1e6)) - 2 : 0);
+        char_pixels > 0.0 ? static_cast<int>(std::min(width / char_pixels, 1e6)) - 2 : 0, title);
     extent.header_lines = std::max(static_cast<int>(header.size()), 3);
     explorer.chart_text = extent;
     const ExplorerMapping mapping =
@@ -869,7 +975,8 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
                                             explorer.uncertainty.ensemble(), mapping.x_per_day);
             }
         }
-        draw_axis_text(surface, geometry, records.scale, look, mapping.x_per_day, room);
+        draw_axis_text(surface, geometry, records.scale, look, mapping.x_per_day, room,
+                       mapping.day_beside_labels);
         draw_frame(surface, geometry, records.scale, look);
         if (comparison) {
             Colour light[COMPARTMENT_COUNT];
@@ -880,6 +987,15 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
         }
         draw_series(surface, geometry, records, records.results, look.colours.colours,
                     mapping.x_per_day, look);
+        // A legend in columns over the frame keeps its band at the top clear.
+        if (mapping.legend == LegendPlace::OverFrame) {
+            const LegendColumns columns =
+                legend_columns(geometry, legend_lines(comparison, look), room);
+            if (columns.rows > 0) {
+                look.texts.push_back({geometry.frame_left, columns.bottom, geometry.frame_right,
+                                      geometry.frame_top});
+            }
+        }
         if (!look.r.empty())
             draw_effective_r(surface, geometry, records, mapping.x_per_day, look, room);
         draw_peak(surface, geometry, records, mapping.x_per_day, look, room);
@@ -888,8 +1004,12 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
                     mapping.legend != LegendPlace::OverFrame);
         AxisScale counts_scale = records.scale;
         counts_scale.x_per_day = mapping.x_per_day;
-        draw_observed_overlay(surface, geometry, counts_scale,
-                              overlay_contents(explorer.observed, records));
+        // The counts stand where the curves' values stand, on either scale.
+        OverlayContents counts = overlay_contents(explorer.observed, records);
+        for (auto* points : {&counts.points, &counts.series})
+            for (ChartPoint& point : *points)
+                point.persons = look.persons.place(point.persons);
+        draw_observed_overlay(surface, geometry, counts_scale, counts);
         if (explorer.view.care_curves && records.care.enabled && explorer.care() != nullptr)
             draw_care_curves(surface, geometry, records, *explorer.care(), mapping.x_per_day);
         if (mapping.legend == LegendPlace::OverFrame) {
@@ -906,50 +1026,81 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
     release_chart_font(surface, font);
 }
 
-// The figures in device pixels right of the chart, in the device default font.
-void draw_figures_beside(Surface& surface, const Explorer& explorer, int left, int width,
-                         int height) {
+// How the figures fill their box: in columns (the next begun where one
+// reaches the foot), their lines wrapped to a column's width or not.
+struct FiguresFlow {
+    int columns = 1;
+    bool wrap = false;
+};
+
+// The characters of the default font that fit across width: its cells are
+// at most 0.6 of their height wide on average.
+int figure_chars(int width, int step) {
+    return std::max(static_cast<int>(width / (0.6 * std::max(step, 1))), 8);
+}
+
+// The figures in device pixels in the box from left, top, in the device
+// default font.
+void draw_figures_beside(Surface& surface, const Records& records, const Explorer& explorer,
+                         int left, int top, int width, int height, FiguresFlow flow = {}) {
     surface.select_device_default_font();
     surface.set_isotropic_mode();
     surface.set_window_extent(width, height);
     surface.set_viewport_extent(width, height);
-    surface.set_window_origin(-left, 0);
+    surface.set_window_origin(-left, -top);
     const int step = surface.text_cell_height() + 2;
     if (step <= 2) return;
+    const int column_width = width / std::max(flow.columns, 1);
+    int x = 0;
     int y = step;
+    // A row down, or the top of the next column past the foot.
+    const auto advance = [&](int by) {
+        y += by;
+        if (y + step > height && x + 2 * column_width <= width) {
+            x += column_width;
+            y = step;
+        }
+    };
+    const auto text = [&](const std::string& line) {
+        const std::vector<std::string> pieces =
+            flow.wrap ? wrapped(words_of(line), " ", figure_chars(column_width - 8, step))
+                      : std::vector<std::string>{line};
+        for (std::size_t n = 0; n < pieces.size(); ++n) {
+            draw_text(surface, x, y, (n > 0 ? "  " : "") + pieces[n]);
+            if (n + 1 < pieces.size()) advance(step);
+        }
+    };
     const ViewFigures& figures = explorer.figures();
-    draw_text(surface, 0, y,
-              figures.has_baseline ? "Figures, and without intervention" : "Figures of the run");
-    y += step + step / 2;
+    text(figures.has_baseline ? "Figures, and without intervention" : "Figures of the run");
+    advance(step + step / 2);
     for (const std::string& note : figure_notes(figures)) {
-        draw_text(surface, 0, y, note);
-        y += step;
+        text(note);
+        advance(step);
     }
-    for (const FigureLine& line : figure_lines(figures)) {
-        draw_text(surface, 0, y, std::string(line.label) + ": " + line.value);
-        y += step;
+    for (const FigureLine& line : view_figure_lines(records, explorer)) {
+        text(std::string(line.label) + ": " + line.value);
+        advance(step);
         if (figures.has_baseline && !line.baseline.empty()) {
             // The unit is the line's above.
             std::string compared = "  without: " + line.baseline.substr(0, line.baseline.find(' '));
             if (!line.difference.empty()) compared += " (" + line.difference + ")";
-            draw_text(surface, 0, y, compared);
-            y += step;
+            text(compared);
+            advance(step);
         }
         if (y > height) break;
     }
     const ExplorerUncertainty& uncertainty = explorer.uncertainty;
     if (!uncertainty.available()) return;
-    y += step / 2;
-    draw_text(surface, 0, y,
-              "Over the ranges (" + std::to_string(uncertainty.ensemble().samples) +
-                  " samples, 5th to 95th percentile)");
-    y += step;
+    advance(step / 2);
+    text("Over the ranges (" + std::to_string(uncertainty.ensemble().samples) +
+         " samples, 5th to 95th percentile)");
+    advance(step);
     for (const std::string& line : interval_lines(uncertainty.ensemble())) {
-        draw_text(surface, 0, y, line);
-        y += step;
+        text(line);
+        advance(step);
     }
-    draw_tornado(surface, uncertainty.tornado(), uncertainty.ranges, 0, y + step / 2, width - 8,
-                 step);
+    draw_tornado(surface, uncertainty.tornado(), uncertainty.ranges, x, y + step / 2,
+                 column_width - 8, step);
 }
 
 }  // namespace
@@ -993,7 +1144,51 @@ void paint_explorer_view(Surface& surface, Records& records, const SeriesColours
     const int chart_width = explorer_chart_width(width, with_figures);
     draw_explorer_chart(surface, records, colours, explorer, chart_width, height, with_figures);
     if (with_figures)
-        draw_figures_beside(surface, explorer, chart_width + 8, width - chart_width - 8, height);
+        draw_figures_beside(surface, records, explorer, chart_width + 8, 0, width - chart_width - 8,
+                            height);
+}
+
+void paint_explorer_page(Surface& surface, Records& records, const SeriesColours& colours,
+                         Explorer& explorer, int width, int height) {
+    if (explorer.view.classic || records.mode < 0) {
+        paint_view(surface, records, colours, width, height);
+        return;
+    }
+    explorer.sync(records);
+    explorer.uncertainty.sync(records);
+    // The rows of the figures as draw_figures_beside sets them, wrapped in
+    // columns of the page's width of figures.
+    surface.select_device_default_font();
+    surface.set_isotropic_mode();
+    surface.set_window_extent(std::max(width, 1), std::max(height, 1));
+    surface.set_viewport_extent(std::max(width, 1), std::max(height, 1));
+    surface.set_window_origin(0, 0);
+    const int row = surface.text_cell_height() + 2;
+    const auto rows_of = [](const std::string& text) {
+        return static_cast<int>(
+            std::max<std::size_t>(wrapped(words_of(text), " ", FIGURE_COLUMN_CHARS).size(), 1));
+    };
+    const ViewFigures& figures = explorer.figures();
+    int rows = 3;
+    for (const std::string& note : figure_notes(figures))
+        rows += rows_of(note);
+    for (const FigureLine& line : view_figure_lines(records, explorer)) {
+        rows += rows_of(std::string(line.label) + ": " + line.value);
+        if (figures.has_baseline && !line.baseline.empty())
+            rows += rows_of("  without: " + line.baseline + " (" + line.difference + ")");
+    }
+    if (explorer.uncertainty.available()) {
+        for (const std::string& line : interval_lines(explorer.uncertainty.ensemble()))
+            rows += rows_of(line);
+        rows += 5 + static_cast<int>(explorer.uncertainty.tornado().bars.size());
+    }
+    const ExplorerPageLayout page =
+        explorer_page_layout(width, height, row, rows, records.scenario_file);
+    draw_explorer_chart(surface, records, colours, explorer, page.chart.width(),
+                        page.chart.height(), true, page.title);
+    draw_figures_beside(surface, records, explorer, page.figures.left, page.figures.top,
+                        page.figures.width(), page.figures.height(),
+                        FiguresFlow{page.figure_columns, true});
 }
 
 int exported_view_width(int window_width, const ViewOptions& view) {

@@ -29,6 +29,13 @@ std::vector<std::string> read_out_lines(const Records& records, const Explorer& 
 void paint_explorer_view(Surface& surface, Records& records, const SeriesColours& colours,
                          Explorer& explorer, int width, int height, bool with_figures);
 
+// A printed page of width by height device units: the chart and the figures
+// where explorer_page_layout puts them, the chart's header opened by the
+// scenario's name. The classic view, and the view before a run, as
+// paint_explorer_view.
+void paint_explorer_page(Surface& surface, Records& records, const SeriesColours& colours,
+                         Explorer& explorer, int width, int height);
+
 // The width of an exported picture of the view of a window this wide: in the
 // explorer view the figures stand beside the chart, which keeps the window's
 // width in three fifths of the picture; the classic view is the window's.

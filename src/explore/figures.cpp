@@ -258,6 +258,10 @@ std::string peak_change_text(const ViewFigures& figures) {
 }
 
 std::string figures_tab_text(const ViewFigures& figures) {
+    return figures_tab_text(figures, figure_lines(figures));
+}
+
+std::string figures_tab_text(const ViewFigures& figures, const std::vector<FigureLine>& lines) {
     std::string text = figures.has_baseline ? "figure\tvalue\tunit\tno_intervention\tdifference\n"
                                             : "figure\tvalue\tunit\n";
     // Numbers and units in cells of their own, so a spreadsheet reads the numbers.
@@ -266,7 +270,7 @@ std::string figures_tab_text(const ViewFigures& figures) {
         unit = space == std::string::npos ? std::string{} : value.substr(space + 1);
         return value.substr(0, space);
     };
-    for (const FigureLine& line : figure_lines(figures)) {
+    for (const FigureLine& line : lines) {
         std::string unit;
         text += line.name;
         text += '\t' + split(line.value, unit) + '\t' + unit;

@@ -69,5 +69,7 @@ std::string peak_change_text(const ViewFigures& figures);
 // The figures as tab-separated text with a header line: figure, value, unit,
 // and with a baseline no_intervention and difference.
 std::string figures_tab_text(const ViewFigures& figures);
+// The same of the lines given (figure_lines and what the view adds to them).
+std::string figures_tab_text(const ViewFigures& figures, const std::vector<FigureLine>& lines);
 
 }  // namespace morbilex

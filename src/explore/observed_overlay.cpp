@@ -40,6 +40,12 @@ bool read_link(const ObservedOverlay& link_of, ObservedOverlay& read, std::strin
         }
     }
     if (path.empty()) return true;
+    std::string reason;
+    if (!link_of.supplied_name.empty() && path == link_of.supplied_name) {
+        if (read_observed_counts(link_of.supplied_text, reading, read.counts, reason)) return true;
+        problem = path + ": " + reason;
+        return false;
+    }
     std::ifstream file(path, std::ios::binary);
     std::stringstream text;
     text << file.rdbuf();
@@ -47,7 +53,6 @@ bool read_link(const ObservedOverlay& link_of, ObservedOverlay& read, std::strin
         problem = path + ": the file cannot be read";
         return false;
     }
-    std::string reason;
     if (read_observed_counts(text.str(), reading, read.counts, reason)) return true;
     problem = path + ": " + reason;
     return false;
@@ -59,10 +64,19 @@ void follow_counts_link(ObservedOverlay& overlay, const Records& records) {
     if (records.counts_link == overlay.link) return;
     ObservedOverlay read;
     read.link = records.counts_link;
+    read.supplied_name = std::move(overlay.supplied_name);
+    read.supplied_text = std::move(overlay.supplied_text);
     if (!read_link(read, read, read.problem)) {
         read.counts = {};
     }
     overlay = std::move(read);
+}
+
+void supply_counts_text(ObservedOverlay& overlay, std::string name, std::string text) {
+    overlay.supplied_name = std::move(name);
+    overlay.supplied_text = std::move(text);
+    // Read again whatever the link says.
+    overlay.link = {{"", ""}};
 }
 
 OverlayContents overlay_contents(const ObservedOverlay& overlay, const Records& records) {

@@ -26,7 +26,14 @@ struct ObservedOverlay {
     // be (empty when they were, or when there is no link).
     std::vector<std::pair<std::string, std::string>> link;
     std::string problem;
+    // A counts file a front end without paths read itself (the web page):
+    // a link whose data names supplied_name reads supplied_text instead.
+    std::string supplied_name, supplied_text;
 };
+
+// Hands over the text of the counts file named name; the link is read again
+// at the next follow_counts_link.
+void supply_counts_text(ObservedOverlay& overlay, std::string name, std::string text);
 
 // When the records' link to observed counts changed since the last call,
 // reads the counts it names with what they measure; a link that cannot be

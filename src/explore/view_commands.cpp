@@ -1,9 +1,12 @@
 #include "explore/view_commands.h"
 
 #include "explore/axis_fitting.h"
+#include "explore/bands_export.h"
 #include "explore/count_fit_command.h"
 #include "explore/figures.h"
+#include "explore/kept_ranges.h"
 #include "explore/user_guide.h"
+#include "explore/view_figures.h"
 #include "shell/messages.h"
 #include "shell/scenario_document.h"
 #include "shell/scenario_files.h"
@@ -28,6 +31,7 @@ constexpr MenuItem VIEW_ITEMS[] = {
     {nullptr, 0},
     {"Cop&y figures", COMMAND_COPY_FIGURES},
     {"Copy &bands", COMMAND_COPY_BANDS},
+    {"E&xport bands...", COMMAND_EXPORT_BANDS},
     {"&User's guide", COMMAND_USER_GUIDE},
     {nullptr, 0},
     {"C&lassic view", COMMAND_CLASSIC_VIEW},
@@ -125,6 +129,30 @@ bool view_item_enabled(const ViewOptions& view, int command) {
     return command == COMMAND_CLASSIC_VIEW || command == COMMAND_USER_GUIDE || !view.classic;
 }
 
+bool chart_option_command(int command) {
+    return command >= COMMAND_SHOW_SUSCEPTIBLE && command <= COMMAND_COLOUR_BLIND_PALETTE;
+}
+
+bool switch_chart_option(ViewOptions& view, const AxisScale& scale, int command) {
+    bool* option = chart_option_command(command) ? option_switch(view, command) : nullptr;
+    if (option == nullptr) return false;
+    *option = !*option;
+    // Showing a compartment again leaves "infectious only".
+    if (command < COMMAND_INFECTIOUS_ONLY) view.infectious_only = false;
+    // The axes follow the curves shown while they are fitted; a log
+    // scale needs a floor above zero either way.
+    return command == COMMAND_LOG_SCALE ? view.fit_after_run || scale.ymin <= 0.0
+                                        : view.fit_after_run && command <= COMMAND_INFECTIOUS_ONLY;
+}
+
+const char* view_switch_name(int command) {
+    ViewOptions view;
+    const bool* option = option_switch(view, command);
+    for (const ViewSwitch& entry : view_switches(view))
+        if (option != nullptr && entry.value == option) return entry.name;
+    return nullptr;
+}
+
 void load_found_plan(ExplorerContext& context, int index) {
     Explorer& explorer = context.explorer;
     if (!explorer.has_plan_finding || index < 0 ||
@@ -158,11 +186,15 @@ std::string copied_figures(ExplorerContext& context) {
         if (line.empty() || line[0] == '#' || equals == std::string::npos) continue;
         text += line.substr(0, equals) + "\t" + line.substr(equals + 3) + "\n";
     }
-    return text + "\n" + figures_tab_text(context.explorer.figures());
+    return text + "\n" +
+           figures_tab_text(context.explorer.figures(),
+                            view_figure_lines(context.commands.records, context.explorer));
 }
 
 bool reopen_remembered_run(ExplorerContext& context, InterventionMode mode) {
     Records& records = context.commands.records;
+    std::string ignored;  // the settings' ranges, when they read
+    take_kept_ranges(records, context.explorer.uncertainty.ranges, ignored);
     if (context.explorer.view.classic || mode < MODE_NO_INTERVENTION) return false;
     {
         const ExplorerFedByRuns fed(context.commands, context.explorer);
@@ -241,16 +273,7 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
         case COMMAND_EFFECTIVE_R:
         case COMMAND_COLOUR_BLIND_PALETTE: {
             if (view.classic) return;
-            bool* option = option_switch(view, command_id);
-            *option = !*option;
-            // Showing a compartment again leaves "infectious only".
-            if (command_id < COMMAND_INFECTIOUS_ONLY) view.infectious_only = false;
-            // The axes follow the curves shown while they are fitted; a log
-            // scale needs a floor above zero either way.
-            const bool refit = command_id == COMMAND_LOG_SCALE
-                                   ? view.fit_after_run || records.scale.ymin <= 0.0
-                                   : view.fit_after_run && command_id <= COMMAND_INFECTIOUS_ONLY;
-            if (refit) fit_and_repaint(context);
+            if (switch_chart_option(view, records.scale, command_id)) fit_and_repaint(context);
             context.host.view_options_changed();
             context.commands.front_end.repaint();
             return;
@@ -269,6 +292,9 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
             context.explorer.uncertainty.sync(context.commands.records);
             if (context.explorer.uncertainty.available())
                 context.host.copy_text(bands_csv_text(context.explorer.uncertainty.ensemble()));
+            return;
+        case COMMAND_EXPORT_BANDS:
+            if (!view.classic) export_bands(context);
             return;
         case COMMAND_USER_GUIDE:
             context.host.show_user_guide();
@@ -316,9 +342,16 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
         default:
             break;
     }
+    // The ranges go with the scenario saved, and come with the one opened.
+    keep_ranges(context.explorer.uncertainty.ranges, records);
+    const auto kept_ranges = records.range_lines;
     {
         const ExplorerFedByRuns fed(context.commands, context.explorer);
         execute_command(context.commands, command_id);
+    }
+    if (records.range_lines != kept_ranges) {
+        follow_scenario_ranges(context);
+        context.commands.front_end.repaint();
     }
     if (runs(command_id)) {
         context.explorer.read_out_step = -1;

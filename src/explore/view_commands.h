@@ -3,6 +3,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "explore/count_fit_command.h"
 #include "explore/explorer.h"
@@ -39,6 +40,11 @@ public:
     // Asks which fields to fit and by what objective, showing the choice
     // given; a front end without such a dialog leaves it NotAsked.
     virtual Asked ask_fit_choice(FitChoice& /*choice*/) { return Asked::NotAsked; }
+    // Whether the program writes gzip-compressed files (a .gz name is
+    // offered only then), and the text compressed with the bytes
+    // morbilex-batch writes to a .gz file; false when it cannot.
+    virtual bool can_compress() const { return false; }
+    virtual bool compress(std::string_view /*text*/, std::string& /*bytes*/) { return false; }
 };
 
 // "&View": Fit axes to the run (Ctrl+F), Fit after every run, Compare with no
@@ -51,6 +57,18 @@ bool view_item_checkable(int command);
 bool view_item_checked(const ViewOptions& view, int command);
 // Items that do nothing in the classic view are disabled there.
 bool view_item_enabled(const ViewOptions& view, int command);
+
+// Whether the command switches a chart option: a compartment shown, infectious
+// only, the log scale, R_t or the palette.
+bool chart_option_command(int command);
+// Switches that chart option (showing a compartment again leaves "infectious
+// only"); true when the axes are to be fitted again: to the curves shown
+// while the view fits after every run, and for a log scale whose floor is
+// not above zero.
+bool switch_chart_option(ViewOptions& view, const AxisScale& scale, int command);
+// The name of the view switch a View command turns over ("show_S",
+// "log_scale", ...); null for a command that switches none.
+const char* view_switch_name(int command);
 
 struct ExplorerContext {
     CommandContext& commands;

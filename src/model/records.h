@@ -150,6 +150,10 @@ struct Records : Scenario {
     // (name, text) in the file's order, such as ("data", "counts.csv") and
     // ("population", "763"); the programs read the counts and check the texts.
     std::vector<std::pair<std::string, std::string>> counts_link;
+    // The fields' ranges the scenario goes with, as its file gives them:
+    // (field, "low:high[:mode]") for each "field.range = ..." line, in order;
+    // the explorer reads and checks them.
+    std::vector<std::pair<std::string, std::string>> range_lines;
 };
 
 Records& program_records();

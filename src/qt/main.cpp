@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <cstdio>
 
+#include "explore/kept_ranges.h"
 #include "model/records.h"
 #include "qt/main_window.h"
 #include "qt/program_start.h"
@@ -56,6 +57,7 @@ int main(int argc, char* argv[]) {
             window.reopen_run(remembered_mode);  // the last session's run, as it was left
         }
         if (!window.ending()) exit_code = application.exec();
+        keep_ranges(window.explorer().uncertainty.ranges, records);
         save_remembered_settings(settings_path, records, window.explorer().view_switches());
     }
     return exit_code;

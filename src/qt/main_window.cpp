@@ -29,17 +29,24 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdio>
 #include <string_view>
 
+#include "batch/runs/compressed_output.h"
 #include "explore/chart_scales.h"
+#include "explore/explorer_page.h"
 #include "explore/explorer_view.h"
 #include "explore/field_help.h"
+#include "explore/kept_ranges.h"
 #include "explore/user_guide.h"
+#include "explore/view_figures.h"
 #include "qt/chart_view.h"
 #include "qt/editing_dialog.h"
+#include "qt/fit_dialog.h"
 #include "qt/plan_window.h"
 #include "qt/result_files.h"
 #include "qt/run_both.h"
+#include "qt/tornado_view.h"
 #include "shell/menu.h"
 #include "shell/messages.h"
 #include "text/format.h"
@@ -62,7 +69,7 @@ QString html_escaped(const std::string& text) {
 
 // The figures as a small table: label, value, and after an intervention the
 // no-intervention value and the difference.
-QString figures_html(const ViewFigures& figures) {
+QString figures_html(const ViewFigures& figures, const std::vector<FigureLine>& lines) {
     if (!figures.available) return QStringLiteral("<p>No run yet: calculate one (Ctrl+N).</p>");
     QString html;
     for (const std::string& note : figure_notes(figures))
@@ -75,7 +82,7 @@ QString figures_html(const ViewFigures& figures) {
     }
     // The unit goes with the label, so the columns hold numbers only.
     const auto number = [](const std::string& value) { return value.substr(0, value.find(' ')); };
-    for (const FigureLine& line : figure_lines(figures)) {
+    for (const FigureLine& line : lines) {
         const std::size_t space = line.value.find(' ');
         std::string label = line.label;
         if (space != std::string::npos && label.find("day") == std::string::npos)
@@ -186,11 +193,16 @@ MainWindow::MainWindow(Records& records, std::string trace_path, QWidget* parent
         if (explorer_.view.classic) {
             paint_view(surface, records_, colours_, width, height);
         } else {
-            paint_explorer_view(surface, records_, colours_, explorer_, width, height, true);
+            paint_explorer_page(surface, records_, colours_, explorer_, width, height);
         }
     });
-    // The explorer's page is wider than tall: the chart with the figures beside.
-    printing_.set_landscape_page([this] { return !explorer_.view.classic && records_.mode >= 0; });
+    // The explorer's page is the chart's shape: across for a chart wider than tall.
+    printing_.set_page_use([this] {
+        if (explorer_.view.classic || records_.mode < 0) return Printing::PageUse::ClassicRectangle;
+        return explorer_page_landscape(view_->width(), view_->height())
+                   ? Printing::PageUse::Across
+                   : Printing::PageUse::Upright;
+    });
     follow_view_options();
     view_->setAccessibleName(QStringLiteral("Chart"));
     view_->setAccessibleDescription(QStringLiteral(
@@ -237,7 +249,11 @@ void MainWindow::execute(int command_id) {
 }
 
 void MainWindow::open_scenario(const std::string& path) {
+    keep_ranges(explorer_.uncertainty.ranges, records_);
+    const auto kept_ranges = records_.range_lines;
     open_scenario_file(context_, path);
+    if (records_.range_lines != kept_ranges) follow_scenario_ranges(explorer_context_);
+    refresh_panels();
     follow_scenario_file();
 }
 
@@ -334,6 +350,8 @@ void MainWindow::build_panels() {
     figures_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     figures_->setMargin(4);
+    // The table's cells wrap at their spaces, so it fits the panel's width.
+    figures_->setWordWrap(true);
     QFont small = figures_->font();
     small.setPointSizeF(small.pointSizeF() * 0.9);
     figures_->setFont(small);
@@ -342,8 +360,16 @@ void MainWindow::build_panels() {
     figures_dock_->setFeatures(QDockWidget::NoDockWidgetFeatures);
     // Where the panel is narrow or short (a small window, a small screen at
     // 200 %) the table scrolls rather than take the chart's or the sliders' room.
+    // The tornado of the ranges under the figures, drawn as pictures show it.
+    auto* figures_column = new QWidget(this);
+    auto* column_layout = new QVBoxLayout(figures_column);
+    column_layout->setContentsMargins(0, 0, 0, 0);
+    column_layout->addWidget(figures_);
+    tornado_ = new TornadoView(explorer_.uncertainty, figures_column);
+    column_layout->addWidget(tornado_);
+    column_layout->addStretch(1);
     auto* figures_scroll = new QScrollArea(this);
-    figures_scroll->setWidget(figures_);
+    figures_scroll->setWidget(figures_column);
     figures_scroll->setWidgetResizable(true);
     figures_scroll->setFrameShape(QFrame::NoFrame);
     figures_dock_->setWidget(figures_scroll);
@@ -378,6 +404,7 @@ void MainWindow::build_sliders() {
     sliders_.clear();
     sliders_mode_ = std::max(records_.mode, MODE_NO_INTERVENTION);
     sliders_care_ = records_.care.enabled;
+    sliders_ranges_ = explorer_.uncertainty.ranges.text();
     for (const SliderField* field : sliders_shown(records_)) {
         auto* row = new QWidget;
         auto* layout = new QGridLayout(row);
@@ -469,6 +496,7 @@ void MainWindow::add_range_controls(SliderRow& row, QGridLayout* layout) {
         } else {
             ranges.remove(copy.field->name);
         }
+        sliders_ranges_ = ranges.text();
         copy.low->setVisible(on);
         copy.high->setVisible(on);
         view_->update();
@@ -482,6 +510,7 @@ void MainWindow::range_moved(const SliderRow& row) {
     const double low = slider_value_at(*row.field, row.low->value());
     const double high = slider_value_at(*row.field, row.high->value());
     explorer_.uncertainty.ranges.set(row.field->name, std::min(low, high), std::max(low, high));
+    sliders_ranges_ = explorer_.uncertainty.ranges.text();
     view_->update();
     refresh_figures();
 }
@@ -489,7 +518,7 @@ void MainWindow::range_moved(const SliderRow& row) {
 void MainWindow::refresh_figures() {
     explorer_.sync(records_);
     explorer_.uncertainty.sync(records_);
-    QString html = figures_html(explorer_.figures());
+    QString html = figures_html(explorer_.figures(), view_figure_lines(records_, explorer_));
     const ExplorerUncertainty& uncertainty = explorer_.uncertainty;
     if (uncertainty.available()) {
         html += QStringLiteral("<p><b>Over the ranges</b> (%1 samples, 5th to 95th percentile)<br>")
@@ -506,19 +535,16 @@ void MainWindow::refresh_figures() {
     } else if (!uncertainty.refusal().empty()) {
         html += QStringLiteral("<p>Ranges: %1</p>").arg(html_escaped(uncertainty.refusal()));
     }
-    if (explorer_.view.effective_r && explorer_.figures().available) {
-        const std::string crossing = effective_r_crossing_text(
-            effective_reproduction(records_, explorer_), records_.model.dt);
-        html += QStringLiteral("<p>%1</p>").arg(html_escaped(crossing));
-    }
     figures_->setText(html);
+    tornado_->refresh();
 }
 
 void MainWindow::refresh_panels() {
     if (explorer_.view.classic) return;
     refresh_figures();
     if (sliders_mode_ != std::max(records_.mode, MODE_NO_INTERVENTION) ||
-        sliders_care_ != records_.care.enabled) {
+        sliders_care_ != records_.care.enabled ||
+        sliders_ranges_ != explorer_.uncertainty.ranges.text()) {
         build_sliders();
     }
     for (const SliderRow& row : sliders_) {
@@ -735,6 +761,35 @@ std::string WindowExplorerHost::choose_counts_file() {
                                      QStringLiteral("Counts (*.csv);;All files (*)"));
     window_.activateWindow();
     return path.toStdString();
+}
+
+Asked WindowExplorerHost::ask_fit_choice(FitChoice& choice) {
+    const Asked asked = morbilex::ask_fit_choice(&window_, choice, window_.records().mode);
+    window_.activateWindow();
+    return asked;
+}
+
+bool WindowExplorerHost::can_compress() const {
+    return true;
+}
+
+bool WindowExplorerHost::compress(std::string_view text, std::string& bytes) {
+    // Through the writer morbilex-batch uses, so that the bytes are its own.
+    std::FILE* file = std::tmpfile();
+    if (file == nullptr) return false;
+    bool written = false;
+    {
+        batch::CompressedOutput output(file, true);
+        written = output.write(text) && output.finish();
+    }
+    bytes.clear();
+    char block[1 << 14];
+    std::rewind(file);
+    for (std::size_t read = 0; written && (read = std::fread(block, 1, sizeof block, file)) > 0;)
+        bytes.append(block, read);
+    written = written && !std::ferror(file);
+    std::fclose(file);
+    return written;
 }
 
 void WindowFrontEnd::print() {

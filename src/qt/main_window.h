@@ -71,6 +71,9 @@ public:
     bool plan_found() override;
     bool ask_capacity(CapacitySetting& capacity) override;
     std::string choose_counts_file() override;
+    Asked ask_fit_choice(FitChoice& choice) override;
+    bool can_compress() const override;
+    bool compress(std::string_view text, std::string& bytes) override;
 
 private:
     MainWindow& window_;
@@ -100,6 +103,7 @@ public:
 
     ChartView* view() const { return view_; }
     Explorer& explorer() { return explorer_; }
+    Records& records() { return records_; }
     // The explorer view's panels: the figures and the sliders.
     QDockWidget* figures_panel() const { return figures_dock_; }
     QDockWidget* sliders_panel() const { return sliders_dock_; }
@@ -159,10 +163,12 @@ private:
     int panel_width_ = 0;  // the panels' width as the window last set it
     QDockWidget* figures_dock_ = nullptr;
     QLabel* figures_ = nullptr;
+    class TornadoView* tornado_ = nullptr;
     QDockWidget* sliders_dock_ = nullptr;
     QVBoxLayout* sliders_layout_ = nullptr;
     InterventionMode sliders_mode_ = MODE_NOTHING_CALCULATED - 1;
-    bool sliders_care_ = false;  // the care layer's sliders are among them
+    bool sliders_care_ = false;   // the care layer's sliders are among them
+    std::string sliders_ranges_;  // the ranges their range controls show
     struct SliderRow {
         const SliderField* field;
         QSlider* slider;

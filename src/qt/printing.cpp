@@ -69,13 +69,16 @@ bool Printing::printer_setup(QWidget* window) {
 }
 
 Printing::PrintOutcome Printing::print_page(QPagedPaintDevice& device) {
-    const bool landscape = page_painter_ && landscape_page_ && landscape_page_();
-    if (landscape) device.setPageOrientation(QPageLayout::Landscape);
+    const PageUse use = page_painter_ && page_use_ ? page_use_() : PageUse::ClassicRectangle;
+    if (use != PageUse::ClassicRectangle) {
+        device.setPageOrientation(use == PageUse::Across ? QPageLayout::Landscape
+                                                         : QPageLayout::Portrait);
+    }
     QPainter painter;
     if (!painter.begin(&device)) return PrintOutcome::NotStarted;
     {
         PainterSurface surface(painter);
-        if (landscape) {
+        if (use != PageUse::ClassicRectangle) {
             page_painter_(surface, device.width(), device.height());
         } else if (page_painter_) {
             const PageRectangle page = page_rectangle(device.logicalDpiX(), device.logicalDpiY());

@@ -29,11 +29,10 @@ public:
     // device units of the page rectangle; empty: the classic view.
     using PagePainter = std::function<void(Surface& surface, int width, int height)>;
     void set_page_painter(PagePainter painter) { page_painter_ = std::move(painter); }
-    // Whether the page painter fills a landscape page, the whole of it (a
-    // drawing wider than tall); otherwise it gets the classic page rectangle.
-    void set_landscape_page(std::function<bool()> landscape) {
-        landscape_page_ = std::move(landscape);
-    }
+    // How the page painter takes the page: the classic page rectangle, or
+    // the whole printable area of a page upright or turned across.
+    enum class PageUse { ClassicRectangle, Upright, Across };
+    void set_page_use(std::function<PageUse()> use) { page_use_ = std::move(use); }
 
     // The printer and settings kept for the life of the program.
     QPrinter& printer() { return printer_; }
@@ -50,7 +49,7 @@ private:
     const SeriesColours& colours_;
     QPrinter printer_;
     PagePainter page_painter_;
-    std::function<bool()> landscape_page_;
+    std::function<PageUse()> page_use_;
 };
 
 }  // namespace morbilex

@@ -43,6 +43,8 @@ enum CommandId : int {
     COMMAND_LOG_SCALE = 155,
     COMMAND_EFFECTIVE_R = 156,
     COMMAND_COLOUR_BLIND_PALETTE = 157,
+    // The explorer's files.
+    COMMAND_EXPORT_BANDS = 190,  // the ensemble's bands as a CSV file, when ranges are set
 };
 
 struct MenuItem {

@@ -39,7 +39,10 @@ struct Target {
     bool is_care_switch = false;
     bool is_capacity = false;
     bool is_capacity_series = false;
+    bool is_range = false;  // a field's "NAME.range" line
 };
+
+constexpr std::string_view RANGE_SUFFIX = ".range";
 
 std::optional<Target> target_named(std::string_view name, ViewSwitches view) {
     for (DialogKind kind : ALL_DIALOG_KINDS) {
@@ -103,6 +106,8 @@ std::string write_scenario_document(const Records& records, ViewSwitches view, b
     }
     for (const auto& [name, text] : records.counts_link)
         out += name + " = " + text + "\n";
+    for (const auto& [name, text] : records.range_lines)
+        out += name + std::string(RANGE_SUFFIX) + " = " + text + "\n";
     for (const ViewSwitch& view_switch : view) {
         out += view_switch.name;
         out += *view_switch.value ? " = 1\n" : " = 0\n";
@@ -150,10 +155,15 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
         }
         const std::string name(trimmed(content.substr(0, equals)));
         const std::string_view value = trimmed(content.substr(equals + 1));
-        // A field's range (NAME.range = low:high[:mode]) is for the ensemble's
-        // own reader: the field itself keeps the value its line gives.
-        if (name.ends_with(".range")) continue;
-        const std::optional<Target> target = target_named(name, view);
+        // A field's range (NAME.range = low:high[:mode]) is kept as text for
+        // the ensemble's own reader: the field itself keeps its line's value.
+        std::optional<Target> target;
+        if (name.ends_with(RANGE_SUFFIX)) {
+            target = Target{DialogKind::ModelParameters};
+            target->is_range = true;
+        } else {
+            target = target_named(name, view);
+        }
         if (!target) {
             error = at_line(line) + "unknown name " + quoted_text(name) +
                     (name == "init_S" ? " (S(0) is what E(0), I(0) and R(0) leave of 10000)" : "");
@@ -208,6 +218,13 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
                 error = refused + "the series is infectious, hospital or icu";
                 return false;
             }
+        } else if (target->is_range) {
+            if (value.empty()) {
+                error = refused + "the value is empty";
+                return false;
+            }
+            staged.range_lines.emplace_back(name.substr(0, name.size() - RANGE_SUFFIX.size()),
+                                            value);
         } else if (target->is_counts_link) {
             if (value.empty()) {
                 error = refused + "the value is empty";
@@ -254,6 +271,7 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
     records.capacity = staged.capacity;
     records.scenario_file = staged.scenario_file;
     records.counts_link = std::move(staged.counts_link);
+    records.range_lines = std::move(staged.range_lines);
     mode = staged_mode;
     return true;
 }

@@ -15,11 +15,14 @@
 #include "analysis/scenario_setup.h"
 #include "chart/chart.h"
 #include "explore/axis_fitting.h"
+#include "explore/count_fit_command.h"
 #include "explore/explorer.h"
 #include "explore/explorer_view.h"
 #include "explore/field_help.h"
 #include "explore/figures.h"
 #include "explore/sliders.h"
+#include "explore/view_commands.h"
+#include "explore/view_figures.h"
 #include "model/simulation.h"
 #include "shell/care_fields.h"
 #include "shell/messages.h"
@@ -45,6 +48,8 @@ struct Page {
     std::string input;  // a scenario file's bytes, copied in by the page
     std::unique_ptr<WebSurface> surface;
     double readout[6] = {};
+    // The observed counts' link lines as the page sets them (page_counts.cpp).
+    std::vector<std::pair<std::string, std::string>> counts_link;
 };
 
 namespace {
@@ -241,6 +246,8 @@ EMSCRIPTEN_KEEPALIVE int page_run(Page* page, int mode) {
     if (!apply_capacity_text(records, page->capacity_typed, capacity_refusal))
         return refuse(
             "capacity=" + shown_text(page->capacity_typed) + " refused: " + capacity_refusal, 1);
+    records.counts_link = page->counts_link;
+    follow_counts_link(page->explorer.observed, records);
     if (!run_inputs_acceptable(records, mode)) return refuse(run_failure_text(RUN_REFUSED), 2);
     page->mode = mode;
     records.mode = mode;
@@ -308,9 +315,8 @@ EMSCRIPTEN_KEEPALIVE const char* page_commands_text(Page* page) {
 // run that overflowed.
 EMSCRIPTEN_KEEPALIVE const char* page_figure_lines(Page* page) {
     std::string text;
-    const ViewFigures& figures = page->explorer.figures();
     if (!figures_shown(*page)) return handed_out(*page, text);
-    for (const FigureLine& line : figure_lines(figures)) {
+    for (const FigureLine& line : view_figure_lines(page->records, page->explorer)) {
         text += std::string(line.name) + '\t' + line.label + '\t' + line.value + '\t' +
                 line.baseline + '\t' + line.difference + '\n';
     }
@@ -483,6 +489,182 @@ EMSCRIPTEN_KEEPALIVE const char* page_uncertainty(Page* page) {
 EMSCRIPTEN_KEEPALIVE const char* page_bands_csv(Page* page) {
     const ExplorerUncertainty& uncertainty = page->explorer.uncertainty;
     return handed_out(*page, uncertainty.available() ? bands_csv_text(uncertainty.ensemble()) : "");
+}
+
+}  // extern "C"
+
+// Observed counts, their fit and the chart's options.
+namespace {
+
+// The page's link with the line name set to text (removed when text is
+// empty; "data" stays first), as a trial: problem says why the counts could
+// not be read with it. The page's counts are untouched.
+std::vector<std::pair<std::string, std::string>> link_with(const Page& page,
+                                                           const std::string& name,
+                                                           const std::string& text) {
+    auto link = page.counts_link;
+    std::erase_if(link, [&](const auto& line) { return line.first == name; });
+    if (!text.empty()) {
+        if (name == "data") {
+            link.insert(link.begin(), {name, text});
+        } else {
+            link.emplace_back(name, text);
+        }
+    }
+    return link;
+}
+
+bool try_link(Page& page, std::vector<std::pair<std::string, std::string>> link,
+              ObservedOverlay trial) {
+    Records linked;
+    linked.counts_link = link;
+    follow_counts_link(trial, linked);
+    if (!trial.problem.empty()) {
+        page.refusal = trial.problem;
+        return false;
+    }
+    page.counts_link = std::move(link);
+    page.explorer.observed = std::move(trial);
+    return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+// What the page's controls of observed counts offer, as JSON: {"link": the
+// scenario file's names of its lines, "measures", "objectives", "fields":
+// [{"name", "mode" (0: every mode)}] that may be fitted, "default_fit"}.
+EMSCRIPTEN_KEEPALIVE const char* page_counts_table(Page* page) {
+    std::string json = "{\"link\":[";
+    for (const char* name : COUNTS_LINK_NAMES) {
+        if (json.back() != '[') json += ',';
+        append_json(json, name);
+    }
+    json += "],\"measures\":[";
+    for (CountMeasure measure :
+         {CountMeasure::Prevalence, CountMeasure::Incidence, CountMeasure::Cumulative}) {
+        if (json.back() != '[') json += ',';
+        append_json(json, count_measure_name(measure));
+    }
+    json += "],\"objectives\":[";
+    for (FitObjective objective : {FitObjective::LeastSquares, FitObjective::PoissonDeviance}) {
+        if (json.back() != '[') json += ',';
+        append_json(json, fit_objective_name(objective));
+    }
+    json += "],\"fields\":[";
+    for (const FitField& field : fit_fields()) {
+        if (json.back() != '[') json += ',';
+        json += "{\"name\":";
+        append_json(json, field.name);
+        json += ",\"mode\":" + std::to_string(field.only_in_mode) + "}";
+    }
+    json += "],\"default_fit\":";
+    append_json(json, DEFAULT_FIT_FIELDS);
+    return handed_out(*page, json + "}");
+}
+
+// Reads the counts file in page_input_buffer, named name, with the link's
+// other lines; 1 when read (the next run shows them), 0 when refused
+// (page_refusal: the line and why), the page's counts unchanged.
+EMSCRIPTEN_KEEPALIVE int page_open_counts(Page* page, const char* name) {
+    ObservedOverlay trial = page->explorer.observed;
+    supply_counts_text(trial, name, std::move(page->input));
+    page->input.clear();
+    return try_link(*page, link_with(*page, "data", name), std::move(trial)) ? 1 : 0;
+}
+
+// Sets a line of the counts' link (data_series, data_column, data_day_zero,
+// population, reporting, fit, fit_objective; an empty text removes it); 0
+// when the counts cannot be read with it (page_refusal says why), the link
+// unchanged.
+EMSCRIPTEN_KEEPALIVE int page_set_counts_line(Page* page, const char* name, const char* text) {
+    ObservedOverlay trial = page->explorer.observed;
+    return try_link(*page, link_with(*page, name, text), std::move(trial)) ? 1 : 0;
+}
+
+// Forgets the counts and their link.
+EMSCRIPTEN_KEEPALIVE void page_close_counts(Page* page) {
+    page->counts_link.clear();
+    page->explorer.observed = {};
+}
+
+// The counts beside the last run: "N counts; OBJECTIVE: V, RMSE: R"; empty
+// without counts or a run that reaches them.
+EMSCRIPTEN_KEEPALIVE const char* page_counts_status(Page* page) {
+    const ObservedOverlay& observed = page->explorer.observed;
+    const OverlayContents contents = overlay_contents(observed, page->records);
+    if (contents.points.empty()) return handed_out(*page, {});
+    std::string text = std::to_string(contents.points.size()) + " counts; ";
+    text +=
+        observed.objective == FitObjective::LeastSquares ? "sum of squares " : "Poisson deviance ";
+    append_shortest(text, contents.objective);
+    text += ", RMSE ";
+    append_shortest(text, contents.rmse);
+    return handed_out(*page, text);
+}
+
+// Fits the fields the link's fit line names to the counts, the last run's
+// scenario as the start: the result's text (fit_result_text), a blank line,
+// then the fitted values as "name = value" lines (shortest); null when there
+// is no fit (page_refusal says why).
+EMSCRIPTEN_KEEPALIVE const char* page_fit_counts(Page* page) {
+    CountFit fit;
+    FitObjective objective = FitObjective::LeastSquares;
+    std::string problem;
+    if (!fit_linked_counts(page->records, page->explorer.observed, fit, objective, problem)) {
+        page->refusal = problem;
+        return nullptr;
+    }
+    std::string text = fit_result_text(fit, objective) + "\n";
+    for (const FittedField& field : fit.fields) {
+        text += field.name + " = ";
+        append_shortest(text, field.value);
+        text += '\n';
+    }
+    return handed_out(*page, text);
+}
+
+// The chart's options as the View menu names them, a line each: command,
+// label, the view switch's name, 1 when on (tab separated).
+EMSCRIPTEN_KEEPALIVE const char* page_chart_options(Page* page) {
+    ViewOptions& view = page->explorer.view;
+    std::string text;
+    for (const MenuItem& item : view_menu_items()) {
+        if (item.label == nullptr || !chart_option_command(item.command)) continue;
+        std::string label;
+        for (const char* c = item.label; *c != '\0'; ++c)
+            if (*c != '&') label += *c;
+        const char* name = view_switch_name(item.command);
+        text += std::to_string(item.command) + '\t' + label + '\t' + name + '\t' +
+                (view_item_checked(view, item.command) ? "1" : "0") + '\n';
+    }
+    return handed_out(*page, text);
+}
+
+// Switches a chart option by its command; 1 when the axes are to be fitted
+// again (page_fit), the page fitting after every run when fitting is 1.
+EMSCRIPTEN_KEEPALIVE int page_switch_chart_option(Page* page, int command, int fitting) {
+    ViewOptions& view = page->explorer.view;
+    view.fit_after_run = fitting != 0;
+    return switch_chart_option(view, page->records.scale, command) ? 1 : 0;
+}
+
+// Sets a view switch by its settings name (show_S, log_scale, ...) to 0 or 1,
+// as a link gives it; 0 for a name the view has not.
+EMSCRIPTEN_KEEPALIVE int page_set_view_switch(Page* page, const char* name, int on) {
+    for (const ViewSwitch& entry : view_switches(page->explorer.view)) {
+        if (std::string_view(entry.name) != name) continue;
+        *entry.value = on != 0;
+        return 1;
+    }
+    return 0;
+}
+
+// The compartment (0 S ... 3 R) whose legend line holds the device point of
+// the chart last painted, or -1.
+EMSCRIPTEN_KEEPALIVE int page_legend_at(Page* page, int x, int y) {
+    return page->explorer.legend_compartment_at(x, y);
 }
 
 }  // extern "C"

@@ -12,6 +12,7 @@
 #include "explore/field_help.h"
 #include "explore/figures.h"
 #include "explore/user_guide.h"
+#include "explore/view_figures.h"
 #include "win32/program.h"
 
 namespace morbilex {
@@ -102,13 +103,14 @@ void add_labelled_row(HWND list, const std::string& line) {
 
 // The figures as a table, as the Linux program shows them: a row a figure,
 // the columns of the run without intervention only after an intervention.
-void show_figures(HWND list, const ViewFigures& figures, const ExplorerUncertainty& uncertainty) {
+void show_figures(HWND list, const ViewFigures& figures, const std::vector<FigureLine>& lines,
+                  const ExplorerUncertainty& uncertainty) {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     if (!figures.available) {
         add_list_row(list, "Calculate a run (Ctrl+N).");
     } else {
-        for (const FigureLine& line : figure_lines(figures)) {
+        for (const FigureLine& line : lines) {
             const int row = add_list_row(list, line.label);
             set_list_text(list, row, 1, line.value);
             if (figures.has_baseline) {
@@ -464,7 +466,8 @@ void refresh_explorer_panel(HWND window, MainWindowState& state, Records& record
     if (user_interface_state().view.classic) return;
     state.explorer.sync(records);
     state.explorer.uncertainty.sync(records);
-    show_figures(state.figures, state.explorer.figures(), state.explorer.uncertainty);
+    show_figures(state.figures, state.explorer.figures(),
+                 view_figure_lines(records, state.explorer), state.explorer.uncertainty);
     const InterventionMode mode = records.mode < 0 ? MODE_NO_INTERVENTION : records.mode;
     if (!state.sliders_made || mode != state.sliders_mode ||
         records.care.enabled != state.sliders_care) {
@@ -480,6 +483,17 @@ void refresh_explorer_panel(HWND window, MainWindowState& state, Records& record
         show_slider_value(slider, records);
         if (has_range(state, slider)) show_range_ends(state, slider);
     }
+    // Ranges that came with an opened scenario or the remembered settings.
+    bool turned = false;
+    for (const SliderControls& slider : state.sliders) {
+        if (slider.range == nullptr) continue;
+        const bool on = has_range(state, slider);
+        if ((SendMessageA(slider.range, BM_GETCHECK, 0, 0) == BST_CHECKED) == on) continue;
+        SendMessageA(slider.range, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+        if (on) show_range_ends(state, slider);
+        turned = true;
+    }
+    if (turned) lay_out_explorer_panel(window, state, records);
 }
 
 void slider_scrolled(HWND window, MainWindowState& state, CommandContext& context, HWND trackbar,

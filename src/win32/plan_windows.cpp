@@ -173,13 +173,6 @@ INT_PTR CALLBACK capacity_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     }
 }
 
-// A field's checkbox text: its name, and the plan it belongs to when not any.
-std::string fit_field_label(const FitField& field) {
-    std::string label = field.name;
-    if (field.only_in_mode == MODE_ONE_TIME) label += " (one-time plan)";
-    return label;
-}
-
 INT_PTR CALLBACK fit_choice_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* choice = reinterpret_cast<FitChoice*>(GetWindowLongPtrA(dialog, DWLP_USER));
     const std::span<const FitField> fields = fit_fields();
@@ -192,6 +185,9 @@ INT_PTR CALLBACK fit_choice_proc(HWND dialog, UINT message, WPARAM wParam, LPARA
                                               fields[k].name) != choice->fields.end();
                 CheckDlgButton(dialog, FIT_FIRST_FIELD_ID + static_cast<int>(k),
                                ticked ? BST_CHECKED : BST_UNCHECKED);
+                // A one-time window's fields only in the one-time mode.
+                EnableWindow(GetDlgItem(dialog, FIT_FIRST_FIELD_ID + static_cast<int>(k)),
+                             fit_field_offered(fields[k], program_records().mode));
             }
             CheckRadioButton(dialog, FIT_LEAST_SQUARES_ID, FIT_POISSON_ID,
                              choice->objective == FitObjective::PoissonDeviance
@@ -216,8 +212,8 @@ INT_PTR CALLBACK fit_choice_proc(HWND dialog, UINT message, WPARAM wParam, LPARA
             if (LOWORD(wParam) == IDOK) {
                 FitChoice chosen;
                 for (std::size_t k = 0; k < fields.size(); ++k) {
-                    if (IsDlgButtonChecked(dialog, FIT_FIRST_FIELD_ID + static_cast<int>(k)) ==
-                        BST_CHECKED)
+                    const HWND box = GetDlgItem(dialog, FIT_FIRST_FIELD_ID + static_cast<int>(k));
+                    if (IsWindowEnabled(box) && SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED)
                         chosen.fields.emplace_back(fields[k].name);
                 }
                 chosen.objective = IsDlgButtonChecked(dialog, FIT_POISSON_ID) == BST_CHECKED

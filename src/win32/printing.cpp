@@ -1,6 +1,13 @@
 // One page of the current view on the printer the user picks.
 #include "shell/printing.h"
+
+#include <cstring>
+#include <vector>
+
+#include "explore/explorer_page.h"
+#include "explore/explorer_view.h"
 #include "shell/messages.h"
+#include "win32/explorer_window.h"
 #include "win32/gdi_surface.h"
 #include "win32/program.h"
 
@@ -29,15 +36,38 @@ HDC ask_for_printer(PRINTDLGA& record) {
     return nullptr;
 }
 
-// The page of a started document on the printer's device context.
+// The explorer's page turned as its rule says for the chart the window
+// shows; the user's settings are changed for this job only.
+void turn_page_for_chart(HDC printer, const PRINTDLGA& record, bool landscape) {
+    if (record.hDevMode == nullptr) return;
+    const auto* settings = static_cast<const DEVMODEA*>(GlobalLock(record.hDevMode));
+    if (settings == nullptr) return;
+    std::vector<unsigned char> copy(settings->dmSize + settings->dmDriverExtra);
+    std::memcpy(copy.data(), settings, copy.size());
+    GlobalUnlock(record.hDevMode);
+    auto* turned = reinterpret_cast<DEVMODEA*>(copy.data());
+    turned->dmFields |= DM_ORIENTATION;
+    turned->dmOrientation = landscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
+    ResetDCA(printer, turned);
+}
+
+// The page of a started document on the printer's device context: the
+// classic view on its page rectangle, the explorer's filling the page.
 class GdiPageJob final : public PageJob {
 public:
-    explicit GdiPageJob(HDC printer) : printer_(printer) {}
+    GdiPageJob(HDC printer, Explorer* explorer) : printer_(printer), explorer_(explorer) {}
     bool start_page() override { return StartPage(printer_) > 0; }
     void draw_page() override {
         GdiSurface surface(printer_);
-        draw_page_view(surface, program_records(), user_interface_state().series_colours,
-                       GetDeviceCaps(printer_, LOGPIXELSX), GetDeviceCaps(printer_, LOGPIXELSY));
+        Records& records = program_records();
+        const SeriesColours& colours = user_interface_state().series_colours;
+        if (explorer_ != nullptr && !explorer_->view.classic && records.mode >= 0) {
+            paint_explorer_page(surface, records, colours, *explorer_,
+                                GetDeviceCaps(printer_, HORZRES), GetDeviceCaps(printer_, VERTRES));
+            return;
+        }
+        draw_page_view(surface, records, colours, GetDeviceCaps(printer_, LOGPIXELSX),
+                       GetDeviceCaps(printer_, LOGPIXELSY));
     }
     bool end_page() override { return EndPage(printer_) > 0; }
     // Some systems answer 0 for a job they finished; SP_ERROR (below 0) is a failure.
@@ -46,6 +76,7 @@ public:
 
 private:
     HDC printer_;
+    Explorer* explorer_;
 };
 
 }  // namespace
@@ -81,11 +112,20 @@ void print_view(HWND window) {
     if (printer == nullptr) return;
     HCURSOR previous_cursor = SetCursor(state.wait_cursor);
 
+    MainWindowState* window_state = main_window_state(window);
+    Explorer* explorer = window_state != nullptr ? &window_state->explorer : nullptr;
+    const Records& records = program_records();
+    if (explorer != nullptr && !explorer->view.classic && records.mode >= 0) {
+        RECT client = {};
+        GetClientRect(window, &client);
+        turn_page_for_chart(printer, state.print_dialog_record,
+                            explorer_page_landscape(chart_width(window, records), client.bottom));
+    }
     DOCINFOA document = document_record();
     if (StartDocA(printer, &document) <= 0) {
         show_print_failure(window);
     } else {
-        GdiPageJob job(printer);
+        GdiPageJob job(printer, explorer);
         if (!print_page_job(job)) {
             MessageBoxA(window, PRINT_INCOMPLETE_TEXT, PRINT_FAILURE_CAPTION, MB_OK | MB_ICONERROR);
         }

@@ -11,6 +11,7 @@
 #include "chart/readable_font.h"
 #include "explore/axis_fitting.h"
 #include "explore/explore_layout.h"
+#include "explore/explorer_page.h"
 #include "explore/explorer_view.h"
 
 namespace morbilex::testing {
@@ -22,6 +23,7 @@ namespace {
 // small to read are made larger, as the program surfaces do.
 class DeviceBoundsSurface : public RecordingSurface {
 public:
+    using RecordingSurface::RecordingSurface;
     std::vector<std::string> outside;
     std::vector<double> font_pixels;
 
@@ -49,8 +51,13 @@ public:
     }
     void text_out(int x, int y, const char* text, int length) override {
         RecordingSurface::text_out(x, y, text, length);
-        // Not the figures beside, which are in the default font.
-        if (current_font() == DEVICE_DEFAULT_FONT) return;
+        // Not the figures beside, which are in the default font, one to one.
+        if (current_font() == DEVICE_DEFAULT_FONT) {
+            const double left = x - origin_x_, top = y - origin_y_;
+            figure_boxes.push_back({left, top, left + 0.6 * text_cell_height() * length,
+                                    top + text_cell_height(), std::string(text, length)});
+            return;
+        }
         const double cell = text_cell_height();
         const double left = (x - origin_x_) * scale();
         const double right = left + 0.6 * cell * length * scale();
@@ -71,6 +78,7 @@ public:
         std::string text;
     };
     std::vector<TextBox> boxes;
+    std::vector<TextBox> figure_boxes;
     std::vector<std::string> overlapping;
 
 private:
@@ -212,14 +220,7 @@ TEST(ExplorerView, EveryViewKeepsItsTextApartAndItsGridAtTheLabels) {
                 paint_explorer_view(surface, *records, series_colours(), explorer, width, height,
                                     false);
                 EXPECT_EQ(surface.outside, std::vector<std::string>{});
-                // (Known short: at 960 by 600 and scale 2 with the log scale
-                // and R_t, the legend over the small frame still runs into
-                // labels.)
-                const bool crowded =
-                    width * 16 < 960 * cell && explorer.view.log_scale && explorer.view.effective_r;
-                if (!crowded) {
-                    EXPECT_EQ(surface.overlapping, std::vector<std::string>{});
-                }
+                EXPECT_EQ(surface.overlapping, std::vector<std::string>{});
                 // A legend too tall for the side of a chart this small stands over it.
                 if (width * 16 >= 960 * cell) {
                     EXPECT_EQ(points_under_legend(surface), 0);
@@ -262,6 +263,48 @@ TEST(ExplorerView, EveryViewKeepsItsTextApartAndItsGridAtTheLabels) {
             for (int j = 0; j < shown_rows(*records); ++j)
                 peak = std::max({peak, records->results[j][2], explorer.comparison()[j][2]});
             EXPECT_EQ(records->scale.ymax, round_number_above(peak));
+        }
+    }
+}
+
+// A printed page at 600 dots per inch, across and upright: the chart's text
+// on the page and apart, the scenario named over the header, and the figures
+// on the page beside or under all of the chart's text.
+TEST(ExplorerPage, TheChartFillsThePageAndTheFiguresKeepApart) {
+    auto records = records_after_run(MODE_INTERMITTENT);
+    Explorer explorer;
+    explorer.view.effective_r = true;
+    for (const auto& [width, height] : {std::pair{6600, 4600}, {4600, 6600}}) {
+        for (const char* file : {"", "/tmp/flu.morbilex"}) {
+            SCOPED_TRACE(::testing::Message() << width << "x" << height << " " << file);
+            records->scenario_file = file;
+            DeviceBoundsSurface surface(83);
+            surface.reading_cell = 100.0;
+            paint_explorer_page(surface, *records, series_colours(), explorer, width, height);
+            EXPECT_EQ(surface.outside, std::vector<std::string>{});
+            EXPECT_EQ(surface.overlapping, std::vector<std::string>{});
+            ASSERT_FALSE(surface.boxes.empty());
+            EXPECT_EQ(surface.boxes.front().text,
+                      *file ? "Scenario: flu.morbilex" : "Unsaved scenario");
+            double chart_right = 0, chart_bottom = 0;
+            for (const auto& box : surface.boxes) {
+                chart_right = std::max(chart_right, box.right);
+                chart_bottom = std::max(chart_bottom, box.bottom);
+            }
+            // The chart fills the page's width and nearly half its height
+            // (its text reaches that far).
+            EXPECT_GT(chart_right, width * 0.8);
+            EXPECT_GT(chart_bottom, height * 0.45);
+            std::string figures;
+            for (const auto& box : surface.figure_boxes) {
+                figures += box.text + "\n";
+                EXPECT_TRUE(box.left > chart_right || box.top > chart_bottom) << box.text;
+                EXPECT_TRUE(box.left >= 0 && box.right <= width && box.top >= 0 &&
+                            box.bottom <= height)
+                    << box.text;
+            }
+            for (const char* line : {"Peak infectious", "R_t at or below 1 from day"})
+                EXPECT_NE(figures.find(line), std::string::npos) << line << "\n" << figures;
         }
     }
 }

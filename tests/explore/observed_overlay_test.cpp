@@ -6,6 +6,7 @@
 #include "text/shortest.h"
 
 #include "../chart/chart_test_support.h"
+#include "explore/axis_fitting.h"
 #include "explore/count_fit_command.h"
 #include "explore/explorer_view.h"
 #include "explore/view_commands.h"
@@ -44,6 +45,33 @@ TEST(ObservedOverlay, CountsTakenFromTheRunSitOnItWithNoResidual) {
     EXPECT_EQ(purple_segments(), std::pair(2 * 16 + 1, 1));
 }
 
+// On the log scale too, counts taken from the infectious curve sit on it:
+// each cross's centre on a stroke of the curve at its x.
+TEST(ObservedOverlay, CountsSitOnTheCurveOnTheLogScale) {
+    auto records = records_after_run(MODE_NO_INTERVENTION);
+    Explorer explorer;
+    explorer.view.log_scale = true;
+    explorer.view.infectious_only = true;
+    for (int day = 10; day <= 150; day += 20)
+        explorer.observed.counts.points.push_back({double(day), records->results[day * 4][2], 0});
+    fit_axes(*records, explorer);
+    RecordingSurface surface;
+    paint_explorer_view(surface, *records, series_colours(), explorer, 900, 500, false);
+    std::vector<Segment> curve, crosses;
+    for (const Segment& s : surface.segments()) {
+        if (s.colour == series_colours().colours[2]) curve.push_back(s);
+        if (s.colour == OBSERVED_COUNTS_COLOUR && s.x0 != s.x1 && s.y0 < s.y1) crosses.push_back(s);
+    }
+    ASSERT_EQ(crosses.size(), 8u);
+    for (const Segment& cross : crosses) {
+        const int x = (cross.x0 + cross.x1 - 1) / 2, y = (cross.y0 + cross.y1 - 1) / 2;
+        bool on_curve = false;
+        for (const Segment& s : curve)
+            on_curve = on_curve || (std::abs(s.x0 - x) <= 1 && std::abs(s.y0 - y) <= 2);
+        EXPECT_TRUE(on_curve) << "cross at " << x << "," << y;
+    }
+}
+
 // A scenario's link is followed when it changes; a bad one leaves no counts.
 TEST(ObservedOverlay, FollowsTheScenariosLinkToItsCounts) {
     TemporaryFolder folder;
@@ -59,6 +87,28 @@ TEST(ObservedOverlay, FollowsTheScenariosLinkToItsCounts) {
     explorer.sync(*records);
     EXPECT_TRUE(explorer.observed.counts.points.empty());
     EXPECT_EQ(explorer.observed.problem, "reporting = 2: not a value it takes");
+}
+
+// A front end without paths hands the file's text over: the link naming it
+// reads that text, again when another of its lines changes, and a bad text
+// is refused with its line as a file would be.
+TEST(ObservedOverlay, ReadsCountsTextHandedOverAsTheFileItNames) {
+    auto records = records_after_run(MODE_NO_INTERVENTION);
+    records->counts_link = {{"data", "beds.csv"}, {"population", "763"}};
+    Explorer explorer;
+    supply_counts_text(explorer.observed, "beds.csv", "date,beds\n1978-01-22,1\n1978-01-24,26\n");
+    explorer.sync(*records);
+    ASSERT_EQ(explorer.observed.counts.points.size(), 2u);
+    EXPECT_EQ(explorer.observed.counts.points[1].day, 2.0);
+    records->counts_link[1].second = "500";
+    explorer.sync(*records);
+    EXPECT_EQ(explorer.observed.counts.points.size(), 2u);
+    EXPECT_EQ(explorer.observed.observation.population, 500.0);
+    supply_counts_text(explorer.observed, "beds.csv", "day,beds\n0,1\n0,2\n");
+    explorer.sync(*records);
+    EXPECT_TRUE(explorer.observed.counts.points.empty());
+    EXPECT_EQ(explorer.observed.problem,
+              "beds.csv: line 3: the day is not after the day of the row before");
 }
 
 class MessageFrontEnd final : public FrontEnd, public ExplorerHost {

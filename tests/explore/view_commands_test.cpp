@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "../chart/chart_test_support.h"
+#include "explore/kept_ranges.h"
 #include "explore/view_commands.h"
 #include "explore_test_support.h"
 #include "shell/scenario_files.h"
@@ -54,6 +55,32 @@ TEST(ViewCommands, FitAfterRunHelpAndCopyFollowTheView) {
 // What a session leaves for the next: the scenario file names the window and
 // the copied figures, and its run comes back at start; Help in a dialog opens
 // the guide at that dialog's section. The classic view keeps none of it.
+// Each chart option of the View menu names the settings' switch it turns
+// over, and only that one; showing a compartment leaves "infectious only".
+TEST(ViewCommands, ChartOptionsNameTheSwitchTheyTurn) {
+    int options = 0;
+    for (const MenuItem& item : view_menu_items()) {
+        if (item.label == nullptr || !chart_option_command(item.command)) continue;
+        ++options;
+        ViewOptions view;
+        view.infectious_only = item.command != COMMAND_INFECTIOUS_ONLY;
+        const ViewOptions before = view;
+        switch_chart_option(view, AxisScale{}, item.command);
+        auto now = view_switches(view);
+        ViewOptions copy = before;
+        auto then = view_switches(copy);
+        for (std::size_t k = 0; k < now.size(); ++k) {
+            const bool named = std::string_view(now[k].name) == view_switch_name(item.command);
+            const bool left_infectious_only =
+                item.command < COMMAND_INFECTIOUS_ONLY && now[k].value == &view.infectious_only;
+            EXPECT_EQ(*now[k].value != *then[k].value, named || left_infectious_only)
+                << item.label << " " << now[k].name;
+        }
+    }
+    EXPECT_EQ(options, 8);
+    EXPECT_EQ(view_switch_name(COMMAND_FIT_AXES), nullptr);
+}
+
 TEST(ViewCommands, TheScenarioFileAndItsRunComeBackNamed) {
     TemporaryFolder folder(true);
     auto records = default_records();
@@ -63,6 +90,9 @@ TEST(ViewCommands, TheScenarioFileAndItsRunComeBackNamed) {
     records->model.R_0 = 3.0;
     records->mode = MODE_INTERMITTENT;
     records->scenario_file = folder.file("flu.morbilex");
+    ExplorerRanges ranges;  // the explorer's ranges are remembered too
+    ASSERT_TRUE(ranges.set("R_0", 2.0, 4.5));
+    keep_ranges(ranges, *records);
     std::string settings = folder.file("settings.morbilex");
     ASSERT_TRUE(save_remembered_settings(settings, *records));
 
@@ -76,6 +106,7 @@ TEST(ViewCommands, TheScenarioFileAndItsRunComeBackNamed) {
     ExplorerContext next_context{next_commands, explorer, front_end};
     EXPECT_TRUE(reopen_remembered_run(next_context, mode));
     EXPECT_EQ(next->mode, MODE_INTERMITTENT);
+    EXPECT_EQ(explorer.uncertainty.ranges.text(), "R_0=2:4.5");
     EXPECT_TRUE(explorer.figures().available);
     EXPECT_EQ(copied_figures(next_context).rfind("scenario\tflu.morbilex\nR_0\t3\n", 0), 0u);
 
@@ -88,6 +119,36 @@ TEST(ViewCommands, TheScenarioFileAndItsRunComeBackNamed) {
     next->mode = MODE_NOTHING_CALCULATED;
     EXPECT_FALSE(reopen_remembered_run(next_context, mode));
     EXPECT_EQ(next->mode, MODE_NOTHING_CALCULATED);
+}
+
+// With R_t shown, the copied figures tell the day it falls to 1. Without an
+// intervention d(E + I)/dt = (I / infectious period)(R_t - 1), so that day is
+// the step E + I stops growing.
+TEST(ViewCommands, CopiedFiguresTellWhenRtFallsToOne) {
+    TemporaryFolder folder(true);
+    auto records = default_records();
+    FakeFrontEnd front_end;
+    CommandContext commands{*records, front_end};
+    Explorer explorer;
+    ExplorerContext context{commands, explorer, front_end};
+    execute_explorer_command(context, COMMAND_CALCULATE);
+    execute_explorer_command(context, COMMAND_COPY_FIGURES);
+    EXPECT_EQ(front_end.copied.find("effective_r"), std::string::npos);
+    explorer.view.effective_r = true;
+    execute_explorer_command(context, COMMAND_COPY_FIGURES);
+    std::size_t peak = 0;
+    const auto infected = [&](std::size_t j) {
+        return records->results[j][1] + records->results[j][2];
+    };
+    const auto rows = static_cast<std::size_t>(shown_rows(*records));
+    while (peak + 1 < rows && infected(peak + 1) > infected(peak))
+        ++peak;
+    const std::string name = "\neffective_r_at_most_one_day\t";
+    const std::size_t at = front_end.copied.find(name);
+    ASSERT_NE(at, std::string::npos) << front_end.copied;
+    const double day = std::stod(front_end.copied.substr(at + name.size()));
+    EXPECT_NEAR(day, static_cast<double>(peak) * records->model.dt, records->model.dt);
+    EXPECT_NE(front_end.copied.find("\tdays\n", at), std::string::npos);
 }
 
 }  // namespace

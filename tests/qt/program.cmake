@@ -13,6 +13,11 @@ foreach(area window dialogs printing locale explorer)
   add_test(NAME program_${area} COMMAND program_${area}_test)
   set_tests_properties(program_${area} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
 endforeach()
+# The explorer's exports against morbilex-batch's, and the shipped example.
+target_compile_definitions(program_explorer_test PRIVATE
+  MORBILEX_BATCH_PROGRAM="$<TARGET_FILE:morbilex-batch>"
+  MORBILEX_EXAMPLES="${CMAKE_SOURCE_DIR}/examples")
+add_dependencies(program_explorer_test morbilex-batch)
 # Qt takes the C library's locale from the environment; numbers must not.
 set_tests_properties(program_locale PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=de_DE.UTF-8")

@@ -2,14 +2,20 @@
 // and released, the read-out under the mouse and on the arrow keys, fitting,
 // the figures panel, and the classic view that turns it all off.
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
@@ -27,6 +33,28 @@
 
 using namespace morbilex;
 using namespace morbilex::testing;
+
+namespace {
+
+// Runs a command whose file dialog is answered with this path.
+void answer_file_dialog(MainWindow& window, int command, const QString& path) {
+    auto answer = when_modal([path](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog != nullptr);
+        // The name typed, as a user would (the dialog's own completion of a
+        // selected file runs on a thread of its own).
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    window.execute(command);
+}
+
+QByteArray file_bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+}  // namespace
 
 class ProgramExplorerTest : public QObject {
     Q_OBJECT
@@ -201,6 +229,30 @@ private slots:
                             [](QLabel* label) { return label->text() == "1e+308"; }));
     }
 
+    // At the default 960 by 600, the figures of an intervention, R_t's among
+    // them, fit their pane: no horizontal scroll bar.
+    void the_figures_fit_their_pane() {
+        ProgramUnderTest program(false);
+        MainWindow& window = program.window();
+        window.resize(960, 600);
+        {
+            auto cancel =
+                when_modal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+            window.execute(COMMAND_INTERMITTENT);
+        }
+        window.execute(COMMAND_EFFECTIVE_R);
+        for (int level = 0; level < 4; ++level) {
+            QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            QApplication::processEvents();
+        }
+        auto* figures = window.figures_panel()->findChild<QLabel*>(QStringLiteral("figures"));
+        QVERIFY(figures->text().contains(QStringLiteral("R_t at or below 1 from day")));
+        auto* scroll = window.figures_panel()->findChild<QScrollArea*>();
+        QVERIFY(scroll != nullptr && scroll->isVisible());
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(figures->width() <= scroll->viewport()->width());
+    }
+
     // An exported picture is the chart as drawn for anyone: the same bytes
     // whether the read-out shows or not, with no blank band under the chart.
     // A legend click hides a compartment, a user's scale stops the fitting,
@@ -293,6 +345,10 @@ private slots:
         QVERIFY(figures->text().contains(QStringLiteral("Over the ranges")));
         QVERIFY(figures->text().contains(QStringLiteral("R_0: ")));
         QVERIFY(grab_view(window) != plain);
+        // The tornado drawn under the figures, its bar in colour.
+        auto* tornado = window.figures_panel()->findChild<QWidget*>(QStringLiteral("tornado"));
+        QVERIFY(tornado != nullptr && tornado->isVisibleTo(&window) && tornado->height() > 0);
+        QVERIFY(coloured_pixels(tornado->grab().toImage()) > 0);
 
         const double median = uncertainty.ensemble().interval(0, 1);
         auto* high = window.findChild<QSlider*>(QStringLiteral("R_0_high"));
@@ -352,6 +408,88 @@ private slots:
         auto* figures = window.figures_panel()->findChild<QLabel*>(QStringLiteral("figures"));
         QVERIFY(figures->text().contains(QStringLiteral("Days over capacity")));
         QVERIFY(!figures->text().contains(QStringLiteral("Still running")));
+    }
+
+    // The fit asks which fields, pre-ticked from the scenario's fit line; the
+    // answer is kept in that line and fitted.
+    void fit_asks_which_fields_to_fit() {
+        ProgramUnderTest program(false);
+        MainWindow& window = program.window();
+        window.open_scenario(MORBILEX_EXAMPLES "/boarding_school_influenza.morbilex");
+        const double start_r0 = program.records().model.R_0;
+        QStringList ticked;
+        ModalWatch result_box;
+        auto choose = when_modal([&](QWidget* modal) {
+            for (const QCheckBox* box : modal->findChildren<QCheckBox*>())
+                if (box->isChecked()) ticked << box->objectName();
+            QVERIFY(!modal->findChild<QCheckBox*>(QStringLiteral("Redct1"))->isEnabled());
+            modal->findChild<QCheckBox*>(QStringLiteral("latent_period"))->setChecked(false);
+            modal->findChild<QComboBox*>(QStringLiteral("fit_objective"))->setCurrentIndex(1);
+            result_box =
+                when_modal([](QWidget* box) { qobject_cast<QMessageBox*>(box)->accept(); }, modal);
+            qobject_cast<QDialog*>(modal)->accept();
+        });
+        window.execute(COMMAND_FIT_COUNTS);
+        QVERIFY(result_box.called());
+        QCOMPARE(ticked, (QStringList{"R_0", "latent_period", "infectious_period"}));
+        const auto& link = program.records().counts_link;
+        QVERIFY(std::find(link.begin(), link.end(),
+                          std::pair<std::string, std::string>{"fit", "R_0,infectious_period"}) !=
+                link.end());
+        QVERIFY(std::find(link.begin(), link.end(),
+                          std::pair<std::string, std::string>{"fit_objective", "poisson"}) !=
+                link.end());
+        QVERIFY(program.records().model.R_0 != start_r0);
+        QCOMPARE(program.records().model.latent_period, 1.0);
+    }
+
+    // Ranges go with the scenario saved and come back with it (the range
+    // controls too); a scenario without ranges is saved again byte for byte;
+    // the bands exported, plain and compressed, are the bytes morbilex-batch
+    // --bands writes for that scenario file.
+    void ranges_saved_reopened_and_their_bands_exported() {
+        ProgramUnderTest program(false);
+        MainWindow& window = program.window();
+        window.execute(COMMAND_CALCULATE);
+        const QDir folder(program.folder());
+        const QString plain = folder.filePath(QStringLiteral("plain.morbilex"));
+        answer_file_dialog(window, COMMAND_SAVE_SCENARIO_AS, plain);
+        ExplorerRanges& ranges = window.explorer().uncertainty.ranges;
+        QVERIFY(ranges.set("R_0", 2.0, 3.5));
+        ranges.ranges.emplace_back();
+        std::string error;
+        QVERIFY(parse_parameter_range("init_I=0.5:4:1", "", ranges.ranges.back(), error));
+        const std::string ranged_text = ranges.text();
+        const QString ranged = folder.filePath(QStringLiteral("ranged.morbilex"));
+        answer_file_dialog(window, COMMAND_SAVE_SCENARIO_AS, ranged);
+
+        answer_file_dialog(window, COMMAND_OPEN_SCENARIO, plain);
+        QVERIFY(ranges.empty());
+        const QString again = folder.filePath(QStringLiteral("again.morbilex"));
+        answer_file_dialog(window, COMMAND_SAVE_SCENARIO_AS, again);
+        QCOMPARE(file_bytes(again), file_bytes(plain));
+        answer_file_dialog(window, COMMAND_OPEN_SCENARIO, ranged);
+        QCOMPARE(ranges.text(), ranged_text);
+        // The rows rebuilt with range controls (the old ones go later, hidden).
+        QApplication::processEvents();
+        const auto lows = window.findChildren<QSlider*>(QStringLiteral("R_0_low"));
+        QVERIFY(std::any_of(lows.begin(), lows.end(),
+                            [&](QSlider* low) { return low->isVisibleTo(&window); }));
+
+        for (const QString& name : {QStringLiteral("bands.csv"), QStringLiteral("bands.csv.gz")}) {
+            answer_file_dialog(window, COMMAND_EXPORT_BANDS, folder.filePath(name));
+            QProcess batch;
+            batch.start(
+                QStringLiteral(MORBILEX_BATCH_PROGRAM),
+                {QStringLiteral("--scenario=") + ranged,
+                 QStringLiteral("--bands=") + folder.filePath(QStringLiteral("batch-") + name),
+                 QStringLiteral("--trace=") + folder.filePath(QStringLiteral("batch.dat"))});
+            QVERIFY(batch.waitForFinished(120000));
+            QCOMPARE(batch.exitCode(), 0);
+            const QByteArray exported = file_bytes(folder.filePath(name));
+            QVERIFY(exported.size() > 1000);
+            QCOMPARE(exported, file_bytes(folder.filePath(QStringLiteral("batch-") + name)));
+        }
     }
 };
 

@@ -1,5 +1,6 @@
 // Printing: one page of the current view through the print dialog, the
 // printer chosen in the set-up dialog, Cancel and a job that cannot start.
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -101,6 +102,26 @@ private slots:
         QVERIFY(!text.simplified().contains(TITLE_LINE.simplified()));
     }
 
+    // The explorer's page: across for a chart wider than tall, upright for
+    // one taller than wide, the scenario named and the figures on it.
+    void the_explorer_fills_a_page_shaped_like_its_chart() {
+        ProgramUnderTest program(false);
+        program.window().execute(108);
+        for (const QSize window : {QSize(1280, 800), QSize(560, 900)}) {
+            program.window().resize(window);
+            QApplication::processEvents();
+            const QString pdf = QDir(program.folder()).filePath(QStringLiteral("explorer.pdf"));
+            program.window().printing().printer().setOutputFileName(pdf);
+            print_command(program, 104, confirm_as_set);
+            const QStringList size = pdf_info(pdf, QStringLiteral("Page size")).split(' ');
+            QVERIFY(size.size() >= 3);
+            const QSize chart = program.window().view()->size();
+            QCOMPARE(size[0].toDouble() > size[2].toDouble(), chart.width() > chart.height());
+            const QString text = pdf_text(pdf).simplified();
+            for (const char* part : {"Unsaved scenario", "R_0 2.50", "Peak infectious"})
+                QVERIFY2(text.contains(QLatin1String(part)), qPrintable(text));
+        }
+    }
     void prints_the_title_screen_before_any_run() {
         ProgramUnderTest program;
         QString pdf = QDir(program.folder()).filePath(QStringLiteral("title.pdf"));

@@ -112,6 +112,17 @@ send_keys "$dialog" Return
 xdotool mousemove --window "$main_window" 300 250
 wait_for_trace "$work/temp.dat"
 screenshot_with_curve explorer_one_time
+# The figures panel at the default 960 by 600 fits its text: the change
+# column's words are read whole, not cut at the pane's edge.
+if command -v tesseract >/dev/null; then
+  import -window "$main_window" "$work/window.png"
+  convert "$work/window.png" -gravity East -crop 40%x100%+0+0 +repage -resize 300% \
+    "$work/figures.png"
+  figures_text="$(tesseract "$work/figures.png" - 2>/dev/null)"
+  for word in "Peak infectious" later; do
+    grep -q "$word" <<<"$figures_text" || fail "the figures panel reads: $figures_text"
+  done
+fi
 send_keys "$main_window" F1
 dialog="$(wait_for_window "Morbilex User's Guide")"
 screenshot explorer_user_guide

@@ -147,6 +147,25 @@ TEST(ScenarioDocument, LinkedCountsComeBackAsWritten) {
     EXPECT_TRUE(opened->counts_link.empty());
 }
 
+// Range lines are kept as written, for the explorer to read; a field ranged
+// twice is refused.
+TEST(ScenarioDocument, RangeLinesComeBackAsWritten) {
+    auto opened = default_records();
+    InterventionMode mode = 0;
+    std::string error;
+    const char* text = "R_0 = 3\nR_0.range = 2:4\ninit_I.range = 1:5:2\n";
+    ASSERT_TRUE(read_scenario_document(text, *opened, mode, error)) << error;
+    const std::vector<std::pair<std::string, std::string>> ranges = {{"R_0", "2:4"},
+                                                                     {"init_I", "1:5:2"}};
+    EXPECT_EQ(opened->range_lines, ranges);
+    EXPECT_EQ(opened->model.R_0, 3.0);
+    EXPECT_NE(write_scenario_document(*opened).find("\nR_0.range = 2:4\ninit_I.range = 1:5:2\n"),
+              std::string::npos);
+    EXPECT_FALSE(
+        read_scenario_document("R_0.range = 2:4\nR_0.range = 1:2\n", *opened, mode, error));
+    EXPECT_EQ(opened->range_lines, ranges);
+}
+
 TEST(ScenarioDocument, BadLinesAreRefusedByLineAndFieldAndNothingIsStored) {
     struct Case {
         std::string text;

@@ -288,6 +288,19 @@ const openedFigures = await downloaded("#get-figures", "figures.csv");
 check("its figures equal morbilex-batch --scenario's", openedFigures === desktopSummary,
       openedFigures === desktopSummary ? "" : `${openedFigures} against ${desktopSummary}`);
 await page.screenshot({ path: path.join(shots, "scenario-opened-1920x1080.png") });
+// Printed: the scenario named, the chart and the figures; no controls, no read-out.
+await page.emulateMediaType("print");
+const printed = await page.evaluate(() => {
+  const shown = (id) => document.getElementById(id).getBoundingClientRect().height > 0;
+  return { title: document.getElementById("print-title").textContent, titleShown: shown("print-title"),
+           chart: shown("chart"), figures: shown("figures"), controls: shown("controls"),
+           readout: shown("readout"), actions: shown("copy-link") };
+});
+check("a print names the scenario and holds the chart and figures, not the controls",
+      printed.title === "Scenario: desktop.morbilex" && printed.titleShown && printed.chart && printed.figures &&
+      !printed.controls && !printed.readout && !printed.actions, JSON.stringify(printed));
+await page.pdf({ path: path.join(shots, "print.pdf") });
+await page.emulateMediaType(null);
 const savedText = await downloaded("#get-scenario", "scenario.morbilex");
 const savedFile = path.join(work, "saved.morbilex");
 fs.writeFileSync(savedFile, savedText ?? "");
@@ -493,9 +506,81 @@ const nativeBands = nativeFile(["--range=R_0=2:3"], "--bands", "bands.csv").trim
 check("a range's bands in the page are morbilex-batch --bands's", pageBands === nativeBands,
       (pageBands ?? "").slice(0, 200));
 
+// Observed counts: the boarding-school example opened as a new user would
+// (its scenario, then its counts); a bad
+// file refused with its line, the counts kept; the fit, in its worker, gives
+// morbilex-batch --fit-output's values digit for digit and its objective; a chart option from
+// the keyboard refits the axes and goes into the link.
+const example = path.resolve("../../examples/boarding_school_influenza.morbilex");
+await open("", 1920, 1080);
+await openFile(example);
+await (await page.$("#open-counts")).uploadFile(example.replace(/morbilex$/, "csv"));
+await page.waitForFunction(() => document.getElementById("counts-status").textContent.includes("counts;"));
+const ticked = await page.$$eval("#fit-fields input:checked", (boxes) => boxes.map((box) => box.id).join(","));
+check("the scenario's fit line ticks the fields", ticked === "fit-R_0,fit-latent_period,fit-infectious_period", ticked);
+const badCounts = path.join(work, "bad.csv");
+fs.writeFileSync(badCounts, "day,beds\n0,1\n0,2\n");
+await (await page.$("#open-counts")).uploadFile(badCounts);
+await page.waitForFunction(() => document.getElementById("counts-status").textContent.includes("not opened"));
+check("a bad counts file is refused with its line, the counts kept",
+      (await text("#counts-status")).includes("bad.csv not opened: bad.csv: line 3:") &&
+      (await page.evaluate(() => counts.file.name)) === "boarding_school_influenza.csv", await text("#counts-status"));
+await page.screenshot({ path: path.join(shots, "counts-1920x1080.png") });
+const fitOutput = path.join(work, "native-fit.csv");
+execFileSync(nativeBatch, [`--scenario=${example}`, `--fit-output=${fitOutput}`, "--trace=/dev/null"]);
+const nativeFit = fs.readFileSync(fitOutput, "utf8").trim().split("\n").slice(1).map((line) => line.split(","))
+  .filter((cells) => cells[2] !== "");
+await page.click("#fit-counts");
+await page.waitForFunction(() => document.body.dataset.fits === "1" && !document.body.dataset.fitting, { timeout: 60000 });
+await page.waitForFunction(() => document.getElementById("counts-status").textContent.includes("counts;"));
+const fitMs = await page.evaluate(() => window.morbilexTimings.fit);
+target("a fit of three fields in the page within 1 s", fitMs < 1000, `${fitMs.toFixed(0)} ms, its worker's start included`);
+const fitted = await page.evaluate((names) => names.map((name) => document.getElementById("f-" + name).value), nativeFit.map((cells) => cells[0]));
+check("the page's fit is morbilex-batch --fit-output's", nativeFit.length === 3 && nativeFit.every((cells, k) => cells[1] === fitted[k]),
+      `${fitted.join(" ")} / ${nativeFit.map((cells) => cells[1]).join(" ")}`);
+// morbilex-batch --scenario fits as the scenario's fit line says, then sums.
+const countsStatus = await text("#counts-status");
+const nativeCounts = nativeFile([`--scenario=${example}`], "--summary", "counts-summary.csv").trim().split("\n");
+const objective = nativeCounts[1].split(",")[nativeCounts[0].split(",").indexOf("objective")];
+check("the fitted run's objective on the page is morbilex-batch's", countsStatus.includes(`sum of squares ${objective},`),
+      `${countsStatus} / ${objective}`);
+const fitResult = await text("#fit-result");
+check("the fit's result with its intervals", /R_0 = [0-9.]+ {2}\([0-9.]+ to [0-9.]+\)/.test(fitResult) && fitResult.includes("RMSE"), fitResult);
+await page.screenshot({ path: path.join(shots, "fitted-1920x1080.png") });
+let runsBefore = await runs();
+await page.click("#fit");  // the scenario's own scale at first; fitted from now on
+await page.waitForFunction((n) => Number(document.body.dataset.runs) > n, {}, runsBefore);
+// A click on the legend's Susceptible line hides S as its check box does.
+const legendLine = await page.evaluate(() => {
+  const { width, height, ratio } = chartSize();
+  const hits = [];
+  for (let y = 0; y < height; y += 2) for (let x = 0; x < width; x += 2) if (api.legendAt(page, x, y) === 0) hits.push([x / ratio, y / ratio]);
+  // The middle of the line's box.
+  return hits.length ? [0, 1].map((k) => hits.reduce((sum, hit) => sum + hit[k], 0) / hits.length) : null;
+});
+await page.$eval("#chart", (canvas) => canvas.scrollIntoView());
+const chartBox = await (await page.$("#chart")).boundingBox();
+runsBefore = await runs();
+if (legendLine) await page.mouse.click(chartBox.x + legendLine[0], chartBox.y + legendLine[1]);
+await page.waitForFunction((n) => Number(document.body.dataset.runs) > n, { timeout: 5000 }, runsBefore).catch(() => {});
+check("a click on a legend line hides its compartment", legendLine !== null &&
+      !(await page.$eval("#v-show_S", (box) => box.checked)) && (await page.evaluate(() => location.search)).includes("show_S=0"),
+      JSON.stringify(legendLine));
+const ymaxBefore = await page.$eval("#f-ymax", (input) => input.value);
+runsBefore = await runs();
+await page.focus("#v-infectious_only");
+await page.keyboard.press("Space");
+await page.waitForFunction((n) => Number(document.body.dataset.runs) > n, {}, runsBefore);
+const ymaxAfter = await page.$eval("#f-ymax", (input) => input.value);
+check("infectious only, from the keyboard, refits the axes to the curve shown and goes into the link",
+      Number(ymaxAfter) < Number(ymaxBefore) && (await page.evaluate(() => location.search)).includes("infectious_only=1"),
+      `ymax ${ymaxBefore} -> ${ymaxAfter}`);
+await page.screenshot({ path: path.join(shots, "infectious-only-1920x1080.png") });
+await audit("the page with counts and a fit");
+
 check("no script errors", errors.length === 0, errors.join("; "));
 check("no external requests", external.length === 0, external.join(" "));
-fs.writeFileSync(path.join(outDir, "timings.json"), JSON.stringify({ firstChart, repaint, heatMs }, null, 2) + "\n");
+fs.writeFileSync(path.join(outDir, "timings.json"), JSON.stringify({ firstChart, repaint, heatMs, fitMs }, null, 2) + "\n");
 await browser.close();
 console.log(failures === 0 ? "browser test: all passed" : `browser test: ${failures} failed`);
 process.exit(failures === 0 ? 0 : 1);

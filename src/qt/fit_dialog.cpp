@@ -1,0 +1,65 @@
+// The fit's question: which fields to fit and by what objective.
+#include "qt/fit_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
+
+#include "explore/field_help.h"
+
+namespace morbilex {
+
+Asked ask_fit_choice(QWidget* parent, FitChoice& choice, InterventionMode mode) {
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("fit_choice"));
+    dialog.setWindowTitle(QString::fromLatin1(FIT_CHOICE_CAPTION));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* fields_box = new QGroupBox(QStringLiteral("Fit these fields (the others stay as set)"));
+    auto* grid = new QGridLayout(fields_box);
+    std::vector<std::pair<const FitField*, QCheckBox*>> boxes;
+    const auto fields = fit_fields();
+    // Two columns: the model's fields, then the one-time window's.
+    const int rows = static_cast<int>((fields.size() + 1) / 2);
+    for (const FitField& field : fields) {
+        auto* box = new QCheckBox(QString::fromStdString(fit_field_label(field)));
+        box->setObjectName(QString::fromLatin1(field.name));
+        const bool offered = fit_field_offered(field, mode);
+        box->setEnabled(offered);
+        box->setChecked(offered && std::find(choice.fields.begin(), choice.fields.end(),
+                                             field.name) != choice.fields.end());
+        if (const FieldHelp* help = field_help(field.name))
+            box->setToolTip(QString::fromUtf8(help->meaning));
+        if (!offered) box->setToolTip(QStringLiteral("Only with the one-time intervention"));
+        const int index = static_cast<int>(boxes.size());
+        grid->addWidget(box, index % rows, index / rows);
+        boxes.emplace_back(&field, box);
+    }
+    layout->addWidget(fields_box);
+    auto* form = new QFormLayout;
+    auto* objective = new QComboBox;
+    objective->setObjectName(QStringLiteral("fit_objective"));
+    for (const char* label : FIT_OBJECTIVE_LABELS)
+        objective->addItem(QString::fromLatin1(label));
+    objective->setCurrentIndex(static_cast<int>(choice.objective));
+    form->addRow(QStringLiteral("&Objective:"), objective);
+    layout->addLayout(form);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return Asked::Cancelled;
+    choice.fields.clear();
+    for (const auto& [field, box] : boxes)
+        if (box->isEnabled() && box->isChecked()) choice.fields.emplace_back(field->name);
+    choice.objective = static_cast<FitObjective>(objective->currentIndex());
+    return Asked::Chosen;
+}
+
+}  // namespace morbilex

@@ -1,0 +1,56 @@
+#include "qt/tornado_view.h"
+
+#include <QPainter>
+#include <algorithm>
+
+#include "explore/uncertainty.h"
+#include "picture/painter_surface.h"
+
+namespace morbilex {
+
+TornadoView::TornadoView(const ExplorerUncertainty& uncertainty, QWidget* parent)
+    : QWidget(parent), uncertainty_(uncertainty) {
+    setObjectName(QStringLiteral("tornado"));
+    setAccessibleName(QStringLiteral("Effect of each range on the peak"));
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    setVisible(false);
+}
+
+int TornadoView::wanted_height() const {
+    // Before the first paint, the default font's cell of this screen.
+    const int step =
+        line_step_ > 0 ? line_step_ : static_cast<int>(reading_cell_pixels(logicalDpiY())) + 2;
+    const int bars = static_cast<int>(uncertainty_.tornado().bars.size());
+    return (bars + 1) * step + step / 2;
+}
+
+void TornadoView::refresh() {
+    const bool shown = uncertainty_.available() && !uncertainty_.tornado().bars.empty();
+    setFixedHeight(shown ? wanted_height() : 0);
+    setVisible(shown);
+    update();
+}
+
+void TornadoView::paintEvent(QPaintEvent*) {
+    if (!uncertainty_.available()) return;
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    PainterSurface surface(painter);
+    surface.select_device_default_font();
+    surface.set_isotropic_mode();
+    surface.set_window_extent(width(), height());
+    surface.set_viewport_extent(width(), height());
+    surface.set_window_origin(0, 0);
+    const int step = surface.text_cell_height() + 2;
+    if (step <= 2) return;
+    draw_tornado(surface, uncertainty_.tornado(), uncertainty_.ranges, 4, step / 4, width() - 8,
+                 step);
+    if (step != line_step_) {
+        // The font's cell differs from the guess: the height follows next time.
+        line_step_ = step;
+        QMetaObject::invokeMethod(
+            this, [this] { refresh(); }, Qt::QueuedConnection);
+    }
+}
+
+}  // namespace morbilex
