@@ -18,7 +18,6 @@ std::string number_text(double value) {
     return text;
 }
 
-
 // The link's text of one name; empty when it has none.
 std::string link_text(const Records& records, std::string_view name) {
     std::string text;
