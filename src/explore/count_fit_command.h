@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "explore/observed_overlay.h"
 #include "model/records.h"
 #include "study/count_fit.h"
 

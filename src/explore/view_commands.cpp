@@ -41,6 +41,7 @@ constexpr MenuItem VIEW_ITEMS[] = {
     {"Fin&d a plan under the capacity", COMMAND_FIND_PLAN},
     {"Open observed cou&nts...", COMMAND_OPEN_COUNTS},
     {"Fit to observed coun&ts", COMMAND_FIT_COUNTS},
+    {"S&weep...", COMMAND_SWEEP},
 };
 
 constexpr const char* EXTEND_CAPTION = "Extend T_max";
@@ -161,6 +162,10 @@ void load_found_plan(ExplorerContext& context, int index) {
     }
     load_plan(context.commands.records, explorer.plan_finding.kind,
               explorer.plan_finding.result.front[index]);
+    run_in_view(context);
+}
+
+void run_records_in_view(ExplorerContext& context) {
     run_in_view(context);
 }
 
@@ -333,6 +338,9 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
                                                          text + "The plan is loaded.", false);
             return;
         }
+        case COMMAND_SWEEP:
+            if (!view.classic) context.host.show_sweep();
+            return;
         case COMMAND_HELP:
             if (!view.classic) {
                 context.host.show_user_guide();

@@ -34,6 +34,8 @@ public:
     // Asks for the capacity, showing the one set (off: capacity.set false);
     // false when the user cancels.
     virtual bool ask_capacity(CapacitySetting& /*capacity*/) { return false; }
+    // Shows the sweep window (a front end without one does nothing).
+    virtual void show_sweep() {}
     // A CSV file of observed counts the user picks; empty when none (the
     // default: a front end without a file dialog).
     virtual std::string choose_counts_file() { return {}; }
@@ -85,6 +87,9 @@ void execute_explorer_command(ExplorerContext& context, int command_id);
 // Loads plan `index` of the front of the last search (0: the best), runs it
 // as a typed OK would and fits the axes when the view fits after every run.
 void load_found_plan(ExplorerContext& context, int index);
+// Runs the records' mode as a typed OK would (a scenario loaded from a sweep),
+// fitted as any run.
+void run_records_in_view(ExplorerContext& context);
 // Sets or clears the capacity the view draws and holds the run against.
 void set_capacity(ExplorerContext& context, const CapacitySetting& capacity);
 

@@ -355,4 +355,11 @@ bool line_chart_point_at(const SweepLineChart& chart, int width, int height, dou
     return true;
 }
 
+double line_chart_value_at(const SweepLineChart& chart, int width, int height, double text,
+                           double y) {
+    const PictureBox plot = surface_line_plot(chart, width, height, text);
+    const LineRange range = line_chart_range(chart);
+    return range.y_low + (plot.bottom() - y) / plot.height * (range.y_high - range.y_low);
+}
+
 }  // namespace morbilex

@@ -77,5 +77,8 @@ bool heat_map_cell_at(const SweepHeatMap& map, int width, int height, double tex
 // the first series); false when the point is not near the plot.
 bool line_chart_point_at(const SweepLineChart& chart, int width, int height, double text, double x,
                          double y, std::size_t& index);
+// The value a device y stands for on the line chart drawn at that size.
+double line_chart_value_at(const SweepLineChart& chart, int width, int height, double text,
+                           double y);
 
 }  // namespace morbilex

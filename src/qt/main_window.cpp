@@ -46,6 +46,7 @@
 #include "qt/plan_window.h"
 #include "qt/result_files.h"
 #include "qt/run_both.h"
+#include "qt/sweep_window.h"
 #include "qt/tornado_view.h"
 #include "shell/menu.h"
 #include "shell/messages.h"
@@ -728,6 +729,24 @@ void MainWindow::show_plan_finding() {
     plan_window_->refresh();
     plan_window_->show();
     plan_window_->raise();
+}
+
+void WindowExplorerHost::show_sweep() {
+    window_.show_sweep();
+}
+
+void MainWindow::show_sweep() {
+    if (sweep_window_ == nullptr) {
+        sweep_window_ = new SweepWindow(
+            records_,
+            [this] {
+                run_records_in_view(explorer_context_);
+                refresh_panels();
+            },
+            this);
+    }
+    sweep_window_->show();
+    sweep_window_->raise();
 }
 
 bool MainWindow::ask_capacity(CapacitySetting& capacity) {

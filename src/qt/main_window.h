@@ -74,6 +74,7 @@ public:
     Asked ask_fit_choice(FitChoice& choice) override;
     bool can_compress() const override;
     bool compress(std::string_view text, std::string& bytes) override;
+    void show_sweep() override;
 
 private:
     MainWindow& window_;
@@ -128,6 +129,11 @@ public:
     // options, and their contents brought up to the records after a repaint.
     // The last plan search's finding, in a window of its own.
     void show_plan_finding();
+    // The sweep window (made at its first showing), or nullptr.
+    void show_sweep();
+    class SweepWindow* sweep_window() const {
+        return sweep_window_;
+    }
     bool ask_capacity(CapacitySetting& capacity);
     // anchor: the section to show, or empty for where the reader left it.
     void show_user_guide(const std::string& anchor = {});
@@ -182,6 +188,7 @@ private:
     std::vector<SliderRow> sliders_;
     QDialog* guide_ = nullptr;
     class PlanWindow* plan_window_ = nullptr;
+    class SweepWindow* sweep_window_ = nullptr;
     QTextBrowser* guide_browser_ = nullptr;
 };
 

@@ -7,6 +7,7 @@ add_library(morbilex_qt_program STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/fit_dialog.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/main_window.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/plan_window.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/sweep_window.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/guide_pictures.qrc
   ${CMAKE_CURRENT_SOURCE_DIR}/printing.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/program_icon.qrc

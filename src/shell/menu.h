@@ -45,6 +45,8 @@ enum CommandId : int {
     COMMAND_COLOUR_BLIND_PALETTE = 157,
     // The explorer's files.
     COMMAND_EXPORT_BANDS = 190,  // the ensemble's bands as a CSV file, when ranges are set
+    // A sweep of one or two fields in a window of its own.
+    COMMAND_SWEEP = 180,
 };
 
 struct MenuItem {

@@ -17,8 +17,7 @@
 #include "analysis/scenario_setup.h"
 #include "analysis/sweep_grid.h"
 #include "analysis/sweep_runner.h"
-#include "picture/axis_scale.h"
-#include "picture/sweep_picture.h"
+#include "picture/sweep_view.h"
 #include "web_surface.h"
 
 namespace morbilex::web {
@@ -38,14 +37,9 @@ struct SweepPage {
     std::string refusal;
     std::string text;   // the last text handed out
     std::string input;  // a field's text, copied in by the page
-    // The picture's cells: bins[k] along axis k, of per[k] of its points each.
-    std::vector<long long> bins, per;
-    std::vector<double> values;  // the shown column's mean in each cell
-    // The picture last painted, for its read-out.
-    SweepHeatMap map;
-    SweepLineChart chart;
-    bool heat_map = false;
-    int width = 0, height = 0;
+    // The picture's cells (values: the shown column's mean in each) and the
+    // picture last painted, for its read-out.
+    SweepPicture picture;
     std::unique_ptr<WebSurface> surface;
 };
 
@@ -67,36 +61,13 @@ EM_JS(void, post_sweep_rows, (const char* rows, int length, double done, double 
 });
 // clang-format on
 
-// Axis k's points go to the cells per[k] at a time, the last cell taking
-// what is left: every cell but the last spans the same values.
-long long bin_of(long long index, long long per) {
-    return index / per;
-}
-long long first_of_bin(long long bin, long long per) {
-    return bin * per;
-}
-long long last_of_bin(long long bin, long long count, long long per) {
-    return std::min(count, (bin + 1) * per) - 1;
-}
-long long bins_of(long long count, long long per) {
-    return (count + per - 1) / per;
-}
-
-bool is_heat_map(const SweepGrid& grid) {
-    return grid.axes.size() == 2 && !grid.axes[0].is_mode && !grid.axes[1].is_mode;
-}
-
 // The sums of the cells that the scenarios since the last post touched.
 class CellSums {
 public:
-    explicit CellSums(const SweepPage& page) : page_(page), indices_(page.plan.grid.axes.size()) {}
+    explicit CellSums(const SweepPage& page) : page_(page) {}
 
     void take(const FinishedScenario& finished) {
-        const SweepGrid& grid = page_.plan.grid;
-        grid.indices_of(finished.run_id, indices_);
-        long long cell = 0;
-        for (std::size_t k = 0; k < grid.axes.size(); ++k)
-            cell = cell * page_.bins[k] + bin_of(indices_[k], page_.per[k]);
+        const long long cell = page_.picture.cell_of(finished.run_id);
         auto [slot, added] = slots_.try_emplace(cell, cells_.size());
         if (added) {
             cells_.push_back(static_cast<int>(cell));
@@ -128,7 +99,6 @@ public:
 
 private:
     const SweepPage& page_;
-    std::vector<long long> indices_;
     std::unordered_map<long long, std::size_t> slots_;
     std::vector<int> cells_;
     std::vector<double> sums_, counts_;
@@ -168,62 +138,6 @@ private:
 const char* handed_out(SweepPage& page, std::string text) {
     page.text = std::move(text);
     return page.text.c_str();
-}
-
-// A bin's axis values as a reader sees them: "2.5" or "1 to 1.25".
-std::string bin_text(const SweepAxis& axis, long long bin, long long per) {
-    const long long first = first_of_bin(bin, per);
-    const long long last = last_of_bin(bin, axis.count, per);
-    std::string text = axis_text(axis.value(first));
-    if (last != first) text += " to " + axis_text(axis.value(last));
-    return text;
-}
-
-std::string mode_label(double mode) {
-    const char* const names[] = {"no intervention", "one-time", "intermittent"};
-    const int k = static_cast<int>(mode);
-    return std::to_string(k) + " " + (k >= 0 && k < 3 ? names[k] : "");
-}
-
-// The picture of the cells' values: a heat map over two fields, else a line
-// over the field (one a mode when the mode is swept).
-void make_picture(SweepPage& page, const std::string& metric) {
-    const SweepGrid& grid = page.plan.grid;
-    page.heat_map = is_heat_map(grid);
-    page.map = SweepHeatMap{};
-    page.chart = SweepLineChart{};
-    if (grid.axes.empty()) return;
-    if (page.heat_map) {
-        const SweepAxis &y = grid.axes[0], &x = grid.axes[1];
-        page.map.x_name = x.name;
-        page.map.y_name = y.name;
-        page.map.metric = metric;
-        page.map.title = metric + " by " + y.name + " and " + x.name;
-        for (long long b = 0; b < page.bins[1]; ++b)
-            page.map.x_values.push_back(x.value(first_of_bin(b, page.per[1])));
-        for (long long b = 0; b < page.bins[0]; ++b)
-            page.map.y_values.push_back(y.value(first_of_bin(b, page.per[0])));
-        page.map.cells = page.values;
-        return;
-    }
-    const std::size_t field = grid.axes.size() == 2 && grid.axes[0].is_mode ? 1 : 0;
-    const SweepAxis& axis = grid.axes[field];
-    const long long series = grid.axes.size() == 2 ? page.bins[1 - field] : 1;
-    page.chart.x_name = axis.name;
-    page.chart.y_name = metric;
-    page.chart.title = metric + " by " + axis.name;
-    for (long long s = 0; s < series; ++s) {
-        LineSeries line;
-        if (grid.axes.size() == 2) line.label = mode_label(grid.axes[1 - field].value(s));
-        for (long long b = 0; b < page.bins[field]; ++b) {
-            const long long first = first_of_bin(b, page.per[field]);
-            const long long last = last_of_bin(b, axis.count, page.per[field]);
-            line.x.push_back((axis.value(first) + axis.value(last)) / 2);
-            const long long cell = field == 0 ? b * series + s : s * page.bins[1] + b;
-            line.y.push_back(page.values[cell]);
-        }
-        page.chart.series.push_back(std::move(line));
-    }
 }
 
 }  // namespace
@@ -298,48 +212,13 @@ EMSCRIPTEN_KEEPALIVE int page_sweep_columns() {
 // of font pixels: no more across and up than the plot has pixels, and their
 // sums of every column within bounds. Returns how many cells there are.
 EMSCRIPTEN_KEEPALIVE int page_sweep_cells(SweepPage* page, int width, int height, double font) {
-    const SweepGrid& grid = page->plan.grid;
-    // A heat map's cells fill its plot; a line's points are as many at most.
-    const PictureBox plot = surface_heat_map_plot(width, height, font);
-    const long long across = std::max(1LL, static_cast<long long>(plot.width));
-    const long long up = std::max(1LL, static_cast<long long>(plot.height));
-    const std::size_t axes = grid.axes.size();
-    page->bins.assign(axes, 1);
-    page->per.assign(axes, 1);
-    const auto cells = [&] {
-        long long product = 1;
-        for (std::size_t k = 0; k < axes; ++k)
-            product *= page->bins[k] = bins_of(grid.axes[k].count, page->per[k]);
-        return product;
-    };
-    for (std::size_t k = 0; k < axes; ++k) {
-        const SweepAxis& axis = grid.axes[k];
-        const long long room = axis.is_mode                  ? axis.count
-                               : is_heat_map(grid) && k == 0 ? up
-                                                             : across;
-        page->per[k] = (axis.count + room - 1) / room;
-    }
-    // Coarser cells along the axis of the most when their sums would not fit.
-    const long long largest = LARGEST_CELL_VALUES / COLUMNS;
-    for (long long total = cells(); total > largest; total = cells()) {
-        std::size_t widest = 0;
-        for (std::size_t k = 0; k < axes; ++k) {
-            if (!grid.axes[k].is_mode &&
-                (grid.axes[widest].is_mode || page->bins[k] > page->bins[widest]))
-                widest = k;
-        }
-        const long long count = grid.axes[widest].count;
-        const long long wanted = std::max(1LL, page->bins[widest] * largest / total);
-        page->per[widest] = std::max(page->per[widest] + 1, (count + wanted - 1) / wanted);
-    }
-    const long long total = cells();
-    page->values.assign(static_cast<std::size_t>(total), NAN);
-    return static_cast<int>(total);
+    return static_cast<int>(
+        page->picture.lay_out(page->plan.grid, width, height, font, LARGEST_CELL_VALUES / COLUMNS));
 }
 
 // Where the page puts each cell's value of the shown column before painting.
 EMSCRIPTEN_KEEPALIVE double* page_sweep_values(SweepPage* page) {
-    return page->values.data();
+    return page->picture.values.data();
 }
 
 // Runs shard index of count of the sweep: with_rows, its CSV rows are posted
@@ -366,14 +245,8 @@ EMSCRIPTEN_KEEPALIVE int page_sweep_run(SweepPage* page, int index, int count, i
 // count is page_sweep_commands_size, their text page_sweep_commands_text.
 EMSCRIPTEN_KEEPALIVE const std::int32_t* page_sweep_paint(SweepPage* page, int width, int height,
                                                           double font, const char* metric) {
-    make_picture(*page, metric);
-    page->width = width;
-    page->height = height;
     page->surface = std::make_unique<WebSurface>(font);
-    if (page->heat_map)
-        draw_sweep_heat_map(*page->surface, page->map, width, height);
-    else
-        draw_sweep_line_chart(*page->surface, page->chart, width, height);
+    page->picture.paint(*page->surface, width, height, metric);
     return page->surface->commands().data();
 }
 EMSCRIPTEN_KEEPALIVE int page_sweep_commands_size(SweepPage* page) {
@@ -387,30 +260,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_sweep_commands_text(SweepPage* page) {
 // values and value, or empty.
 EMSCRIPTEN_KEEPALIVE const char* page_sweep_hover(SweepPage* page, double x, double y) {
     if (!page->surface) return handed_out(*page, {});
-    const SweepGrid& grid = page->plan.grid;
-    const double font = page->surface->reading_cell_height();
-    std::string text;
-    if (page->heat_map) {
-        std::size_t row = 0, column = 0;
-        if (!heat_map_cell_at(page->map, page->width, page->height, font, x, y, row, column))
-            return handed_out(*page, {});
-        text = grid.axes[0].name + " " + bin_text(grid.axes[0], row, page->per[0]) + ", " +
-               grid.axes[1].name + " " + bin_text(grid.axes[1], column, page->per[1]) + ": " +
-               page->map.metric + " " +
-               value_text(page->map.cells[row * page->map.x_values.size() + column]);
-        return handed_out(*page, text);
-    }
-    std::size_t point = 0;
-    if (!line_chart_point_at(page->chart, page->width, page->height, font, x, y, point))
-        return handed_out(*page, {});
-    const std::size_t field = grid.axes.size() == 2 && grid.axes[0].is_mode ? 1 : 0;
-    text = grid.axes[field].name + " " + bin_text(grid.axes[field], point, page->per[field]) +
-           ": " + page->chart.y_name;
-    for (const LineSeries& series : page->chart.series) {
-        text +=
-            (series.label.empty() ? " " : "; " + series.label + " ") + value_text(series.y[point]);
-    }
-    return handed_out(*page, text);
+    return handed_out(*page, page->picture.read_out(x, y));
 }
 
 }  // extern "C"

@@ -245,15 +245,22 @@ void GdiSurface::text_out(int x, int y, const char* text, int length) {
 
 void GdiSurface::fill_rectangle(int left, int top, int right, int bottom, Colour colour) {
     flush_lines();
-    // Rectangle with no pen fills the inside in logical units under any
-    // mapping; the current pen and position stay.
+    // Edges included under any mapping: the corners in device pixels, filled
+    // there one pixel past the far ones (GDI's fills stop short of them).
     HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(colour));
     if (brush == nullptr) return;
-    HGDIOBJ kept_pen = SelectObject(device_context_, GetStockObject(NULL_PEN));
-    HGDIOBJ kept_brush = SelectObject(device_context_, brush);
-    Rectangle(device_context_, left, top, right, bottom);
-    SelectObject(device_context_, kept_brush);
-    SelectObject(device_context_, kept_pen);
+    POINT corners[2] = {{left, top}, {right, bottom}};
+    LPtoDP(device_context_, corners, 2);
+    const RECT box = {std::min(corners[0].x, corners[1].x), std::min(corners[0].y, corners[1].y),
+                      std::max(corners[0].x, corners[1].x) + 1,
+                      std::max(corners[0].y, corners[1].y) + 1};
+    // The mapping, pen and position come back with the saved state.
+    const int saved = SaveDC(device_context_);
+    SetMapMode(device_context_, MM_TEXT);
+    SetWindowOrgEx(device_context_, 0, 0, nullptr);
+    SetViewportOrgEx(device_context_, 0, 0, nullptr);
+    FillRect(device_context_, &box, brush);
+    RestoreDC(device_context_, saved);
     DeleteObject(brush);
 }
 

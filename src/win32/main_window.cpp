@@ -84,6 +84,7 @@ public:
     Win32ExplorerHost(HWND window, MainWindowState& state) : window_(window), state_(state) {}
     void copy_text(const std::string& text) override { copy_to_clipboard(window_, text); }
     void show_user_guide() override { show_user_guide_window(window_, state_); }
+    void show_sweep() override { show_sweep_window(window_); }
     void view_options_changed() override {
         lay_out_explorer_panel(window_, state_, program_records());
         refresh_explorer_panel(window_, state_, program_records());
@@ -205,6 +206,18 @@ void open_scenario_at_start(HWND window, const std::string& path) {
     follow_scenario_file(window);
 }
 
+void run_loaded_scenario(HWND window) {
+    MainWindowState* window_state = main_window_state(window);
+    if (window_state == nullptr) return;
+    with_command_context(window, [&](CommandContext& context) {
+        Win32ExplorerHost host(window, *window_state);
+        ExplorerContext explorer{context, window_state->explorer, host};
+        run_records_in_view(explorer);
+    });
+    refresh_explorer_panel(window, *window_state, program_records());
+    InvalidateRect(window, nullptr, TRUE);
+}
+
 void reopen_run_at_start(HWND window, InterventionMode mode) {
     MainWindowState* window_state = main_window_state(window);
     if (window_state == nullptr) return;
@@ -241,6 +254,7 @@ bool register_main_window_class(HINSTANCE instance) {
     window_class.style = CS_HREDRAW | CS_VREDRAW;
     register_guide_window_class(instance);
     register_plan_window_classes(instance);
+    register_sweep_window_class(instance);
     window_class.lpfnWndProc = main_window_proc;
     window_class.cbClsExtra = 0;
     window_class.cbWndExtra = 0;

@@ -66,6 +66,13 @@ void open_scenario_at_start(HWND window, const std::string& path);
 // Without one, the last session's run in its remembered mode (explorer view).
 void reopen_run_at_start(HWND window, InterventionMode mode);
 
+// The sweep window (one at a time), owned by the main window.
+bool register_sweep_window_class(HINSTANCE instance);
+void show_sweep_window(HWND owner);
+// The records' mode run in the main window's view, as after a typed OK, and
+// the panel brought up to it: a scenario the sweep window loaded.
+void run_loaded_scenario(HWND window);
+
 // Deletes the trace file at exit when, and only when, this process wrote it.
 void remove_trace_of_this_process(const UserInterfaceState& state);
 

@@ -68,7 +68,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous_instance, LPSTR comman
     using namespace morbilex;
     int exit_code = 0;
     // The sliders and tooltips of the explorer view.
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+    INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                     ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     UserInterfaceState& state = user_interface_state();
     prepare_user_interface(state, instance);

@@ -18,6 +18,15 @@ target_compile_definitions(program_explorer_test PRIVATE
   MORBILEX_BATCH_PROGRAM="$<TARGET_FILE:morbilex-batch>"
   MORBILEX_EXAMPLES="${CMAKE_SOURCE_DIR}/examples")
 add_dependencies(program_explorer_test morbilex-batch)
+# The sweep window's values against morbilex-batch's rows of the same sweep.
+add_executable(program_sweep_test ${CMAKE_CURRENT_SOURCE_DIR}/program_sweep_test.cpp)
+set_target_properties(program_sweep_test PROPERTIES AUTOMOC ON)
+target_link_libraries(program_sweep_test PRIVATE morbilex_program_test_support)
+target_compile_definitions(program_sweep_test PRIVATE
+  MORBILEX_BATCH_PROGRAM="$<TARGET_FILE:morbilex-batch>")
+add_dependencies(program_sweep_test morbilex-batch)
+add_test(NAME program_sweep COMMAND program_sweep_test)
+set_tests_properties(program_sweep PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
 # Qt takes the C library's locale from the environment; numbers must not.
 set_tests_properties(program_locale PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=de_DE.UTF-8")

@@ -127,6 +127,16 @@ send_keys "$main_window" F1
 dialog="$(wait_for_window "Morbilex User's Guide")"
 screenshot explorer_user_guide
 send_keys "$dialog" Escape
+# View, Sweep...: R_0 around its value, run, drawn as a line (its blue).
+send_keys "$main_window" alt+v w
+dialog="$(wait_for_window 'Sweep')"
+send_keys "$dialog" alt+r
+screenshot sweep_line_chart
+until [ "$(convert "$output/sweep_line_chart.png" -fill black +opaque '#0072b2' -fill white \
+  -opaque '#0072b2' -format '%[fx:round(mean*w*h)]' info:)" -gt 0 ]; do
+  screenshot sweep_line_chart
+done
+send_keys "$dialog" Escape
 # R_0 has the focus: a decimal comma is refused, and the line says why.
 send_keys "$main_window" ctrl+m
 dialog="$(wait_for_window 'Change Parameter0')"

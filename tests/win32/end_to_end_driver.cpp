@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -976,6 +977,92 @@ void printing_with_a_printer() {
     clear_spool();
 }
 
+// The sweep window: a heat map of two fields run to the end, its read-out,
+// a click that loads and runs its scenario, another column, and Stop.
+void sweep_window() {
+    RunningProgram program;
+    if (!start("sweep", program, false)) return;
+    HWND window = program.main_window;
+    press_control_key(window, 'N');
+    check(wait_for_lines(trace_path(program), HEADER_LINES + 801), "sweep: Ctrl+N runs");
+    post_command(window, 180);  // View, Sweep...
+    HWND sweep = wait_for_window(program, "Sweep");
+    check(sweep != nullptr, "sweep: View, Sweep... opens the sweep window");
+    if (sweep == nullptr) return;
+    const auto choose = [&](int id, const char* text) {
+        SendDlgItemMessageA(sweep, id, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                            reinterpret_cast<LPARAM>(text));
+        PostMessageA(sweep, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(sweep, id)));
+        settle(sweep);
+    };
+    choose(200, "R_0");
+    set_control_text(sweep, 210, "1.5");
+    set_control_text(sweep, 212, "3");
+    set_control_text(sweep, 214, "0.5");
+    choose(201, "infectious_period");
+    set_control_text(sweep, 211, "4");
+    set_control_text(sweep, 213, "7");
+    set_control_text(sweep, 215, "1");
+    press_button(sweep, 223);
+    check(eventually([&] { return control_text(sweep, 226) == "16 scenarios run."; }),
+          "sweep: Run runs the 16 scenarios: " + control_text(sweep, 226));
+    HWND picture_window = GetDlgItem(sweep, 227);
+    RECT client = {};
+    GetClientRect(picture_window, &client);
+    const LPARAM middle = MAKELPARAM(client.right / 2, client.bottom / 2);
+    PostMessageA(picture_window, WM_MOUSEMOVE, 0, middle);
+    settle(sweep);
+    const std::string read_out = control_text(sweep, 228);
+    check(read_out.rfind("R_0 ", 0) == 0 &&
+              read_out.find(", infectious_period ") != std::string::npos,
+          "sweep: the read-out names the cell under the pointer: " + read_out);
+    save_picture(sweep, picture("sweep_heat_map"));
+    // A click loads the cell's scenario and runs it: its R_0 in the trace.
+    // (infectious_period 5 is the default, none of the cell's.)
+    const std::size_t period = read_out.find(", infectious_period ");
+    char expected[96] = {};
+    std::snprintf(expected, sizeof expected,
+                  "R_0 =%6.2f,  Latent period =%6.2f,  Infectious period =%6.2f",
+                  std::atof(read_out.c_str() + 4), 4.6,
+                  period == std::string::npos ? 0.0 : std::atof(read_out.c_str() + period + 20));
+    PostMessageA(picture_window, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+    std::vector<std::string> lines;
+    check(eventually([&] {
+              lines = read_lines(trace_path(program));
+              return !lines.empty() && lines[0].find(expected) != std::string::npos;
+          }),
+          std::string("sweep: a click runs the cell's scenario (") + expected +
+              "): " + (lines.empty() ? std::string() : lines[0]));
+    choose(220, "attack_rate");
+    save_picture(sweep, picture("sweep_attack_rate"));
+    check(control_text(sweep, 226) == "16 scenarios run.",
+          "sweep: another column is drawn without running again");
+
+    // Ten million scenarios, stopped once some have run.
+    choose(201, "(none)");
+    set_control_text(sweep, 210, "1");
+    set_control_text(sweep, 212, "3");
+    set_control_text(sweep, 214, "0.0000002");
+    press_button(sweep, 223);
+    check(eventually([&] {
+              const std::string status = control_text(sweep, 226);
+              return status.find(" of 100000") != std::string::npos && status.rfind("0 of", 0) != 0;
+          }),
+          "sweep: a long sweep shows its progress: " + control_text(sweep, 226));
+    press_button(sweep, 224);
+    settle(sweep);
+    const std::string stopped = control_text(sweep, 226);
+    settle(sweep);
+    check(stopped.rfind("Stopped after ", 0) == 0 && control_text(sweep, 226) == stopped,
+          "sweep: Stop ends the sweep where it is: " + stopped);
+    save_picture(sweep, picture("sweep_stopped"));
+    PostMessageA(sweep, WM_CLOSE, 0, 0);
+    check(wait_until_gone(sweep), "sweep: the window closes");
+    post_command(window, 106);
+    expect_exit(program, "exit after a sweep");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -999,6 +1086,7 @@ int main(int argc, char** argv) {
         {"explorer", explorer_view},
         {"plans", plans_and_counts},
         {"ranges", ranges},
+        {"sweep", sweep_window},
         {"printing", printing_with_a_printer}};
     for (auto [name, scenario] : scenarios) {
         if (argc < 3 || std::string(argv[2]) == name) scenario();

@@ -178,6 +178,18 @@ TEST_F(BitmapSurfaceTest, JoinedLinesDrawWhatSingleLinesDraw) {
         << "the surface's pens are gone with it, none left selected";
 }
 
+TEST_F(BitmapSurfaceTest, FilledRectanglesIncludeTheirEdges) {
+    // Corners given either way round; a one-pixel-high band (a colour bar's
+    // row) is filled too.
+    GdiSurface surface(device_context_);
+    surface.fill_rectangle(12, 7, 10, 5, RGB(0, 0, 255));
+    surface.fill_rectangle(20, 30, 60, 30, RGB(255, 0, 0));
+    EXPECT_EQ(non_white_pixels(), 3 * 3 + 41);
+    EXPECT_EQ(pixel(10, 5), 0x0000FFu);
+    EXPECT_EQ(pixel(12, 7), 0x0000FFu);
+    EXPECT_EQ(pixel(60, 30), 0xFF0000u);
+}
+
 TEST_F(BitmapSurfaceTest, ChartFontHasTheRequestedCellHeight) {
     GdiSurface surface(device_context_);
     SurfaceObject font = surface.create_chart_font(24);
