@@ -13,6 +13,7 @@
 namespace morbilex {
 
 struct ExplorerContext;
+struct ObservedOverlay;
 
 // What a dialog that asks the user did.
 enum class Asked { NotAsked, Chosen, Cancelled };

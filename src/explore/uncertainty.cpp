@@ -224,6 +224,18 @@ std::vector<std::string> interval_lines(const EnsembleResult& ensemble) {
     return lines;
 }
 
+std::vector<std::string> tornado_lines(const Tornado& tornado, const ExplorerRanges& ranges) {
+    const ValueKind kind = SUMMARY_COLUMNS[tornado.column].kind;
+    const char* format = readable_format(kind);
+    std::vector<std::string> lines{std::string("Effect on ") +
+                                   SUMMARY_COLUMNS[tornado.column].name + " (low / high end)"};
+    for (const TornadoBar& bar : tornado.bars) {
+        lines.push_back(ranges.ranges[bar.range].name + ": " + formatted(format, bar.at_low) +
+                        " / " + formatted(format, bar.at_high) + unit_of(kind));
+    }
+    return lines;
+}
+
 void draw_tornado(Surface& surface, const Tornado& tornado, const ExplorerRanges& ranges, int left,
                   int top, int width, int line_step) {
     if (width <= 0 || line_step <= 0) return;

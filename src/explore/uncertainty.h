@@ -90,5 +90,8 @@ std::vector<std::string> interval_lines(const EnsembleResult& ensemble);
 // value), widest first, in the box left..left+width from top down.
 void draw_tornado(Surface& surface, const Tornado& tornado, const ExplorerRanges& ranges, int left,
                   int top, int width, int line_step);
+// The tornado as text: its title line, then "R_0: 836.12 / 1497.83" (the
+// figure at the field's low end / at its high end), widest first.
+std::vector<std::string> tornado_lines(const Tornado& tornado, const ExplorerRanges& ranges);
 
 }  // namespace morbilex

@@ -5,6 +5,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string>
 
@@ -27,6 +28,9 @@ constexpr int VALUE_WIDTH_AT_96_DPI = 56;
 // Control ids of the panel: the figures, then one trackbar per slider.
 constexpr int FIGURES_ID = 300;
 constexpr int FIRST_SLIDER_ID = 310;
+// A range button a slider, by the slider's place: 400 for the first.
+constexpr int FIRST_RANGE_ID = 400;
+constexpr int RANGE_BUTTON_AT_96_DPI = 22;
 
 int scaled(HWND window, int pixels) {
     return static_cast<int>(pixels * display_scale(window) + 0.5);
@@ -61,9 +65,46 @@ int add_list_row(HWND list, const std::string& first) {
         SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
+// "Label: value" as a row: the label in the first column, the value in the
+// second; a value's "(median M)" on a row of its own below it, and a line
+// without a label split before its parenthesis, so that the columns stay narrow.
+void add_labelled_row(HWND list, const std::string& line) {
+    std::size_t colon = line.find(": ");
+    std::size_t skip = 2;
+    if (colon == std::string::npos) {
+        colon = line.find(" (");
+        skip = 1;
+    }
+    if (colon == std::string::npos) {
+        add_list_row(list, line);
+        return;
+    }
+    std::string value = line.substr(colon + skip);
+    const std::size_t median = value.find(" (median ");
+    std::string median_value;
+    if (median != std::string::npos && value.back() == ')') {
+        median_value = value.substr(median + 9, value.size() - median - 10);
+        value.erase(median);
+        // The unit goes with the median: "836.12 to 1497.83", "1196.10 persons".
+        const std::size_t unit = value.rfind(' ');
+        if (unit != std::string::npos &&
+            std::isalpha(static_cast<unsigned char>(value[unit + 1]))) {
+            median_value += value.substr(unit);
+            value.erase(unit);
+        }
+    }
+    const int row = add_list_row(list, "  " + line.substr(0, colon));
+    set_list_text(list, row, 1, value);
+    if (!median_value.empty()) {
+        const int below = add_list_row(list, "    median");
+        set_list_text(list, below, 1, median_value);
+    }
+}
+
 // The figures as a table, as the Linux program shows them: a row a figure,
 // the columns of the run without intervention only after an intervention.
-void show_figures(HWND list, const ViewFigures& figures, const std::vector<FigureLine>& lines) {
+void show_figures(HWND list, const ViewFigures& figures, const std::vector<FigureLine>& lines,
+                  const ExplorerUncertainty& uncertainty) {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
     if (!figures.available) {
@@ -82,12 +123,34 @@ void show_figures(HWND list, const ViewFigures& figures, const std::vector<Figur
             const int row = add_list_row(list, "Against no intervention");
             set_list_text(list, row, 1, change);
         }
+        // Over the ranges: each figure's interval, then the fields by effect.
+        if (uncertainty.available()) {
+            const int row = add_list_row(list, "Over the ranges");
+            set_list_text(list, row, 1, "5th to 95th percentile");
+            const int samples = add_list_row(list, "  samples");
+            set_list_text(list, samples, 1, std::to_string(uncertainty.ensemble().samples));
+            for (const std::string& line : interval_lines(uncertainty.ensemble()))
+                add_labelled_row(list, line);
+            for (const std::string& line : tornado_lines(uncertainty.tornado(), uncertainty.ranges))
+                add_labelled_row(list, line);
+        } else if (!uncertainty.refusal().empty()) {
+            add_labelled_row(list, "Ranges: " + uncertainty.refusal());
+        }
     }
     const int columns = figures.available && figures.has_baseline ? 4 : 2;
     for (int column = 0; column < 4; ++column) {
         SendMessageA(list, LVM_SETCOLUMNWIDTH, column,
                      column < columns ? LVSCW_AUTOSIZE_USEHEADER : 0);
     }
+    // Two columns wider than the table: the labels give way (their tips show
+    // them whole), never the values.
+    RECT client = {};
+    GetClientRect(list, &client);
+    const int labels = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
+    const int values = static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0));
+    if (columns == 2 && labels + values > client.right)
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, 0,
+                     std::max(static_cast<int>(client.right) - values, labels / 2));
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
 }
@@ -116,11 +179,69 @@ HWND make_child(HWND parent, const char* window_class, const char* text, DWORD s
 
 void destroy_sliders(MainWindowState& state) {
     for (const SliderControls& slider : state.sliders) {
-        DestroyWindow(slider.label);
-        DestroyWindow(slider.trackbar);
-        DestroyWindow(slider.value);
+        for (HWND control :
+             {slider.label, slider.trackbar, slider.value, slider.range, slider.no_range,
+              slider.low, slider.low_value, slider.high, slider.high_value}) {
+            if (control != nullptr) DestroyWindow(control);
+        }
     }
     state.sliders.clear();
+}
+
+// A trackbar over the slider's positions.
+HWND make_trackbar(HWND window, const SliderField& field, int id) {
+    HWND trackbar = make_child(window, TRACKBAR_CLASSA, "",
+                               WS_VISIBLE | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS, id);
+    SendMessageA(trackbar, TBM_SETRANGEMIN, FALSE, 0);
+    SendMessageA(trackbar, TBM_SETRANGEMAX, FALSE, slider_positions(field) - 1);
+    SendMessageA(trackbar, TBM_SETPAGESIZE, 0, std::max(1, slider_positions(field) / 20));
+    return trackbar;
+}
+
+bool has_range(const MainWindowState& state, const SliderControls& slider) {
+    return slider.range != nullptr &&
+           state.explorer.uncertainty.ranges.find(slider.field->name) != nullptr;
+}
+
+// The range's ends where the explorer's range has them, with their values.
+void show_range_ends(const MainWindowState& state, const SliderControls& slider) {
+    const ParameterRange* range = state.explorer.uncertainty.ranges.find(slider.field->name);
+    if (range == nullptr) return;
+    const std::pair<HWND, HWND> ends[] = {{slider.low, slider.low_value},
+                                          {slider.high, slider.high_value}};
+    const double values[] = {range->low, range->high};
+    for (int k = 0; k < 2; ++k) {
+        if (GetCapture() != ends[k].first)
+            SendMessageA(ends[k].first, TBM_SETPOS, TRUE,
+                         slider_position_of(*slider.field, values[k]));
+        SetWindowTextA(ends[k].second, slider_value_text(*slider.field, values[k]).c_str());
+    }
+}
+
+// The button beside the slider and the range's two ends, as a range button
+// and two trackbars below the slider, shown while the field has a range.
+void make_range_controls(HWND window, MainWindowState& state, SliderControls& controls) {
+    const int place = static_cast<int>(state.sliders.size());
+    controls.range =
+        make_child(window, "Button", "\xB1",
+                   WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX | BS_PUSHLIKE, FIRST_RANGE_ID + place);
+    const std::string label = controls.field->label;
+    set_accessible_name(controls.range, label + " as a range");
+    add_tooltip(state.tooltip, window, controls.range,
+                "Give this field a range: bands and intervals");
+    controls.low = make_trackbar(window, *controls.field, -1);
+    controls.high = make_trackbar(window, *controls.field, -1);
+    set_accessible_name(controls.low, label + " range, low end");
+    set_accessible_name(controls.high, label + " range, high end");
+    add_tooltip(state.tooltip, window, controls.low, "The range's low end");
+    add_tooltip(state.tooltip, window, controls.high, "The range's high end");
+    controls.low_value =
+        make_child(window, "Static", "", WS_VISIBLE | SS_RIGHT | SS_CENTERIMAGE, -1);
+    controls.high_value =
+        make_child(window, "Static", "", WS_VISIBLE | SS_RIGHT | SS_CENTERIMAGE, -1);
+    const bool on = has_range(state, controls);
+    SendMessageA(controls.range, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    show_range_ends(state, controls);
 }
 
 void make_sliders(HWND window, MainWindowState& state, const Records& records) {
@@ -130,15 +251,14 @@ void make_sliders(HWND window, MainWindowState& state, const Records& records) {
         SliderControls controls{field, nullptr, nullptr, nullptr};
         // The label just before its trackbar names it for assistive technology.
         controls.label = make_child(window, "Static", field->label, WS_VISIBLE, -1);
-        controls.trackbar = make_child(window, TRACKBAR_CLASSA, "",
-                                       WS_VISIBLE | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS, id++);
-        SendMessageA(controls.trackbar, TBM_SETRANGEMIN, FALSE, 0);
-        SendMessageA(controls.trackbar, TBM_SETRANGEMAX, FALSE, slider_positions(*field) - 1);
-        SendMessageA(controls.trackbar, TBM_SETPAGESIZE, 0,
-                     std::max(1, slider_positions(*field) / 20));
+        controls.trackbar = make_trackbar(window, *field, id++);
         controls.value = make_child(window, "Static", "", WS_VISIBLE | SS_RIGHT, -1);
         set_accessible_name(controls.trackbar, field->label);
         add_tooltip(state.tooltip, window, controls.trackbar, field_tip(field->name));
+        if (rangeable_field(field->name))
+            make_range_controls(window, state, controls);
+        else
+            controls.no_range = make_child(window, "Static", "", WS_VISIBLE, -1);
         state.sliders.push_back(controls);
     }
     state.sliders_mode = std::max(records.mode, MODE_NO_INTERVENTION);
@@ -266,8 +386,12 @@ void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& 
     ShowWindow(state.figures, shown ? SW_SHOWNA : SW_HIDE);
     ShowWindow(state.figures_title, shown ? SW_SHOWNA : SW_HIDE);
     for (const SliderControls& slider : state.sliders) {
-        for (HWND control : {slider.label, slider.trackbar, slider.value})
-            ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+        for (HWND control :
+             {slider.label, slider.trackbar, slider.value, slider.range, slider.no_range})
+            if (control != nullptr) ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+        const bool ends = shown && has_range(state, slider);
+        for (HWND control : {slider.low, slider.low_value, slider.high, slider.high_value})
+            if (control != nullptr) ShowWindow(control, ends ? SW_SHOWNA : SW_HIDE);
     }
     if (!shown) return;
     RECT client = {};
@@ -278,35 +402,59 @@ void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& 
     const int row = scaled(window, TRACKBAR_AT_96_DPI);
     const int value_width = scaled(window, VALUE_WIDTH_AT_96_DPI);
     const int text_row = scaled(window, ROW_AT_96_DPI);
-    // One row a slider: its label, the trackbar, its value; the labels as
-    // wide as the widest needs. When that leaves the trackbars too little
-    // room, each label takes a row of its own above its trackbar.
+    const int button = scaled(window, RANGE_BUTTON_AT_96_DPI);
+    // One row a slider: its label, the trackbar, its value, its range
+    // button; the labels as wide as the widest needs. When that leaves the
+    // trackbars too little room, each label takes a row of its own above its
+    // trackbar. A range adds a row for each end below its slider.
     int widest = 0;
     for (const SliderControls& slider : state.sliders)
         widest = std::max(widest, text_width(slider.label, slider.field->label));
     const int label_width = widest + scaled(window, 6);
-    const bool label_rows = width - label_width - value_width < scaled(window, 90);
+    const int values_width = value_width + button;
+    const bool label_rows = width - label_width - values_width < scaled(window, 90);
     const int slider_height = label_rows ? row + text_row : row;
-    const int sliders_height = static_cast<int>(state.sliders.size()) * slider_height;
+    int sliders_height = 0;
+    for (const SliderControls& slider : state.sliders)
+        sliders_height += slider_height + (has_range(state, slider) ? 2 * row : 0);
     const int figures_height =
         std::max(3 * row, static_cast<int>(client.bottom) - sliders_height - 3 * margin - text_row);
     MoveWindow(state.figures_title, left, margin, width, text_row, TRUE);
     MoveWindow(state.figures, left, margin + text_row, width, figures_height, TRUE);
     int y = 2 * margin + text_row + figures_height;
     const int label_offset = (row - text_row) / 2 + 1;
+    const int value_left = left + width - values_width;
     for (const SliderControls& slider : state.sliders) {
         if (label_rows) {
-            MoveWindow(slider.label, left, y, width - value_width, text_row, TRUE);
-            MoveWindow(slider.value, left + width - value_width, y, value_width, text_row, TRUE);
+            MoveWindow(slider.label, left, y, width - values_width, text_row, TRUE);
+            MoveWindow(slider.value, value_left, y, value_width, text_row, TRUE);
+            for (HWND beside : {slider.range, slider.no_range})
+                if (beside != nullptr)
+                    MoveWindow(beside, left + width - button, y, button, text_row, TRUE);
             MoveWindow(slider.trackbar, left, y + text_row, width, row, TRUE);
         } else {
             MoveWindow(slider.label, left, y + label_offset, label_width, row - label_offset, TRUE);
-            MoveWindow(slider.trackbar, left + label_width, y, width - label_width - value_width,
+            MoveWindow(slider.trackbar, left + label_width, y, width - label_width - values_width,
                        row, TRUE);
-            MoveWindow(slider.value, left + width - value_width, y + label_offset, value_width,
-                       row - label_offset, TRUE);
+            MoveWindow(slider.value, value_left, y + label_offset, value_width, row - label_offset,
+                       TRUE);
+            if (slider.range != nullptr)
+                MoveWindow(slider.range, left + width - button, y + 2, button, row - 4, TRUE);
+            if (slider.no_range != nullptr)
+                MoveWindow(slider.no_range, left + width - button, y, button, row, TRUE);
         }
         y += slider_height;
+        if (has_range(state, slider)) {
+            // The ends under the slider's trackbar, their values at the right.
+            const int track_left = label_rows ? left : left + label_width;
+            const int track_width = value_left - track_left;
+            for (const auto& [end, end_value] :
+                 {std::pair{slider.low, slider.low_value}, {slider.high, slider.high_value}}) {
+                MoveWindow(end, track_left, y, track_width, row, TRUE);
+                MoveWindow(end_value, value_left, y, values_width, row, TRUE);
+                y += row;
+            }
+        }
     }
     // The strip between chart and panel belongs to neither: the chart's paint
     // leaves it, the class brush clears it.
@@ -317,8 +465,9 @@ void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& 
 void refresh_explorer_panel(HWND window, MainWindowState& state, Records& records) {
     if (user_interface_state().view.classic) return;
     state.explorer.sync(records);
+    state.explorer.uncertainty.sync(records);
     show_figures(state.figures, state.explorer.figures(),
-                 view_figure_lines(records, state.explorer));
+                 view_figure_lines(records, state.explorer), state.explorer.uncertainty);
     const InterventionMode mode = records.mode < 0 ? MODE_NO_INTERVENTION : records.mode;
     if (!state.sliders_made || mode != state.sliders_mode ||
         records.care.enabled != state.sliders_care) {
@@ -332,11 +481,40 @@ void refresh_explorer_panel(HWND window, MainWindowState& state, Records& record
                          slider_position_of(*slider.field, slider_value(records, *slider.field)));
         }
         show_slider_value(slider, records);
+        if (has_range(state, slider)) show_range_ends(state, slider);
     }
+    // Ranges that came with an opened scenario or the remembered settings.
+    bool turned = false;
+    for (const SliderControls& slider : state.sliders) {
+        if (slider.range == nullptr) continue;
+        const bool on = has_range(state, slider);
+        if ((SendMessageA(slider.range, BM_GETCHECK, 0, 0) == BST_CHECKED) == on) continue;
+        SendMessageA(slider.range, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+        if (on) show_range_ends(state, slider);
+        turned = true;
+    }
+    if (turned) lay_out_explorer_panel(window, state, records);
 }
 
 void slider_scrolled(HWND window, MainWindowState& state, CommandContext& context, HWND trackbar,
                      int scroll_code) {
+    // A range's end: the range between the two ends, its bands and intervals
+    // recomputed live as the end moves.
+    for (const SliderControls& slider : state.sliders) {
+        if (slider.range == nullptr || (trackbar != slider.low && trackbar != slider.high))
+            continue;
+        if (scroll_code == TB_ENDTRACK) return;
+        const double low = slider_value_at(
+            *slider.field, static_cast<int>(SendMessageA(slider.low, TBM_GETPOS, 0, 0)));
+        const double high = slider_value_at(
+            *slider.field, static_cast<int>(SendMessageA(slider.high, TBM_GETPOS, 0, 0)));
+        state.explorer.uncertainty.ranges.set(slider.field->name, std::min(low, high),
+                                              std::max(low, high));
+        refresh_explorer_panel(window, state, context.records);
+        InvalidateRect(window, nullptr, FALSE);
+        UpdateWindow(window);
+        return;
+    }
     auto slider =
         std::find_if(state.sliders.begin(), state.sliders.end(),
                      [trackbar](const SliderControls& s) { return s.trackbar == trackbar; });
@@ -350,6 +528,24 @@ void slider_scrolled(HWND window, MainWindowState& state, CommandContext& contex
     slider_moved(context, state.explorer, *slider->field, value, released);
     refresh_explorer_panel(window, state, context.records);
     UpdateWindow(window);
+}
+
+bool range_button_clicked(HWND window, MainWindowState& state, Records& records, HWND control) {
+    auto slider = std::find_if(state.sliders.begin(), state.sliders.end(),
+                               [control](const SliderControls& s) { return s.range == control; });
+    if (control == nullptr || slider == state.sliders.end()) return false;
+    ExplorerRanges& ranges = state.explorer.uncertainty.ranges;
+    if (SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+        ranges.set_about(slider->field->name, slider_value(records, *slider->field),
+                         slider->field->minimum, slider->field->maximum);
+    } else {
+        ranges.remove(slider->field->name);
+    }
+    SendMessageA(control, BM_SETCHECK, has_range(state, *slider) ? BST_CHECKED : BST_UNCHECKED, 0);
+    lay_out_explorer_panel(window, state, records);
+    refresh_explorer_panel(window, state, records);
+    InvalidateRect(window, nullptr, TRUE);
+    return true;
 }
 
 bool read_out_at(HWND window, MainWindowState& state, const Records& records, int x) {

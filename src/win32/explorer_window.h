@@ -20,6 +20,12 @@ struct SliderControls {
     HWND label;
     HWND trackbar;
     HWND value;
+    // A field that takes a range: the button that turns the slider into one,
+    // and the range's low and high ends with their values (shown while on).
+    HWND range = nullptr;  // else a blank where it would stand
+    HWND no_range = nullptr;
+    HWND low = nullptr, low_value = nullptr;
+    HWND high = nullptr, high_value = nullptr;
 };
 
 // What the main window keeps besides the program's records; it lives from
@@ -34,6 +40,7 @@ struct MainWindowState {
     bool sliders_care = false;  // the care layer's sliders are among them
     bool sliders_made = false;
     HWND guide = nullptr;
+    HWND plan_window = nullptr;  // the last plan search's finding
 };
 
 MainWindowState* main_window_state(HWND window);
@@ -53,6 +60,10 @@ void refresh_explorer_panel(HWND window, MainWindowState& state, Records& record
 // WM_HSCROLL from a slider: sets its field and runs, live while dragging.
 void slider_scrolled(HWND window, MainWindowState& state, CommandContext& context, HWND trackbar,
                      int scroll_code);
+// A slider's range button clicked: the field gets a range about its value,
+// or loses it. False when control is no range button.
+bool range_button_clicked(HWND window, MainWindowState& state, Records& records, HWND control);
+
 // The read-out follows the pointer over the chart; false when its step stays.
 bool read_out_at(HWND window, MainWindowState& state, const Records& records, int x);
 // The read-out's keys (the arrows, with Shift too, Page Up and Down, Home and

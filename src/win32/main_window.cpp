@@ -8,6 +8,7 @@
 #include "shell/messages.h"
 #include "win32/explorer_window.h"
 #include "win32/gdi_surface.h"
+#include "win32/plan_windows.h"
 #include "win32/program.h"
 
 namespace morbilex {
@@ -89,6 +90,18 @@ public:
         refresh_explorer_panel(window_, state_, program_records());
         InvalidateRect(window_, nullptr, TRUE);
     }
+    bool plan_found() override {
+        state_.plan_window =
+            show_plan_window(window_, state_.plan_window, state_.explorer.plan_finding);
+        return state_.plan_window != nullptr;
+    }
+    bool ask_capacity(CapacitySetting& capacity) override {
+        return ask_capacity_dialog(window_, capacity);
+    }
+    std::string choose_counts_file() override { return morbilex::choose_counts_file(window_); }
+    Asked ask_fit_choice(FitChoice& choice) override {
+        return ask_fit_choice_dialog(window_, choice);
+    }
 
 private:
     HWND window_;
@@ -147,6 +160,19 @@ void carry_out_command(HWND window, int command_id) {
         Win32ExplorerHost host(window, *window_state);
         ExplorerContext explorer{context, window_state->explorer, host};
         execute_explorer_command(explorer, command_id);
+    });
+    follow_scenario_file(window);
+}
+
+// A plan of the last search's front, chosen in the plan window.
+void load_plan_of_front(HWND window, int index) {
+    MainWindowState* window_state = main_window_state(window);
+    if (window_state == nullptr || !window_state->explorer.has_plan_finding) return;
+    with_command_context(window, [&](CommandContext& context) {
+        Win32ExplorerHost host(window, *window_state);
+        ExplorerContext explorer{context, window_state->explorer, host};
+        load_found_plan(explorer, index);
+        refresh_explorer_panel(window, *window_state, program_records());
     });
     follow_scenario_file(window);
 }
@@ -227,6 +253,7 @@ bool register_main_window_class(HINSTANCE instance) {
     WNDCLASSA window_class = {};
     window_class.style = CS_HREDRAW | CS_VREDRAW;
     register_guide_window_class(instance);
+    register_plan_window_classes(instance);
     register_sweep_window_class(instance);
     window_class.lpfnWndProc = main_window_proc;
     window_class.cbClsExtra = 0;
@@ -309,7 +336,15 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         }
         case WM_COMMAND:
+            if (MainWindowState* state = main_window_state(window);
+                state && lParam != 0 && HIWORD(wParam) == BN_CLICKED &&
+                range_button_clicked(window, *state, program_records(),
+                                     reinterpret_cast<HWND>(lParam)))
+                return 0;
             carry_out_command(window, LOWORD(wParam));
+            return 0;
+        case LOAD_FOUND_PLAN_MESSAGE:
+            load_plan_of_front(window, static_cast<int>(wParam));
             return 0;
         default:
             return DefWindowProcA(window, message, wParam, lParam);

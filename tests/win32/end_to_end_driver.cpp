@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "driver_support.h"
+#include "explore/count_fit_command.h"
+#include "explore/plan_finder.h"
 #include "shell/messages.h"
 #include "shell/result_saving.h"
 
@@ -396,11 +398,11 @@ void trace_cannot_be_written() {
           "what stood in the trace's place is left alone");
 }
 
-// The platform's save dialog with this caption: types name into its file name
-// box and presses Save.
+// The platform's save (or open) dialog with this caption: types name into its
+// file name box and presses Save (or Open).
 bool save_as(const RunningProgram& program, const char* caption, const std::string& name) {
     HWND dialog = wait_for_window(program, caption);
-    check(dialog != nullptr, std::string("a save dialog titled \"") + caption + "\" appears");
+    check(dialog != nullptr, std::string("a file dialog titled \"") + caption + "\" appears");
     if (dialog == nullptr) return false;
     constexpr int FILE_NAME_BOX = 0x47C;  // the dialog's file name combo box (cmb13)
     HWND box = GetDlgItem(dialog, FILE_NAME_BOX);
@@ -409,7 +411,7 @@ bool save_as(const RunningProgram& program, const char* caption, const std::stri
     if (HWND edit = FindWindowExA(box, nullptr, "Edit", nullptr))
         SetWindowTextA(edit, name.c_str());
     press_button(dialog, IDOK);
-    check(wait_until_gone(dialog), std::string(caption) + ": Save closes the dialog");
+    check(wait_until_gone(dialog), std::string(caption) + ": its OK button closes the dialog");
     return true;
 }
 
@@ -517,8 +519,9 @@ void explorer_view() {
     const std::vector<HWND> tables = children_of_class(window, "SysListView32");
     check(tables.size() == 1 && SendMessageA(tables[0], LVM_GETITEMCOUNT, 0, 0) >= 10,
           "explorer: the panel shows the run's figures as a table");
-    post_command(window, 134);  // View, Copy figures
-    settle(window);  // copied before the clipboard is read: the two never hold it at once
+    // View, Copy figures, sent: copied before the clipboard is read, so that
+    // the two never hold it at once (a posted command came after settle()).
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(134, 0), 0);
     std::string copied;
     check(eventually([&] {
               copied = clipboard_text(window);
@@ -605,10 +608,276 @@ void explorer_view() {
     expect_message_box(program, morbilex::HELP_CAPTION, morbilex::HELP_TEXT, window,
                        "F1 in the classic view");
     post_command(window, 133);
-    check(eventually([&] { return children_of_class(window, "msctls_trackbar32").size() == 6; }),
+    check(eventually([&] { return children_of_class(window, "msctls_trackbar32").size() == 7; }),
           "explorer: back from the classic view, the panel shows again");
     post_command(window, 106);
     expect_exit(program, "e&Xit from the explorer view");
+}
+
+// The line of the text that starts with prefix, without it ("" when none).
+std::string line_after(const std::string& text, const std::string& prefix) {
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind(prefix, 0) == 0) return line.substr(prefix.size());
+        start = end + 1;
+    }
+    return "";
+}
+
+std::string g4(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", value);
+    return text;
+}
+
+// Capacity, a plan found against it and loaded (by its button and by a point
+// of its front), then the boarding-school counts opened and fitted; the
+// figures shown are morbilex-batch's.
+void plans_and_counts() {
+    RunningProgram program;
+    if (!start("plans", program, false)) return;
+    HWND window = program.main_window;
+    const std::string trace = trace_path(program);
+    press_control_key(window, 'N');
+    check(wait_for_lines(trace, HEADER_LINES + 801), "plans: Ctrl+N runs");
+
+    post_command(window, 142);  // View, Capacity...
+    HWND dialog = wait_for_window(program, "Capacity");
+    check(dialog != nullptr, "plans: View, Capacity opens its dialog");
+    if (dialog == nullptr) return;
+    check(IsDlgButtonChecked(dialog, 1601) == BST_UNCHECKED && control_text(dialog, 1602).empty(),
+          "plans: no capacity at first");
+    SendDlgItemMessageA(dialog, 1601, BM_SETCHECK, BST_CHECKED, 0);
+    press_button(dialog, 1601);
+    set_control_text(dialog, 1602, "-3");
+    press_button(dialog, IDOK);
+    HWND refusal = wait_for_window(program, "Capacity");
+    check(refusal != nullptr && refusal != dialog && IsWindowVisible(dialog),
+          "plans: a negative capacity is refused, the dialog stays");
+    if (refusal != nullptr && refusal != dialog) {
+        press_button(refusal, IDOK);
+        wait_until_gone(refusal);
+    }
+    set_control_text(dialog, 1602, "300");
+    save_picture(dialog, picture("dialog_capacity"));
+    press_button(dialog, IDOK);
+    check(wait_until_gone(dialog), "plans: OK closes the capacity dialog");
+    settle(window);
+    save_picture(window, picture("explorer_capacity"));
+    // morbilex-batch --capacity=300 --summary
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(134, 0), 0);  // View, Copy figures
+    std::string copied;
+    check(eventually([&] {
+              copied = clipboard_text(window);
+              return copied.find("days_over_capacity") != std::string::npos;
+          }) &&
+              line_after(copied, "capacity_peak_percent\t").rfind("398.9", 0) == 0 &&
+              line_after(copied, "first_day_over_capacity\t").rfind("76.75", 0) == 0 &&
+              line_after(copied, "days_over_capacity\t").rfind("49.00", 0) == 0 &&
+              line_after(copied, "person_days_over_capacity\t").rfind("24003.67", 0) == 0,
+          "plans: the capacity figures are morbilex-batch's: " + copied);
+
+    post_command(window, 141);  // View, Find a plan
+    HWND plan = wait_for_window(program, "Find a plan");
+    check(plan != nullptr, "plans: Find a plan shows its window");
+    if (plan == nullptr) return;
+    save_picture(plan, picture("plan_window"));
+    // morbilex-batch --capacity=300 --find-plan=one-time: the best row
+    // reduces by 0.9 from day 75.5 to 166.5, 91 days, peak 291.68; 18 plans.
+    const std::string lines = control_text(plan, 1610);
+    check(lines.find("91.00 days under reduction, 1 switches, peak 291.68 persons") !=
+                  std::string::npos &&
+              lines.find("18 plans on the front") != std::string::npos,
+          "plans: the finding is morbilex-batch's: " + lines);
+    DeleteFileA(trace.c_str());
+    press_button(plan, 1611);  // Load the plan
+    check(wait_for_lines(trace, HEADER_LINES + 801), "plans: Load runs the best plan");
+    check(read_lines(trace)[1].find("( 0.900,   75.50,  166.50)") != std::string::npos,
+          "plans: its trace names the best plan: " + read_lines(trace)[1]);
+
+    // A point of the front loads its plan: the core's own finding tells where
+    // the third plan is drawn.
+    morbilex::Records records;
+    records.capacity = {true, 300.0, morbilex::CapacitySeries::Infectious};
+    records.mode = morbilex::MODE_NO_INTERVENTION;
+    morbilex::PlanFinding finding;
+    std::string reason;
+    HWND front = GetDlgItem(plan, 1612);
+    RECT area = {};
+    GetClientRect(front, &area);
+    POINT at = {-1, -1};
+    if (morbilex::find_plan_for(records, finding, reason) && finding.result.front.size() > 2) {
+        for (int y = 0; y < area.bottom && at.x < 0; ++y) {
+            for (int x = 0; x < area.right && at.x < 0; ++x) {
+                if (morbilex::front_point_at(finding, area.right, area.bottom, x, y) == 2)
+                    at = {x, y};
+            }
+        }
+    }
+    check(at.x >= 0, "plans: the front shows its third plan");
+    if (at.x >= 0) {
+        DeleteFileA(trace.c_str());
+        PostMessageA(front, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        check(wait_for_lines(trace, HEADER_LINES + 801), "plans: a click on the front runs");
+        const morbilex::OneTimePlan& third = finding.result.front[2].scenario.one_time;
+        char named[64];
+        std::snprintf(named, sizeof named, "(%6.3f, %7.2f, %7.2f)", third.Redct1, third.t_srt1,
+                      third.t_stp1);
+        check(read_lines(trace)[1].find(named) != std::string::npos,
+              "plans: its trace names the third plan " + std::string(named) + ": " +
+                  read_lines(trace)[1]);
+    }
+    PostMessageA(plan, WM_CLOSE, 0, 0);
+    check(wait_until_gone(plan), "plans: the plan window closes");
+
+    // The example scenario, then its counts opened again from the View menu.
+    for (const char* name : {"boarding_school_influenza.morbilex", "boarding_school_influenza.csv"})
+        CopyFileA((std::string(EXAMPLES_FOLDER) + "\\" + name).c_str(),
+                  (program.folder + name).c_str(), FALSE);
+    post_command(window, 120);
+    save_as(program, "Open", program.folder + "boarding_school_influenza.morbilex");
+    settle(window);
+    post_command(window, 137);
+    save_as(program, morbilex::OPEN_COUNTS_CAPTION,
+            program.folder + "boarding_school_influenza.csv");
+    settle(window);
+    save_picture(window, picture("explorer_counts"));
+
+    post_command(window, 136);  // View, Fit to observed counts
+    dialog = wait_for_window(program, morbilex::FIT_COUNTS_CAPTION);
+    check(dialog != nullptr, "counts: the fit asks which fields");
+    if (dialog == nullptr) return;
+    save_picture(dialog, picture("dialog_fit_fields"));
+    // The scenario's fields ticked: R_0, latent_period, infectious_period.
+    std::string ticked;
+    for (int id = 1630; GetDlgItem(dialog, id) != nullptr; ++id)
+        ticked += IsDlgButtonChecked(dialog, id) == BST_CHECKED ? '1' : '0';
+    check(ticked == "111000000000000" && IsDlgButtonChecked(dialog, 1620) == BST_CHECKED,
+          "counts: the scenario's fields are ticked, least squares chosen: " + ticked);
+    press_keys(dialog, {VK_F1});
+    HWND guide = wait_for_window(program, "Morbilex: user's guide");
+    check(guide != nullptr &&
+              SendMessageA(GetWindow(guide, GW_CHILD), EM_GETFIRSTVISIBLELINE, 0, 0) > 0,
+          "counts: F1 in the fit's dialog opens the guide at fitting");
+    if (guide != nullptr) {
+        save_picture(guide, picture("guide_from_fit"));
+        PostMessageA(guide, WM_CLOSE, 0, 0);
+        wait_until_gone(guide);
+    }
+    press_button(dialog, IDOK);
+    HWND told = wait_for_window(program, morbilex::FIT_COUNTS_CAPTION);
+    check(told != nullptr && told != dialog, "counts: the fit tells its result");
+    if (told == nullptr || told == dialog) return;
+    // morbilex-batch --scenario=boarding_school_influenza.morbilex --fit-output=...
+    const std::string text = message_box_text(told);
+    const std::string expected[] = {
+        "  R_0 = " + g4(16.728889794316064) + "  (" + g4(12.91471265697992) + " to 20)",
+        "  latent_period = " + g4(1.477801075726105) + "  (" + g4(1.1530522633373068) + " to " +
+            g4(1.8007042411127436) + ")",
+        "  infectious_period = " + g4(2.099613934525026) + "  (" + g4(1.9523465844293286) + " to " +
+            g4(2.25169042089843) + ")",
+        "Sum of squares: " + g4(3255.2478280234977), "RMSE: " + g4(15.248531142430684)};
+    for (const std::string& line : expected)
+        check(text.find(line) != std::string::npos, "counts: the fit shows \"" + line + "\"");
+    save_picture(told, picture("fit_result"));
+    press_button(told, IDOK);
+    wait_until_gone(told);
+    settle(window);
+    save_picture(window, picture("explorer_fitted"));
+
+    post_command(window, 106);
+    expect_exit(program, "e&Xit after the plans and counts");
+}
+
+// The rows of a list view of another process, its columns joined by tabs:
+// the item texts are copied through memory of that process.
+std::vector<std::string> list_rows(HWND list) {
+    std::vector<std::string> rows;
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(list, &process_id);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process_id);
+    if (process == nullptr) return rows;
+    constexpr SIZE_T TEXT_SIZE = 512;
+    char* remote = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + TEXT_SIZE, MEM_COMMIT, PAGE_READWRITE));
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; remote != nullptr && row < count; ++row) {
+        std::string joined;
+        for (int column = 0; column < 2; ++column) {
+            LVITEMA item = {};
+            item.iSubItem = column;
+            item.pszText = remote + sizeof(LVITEMA);
+            item.cchTextMax = TEXT_SIZE;
+            WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+            char text[TEXT_SIZE] = {};
+            ReadProcessMemory(process, remote + sizeof(LVITEMA), text, TEXT_SIZE - 1, nullptr);
+            if (column > 0) joined += '\t';
+            joined += text;
+        }
+        rows.push_back(joined);
+    }
+    if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return rows;
+}
+
+// A range on R_0 (2 to 3): its ends below the slider, the bands behind the
+// curve, the intervals and the ranking in the figures, all morbilex-batch's
+// (--range=R_0=2:3, and single runs at R_0 2 and 3).
+void ranges() {
+    RunningProgram program;
+    if (!start("ranges", program, false)) return;
+    HWND window = program.main_window;
+    press_control_key(window, 'N');
+    check(wait_for_lines(trace_path(program), HEADER_LINES + 801), "ranges: Ctrl+N runs");
+    settle(window);
+    HWND button = GetDlgItem(window, 400);  // R_0's range button
+    check(button != nullptr && IsWindowVisible(button), "ranges: R_0 has a range button");
+    if (button == nullptr) return;
+    const size_t before = children_of_class(window, "msctls_trackbar32").size();
+    SendMessageA(button, BM_SETCHECK, BST_CHECKED, 0);
+    press_button(window, 400);
+    const std::vector<HWND> sliders = children_of_class(window, "msctls_trackbar32");
+    check(sliders.size() == before + 2,
+          "ranges: the range's two ends show (" + std::to_string(sliders.size()) + " sliders)");
+    if (sliders.size() != before + 2) return;
+    // R_0 from 0.5 in steps of 0.05: 30 is 2.00, 50 is 3.00; the ends follow R_0's slider.
+    for (auto [end, position] : {std::pair{sliders[1], 30}, {sliders[2], 50}}) {
+        SendMessageA(end, TBM_SETPOS, TRUE, position);
+        SendMessageA(window, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position),
+                     reinterpret_cast<LPARAM>(end));
+    }
+    settle(window);
+    save_picture(window, picture("explorer_range_R_0"));
+    const std::vector<HWND> tables = children_of_class(window, "SysListView32");
+    if (!tables.empty()) {  // the picture shows the table's end
+        SendMessageA(tables[0], LVM_ENSUREVISIBLE,
+                     SendMessageA(tables[0], LVM_GETITEMCOUNT, 0, 0) - 1, FALSE);
+        settle(window);
+        save_picture(window, picture("explorer_range_figures"));
+    }
+    std::string figures;
+    for (const std::string& row :
+         tables.empty() ? std::vector<std::string>{} : list_rows(tables[0]))
+        figures += row + "\n";
+    for (const char* shown : {"Over the ranges\t5th to 95th percentile\n  samples\t1024",
+                              "Peak infectious\t835.89 to 1497.83\n    median\t1196.10 persons",
+                              "Final size (R)\t8068.79 to 9369.23\n    median\t8925.08 persons",
+                              "R_0\t792.01 / 1528.40 persons"}) {
+        check(figures.find(shown) != std::string::npos,
+              std::string("ranges: the figures show \"") + shown + "\"");
+    }
+    SendMessageA(button, BM_SETCHECK, BST_UNCHECKED, 0);
+    press_button(window, 400);
+    check(children_of_class(window, "msctls_trackbar32").size() == before,
+          "ranges: the range turned off hides its ends");
+    post_command(window, 106);
+    expect_exit(program, "e&Xit after the ranges");
 }
 
 // The spooled job that a print has finished, or "" when none comes.
@@ -815,6 +1084,8 @@ int main(int argc, char** argv) {
         {"blocked_trace", trace_cannot_be_written},
         {"saving", saving_trace_and_chart},
         {"explorer", explorer_view},
+        {"plans", plans_and_counts},
+        {"ranges", ranges},
         {"sweep", sweep_window},
         {"printing", printing_with_a_printer}};
     for (auto [name, scenario] : scenarios) {
