@@ -59,6 +59,9 @@ const browser = await puppeteer.launch({
          `--user-data-dir=${path.join(work, "profile")}`],
 });
 const page = await browser.newPage();
+// Every wait is for a state; its time limit only bounds a hang on a loaded machine.
+page.setDefaultTimeout(120000);
+page.setDefaultNavigationTimeout(120000);
 const errors = [];
 page.on("pageerror", (error) => errors.push(error.message));
 const external = [];
@@ -83,7 +86,7 @@ const runs = () => page.evaluate(() => Number(document.body.dataset.runs || 0));
 async function open(query, width, height) {
   await page.setViewport({ width, height });
   await page.goto(siteUrl + query, { waitUntil: "load" });
-  await page.waitForSelector("body[data-ready]", { timeout: 10000 });
+  await page.waitForSelector("body[data-ready]");
 }
 const text = (selector) => page.$eval(selector, (element) => element.textContent);
 const PEAK = '#figures tr[data-name="peak_infectious"] td.value';
