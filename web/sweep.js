@@ -36,6 +36,7 @@ function sweepCore() {
       commandsSize: wrap("page_sweep_commands_size", "number", ["number"]),
       commandsText: wrap("page_sweep_commands_text", "number", ["number"]),
       hover: wrap("page_sweep_hover", "number", ["number", "number", "number"]),
+      scenarioAt: wrap("page_sweep_scenario_at", "number", ["number", "number", "number"]),
     };
   }
   return sweepApi;
@@ -229,13 +230,32 @@ function drawSweep() {
   document.body.dataset.sweepDrawn = String((Number(document.body.dataset.sweepDrawn) || 0) + 1);
 }
 
+// The picture's device point under the pointer.
+function sweepPoint(event) {
+  const { canvas, ratio } = sweepCanvasSize();
+  const box = canvas.getBoundingClientRect();
+  return [(event.clientX - box.left) * ratio, (event.clientY - box.top) * ratio];
+}
+
 // The read-out: the axis values and value of the cell under the pointer.
 function sweepHover(event) {
   if (!sweep.page || !sweep.sums) return;
-  const { canvas, ratio } = sweepCanvasSize();
-  const box = canvas.getBoundingClientRect();
-  const x = (event.clientX - box.left) * ratio, y = (event.clientY - box.top) * ratio;
-  $("sweep-readout").textContent = core.UTF8ToString(sweepCore().hover(sweep.page, x, y));
+  $("sweep-readout").textContent = core.UTF8ToString(sweepCore().hover(sweep.page, ...sweepPoint(event)));
+}
+
+// A click loads the scenario under the pointer into the fields and runs it.
+function sweepLoad(event) {
+  if (!sweep.page || !sweep.sums) return;
+  const [x, y] = sweepPoint(event);
+  const values = documentValues(core.UTF8ToString(sweepCore().scenarioAt(sweep.page, x, y)));
+  if (!values.has("mode")) return;
+  const read = core.UTF8ToString(sweepCore().hover(sweep.page, x, y));
+  document.querySelector(`input[name="mode"][value="${values.get("mode")}"]`).checked = true;
+  for (const [name, value] of values) {
+    if (FIELD_NAMES.includes(name) && !(fitting() && SCALE_NAMES.includes(name))) setFieldText(name, value);
+  }
+  $("sweep-readout").textContent = "Loaded: " + read;
+  changed();
 }
 
 $("sweep-run").addEventListener("click", startSweep);
@@ -243,5 +263,6 @@ $("sweep-stop").addEventListener("click", stopSweep);
 $("sweep-rows").addEventListener("click", sweepRows);
 $("metric").addEventListener("change", drawSweep);
 $("sweep-chart").addEventListener("pointermove", sweepHover);
+$("sweep-chart").addEventListener("click", sweepLoad);
 $("sweep-chart").addEventListener("pointerleave", () => { $("sweep-readout").textContent = ""; });
 window.addEventListener("resize", () => { if (core) drawSweep(); });

@@ -387,14 +387,15 @@ void SweepDesk::paint(Surface& surface, int width, int height, const std::string
     picture_.paint(surface, width, height, metric);
 }
 
-bool SweepDesk::load(Records& records, long long run_id) {
-    if (run_id < 1 || run_id > total()) return false;
-    std::vector<TypedField> typed = plan_.base;
-    InterventionMode mode = plan_.base_mode;
-    std::vector<long long> indices(plan_.grid.axes.size());
-    plan_.grid.indices_of(run_id, indices);
-    for (std::size_t k = 0; k < plan_.grid.axes.size(); ++k) {
-        const SweepAxis& axis = plan_.grid.axes[k];
+bool sweep_scenario_fields(const SweepPlan& plan, long long run_id, std::vector<TypedField>& typed,
+                           InterventionMode& mode) {
+    if (run_id < 1 || run_id > plan.grid.size()) return false;
+    typed = plan.base;
+    mode = plan.base_mode;
+    std::vector<long long> indices(plan.grid.axes.size());
+    plan.grid.indices_of(run_id, indices);
+    for (std::size_t k = 0; k < plan.grid.axes.size(); ++k) {
+        const SweepAxis& axis = plan.grid.axes[k];
         if (axis.is_mode) {
             mode = static_cast<InterventionMode>(axis.value(indices[k]));
             continue;
@@ -403,6 +404,13 @@ bool SweepDesk::load(Records& records, long long run_id) {
         axis.append_value_text(field.text, indices[k]);
         typed.push_back(std::move(field));
     }
+    return true;
+}
+
+bool SweepDesk::load(Records& records, long long run_id) {
+    std::vector<TypedField> typed;
+    InterventionMode mode = MODE_NO_INTERVENTION;
+    if (!sweep_scenario_fields(plan_, run_id, typed, mode)) return false;
     SetupRefusal setup;
     if (!apply_typed_fields(records, typed, setup)) {
         refusal_ = refused_field_text(refused_field(setup, typed, run_id));

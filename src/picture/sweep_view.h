@@ -46,6 +46,11 @@ std::vector<TypedField> typed_fields_of(const Records& records);
 bool make_sweep_plan(const Records& records, const SweepRequest& request, SweepPlan& plan,
                      std::string& refusal);
 
+// The fields of scenario run_id as the sweep types them (its base's, then
+// its axes' values) and its mode; false when the sweep has no such scenario.
+bool sweep_scenario_fields(const SweepPlan& plan, long long run_id, std::vector<TypedField>& typed,
+                           InterventionMode& mode);
+
 // The cells of a sweep's picture and the picture drawn from their values.
 class SweepPicture {
 public:

@@ -263,4 +263,19 @@ EMSCRIPTEN_KEEPALIVE const char* page_sweep_hover(SweepPage* page, double x, dou
     return handed_out(*page, page->picture.read_out(x, y));
 }
 
+// The scenario under a device point of the picture last painted, as lines
+// "NAME = TEXT" (its mode, then its fields as the sweep typed them, the
+// axes' last), for the page to load; empty when no scenario is there.
+EMSCRIPTEN_KEEPALIVE const char* page_sweep_scenario_at(SweepPage* page, double x, double y) {
+    std::vector<TypedField> typed;
+    InterventionMode mode = MODE_NO_INTERVENTION;
+    if (!page->surface ||
+        !sweep_scenario_fields(page->plan, page->picture.run_id_at(x, y), typed, mode))
+        return handed_out(*page, {});
+    std::string text = "mode = " + std::to_string(static_cast<int>(mode)) + "\n";
+    for (const TypedField& field : typed)
+        text += std::string(field.field->name) + " = " + field.text + "\n";
+    return handed_out(*page, std::move(text));
+}
+
 }  // extern "C"

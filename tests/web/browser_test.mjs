@@ -402,6 +402,19 @@ check("sweep rows equal morbilex-batch's", rows !== null && unsigned(rows) === u
 await readoutsAgree("sweep line read-out matches the native rows", nativeRows, along(0.5));
 await showColumn("peak_infectious_day");
 await readoutsAgree("another column shown matches the native rows", nativeRows, along(0.5));
+{
+  // A click on a point loads its scenario into the fields and runs it.
+  const read = await sweepReadout(0.6, 0.5);
+  const before = await runs();
+  await page.mouse.down();
+  await page.mouse.up();
+  await page.waitForFunction((n) => Number(document.body.dataset.runs) > n, {}, before);
+  const loaded = await page.evaluate(() => [document.getElementById("f-R_0").value,
+    document.querySelector('input[name="mode"]:checked').value, document.getElementById("sweep-readout").textContent]);
+  const value = /^R_0 (\S+):/.exec(read);
+  check("a click on the sweep's point loads its scenario", value !== null && loaded[0] === value[1] && loaded[1] === "2" &&
+        loaded[2] === "Loaded: " + read, `${read} -> R_0 ${loaded[0]}, mode ${loaded[1]}`);
+}
 await page.evaluate(() => document.querySelector(".sweep").scrollIntoView());
 await page.screenshot({ path: path.join(shots, "sweep-line-1920x1080.png") });
 
