@@ -58,9 +58,10 @@ status=0
 echo "== sizes and native figures beside the page's"
 size=$(cat build-web/site/morbilex.wasm build-web/site/*.js | gzip -9 | wc -c)
 # The page carries the questions of many runs too (ranges and bands, the plan
-# search, fits to counts, the care layer): 256 KB, a second on a slow line.
-echo "wasm + JS gzipped: $((size / 1024)) KB (target 256 KB)"
-[ "$size" -lt $((256 * 1024)) ] || status=1
+# search and its front, fits to counts, the care layer, the chart's options):
+# 288 KB, about a second on a slow line.
+echo "wasm + JS gzipped: $((size / 1024)) KB (target 288 KB)"
+[ "$size" -lt $((288 * 1024)) ] || status=1
 sweep=(--sweep=R_0=1:5.95:0.05 --sweep=latent_period=1:10.99:0.01)
 start=$(date +%s%N)
 "$native_batch" "${sweep[@]}" --output=/dev/null 2>/dev/null
