@@ -23,10 +23,17 @@ std::size_t widest(const std::vector<AxisLabel>& labels) {
     return chars;
 }
 
+// The residual strip's height on the device: its cells, or a twelfth of the
+// device's height where that is less, so that the frame keeps its room.
+double strip_pixels(double cell, int height) {
+    return std::min(RESIDUAL_STRIP_CELLS * cell, height / 12.0);
+}
+
 // The row of the x axis's title under its labels, in cells.
 constexpr double DAY_ROW_CELLS = 1.2;
 
-TextMargins text_margins(const AxisScale& scale, double cell, const ChartTextExtent& extent) {
+TextMargins text_margins(const AxisScale& scale, double cell, const ChartTextExtent& extent,
+                         int height) {
     constexpr double LINE = DAY_ROW_CELLS;  // line step per cell
     const double advance = CHAR_WIDTH_PER_CELL * cell;
     const std::vector<AxisLabel> x_labels = axis_labels(scale.xmin, scale.xmax);
@@ -41,6 +48,7 @@ TextMargins text_margins(const AxisScale& scale, double cell, const ChartTextExt
     margins.top = (extent.header_lines + 1) * LINE * cell + 0.8 * cell;
     // The x ticks and labels, and the axis title under them.
     margins.bottom = 2 * LINE * cell + 0.4 * cell;
+    if (extent.residual_strip) margins.bottom += strip_pixels(cell, height);
     return margins;
 }
 
@@ -53,10 +61,8 @@ double fitting_scale(double room, double plot, double classic_a, double text_a, 
                      (room - text_b) / (plot + classic_a), (room - text_a - text_b) / plot});
 }
 
-}  // namespace
-
-ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, double cell_pixels,
-                                 const ChartTextExtent& extent) {
+ExplorerMapping mapping_with_text(const AxisScale& scale, int width, int height, double cell_pixels,
+                                  const ChartTextExtent& extent) {
     AxisScale copy = scale;
     ExplorerMapping mapping;
     mapping.geometry = compute_chart_geometry(copy);
@@ -71,7 +77,7 @@ ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, 
     mapping.origin_y = g.frame_top + 0.3 * H;
     mapping.valid = true;
     if (!(cell_pixels > 0.0 && cell_pixels < 1e6) || width <= 0 || height <= 0) return mapping;
-    TextMargins text = text_margins(g.drawable ? scale : AxisScale{}, cell_pixels, extent);
+    TextMargins text = text_margins(g.drawable ? scale : AxisScale{}, cell_pixels, extent, height);
     const double classic = std::min(width / (2.4 * H), height / (1.5 * H));
     // The margins with the legend's column at the right (0: none), or false
     // when the frame would be too small.
@@ -161,6 +167,31 @@ ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, 
     if (!fit(0.0)) return own_row;
     mapping.day_beside_labels = true;
     fill_the_device(0.0);
+    return mapping;
+}
+
+}  // namespace
+
+ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, double cell_pixels,
+                                 const ChartTextExtent& extent) {
+    ExplorerMapping mapping = mapping_with_text(scale, width, height, cell_pixels, extent);
+    if (!extent.residual_strip || !mapping.geometry.drawable || !(cell_pixels > 0.0))
+        return mapping;
+    // A chart too small for the legend beside it has no room for the strip.
+    if (mapping.legend == LegendPlace::OverFrame) {
+        ChartTextExtent without = extent;
+        without.residual_strip = false;
+        return mapping_with_text(scale, width, height, cell_pixels, without);
+    }
+    // Its cells at the device scale set_chart_mapping forms (truncated
+    // extents), rounded down to stay in the room kept for it, and at most
+    // the classic margin under the frame where the text got no room.
+    const double s =
+        std::min(width / std::trunc(mapping.extent_x), height / std::trunc(mapping.extent_y));
+    if (!(s > 0.0)) return mapping;
+    const double bottom = mapping.geometry.frame_bottom - mapping.origin_y + mapping.extent_y;
+    const double strip = std::min(std::floor(strip_pixels(cell_pixels, height) / s), bottom / 2);
+    mapping.strip_height = strip >= 1.0 ? static_cast<int>(strip) : 0;
     return mapping;
 }
 

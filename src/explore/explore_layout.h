@@ -34,15 +34,23 @@ struct ExplorerMapping {
     // With the legend over the frame, the x axis's title stands on its
     // labels' row, left of the first, and the frame takes the row it leaves.
     bool day_beside_labels = false;
+    // The height of the residual strip between the frame's foot and the x
+    // labels, in logical units; 0 without one.
+    int strip_height = 0;
 };
 // The chart's text beyond the classic axes': the widest y label's characters
 // when they are not the linear axis's (-1: those), the right-hand axis's
-// labels (0: none), and the header's lines.
+// labels (0: none), and the header's lines; with residual_strip, a strip
+// of RESIDUAL_STRIP_CELLS text cells (at most a twelfth of the device's
+// height) under the frame, over the x labels, where the legend stands
+// beside the frame (a smaller chart leaves the strip out).
 struct ChartTextExtent {
     int y_label_chars = -1;
     int right_axis_chars = 0;
     int header_lines = 3;
+    bool residual_strip = false;
 };
+inline constexpr double RESIDUAL_STRIP_CELLS = 2.5;
 ExplorerMapping explorer_mapping(const AxisScale& scale, int width, int height, double cell_pixels,
                                  const ChartTextExtent& extent = {});
 // The room right of the frame before the legend's column, in characters: half

@@ -330,13 +330,15 @@ std::vector<AxisLabel> effective_r_labels(const ChartLook& look) {
 // left out where it would run into one drawn before, and a light grid line
 // at each drawn; the axis titles beside their axes: "day" on a row of its
 // own under the labels, the persons over the y labels and R_t over the
-// right-hand axis.
+// right-hand axis. The x labels stand under the residual strip, if any.
 void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& scale,
                     const ChartLook& look, double x_per_day, const TextRoom& room,
-                    bool day_beside_labels) {
+                    const ExplorerMapping& mapping) {
+    const bool day_beside_labels = mapping.day_beside_labels;
     const int tick = plot_length(g, 0.02);
     const int gap = std::max(room.cell / 5, 1);
-    const int label_top = g.frame_bottom - gap;
+    const int foot = g.frame_bottom - gap;
+    const int label_top = foot - mapping.strip_height;
     const std::string day = "day";
     // Its own row under the labels, in the middle; or on their row, left of
     // the first, after them.
@@ -371,7 +373,7 @@ void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& s
             surface.line_to(g.frame_left + tick, y);
         }
         // Centred on the value, and above the x labels' row at the foot.
-        const int top = std::max(y + room.cell / 2, label_top + room.cell + gap);
+        const int top = std::max(y + room.cell / 2, foot + room.cell + gap);
         const int left = g.frame_left - gap - room.width_of(label.text);
         if (top - room.cell < free_above || left < room.left) continue;
         draw_grid_line(surface, g, false, y);
@@ -393,7 +395,7 @@ void draw_axis_text(Surface& surface, const ChartGeometry& g, const AxisScale& s
             surface.move_to(g.frame_right, y);
             surface.line_to(g.frame_right - tick, y);
         }
-        const int top = std::max(y + room.cell / 2, label_top + room.cell + gap);
+        const int top = std::max(y + room.cell / 2, foot + room.cell + gap);
         const int left = g.frame_right + gap;
         if (top - room.cell < free_above || left + room.width_of(label.text) > room.right) continue;
         draw_fitted(surface, room, left, top, label.text);
@@ -945,6 +947,12 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
         records, explorer,
         char_pixels > 0.0 ? static_cast<int>(std::min(width / char_pixels, 1e6)) - 2 : 0, title);
     extent.header_lines = std::max(static_cast<int>(header.size()), 3);
+    // The counts stand where the curves' values stand, on either scale.
+    OverlayContents counts = overlay_contents(explorer.observed, records);
+    for (auto* points : {&counts.points, &counts.series})
+        for (ChartPoint& point : *points)
+            point.persons = look.persons.place(point.persons);
+    extent.residual_strip = !counts.points.empty();
     explorer.chart_text = extent;
     const ExplorerMapping mapping =
         explorer_mapping(records.scale, width, height, surface.reading_cell_height(), extent);
@@ -975,8 +983,7 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
                                             explorer.uncertainty.ensemble(), mapping.x_per_day);
             }
         }
-        draw_axis_text(surface, geometry, records.scale, look, mapping.x_per_day, room,
-                       mapping.day_beside_labels);
+        draw_axis_text(surface, geometry, records.scale, look, mapping.x_per_day, room, mapping);
         draw_frame(surface, geometry, records.scale, look);
         if (comparison) {
             Colour light[COMPARTMENT_COUNT];
@@ -1004,12 +1011,7 @@ void draw_explorer_chart(Surface& surface, Records& records, const SeriesColours
                     mapping.legend != LegendPlace::OverFrame);
         AxisScale counts_scale = records.scale;
         counts_scale.x_per_day = mapping.x_per_day;
-        // The counts stand where the curves' values stand, on either scale.
-        OverlayContents counts = overlay_contents(explorer.observed, records);
-        for (auto* points : {&counts.points, &counts.series})
-            for (ChartPoint& point : *points)
-                point.persons = look.persons.place(point.persons);
-        draw_observed_overlay(surface, geometry, counts_scale, counts);
+        draw_observed_overlay(surface, geometry, counts_scale, counts, mapping.strip_height);
         if (explorer.view.care_curves && records.care.enabled && explorer.care() != nullptr)
             draw_care_curves(surface, geometry, records, *explorer.care(), mapping.x_per_day);
         if (mapping.legend == LegendPlace::OverFrame) {

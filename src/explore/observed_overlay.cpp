@@ -104,17 +104,20 @@ OverlayContents overlay_contents(const ObservedOverlay& overlay, const Records& 
 }
 
 void draw_observed_overlay(Surface& surface, const ChartGeometry& geometry, const AxisScale& scale,
-                           const OverlayContents& contents) {
+                           const OverlayContents& contents, int strip_height) {
     if (!geometry.drawable || contents.points.empty()) return;
     draw_chart_points(surface, geometry, scale, contents.points, contents.series,
                       OBSERVED_COUNTS_COLOUR);
-    // The strip: a zero line across the frame's foot, and a bar a point
-    // from it, the largest residual reaching the strip's edge.
+    // The strip: a zero line across its middle, under the frame, and a bar a
+    // point from it, the largest residual reaching the strip's edge; a
+    // tenth of it left clear at the frame.
+    const int gap = strip_height / 10;
+    const int half = (strip_height - gap) / 2;
+    if (half < 1) return;
     double largest = 0.0;
     for (double residual : contents.residuals)
         largest = std::fmax(largest, std::fabs(residual));
-    const int half = plot_length(geometry, RESIDUAL_STRIP_SHARE / 2);
-    const int zero = geometry.frame_bottom + half;
+    const int zero = geometry.frame_bottom - gap - half;
     SelectedPen pen(surface, OBSERVED_COUNTS_COLOUR);
     surface.move_to(geometry.frame_left, zero);
     surface.line_to(geometry.frame_right, zero);

@@ -1,6 +1,6 @@
 // Observed counts over the explorer's chart: the counts as crosses in the
 // chart's persons per 10,000, the model's matching series through their days,
-// and a strip of residuals (counts minus model) along the frame's foot.
+// and a strip of residuals (counts minus model) under the frame's foot.
 #pragma once
 
 #include <span>
@@ -14,8 +14,6 @@
 namespace morbilex {
 
 inline constexpr Colour OBSERVED_COUNTS_COLOUR = 0x800080;  // purple
-// The residual strip's height, as a share of the plot height.
-inline constexpr double RESIDUAL_STRIP_SHARE = 0.12;
 
 // The counts the explorer shows; no points: nothing is drawn.
 struct ObservedOverlay {
@@ -52,8 +50,9 @@ struct OverlayContents {
 };
 OverlayContents overlay_contents(const ObservedOverlay& overlay, const Records& records);
 
-// Drawn in the chart's mapping, after its curves.
+// Drawn in the chart's mapping, after its curves; the residuals in the
+// strip of strip_height logical units under the frame (none: 0).
 void draw_observed_overlay(Surface& surface, const ChartGeometry& geometry, const AxisScale& scale,
-                           const OverlayContents& contents);
+                           const OverlayContents& contents, int strip_height);
 
 }  // namespace morbilex

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "explore/explore_layout.h"
 #include "explore/explorer_page.h"
 #include "explore/explorer_view.h"
+#include "explore/observed_overlay.h"
 
 namespace morbilex::testing {
 namespace {
@@ -191,14 +193,20 @@ std::vector<PlacedText> row_of(const RecordingSurface& surface, const std::strin
 }
 
 // Whatever the view shows (compartments hidden, I alone, a log scale, R_t on
-// its axis, the other palette) at the window sizes and display scales
-// people use: no text leaves the device or runs into another, the legend
-// covers no curve, and every grid line meets a tick label: the x labels are
-// centred on the vertical lines, the y labels on the horizontal ones.
+// its axis, the other palette, observed counts) at the window sizes and
+// display scales people use: no text leaves the device or runs into
+// another, the legend covers no curve, and every grid line meets a tick
+// label: the x labels are centred on the vertical lines, the y labels on the
+// horizontal ones. The counts' residual strip lies under the frame, over
+// no curve and no text.
 TEST(ExplorerView, EveryViewKeepsItsTextApartAndItsGridAtTheLabels) {
     auto records = records_after_run(MODE_INTERMITTENT);
     Explorer explorer;
+    ObservedCounts counts;
+    for (int day = 0; day <= 150; day += 10)
+        counts.points.push_back({double(day), records->results[day * 4][2] + day % 30 - 10, 0});
     for (int options = 0; options < 16; ++options) {
+        explorer.observed.counts = options % 2 == 1 ? counts : ObservedCounts{};
         explorer.view = ViewOptions{};
         explorer.view.shown[0] = options % 2 == 0;
         explorer.view.infectious_only = options % 4 == 3;
@@ -221,6 +229,25 @@ TEST(ExplorerView, EveryViewKeepsItsTextApartAndItsGridAtTheLabels) {
                                     false);
                 EXPECT_EQ(surface.outside, std::vector<std::string>{});
                 EXPECT_EQ(surface.overlapping, std::vector<std::string>{});
+                const ExplorerMapping mapping =
+                    explorer_mapping(records->scale, width, height, cell, explorer.chart_text);
+                // The strip's zero line across the frame, its bars from it.
+                const ChartGeometry& g = mapping.geometry;
+                const auto in_strip = [&](int y) {
+                    return y < g.frame_bottom && y >= g.frame_bottom - mapping.strip_height;
+                };
+                int zero = INT_MIN, bars = 0;
+                for (const Segment& s : surface.segments()) {
+                    if (s.colour != OBSERVED_COUNTS_COLOUR) continue;
+                    if (s.y0 == s.y1 && s.x0 == g.frame_left && s.x1 == g.frame_right) zero = s.y0;
+                    if (s.x0 != s.x1 || s.y0 != zero) continue;
+                    ++bars;
+                    EXPECT_TRUE(in_strip(s.y1)) << s.x0 << "," << s.y1;
+                }
+                if (options % 2 == 1 && mapping.legend != LegendPlace::OverFrame) {
+                    EXPECT_TRUE(in_strip(zero)) << zero << " under " << g.frame_bottom;
+                    EXPECT_GE(bars, 10);
+                }
                 // A legend too tall for the side of a chart this small stands over it.
                 if (width * 16 >= 960 * cell) {
                     EXPECT_EQ(points_under_legend(surface), 0);
@@ -238,6 +265,8 @@ TEST(ExplorerView, EveryViewKeepsItsTextApartAndItsGridAtTheLabels) {
                     font_cell = call.operation == "create_chart_font" ? call.y : font_cell;
                 const int char_width = static_cast<int>(std::ceil(CHAR_WIDTH_PER_CELL * font_cell));
                 const std::vector<PlacedText> x_row = row_of(surface, last_x);
+                for (const PlacedText& text : x_row)  // under the strip
+                    EXPECT_LT(text.y, mapping.geometry.frame_bottom - mapping.strip_height);
                 int grid_lines = 0;
                 for (const Segment& line : surface.segments()) {
                     if (line.colour != 0xDDDDDD) continue;
