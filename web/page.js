@@ -559,7 +559,14 @@ $("copy-link").addEventListener("click", async () => {
 });
 
 // Start: the module, the fields from its table, then the scenario of the address.
-MorbilexCore().then((module) => {
+// The page's other scripts (plan.js and the rest) come after this one: a
+// module already compiled can be ready before they have run, so the page
+// starts once the document has loaded them all.
+const scriptsLoaded = new Promise((resolve) => {
+  if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", resolve);
+  else resolve();
+});
+Promise.all([MorbilexCore(), scriptsLoaded]).then(([module]) => {
   core = module;
   api = {
     create: core.cwrap("page_create", "number", []),
