@@ -157,6 +157,31 @@ function showUncertainty() {
     p.textContent = cells[0] === "tornado" ? `${cells[1]}: peak ${Number(cells[2]).toFixed(2)} / ${Number(cells[3]).toFixed(2)} at its low / high end` : line;
     box.append(p);
   }
+  drawTornado();
+}
+
+// The tornado under the ranking, painted by the core; shown only with ranges.
+function drawTornado() {
+  let canvas = $("tornado");
+  if (!canvas) {
+    canvas = document.createElement("canvas");
+    canvas.id = "tornado";
+    canvas.setAttribute("role", "img");
+    canvas.setAttribute("aria-label", "Effect of each range on the peak");
+    $("uncertainty").after(canvas);
+  }
+  const ratio = window.devicePixelRatio || 1, font = 16 * ratio;  // the ranking's own size
+  const height = api.tornadoHeight(page, font);
+  canvas.hidden = height === 0;
+  if (canvas.hidden) return;
+  canvas.style.height = `${height / ratio}px`;
+  const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
+  const pointer = api.tornadoPaint(page, width, height, font);
+  const commands = core.HEAP32.slice(pointer >> 2, (pointer >> 2) + api.tornadoCommandsSize(page));
+  const text = core.UTF8ToString(api.tornadoCommandsText(page));
+  if (canvas.width !== width) canvas.width = width;
+  if (canvas.height !== height) canvas.height = height;
+  ChartCommands.drawOnCanvas(canvas.getContext("2d"), width, height, commands, text);
 }
 
 function setFieldText(name, value) {
@@ -390,7 +415,7 @@ chartCanvas.addEventListener("keydown", (event) => {
   showReadout(api.readoutKey(page, key[event.shiftKey ? 1 : 0], width, height));
   draw();
 });
-window.addEventListener("resize", () => { if (api) draw(); });
+window.addEventListener("resize", () => { if (api) { draw(); if ($("tornado")) drawTornado(); } });
 
 // Downloads.
 function download(name, blob) {
@@ -534,7 +559,14 @@ $("copy-link").addEventListener("click", async () => {
 });
 
 // Start: the module, the fields from its table, then the scenario of the address.
-MorbilexCore().then((module) => {
+// The page's other scripts (plan.js and the rest) come after this one: a
+// module already compiled can be ready before they have run, so the page
+// starts once the document has loaded them all.
+const scriptsLoaded = new Promise((resolve) => {
+  if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", resolve);
+  else resolve();
+});
+Promise.all([MorbilexCore(), scriptsLoaded]).then(([module]) => {
   core = module;
   api = {
     create: core.cwrap("page_create", "number", []),
@@ -561,6 +593,10 @@ MorbilexCore().then((module) => {
     rangeable: core.cwrap("page_rangeable", "number", ["string"]),
     ranges: core.cwrap("page_ranges", "number", ["number"]),
     uncertainty: core.cwrap("page_uncertainty", "number", ["number"]),
+    tornadoHeight: core.cwrap("page_tornado_height", "number", ["number", "number"]),
+    tornadoPaint: core.cwrap("page_tornado_paint", "number", ["number", "number", "number", "number"]),
+    tornadoCommandsSize: core.cwrap("page_tornado_commands_size", "number", ["number"]),
+    tornadoCommandsText: core.cwrap("page_tornado_commands_text", "number", ["number"]),
     bandsCsv: core.cwrap("page_bands_csv", "number", ["number"]),
     textSize: core.cwrap("page_text_size", "number", ["number"]),
     scenarioDocument: core.cwrap("page_scenario_document", "number", ["number"]),

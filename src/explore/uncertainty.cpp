@@ -271,4 +271,24 @@ void draw_tornado(Surface& surface, const Tornado& tornado, const ExplorerRanges
     surface.line_to(centre, y);
 }
 
+int paint_tornado_panel(Surface& surface, const ExplorerUncertainty& uncertainty, int width,
+                        int height) {
+    if (!uncertainty.available() || uncertainty.tornado().bars.empty()) return 0;
+    surface.select_device_default_font();
+    surface.set_isotropic_mode();
+    surface.set_window_extent(width, height);
+    surface.set_viewport_extent(width, height);
+    surface.set_window_origin(0, 0);
+    const int step = surface.text_cell_height() + 2;
+    if (step <= 2) return 0;
+    draw_tornado(surface, uncertainty.tornado(), uncertainty.ranges, 4, step / 4, width - 8, step);
+    return step;
+}
+
+int tornado_panel_height(const ExplorerUncertainty& uncertainty, int line_step) {
+    if (!uncertainty.available() || uncertainty.tornado().bars.empty()) return 0;
+    const int bars = static_cast<int>(uncertainty.tornado().bars.size());
+    return (bars + 1) * line_step + line_step / 2;
+}
+
 }  // namespace morbilex

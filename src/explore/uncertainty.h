@@ -90,6 +90,15 @@ std::vector<std::string> interval_lines(const EnsembleResult& ensemble);
 // value), widest first, in the box left..left+width from top down.
 void draw_tornado(Surface& surface, const Tornado& tornado, const ExplorerRanges& ranges, int left,
                   int top, int width, int line_step);
+// The tornado as a panel of its own shows it: the surface set up in device
+// pixels for a width x height panel (the device's default font), the bars
+// inset from its edges. Returns the line step the font gave, 0 when nothing
+// was drawn.
+int paint_tornado_panel(Surface& surface, const ExplorerUncertainty& uncertainty, int width,
+                        int height);
+// The height such a panel wants for its title and bars at line_step; 0
+// without a tornado to show (no ranges).
+int tornado_panel_height(const ExplorerUncertainty& uncertainty, int line_step);
 // The tornado as text: its title line, then "R_0: 836.12 / 1497.83" (the
 // figure at the field's low end / at its high end), widest first.
 std::vector<std::string> tornado_lines(const Tornado& tornado, const ExplorerRanges& ranges);

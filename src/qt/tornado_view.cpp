@@ -20,8 +20,7 @@ int TornadoView::wanted_height() const {
     // Before the first paint, the default font's cell of this screen.
     const int step =
         line_step_ > 0 ? line_step_ : static_cast<int>(reading_cell_pixels(logicalDpiY())) + 2;
-    const int bars = static_cast<int>(uncertainty_.tornado().bars.size());
-    return (bars + 1) * step + step / 2;
+    return tornado_panel_height(uncertainty_, step);
 }
 
 void TornadoView::refresh() {
@@ -36,15 +35,8 @@ void TornadoView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     PainterSurface surface(painter);
-    surface.select_device_default_font();
-    surface.set_isotropic_mode();
-    surface.set_window_extent(width(), height());
-    surface.set_viewport_extent(width(), height());
-    surface.set_window_origin(0, 0);
-    const int step = surface.text_cell_height() + 2;
-    if (step <= 2) return;
-    draw_tornado(surface, uncertainty_.tornado(), uncertainty_.ranges, 4, step / 4, width() - 8,
-                 step);
+    const int step = paint_tornado_panel(surface, uncertainty_, width(), height());
+    if (step == 0) return;
     if (step != line_step_) {
         // The font's cell differs from the guess: the height follows next time.
         line_step_ = step;

@@ -29,7 +29,8 @@ struct Page {
     std::string text;   // the last text handed out: trace, CSV or chart commands' text
     std::string input;  // a scenario file's bytes, copied in by the page
     std::unique_ptr<WebSurface> surface;
-    std::unique_ptr<WebSurface> front_surface;  // the plan search's front
+    std::unique_ptr<WebSurface> front_surface;    // the plan search's front
+    std::unique_ptr<WebSurface> tornado_surface;  // the ranges' tornado
     double readout[6] = {};
     // The observed counts' link lines as the page sets them (page_counts.cpp).
     std::vector<std::pair<std::string, std::string>> counts_link;

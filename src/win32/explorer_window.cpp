@@ -13,6 +13,7 @@
 #include "explore/figures.h"
 #include "explore/user_guide.h"
 #include "explore/view_figures.h"
+#include "win32/gdi_surface.h"
 #include "win32/program.h"
 
 namespace morbilex {
@@ -20,6 +21,7 @@ namespace morbilex {
 namespace {
 
 constexpr const char* GUIDE_CLASS_NAME = "Morbilex_guide";
+constexpr const char* TORNADO_CLASS_NAME = "Morbilex_tornado";
 constexpr int PANEL_WIDTH_AT_96_DPI = 300;
 constexpr int MARGIN_AT_96_DPI = 8;
 constexpr int ROW_AT_96_DPI = 20;
@@ -28,6 +30,7 @@ constexpr int VALUE_WIDTH_AT_96_DPI = 56;
 // Control ids of the panel: the figures, then one trackbar per slider.
 constexpr int FIGURES_ID = 300;
 constexpr int FIRST_SLIDER_ID = 310;
+constexpr int TORNADO_ID = 301;
 // A range button a slider, by the slider's place: 400 for the first.
 constexpr int FIRST_RANGE_ID = 400;
 constexpr int RANGE_BUTTON_AT_96_DPI = 22;
@@ -339,6 +342,38 @@ LRESULT CALLBACK guide_window_proc(HWND window, UINT message, WPARAM wParam, LPA
     }
 }
 
+// The tornado's child window: the core paints the ranges' effect on the peak
+// through the GDI surface, as pictures and prints show it.
+LRESULT CALLBACK tornado_proc(HWND tornado, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_PAINT) return DefWindowProcA(tornado, message, wParam, lParam);
+    PAINTSTRUCT paint = {};
+    HDC device_context = BeginPaint(tornado, &paint);
+    RECT client = {};
+    GetClientRect(tornado, &client);
+    FillRect(device_context, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (const MainWindowState* state = main_window_state(GetParent(tornado))) {
+        GdiSurface surface(device_context, display_scale(tornado));
+        paint_tornado_panel(surface, state->explorer.uncertainty, client.right, client.bottom);
+    }
+    EndPaint(tornado, &paint);
+    return 0;
+}
+
+// The height the tornado wants in its window's font: 0 without ranges.
+int tornado_height(HWND tornado, const ExplorerUncertainty& uncertainty) {
+    if (tornado_panel_height(uncertainty, 1) == 0) return 0;
+    HDC device_context = GetDC(tornado);
+    if (device_context == nullptr) return 0;
+    int step = 0;
+    {
+        GdiSurface surface(device_context, display_scale(tornado));
+        surface.select_device_default_font();
+        step = surface.text_cell_height() + 2;
+    }
+    ReleaseDC(tornado, device_context);
+    return tornado_panel_height(uncertainty, step);
+}
+
 }  // namespace
 
 MainWindowState* main_window_state(HWND window) {
@@ -367,6 +402,8 @@ void create_explorer_panel(HWND window, MainWindowState& state) {
         WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_NOSORTHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
         FIGURES_ID);
     set_accessible_name(state.figures, "Figures of the run");
+    state.tornado = make_child(window, TORNADO_CLASS_NAME, "", 0, TORNADO_ID);
+    set_accessible_name(state.tornado, "Effect of each range on the peak");
     SendMessageA(state.figures, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     for (int column = 0; column < 4; ++column) {
@@ -385,6 +422,8 @@ void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& 
     const bool shown = panel > 0;
     ShowWindow(state.figures, shown ? SW_SHOWNA : SW_HIDE);
     ShowWindow(state.figures_title, shown ? SW_SHOWNA : SW_HIDE);
+    const int tornado = shown ? tornado_height(state.tornado, state.explorer.uncertainty) : 0;
+    ShowWindow(state.tornado, tornado > 0 ? SW_SHOWNA : SW_HIDE);
     for (const SliderControls& slider : state.sliders) {
         for (HWND control :
              {slider.label, slider.trackbar, slider.value, slider.range, slider.no_range})
@@ -417,11 +456,13 @@ void lay_out_explorer_panel(HWND window, MainWindowState& state, const Records& 
     int sliders_height = 0;
     for (const SliderControls& slider : state.sliders)
         sliders_height += slider_height + (has_range(state, slider) ? 2 * row : 0);
-    const int figures_height =
-        std::max(3 * row, static_cast<int>(client.bottom) - sliders_height - 3 * margin - text_row);
+    const int figures_height = std::max(3 * row, static_cast<int>(client.bottom) - sliders_height -
+                                                     3 * margin - text_row - tornado);
     MoveWindow(state.figures_title, left, margin, width, text_row, TRUE);
     MoveWindow(state.figures, left, margin + text_row, width, figures_height, TRUE);
-    int y = 2 * margin + text_row + figures_height;
+    // The tornado under the figures, while the ranges give one.
+    MoveWindow(state.tornado, left, margin + text_row + figures_height, width, tornado, TRUE);
+    int y = 2 * margin + text_row + figures_height + tornado;
     const int label_offset = (row - text_row) / 2 + 1;
     const int value_left = left + width - values_width;
     for (const SliderControls& slider : state.sliders) {
@@ -493,7 +534,13 @@ void refresh_explorer_panel(HWND window, MainWindowState& state, Records& record
         if (on) show_range_ends(state, slider);
         turned = true;
     }
-    if (turned) lay_out_explorer_panel(window, state, records);
+    // The tornado comes, goes or changes its bars with the ranges.
+    RECT tornado = {};
+    GetClientRect(state.tornado, &tornado);
+    const int wanted = tornado_height(state.tornado, state.explorer.uncertainty);
+    if (turned || wanted != (IsWindowVisible(state.tornado) ? tornado.bottom : 0))
+        lay_out_explorer_panel(window, state, records);
+    InvalidateRect(state.tornado, nullptr, FALSE);
 }
 
 void slider_scrolled(HWND window, MainWindowState& state, CommandContext& context, HWND trackbar,
@@ -597,6 +644,17 @@ bool read_out_key(HWND window, MainWindowState& state, const Records& records, W
     if (step == state.explorer.read_out_step) return false;
     state.explorer.read_out_step = step;
     return true;
+}
+
+bool register_tornado_window_class(HINSTANCE instance) {
+    WNDCLASSA window_class = {};
+    window_class.style = CS_HREDRAW | CS_VREDRAW;
+    window_class.lpfnWndProc = tornado_proc;
+    window_class.hInstance = instance;
+    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    window_class.lpszClassName = TORNADO_CLASS_NAME;
+    return RegisterClassA(&window_class) != 0;
 }
 
 bool register_guide_window_class(HINSTANCE instance) {

@@ -35,6 +35,7 @@ struct MainWindowState {
     HWND figures = nullptr;        // a list view: figure, this run, no intervention, change
     HWND figures_title = nullptr;  // its heading, also its name for assistive technology
     HWND tooltip = nullptr;
+    HWND tornado = nullptr;  // the ranges' tornado under the figures, shown with ranges
     std::vector<SliderControls> sliders;
     InterventionMode sliders_mode = MODE_NOTHING_CALCULATED;
     bool sliders_care = false;  // the care layer's sliders are among them
@@ -74,6 +75,8 @@ bool read_out_key(HWND window, MainWindowState& state, const Records& records, W
 // section with this heading when one is given.
 void show_user_guide_window(HWND owner, MainWindowState& state, std::string_view section = {});
 bool register_guide_window_class(HINSTANCE instance);
+// The class of the tornado's child window, painted by the core.
+bool register_tornado_window_class(HINSTANCE instance);
 
 // A tooltip window for the controls of parent, and one control's tip.
 HWND create_tooltip(HWND parent);

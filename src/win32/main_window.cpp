@@ -253,6 +253,7 @@ bool register_main_window_class(HINSTANCE instance) {
     WNDCLASSA window_class = {};
     window_class.style = CS_HREDRAW | CS_VREDRAW;
     register_guide_window_class(instance);
+    register_tornado_window_class(instance);
     register_plan_window_classes(instance);
     register_sweep_window_class(instance);
     window_class.lpfnWndProc = main_window_proc;

@@ -614,6 +614,22 @@ const nativeBands = nativeFile(["--range=R_0=2:3"], "--bands", "bands.csv").trim
   .join("\n") + "\n";
 check("a range's bands in the page are morbilex-batch --bands's", pageBands === nativeBands,
       (pageBands ?? "").slice(0, 200));
+// The core's tornado under the ranking: shown and painted with the range,
+// hidden once the range is turned off.
+const tornadoPainted = () => page.evaluate(() => {
+  const canvas = document.getElementById("tornado");
+  if (!canvas || canvas.hidden || canvas.clientHeight === 0) return -1;
+  const { data } = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height);
+  let painted = 0;
+  for (let k = 0; k < data.length; k += 4) painted += data[k] + data[k + 1] + data[k + 2] < 3 * 255 && data[k + 3] > 0;
+  return painted;
+});
+const paintedWithRange = await tornadoPainted();
+check("a range's tornado is shown under the figures, painted", paintedWithRange > 100, String(paintedWithRange));
+await page.screenshot({ path: path.join(shots, "tornado-1920x1080.png"), fullPage: true });
+await page.click("#r-R_0");
+await page.waitForFunction(() => document.getElementById("tornado")?.hidden === true);
+check("no range, no tornado", (await tornadoPainted()) === -1, "");
 
 // Observed counts: the boarding-school example opened as a new user would
 // (its scenario, then its counts); a bad

@@ -826,6 +826,23 @@ std::vector<std::string> list_rows(HWND list) {
     return rows;
 }
 
+// The pixels (every other, across and down) of a child window not of its
+// white background, on the screen once it has painted.
+int painted_pixels(HWND control) {
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT frame = {};
+    GetWindowRect(control, &frame);
+    HDC screen = GetDC(nullptr);
+    int painted = 0;
+    for (int y = frame.top; y < frame.bottom; y += 2)
+        for (int x = frame.left; x < frame.right; x += 2) {
+            const COLORREF pixel = GetPixel(screen, x, y);
+            painted += pixel != RGB(255, 255, 255) && pixel != CLR_INVALID;
+        }
+    ReleaseDC(nullptr, screen);
+    return painted;
+}
+
 // A range on R_0 (2 to 3): its ends below the slider, the bands behind the
 // curve, the intervals and the ranking in the figures, all morbilex-batch's
 // (--range=R_0=2:3, and single runs at R_0 2 and 3).
@@ -865,6 +882,10 @@ void ranges() {
     for (const std::string& row :
          tables.empty() ? std::vector<std::string>{} : list_rows(tables[0]))
         figures += row + "\n";
+    const std::vector<HWND> tornadoes = children_of_class(window, "Morbilex_tornado");
+    HWND tornado = tornadoes.empty() ? nullptr : tornadoes[0];
+    check(tornado != nullptr && IsWindowVisible(tornado) && painted_pixels(tornado) > 100,
+          "ranges: the tornado shows under the figures, painted");
     for (const char* shown : {"Over the ranges\t5th to 95th percentile\n  samples\t1024",
                               "Peak infectious\t835.89 to 1497.83\n    median\t1196.10 persons",
                               "Final size (R)\t8068.79 to 9369.23\n    median\t8925.08 persons",
@@ -876,6 +897,7 @@ void ranges() {
     press_button(window, 400);
     check(children_of_class(window, "msctls_trackbar32").size() == before,
           "ranges: the range turned off hides its ends");
+    check(tornado != nullptr && !IsWindowVisible(tornado), "ranges: no range, no tornado");
     post_command(window, 106);
     expect_exit(program, "e&Xit after the ranges");
 }
