@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -343,6 +344,15 @@ TEST_F(Sweeps, MergeTellsMissingRunIdsBriefly) {
     EXPECT_EQ(run("--merge=all.csv odd.csv").err,
               "morbilex-batch: --merge=all.csv: run_ids 2,4,6,8,10,12,14,16,18,20,22,24,26,28,30,"
               "32,34,36,38,40,... are missing (50 in all)\n");
+    // The largest run_id a row can name has no run after it.
+    std::ifstream odd(file("odd.csv"));
+    std::string header, row;
+    std::getline(odd, header);
+    std::getline(odd, row);
+    std::ofstream(file("last.csv"))
+        << header << "\n9223372036854775807" << row.substr(row.find(',')) << "\n";
+    EXPECT_NE(run("--merge=all.csv last.csv").err.find("beyond any sweep's scenarios"),
+              std::string::npos);
 }
 
 // Sweeps are integrated side by side in lanes, bit for bit as one run at a

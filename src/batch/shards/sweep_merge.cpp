@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <queue>
 #include <string_view>
@@ -336,6 +337,11 @@ bool merge_files(const std::string& output, const std::vector<std::string>& inpu
         queue.pop();
         if (file->run_id < expected) {
             error = where(*file) + "run_id " + std::to_string(file->run_id) + " comes twice";
+            return false;
+        }
+        if (file->run_id == std::numeric_limits<long long>::max()) {
+            error = where(*file) + "run_id " + std::to_string(file->run_id) +
+                    " is beyond any sweep's scenarios";
             return false;
         }
         // Every gap is told at the end; the rows after one are not written.
