@@ -184,6 +184,15 @@ function drawTornado() {
   ChartCommands.drawOnCanvas(canvas.getContext("2d"), width, height, commands, text);
 }
 
+// A scenario's values ("mode" and fields, as a scenario document's lines)
+// typed into the page: the scale left alone while the axes are fitted.
+function typeScenarioValues(values) {
+  document.querySelector(`input[name="mode"][value="${values.get("mode") || "0"}"]`).checked = true;
+  for (const [name, value] of values) {
+    if (FIELD_NAMES.includes(name) && !(fitting() && SCALE_NAMES.includes(name))) setFieldText(name, value);
+  }
+}
+
 function setFieldText(name, value) {
   $("f-" + name).value = value;
   const slider = $("s-" + name);

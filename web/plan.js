@@ -160,11 +160,7 @@ function drawFront() {
 function loadPlan(index) {
   const text = coreText(planCore().load(page, index));
   if (!text) return;
-  const values = documentValues(text);
-  document.querySelector(`input[name="mode"][value="${values.get("mode") || "0"}"]`).checked = true;
-  for (const [name, value] of values) {
-    if (FIELD_NAMES.includes(name) && !(fitting() && SCALE_NAMES.includes(name))) setFieldText(name, value);
-  }
+  typeScenarioValues(documentValues(text));
   $("plan-choice").value = String(index);
   $("plan-status").textContent = "Loaded: " + $("plan-choice").selectedOptions[0].text;
   changed();

@@ -250,10 +250,7 @@ function sweepLoad(event) {
   const values = documentValues(core.UTF8ToString(sweepCore().scenarioAt(sweep.page, x, y)));
   if (!values.has("mode")) return;
   const read = core.UTF8ToString(sweepCore().hover(sweep.page, x, y));
-  document.querySelector(`input[name="mode"][value="${values.get("mode")}"]`).checked = true;
-  for (const [name, value] of values) {
-    if (FIELD_NAMES.includes(name) && !(fitting() && SCALE_NAMES.includes(name))) setFieldText(name, value);
-  }
+  typeScenarioValues(values);
   $("sweep-readout").textContent = "Loaded: " + read;
   changed();
 }
