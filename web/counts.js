@@ -118,24 +118,29 @@ async function openCounts(file) {
     showCountsStatus(`${file.name} not opened: larger than 4 MB`, true);
     return;
   }
-  const text = await file.text();
+  openCountsText(file.name, await file.text());
+}
+
+// Counts read by the core from their CSV text, named name.
+function openCountsText(name, text) {
   const bytes = new TextEncoder().encode(text);
   core.HEAPU8.set(bytes, api.inputBuffer(page, bytes.length));
-  if (!api.openCounts(page, file.name)) {
-    showCountsStatus(`${file.name} not opened: ${core.UTF8ToString(api.refusal(page))}`, true);
+  if (!api.openCounts(page, name)) {
+    showCountsStatus(`${name} not opened: ${core.UTF8ToString(api.refusal(page))}`, true);
     return;
   }
-  counts.file = { name: file.name, text };
+  counts.file = { name, text };
   counts.wanted = "";
   $("close-counts").disabled = false;
   $("fit-counts").disabled = false;
-  showCountsStatus(`${file.name} opened`, false);
+  showCountsStatus(`${name} opened`, false);
   changed();
 }
 
-// The link lines of a scenario opened (values: its "name = value" lines):
-// taken into the controls; its counts file itself is asked for.
-function openedCountsLink(values) {
+// The link lines of a scenario opened (values: its "name = value" lines;
+// rows: the CSV lines of the counts it keeps, if any): taken into the
+// controls; counts it does not keep are asked for by their file's name.
+function openedCountsLink(values, rows) {
   for (const name of [...COUNTS_LINES, "fit_objective"]) {
     const text = values.get(name) || "";
     $("c-" + name).value = text || (name === "data_series" ? counts.table.measures[0] : name === "fit_objective" ? counts.table.objectives[0] : "");
@@ -144,14 +149,21 @@ function openedCountsLink(values) {
   tickFitFields(values.get("fit") || counts.table.default_fit);
   if (values.has("fit")) setCountsLine("fit", values.get("fit"));
   const data = values.get("data") || "";
-  if (data !== "" && (!counts.file || counts.file.name !== data.split(/[\\/]/).pop())) {
+  if (rows.length) {
+    openCountsText(data.split(/[\\/]/).pop() || "counts kept in the scenario", rows.join("\n") + "\n");
+  } else if (data !== "" && (!counts.file || counts.file.name !== data.split(/[\\/]/).pop())) {
     counts.wanted = data;
     showCountsStatus(`the scenario's counts are in ${data}: open or drop that file`, false);
   }
 }
 
 function countsLinkNames() {
-  return counts.table ? counts.table.link : [];
+  return counts.table ? [...counts.table.link, counts.table.row] : [];
+}
+// The CSV lines of the counts a scenario's "name = value" lines keep.
+function keptCountsRows(text) {
+  const start = counts.table.row + " = ";
+  return text.split("\n").filter((line) => line.startsWith(start)).map((line) => line.slice(start.length));
 }
 
 // After every run: the counts' objective and RMSE beside the status.

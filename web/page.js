@@ -487,7 +487,7 @@ function showFileStatus(words, refused) {
 // Opening a scenario file: the core reads it, all or nothing; what it read
 // comes back as shortest "name = value" lines, typed into the fields with the
 // mode and the file's scale (the axes then stay as the file has them).
-const LARGEST_SCENARIO_FILE = 1 << 20;
+const LARGEST_SCENARIO_FILE = 16 << 20;  // as the core reads, counts kept in it included
 // The "name = value" lines of a scenario the core hands out.
 function documentValues(text) {
   const values = new Map();
@@ -501,7 +501,7 @@ function documentValues(text) {
 async function openScenario(file) {
   if (!api) return;
   if (file.size > LARGEST_SCENARIO_FILE) {
-    showFileStatus(`${file.name} not opened: larger than 1 MB, not a scenario file`, true);
+    showFileStatus(`${file.name} not opened: larger than 16 MB, not a scenario file`, true);
     return;
   }
   let bytes;
@@ -517,7 +517,8 @@ async function openScenario(file) {
     showFileStatus(`${file.name} not opened: ${core.UTF8ToString(api.refusal(page))}`, true);
     return;
   }
-  const values = documentValues(coreText(read));
+  const text = coreText(read);
+  const values = documentValues(text);
   const missing = [...values.keys()].filter((name) => name !== "mode" && !FIELD_NAMES.includes(name) &&
                                                       name !== CAPACITY_SERIES && !countsLinkNames().includes(name));
   if (missing.length) {
@@ -528,7 +529,7 @@ async function openScenario(file) {
   document.querySelector(`input[name="mode"][value="${m}"]`).checked = true;
   $("fit").checked = false;
   for (const name of FIELD_NAMES) setFieldText(name, values.has(name) ? values.get(name) : FIELD_DEFAULTS.get(name));
-  openedCountsLink(values);
+  openedCountsLink(values, keptCountsRows(text));
   setCapacitySeries(values.get(CAPACITY_SERIES));
   showFileStatus(`${file.name} opened`, false);
   $("print-title").textContent = `Scenario: ${file.name}`;

@@ -6,6 +6,7 @@
 #include "analysis/scenario_setup.h"
 #include "explore/sliders.h"
 #include "explore/view_commands.h"
+#include "shell/scenario_document.h"
 #include "text/format.h"
 #include "text/shortest.h"
 
@@ -136,6 +137,7 @@ void open_observed_counts(ExplorerContext& context) {
     Records& records = context.commands.records;
     auto link = records.counts_link;
     std::erase_if(link, [](const auto& entry) { return entry.first == "data"; });
+    drop_counts_rows(link);
     link.insert(link.begin(), {"data", path});
     ObservedOverlay trial;
     Records linked;
@@ -148,6 +150,33 @@ void open_observed_counts(ExplorerContext& context) {
     records.counts_link = std::move(link);
     context.explorer.sync(records);
     context.commands.front_end.repaint();
+}
+
+void keep_observed_counts(ExplorerContext& context) {
+    Records& records = context.commands.records;
+    FrontEnd& front_end = context.commands.front_end;
+    context.explorer.sync(records);
+    const ObservedOverlay& observed = context.explorer.observed;
+    if (observed.counts.points.empty()) {
+        front_end.show_file_message(
+            KEEP_COUNTS_CAPTION,
+            "There are no observed counts to keep: open them first (Open observed counts...).",
+            true);
+        return;
+    }
+    if (!keep_counts_rows(records.counts_link, observed.text)) {
+        front_end.show_file_message(KEEP_COUNTS_CAPTION,
+                                    "The counts are too large to keep in the scenario; "
+                                    "it still links them by their file.",
+                                    true);
+        return;
+    }
+    context.explorer.sync(records);
+    front_end.show_file_message(KEEP_COUNTS_CAPTION,
+                                "The " + std::to_string(observed.counts.points.size()) +
+                                    " counts are kept in the scenario: the scenario file saved "
+                                    "next holds them.",
+                                false);
 }
 
 void fit_observed_counts(ExplorerContext& context) {

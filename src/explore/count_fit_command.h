@@ -55,9 +55,14 @@ bool fit_linked_counts(const Records& records, const ObservedOverlay& observed, 
                        FitObjective& objective, std::string& problem);
 
 // Links the counts file the user picks to the scenario (kept with it when it
-// is saved) and shows them; a file that cannot be read is reported, and the
+// is saved, in place of any counts it kept) and shows them; a file that cannot be read is reported, and the
 // link it replaced stays.
 void open_observed_counts(ExplorerContext& context);
+
+// Keeps the counts shown in the scenario itself (its data_row lines), so
+// that the scenario file saved next holds them and needs no CSV beside it.
+inline constexpr const char* KEEP_COUNTS_CAPTION = "Keep the Counts in the Scenario";
+void keep_observed_counts(ExplorerContext& context);
 
 // Fits, loads the fitted values into the records as typed into their dialogs,
 // runs and tells the result (or why there is none) through the front end.

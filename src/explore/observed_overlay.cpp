@@ -6,10 +6,20 @@
 
 #include "analysis/scenario_setup.h"
 #include "chart/selected_pen.h"
+#include "shell/scenario_document.h"
 #include "text/read.h"
 
 namespace morbilex {
 namespace {
+
+bool read_counts_file(const std::string& path, std::string& text) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream read;
+    read << file.rdbuf();
+    if (!file) return false;
+    text = read.str();
+    return true;
+}
 
 // The counts and their reading as the link gives them; false with why.
 bool read_link(const ObservedOverlay& link_of, ObservedOverlay& read, std::string& problem) {
@@ -39,22 +49,22 @@ bool read_link(const ObservedOverlay& link_of, ObservedOverlay& read, std::strin
             return false;
         }
     }
-    if (path.empty()) return true;
-    std::string reason;
-    if (!link_of.supplied_name.empty() && path == link_of.supplied_name) {
-        if (read_observed_counts(link_of.supplied_text, reading, read.counts, reason)) return true;
-        problem = path + ": " + reason;
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    if (!file) {
+    std::string source = path;
+    if (counts_rows_kept(link_of.link)) {
+        source = "the counts kept in the scenario (data_row lines)";
+        read.text = counts_rows_text(link_of.link);
+    } else if (path.empty()) {
+        return true;
+    } else if (!link_of.supplied_name.empty() && path == link_of.supplied_name) {
+        read.text = link_of.supplied_text;
+    } else if (!read_counts_file(path, read.text)) {
         problem = path + ": the file cannot be read";
         return false;
     }
-    if (read_observed_counts(text.str(), reading, read.counts, reason)) return true;
-    problem = path + ": " + reason;
+    std::string reason;
+    if (read_observed_counts(read.text, reading, read.counts, reason)) return true;
+    read.text.clear();
+    problem = source + ": " + reason;
     return false;
 }
 

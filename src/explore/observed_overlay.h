@@ -24,6 +24,8 @@ struct ObservedOverlay {
     // be (empty when they were, or when there is no link).
     std::vector<std::pair<std::string, std::string>> link;
     std::string problem;
+    // The CSV the counts were read from (empty without counts).
+    std::string text;
     // A counts file a front end without paths read itself (the web page):
     // a link whose data names supplied_name reads supplied_text instead.
     std::string supplied_name, supplied_text;
@@ -34,8 +36,9 @@ struct ObservedOverlay {
 void supply_counts_text(ObservedOverlay& overlay, std::string name, std::string text);
 
 // When the records' link to observed counts changed since the last call,
-// reads the counts it names with what they measure; a link that cannot be
-// followed leaves no counts and says why in problem.
+// reads the counts it names with what they measure (the rows it keeps, when
+// it keeps them); a link that cannot be followed leaves no counts and says
+// why in problem.
 void follow_counts_link(ObservedOverlay& overlay, const Records& records);
 
 // What the overlay shows of the records' run, in the chart's persons per

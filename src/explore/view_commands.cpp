@@ -41,6 +41,7 @@ constexpr MenuItem VIEW_ITEMS[] = {
     {"Fin&d a plan under the capacity", COMMAND_FIND_PLAN},
     {"Open observed cou&nts...", COMMAND_OPEN_COUNTS},
     {"Fit to observed coun&ts", COMMAND_FIT_COUNTS},
+    {"&Keep the counts in the scenario", COMMAND_KEEP_COUNTS},
     {"S&weep...", COMMAND_SWEEP},
 };
 
@@ -189,6 +190,8 @@ std::string copied_figures(ExplorerContext& context) {
         const std::string line = document.substr(start, end - start);
         const std::size_t equals = line.find(" = ");
         if (line.empty() || line[0] == '#' || equals == std::string::npos) continue;
+        // The counts' own rows are data, not settings.
+        if (line.compare(0, equals, COUNTS_ROW_NAME) == 0) continue;
         text += line.substr(0, equals) + "\t" + line.substr(equals + 3) + "\n";
     }
     return text + "\n" +
@@ -242,6 +245,9 @@ void execute_explorer_command(ExplorerContext& context, int command_id) {
             return;
         case COMMAND_OPEN_COUNTS:
             if (!view.classic) open_observed_counts(context);
+            return;
+        case COMMAND_KEEP_COUNTS:
+            if (!view.classic) keep_observed_counts(context);
             return;
         case COMMAND_FIT_AFTER_RUN:
             if (view.classic) return;

@@ -149,6 +149,7 @@ struct Records : Scenario {
     // The observed counts the scenario goes with, as its file names them:
     // (name, text) in the file's order, such as ("data", "counts.csv") and
     // ("population", "763"); the programs read the counts and check the texts.
+    // Counts kept in the scenario itself are ("data_row", LINE) entries.
     std::vector<std::pair<std::string, std::string>> counts_link;
     // The fields' ranges the scenario goes with, as its file gives them:
     // (field, "low:high[:mode]") for each "field.range = ..." line, in order;

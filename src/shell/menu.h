@@ -37,6 +37,8 @@ enum CommandId : int {
     COMMAND_EXTEND_T_MAX = 140,
     COMMAND_FIND_PLAN = 141,
     COMMAND_SET_CAPACITY = 142,
+    // Observed counts written into the scenario rather than linked by path.
+    COMMAND_KEEP_COUNTS = 143,
     // The explorer chart's curves and scales.
     COMMAND_SHOW_SUSCEPTIBLE = 150,  // to 153: S, E, I, R
     COMMAND_INFECTIOUS_ONLY = 154,

@@ -1,5 +1,6 @@
 #include "shell/scenario_document.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -40,6 +41,7 @@ struct Target {
     bool is_capacity = false;
     bool is_capacity_series = false;
     bool is_range = false;  // a field's "NAME.range" line
+    bool is_counts_row = false;
 };
 
 constexpr std::string_view RANGE_SUFFIX = ".range";
@@ -63,6 +65,11 @@ std::optional<Target> target_named(std::string_view name, ViewSwitches view) {
     }
     if (name == "scenario_file")
         return Target{DialogKind::ModelParameters, nullptr, -1, false, true};
+    if (name == COUNTS_ROW_NAME) {
+        Target row{DialogKind::ModelParameters};
+        row.is_counts_row = true;
+        return row;
+    }
     for (const char* link : COUNTS_LINK_NAMES) {
         if (name == link)
             return Target{DialogKind::ModelParameters, nullptr, -1, false, false, true};
@@ -81,6 +88,38 @@ std::string at_line(int line) {
 }
 
 }  // namespace
+
+bool counts_rows_kept(const CountsLink& link) {
+    return std::any_of(link.begin(), link.end(),
+                       [](const auto& entry) { return entry.first == COUNTS_ROW_NAME; });
+}
+
+std::string counts_rows_text(const CountsLink& link) {
+    std::string text;
+    for (const auto& [name, row] : link) {
+        if (name != COUNTS_ROW_NAME) continue;
+        text += row;
+        text += '\n';
+    }
+    return text;
+}
+
+void drop_counts_rows(CountsLink& link) {
+    std::erase_if(link, [](const auto& entry) { return entry.first == COUNTS_ROW_NAME; });
+}
+
+bool keep_counts_rows(CountsLink& link, std::string_view csv) {
+    if (csv.size() > LARGEST_KEPT_COUNTS) return false;
+    if (csv.starts_with("\xEF\xBB\xBF")) csv.remove_prefix(3);
+    drop_counts_rows(link);
+    while (!csv.empty()) {
+        const std::size_t end = csv.find('\n');
+        const std::string_view row = trimmed(csv.substr(0, end));
+        csv.remove_prefix(end == std::string_view::npos ? csv.size() : end + 1);
+        if (!row.empty()) link.emplace_back(COUNTS_ROW_NAME, row);
+    }
+    return true;
+}
 
 std::string write_scenario_document(const Records& records, ViewSwitches view, bool remembered) {
     std::string out = HEADER;
@@ -168,6 +207,15 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
             error = at_line(line) + "unknown name " + quoted_text(name) +
                     (name == "init_S" ? " (S(0) is what E(0), I(0) and R(0) leave of 10000)" : "");
             return false;
+        }
+        if (target->is_counts_row) {
+            // The counts' rows: as many as they are, in order.
+            if (value.empty()) {
+                error = at_line(line) + name + " refused: the row is empty";
+                return false;
+            }
+            staged.counts_link.emplace_back(name, value);
+            continue;
         }
         for (const Seen& earlier : seen) {
             if (earlier.name == name) {

@@ -3,9 +3,12 @@
 // morbilex-batch's options. Text in, records out, and back: no files here.
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "model/records.h"
 
@@ -25,6 +28,24 @@ using ViewSwitches = std::span<const ViewSwitch>;
 inline constexpr const char* COUNTS_LINK_NAMES[] = {"data",          "data_series",  "data_column",
                                                     "data_day_zero", "population",   "reporting",
                                                     "fit",           "fit_objective"};
+// Counts kept in the scenario itself: each line of their CSV, the header
+// first, as a "data_row = LINE" line (the one name given more than once).
+// They are read in place of the file "data" names, which then only says
+// where they came from.
+inline constexpr const char* COUNTS_ROW_NAME = "data_row";
+using CountsLink = std::vector<std::pair<std::string, std::string>>;
+// A scenario file is read up to this size; counts kept in one, up to half of it.
+inline constexpr std::size_t LARGEST_SCENARIO_DOCUMENT = std::size_t{16} << 20;
+inline constexpr std::size_t LARGEST_KEPT_COUNTS = LARGEST_SCENARIO_DOCUMENT / 2;
+
+// Whether the link keeps its counts' rows, and their CSV text (a line each).
+bool counts_rows_kept(const CountsLink& link);
+std::string counts_rows_text(const CountsLink& link);
+// Puts the lines of a counts CSV into the link as its rows, in place of any
+// it held (blank lines and a byte order mark left out); false, and the link
+// unchanged, for a text over LARGEST_KEPT_COUNTS.
+bool keep_counts_rows(CountsLink& link, std::string_view csv);
+void drop_counts_rows(CountsLink& link);
 
 // The document of records: every field the dialogs read back (R_0, ...,
 // xmin, ..., ymax), the mode when a run has been calculated, and the view's
@@ -43,7 +64,7 @@ std::string write_scenario_document(const Records& records, ViewSwitches view = 
 // mode is set to the document's mode, or MODE_NOTHING_CALCULATED without
 // one; records.mode is left alone. False, with one line naming the line and
 // the field (the text given quoted, cut and escaped), for an unknown or
-// repeated name, a line without '=', and a value the field's dialog would
+// repeated name (data_row aside), a line without '=', and a value the field's dialog would
 // refuse.
 bool read_scenario_document(std::string_view text, Records& records, InterventionMode& mode,
                             std::string& error, ViewSwitches view = {});

@@ -19,8 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Larger than any document the programs write, by far.
-constexpr long LARGEST_DOCUMENT = 1 << 20;
 // Symbolic links followed from one name before giving up (a loop).
 constexpr int MOST_LINKS = 40;
 // Renames tried while the system says the target is in use.
@@ -69,7 +67,7 @@ bool read_whole_text(const std::string& path, std::string& text, std::string& er
     std::size_t count = 0;
     while ((count = std::fread(block, 1, sizeof block, file.get())) > 0) {
         text.append(block, count);
-        if (text.size() > static_cast<std::size_t>(LARGEST_DOCUMENT)) {
+        if (text.size() > LARGEST_SCENARIO_DOCUMENT) {
             error = file_problem_text(path, 0) + ": too large for a scenario";
             return false;
         }

@@ -394,11 +394,18 @@ EMSCRIPTEN_KEEPALIVE const char* page_figures_csv(Page* page) {
 }
 
 // The last run's scenario as the desktop's Save Scenario As writes it: its
-// fields, the scale it was drawn with and its mode. Empty when the last run
-// was refused: there is no scenario the dialogs would take.
+// fields, the scale it was drawn with and its mode, and the counts shown
+// with their rows kept in it (a page has no path to link them by). Empty
+// when the last run was refused: there is no scenario the dialogs would take.
 EMSCRIPTEN_KEEPALIVE const char* page_scenario_document(Page* page) {
-    if (page->records.mode < 0) return handed_out(*page, {});
-    return handed_out(*page, write_scenario_document(page->records));
+    Records& records = page->records;
+    if (records.mode < 0) return handed_out(*page, {});
+    const ObservedOverlay& observed = page->explorer.observed;
+    const CountsLink linked = records.counts_link;
+    if (!observed.counts.points.empty()) keep_counts_rows(records.counts_link, observed.text);
+    const std::string text = write_scenario_document(records);
+    records.counts_link = linked;
+    return handed_out(*page, text);
 }
 
 // Room for a scenario file of size bytes, which the page copies there
@@ -530,7 +537,8 @@ bool try_link(Page& page, std::vector<std::pair<std::string, std::string>> link,
 extern "C" {
 
 // What the page's controls of observed counts offer, as JSON: {"link": the
-// scenario file's names of its lines, "measures", "objectives", "fields":
+// scenario file's names of its lines, "row": the name of a row of counts it
+// keeps, "measures", "objectives", "fields":
 // [{"name", "mode" (0: every mode)}] that may be fitted, "default_fit"}.
 EMSCRIPTEN_KEEPALIVE const char* page_counts_table(Page* page) {
     std::string json = "{\"link\":[";
@@ -556,7 +564,9 @@ EMSCRIPTEN_KEEPALIVE const char* page_counts_table(Page* page) {
         append_json(json, field.name);
         json += ",\"mode\":" + std::to_string(field.only_in_mode) + "}";
     }
-    json += "],\"default_fit\":";
+    json += "],\"row\":";
+    append_json(json, COUNTS_ROW_NAME);
+    json += ",\"default_fit\":";
     append_json(json, DEFAULT_FIT_FIELDS);
     return handed_out(*page, json + "}");
 }

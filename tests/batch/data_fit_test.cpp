@@ -89,6 +89,22 @@ TEST(DataFit, TheToolRecoversTheFieldsOfModelMadeCounts) {
     const std::string objective = lines[3].substr(10, lines[3].size() - 12);
     EXPECT_EQ(split_lines(summary)[1].substr(split_lines(summary)[1].rfind(',') + 1), objective);
 
+    // The same counts kept in a scenario file, the file its data line names
+    // gone: the same fit.
+    std::string kept =
+        "latent_period = 1.1\ninit_E = 0\ninit_I = 20\nT_max = 30\ndata = gone.csv\n"
+        "data_column = cases\ndata_series = incidence\npopulation = 500\nreporting = 0.6\n";
+    for (const std::string& row : split_lines(csv))
+        kept += "data_row = " + row + "\n";
+    std::ofstream(folder.file("kept.morbilex")) << kept;
+    ASSERT_EQ(run_batch(folder,
+                        "--scenario=kept.morbilex --fit=R_0,infectious_period "
+                        "--fit-output=kept_fit.csv",
+                        err),
+              0)
+        << err;
+    EXPECT_EQ(read_bytes(folder.file("kept_fit.csv")), read_bytes(folder.file("fit.csv")));
+
     // A bad file: refused with its line, no output written.
     std::ofstream(folder.file("bad.csv")) << "day,cases\n0,1\n1,many\n";
     EXPECT_EQ(run_batch(folder, "--data=bad.csv --fit=R_0 --fit-output=bad_fit.csv", err), 1);

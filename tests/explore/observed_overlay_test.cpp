@@ -1,6 +1,7 @@
 // Observed counts over the explorer's chart, against the run's own table.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "text/shortest.h"
@@ -10,6 +11,7 @@
 #include "explore/count_fit_command.h"
 #include "explore/explorer_view.h"
 #include "explore/view_commands.h"
+#include "shell/scenario_files.h"
 
 namespace morbilex::testing {
 namespace {
@@ -191,6 +193,49 @@ TEST(ObservedOverlay, TheFitCommandLoadsTheFittedValuesAndRuns) {
     EXPECT_EQ(explorer.observed.counts.points.size(), 2u);
     EXPECT_EQ(records->counts_link[0].second, folder.file("more.csv"));
     EXPECT_EQ(records->counts_link[1].first, "fit");
+}
+
+// Counts kept in the scenario travel in its file without their CSV, and
+// counts opened afterwards take their place; nothing shown, nothing kept.
+TEST(ObservedOverlay, KeptCountsTravelInTheScenarioFileWithoutTheirCsv) {
+    TemporaryFolder folder;
+    auto records = records_after_run(MODE_NO_INTERVENTION);
+    MessageFrontEnd front_end;
+    const std::string trace = folder.file("trace.dat");
+    CommandContext commands{*records, front_end, trace.c_str()};
+    Explorer explorer;
+    ExplorerContext context{commands, explorer, front_end};
+    execute_explorer_command(context, COMMAND_KEEP_COUNTS);
+    EXPECT_TRUE(front_end.refused);
+
+    std::ofstream(folder.file("beds.csv")) << "date,beds\n1978-01-22,1\n1978-01-24,26\n";
+    records->counts_link = {{"data", folder.file("beds.csv")}, {"population", "763"}};
+    execute_explorer_command(context, COMMAND_KEEP_COUNTS);
+    EXPECT_FALSE(front_end.refused) << front_end.message;
+    std::string path = folder.file("kept.morbilex"), error;
+    ASSERT_TRUE(save_scenario_file(path, *records, error)) << error;
+    std::filesystem::remove(folder.file("beds.csv"));
+    auto opened = default_records();
+    InterventionMode mode = 0;
+    ASSERT_TRUE(load_scenario_file(path, *opened, mode, error)) << error;
+    opened->mode = mode;
+    Explorer reopened;
+    reopened.sync(*opened);
+    ASSERT_EQ(reopened.observed.counts.points.size(), 2u) << reopened.observed.problem;
+    EXPECT_EQ(reopened.observed.counts.points[1].day, 2.0);
+    EXPECT_EQ(reopened.observed.observation.population, 763.0);
+
+    std::ofstream(folder.file("more.csv")) << "day,cases\n0,1\n3,2\n5,4\n";
+    front_end.chosen = folder.file("more.csv");
+    execute_explorer_command(context, COMMAND_OPEN_COUNTS);
+    EXPECT_FALSE(counts_rows_kept(records->counts_link));
+    EXPECT_EQ(explorer.observed.counts.points.size(), 3u);
+
+    opened->counts_link.back().second = "1978-01-25,x";
+    reopened.sync(*opened);
+    EXPECT_EQ(reopened.observed.problem,
+              "the counts kept in the scenario (data_row lines): line 3: the count is not a "
+              "number at or above 0: x");
 }
 
 }  // namespace

@@ -147,6 +147,36 @@ TEST(ScenarioDocument, LinkedCountsComeBackAsWritten) {
     EXPECT_TRUE(opened->counts_link.empty());
 }
 
+// Counts kept in a scenario come back as their CSV's lines, after the
+// link's other lines and whatever the lines hold; a text too large to keep
+// leaves the link as it was.
+TEST(ScenarioDocument, CountsKeptInItReadBackAsTheirCsv) {
+    const std::string csv =
+        "\xEF\xBB\xBF"
+        "date,beds,note\r\n1978-01-22,1,a = b\r\n\r\n1978-01-23,,\n"
+        "1978-01-24,26,#\n";
+    CountsLink link = {{"data", "beds.csv"}, {"data_column", "beds"}};
+    ASSERT_TRUE(keep_counts_rows(link, csv));
+    ASSERT_TRUE(keep_counts_rows(link, csv));  // in place of the rows kept before
+    auto records = default_records();
+    records->counts_link = link;
+    records->counts_link.push_back({"fit", "R_0"});
+    auto opened = default_records();
+    InterventionMode mode = 0;
+    std::string error;
+    ASSERT_TRUE(read_scenario_document(write_scenario_document(*records), *opened, mode, error))
+        << error;
+    EXPECT_EQ(opened->counts_link, records->counts_link);
+    EXPECT_EQ(counts_rows_text(opened->counts_link),
+              "date,beds,note\n1978-01-22,1,a = b\n1978-01-23,,\n1978-01-24,26,#\n");
+    drop_counts_rows(link);
+    EXPECT_FALSE(counts_rows_kept(link));
+    EXPECT_FALSE(keep_counts_rows(link, std::string(LARGEST_KEPT_COUNTS + 1, '1')));
+    EXPECT_EQ(link.size(), 2u);
+    EXPECT_FALSE(read_scenario_document("data_row =\n", *opened, mode, error));
+    EXPECT_EQ(error, "line 1: data_row refused: the row is empty");
+}
+
 // Range lines are kept as written, for the explorer to read; a field ranged
 // twice is refused.
 TEST(ScenarioDocument, RangeLinesComeBackAsWritten) {

@@ -703,6 +703,25 @@ check("infectious only, from the keyboard, refits the axes to the curve shown an
 await page.screenshot({ path: path.join(shots, "infectious-only-1920x1080.png") });
 await audit("the page with counts and a fit");
 
+// The scenario downloaded keeps the counts' rows: a new page opens it with
+// no CSV beside it and shows the same counts and objective, and
+// morbilex-batch reads them from it.
+const fittedStatus = await text("#counts-status");
+const keptDir = path.join(work, "kept");
+fs.mkdirSync(keptDir, { recursive: true });
+const keptFile = path.join(keptDir, "kept.morbilex");
+fs.writeFileSync(keptFile, (await downloaded("#get-scenario", "scenario.morbilex")) ?? "");
+const keptRows = fs.readFileSync(keptFile, "utf8").split("\n").filter((line) => line.startsWith("data_row = "));
+await open("", 1920, 1080);
+await openFile(keptFile);
+await page.waitForFunction(() => document.getElementById("counts-status").textContent.includes("counts;"));
+const reopenedStatus = await text("#counts-status");
+check("a downloaded scenario keeps its counts, which open with it", keptRows.length === 15 && reopenedStatus === fittedStatus,
+      `${keptRows.length} rows; ${reopenedStatus} / ${fittedStatus}`);
+const keptSummary = nativeFile([`--scenario=${keptFile}`, "--fit-output=/dev/null"], "--summary", "kept-summary.csv").trim().split("\n");
+check("morbilex-batch reads the counts kept in the downloaded scenario",
+      /^[0-9.e+-]+$/.test(keptSummary[1].split(",")[keptSummary[0].split(",").indexOf("objective")] ?? ""), keptSummary.join(" | "));
+
 check("no script errors", errors.length === 0, errors.join("; "));
 check("no external requests", external.length === 0, external.join(" "));
 fs.writeFileSync(path.join(outDir, "timings.json"), JSON.stringify({ firstChart, repaint, heatMs, fitMs, planMs }, null, 2) + "\n");

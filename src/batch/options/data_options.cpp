@@ -1,6 +1,7 @@
 #include "batch/options/data_options.h"
 
 #include "batch/options/option_table.h"
+#include "shell/scenario_document.h"
 #include "text/read.h"
 
 namespace morbilex::batch {
@@ -17,6 +18,7 @@ bool read_data(const GivenOption& given, OptionTargets& into, std::string& error
     DataOptions& data = data_of(into);
     data.option = given.argument;
     data.path = given.value;
+    data.text.clear();
     return !data.path.empty() || refuse_option(error, given.argument, "a file name is needed");
 }
 
@@ -93,6 +95,7 @@ bool read_counts_link(const GivenOption& scenario,
                       const std::vector<std::pair<std::string, std::string>>& link,
                       OptionTargets& into, std::string& error) {
     for (const auto& [name, text] : link) {
+        if (name == COUNTS_ROW_NAME) continue;
         std::string option_name = name;
         for (char& c : option_name)
             if (c == '_') c = '-';
@@ -102,6 +105,11 @@ bool read_counts_link(const GivenOption& scenario,
             find_batch_option(OptionPart::Run, option_name, OptionTakes::Value);
         if (option == nullptr || !option->read({argument, text}, into, error)) return false;
     }
+    if (!counts_rows_kept(link)) return true;
+    DataOptions& data = data_of(into);
+    data.option = std::string(scenario.argument) + " (its data_row lines)";
+    data.path.clear();
+    data.text = counts_rows_text(link);
     return true;
 }
 

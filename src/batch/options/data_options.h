@@ -14,7 +14,8 @@ struct GivenOption;
 struct OptionTargets;
 
 struct DataOptions {
-    std::string path;    // empty: no counts
+    std::string path;    // empty: no counts file
+    std::string text;    // the counts a scenario keeps, read in place of a file
     std::string option;  // --data=... as given, for messages
     CountReading reading;
     CountObservation observation;
@@ -23,7 +24,7 @@ struct DataOptions {
     std::string fit_output;            // empty: no fit file
     bool any_given = false;            // any of these options appeared
 
-    bool given() const { return !path.empty(); }
+    bool given() const { return !path.empty() || !text.empty(); }
 };
 
 bool read_data(const GivenOption& given, OptionTargets& into, std::string& error);
@@ -37,7 +38,8 @@ bool read_fit_objective(const GivenOption& given, OptionTargets& into, std::stri
 bool read_fit_output(const GivenOption& given, OptionTargets& into, std::string& error);
 
 // The counts a scenario file links (records.counts_link of the file the
-// option names), read as their options would be.
+// option names), read as their options would be; the rows it keeps are
+// its counts, whatever file its "data" line names.
 bool read_counts_link(const GivenOption& scenario,
                       const std::vector<std::pair<std::string, std::string>>& link,
                       OptionTargets& into, std::string& error);

@@ -23,6 +23,12 @@ CountModel count_model_of(const DataOptions& data, const Records& records, Inter
 }  // namespace
 
 bool load_data_counts(const DataOptions& data, ObservedCounts& counts, std::string& error) {
+    std::string reason;
+    if (!data.text.empty()) {
+        if (read_observed_counts(data.text, data.reading, counts, reason)) return true;
+        error = data.option + ": " + reason;
+        return false;
+    }
     std::FILE* file = std::fopen(data.path.c_str(), "rb");
     if (file == nullptr) {
         error = data.option + ": the file cannot be opened (" + std::strerror(errno) + ")";
@@ -39,7 +45,6 @@ bool load_data_counts(const DataOptions& data, ObservedCounts& counts, std::stri
         error = data.option + ": the file cannot be read";
         return false;
     }
-    std::string reason;
     if (read_observed_counts(text, data.reading, counts, reason)) return true;
     error = data.option + ": " + reason;
     return false;
