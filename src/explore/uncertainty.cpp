@@ -237,11 +237,17 @@ std::vector<std::string> tornado_lines(const Tornado& tornado, const ExplorerRan
 }
 
 void draw_tornado(Surface& surface, const Tornado& tornado, const ExplorerRanges& ranges, int left,
-                  int top, int width, int line_step) {
+                  int top, int width, int line_step, int title_lines) {
     if (width <= 0 || line_step <= 0) return;
-    draw_string(
-        surface, left, top,
-        std::string("Effect on ") + SUMMARY_COLUMNS[tornado.column].name + " (low / high end)");
+    const std::string figure = std::string("Effect on ") + SUMMARY_COLUMNS[tornado.column].name;
+    const char* ends = "(low / high end)";
+    if (title_lines > 1) {
+        draw_string(surface, left, top, figure);
+        top += line_step;
+        draw_string(surface, left, top, ends);
+    } else {
+        draw_string(surface, left, top, figure + " " + ends);
+    }
     double widest = 0.0;
     for (const TornadoBar& bar : tornado.bars)
         widest = std::max(widest, std::max(std::fabs(bar.at_low - tornado.central),
@@ -271,24 +277,46 @@ void draw_tornado(Surface& surface, const Tornado& tornado, const ExplorerRanges
     surface.line_to(centre, y);
 }
 
+namespace {
+
+// The chart's font at the device's reading size, in a one-to-one mapping.
+ChartFont select_panel_font(Surface& surface) {
+    surface.select_device_default_font();
+    const double cell = std::ceil(surface.reading_cell_height());
+    ChartGeometry unused;
+    return select_chart_font(surface, unused,
+                             cell >= 1.0 && cell < 1000.0 ? static_cast<int>(cell) : 16);
+}
+
+}  // namespace
+
+int tornado_line_step(Surface& surface) {
+    const ChartFont font = select_panel_font(surface);
+    const int step = surface.text_cell_height() + 2;
+    release_chart_font(surface, font);
+    return step;
+}
+
 int paint_tornado_panel(Surface& surface, const ExplorerUncertainty& uncertainty, int width,
                         int height) {
     if (!uncertainty.available() || uncertainty.tornado().bars.empty()) return 0;
-    surface.select_device_default_font();
     surface.set_isotropic_mode();
     surface.set_window_extent(width, height);
     surface.set_viewport_extent(width, height);
     surface.set_window_origin(0, 0);
+    const ChartFont font = select_panel_font(surface);
     const int step = surface.text_cell_height() + 2;
-    if (step <= 2) return 0;
-    draw_tornado(surface, uncertainty.tornado(), uncertainty.ranges, 4, step / 4, width - 8, step);
-    return step;
+    if (step > 2)
+        draw_tornado(surface, uncertainty.tornado(), uncertainty.ranges, 4, step / 4, width - 8,
+                     step, 2);
+    release_chart_font(surface, font);
+    return step > 2 ? step : 0;
 }
 
 int tornado_panel_height(const ExplorerUncertainty& uncertainty, int line_step) {
     if (!uncertainty.available() || uncertainty.tornado().bars.empty()) return 0;
     const int bars = static_cast<int>(uncertainty.tornado().bars.size());
-    return (bars + 1) * line_step + line_step / 2;
+    return (bars + 2) * line_step + line_step / 2;
 }
 
 }  // namespace morbilex

@@ -85,19 +85,22 @@ void draw_care_uncertainty_bands(Surface& surface, const ChartGeometry& geometry
 // figure with an interval, then the share over the capacity when one is set.
 std::vector<std::string> interval_lines(const EnsembleResult& ensemble);
 
-// The tornado in device pixels: a title line, then a bar per ranged field
-// (its name, the figure at the low end and at the high end about the central
-// value), widest first, in the box left..left+width from top down.
+// The tornado in device pixels: a title line (two in a narrow panel: the
+// figure, then "(low / high end)"), then a bar per ranged field (its name,
+// the figure at the low end and at the high end about the central value),
+// widest first, in the box left..left+width from top down.
 void draw_tornado(Surface& surface, const Tornado& tornado, const ExplorerRanges& ranges, int left,
-                  int top, int width, int line_step);
+                  int top, int width, int line_step, int title_lines = 1);
 // The tornado as a panel of its own shows it: the surface set up in device
-// pixels for a width x height panel (the device's default font), the bars
-// inset from its edges. Returns the line step the font gave, 0 when nothing
-// was drawn.
+// pixels for a width x height panel (the chart's font at the device's
+// reading size), the bars inset from its edges. Returns the line step the
+// font gave, 0 when nothing was drawn.
 int paint_tornado_panel(Surface& surface, const ExplorerUncertainty& uncertainty, int width,
                         int height);
-// The height such a panel wants for its title and bars at line_step; 0
-// without a tornado to show (no ranges).
+// The line step such a panel draws with on this surface.
+int tornado_line_step(Surface& surface);
+// The height such a panel wants for its title's two lines and bars at
+// line_step; 0 without a tornado to show (no ranges).
 int tornado_panel_height(const ExplorerUncertainty& uncertainty, int line_step);
 // The tornado as text: its title line, then "R_0: 836.12 / 1497.83" (the
 // figure at the field's low end / at its high end), widest first.

@@ -18,8 +18,7 @@ extern "C" {
 // the last page_uncertainty brought them up to date.
 EMSCRIPTEN_KEEPALIVE int page_tornado_height(Page* page, double default_font_pixels) {
     WebSurface surface(default_font_pixels);
-    surface.select_device_default_font();
-    return tornado_panel_height(page->explorer.uncertainty, surface.text_cell_height() + 2);
+    return tornado_panel_height(page->explorer.uncertainty, tornado_line_step(surface));
 }
 
 // The tornado painted for a canvas of width x height device pixels:

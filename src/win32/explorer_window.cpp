@@ -359,7 +359,7 @@ LRESULT CALLBACK tornado_proc(HWND tornado, UINT message, WPARAM wParam, LPARAM 
     return 0;
 }
 
-// The height the tornado wants in its window's font: 0 without ranges.
+// The height the tornado wants in its panel's font: 0 without ranges.
 int tornado_height(HWND tornado, const ExplorerUncertainty& uncertainty) {
     if (tornado_panel_height(uncertainty, 1) == 0) return 0;
     HDC device_context = GetDC(tornado);
@@ -367,8 +367,7 @@ int tornado_height(HWND tornado, const ExplorerUncertainty& uncertainty) {
     int step = 0;
     {
         GdiSurface surface(device_context, display_scale(tornado));
-        surface.select_device_default_font();
-        step = surface.text_cell_height() + 2;
+        step = tornado_line_step(surface);
     }
     ReleaseDC(tornado, device_context);
     return tornado_panel_height(uncertainty, step);

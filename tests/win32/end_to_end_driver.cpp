@@ -886,6 +886,7 @@ void ranges() {
     HWND tornado = tornadoes.empty() ? nullptr : tornadoes[0];
     check(tornado != nullptr && IsWindowVisible(tornado) && painted_pixels(tornado) > 100,
           "ranges: the tornado shows under the figures, painted");
+    if (tornado != nullptr) save_picture(tornado, picture("explorer_tornado"));
     for (const char* shown : {"Over the ranges\t5th to 95th percentile\n  samples\t1024",
                               "Peak infectious\t835.89 to 1497.83\n    median\t1196.10 persons",
                               "Final size (R)\t8068.79 to 9369.23\n    median\t8925.08 persons",
