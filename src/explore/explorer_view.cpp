@@ -25,6 +25,9 @@
 namespace morbilex {
 namespace {
 
+// How the read-out's line of an observed count starts.
+constexpr std::string_view COUNT_READ_OUT = "count ";
+
 constexpr Colour WHITE = 0xFFFFFF;
 constexpr Colour GREY = 0x808080;
 constexpr Colour CAPACITY_COLOUR = 0x1010C0;   // dark red
@@ -894,7 +897,13 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
     }
     const std::vector<std::string> lines = read_out_lines(records, explorer);
     const int line_step = g.line_step;
-    const int width = 9 * line_step;
+    // Wide enough for a count's line, which can be long.
+    std::size_t count_chars = 0;
+    for (const std::string& line : lines)
+        if (line.starts_with(COUNT_READ_OUT)) count_chars = std::max(count_chars, line.size());
+    const int width =
+        std::max(9 * line_step, static_cast<int>(std::min<std::size_t>(
+                                    count_chars * room.char_width + line_step / 2, INT_MAX / 4)));
     const int gap = plot_length(g, 0.01);
     // Beside the line, on the side with more room, and on the device.
     int left = x + gap + width <= g.frame_right ? x + gap : x - gap - width;
@@ -918,6 +927,22 @@ void draw_read_out(Surface& surface, const ChartGeometry& g, const Records& reco
         draw_text(surface, left + line_step / 4, y, line);
         y -= line_step;
     }
+}
+
+// The observed count nearest the read-out's day, within half a day, in its
+// own units, and the model's value for it.
+void append_count_lines(std::vector<std::string>& lines, const Records& records,
+                        const Explorer& explorer, double day) {
+    const std::vector<ObservedPoint>& points = explorer.observed.counts.points;
+    const auto nearest = std::min_element(points.begin(), points.end(), [&](auto& a, auto& b) {
+        return std::fabs(a.day - day) < std::fabs(b.day - day);
+    });
+    if (nearest == points.end() || !(std::fabs(nearest->day - day) <= 0.5)) return;
+    const OverlayContents contents = overlay_contents(explorer.observed, records);
+    const std::size_t k = static_cast<std::size_t>(nearest - points.begin());
+    if (k >= contents.residuals.size()) return;
+    lines.push_back(formatted("count %.10g on day %.10g", {nearest->count, nearest->day}));
+    lines.push_back(formatted("model %.2f", {nearest->count - contents.residuals[k]}));
 }
 
 // The chart of the explorer view; a picture (export or print) leaves out the
@@ -1132,6 +1157,7 @@ std::vector<std::string> read_out_lines(const Records& records, const Explorer& 
     };
     if (explorer.view.effective_r)
         lines.push_back(effective_r_text(effective_reproduction(records, explorer), step));
+    append_count_lines(lines, records, explorer, step * records.model.dt);
     return lines;
 }
 

@@ -18,7 +18,9 @@ Colour comparison_colour(Colour colour);
 inline constexpr Colour REDUCTION_BAND_COLOUR = 0xC8EEFF;  // pale orange
 
 // The read-out of the explorer's step, a line each: the day, S, E, I, R and
-// whether a reduction is in force; none when no step is shown.
+// whether a reduction is in force (R_t when shown; an observed count within
+// half a day and the model's value for it, in the counts' units); none when
+// no step is shown.
 std::vector<std::string> read_out_lines(const Records& records, const Explorer& explorer);
 
 // The view of a window's client area or a picture, width by height device

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "text/format.h"
 #include "text/shortest.h"
 
 #include "../chart/chart_test_support.h"
@@ -45,6 +46,22 @@ TEST(ObservedOverlay, CountsTakenFromTheRunSitOnItWithNoResidual) {
     EXPECT_EQ(purple_segments(), std::pair(2 * 16 + 1, 0));
     explorer.observed.counts.points[3].count += 5.0;
     EXPECT_EQ(purple_segments(), std::pair(2 * 16 + 1, 1));
+
+    // The read-out tells the count of its day, within half a day, and the
+    // model's value for it; none between counts.
+    const double model = records->results[30 * 4][2] * (500.0 / 10000.0);
+    const auto printed = [](const char* format, double value) {
+        char text[64];
+        format_text(text, sizeof text, format, {value});
+        return std::string(text);
+    };
+    explorer.read_out_step = 30 * 4 + 2;
+    std::vector<std::string> lines = read_out_lines(*records, explorer);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], printed("count %.10g on day 30", model + 5.0));
+    EXPECT_EQ(lines.back(), printed("model %.2f", model));
+    explorer.read_out_step = 35 * 4;
+    EXPECT_EQ(read_out_lines(*records, explorer).back().rfind("count", 0), std::string::npos);
 }
 
 // On the log scale too, counts taken from the infectious curve sit on it:
