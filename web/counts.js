@@ -103,12 +103,14 @@ function setCountsLine(name, text) {
 }
 
 // A dropped file is counts when it is named .csv or its first line names a
-// day or date column; a scenario otherwise.
+// day or date column (separated by commas, semicolons or tabs); a scenario
+// otherwise.
 async function isCountsFile(file) {
   if (/\.csv$/i.test(file.name)) return true;
   if (/\.morbilex$/i.test(file.name)) return false;
   const head = (await file.slice(0, 200).text()).split(/\r?\n/)[0].toLowerCase();
-  return head.includes(",") && head.split(",").some((cell) => ["day", "date"].includes(cell.trim()));
+  const cells = head.split(/[,;\t]/).map((cell) => cell.trim().replace(/^"(.*)"$/, "$1"));
+  return cells.length > 1 && cells.some((cell) => ["day", "date"].includes(cell));
 }
 
 const LARGEST_COUNTS_FILE = 1 << 22;

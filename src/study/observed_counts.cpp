@@ -1,5 +1,6 @@
 #include "study/observed_counts.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "text/read.h"
@@ -15,13 +16,43 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-std::vector<std::string_view> cells_of(std::string_view line) {
-    std::vector<std::string_view> cells;
+// What the header separates its cells with: a comma, or else the semicolon
+// or tab that spreadsheets write in some languages.
+char separator_of(std::string_view header) {
+    for (char separator : {',', ';', '\t'})
+        if (header.find(separator) != std::string_view::npos) return separator;
+    return ',';
+}
+
+// The line's cells, trimmed; a cell in double quotes may hold the
+// separator, and "" stands for a quote in it.
+std::vector<std::string> cells_of(std::string_view line, char separator) {
+    std::vector<std::string> cells;
     for (;;) {
-        const std::size_t comma = line.find(',');
-        cells.push_back(trimmed(line.substr(0, comma)));
-        if (comma == std::string_view::npos) return cells;
-        line.remove_prefix(comma + 1);
+        std::string_view rest = line;
+        while (!rest.empty() && rest.front() != separator &&
+               (rest.front() == ' ' || rest.front() == '\t'))
+            rest.remove_prefix(1);
+        std::string cell;
+        if (rest.starts_with('"')) {
+            std::size_t i = 1;
+            for (; i < rest.size(); ++i) {
+                if (rest[i] != '"') {
+                    cell += rest[i];
+                } else if (i + 1 < rest.size() && rest[i + 1] == '"') {
+                    cell += rest[++i];
+                } else {
+                    ++i;
+                    break;
+                }
+            }
+            rest.remove_prefix(std::min(i, rest.size()));
+        }
+        const std::size_t end = rest.find(separator);
+        cell += trimmed(rest.substr(0, end));
+        cells.push_back(std::move(cell));
+        if (end == std::string_view::npos) return cells;
+        line = rest.substr(end + 1);
     }
 }
 
@@ -109,13 +140,15 @@ bool read_observed_counts(std::string_view text, const CountReading& reading,
     int day_column = -1, count_column = -1;
     bool dates = false;
     std::size_t columns = 0;
+    char separator = ',';
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         const std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         ++line_number;
         if (trimmed(line).empty()) continue;
-        const std::vector<std::string_view> cells = cells_of(line);
+        if (day_column < 0) separator = separator_of(line);
+        const std::vector<std::string> cells = cells_of(line, separator);
         if (day_column < 0) {
             columns = cells.size();
             for (std::size_t c = 0; c < cells.size(); ++c) {

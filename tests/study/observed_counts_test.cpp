@@ -22,6 +22,29 @@ TEST(ObservedCounts, DatesNamedColumnsAndEmptyCounts) {
     EXPECT_EQ(counts.points[0].day, 7.0);
 }
 
+// A spreadsheet's other ways of writing the same file read the same counts:
+// quoted cells (a separator or a quote inside), semicolons, tabs.
+TEST(ObservedCounts, QuotedCellsAndOtherSeparatorsReadTheSameCounts) {
+    ObservedCounts plain;
+    std::string reason;
+    ASSERT_TRUE(read_observed_counts("date,beds,note\n2024-02-27,5,a\n2024-03-01,7.5,b\n",
+                                     {"beds", ""}, plain, reason));
+    for (const char* text : {"\"date\",\"beds\",\"note\"\r\n\"2024-02-27\", \"5\" ,\"a, "
+                             "\"\"b\"\"\"\n2024-03-01,7.5,\"\"\n",
+                             "date;beds;note\n2024-02-27;5;a\n2024-03-01;7.5;b,c\n",
+                             "date\tbeds\tnote\n2024-02-27\t5\t\n2024-03-01\t 7.5 \tb\n"}) {
+        SCOPED_TRACE(text);
+        ObservedCounts counts;
+        ASSERT_TRUE(read_observed_counts(text, {"beds", ""}, counts, reason)) << reason;
+        EXPECT_EQ(counts.column, "beds");
+        ASSERT_EQ(counts.points.size(), plain.points.size());
+        for (std::size_t i = 0; i < counts.points.size(); ++i) {
+            EXPECT_EQ(counts.points[i].day, plain.points[i].day);
+            EXPECT_EQ(counts.points[i].count, plain.points[i].count);
+        }
+    }
+}
+
 // Each bad file is refused at its line, and what was read before stays.
 TEST(ObservedCounts, BadFilesAreRefusedWithTheirLine) {
     ObservedCounts counts;
