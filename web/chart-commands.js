@@ -112,5 +112,20 @@ const ChartCommands = (() => {
     return out.join("\n");
   }
 
-  return { drawOnCanvas, toSvg };
+  // A canvas's size in device pixels, and a text size for the pictures on it.
+  function canvasSize(canvas) {
+    const ratio = window.devicePixelRatio || 1;
+    const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
+    const height = Math.max(1, Math.round(canvas.clientHeight * ratio));
+    return { canvas, ratio, width, height, font: Math.min(16, Math.max(9, width / ratio / 60)) * ratio };
+  }
+
+  // The canvas made width x height device pixels, the drawing replayed on it.
+  function paintCanvas(canvas, width, height, drawing) {
+    if (canvas.width !== width) canvas.width = width;
+    if (canvas.height !== height) canvas.height = height;
+    drawOnCanvas(canvas.getContext("2d"), width, height, drawing.commands, drawing.text);
+  }
+
+  return { drawOnCanvas, toSvg, canvasSize, paintCanvas };
 })();

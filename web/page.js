@@ -177,11 +177,14 @@ function drawTornado() {
   canvas.style.height = `${height / ratio}px`;
   const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
   const pointer = api.tornadoPaint(page, width, height, font);
-  const commands = core.HEAP32.slice(pointer >> 2, (pointer >> 2) + api.tornadoCommandsSize(page));
-  const text = core.UTF8ToString(api.tornadoCommandsText(page));
-  if (canvas.width !== width) canvas.width = width;
-  if (canvas.height !== height) canvas.height = height;
-  ChartCommands.drawOnCanvas(canvas.getContext("2d"), width, height, commands, text);
+  ChartCommands.paintCanvas(canvas, width, height,
+                            coreDrawing(pointer, api.tornadoCommandsSize(page), api.tornadoCommandsText(page)));
+}
+
+// The drawing commands the core painted (size of them at pointer) and their
+// text (at textPointer).
+function coreDrawing(pointer, size, textPointer) {
+  return { commands: core.HEAP32.slice(pointer >> 2, (pointer >> 2) + size), text: core.UTF8ToString(textPointer) };
 }
 
 // A scenario's values ("mode" and fields, as a scenario document's lines)
@@ -317,18 +320,12 @@ function commands(width, height, ratio, picture = false) {
   const font = Math.min(16, Math.max(11, width / ratio / 60)) * ratio;
   document.body.dataset.chartFontPx = String(font / ratio);
   const pointer = (picture ? api.paintPicture : api.paint)(page, width, height, font);
-  const count = api.commandsSize(page);
-  return { commands: core.HEAP32.slice(pointer >> 2, (pointer >> 2) + count),
-           text: core.UTF8ToString(api.commandsText(page)) };
+  return coreDrawing(pointer, api.commandsSize(page), api.commandsText(page));
 }
 
 function draw() {
   const { canvas, ratio, width, height } = chartSize();
-  if (canvas.width !== width) canvas.width = width;
-  if (canvas.height !== height) canvas.height = height;
-  const drawing = commands(width, height, ratio);
-  const ctx = canvas.getContext("2d");
-  ChartCommands.drawOnCanvas(ctx, width, height, drawing.commands, drawing.text);
+  ChartCommands.paintCanvas(canvas, width, height, commands(width, height, ratio));
 }
 
 // The core's figure lines: label, value, and after an intervention the value

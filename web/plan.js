@@ -136,11 +136,7 @@ function showFinding() {
 }
 
 function frontSize() {
-  const canvas = $("plan-front");
-  const ratio = window.devicePixelRatio || 1;
-  const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
-  const height = Math.max(1, Math.round(canvas.clientHeight * ratio));
-  return { canvas, ratio, width, height, font: Math.min(16, Math.max(9, width / ratio / 60)) * ratio };
+  return ChartCommands.canvasSize($("plan-front"));
 }
 
 function drawFront() {
@@ -148,11 +144,7 @@ function drawFront() {
   const api = planCore();
   const { canvas, width, height, font } = frontSize();
   const pointer = api.paint(page, width, height, font);
-  const commands = core.HEAP32.slice(pointer >> 2, (pointer >> 2) + api.commandsSize(page));
-  const text = core.UTF8ToString(api.commandsText(page));
-  if (canvas.width !== width) canvas.width = width;
-  if (canvas.height !== height) canvas.height = height;
-  ChartCommands.drawOnCanvas(canvas.getContext("2d"), width, height, commands, text);
+  ChartCommands.paintCanvas(canvas, width, height, coreDrawing(pointer, api.commandsSize(page), api.commandsText(page)));
 }
 
 // A plan of the front put into the scenario by the core, typed into the

@@ -61,11 +61,7 @@ function axisText(k) {
 
 // The sweep picture's canvas in device pixels, and the page's text size on it.
 function sweepCanvasSize() {
-  const canvas = $("sweep-chart");
-  const ratio = window.devicePixelRatio || 1;
-  const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
-  const height = Math.max(1, Math.round(canvas.clientHeight * ratio));
-  return { canvas, ratio, width, height, font: Math.min(16, Math.max(9, width / ratio / 60)) * ratio };
+  return ChartCommands.canvasSize($("sweep-chart"));
 }
 
 function sweepWorker(shard, rows, onMessage) {
@@ -222,11 +218,8 @@ function drawSweep() {
     values[i] = count > 0 ? sweep.sums[i * columns + column] / count : NaN;
   }
   const pointer = api.paint(sweep.page, width, height, font, metric);
-  const commands = core.HEAP32.slice(pointer >> 2, (pointer >> 2) + api.commandsSize(sweep.page));
-  const text = core.UTF8ToString(api.commandsText(sweep.page));
-  if (canvas.width !== width) canvas.width = width;
-  if (canvas.height !== height) canvas.height = height;
-  ChartCommands.drawOnCanvas(canvas.getContext("2d"), width, height, commands, text);
+  ChartCommands.paintCanvas(canvas, width, height,
+                            coreDrawing(pointer, api.commandsSize(sweep.page), api.commandsText(sweep.page)));
   document.body.dataset.sweepDrawn = String((Number(document.body.dataset.sweepDrawn) || 0) + 1);
 }
 
