@@ -26,6 +26,7 @@ function planCore() {
       commandsText: wrap("page_plan_commands_text", "number", ["number"]),
       pointAt: wrap("page_plan_point_at", "number", ["number", "number", "number", "number", "number"]),
       load: wrap("page_load_plan", "number", ["number", "number"]),
+      mark: wrap("page_plan_mark", null, ["number", "number"]),
     };
   }
   return planApi;
@@ -155,10 +156,16 @@ function loadPlan(index) {
   typeScenarioValues(documentValues(text));
   $("plan-choice").value = String(index);
   $("plan-status").textContent = "Loaded: " + $("plan-choice").selectedOptions[0].text;
+  drawFront();
   changed();
 }
 
 $("plan-find").addEventListener("click", findPlan);
+// The plan chosen in the list is marked on the front.
+$("plan-choice").addEventListener("change", () => {
+  planCore().mark(page, Number($("plan-choice").value));
+  drawFront();
+});
 $("plan-load").addEventListener("click", () => loadPlan(Number($("plan-choice").value)));
 // The plan of the front's point under the pointer; -1 when none is near.
 function frontPointAt(event) {

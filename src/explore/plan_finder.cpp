@@ -126,6 +126,7 @@ bool find_plan_for(const Records& records, PlanFinding& finding, std::string& re
     const ScenarioInputs base = scenario_inputs_of(records, mode);
     finding.result =
         find_plan(base, default_plan_space(finding.kind, base, records.capacity), records.capacity);
+    finding.marked = -1;
     if (finding.result.front.empty()) {
         reason = "The search space holds no plan";
         return false;
@@ -213,6 +214,16 @@ void paint_plan_front(Surface& surface, const PlanFinding& finding, int width, i
         surface.line_to(x + r + 1, y + r + 1);
         surface.move_to(x - r, y + r);
         surface.line_to(x + r + 1, y - r - 1);
+    }
+    if (finding.marked >= 0 && finding.marked < static_cast<int>(front.size())) {
+        const PlanOutcome& marked = front[static_cast<std::size_t>(finding.marked)];
+        const int x = m.x(marked.days_reduced), y = m.y(marked.peak), r = 8;
+        SelectedPen pen(surface, 0x000000);
+        surface.move_to(x - r, y - r);
+        surface.line_to(x + r, y - r);
+        surface.line_to(x + r, y + r);
+        surface.line_to(x - r, y + r);
+        surface.line_to(x - r, y - r);
     }
 }
 

@@ -35,6 +35,8 @@ struct PlanFinding {
     PlanKind kind = PlanKind::OneTime;
     CapacitySetting capacity;
     PlanSearchResult result;
+    // The plan of the front marked on it, the one last loaded or chosen; -1: none.
+    int marked = -1;
 };
 
 // Searches the default space of the records' kind of plan (intermittent in
@@ -52,7 +54,8 @@ std::string plan_text(PlanKind kind, const PlanValues& plan);
 void load_plan(Records& records, PlanKind kind, const PlanOutcome& outcome);
 
 // The front as a chart of width by height device units: days under
-// reduction across, peak up, the capacity as a line, the best plan marked.
+// reduction across, peak up, the capacity as a line, the best plan in red
+// and a square round the marked one.
 void paint_plan_front(Surface& surface, const PlanFinding& finding, int width, int height);
 // The plan of the front nearest the device point, within a few units; -1.
 int front_point_at(const PlanFinding& finding, int width, int height, int x, int y);

@@ -163,6 +163,7 @@ void load_found_plan(ExplorerContext& context, int index) {
     }
     load_plan(context.commands.records, explorer.plan_finding.kind,
               explorer.plan_finding.result.front[index]);
+    explorer.plan_finding.marked = index;
     run_in_view(context);
 }
 

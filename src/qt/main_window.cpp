@@ -723,6 +723,7 @@ void MainWindow::show_plan_finding() {
             [this](int index) {
                 load_found_plan(explorer_context_, index);
                 refresh_panels();
+                plan_window_->refresh();  // the plan loaded is marked on the front
             },
             this);
     }

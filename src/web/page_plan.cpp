@@ -203,6 +203,11 @@ EMSCRIPTEN_KEEPALIVE const char* page_plan_commands_text(Page* page) {
     return page->front_surface->text().data();
 }
 
+// Marks plan `index` of the front (chosen in the page's list) on it.
+EMSCRIPTEN_KEEPALIVE void page_plan_mark(Page* page, int index) {
+    page->explorer.plan_finding.marked = index;
+}
+
 // The plan of the front nearest the device point of the front painted
 // width x height; -1 when none is near.
 EMSCRIPTEN_KEEPALIVE int page_plan_point_at(Page* page, int width, int height, int x, int y) {
@@ -220,6 +225,7 @@ EMSCRIPTEN_KEEPALIVE const char* page_load_plan(Page* page, int index) {
         index >= static_cast<int>(finding.result.front.size()))
         return handed_out(*page, {});
     load_plan(page->records, finding.kind, finding.result.front[index]);
+    page->explorer.plan_finding.marked = index;
     return handed_out(*page, write_scenario_document(page->records));
 }
 

@@ -174,6 +174,9 @@ void load_plan_of_front(HWND window, int index) {
         load_found_plan(explorer, index);
         refresh_explorer_panel(window, *window_state, program_records());
     });
+    // The plan loaded is marked on the front.
+    if (window_state->plan_window != nullptr)
+        RedrawWindow(window_state->plan_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     follow_scenario_file(window);
 }
 
