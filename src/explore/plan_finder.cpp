@@ -205,7 +205,9 @@ void paint_plan_front(Surface& surface, const PlanFinding& finding, int width, i
         text(m.left + 4, y - cell - 2, formatted("capacity %g", {finding.capacity.capacity}));
     }
     const std::vector<PlanOutcome>& front = finding.result.front;
-    for (std::size_t k = 0; k < front.size(); ++k) {
+    // The best plan last, over any plan drawn near it.
+    for (std::size_t n = 1; n <= front.size(); ++n) {
+        const std::size_t k = n % front.size();
         const int x = m.x(front[k].days_reduced);
         const int y = m.y(front[k].peak);
         const int r = k == 0 ? 5 : 3;

@@ -729,6 +729,8 @@ void plans_and_counts() {
         check(read_lines(trace)[1].find(named) != std::string::npos,
               "plans: its trace names the third plan " + std::string(named) + ": " +
                   read_lines(trace)[1]);
+        settle(plan);
+        save_picture(plan, picture("plan_window_loaded"));  // the plan loaded marked
     }
     PostMessageA(plan, WM_CLOSE, 0, 0);
     check(wait_until_gone(plan), "plans: the plan window closes");
