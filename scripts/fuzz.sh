@@ -10,7 +10,7 @@ seconds="${1:-40}"
 shift || true
 targets=("$@")
 [ "${#targets[@]}" -gt 0 ] || targets=(number_text number_reading dialog_chain batch_options merge_input
-  scenario_document)
+  scenario_document observed_counts)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DMORBILEX_FUZZ=ON >/dev/null

@@ -83,6 +83,14 @@ std::optional<Target> target_named(std::string_view name, ViewSwitches view) {
     return std::nullopt;
 }
 
+// A row of counts as its line holds it after the '=': the one space the
+// writer puts there and a carriage return at its end left out.
+std::string_view kept_row(std::string_view text) {
+    if (text.starts_with(' ')) text.remove_prefix(1);
+    if (text.ends_with('\r')) text.remove_suffix(1);
+    return text;
+}
+
 std::string at_line(int line) {
     return "line " + std::to_string(line) + ": ";
 }
@@ -114,9 +122,11 @@ bool keep_counts_rows(CountsLink& link, std::string_view csv) {
     drop_counts_rows(link);
     while (!csv.empty()) {
         const std::size_t end = csv.find('\n');
-        const std::string_view row = trimmed(csv.substr(0, end));
+        std::string_view row = csv.substr(0, end);
         csv.remove_prefix(end == std::string_view::npos ? csv.size() : end + 1);
-        if (!row.empty()) link.emplace_back(COUNTS_ROW_NAME, row);
+        while (row.ends_with('\r'))  // a reader of the counts ignores them
+            row.remove_suffix(1);
+        if (!trimmed(row).empty()) link.emplace_back(COUNTS_ROW_NAME, row);
     }
     return true;
 }
@@ -209,12 +219,14 @@ bool read_scenario_document(std::string_view text, Records& records, Interventio
             return false;
         }
         if (target->is_counts_row) {
-            // The counts' rows: as many as they are, in order.
-            if (value.empty()) {
+            // The counts' rows, as many as they are, in order, each as
+            // written: a blank at either end can be an empty cell.
+            const std::string_view row = kept_row(raw.substr(raw.find('=') + 1));
+            if (trimmed(row).empty()) {
                 error = at_line(line) + name + " refused: the row is empty";
                 return false;
             }
-            staged.counts_link.emplace_back(name, value);
+            staged.counts_link.emplace_back(name, row);
             continue;
         }
         for (const Seen& earlier : seen) {

@@ -143,8 +143,10 @@ bool read_observed_counts(std::string_view text, const CountReading& reading,
     char separator = ',';
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        const std::string_view line = text.substr(0, end);
+        std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        while (line.ends_with('\r'))  // the line's end, even in an open quote
+            line.remove_suffix(1);
         ++line_number;
         if (trimmed(line).empty()) continue;
         if (day_column < 0) separator = separator_of(line);

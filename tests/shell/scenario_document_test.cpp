@@ -148,13 +148,14 @@ TEST(ScenarioDocument, LinkedCountsComeBackAsWritten) {
 }
 
 // Counts kept in a scenario come back as their CSV's lines, after the
-// link's other lines and whatever the lines hold; a text too large to keep
+// link's other lines and whatever the lines hold (a blank at either end
+// can be an empty cell); a text too large to keep
 // leaves the link as it was.
 TEST(ScenarioDocument, CountsKeptInItReadBackAsTheirCsv) {
     const std::string csv =
         "\xEF\xBB\xBF"
         "date,beds,note\r\n1978-01-22,1,a = b\r\n\r\n1978-01-23,,\n"
-        "1978-01-24,26,#\n";
+        "1978-01-24,26,#\n\t1978-01-25,3,\t\r\r\n";
     CountsLink link = {{"data", "beds.csv"}, {"data_column", "beds"}};
     ASSERT_TRUE(keep_counts_rows(link, csv));
     ASSERT_TRUE(keep_counts_rows(link, csv));  // in place of the rows kept before
@@ -168,7 +169,8 @@ TEST(ScenarioDocument, CountsKeptInItReadBackAsTheirCsv) {
         << error;
     EXPECT_EQ(opened->counts_link, records->counts_link);
     EXPECT_EQ(counts_rows_text(opened->counts_link),
-              "date,beds,note\n1978-01-22,1,a = b\n1978-01-23,,\n1978-01-24,26,#\n");
+              "date,beds,note\n1978-01-22,1,a = b\n1978-01-23,,\n1978-01-24,26,#\n"
+              "\t1978-01-25,3,\t\n");
     drop_counts_rows(link);
     EXPECT_FALSE(counts_rows_kept(link));
     EXPECT_FALSE(keep_counts_rows(link, std::string(LARGEST_KEPT_COUNTS + 1, '1')));
