@@ -84,10 +84,11 @@ std::optional<Target> target_named(std::string_view name, ViewSwitches view) {
 }
 
 // A row of counts as its line holds it after the '=': the one space the
-// writer puts there and a carriage return at its end left out.
+// writer puts there and the carriage returns at its end left out.
 std::string_view kept_row(std::string_view text) {
     if (text.starts_with(' ')) text.remove_prefix(1);
-    if (text.ends_with('\r')) text.remove_suffix(1);
+    while (text.ends_with('\r'))
+        text.remove_suffix(1);
     return text;
 }
 
