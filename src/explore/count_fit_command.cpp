@@ -20,16 +20,15 @@ std::string number_text(double value) {
 }
 
 // The link's text of one name; empty when it has none.
-std::string link_text(const Records& records, std::string_view name) {
+std::string link_text(const CountsLink& link, std::string_view name) {
     std::string text;
-    for (const auto& [entry, value] : records.counts_link)
+    for (const auto& [entry, value] : link)
         if (entry == name) text = value;
     return text;
 }
 
 // Sets (or, with an empty text, removes) one line of the link, in its place.
-void set_link_text(Records& records, const std::string& name, const std::string& text) {
-    auto& link = records.counts_link;
+void set_link_text(CountsLink& link, const std::string& name, const std::string& text) {
     const auto found = std::find_if(link.begin(), link.end(),
                                     [&](const auto& entry) { return entry.first == name; });
     if (text.empty()) {
@@ -65,7 +64,7 @@ bool fields_to_fit(const ObservedOverlay& observed, FitRequest& request, std::st
 
 FitChoice fit_choice_of(const Records& records) {
     FitChoice choice;
-    std::string names = link_text(records, "fit");
+    std::string names = link_text(records.counts_link, "fit");
     if (names.empty()) names = DEFAULT_FIT_FIELDS;
     std::string_view rest = names;
     while (!rest.empty()) {
@@ -74,7 +73,7 @@ FitChoice fit_choice_of(const Records& records) {
             choice.fields.emplace_back(rest.substr(0, comma));
         rest.remove_prefix(std::min(comma + 1, rest.size()));
     }
-    fit_objective_named(link_text(records, "fit_objective"), choice.objective);
+    fit_objective_named(link_text(records.counts_link, "fit_objective"), choice.objective);
     return choice;
 }
 
@@ -82,10 +81,10 @@ void set_fit_choice(Records& records, const FitChoice& choice) {
     std::string names;
     for (const std::string& name : choice.fields)
         names += (names.empty() ? "" : ",") + name;
-    set_link_text(records, "fit", names);
-    const bool named = !link_text(records, "fit_objective").empty();
+    set_link_text(records.counts_link, "fit", names);
+    const bool named = !link_text(records.counts_link, "fit_objective").empty();
     if (named || choice.objective != FitObjective::LeastSquares)
-        set_link_text(records, "fit_objective", fit_objective_name(choice.objective));
+        set_link_text(records.counts_link, "fit_objective", fit_objective_name(choice.objective));
 }
 
 std::string fit_field_label(const FitField& field) {
@@ -131,6 +130,27 @@ bool fit_linked_counts(const Records& records, const ObservedOverlay& observed, 
     return fit_counts(start, observed.counts, request, fit, problem);
 }
 
+CountsChoice counts_choice_of(const CountsLink& link) {
+    CountsChoice choice;
+    choice.column = link_text(link, "data_column");
+    choice.day_zero = link_text(link, "data_day_zero");
+    count_measure_named(link_text(link, "data_series"), choice.measure);
+    const std::string population = link_text(link, "population");
+    const std::string reporting = link_text(link, "reporting");
+    if (!population.empty()) choice.population = population;
+    if (!reporting.empty()) choice.reporting = reporting;
+    return choice;
+}
+
+void set_counts_choice(CountsLink& link, const CountsChoice& choice) {
+    const bool prevalence = choice.measure == CountMeasure::Prevalence;
+    set_link_text(link, "data_series", prevalence ? "" : count_measure_name(choice.measure));
+    set_link_text(link, "data_column", choice.column);
+    set_link_text(link, "data_day_zero", choice.dates ? choice.day_zero : "");
+    set_link_text(link, "population", choice.population == "10000" ? "" : choice.population);
+    set_link_text(link, "reporting", choice.reporting == "1" ? "" : choice.reporting);
+}
+
 void open_observed_counts(ExplorerContext& context) {
     const std::string path = context.host.choose_counts_file();
     if (path.empty()) return;
@@ -139,6 +159,22 @@ void open_observed_counts(ExplorerContext& context) {
     std::erase_if(link, [](const auto& entry) { return entry.first == "data"; });
     drop_counts_rows(link);
     link.insert(link.begin(), {"data", path});
+    // How to read them, asked with the file's own columns offered.
+    CountsChoice choice = counts_choice_of(link);
+    std::string text;
+    if (read_counts_file(path, text) && counts_header(text, choice.columns, choice.dates)) {
+        // One count column is read without naming it; of several, the one
+        // named, or else the first, is offered.
+        const auto& columns = choice.columns;
+        if (columns.size() == 1) {
+            choice.column.clear();
+        } else if (std::find(columns.begin(), columns.end(), choice.column) == columns.end()) {
+            choice.column = columns.empty() ? std::string() : columns.front();
+        }
+        const Asked asked = context.host.ask_counts_choice(choice);
+        if (asked == Asked::Cancelled) return;
+        if (asked == Asked::Chosen) set_counts_choice(link, choice);
+    }
     ObservedOverlay trial;
     Records linked;
     linked.counts_link = link;

@@ -8,6 +8,7 @@
 
 #include "explore/observed_overlay.h"
 #include "model/records.h"
+#include "shell/scenario_document.h"
 #include "study/count_fit.h"
 
 namespace morbilex {
@@ -39,6 +40,27 @@ bool fit_field_offered(const FitField& field, InterventionMode mode);
 inline constexpr const char* FIT_OBJECTIVE_LABELS[] = {"Least squares", "Poisson deviance"};
 inline constexpr const char* FIT_CHOICE_CAPTION = "Fields to Fit";
 
+// How a counts file is read, as the dialog on opening it asks: the file's
+// count columns and whether its days are dates (offered), then the column
+// read (empty: the only one), what the counts measure, and the population,
+// reporting fraction and date of day 0 as typed (the link's lines).
+struct CountsChoice {
+    std::vector<std::string> columns;
+    bool dates = false;
+    std::string column;
+    CountMeasure measure = CountMeasure::Prevalence;
+    std::string population = "10000", reporting = "1", day_zero;
+};
+inline constexpr const char* COUNTS_CHOICE_CAPTION = "How the Counts Are Read";
+// What a counts dialog offers for CountMeasure, in its order.
+inline constexpr const char* COUNT_MEASURE_LABELS[] = {"prevalence: persons infectious on the day",
+                                                       "incidence: new cases during the day before",
+                                                       "cumulative: new cases summed from day 0"};
+// What the link says of reading its counts (the defaults where it is silent).
+CountsChoice counts_choice_of(const CountsLink& link);
+// Writes the reading into the link's lines (none for a default).
+void set_counts_choice(CountsLink& link, const CountsChoice& reading);
+
 inline constexpr const char* FIT_COUNTS_CAPTION = "Fit to Observed Counts";
 inline constexpr const char* OPEN_COUNTS_CAPTION = "Open Observed Counts";
 // The fields fitted when the link names none.
@@ -55,8 +77,9 @@ bool fit_linked_counts(const Records& records, const ObservedOverlay& observed, 
                        FitObjective& objective, std::string& problem);
 
 // Links the counts file the user picks to the scenario (kept with it when it
-// is saved, in place of any counts it kept) and shows them; a file that cannot be read is reported, and the
-// link it replaced stays.
+// is saved, in place of any counts it kept), read as the user says when the
+// front end asks (ask_counts_choice), and shows them; a file that cannot be read is reported, and
+// the link it replaced stays.
 void open_observed_counts(ExplorerContext& context);
 
 // Keeps the counts shown in the scenario itself (its data_row lines), so

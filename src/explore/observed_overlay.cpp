@@ -12,15 +12,6 @@
 namespace morbilex {
 namespace {
 
-bool read_counts_file(const std::string& path, std::string& text) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream read;
-    read << file.rdbuf();
-    if (!file) return false;
-    text = read.str();
-    return true;
-}
-
 // The counts and their reading as the link gives them; false with why.
 bool read_link(const ObservedOverlay& link_of, ObservedOverlay& read, std::string& problem) {
     std::string path;
@@ -69,6 +60,15 @@ bool read_link(const ObservedOverlay& link_of, ObservedOverlay& read, std::strin
 }
 
 }  // namespace
+
+bool read_counts_file(const std::string& path, std::string& text) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream read;
+    read << file.rdbuf();
+    if (!file) return false;
+    text = read.str();
+    return true;
+}
 
 void follow_counts_link(ObservedOverlay& overlay, const Records& records) {
     if (records.counts_link == overlay.link) return;

@@ -31,6 +31,9 @@ struct ObservedOverlay {
     std::string supplied_name, supplied_text;
 };
 
+// The whole text of a counts file; false when it cannot be read.
+bool read_counts_file(const std::string& path, std::string& text);
+
 // Hands over the text of the counts file named name; the link is read again
 // at the next follow_counts_link.
 void supply_counts_text(ObservedOverlay& overlay, std::string name, std::string text);

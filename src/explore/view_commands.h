@@ -42,6 +42,9 @@ public:
     // Asks which fields to fit and by what objective, showing the choice
     // given; a front end without such a dialog leaves it NotAsked.
     virtual Asked ask_fit_choice(FitChoice& /*choice*/) { return Asked::NotAsked; }
+    // Asks how the counts file just chosen is read, showing the reading
+    // given; a front end without such a dialog leaves it NotAsked.
+    virtual Asked ask_counts_choice(CountsChoice& /*reading*/) { return Asked::NotAsked; }
     // Whether the program writes gzip-compressed files (a .gz name is
     // offered only then), and the text compressed with the bytes
     // morbilex-batch writes to a .gz file; false when it cannot.

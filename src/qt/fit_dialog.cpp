@@ -8,6 +8,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <vector>
@@ -59,6 +60,50 @@ Asked ask_fit_choice(QWidget* parent, FitChoice& choice, InterventionMode mode) 
     for (const auto& [field, box] : boxes)
         if (box->isEnabled() && box->isChecked()) choice.fields.emplace_back(field->name);
     choice.objective = static_cast<FitObjective>(objective->currentIndex());
+    return Asked::Chosen;
+}
+
+Asked ask_counts_choice(QWidget* parent, CountsChoice& choice) {
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("counts_choice"));
+    dialog.setWindowTitle(QString::fromLatin1(COUNTS_CHOICE_CAPTION));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* form = new QFormLayout;
+    auto* column = new QComboBox;
+    column->setObjectName(QStringLiteral("data_column"));
+    for (const std::string& name : choice.columns)
+        column->addItem(QString::fromStdString(name));
+    column->setCurrentText(QString::fromStdString(choice.column));
+    column->setEnabled(choice.columns.size() > 1);
+    form->addRow(QStringLiteral("Count &column:"), column);
+    auto* measure = new QComboBox;
+    measure->setObjectName(QStringLiteral("data_series"));
+    for (const char* label : COUNT_MEASURE_LABELS)
+        measure->addItem(QString::fromLatin1(label));
+    measure->setCurrentIndex(static_cast<int>(choice.measure));
+    form->addRow(QStringLiteral("The counts &are:"), measure);
+    const auto line = [&form](const char* name, const char* label, const std::string& text) {
+        auto* edit = new QLineEdit(QString::fromStdString(text));
+        edit->setObjectName(QString::fromLatin1(name));
+        form->addRow(QString::fromLatin1(label), edit);
+        return edit;
+    };
+    QLineEdit* population = line("population", "&Population counted:", choice.population);
+    QLineEdit* reporting = line("reporting", "&Reporting fraction:", choice.reporting);
+    QLineEdit* day_zero = line("data_day_zero", "&Date of day 0 (YYYY-MM-DD):", choice.day_zero);
+    day_zero->setPlaceholderText(QStringLiteral("the first date"));
+    day_zero->setEnabled(choice.dates);
+    layout->addLayout(form);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return Asked::Cancelled;
+    if (choice.columns.size() > 1) choice.column = column->currentText().toStdString();
+    choice.measure = static_cast<CountMeasure>(measure->currentIndex());
+    choice.population = population->text().trimmed().toStdString();
+    choice.reporting = reporting->text().trimmed().toStdString();
+    choice.day_zero = day_zero->text().trimmed().toStdString();
     return Asked::Chosen;
 }
 

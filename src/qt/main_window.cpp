@@ -789,6 +789,12 @@ Asked WindowExplorerHost::ask_fit_choice(FitChoice& choice) {
     return asked;
 }
 
+Asked WindowExplorerHost::ask_counts_choice(CountsChoice& choice) {
+    const Asked asked = morbilex::ask_counts_choice(&window_, choice);
+    window_.activateWindow();
+    return asked;
+}
+
 bool WindowExplorerHost::can_compress() const {
     return true;
 }

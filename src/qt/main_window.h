@@ -72,6 +72,7 @@ public:
     bool ask_capacity(CapacitySetting& capacity) override;
     std::string choose_counts_file() override;
     Asked ask_fit_choice(FitChoice& choice) override;
+    Asked ask_counts_choice(CountsChoice& choice) override;
     bool can_compress() const override;
     bool compress(std::string_view text, std::string& bytes) override;
     void show_sweep() override;

@@ -125,6 +125,32 @@ bool read_iso_date(std::string_view text, long long& days) {
     return true;
 }
 
+bool counts_header(std::string_view text, std::vector<std::string>& columns, bool& dates) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::string_view line;
+    while (!text.empty() && trimmed(line).empty()) {
+        const std::size_t end = text.find('\n');
+        line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
+    while (line.ends_with('\r'))
+        line.remove_suffix(1);
+    std::vector<std::string> others;
+    int days = 0;
+    for (std::string& cell : cells_of(line, separator_of(line))) {
+        const bool day = same_name(cell, "day"), date = same_name(cell, "date");
+        if (day || date) {
+            ++days;
+            dates = date;
+        } else {
+            others.push_back(std::move(cell));
+        }
+    }
+    if (days != 1) return false;
+    columns = std::move(others);
+    return true;
+}
+
 bool read_observed_counts(std::string_view text, const CountReading& reading,
                           ObservedCounts& counts, std::string& reason) {
     long long day_zero = 0;

@@ -52,6 +52,11 @@ struct CountReading {
 bool read_observed_counts(std::string_view text, const CountReading& reading,
                           ObservedCounts& counts, std::string& reason);
 
+// The header of a counts CSV (its first line that is not blank): the names
+// of its count columns (all but the day's or date's) and whether its days
+// are dates; false when it names no single day or date column.
+bool counts_header(std::string_view text, std::vector<std::string>& columns, bool& dates);
+
 // Days since 1970-01-01 of a YYYY-MM-DD date; false when it is not one.
 bool read_iso_date(std::string_view text, long long& days);
 

@@ -143,6 +143,11 @@ public:
     void show_user_guide() override {}
     void view_options_changed() override {}
     std::string choose_counts_file() override { return chosen; }
+    Asked ask_counts_choice(CountsChoice& choice) override {
+        offered_reading = choice;
+        if (reading_answer == Asked::Chosen) choice = answered_reading;
+        return reading_answer;
+    }
     Asked ask_fit_choice(FitChoice& choice) override {
         offered = choice;
         if (answer == Asked::Chosen) choice = answered;
@@ -156,6 +161,8 @@ public:
     bool refused = false;
     Asked answer = Asked::NotAsked;
     FitChoice offered, answered;
+    Asked reading_answer = Asked::NotAsked;
+    CountsChoice offered_reading, answered_reading;
 };
 
 // The View menu's fit: the linked counts, made by a run of R_0 3, give R_0
@@ -253,6 +260,45 @@ TEST(ObservedOverlay, KeptCountsTravelInTheScenarioFileWithoutTheirCsv) {
     EXPECT_EQ(reopened.observed.problem,
               "the counts kept in the scenario (data_row lines): line 3: the count is not a "
               "number at or above 0: x");
+}
+
+// Opening counts asks how to read them, the file's columns offered and the
+// link's lines shown; the answer becomes those lines, Cancel changes nothing.
+TEST(ObservedOverlay, OpeningCountsAsksHowToReadThem) {
+    TemporaryFolder folder;
+    auto records = records_after_run(MODE_NO_INTERVENTION);
+    records->counts_link = {{"population", "763"}, {"data_column", "gone"}};
+    const CountsLink before = records->counts_link;
+    MessageFrontEnd front_end;
+    const std::string trace = folder.file("trace.dat");
+    CommandContext commands{*records, front_end, trace.c_str()};
+    Explorer explorer;
+    ExplorerContext context{commands, explorer, front_end};
+    std::ofstream(folder.file("two.csv"))
+        << "\"date\";beds;cases\n2024-01-01;1;2\n2024-01-03;3;7\n";
+    front_end.chosen = folder.file("two.csv");
+    front_end.reading_answer = Asked::Cancelled;
+    execute_explorer_command(context, COMMAND_OPEN_COUNTS);
+    EXPECT_EQ(records->counts_link, before);
+    EXPECT_EQ(front_end.offered_reading.columns, (std::vector<std::string>{"beds", "cases"}));
+    EXPECT_TRUE(front_end.offered_reading.dates);
+    EXPECT_EQ(front_end.offered_reading.column, "beds");
+    EXPECT_EQ(front_end.offered_reading.population, "763");
+
+    front_end.reading_answer = Asked::Chosen;
+    front_end.answered_reading = front_end.offered_reading;
+    front_end.answered_reading.column = "cases";
+    front_end.answered_reading.measure = CountMeasure::Incidence;
+    front_end.answered_reading.population = "10000";
+    front_end.answered_reading.day_zero = "2023-12-31";
+    execute_explorer_command(context, COMMAND_OPEN_COUNTS);
+    EXPECT_EQ(records->counts_link, (CountsLink{{"data", folder.file("two.csv")},
+                                                {"data_column", "cases"},
+                                                {"data_series", "incidence"},
+                                                {"data_day_zero", "2023-12-31"}}));
+    ASSERT_EQ(explorer.observed.counts.points.size(), 2u);
+    EXPECT_EQ(explorer.observed.counts.points[1].day, 3.0);
+    EXPECT_EQ(explorer.observed.counts.points[1].count, 7.0);
 }
 
 }  // namespace

@@ -722,6 +722,20 @@ const keptSummary = nativeFile([`--scenario=${keptFile}`, "--fit-output=/dev/nul
 check("morbilex-batch reads the counts kept in the downloaded scenario",
       /^[0-9.e+-]+$/.test(keptSummary[1].split(",")[keptSummary[0].split(",").indexOf("objective")] ?? ""), keptSummary.join(" | "));
 
+// A file with two count columns is refused until its column is named, then
+// read without being opened again.
+const twoColumns = path.join(work, "two-columns.csv");
+fs.writeFileSync(twoColumns, "day;beds;cases\n0;1;2\n1;6;7\n");
+await open("", 1280, 800);
+await (await page.$("#open-counts")).uploadFile(twoColumns);
+await page.waitForFunction(() => document.getElementById("counts-status").textContent.includes("not opened"));
+const refusedTwo = await text("#counts-status");
+await page.$eval("#c-data_column", (input) => { input.value = "cases"; input.dispatchEvent(new Event("change")); });
+await page.waitForFunction(() => document.getElementById("counts-status").textContent.includes("counts;"));
+check("counts refused for their two columns are read once the column is named",
+      refusedTwo.includes("more than one count column") && (await text("#counts-status")).startsWith("two-columns.csv opened: 2 counts;"),
+      `${refusedTwo} / ${await text("#counts-status")}`);
+
 check("no script errors", errors.length === 0, errors.join("; "));
 check("no external requests", external.length === 0, external.join(" "));
 fs.writeFileSync(path.join(outDir, "timings.json"), JSON.stringify({ firstChart, repaint, heatMs, fitMs, planMs }, null, 2) + "\n");
