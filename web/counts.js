@@ -10,6 +10,7 @@ const counts = {
   link: new Map(),  // the link's lines as the core took them, "data" aside
   file: null,       // { name, text } of the counts opened
   wanted: "",       // the counts file a scenario names, not opened yet
+  refused: null,    // { name, text } of a file refused, tried again when a line changes
   worker: null,
   options: [],      // the chart's options: { command, label, name, on }
 };
@@ -62,6 +63,7 @@ function setupCounts() {
     counts.link.clear();
     counts.file = null;
     counts.wanted = "";
+    counts.refused = null;
     for (const name of [...COUNTS_LINES, "fit_objective"]) $("c-" + name).value = name === "data_series" ? counts.table.measures[0] : name === "fit_objective" ? counts.table.objectives[0] : "";
     tickFitFields(counts.table.default_fit);
     $("fit-result").textContent = "";
@@ -93,6 +95,8 @@ function setCountsLine(name, text) {
   if (api.setCountsLine(page, name, text)) {
     if (text === "") counts.link.delete(name); else counts.link.set(name, text);
     if (counts.file) showCountsStatus(`${counts.file.name} opened`, false);
+    // A file refused (several count columns, say) is read again with the line.
+    if (counts.refused && !counts.file) openCountsText(counts.refused.name, counts.refused.text);
     changed();
     return true;
   }
@@ -129,8 +133,10 @@ function openCountsText(name, text) {
   core.HEAPU8.set(bytes, api.inputBuffer(page, bytes.length));
   if (!api.openCounts(page, name)) {
     showCountsStatus(`${name} not opened: ${core.UTF8ToString(api.refusal(page))}`, true);
+    counts.refused = { name, text };
     return;
   }
+  counts.refused = null;
   counts.file = { name, text };
   counts.wanted = "";
   $("close-counts").disabled = false;
