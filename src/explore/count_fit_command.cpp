@@ -143,12 +143,18 @@ CountsChoice counts_choice_of(const CountsLink& link) {
 }
 
 void set_counts_choice(CountsLink& link, const CountsChoice& choice) {
+    const auto typed = [](const std::string& text, std::string_view otherwise) {
+        const std::size_t first = text.find_first_not_of(" \t");
+        if (first == std::string::npos) return std::string();
+        const std::string kept = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+        return kept == otherwise ? std::string() : kept;
+    };
     const bool prevalence = choice.measure == CountMeasure::Prevalence;
     set_link_text(link, "data_series", prevalence ? "" : count_measure_name(choice.measure));
     set_link_text(link, "data_column", choice.column);
-    set_link_text(link, "data_day_zero", choice.dates ? choice.day_zero : "");
-    set_link_text(link, "population", choice.population == "10000" ? "" : choice.population);
-    set_link_text(link, "reporting", choice.reporting == "1" ? "" : choice.reporting);
+    set_link_text(link, "data_day_zero", choice.dates ? typed(choice.day_zero, "") : "");
+    set_link_text(link, "population", typed(choice.population, "10000"));
+    set_link_text(link, "reporting", typed(choice.reporting, "1"));
 }
 
 void open_observed_counts(ExplorerContext& context) {

@@ -58,8 +58,8 @@ inline constexpr const char* COUNT_MEASURE_LABELS[] = {"prevalence: persons infe
                                                        "cumulative: new cases summed from day 0"};
 // What the link says of reading its counts (the defaults where it is silent).
 CountsChoice counts_choice_of(const CountsLink& link);
-// Writes the reading into the link's lines (none for a default).
-void set_counts_choice(CountsLink& link, const CountsChoice& reading);
+// Writes the choice into the link's lines, its texts trimmed (none for a default).
+void set_counts_choice(CountsLink& link, const CountsChoice& choice);
 
 inline constexpr const char* FIT_COUNTS_CAPTION = "Fit to Observed Counts";
 inline constexpr const char* OPEN_COUNTS_CAPTION = "Open Observed Counts";

@@ -102,6 +102,9 @@ public:
     Asked ask_fit_choice(FitChoice& choice) override {
         return ask_fit_choice_dialog(window_, choice);
     }
+    Asked ask_counts_choice(CountsChoice& choice) override {
+        return ask_counts_choice_dialog(window_, choice);
+    }
 
 private:
     HWND window_;

@@ -173,6 +173,61 @@ INT_PTR CALLBACK capacity_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     }
 }
 
+void add_list_items(HWND list, std::span<const char* const> items, int chosen) {
+    for (const char* item : items)
+        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+}
+
+INT_PTR CALLBACK counts_choice_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* choice = reinterpret_cast<CountsChoice*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+        case WM_INITDIALOG: {
+            SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+            choice = reinterpret_cast<CountsChoice*>(lParam);
+            std::vector<const char*> columns;
+            int chosen = 0;
+            for (const std::string& column : choice->columns) {
+                if (column == choice->column) chosen = static_cast<int>(columns.size());
+                columns.push_back(column.c_str());
+            }
+            add_list_items(GetDlgItem(dialog, COUNTS_COLUMN_ID), columns, chosen);
+            EnableWindow(GetDlgItem(dialog, COUNTS_COLUMN_ID), columns.size() > 1);
+            add_list_items(GetDlgItem(dialog, COUNTS_MEASURE_ID), COUNT_MEASURE_LABELS,
+                           static_cast<int>(choice->measure));
+            SetDlgItemTextA(dialog, COUNTS_POPULATION_ID, choice->population.c_str());
+            SetDlgItemTextA(dialog, COUNTS_REPORTING_ID, choice->reporting.c_str());
+            SetDlgItemTextA(dialog, COUNTS_DAY_ZERO_ID, choice->day_zero.c_str());
+            EnableWindow(GetDlgItem(dialog, COUNTS_DAY_ZERO_ID), choice->dates);
+            return TRUE;
+        }
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK) {
+                const LRESULT column =
+                    SendDlgItemMessageA(dialog, COUNTS_COLUMN_ID, CB_GETCURSEL, 0, 0);
+                if (choice->columns.size() > 1 && column >= 0 &&
+                    static_cast<std::size_t>(column) < choice->columns.size())
+                    choice->column = choice->columns[static_cast<std::size_t>(column)];
+                const LRESULT measure =
+                    SendDlgItemMessageA(dialog, COUNTS_MEASURE_ID, CB_GETCURSEL, 0, 0);
+                if (measure >= 0 && measure < 3)
+                    choice->measure = static_cast<CountMeasure>(measure);
+                choice->population = dialog_text(dialog, COUNTS_POPULATION_ID);
+                choice->reporting = dialog_text(dialog, COUNTS_REPORTING_ID);
+                choice->day_zero = dialog_text(dialog, COUNTS_DAY_ZERO_ID);
+                EndDialog(dialog, IDOK);
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                EndDialog(dialog, IDCANCEL);
+                return TRUE;
+            }
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
 INT_PTR CALLBACK fit_choice_proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* choice = reinterpret_cast<FitChoice*>(GetWindowLongPtrA(dialog, DWLP_USER));
     const std::span<const FitField> fields = fit_fields();
@@ -392,6 +447,37 @@ Asked ask_fit_choice_dialog(HWND owner, FitChoice& choice) {
     const INT_PTR result =
         DialogBoxIndirectParamA(user_interface_state().instance_handle, dialog.get(), owner,
                                 fit_choice_proc, reinterpret_cast<LPARAM>(&choice));
+    if (result == IDOK) return Asked::Chosen;
+    return result == IDCANCEL ? Asked::Cancelled : Asked::NotAsked;
+}
+
+Asked ask_counts_choice_dialog(HWND owner, CountsChoice& choice) {
+    DialogTemplate dialog(COUNTS_CHOICE_CAPTION, 300, 122);
+    const struct {
+        const char* label;
+        int id;
+        bool list;
+    } rows[] = {{"Count &column:", COUNTS_COLUMN_ID, true},
+                {"The counts &are:", COUNTS_MEASURE_ID, true},
+                {"&Population counted:", COUNTS_POPULATION_ID, false},
+                {"&Reporting fraction:", COUNTS_REPORTING_ID, false},
+                {"&Date of day 0 (YYYY-MM-DD):", COUNTS_DAY_ZERO_ID, false}};
+    short y = 8;
+    for (const auto& row : rows) {
+        dialog.add(STATIC, row.label, SS_LEFT, 8, static_cast<short>(y + 2), 104, 10, -1);
+        if (row.list) {
+            dialog.add(COMBO_BOX, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 114, y, 178, 80,
+                       row.id);
+        } else {
+            dialog.add(EDIT, "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 114, y, 178, 13, row.id);
+        }
+        y = static_cast<short>(y + 18);
+    }
+    dialog.add(BUTTON, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 184, 100, 50, 14, IDOK);
+    dialog.add(BUTTON, "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 242, 100, 50, 14, IDCANCEL);
+    const INT_PTR result =
+        DialogBoxIndirectParamA(user_interface_state().instance_handle, dialog.get(), owner,
+                                counts_choice_proc, reinterpret_cast<LPARAM>(&choice));
     if (result == IDOK) return Asked::Chosen;
     return result == IDCANCEL ? Asked::Cancelled : Asked::NotAsked;
 }

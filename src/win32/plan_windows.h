@@ -29,6 +29,11 @@ inline constexpr int PLAN_FRONT_ID = 1612;
 inline constexpr int FIT_LEAST_SQUARES_ID = 1620;
 inline constexpr int FIT_POISSON_ID = 1621;
 inline constexpr int FIT_FIRST_FIELD_ID = 1630;  // one checkbox a field of fit_fields()
+inline constexpr int COUNTS_COLUMN_ID = 1660;
+inline constexpr int COUNTS_MEASURE_ID = 1661;
+inline constexpr int COUNTS_POPULATION_ID = 1662;
+inline constexpr int COUNTS_REPORTING_ID = 1663;
+inline constexpr int COUNTS_DAY_ZERO_ID = 1664;
 
 // Capacity: on or off, persons per 10K, the series held against it; false
 // when the user cancels.
@@ -36,6 +41,10 @@ bool ask_capacity_dialog(HWND owner, CapacitySetting& capacity);
 
 // The fields to fit (a checkbox each) and the objective.
 Asked ask_fit_choice_dialog(HWND owner, FitChoice& choice);
+
+// How a counts file just chosen is read: its count column, what the counts
+// measure, the population, the reporting fraction, the date of day 0.
+Asked ask_counts_choice_dialog(HWND owner, CountsChoice& choice);
 
 // The platform's open dialog for a CSV file of counts; empty when cancelled.
 std::string choose_counts_file(HWND owner);

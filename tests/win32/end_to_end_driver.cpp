@@ -745,6 +745,19 @@ void plans_and_counts() {
     post_command(window, 137);
     save_as(program, morbilex::OPEN_COUNTS_CAPTION,
             program.folder + "boarding_school_influenza.csv");
+    // How to read them: the file's one column, the scenario's population.
+    HWND reading = wait_for_window(program, morbilex::COUNTS_CHOICE_CAPTION);
+    check(reading != nullptr, "counts: opening them asks how to read them");
+    if (reading != nullptr) {
+        const std::string column = control_text(reading, 1660);
+        const std::string population = control_text(reading, 1662);
+        check(column == "confined_to_bed" && population == "763",
+              "counts: the file's column and the scenario's population are shown: " + column +
+                  ", " + population);
+        save_picture(reading, picture("dialog_counts_choice"));
+        press_button(reading, IDOK);
+        wait_until_gone(reading);
+    }
     settle(window);
     save_picture(window, picture("explorer_counts"));
 
