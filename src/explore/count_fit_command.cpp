@@ -251,7 +251,11 @@ void fit_observed_counts(ExplorerContext& context) {
     std::vector<TypedField> typed;
     for (std::size_t d = 0; d < fit.fields.size(); ++d) {
         if (fit.fields[d].name == "reporting") {
+            // Kept in the scenario's line, so that it is saved with it.
             observed.observation.reporting = fit.fields[d].value;
+            std::string text;
+            append_shortest(text, fit.fields[d].value);
+            set_link_text(records.counts_link, "reporting", text);
             continue;
         }
         TypedField field;

@@ -203,6 +203,15 @@ TEST(ObservedOverlay, TheFitCommandLoadsTheFittedValuesAndRuns) {
     EXPECT_EQ(records->mode, MODE_NO_INTERVENTION);
     EXPECT_EQ(front_end.message.substr(0, 38), "Fitted, with 95 % intervals:\n  R_0 = 2");
 
+    // A fitted reporting fraction is kept in the scenario's line.
+    front_end.answered.fields = {"reporting"};
+    execute_explorer_command(context, COMMAND_FIT_COUNTS);
+    std::string reporting;
+    append_shortest(reporting, explorer.observed.observation.reporting);
+    EXPECT_NE(std::find(records->counts_link.begin(), records->counts_link.end(),
+                        std::pair<std::string, std::string>{"reporting", reporting}),
+              records->counts_link.end());
+
     // Other counts opened take the place of the linked ones; a bad file
     // changes nothing.
     std::ofstream(folder.file("bad.csv")) << "day,cases\n0,1\n0,2\n";
