@@ -11,11 +11,34 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <span>
 #include <vector>
 
 #include "explore/field_help.h"
 
 namespace morbilex {
+namespace {
+
+// A list of the labels, named, the current one chosen.
+QComboBox* labelled_list(const char* name, std::span<const char* const> labels, int current) {
+    auto* list = new QComboBox;
+    list->setObjectName(QString::fromLatin1(name));
+    for (const char* label : labels)
+        list->addItem(QString::fromLatin1(label));
+    list->setCurrentIndex(current);
+    return list;
+}
+
+// OK and Cancel under the layout's rows; whether the user chose OK.
+bool accepted(QDialog& dialog, QVBoxLayout& layout) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout.addWidget(buttons);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace
 
 Asked ask_fit_choice(QWidget* parent, FitChoice& choice, InterventionMode mode) {
     QDialog dialog(parent);
@@ -44,18 +67,11 @@ Asked ask_fit_choice(QWidget* parent, FitChoice& choice, InterventionMode mode) 
     }
     layout->addWidget(fields_box);
     auto* form = new QFormLayout;
-    auto* objective = new QComboBox;
-    objective->setObjectName(QStringLiteral("fit_objective"));
-    for (const char* label : FIT_OBJECTIVE_LABELS)
-        objective->addItem(QString::fromLatin1(label));
-    objective->setCurrentIndex(static_cast<int>(choice.objective));
+    QComboBox* objective =
+        labelled_list("fit_objective", FIT_OBJECTIVE_LABELS, static_cast<int>(choice.objective));
     form->addRow(QStringLiteral("&Objective:"), objective);
     layout->addLayout(form);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted) return Asked::Cancelled;
+    if (!accepted(dialog, *layout)) return Asked::Cancelled;
     choice.fields.clear();
     for (const auto& [field, box] : boxes)
         if (box->isEnabled() && box->isChecked()) choice.fields.emplace_back(field->name);
@@ -76,11 +92,8 @@ Asked ask_counts_choice(QWidget* parent, CountsChoice& choice) {
     column->setCurrentText(QString::fromStdString(choice.column));
     column->setEnabled(choice.columns.size() > 1);
     form->addRow(QStringLiteral("Count &column:"), column);
-    auto* measure = new QComboBox;
-    measure->setObjectName(QStringLiteral("data_series"));
-    for (const char* label : COUNT_MEASURE_LABELS)
-        measure->addItem(QString::fromLatin1(label));
-    measure->setCurrentIndex(static_cast<int>(choice.measure));
+    QComboBox* measure =
+        labelled_list("data_series", COUNT_MEASURE_LABELS, static_cast<int>(choice.measure));
     form->addRow(QStringLiteral("The counts &are:"), measure);
     const auto line = [&form](const char* name, const char* label, const std::string& text) {
         auto* edit = new QLineEdit(QString::fromStdString(text));
@@ -94,11 +107,7 @@ Asked ask_counts_choice(QWidget* parent, CountsChoice& choice) {
     day_zero->setPlaceholderText(QStringLiteral("the first date"));
     day_zero->setEnabled(choice.dates);
     layout->addLayout(form);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted) return Asked::Cancelled;
+    if (!accepted(dialog, *layout)) return Asked::Cancelled;
     if (choice.columns.size() > 1) choice.column = column->currentText().toStdString();
     choice.measure = static_cast<CountMeasure>(measure->currentIndex());
     choice.population = population->text().trimmed().toStdString();
